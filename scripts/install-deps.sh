@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# Installs what building, running and testing the companion needs on Debian 12.
+# Installs only what is missing, so running it again is quick and harmless.
+set -euo pipefail
+
+packages=(
+  build-essential cmake ninja-build pkg-config
+  qt6-base-dev qt6-svg-dev qt6-multimedia-dev qt6-webengine-dev
+  libx11-dev libxcb1-dev libxcb-xinput-dev libxcb-ewmh-dev libxcb-icccm4-dev libxcb-randr0-dev
+  libqrencode-dev libsqlite3-dev fonts-material-design-icons-iconfont
+)
+if [[ "${1:-}" == "--with-tests" ]]; then
+  packages+=(libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth openbox xdotool x11-xserver-utils x11-utils dbus)
+fi
+
+missing=()
+for package in "${packages[@]}"; do
+  status=$(dpkg-query -W -f='${Status}' "$package" 2>/dev/null || true)
+  [[ "$status" == "install ok installed" ]] || missing+=("$package")
+done
+[[ ${#missing[@]} -eq 0 ]] && exit 0
+
+sudo=()
+[[ $(id -u) -eq 0 ]] || sudo=(sudo)
+"${sudo[@]}" apt-get update -qq
+DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QJsonObject>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+// The folder of artwork, marks, sounds and the Info file that ships with each
+// edition of the program. It sits next to the program in the build tree
+// ("<program>.resources") and under "share/<program>" once installed.
+class ResourceBundle {
+public:
+    explicit ResourceBundle(QString root);
+
+    // The bundle of the running program, found once. A missing bundle stops
+    // the program with missingBundleMessage().
+    static const ResourceBundle& main();
+
+    // The places looked in, in order, for a program at programPath.
+    static QStringList candidatePlaces(const QString& programPath);
+    // The first of places that is a folder.
+    static std::optional<QString> locate(const QStringList& places);
+    static QString missingBundleMessage(const QStringList& places);
+
+    const QString& root() const { return m_root; }
+    // The path of the resource named name.type, or an empty text when the bundle has none.
+    QString pathFor(const QString& name, const QString& type) const;
+    // The typed settings of the Info file; empty when the file is absent or not a JSON object.
+    QJsonObject info() const;
+
+private:
+    QString m_root;
+};

@@ -1,0 +1,45 @@
+#include "CompanionFeeds.h"
+
+#include "StrictJson.h"
+
+using StrictJson::ObjectReader;
+
+namespace {
+
+CompanionRemoteAlert readAlert(ObjectReader& reader)
+{
+    return {
+        .id = reader.integer(u"id"),
+        .type = reader.text(u"type"),
+        .detail = reader.text(u"detail"),
+    };
+}
+
+FleetBot readBot(ObjectReader& reader)
+{
+    return {
+        .id = reader.text(u"id"),
+        .name = reader.text(u"name"),
+        .email = reader.optionalText(u"email"),
+        .enabled = reader.boolean(u"enabled"),
+        .updatesAllowed = reader.boolean(u"updatesAllowed"),
+        .version = reader.optionalText(u"version"),
+        .lastSeenIso = reader.optionalText(u"lastSeenIso"),
+    };
+}
+
+} // namespace
+
+std::optional<CompanionAlertFeed> CompanionAlertFeed::decode(const QByteArray& body)
+{
+    return StrictJson::decode(body, [](ObjectReader& reader) {
+        return CompanionAlertFeed{reader.objectList(u"notifications", readAlert)};
+    });
+}
+
+std::optional<FleetFeed> FleetFeed::decode(const QByteArray& body)
+{
+    return StrictJson::decode(body, [](ObjectReader& reader) {
+        return FleetFeed{reader.objectList(u"bots", readBot)};
+    });
+}

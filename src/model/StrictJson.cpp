@@ -66,7 +66,10 @@ qint64 ObjectReader::integer(QStringView key)
         return 0;
     // toInteger() gives back its default for a number that is not whole or
     // lies outside the 64-bit range; two different defaults expose that case
-    // without mistaking a genuine value for it.
+    // without mistaking a genuine value for it. Qt's parser has already made
+    // 7.0 and 1e3 whole, but it has also rounded any number it could not hold
+    // exactly (e.g. -9223372036854775809 arrives as the 64-bit minimum).
+    // No check here can see that; the server sends plain integers.
     const qint64 whole = value->toInteger(0);
     if (whole != value->toInteger(1)) {
         m_failed = true;

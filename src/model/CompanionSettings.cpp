@@ -1,0 +1,121 @@
+#include "CompanionSettings.h"
+
+#include <QIODevice>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QStandardPaths>
+
+namespace CompanionSettings {
+namespace {
+
+bool readJson(QIODevice& device, QSettings::SettingsMap& map)
+{
+    const QByteArray bytes = device.readAll();
+    if (bytes.trimmed().isEmpty())
+        return true;
+    const QJsonDocument document = QJsonDocument::fromJson(bytes);
+    if (!document.isObject())
+        return false;
+    const QJsonObject object = document.object();
+    for (auto entry = object.begin(); entry != object.end(); ++entry)
+        map.insert(entry.key(), entry.value().toVariant());
+    return true;
+}
+
+bool writeJson(QIODevice& device, const QSettings::SettingsMap& map)
+{
+    QJsonObject object;
+    for (auto entry = map.begin(); entry != map.end(); ++entry)
+        object.insert(entry.key(), QJsonValue::fromVariant(entry.value()));
+    return device.write(QJsonDocument(object).toJson()) >= 0;
+}
+
+QSettings::Format jsonFormat()
+{
+    static const QSettings::Format format =
+        QSettings::registerFormat(QStringLiteral("json"), readJson, writeJson, Qt::CaseSensitive);
+    return format;
+}
+
+bool isNumber(const QVariant& value)
+{
+    switch (value.typeId()) {
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::LongLong:
+    case QMetaType::ULongLong:
+    case QMetaType::Double:
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool textReadsAsYes(const QString& text)
+{
+    qsizetype index = 0;
+    while (index < text.size() && text.at(index).isSpace())
+        ++index;
+    if (index < text.size() && (text.at(index) == u'+' || text.at(index) == u'-'))
+        ++index;
+    while (index < text.size() && text.at(index) == u'0')
+        ++index;
+    if (index == text.size())
+        return false;
+    const QChar first = text.at(index);
+    return first == u'Y' || first == u'y' || first == u'T' || first == u't' || (first >= u'1' && first <= u'9');
+}
+
+} // namespace
+
+QString defaultPath()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)
+        + QStringLiteral("/lumivo-companion/settings.json");
+}
+
+std::unique_ptr<QSettings> open(const QString& path)
+{
+    return std::make_unique<QSettings>(path, jsonFormat());
+}
+
+void store(QSettings& settings, const QString& key, const QVariant& value)
+{
+    settings.setValue(key, value);
+    settings.sync();
+}
+
+std::optional<QString> textReading(const QVariant& stored)
+{
+    if (stored.typeId() == QMetaType::QString)
+        return stored.toString();
+    return std::nullopt;
+}
+
+bool boolReading(const QVariant& stored)
+{
+    if (stored.typeId() == QMetaType::Bool)
+        return stored.toBool();
+    if (isNumber(stored))
+        return stored.toDouble() != 0;
+    if (stored.typeId() == QMetaType::QString)
+        return textReadsAsYes(stored.toString());
+    return false;
+}
+
+std::optional<QStringList> stringArrayReading(const QVariant& stored)
+{
+    if (stored.typeId() == QMetaType::QStringList)
+        return stored.toStringList();
+    if (stored.typeId() != QMetaType::QVariantList)
+        return std::nullopt;
+    QStringList texts;
+    for (const QVariant& element : stored.toList()) {
+        if (element.typeId() != QMetaType::QString)
+            return std::nullopt;
+        texts.append(element.toString());
+    }
+    return texts;
+}
+
+} // namespace CompanionSettings

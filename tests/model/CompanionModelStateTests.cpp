@@ -1,0 +1,151 @@
+#include "support/ModelTestKit.h"
+#include "support/QtPrinters.h"
+
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QJsonArray>
+#include <QSignalSpy>
+
+namespace {
+
+class CompanionModelState : public ::testing::Test {
+protected:
+    QJsonValue stored(const QString& key) const { return kit.storedSettings().value(key); }
+
+    ModelTestKit kit;
+};
+
+TEST_F(CompanionModelState, FirstRunStartsAtRest)
+{
+    const auto model = kit.makeModel();
+    EXPECT_EQ(model->appearance.get(), CompanionAppearance::light);
+    EXPECT_TRUE(model->googleOpensSeparately);
+    EXPECT_TRUE(model->personalApps->isEmpty());
+    EXPECT_TRUE(model->facingRight);
+    EXPECT_EQ(model->expression.get(), CompanionExpression::idle);
+    EXPECT_EQ(model->waveSignal.get(), 0);
+    for (const bool flag : {model->isWalking.get(), model->menuOpen.get(), model->menuOpensToRight.get(),
+                            model->companionHidden.get(), model->mobileLinkCopied.get(),
+                            model->mobileInstructionsVisible.get(), model->isDragging.get(),
+                            model->alertOpensToRight.get(), model->usagePanelOpen.get(), model->googlePanelOpen.get(),
+                            model->layoutPanelOpen.get(), model->taskPanelOpen.get(), model->fleetPanelOpen.get()})
+        EXPECT_FALSE(flag);
+    EXPECT_FALSE(model->mobileQRImage->has_value());
+    EXPECT_FALSE(model->activeAlert->has_value());
+    EXPECT_FALSE(model->agentUsage->has_value());
+    EXPECT_FALSE(model->fleetError->has_value());
+    EXPECT_FALSE(model->confirmKillBotID->has_value());
+    EXPECT_TRUE(model->runningApps->empty());
+    EXPECT_TRUE(model->forceReadyApps->isEmpty());
+    EXPECT_TRUE(model->fleetBots->empty());
+    EXPECT_TRUE(model->weatherText->isEmpty());
+    // Creating a model writes nothing.
+    EXPECT_FALSE(QFile::exists(kit.settingsPath));
+}
+
+TEST_F(CompanionModelState, EveryAssignmentAnnouncesOnceBeforeTheValueIsStored)
+{
+    const auto model = kit.makeModel();
+    std::vector<bool> menuOpenSeenByObserver;
+    QObject::connect(model.get(), &ObservableObject::willChange, [&] { menuOpenSeenByObserver.push_back(model->menuOpen); });
+
+    model->menuOpen = true;
+    ASSERT_EQ(menuOpenSeenByObserver.size(), 1u);
+    EXPECT_FALSE(menuOpenSeenByObserver[0]) << "observers are told before the new value is stored";
+    EXPECT_TRUE(model->menuOpen);
+
+    QSignalSpy changes(model.get(), &ObservableObject::willChange);
+    model->usagePanelOpen = false;   // equal value: still one change
+    model->weatherText = QString();
+    EXPECT_EQ(changes.count(), 2);
+
+    model->forceReadyApps.modify([](QSet<std::int32_t>& ids) { ids.insert(41); ids.insert(42); });
+    EXPECT_EQ(changes.count(), 3) << "a read-modify-write is one change";
+    model->requestWave();
+    model->requestWave();
+    model->requestWave();
+    EXPECT_EQ(model->waveSignal.get(), 3);
+    EXPECT_EQ(changes.count(), 6);
+
+    // Hooks and reading never announce anything.
+    model->openChat = [] {};
+    model->setMenuOpen(true);
+    model->quitApp(12);
+    model->openGoogleLink(CompanionCTA::drive);
+    model->dragBy(QSizeF(3, 4));
+    [[maybe_unused]] const bool read = model->menuOpen;
+    EXPECT_EQ(changes.count(), 6);
+}
+
+TEST_F(CompanionModelState, AnUnwiredModelAcceptsEveryHookCall)
+{
+    const auto model = kit.makeModel();
+    model->setMenuOpen(!model->menuOpen);
+    model->setBotEnabled(QStringLiteral("bot-1"), true);
+    model->openAlert(CompanionAlert(CompanionAlertSource::email, QString()));
+    model->enqueueAlert(CompanionAlertSource::slack, QStringLiteral("standup"));
+    model->dismissAlert(true);
+    EXPECT_FALSE(model->menuOpen);
+    EXPECT_FALSE(model->activeAlert->has_value());
+}
+
+TEST_F(CompanionModelState, AppearanceIsReadOnlyFromAnExactSavedText)
+{
+    kit.writeSettings({{CompanionModel::appearanceKey, QStringLiteral("dark")}});
+    EXPECT_EQ(kit.makeModel()->appearance.get(), CompanionAppearance::dark);
+
+    const QJsonValue notAppearances[] = {QStringLiteral("Dark"), QString(), QStringLiteral("dark "), 7, true,
+                                         QJsonArray{QStringLiteral("dark")}, QJsonObject{}};
+    for (const QJsonValue& value : notAppearances) {
+        kit.writeSettings({{CompanionModel::appearanceKey, value}});
+        EXPECT_EQ(kit.makeModel()->appearance.get(), CompanionAppearance::light) << QJsonDocument(QJsonArray{value}).toJson().toStdString();
+        EXPECT_EQ(stored(CompanionModel::appearanceKey), value) << "an invalid value stays stored";
+    }
+}
+
+TEST_F(CompanionModelState, SettingTheAppearanceStoresItsTextEveryTime)
+{
+    const auto model = kit.makeModel();
+    QSignalSpy changes(model.get(), &ObservableObject::willChange);
+
+    model->setAppearance(CompanionAppearance::dark);
+    EXPECT_EQ(stored(CompanionModel::appearanceKey), QJsonValue(QStringLiteral("dark")));
+    EXPECT_EQ(kit.makeModel()->appearance.get(), CompanionAppearance::dark);
+
+    model->setAppearance(CompanionAppearance::dark);
+    EXPECT_EQ(changes.count(), 2) << "an unchanged appearance still announces a change";
+
+    model->toggleAppearance();
+    EXPECT_EQ(model->appearance.get(), CompanionAppearance::light);
+    EXPECT_EQ(stored(CompanionModel::appearanceKey), QJsonValue(QStringLiteral("light")));
+    model->toggleAppearance();
+    EXPECT_EQ(model->appearance.get(), CompanionAppearance::dark);
+    EXPECT_EQ(stored(CompanionModel::appearanceKey), QJsonValue(QStringLiteral("dark")));
+}
+
+TEST_F(CompanionModelState, GoogleLinksModeIsABooleanWithTrueWhenNothingIsSaved)
+{
+    kit.writeSettings({{CompanionModel::googleSeparateKey, false}});
+    const auto model = kit.makeModel();
+    EXPECT_FALSE(model->googleOpensSeparately);
+
+    model->setGoogleOpensSeparately(true);
+    EXPECT_TRUE(model->googleOpensSeparately);
+    EXPECT_EQ(stored(CompanionModel::googleSeparateKey), QJsonValue(true)) << "stored as a boolean";
+    EXPECT_TRUE(kit.makeModel()->googleOpensSeparately);
+
+    // Whatever else is stored is read as the boolean it spells.
+    const std::pair<QJsonValue, bool> readings[] = {
+        {QStringLiteral("false"), false}, {QStringLiteral("YES"), true}, {QStringLiteral("  -0042"), true},
+        {QStringLiteral("0"), false},     {0, false},                    {2.5, true},
+        {QString(), false},               {QJsonArray{true}, false},     {QJsonValue::Null, false},
+    };
+    for (const auto& [value, expected] : readings) {
+        kit.writeSettings({{CompanionModel::googleSeparateKey, value}});
+        EXPECT_EQ(kit.makeModel()->googleOpensSeparately.get(), expected)
+            << QJsonDocument(QJsonArray{value}).toJson().toStdString();
+    }
+}
+
+} // namespace

@@ -161,11 +161,7 @@ const QUrl& CompanionRoute::fleet()
 
 std::optional<CompanionCTA> CompanionCTA::fromRawValue(QStringView text)
 {
-    for (const auto candidate : allCases) {
-        if (CompanionCTA(candidate).rawValue() == text)
-            return CompanionCTA(candidate);
-    }
-    return std::nullopt;
+    return caseWithRawValue<CompanionCTA>(text);
 }
 
 QString CompanionCTA::rawValue() const

@@ -4,6 +4,8 @@
 // and for every call to action the application to open or the page to show
 // in its place.
 
+#include "EnumCases.h"
+
 #include <QHashFunctions>
 #include <QString>
 #include <QStringView>
@@ -69,14 +71,7 @@ public:
         cca, proposal, drive, sheets, webflow, siteground, cloudflare, github,
         hubstaff, appleMusic, youtube, hulu, netflix, focusSettings, weather, clock,
     };
-    static constexpr std::array<Value, 48> allCases{
-        openDadi, activityMonitor, chatGPT, claude, slack, email, calendar, meet,
-        writeWithAI, sales, service, rozidari, cardConnect, lumivoIgnite, support, web,
-        googleAds, metaAds, semrush, joinLumivo, bank, messages, phone, googleSearch,
-        googleAdmin, gusto, googleDocs, workspaceDashboard, agencyAnalytics, onePassword, xero, agreements,
-        cca, proposal, drive, sheets, webflow, siteground, cloudflare, github,
-        hubstaff, appleMusic, youtube, hulu, netflix, focusSettings, weather, clock,
-    };
+    static constexpr auto allCases = casesThrough<Value, clock>();
 
     constexpr CompanionCTA(Value value) : m_value(value) {}
     constexpr operator Value() const { return m_value; }

@@ -17,11 +17,7 @@ CompanionEdition CompanionEdition::fromInfo(const QJsonObject& info)
 
 std::optional<CompanionEdition> CompanionEdition::fromRawValue(QStringView text)
 {
-    for (const auto candidate : {commandCenter, employee}) {
-        if (CompanionEdition(candidate).rawValue() == text)
-            return CompanionEdition(candidate);
-    }
-    return std::nullopt;
+    return caseWithRawValue<CompanionEdition>(text);
 }
 
 QString CompanionEdition::rawValue() const

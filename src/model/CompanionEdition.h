@@ -1,5 +1,7 @@
 #pragma once
 
+#include "EnumCases.h"
+
 #include <QJsonObject>
 #include <QString>
 #include <QStringView>
@@ -14,6 +16,7 @@
 class CompanionEdition {
 public:
     enum Value : std::uint8_t { commandCenter, employee };
+    static constexpr auto allCases = casesThrough<Value, employee>();
 
     constexpr CompanionEdition(Value value) : m_value(value) {}
     constexpr operator Value() const { return m_value; }

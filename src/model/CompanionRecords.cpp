@@ -4,11 +4,7 @@
 
 std::optional<CompanionAppearance> CompanionAppearance::fromRawValue(QStringView text)
 {
-    for (const auto candidate : {light, dark}) {
-        if (CompanionAppearance(candidate).rawValue() == text)
-            return CompanionAppearance(candidate);
-    }
-    return std::nullopt;
+    return caseWithRawValue<CompanionAppearance>(text);
 }
 
 QString CompanionAppearance::rawValue() const
@@ -18,11 +14,7 @@ QString CompanionAppearance::rawValue() const
 
 std::optional<CompanionAlertSource> CompanionAlertSource::fromRawValue(QStringView text)
 {
-    for (const auto candidate : allCases) {
-        if (CompanionAlertSource(candidate).rawValue() == text)
-            return CompanionAlertSource(candidate);
-    }
-    return std::nullopt;
+    return caseWithRawValue<CompanionAlertSource>(text);
 }
 
 QString CompanionAlertSource::rawValue() const

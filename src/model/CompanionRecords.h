@@ -4,6 +4,8 @@
 // look and face, the kinds of alert, one alert, one running application and
 // one bot of the employee fleet.
 
+#include "EnumCases.h"
+
 #include <QIcon>
 #include <QString>
 #include <QStringView>
@@ -18,6 +20,7 @@
 class CompanionAppearance {
 public:
     enum Value : std::uint8_t { light, dark };
+    static constexpr auto allCases = casesThrough<Value, dark>();
 
     constexpr CompanionAppearance(Value value) : m_value(value) {}
     constexpr operator Value() const { return m_value; }
@@ -40,7 +43,7 @@ enum class CompanionExpression : std::uint8_t { idle, listening, thinking, excit
 class CompanionAlertSource {
 public:
     enum Value : std::uint8_t { email, slack, call, message, voicemail, calendar, agent, setup };
-    static constexpr std::array<Value, 8> allCases{email, slack, call, message, voicemail, calendar, agent, setup};
+    static constexpr auto allCases = casesThrough<Value, setup>();
 
     constexpr CompanionAlertSource(Value value) : m_value(value) {}
     constexpr operator Value() const { return m_value; }

@@ -1,6 +1,6 @@
 #include "model/CompanionChime.h"
 #include "model/CompanionNotificationSound.h"
-#include "model/SystemSoundPlayer.h"
+#include "support/RecordingSystemSounds.h"
 
 #include <gtest/gtest.h>
 
@@ -116,12 +116,6 @@ double audibleSeconds(const std::vector<float>& samples)
     return double(std::distance(first, last.base())) / CompanionChime::sampleRate;
 }
 
-class NoSounds final : public SystemSoundPlayer {
-public:
-    void play(const QString& name) override { played.push_back(name); }
-    std::vector<QString> played;
-};
-
 class ChimeOnASoundDevice : public ::testing::Test {
 protected:
     static void SetUpTestSuite()
@@ -161,7 +155,7 @@ TEST_F(ChimeOnASoundDevice, TheSharedPlayerPlaysAndThenGivesTheDeviceBack)
 {
     MonitorRecording recording;
     AudioSinkChimeOutput output;
-    NoSounds systemSounds;
+    RecordingSystemSounds systemSounds;
     CompanionNotificationSound sound(output, systemSounds, Scheduler::main());
 
     sound.play();
@@ -170,7 +164,7 @@ TEST_F(ChimeOnASoundDevice, TheSharedPlayerPlaysAndThenGivesTheDeviceBack)
     EXPECT_FALSE(output.isRunning()) << "paused 700 ms after the chime";
     const std::vector<float> heard = recording.stop();
 
-    EXPECT_TRUE(systemSounds.played.empty()) << "no fallback with a device";
+    EXPECT_TRUE(systemSounds.played.isEmpty()) << "no fallback with a device";
     EXPECT_NEAR(peakOf(heard), peakOf(CompanionChime::samples()), 0.01f);
 }
 

@@ -59,7 +59,7 @@ TEST_F(AlertQueue, EachSourceHasItsSoundFaceAndLifetime)
     struct Case {
         CompanionAlertSource source;
         int chimes;
-        std::vector<QString> systemSounds;
+        QStringList systemSounds;
         CompanionExpression face;
         std::chrono::milliseconds lifetime;
     };

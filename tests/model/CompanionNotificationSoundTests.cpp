@@ -2,6 +2,7 @@
 #include "model/CompanionNotificationSound.h"
 #include "model/SystemSoundPlayer.h"
 #include "support/ManualScheduler.h"
+#include "support/RecordingSystemSounds.h"
 #include "support/QtPrinters.h"
 
 #include <gtest/gtest.h>
@@ -44,16 +45,10 @@ public:
     }
 };
 
-class RecordingSoundPlayer final : public SystemSoundPlayer {
-public:
-    QStringList played;
-    void play(const QString& name) override { played.append(name); }
-};
-
 class CompanionNotificationSoundTest : public ::testing::Test {
 protected:
     FakeChimeOutput output;
-    RecordingSoundPlayer systemSounds;
+    RecordingSystemSounds systemSounds;
     ManualScheduler scheduler;
     CompanionNotificationSound sound{output, systemSounds, scheduler};
 };
@@ -130,7 +125,7 @@ TEST_F(CompanionNotificationSoundTest, FallsBackToTinkWhileNoOutputOpens)
 TEST(CompanionNotificationSound, APendingPauseDiesWithTheSound)
 {
     FakeChimeOutput output;
-    RecordingSoundPlayer systemSounds;
+    RecordingSystemSounds systemSounds;
     ManualScheduler scheduler;
     auto sound = std::make_unique<CompanionNotificationSound>(output, systemSounds, scheduler);
     sound->play();
@@ -155,7 +150,7 @@ TEST(AudioSinkChimeOutput, WithoutAnOutputDeviceTheSoundFallsBackToTink)
     output.pause();
     EXPECT_FALSE(output.isRunning());
 
-    RecordingSoundPlayer systemSounds;
+    RecordingSystemSounds systemSounds;
     ManualScheduler scheduler;
     CompanionNotificationSound sound(output, systemSounds, scheduler);
     sound.play();

@@ -5,10 +5,10 @@
 // the application dialog.
 
 #include "ManualScheduler.h"
+#include "RecordingSystemSounds.h"
 #include "model/ApplicationPicker.h"
 #include "model/CompanionModel.h"
 #include "model/CompanionSettings.h"
-#include "model/SystemSoundPlayer.h"
 
 #include <QFile>
 #include <QJsonDocument>
@@ -18,12 +18,6 @@
 #include <memory>
 #include <string>
 #include <vector>
-
-class RecordingSystemSounds final : public SystemSoundPlayer {
-public:
-    void play(const QString& name) override { played.push_back(name); }
-    std::vector<QString> played;
-};
 
 class ScriptedApplicationPicker final : public ApplicationPicker {
 public:

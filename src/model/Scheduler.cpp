@@ -9,16 +9,10 @@ void ScheduledWork::cancel()
         m_state->cancelled = true;
 }
 
-bool ScheduledWork::isPending() const
-{
-    return m_state && !m_state->cancelled && !m_state->finished;
-}
-
 ScheduledWork Scheduler::schedule(Duration delay, std::function<void()> work)
 {
     auto state = std::make_shared<ScheduledWork::State>();
     enqueue(delay, [state, work = std::move(work)] {
-        state->finished = true;
         if (!state->cancelled)
             work();
     });

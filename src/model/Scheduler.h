@@ -12,13 +12,11 @@ public:
     ScheduledWork() = default;
 
     void cancel();
-    bool isPending() const;
 
 private:
     friend class Scheduler;
     struct State {
         bool cancelled = false;
-        bool finished = false;
     };
     explicit ScheduledWork(std::shared_ptr<State> state) : m_state(std::move(state)) {}
 

@@ -10,7 +10,6 @@
 // when it falls due within it.
 class ManualScheduler final : public Scheduler {
 public:
-    Duration now() const { return m_now; }
     void advance(Duration step);
     // Work not yet run, cancelled work included (it wakes and does nothing).
     std::size_t queuedCount() const { return m_queue.size(); }

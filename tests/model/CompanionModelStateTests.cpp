@@ -44,6 +44,26 @@ TEST_F(CompanionModelState, FirstRunStartsAtRest)
     EXPECT_FALSE(QFile::exists(kit.settingsPath));
 }
 
+TEST_F(CompanionModelState, AnUnreadableSettingsFileGivesTheFirstRunValues)
+{
+    kit.writeSettings({});
+    for (const QByteArray& damaged : {QByteArray("{\"lumivo-companion-appearance\": \"dark\""), QByteArray("[\"dark\"]"),
+                                      QByteArray("\xff\xfe\x00garbage")}) {
+        QFile file(kit.settingsPath);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(damaged);
+        file.close();
+
+        const auto model = kit.makeModel();
+        EXPECT_EQ(model->appearance.get(), CompanionAppearance::light);
+        EXPECT_TRUE(model->googleOpensSeparately);
+        EXPECT_TRUE(model->personalApps->isEmpty());
+        model->setGoogleOpensSeparately(false);
+        EXPECT_EQ(stored(CompanionModel::googleSeparateKey), QJsonValue(false)) << "the next change writes a sound file";
+        kit.writeSettings({});
+    }
+}
+
 TEST_F(CompanionModelState, EveryAssignmentAnnouncesOnceBeforeTheValueIsStored)
 {
     const auto model = kit.makeModel();

@@ -1,5 +1,5 @@
 #include "model/CompanionEdition.h"
-#include "platform/TerminationSignals.h"
+#include "platform/desktop/TerminationSignals.h"
 
 #include <QApplication>
 

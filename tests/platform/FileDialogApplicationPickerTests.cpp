@@ -1,4 +1,4 @@
-#include "platform/FileDialogApplicationPicker.h"
+#include "platform/desktop/FileDialogApplicationPicker.h"
 #include "support/QtPrinters.h"
 
 #include <gtest/gtest.h>

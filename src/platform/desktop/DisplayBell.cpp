@@ -1,0 +1,8 @@
+#include "platform/desktop/DisplayBell.h"
+
+#include <QApplication>
+
+void DisplayBell::ring()
+{
+    QApplication::beep();
+}

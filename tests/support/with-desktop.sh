@@ -1,0 +1,43 @@
+#!/usr/bin/env bash
+# Runs a command on a private X11 desktop: an Xvfb server wide enough for two
+# side-by-side monitors, the openbox window manager and a D-Bus session.
+#   with-desktop.sh <command> [arguments...]
+# The command sees DISPLAY and QT_QPA_PLATFORM=xcb. The server is started
+# with -noreset so tests may split it into monitors with `xrandr --setmonitor`.
+set -euo pipefail
+
+runtime=$(mktemp -d)
+server_pid=""
+wm_pid=""
+cleanup() {
+  [[ -n "$wm_pid" ]] && kill "$wm_pid" 2>/dev/null || true
+  [[ -n "$server_pid" ]] && kill "$server_pid" 2>/dev/null || true
+  wait 2>/dev/null || true
+  rm -rf "$runtime"
+}
+trap cleanup EXIT
+
+# -displayfd picks a free display number, so parallel runs never collide.
+exec {displayfd}<> <(:)
+Xvfb -displayfd "$displayfd" -screen 0 3200x1200x24 -noreset -nolisten tcp \
+     +extension RANDR +extension XInputExtension >"$runtime/xvfb.log" 2>&1 &
+server_pid=$!
+display=""
+for _ in $(seq 100); do
+  read -r -t 0.1 -u "$displayfd" display && break || true
+  kill -0 "$server_pid" 2>/dev/null || { cat "$runtime/xvfb.log" >&2; exit 1; }
+done
+[[ -n "$display" ]] || { echo "Xvfb did not start" >&2; exit 1; }
+export DISPLAY=":$display"
+
+openbox --sm-disable --config-file /dev/null >"$runtime/openbox.log" 2>&1 &
+wm_pid=$!
+# The window manager is ready once it has announced itself on the root window.
+for _ in $(seq 100); do
+  xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
+  sleep 0.05
+done
+
+export QT_QPA_PLATFORM=xcb
+export XDG_RUNTIME_DIR="$runtime"
+dbus-run-session -- "$@"

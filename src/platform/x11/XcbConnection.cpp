@@ -45,6 +45,11 @@ xcb_atom_t XcbConnection::atom(const char* name)
     return reply ? reply->atom : static_cast<xcb_atom_t>(XCB_ATOM_NONE);
 }
 
+void XcbConnection::sync()
+{
+    XcbReply<xcb_get_input_focus_reply_t>(xcb_get_input_focus_reply(m_connection, xcb_get_input_focus(m_connection), nullptr));
+}
+
 void XcbConnection::dispatchPending()
 {
     while (XcbReply<xcb_generic_event_t> event { xcb_poll_for_event(m_connection) }) {

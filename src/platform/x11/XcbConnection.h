@@ -37,6 +37,8 @@ public:
 
     xcb_atom_t atom(const char* name);
     void flush() { xcb_flush(m_connection); }
+    // Returns once the server has handled every request sent so far.
+    void sync();
 
     // Every event read from the connection is handed to handler, in order.
     void setEventHandler(EventHandler handler) { m_handler = std::move(handler); }

@@ -52,7 +52,7 @@ bool X11MouseMonitoring::startListening()
     if (!extension || !extension->present)
         return false;
     const XcbReply<xcb_input_xi_query_version_reply_t> version(
-        xcb_input_xi_query_version_reply(raw, xcb_input_xi_query_version(raw, 2, 0), nullptr));
+        xcb_input_xi_query_version_reply(raw, xcb_input_xi_query_version(raw, 2, 2), nullptr));
     if (!version || version->major_version < 2)
         return false;
 

@@ -39,7 +39,7 @@ public:
 
     // What the delegate is given by the program around it.
     struct Environment {
-        Desktop& desktop;
+        Desktop desktop;
         QSettings& settings;
         Scheduler& scheduler;
         SystemSoundPlayer& systemSounds;

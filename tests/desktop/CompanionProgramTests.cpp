@@ -125,7 +125,7 @@ TEST(CompanionProgram, FollowsTheMouseToTheOtherMonitor)
     moveMouse(2400, 600);
     QList<int> seen;
     const bool arrived = waitUntil([&] {
-        const int x = companion.panel()->geometry.x();
+        const int x = RunningCompanion::geometryOf(panel->id).x();
         if (seen.isEmpty() || seen.last() != x)
             seen.append(x);
         return x == 2846;

@@ -121,6 +121,8 @@ public:
         return found;
     }
 
+    static QRect geometryOf(quint64 id) { return geometryOf(QString::number(id)); }
+
 private:
     static QRect geometryOf(const QString& id)
     {

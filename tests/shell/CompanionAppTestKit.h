@@ -41,7 +41,7 @@ public:
             .makeCompanionView = [](CompanionModel&) { return std::make_unique<QWidget>(); },
             .makeAlertBubbleView = [](CompanionModel&) { return std::make_unique<QWidget>(); },
             .terminate = [this] { ++terminations; },
-            .statusIconPath = QString(),
+            .statusIconPath = statusIconPath,
         });
         app->applicationDidFinishLaunching();
         return *app;
@@ -59,6 +59,7 @@ public:
     FakeDesktop fake;
     std::unique_ptr<LumivoCompanionApp> app;
     int terminations = 0;
+    QString statusIconPath;
 
 private:
     Desktop m_desktop = fake.desktop();

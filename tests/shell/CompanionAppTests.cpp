@@ -7,6 +7,8 @@
 
 #include <QAction>
 #include <QMenu>
+#include <QKeySequence>
+#include <QSystemTrayIcon>
 #include <QJsonArray>
 
 namespace {
@@ -435,6 +437,53 @@ TEST_F(CompanionApp, ShutdownSavesThePositionAndStopsWatching)
 
     model().quit();
     EXPECT_EQ(t.terminations, 1);
+}
+
+QStringList titlesOf(const QMenu& menu)
+{
+    QStringList titles;
+    for (const QAction* action : menu.actions())
+        titles.append(action->isSeparator() ? QStringLiteral("-") : action->text());
+    return titles;
+}
+
+TEST_F(CompanionApp, TheMenusOfferShowHideResetFollowAndQuit)
+{
+    start();
+    EXPECT_EQ(t.app->mainMenu->title(), QStringLiteral("Varadi"));
+    EXPECT_EQ(titlesOf(*t.app->mainMenu), (QStringList {QStringLiteral("Show Vora"), QStringLiteral("Hide Vora"), QStringLiteral("Reset Vora Position"),
+                                                        QStringLiteral("Follow Me Across Screens"), QStringLiteral("-"), QStringLiteral("Quit Vora")}));
+    EXPECT_EQ(t.app->mainMenu->actions().last()->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Q));
+
+    EXPECT_EQ(t.app->statusMenu->title(), QStringLiteral("CEO Vora"));
+    EXPECT_EQ(titlesOf(*t.app->statusMenu), (QStringList {QStringLiteral("Show CEO Vora"), QStringLiteral("Hide CEO Vora"),
+                                                          QStringLiteral("Reset CEO Vora Position"), QStringLiteral("-"), QStringLiteral("Quit CEO Vora")}));
+    // Without its picture the status item has no tooltip, and its menu still works.
+    EXPECT_TRUE(t.app->statusItem->toolTip().isEmpty());
+    t.app->statusMenu->actions().at(1)->trigger();
+    EXPECT_TRUE(model().companionHidden);
+    t.app->statusMenu->actions().last()->trigger();
+    t.app->mainMenu->actions().last()->trigger();
+    EXPECT_EQ(t.terminations, 2);
+}
+
+TEST_F(CompanionApp, TheStatusItemShowsItsPictureWithItsTooltip)
+{
+    QImage picture(36, 36, QImage::Format_ARGB32);
+    picture.fill(Qt::magenta);
+    t.statusIconPath = t.kit.directory.filePath(QStringLiteral("tovi-agent-logo.png"));
+    ASSERT_TRUE(picture.save(t.statusIconPath));
+    start();
+    EXPECT_EQ(t.app->statusItem->toolTip(), QStringLiteral("CEO Vora"));
+    EXPECT_FALSE(t.app->statusItem->icon().isNull());
+
+    t.statusIconPath = t.kit.directory.filePath(QStringLiteral("broken.png"));
+    QFile broken(t.statusIconPath);
+    ASSERT_TRUE(broken.open(QIODevice::WriteOnly));
+    broken.write("not a picture");
+    broken.close();
+    start();
+    EXPECT_TRUE(t.app->statusItem->toolTip().isEmpty());
 }
 
 } // namespace

@@ -3,6 +3,8 @@
 // One started loop. Everything it hands out refers to it weakly, so a
 // cancelled run (or a loop that is gone) ignores late completions.
 struct PollingLoop::Run {
+    explicit Run(PollingLoop* owner) : loop(owner) {}
+
     PollingLoop* loop;
     bool polling = false;
     ScheduledWork wait;
@@ -22,7 +24,7 @@ PollingLoop::~PollingLoop()
 void PollingLoop::start()
 {
     cancel();
-    m_run = std::make_shared<Run>(Run{.loop = this});
+    m_run = std::make_shared<Run>(this);
     turn(m_run);
 }
 

@@ -42,15 +42,23 @@ struct TestResponse {
     QByteArray body;
     QByteArray contentType = "application/json";
 
-    static TestResponse json(QByteArray body, int status = 200) { return {Kind::answer, status, std::move(body)}; }
+    static TestResponse json(QByteArray body, int status = 200) { return {Kind::answer, status, std::move(body), "application/json"}; }
     static TestResponse text(QByteArray body, int status = 200)
     {
         return {Kind::answer, status, std::move(body), "text/plain; charset=utf-8"};
     }
-    static TestResponse withStatus(int code) { return {Kind::answer, code, {}}; }
-    static TestResponse held() { return {Kind::hold}; }
-    static TestResponse hungUp() { return {Kind::hangUp}; }
-    static TestResponse cutOff(QByteArray body) { return {Kind::truncated, 200, std::move(body)}; }
+    static TestResponse withStatus(int code) { return {Kind::answer, code, {}, "application/json"}; }
+    static TestResponse held() { return of(Kind::hold); }
+    static TestResponse hungUp() { return of(Kind::hangUp); }
+    static TestResponse cutOff(QByteArray body) { return {Kind::truncated, 200, std::move(body), "application/json"}; }
+
+private:
+    static TestResponse of(Kind kind)
+    {
+        TestResponse response;
+        response.kind = kind;
+        return response;
+    }
 };
 
 class TestServer final : public QObject {
@@ -88,7 +96,6 @@ Q_SIGNALS:
     void requestReceived(const TestRequest& request);
 
 private:
-    struct Connection;
     void accept();
     void read(QTcpSocket* socket);
     void respond(QTcpSocket* socket, const TestResponse& response);

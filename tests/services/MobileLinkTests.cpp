@@ -150,7 +150,7 @@ TEST(QrCodeImage, IsTheSymbolScaledElevenTimesWithSharpModules)
         for (int x = 0; x < modules->width(); ++x) {
             const QColor module = modules->pixelColor(x, y);
             // Every pixel of the 11 x 11 square has the module's colour.
-            for (const auto [dx, dy] : {std::pair{0, 0}, {10, 0}, {0, 10}, {10, 10}, {5, 5}})
+            for (const auto& [dx, dy] : {std::pair{0, 0}, {10, 0}, {0, 10}, {10, 10}, {5, 5}})
                 ASSERT_EQ(image->pixelColor(x * 11 + dx, y * 11 + dy), module) << x << "," << y;
         }
     }
@@ -167,7 +167,7 @@ TEST(QrCodeImage, DrawsAWholeSymbolInsideALightBorder)
     EXPECT_EQ(modules->height(), size);
 
     for (int i = 0; i < size; ++i) {
-        for (const auto [x, y] : {std::pair{i, 0}, {0, i}, {i, size - 1}, {size - 1, i}})
+        for (const auto& [x, y] : {std::pair{i, 0}, {0, i}, {i, size - 1}, {size - 1, i}})
             ASSERT_EQ(modules->pixelIndex(x, y), 0) << x << "," << y;
     }
     const int b = QrCodeImage::border;

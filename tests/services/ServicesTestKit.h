@@ -48,20 +48,22 @@ inline bool finishes(const std::function<void(std::function<void()>)>& work)
     return waitUntil([&done] { return done; });
 }
 
-// Sends the local server's origin and the weather service's to `server`.
-inline AddressMap addressesOf(const TestServer& server)
+// Sends the local server's origin and the weather service's to `origin`.
+inline AddressMap addressesOf(const QUrl& origin)
 {
     AddressMap addresses;
-    addresses.redirect(CompanionRoute::lumivoOS(), server.origin());
-    addresses.redirect(WeatherText::serviceAddress(), server.origin());
+    addresses.redirect(CompanionRoute::lumivoOS(), origin);
+    addresses.redirect(WeatherText::serviceAddress(), origin);
     return addresses;
 }
 
 class ServicesTestKit {
 public:
     struct Setup {
-        QJsonObject storedSettings;
+        QJsonObject storedSettings = {};
         CompanionEdition edition = CompanionEdition::commandCenter;
+        // Where the requests go instead of the kit's own test server.
+        std::optional<QUrl> serverOrigin = {};
     };
 
     ServicesTestKit() : ServicesTestKit(Setup{}) {}
@@ -78,7 +80,7 @@ public:
             .pasteboard = pasteboard,
             .bell = bell,
             .edition = setup.edition,
-            .addresses = addressesOf(server),
+            .addresses = addressesOf(setup.serverOrigin.value_or(server.origin())),
         });
     }
 

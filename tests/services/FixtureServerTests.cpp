@@ -10,6 +10,7 @@
 #include <QJsonDocument>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QUrlQuery>
 
 #include <gtest/gtest.h>
 
@@ -95,22 +96,33 @@ TEST(FixtureServer, AnswersEveryRouteOfTheFixtureAndScriptedStatuses)
     EXPECT_FALSE(kit.model->agentUsage.get().has_value());
 }
 
+// With the sample fixture kept for desktop runs, every feed decodes.
 TEST(FixtureServer, RunsAsAProgramThatNamesItsOrigin)
 {
-    QTemporaryDir directory;
-    const QString path = directory.filePath(QStringLiteral("fixture.json"));
-    writeFile(path, fixture(business));
-
     QProcess program;
-    program.start(QStringLiteral(LUMIVO_BINARY_DIR "/tests/lumivo-test-server"), {path});
+    program.start(QStringLiteral(LUMIVO_BINARY_DIR "/tests/lumivo-test-server"),
+                  {QStringLiteral(LUMIVO_SOURCE_DIR "/tests/server/fixtures/business.json")});
     ASSERT_TRUE(program.waitForStarted());
     ASSERT_TRUE(waitUntil([&] { return program.canReadLine(); }));
     const QUrl origin(QString::fromUtf8(program.readLine().trimmed()));
     EXPECT_EQ(origin.host(), QStringLiteral("127.0.0.1"));
 
-    ServicesTestKit kit({.serverOrigin = origin});
+    ServicesTestKit kit({.storedSettings = QJsonObject{{LocalServerPolling::latestNotificationIDKey, 100}},
+                         .serverOrigin = origin});
+    ASSERT_TRUE(finishes([&](auto done) { kit.polling().pollCompanionNotifications(done); }));
+    EXPECT_EQ(kit.polling().latestNotificationID(), 102);
+    ASSERT_TRUE(finishes([&](auto done) { kit.polling().pollAgentUsage(done); }));
+    EXPECT_TRUE(kit.model->agentUsage.get().has_value());
+    ASSERT_TRUE(finishes([&](auto done) { kit.polling().pollWeather(done); }));
+    EXPECT_EQ(kit.model->weatherText.get(), QStringLiteral("72°F"));
+    ASSERT_TRUE(finishes([&](auto done) { kit.services->fleet.loadFleet(done); }));
+    EXPECT_EQ(kit.model->fleetBots->size(), 2u);
     ASSERT_TRUE(finishes([&](auto done) { kit.services->mobileLink.copyPhoneLink(done); }));
-    EXPECT_EQ(kit.pasteboard.text(), QStringLiteral("https://m.example.com/s/abc"));
+    EXPECT_EQ(kit.pasteboard.text(), QStringLiteral("https://m.example.com/s/7f3a9c"));
+    std::optional<QUrl> page;
+    kit.services->openChatWithContext([&](const QUrl& shown) { page = shown; });
+    ASSERT_TRUE(waitUntil([&] { return page.has_value(); }));
+    EXPECT_TRUE(QUrlQuery(*page).queryItemValue(QStringLiteral("q"), QUrl::FullyDecoded).contains(QStringLiteral("Gusto: stale [not ready]")));
 
     program.kill();
     program.waitForFinished();

@@ -22,10 +22,30 @@ QJsonObject dict(QStringView key, const QJsonObject& in)
     return value.isObject() ? value.toObject() : QJsonObject();
 }
 
+// How a snapshot value reads in the packet: text verbatim, whole numbers the
+// reader kept exactly as integers, other numbers in their shortest form,
+// Booleans as 1 or 0, anything else "Missing".
+QString text(const QJsonValue& value)
+{
+    switch (value.type()) {
+    case QJsonValue::String: return value.toString();
+    case QJsonValue::Bool: return value.toBool() ? QStringLiteral("1") : QStringLiteral("0");
+    case QJsonValue::Double: {
+        // Whole numbers the reader kept exactly print as integers; any other
+        // number in the shortest form that reads back as the same double.
+        const QVariant number = value.toVariant();
+        if (number.typeId() == QMetaType::LongLong)
+            return QString::number(number.toLongLong());
+        return QString::number(value.toDouble(), 'g', QLocale::FloatingPointShortest);
+    }
+    default: return missing;
+    }
+}
+
 // The member under key as the packet writes it.
 QString text(QStringView key, const QJsonObject& in)
 {
-    return ChatContextPacket::text(in.value(key));
+    return text(in.value(key));
 }
 
 // True only for JSON true and for a number that is exactly 1.
@@ -77,23 +97,6 @@ QString escapedQueryValue(const QString& value)
 QString standardRequest()
 {
     return QStringLiteral("Review this live Varadi OS context and tell me what requires my attention now.");
-}
-
-QString text(const QJsonValue& value)
-{
-    switch (value.type()) {
-    case QJsonValue::String: return value.toString();
-    case QJsonValue::Bool: return value.toBool() ? QStringLiteral("1") : QStringLiteral("0");
-    case QJsonValue::Double: {
-        // Whole numbers the reader kept exactly print as integers; any other
-        // number in the shortest form that reads back as the same double.
-        const QVariant number = value.toVariant();
-        if (number.typeId() == QMetaType::LongLong)
-            return QString::number(number.toLongLong());
-        return QString::number(value.toDouble(), 'g', QLocale::FloatingPointShortest);
-    }
-    default: return missing;
-    }
 }
 
 QString fromSnapshot(const QJsonObject& snapshot, const QString& request)

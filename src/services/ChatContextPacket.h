@@ -28,7 +28,4 @@ QString fromSnapshotBody(const QByteArray& body, const QString& request);
 // The assistant's page with the packet as its only query item, "q".
 QUrl assistantPage(const QString& packet);
 
-// How a snapshot value reads in the packet (exposed for tests).
-QString text(const QJsonValue& value);
-
 } // namespace ChatContextPacket

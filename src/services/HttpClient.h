@@ -64,8 +64,6 @@ public:
     HttpCall postJson(const QObject* context, const QUrl& address, const QByteArray& body, Completion completion,
                       Duration timeout = defaultTimeout);
 
-    const AddressMap& addresses() const { return m_addresses; }
-
 private:
     QNetworkRequest requestFor(const QUrl& address) const;
     HttpCall track(const QObject* context, QNetworkReply* reply, Completion completion, Duration timeout);

@@ -60,13 +60,17 @@ qint64 leadingInteger(const QString& text)
 LocalServerPolling::LocalServerPolling(Environment environment)
     : m_environment(environment),
       m_latestNotificationID(integerReading(environment.settings.value(latestNotificationIDKey))),
-      m_notificationLoop(environment.scheduler, notificationPeriod,
-                         [this](Done done) { return [call = pollCompanionNotifications(std::move(done))]() mutable { call.cancel(); }; }),
-      m_usageLoop(environment.scheduler, usagePeriod,
-                  [this](Done done) { return [call = pollAgentUsage(std::move(done))]() mutable { call.cancel(); }; }),
-      m_weatherLoop(environment.scheduler, weatherPeriod,
-                    [this](Done done) { return [call = pollWeather(std::move(done))]() mutable { call.cancel(); }; })
+      m_notificationLoop(environment.scheduler, notificationPeriod, loopTurn(&LocalServerPolling::pollCompanionNotifications)),
+      m_usageLoop(environment.scheduler, usagePeriod, loopTurn(&LocalServerPolling::pollAgentUsage)),
+      m_weatherLoop(environment.scheduler, weatherPeriod, loopTurn(&LocalServerPolling::pollWeather))
 {
+}
+
+PollingLoop::Poll LocalServerPolling::loopTurn(HttpCall (LocalServerPolling::*poll)(Done))
+{
+    return [this, poll](Done done) -> PollingLoop::Abandon {
+        return [call = (this->*poll)(std::move(done))]() mutable { call.cancel(); };
+    };
 }
 
 void LocalServerPolling::cancelAll()

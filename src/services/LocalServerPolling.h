@@ -70,6 +70,8 @@ public:
     static qint64 integerReading(const QVariant& stored);
 
 private:
+    // One turn of a loop: runs `poll`, which the loop may abandon.
+    PollingLoop::Poll loopTurn(HttpCall (LocalServerPolling::*poll)(Done));
     void raiseAlertsFrom(const QByteArray& body);
     void saveLatestNotificationID();
 

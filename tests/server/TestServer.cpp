@@ -144,7 +144,6 @@ void TestServer::read(QTcpSocket* socket)
     if (!request)
         return;
     m_requests.push_back(*request);
-    Q_EMIT requestReceived(*request);
 
     const Handler handler = m_routes.value(routeKey(request->method, request->path));
     respond(socket, handler ? handler(*request) : TestResponse::withStatus(404));

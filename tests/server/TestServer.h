@@ -92,9 +92,6 @@ public:
     // Requests being held whose client is still connected.
     int heldCount() const;
 
-Q_SIGNALS:
-    void requestReceived(const TestRequest& request);
-
 private:
     void accept();
     void read(QTcpSocket* socket);

@@ -49,7 +49,9 @@ LumivoCompanionApp::LumivoCompanionApp(Environment environment)
                                          environment.applicationPicker, environment.playChime})
     , m_environment(std::move(environment))
 {
-    latestNotificationID = m_environment.settings.value(latestNotificationIDKey).toLongLong();
+    services = std::make_unique<CompanionServices>(CompanionServices::Environment {
+        model, m_environment.settings, m_environment.scheduler, m_environment.desktop.pasteboard, m_environment.desktop.bell,
+        m_environment.edition, m_environment.serverAddresses});
     followAcrossScreens = followAcrossScreensDefault();
 }
 
@@ -136,6 +138,9 @@ void LumivoCompanionApp::applicationDidFinishLaunching()
     startScreenFollowing();
     startClickSummonMonitoring();
     configureAlertPanel();
+    services->polling.startNotificationPolling();
+    services->polling.startAgentUsagePolling();
+    services->polling.startWeatherPolling();
     later([](LumivoCompanionApp& delegate) { delegate.model.requestWave(); });
 
     wireHooks();
@@ -172,6 +177,7 @@ void LumivoCompanionApp::wireHooks()
     model.prepareAlertPresentation = weakly(this, [](LumivoCompanionApp& delegate) { delegate.prepareAlertPresentation(); });
     model.finishAlertPresentation = weakly(this, [](LumivoCompanionApp& delegate) { delegate.finishAlertPresentation(); });
     model.summonCompanion = weakly(this, [](LumivoCompanionApp& delegate) { delegate.summonPanelToActiveScreen(); });
+    services->fillModelHooks();
 
     Workspace& workspace = m_environment.desktop.workspace;
     for (auto notification : {&Workspace::applicationLaunched, &Workspace::applicationTerminated, &Workspace::applicationActivated}) {
@@ -188,6 +194,7 @@ void LumivoCompanionApp::wireHooks()
 
 void LumivoCompanionApp::applicationWillTerminate()
 {
+    services->polling.cancelAll();
     if (screenFollowTimer)
         screenFollowTimer->cancel();
     clickSummonMonitor.reset();

@@ -1,10 +1,12 @@
 #pragma once
 
+#include "model/CompanionEdition.h"
 #include "model/CompanionModel.h"
 #include "platform/Desktop.h"
 #include "platform/MouseMonitor.h"
 #include "platform/Panels.h"
 #include "platform/Screens.h"
+#include "services/CompanionServices.h"
 
 #include <QList>
 #include <QMetaObject>
@@ -35,7 +37,8 @@ public:
     static inline const QString panelPositionXKey = QStringLiteral("lumivo-companion-panel-x");
     static inline const QString panelPositionYKey = QStringLiteral("lumivo-companion-panel-y");
     static inline const QString followAcrossScreensKey = QStringLiteral("lumivo-companion-follow-screens");
-    static inline const QString latestNotificationIDKey = QStringLiteral("lumivo-companion-latest-notification-id");
+    // Read and written by the alert poll.
+    static inline const QString latestNotificationIDKey = LocalServerPolling::latestNotificationIDKey;
 
     // What the delegate is given by the program around it.
     struct Environment {
@@ -52,6 +55,10 @@ public:
         std::function<void()> terminate;
         // The status-bar icon, or an empty path when the bundle has none.
         QString statusIconPath;
+        CompanionEdition edition;
+        // Where the local server and the weather service are reached; empty
+        // for their real addresses.
+        AddressMap serverAddresses = {};
     };
 
     explicit LumivoCompanionApp(Environment environment);
@@ -116,7 +123,6 @@ public:
     std::unique_ptr<Panel> alertPanel;
     QMetaObject::Connection screenParametersObserver;
     QList<QMetaObject::Connection> workspaceObservers;
-    std::int64_t latestNotificationID = 0;
     std::optional<ScheduledWork> walkTimer;
     std::optional<ScheduledWork> screenFollowTimer;
     int screenFollowDwell = 0;
@@ -128,6 +134,9 @@ public:
     std::optional<QPointF> panelOriginBeforeMenuOpen;
     bool resumeWalkingAfterDrag = false;
     CompanionModel model;
+    // The local server's and the weather service's clients: the poll loops,
+    // the fleet and the mobile link.
+    std::unique_ptr<CompanionServices> services;
 
 private:
     void wireHooks();

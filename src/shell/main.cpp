@@ -74,6 +74,7 @@ int main(int argc, char* argv[])
         .makeAlertBubbleView = [](CompanionModel& model) { return std::make_unique<AlertBubblePlaceholderView>(model); },
         .terminate = [] { QApplication::quit(); },
         .statusIconPath = ResourceBundle::main().pathFor(QStringLiteral("tovi-agent-logo"), QStringLiteral("png")),
+        .edition = edition,
     });
 
     UrlHandoffReceiver handoff;

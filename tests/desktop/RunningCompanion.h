@@ -96,17 +96,21 @@ public:
         return m_process.exitCode();
     }
 
-    // Its mapped windows whose name starts with prefix.
+    // Its mapped window whose name starts with prefix. (xdotool's own --pid
+    // filter lets windows of other processes through, so the owner is read
+    // from each window's _NET_WM_PID.)
     std::optional<ShownWindow> shownWindow(const QString& prefix) const
     {
         const QStringList ids = runTool(QStringLiteral("xdotool"), {QStringLiteral("search"), QStringLiteral("--onlyvisible"),
-                                                                    QStringLiteral("--pid"), QString::number(pid()), QStringLiteral(".")})
+                                                                    QStringLiteral("--classname"), QStringLiteral("lumivo-companion")})
                                     .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        const QString owner = QStringLiteral("_NET_WM_PID(CARDINAL) = %1").arg(pid());
         for (const QString& id : ids) {
-            const QString name = runTool(QStringLiteral("xdotool"), {QStringLiteral("getwindowname"), id}).trimmed();
-            if (!name.startsWith(prefix))
+            if (runTool(QStringLiteral("xprop"), {QStringLiteral("-id"), id, QStringLiteral("_NET_WM_PID")}).trimmed() != owner)
                 continue;
-            return ShownWindow {id.toULongLong(), name, geometryOf(id)};
+            const QString name = runTool(QStringLiteral("xdotool"), {QStringLiteral("getwindowname"), id}).trimmed();
+            if (name.startsWith(prefix))
+                return ShownWindow {id.toULongLong(), name, geometryOf(id)};
         }
         return std::nullopt;
     }

@@ -18,6 +18,14 @@ inline DesktopScreen makeScreen(const QRectF& frame, std::optional<quint32> numb
     return {frame, visible.isNull() ? frame : visible, number};
 }
 
+inline AddressMap unreachableServers()
+{
+    AddressMap addresses;
+    addresses.redirect(QUrl(QStringLiteral("http://127.0.0.1:4173")), QUrl(QStringLiteral("http://127.0.0.1:9")));
+    addresses.redirect(QUrl(QStringLiteral("https://wttr.in")), QUrl(QStringLiteral("http://127.0.0.1:9")));
+    return addresses;
+}
+
 class CompanionAppTestKit {
 public:
     CompanionAppTestKit()
@@ -42,6 +50,9 @@ public:
             .makeAlertBubbleView = [](CompanionModel&) { return std::make_unique<QWidget>(); },
             .terminate = [this] { ++terminations; },
             .statusIconPath = statusIconPath,
+            .edition = CompanionEdition::commandCenter,
+            // Nothing answers there: the polls fail quietly.
+            .serverAddresses = unreachableServers(),
         });
         app->applicationDidFinishLaunching();
         return *app;

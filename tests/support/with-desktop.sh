@@ -18,7 +18,10 @@ cleanup() {
 trap cleanup EXIT
 
 # -displayfd picks a free display number, so parallel runs never collide.
-exec {displayfd}<> <(:)
+# A named pipe of our own: a process substitution's descriptor can be closed
+# (and reused) by bash before it is opened here.
+mkfifo "$runtime/display"
+exec {displayfd}<>"$runtime/display"
 Xvfb -displayfd "$displayfd" -screen 0 3200x1200x24 -noreset -nolisten tcp \
      +extension RANDR +extension XInputExtension >"$runtime/xvfb.log" 2>&1 &
 server_pid=$!

@@ -178,6 +178,20 @@ QList<quint32> X11Workspace::windowsOf(qint32 processIdentifier) const
     return own;
 }
 
+QList<quint32> X11Workspace::frontMostFirst(const QList<quint32>& windows) const
+{
+    QList<quint32> ordered;
+    const QList<xcb_window_t> stacking = m_clients->stackingOrder().value_or(QList<xcb_window_t>());
+    for (auto window = stacking.crbegin(); window != stacking.crend(); ++window)
+        if (windows.contains(*window))
+            ordered.append(*window);
+    for (const quint32 window : windows)
+        if (!ordered.contains(window))
+            ordered.append(window);
+    readQueuedEvents();
+    return ordered;
+}
+
 bool X11Workspace::terminate(qint32 processIdentifier)
 {
     const QList<quint32> windows = windowsOf(processIdentifier);
@@ -204,6 +218,8 @@ bool X11Workspace::hide(qint32 processIdentifier)
 
 bool X11Workspace::unhide(qint32 processIdentifier)
 {
+    if (processIdentifier <= 0)
+        return false;
     const QList<xcb_window_t> clients = m_clients->clientList().value_or(QList<xcb_window_t>());
     bool found = false;
     for (const ClientWindow& window : m_clients->describe(clients)) {
@@ -224,10 +240,8 @@ bool X11Workspace::activateAllWindows(qint32 processIdentifier)
         return false;
     // Activating each window from the bottom of the stack up raises them all
     // and leaves the front-most one active.
-    const QList<xcb_window_t> stacking = m_clients->stackingOrder().value_or(own);
-    for (const xcb_window_t window : stacking)
-        if (own.contains(window))
-            m_clients->activate(window);
-    readQueuedEvents();
+    const QList<quint32> windows = frontMostFirst(own);
+    for (auto window = windows.crbegin(); window != windows.crend(); ++window)
+        m_clients->activate(*window);
     return true;
 }

@@ -35,6 +35,7 @@ private:
 
     // The process's managed windows, oldest first.
     QList<quint32> windowsOf(qint32 processIdentifier) const;
+    QList<quint32> frontMostFirst(const QList<quint32>& windows) const;
     void clientsChanged();
     void activeWindowChanged();
     // Replies may have queued events the socket will not announce again.

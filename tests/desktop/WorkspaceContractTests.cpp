@@ -54,6 +54,9 @@ public:
             return application && application->active
                 && m_windows.windows(process).value_or(QList<ApplicationWindows::WindowId>()).size() == 2;
         });
+        // The changes that led here are read by now; announce them before
+        // the test starts listening.
+        QCoreApplication::processEvents();
         return process;
     }
 

@@ -102,11 +102,11 @@ void X11Workspace::activeWindowChanged()
     const xcb_window_t active = m_clients->activeWindow(m_processOfWindow.keys());
     const qint32 process = m_processOfWindow.value(active, 0);
     readQueuedEvents();
-    if (process == m_activeProcess)
+    // Focus passes through no window at all between two; that is no change.
+    if (process == 0 || process == m_activeProcess)
         return;
     m_activeProcess = process;
-    if (process != 0)
-        Q_EMIT applicationActivated();
+    Q_EMIT applicationActivated();
 }
 
 QList<RunningApplication> X11Workspace::runningApplications() const

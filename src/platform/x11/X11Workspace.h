@@ -3,7 +3,6 @@
 #include "platform/Workspace.h"
 
 #include <QHash>
-#include <QSet>
 
 #include <memory>
 

@@ -78,8 +78,9 @@ void X11Workspace::clientsChanged()
     QHash<quint32, qint32> processOfWindow;
     QList<xcb_window_t> unknown;
     for (const xcb_window_t window : clients) {
+        // A window may name its process only after it was first seen.
         const auto known = m_processOfWindow.constFind(window);
-        if (known != m_processOfWindow.constEnd())
+        if (known != m_processOfWindow.constEnd() && *known != 0)
             processOfWindow.insert(window, *known);
         else
             unknown.append(window);

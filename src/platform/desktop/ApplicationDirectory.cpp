@@ -15,6 +15,13 @@ namespace {
 const QString desktopSuffix = QStringLiteral(".desktop");
 const QString bundleSuffix = QStringLiteral(".app");
 
+// A desktop file ID is the file's path below the applications folder with
+// "/" written as "-" ("kde4/dolphin.desktop" is "kde4-dolphin").
+QString desktopFileId(const QString& folder, const QString& file)
+{
+    return QDir(folder).relativeFilePath(file).chopped(desktopSuffix.size()).replace(QLatin1Char('/'), QLatin1Char('-'));
+}
+
 QString identifierFor(const DesktopEntry& entry)
 {
     if (const auto known = KnownApplications::withDesktopEntry(entry.id))
@@ -86,7 +93,7 @@ const QList<DesktopEntry>& ApplicationDirectory::installedEntries() const
         // choice among equally good entries the same from run to run.
         files.sort();
         for (const QString& file : files) {
-            const QString id = QDir(folder).relativeFilePath(file).chopped(desktopSuffix.size()).replace(QLatin1Char('/'), QLatin1Char('-'));
+            const QString id = desktopFileId(folder, file);
             if (seen.contains(id))
                 continue;
             seen.insert(id);
@@ -139,14 +146,15 @@ std::optional<DesktopEntry> ApplicationDirectory::entryForWindowClass(const QStr
     return firstEntry(entries, [&](const DesktopEntry& entry) { return idMatchesWindowClass(entry.id, windowClass); });
 }
 
-QString ApplicationDirectory::desktopFileId(const QString& filePath) const
+QString ApplicationDirectory::idOfEntryFile(const QString& filePath) const
 {
     const QString canonical = QFileInfo(filePath).canonicalFilePath();
     for (const QString& folder : m_folders) {
         const QString root = QFileInfo(folder).canonicalFilePath();
         if (!root.isEmpty() && canonical.startsWith(root + QLatin1Char('/')))
-            return QDir(root).relativeFilePath(canonical).chopped(desktopSuffix.size()).replace(QLatin1Char('/'), QLatin1Char('-'));
+            return desktopFileId(root, canonical);
     }
+    // Outside the folders the file's own name is the best ID there is.
     return QFileInfo(filePath).fileName().chopped(desktopSuffix.size());
 }
 
@@ -162,7 +170,7 @@ std::optional<ResolvedApplication> ApplicationDirectory::resolve(const QString& 
 
     const QFileInfo file(applicationPath);
     if (applicationPath.endsWith(desktopSuffix) && file.isFile()) {
-        const auto entry = DesktopEntry::read(applicationPath, desktopFileId(applicationPath));
+        const auto entry = DesktopEntry::read(applicationPath, idOfEntryFile(applicationPath));
         if (!entry || !entry->installed())
             return std::nullopt;
         return resolvedEntry(*entry);

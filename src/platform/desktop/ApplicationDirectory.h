@@ -46,7 +46,7 @@ private:
     std::optional<DesktopEntry> installedEntry(const QString& id) const;
     std::optional<DesktopEntry> entryNamed(const QString& name) const;
     std::optional<DesktopEntry> entryForWindowClass(const QString& windowClass) const;
-    QString desktopFileId(const QString& filePath) const;
+    QString idOfEntryFile(const QString& filePath) const;
     QList<QDateTime> folderTimes() const;
 
     QStringList m_folders;

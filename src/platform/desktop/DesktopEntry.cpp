@@ -112,7 +112,7 @@ QIcon DesktopEntry::icon() const
     if (iconName.isEmpty())
         return {};
     if (QFileInfo(iconName).isAbsolute())
-        return QIcon(iconName);
+        return QFileInfo(iconName).isFile() ? QIcon(iconName) : QIcon();
     return QIcon::fromTheme(iconName);
 }
 

@@ -57,7 +57,9 @@ std::optional<QList<ApplicationWindows::WindowId>> X11ApplicationWindows::window
 
 bool X11ApplicationWindows::isManaged(WindowId window) const
 {
-    return m_clients && m_clients->clientList().value_or(QList<xcb_window_t>()).contains(window);
+    // The list windows() reads: the window manager may publish it a moment
+    // before the client list.
+    return m_clients && m_clients->stackingOrder().value_or(QList<xcb_window_t>()).contains(window);
 }
 
 bool X11ApplicationWindows::setPosition(WindowId window, const QPointF& topLeft)

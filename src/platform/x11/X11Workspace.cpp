@@ -78,8 +78,9 @@ void X11Workspace::clientsChanged()
     QHash<quint32, qint32> processOfWindow;
     QList<xcb_window_t> unknown;
     for (const xcb_window_t window : clients) {
+        // A window may name its process only after it was first seen.
         const auto known = m_processOfWindow.constFind(window);
-        if (known != m_processOfWindow.constEnd())
+        if (known != m_processOfWindow.constEnd() && *known != 0)
             processOfWindow.insert(window, *known);
         else
             unknown.append(window);
@@ -102,11 +103,11 @@ void X11Workspace::activeWindowChanged()
     const xcb_window_t active = m_clients->activeWindow(m_processOfWindow.keys());
     const qint32 process = m_processOfWindow.value(active, 0);
     readQueuedEvents();
-    if (process == m_activeProcess)
+    // Focus passes through no window at all between two; that is no change.
+    if (process == 0 || process == m_activeProcess)
         return;
     m_activeProcess = process;
-    if (process != 0)
-        Q_EMIT applicationActivated();
+    Q_EMIT applicationActivated();
 }
 
 QList<RunningApplication> X11Workspace::runningApplications() const
@@ -178,6 +179,20 @@ QList<quint32> X11Workspace::windowsOf(qint32 processIdentifier) const
     return own;
 }
 
+QList<quint32> X11Workspace::frontMostFirst(const QList<quint32>& windows) const
+{
+    QList<quint32> ordered;
+    const QList<xcb_window_t> stacking = m_clients->stackingOrder().value_or(QList<xcb_window_t>());
+    for (auto window = stacking.crbegin(); window != stacking.crend(); ++window)
+        if (windows.contains(*window))
+            ordered.append(*window);
+    for (const quint32 window : windows)
+        if (!ordered.contains(window))
+            ordered.append(window);
+    readQueuedEvents();
+    return ordered;
+}
+
 bool X11Workspace::terminate(qint32 processIdentifier)
 {
     const QList<quint32> windows = windowsOf(processIdentifier);
@@ -204,6 +219,8 @@ bool X11Workspace::hide(qint32 processIdentifier)
 
 bool X11Workspace::unhide(qint32 processIdentifier)
 {
+    if (processIdentifier <= 0)
+        return false;
     const QList<xcb_window_t> clients = m_clients->clientList().value_or(QList<xcb_window_t>());
     bool found = false;
     for (const ClientWindow& window : m_clients->describe(clients)) {
@@ -224,10 +241,8 @@ bool X11Workspace::activateAllWindows(qint32 processIdentifier)
         return false;
     // Activating each window from the bottom of the stack up raises them all
     // and leaves the front-most one active.
-    const QList<xcb_window_t> stacking = m_clients->stackingOrder().value_or(own);
-    for (const xcb_window_t window : stacking)
-        if (own.contains(window))
-            m_clients->activate(window);
-    readQueuedEvents();
+    const QList<quint32> windows = frontMostFirst(own);
+    for (auto window = windows.crbegin(); window != windows.crend(); ++window)
+        m_clients->activate(*window);
     return true;
 }

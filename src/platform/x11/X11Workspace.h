@@ -3,7 +3,6 @@
 #include "platform/Workspace.h"
 
 #include <QHash>
-#include <QSet>
 
 #include <memory>
 
@@ -15,6 +14,8 @@ class XcbConnection;
 // one per process that owns a managed window, named and identified through
 // the application directory. Launches, terminations and activations are
 // read from the root window's client list and active window.
+// Main thread only, except terminate and forceTerminate, which touch no
+// state of their own and may be asked from a background task.
 class X11Workspace final : public Workspace {
     Q_OBJECT
 public:
@@ -35,6 +36,7 @@ private:
 
     // The process's managed windows, oldest first.
     QList<quint32> windowsOf(qint32 processIdentifier) const;
+    QList<quint32> frontMostFirst(const QList<quint32>& windows) const;
     void clientsChanged();
     void activeWindowChanged();
     // Replies may have queued events the socket will not announce again.

@@ -1,0 +1,87 @@
+#include "platform/x11/EwmhClients.h"
+#include "platform/x11/X11ApplicationWindows.h"
+#include "StandInApplication.h"
+#include "support/ApplicationFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <QRect>
+
+namespace {
+
+using WindowId = ApplicationWindows::WindowId;
+
+// The window as the user sees it: the client area with the window manager's
+// decoration around it, in root-window pixels.
+QRect outerGeometry(XcbConnection& connection, WindowId window)
+{
+    auto* raw = connection.raw();
+    const XcbReply<xcb_get_geometry_reply_t> size(xcb_get_geometry_reply(raw, xcb_get_geometry(raw, window), nullptr));
+    const XcbReply<xcb_translate_coordinates_reply_t> origin(xcb_translate_coordinates_reply(
+        raw, xcb_translate_coordinates(raw, window, connection.root(), 0, 0), nullptr));
+    if (!size || !origin)
+        return {};
+    const QMargins frame = EwmhClients(connection).frameExtents(window);
+    return QRect(origin->dst_x, origin->dst_y, size->width, size->height).marginsAdded(frame);
+}
+
+class X11ApplicationWindowsTest : public ::testing::Test {
+protected:
+    qint32 start(int windows, QStringList more = {})
+    {
+        more << QStringLiteral("--windows") << QString::number(windows);
+        applications.emplace_back(more);
+        const qint32 process = applications.back().processIdentifier();
+        EXPECT_TRUE(eventually([&] { return windowList.windows(process).value_or(QList<WindowId>()).size() == windows; }));
+        return process;
+    }
+
+    X11ApplicationWindows windowList;
+    std::unique_ptr<XcbConnection> connection = XcbConnection::open();
+    std::vector<StandInApplication> applications;
+};
+
+TEST_F(X11ApplicationWindowsTest, ListsAProcesssNormalWindowsFrontMostFirst)
+{
+    EXPECT_TRUE(windowList.isTrusted());
+    const qint32 process = start(3);
+    const QList<WindowId> before = *windowList.windows(process);
+
+    EwmhClients(*connection).activate(before.last());
+    EXPECT_TRUE(eventually([&] { return windowList.windows(process).value_or(QList<WindowId>()).first() == before.last(); }));
+    EXPECT_EQ(windowList.windows(process)->size(), 3);
+
+    applications.emplace_back(QStringList {QStringLiteral("--windows"), QStringLiteral("1"), QStringLiteral("--window-type"),
+                                           QStringLiteral("_NET_WM_WINDOW_TYPE_UTILITY")});
+    const qint32 utilityOnly = applications.back().processIdentifier();
+    EwmhClients clients(*connection);
+    ASSERT_TRUE(eventually([&] {
+        const auto managed = clients.describe(clients.stackingOrder().value_or(QList<xcb_window_t>()));
+        return std::any_of(managed.begin(), managed.end(), [&](const ClientWindow& window) {
+            return window.processIdentifier == utilityOnly;
+        });
+    }));
+    EXPECT_EQ(windowList.windows(utilityOnly), QList<WindowId>());
+    EXPECT_EQ(windowList.windows(qint32(QCoreApplication::applicationPid())), QList<WindowId>());
+}
+
+TEST_F(X11ApplicationWindowsTest, PlacesTheWholeWindowOnTheRectangle)
+{
+    const qint32 process = start(1);
+    const WindowId window = windowList.windows(process)->first();
+
+    for (const QRect& target : {QRect(100, 150, 640, 480), QRect(0, 0, 1600, 1200), QRect(1600, 600, 1600, 600)}) {
+        EXPECT_TRUE(windowList.setPosition(window, target.topLeft()));
+        EXPECT_TRUE(windowList.setSize(window, target.size()));
+        EXPECT_TRUE(eventually([&] { return outerGeometry(*connection, window) == target; }))
+            << "wanted " << target.x() << "," << target.y() << " " << target.width() << "x" << target.height();
+    }
+}
+
+TEST_F(X11ApplicationWindowsTest, LeavesWindowsItDoesNotManageAlone)
+{
+    EXPECT_FALSE(windowList.setPosition(connection->root(), QPointF(10, 10)));
+    EXPECT_FALSE(windowList.setSize(0x7fffffff, QSizeF(100, 100)));
+}
+
+} // namespace

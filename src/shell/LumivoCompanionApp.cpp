@@ -252,6 +252,13 @@ std::optional<DesktopScreen> LumivoCompanionApp::panelScreenOrMain() const
     return mainScreen();
 }
 
+std::optional<DesktopScreen> LumivoCompanionApp::bestScreenOrMain(const QRectF& rect) const
+{
+    if (std::optional<DesktopScreen> screen = bestScreen(rect))
+        return screen;
+    return mainScreen();
+}
+
 std::optional<DesktopScreen> LumivoCompanionApp::screenUnderMouse() const
 {
     const Screens& screens = m_environment.desktop.screens;
@@ -277,10 +284,7 @@ void LumivoCompanionApp::restorePanelPosition()
         return;
     QPointF origin(settings.value(panelPositionXKey).toDouble(), settings.value(panelPositionYKey).toDouble());
     const QRectF rect(origin, panel->frame().size());
-    std::optional<DesktopScreen> screen = bestScreen(rect);
-    if (!screen)
-        screen = mainScreen();
-    if (screen)
+    if (const std::optional<DesktopScreen> screen = bestScreenOrMain(rect))
         origin = clampedOrigin(rect, screen->visibleFrame);
     panel->setFrame(QRectF(origin, rect.size()), FrameChange::immediate);
 }
@@ -441,10 +445,7 @@ void LumivoCompanionApp::endPanelDrag()
 {
     if (panel) {
         const QRectF frame = panel->frame();
-        std::optional<DesktopScreen> screen = bestScreen(frame);
-        if (!screen)
-            screen = mainScreen();
-        if (screen) {
+        if (const std::optional<DesktopScreen> screen = bestScreenOrMain(frame)) {
             const QPointF clamped = clampedOrigin(frame, screen->visibleFrame);
             const QPointF offset = clamped - frame.topLeft();
             if (std::abs(offset.x()) > 0.5 || std::abs(offset.y()) > 0.5)
@@ -610,9 +611,7 @@ void LumivoCompanionApp::reconcilePanelWithScreens()
     if (!panel)
         return;
     const QRectF frame = panel->frame();
-    std::optional<DesktopScreen> screen = bestScreen(frame);
-    if (!screen)
-        screen = mainScreen();
+    const std::optional<DesktopScreen> screen = bestScreenOrMain(frame);
     if (!screen)
         return;
     const QSizeF size = panelSize(model.menuOpen, screen->visibleFrame);

@@ -143,6 +143,7 @@ private:
     // The panel's screen, else the main screen.
     std::optional<DesktopScreen> panelScreenOrMain() const;
     std::optional<DesktopScreen> mainScreen() const;
+    std::optional<DesktopScreen> bestScreenOrMain(const QRectF& rect) const;
     // Runs work on a later turn of the main loop, if the delegate still lives.
     void later(std::function<void(LumivoCompanionApp&)> work);
     void storeSetting(const QString& key, const QVariant& value);

@@ -32,11 +32,12 @@ public:
     void paint(QPainter& painter, const QImage& shape, QPointF topLeft, qreal radius, const QColor& colour,
                qreal opacity = 1, QPointF offset = {});
 
-    int count() const { return m_glows.count(); }
+    int count() const { return static_cast<int>(m_glows.count()); }
 
-private:
+    // A glow made afresh, for pictures that are drawn once and kept.
     static Glow make(const QImage& shape, qreal radius, const QColor& colour);
 
+private:
     QCache<QString, Glow> m_glows;
 };
 

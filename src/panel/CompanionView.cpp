@@ -15,6 +15,12 @@ namespace {
 // How far the figure's glows, bursts and bob reach past its frame.
 constexpr qreal figureOverflow = 48;
 
+// Which spring moves the figure's scale when several changes meet: the
+// drag's, then the pointer's, then the face's.
+constexpr int dragPriority = 0;
+constexpr int hoverPriority = 1;
+constexpr int expressionPriority = 2;
+
 } // namespace
 
 CompanionView::CompanionView(CompanionModel& model, QWidget* parent)
@@ -119,9 +125,9 @@ void CompanionView::applyModelChanges(const std::optional<Motion>& motion)
             insertMascot();
     }
     if (now.isDragging != before.isDragging)
-        retargetFigureScale(Motion::springMotion(0.32, 0.72));
-    else if (now.expression != before.expression)
-        retargetFigureScale(Motion::springMotion(0.34, 0.55));
+        retargetFigureScale(Motion::springMotion(0.32, 0.72), dragPriority);
+    if (now.expression != before.expression)
+        retargetFigureScale(Motion::springMotion(0.34, 0.55), expressionPriority);
     if (now.waveSignal != before.waveSignal && !now.companionHidden)
         performWave();
     update();
@@ -201,14 +207,25 @@ void CompanionView::setBotHovering(bool hovering)
     m_botHovering = hovering;
     const Motion spring = Motion::springMotion(0.3, 0.6);
     m_figureBrightness.set(FloatingSwirl::brightnessFor(hovering), spring);
-    retargetFigureScale(spring);
+    retargetFigureScale(spring, hoverPriority);
 }
 
-void CompanionView::retargetFigureScale(const Motion& motion)
+void CompanionView::retargetFigureScale(const Motion& motion, int priority)
 {
-    const double target = FloatingSwirl::scaleFor(m_seen.isDragging, m_seen.expression, m_botHovering);
-    if (target != m_figureScale.target())
-        m_figureScale.set(target, motion);
+    // A drag's end clears the drag and the excited face together; settling
+    // once at the end of the turn keeps the figure from heading for the
+    // excited size in between.
+    const bool queued = m_pendingScaleMotion.has_value();
+    if (!queued || priority < m_pendingScaleMotion->first)
+        m_pendingScaleMotion = std::pair(priority, motion);
+    if (queued)
+        return;
+    QTimer::singleShot(0, this, [this] {
+        const Motion spring = std::exchange(m_pendingScaleMotion, std::nullopt)->second;
+        const double target = FloatingSwirl::scaleFor(m_model.isDragging, m_model.expression, m_botHovering);
+        if (target != m_figureScale.target())
+            m_figureScale.set(target, spring);
+    });
 }
 
 void CompanionView::placeDragSurface()

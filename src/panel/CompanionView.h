@@ -131,7 +131,9 @@ private:
     void insertMascot();
     void removeMascot();
     void setBotHovering(bool hovering);
-    void retargetFigureScale(const Motion& motion);
+    // Moves the figure's scale to what the state asks, once per turn of the
+    // event loop, along the spring of the most important change of the turn.
+    void retargetFigureScale(const Motion& motion, int priority);
     void placeDragSurface();
     void repaintFigure();
     void waveStep(std::size_t index, std::function<void()> finished);
@@ -159,6 +161,7 @@ private:
     bool m_botHovering = false;
     AnimatedValue m_swirlPhase;
     AnimatedValue m_figureScale;
+    std::optional<std::pair<int, Motion>> m_pendingScaleMotion;
     AnimatedValue m_figureBrightness;
     AnimatedValue m_menuPresence;
     AnimatedValue m_mascotShift;

@@ -23,6 +23,7 @@ QPainterPath VaradiChevronMark::path(const QRectF& rect)
                        rect.top() + (design.y() - designBox.top()) / designBox.height() * rect.height());
     };
     QPainterPath mark;
+    mark.setFillRule(Qt::WindingFill);
     for (const auto& polygon : polygons) {
         mark.moveTo(map(polygon.front()));
         for (std::size_t i = 1; i < polygon.size(); ++i)

@@ -28,7 +28,9 @@ void AnimatedValue::set(double target, const std::optional<Motion>& motion)
         m_from = current;
         m_start = now;
         m_initialVelocity = motion->kind == Motion::Kind::spring ? velocity + motion->initialVelocity : 0;
-        m_driver.add(this);
+        // A value nobody repaints for is only worked out when read: no frames.
+        if (m_onFrame)
+            m_driver.add(this);
     }
     if (m_onFrame)
         m_onFrame();

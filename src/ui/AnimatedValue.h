@@ -9,7 +9,8 @@
 // A number a view draws, moving to each new target along a motion or jumping
 // there when the change carries none. Its current value is worked out from
 // the driver's clock whenever it is read; while it moves it asks for frames
-// at its motion's rate and calls onFrame so its view repaints.
+// at its motion's rate and calls onFrame so its view repaints. Without an
+// onFrame it asks for no frames at all.
 class AnimatedValue final : private FrameListener {
 public:
     AnimatedValue(AnimationDriver& driver, double initial, std::function<void()> onFrame = {});

@@ -54,6 +54,8 @@ Glow GlowCache::make(const QImage& shape, qreal radius, const QColor& colour)
         return {tinted, QPointF(-pad, -pad)};
     QImage blurred = transparentImage(tinted.deviceIndependentSize(), dpr);
     {
+        // The blur works in device pixels.
+        tinted.setDevicePixelRatio(1);
         QPainter painter(&blurred);
         painter.scale(1 / dpr, 1 / dpr);
         qt_blurImage(&painter, tinted, radius * blurPerRadius * dpr, true, false, 0);

@@ -12,7 +12,17 @@ namespace {
 
 constexpr qreal discSize = 152;
 constexpr qreal swirlSize = 116;
-constexpr qreal haloMargin = 64;
+constexpr qreal magentaMargin = 32;   // where the strong magenta shadow fades below 1 %
+constexpr qreal violetMargin = 64;    // the strong violet shadow's reach
+
+struct Shadow {
+    qreal weakOpacity;
+    qreal weakRadius;
+    qreal strongOpacity;
+    qreal strongRadius;
+};
+constexpr Shadow magentaShadow{0.38, 9, 0.66, 16};
+constexpr Shadow violetShadow{0.16, 12, 0.35, 24};
 
 QColor withOpacity(QColor colour, qreal opacity)
 {
@@ -20,30 +30,58 @@ QColor withOpacity(QColor colour, qreal opacity)
     return colour;
 }
 
-// The swirl's two shadows (magenta, then violet cast by the swirl and the
-// magenta one) at one end of the glow's swing, beneath the swirl.
-QImage haloPicture(const QImage& swirl, qreal magentaOpacity, qreal magentaRadius, qreal violetOpacity,
-                   qreal violetRadius)
+// The glow of shape in colour, on a square canvas margin points wider on
+// each side than the shape, which sits centred.
+QImage glowCanvas(const QImage& shape, qreal radius, const QColor& colour, qreal margin)
 {
-    const qreal dpr = swirl.devicePixelRatio();
-    const QSizeF size(swirlSize + 2 * haloMargin, swirlSize + 2 * haloMargin);
-    const QPointF at(haloMargin, haloMargin);
-    QImage magentaLayer = transparentImage(size, dpr);
-    {
-        QPainter painter(&magentaLayer);
-        const Glow magenta = GlowCache::make(swirl, magentaRadius, withOpacity(lumivoMagenta(), magentaOpacity));
-        painter.drawImage(at + magenta.origin, magenta.image);
-        painter.drawImage(at, swirl);
+    const QSizeF shapeSize = shape.deviceIndependentSize();
+    QImage canvas = transparentImage(shapeSize + QSizeF(2 * margin, 2 * margin), shape.devicePixelRatio());
+    QPainter painter(&canvas);
+    const Glow glow = GlowCache::make(shape, radius, colour);
+    painter.drawImage(QPointF(margin, margin) + glow.origin, glow.image);
+    return canvas;
+}
+
+// The image averaged over turns round its centre: what is left of a glow of
+// a three-bladed swirl once it no longer depends on the swirl's turn.
+QImage evenedRound(const QImage& image)
+{
+    constexpr int turns = 24;
+    const QSizeF size = image.deviceIndependentSize();
+    const QPointF centre(size.width() / 2, size.height() / 2);
+    QImage even = transparentImage(size, image.devicePixelRatio());
+    QPainter painter(&even);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    painter.setCompositionMode(QPainter::CompositionMode_Plus);
+    painter.setOpacity(1.0 / turns);
+    for (int turn = 0; turn < turns; ++turn) {
+        painter.save();
+        painter.translate(centre);
+        painter.rotate(turn * 120.0 / turns);
+        painter.translate(-centre);
+        painter.drawImage(QPointF(0, 0), image);
+        painter.restore();
     }
-    QImage halo = transparentImage(size, dpr);
-    QPainter painter(&halo);
-    const Glow violet = GlowCache::make(magentaLayer, violetRadius, withOpacity(lumivoViolet(), violetOpacity));
-    painter.drawImage(violet.origin, violet.image);
-    painter.drawImage(QPointF(0, 0), magentaLayer);
-    // The swirl itself is drawn separately, sharp, over the halo.
-    painter.setCompositionMode(QPainter::CompositionMode_DestinationOut);
-    painter.drawImage(at, swirl);
-    return halo;
+    return even;
+}
+
+// One step of the breath between a weak and a strong picture.
+QImage breathStep(const QImage& weak, qreal weakOpacity, const QImage& strong, qreal strongOpacity, double glow)
+{
+    QImage step = transparentImage(weak.deviceIndependentSize(), weak.devicePixelRatio());
+    QPainter painter(&step);
+    painter.setCompositionMode(QPainter::CompositionMode_Plus);
+    painter.setOpacity(weakOpacity * (1 - glow));
+    painter.drawImage(QPointF(0, 0), weak);
+    painter.setOpacity(strongOpacity * glow);
+    painter.drawImage(QPointF(0, 0), strong);
+    return step;
+}
+
+void drawCentred(QPainter& painter, const QImage& image)
+{
+    const QSizeF size = image.deviceIndependentSize();
+    painter.drawImage(QPointF(-size.width() / 2, -size.height() / 2), image);
 }
 
 } // namespace
@@ -90,6 +128,8 @@ void FloatingSwirl::prepare(qreal dpr)
     if (m_preparedRatio == dpr)
         return;
     m_preparedRatio = dpr;
+    m_magentaSteps = {};
+    m_violetSteps = {};
 
     // The disc at full strength; the glow's breath only changes its opacity.
     m_disc = transparentImage(QSizeF(discSize, discSize), dpr);
@@ -111,46 +151,76 @@ void FloatingSwirl::prepare(qreal dpr)
                           m_artwork);
     }
     m_brightSwirl = brightened(m_swirl, 0.06);
-    m_weakHalo = haloPicture(m_swirl, 0.38, 9, 0.16, 12);
-    m_strongHalo = haloPicture(m_swirl, 0.66, 16, 0.35, 24);
+
+    m_magentaWeak = glowCanvas(m_swirl, magentaShadow.weakRadius, lumivoMagenta(), magentaMargin);
+    m_magentaStrong = glowCanvas(m_swirl, magentaShadow.strongRadius, lumivoMagenta(), magentaMargin);
+    // The violet shadow is cast by the swirl together with its magenta one.
+    const auto violetOf = [&](const QImage& magenta, qreal opacity, qreal radius) {
+        QImage caster = transparentImage(magenta.deviceIndependentSize(), dpr);
+        QPainter painter(&caster);
+        painter.setOpacity(opacity);
+        painter.drawImage(QPointF(0, 0), magenta);
+        painter.setOpacity(1);
+        painter.drawImage(QPointF(magentaMargin, magentaMargin), m_swirl);
+        painter.end();
+        return evenedRound(glowCanvas(caster, radius, lumivoViolet(), violetMargin - magentaMargin));
+    };
+    m_violetWeak = violetOf(m_magentaWeak, magentaShadow.weakOpacity, violetShadow.weakRadius);
+    m_violetStrong = violetOf(m_magentaStrong, magentaShadow.strongOpacity, violetShadow.strongRadius);
+}
+
+const QImage& FloatingSwirl::magentaHalo(int step)
+{
+    QImage& made = m_magentaSteps[step];
+    if (made.isNull())
+        made = breathStep(m_magentaWeak, magentaShadow.weakOpacity, m_magentaStrong, magentaShadow.strongOpacity,
+                          double(step) / (glowSteps - 1));
+    return made;
+}
+
+const QImage& FloatingSwirl::violetHalo(int step)
+{
+    QImage& made = m_violetSteps[step];
+    if (made.isNull())
+        made = breathStep(m_violetWeak, violetShadow.weakOpacity, m_violetStrong, violetShadow.strongOpacity,
+                          double(step) / (glowSteps - 1));
+    return made;
 }
 
 void FloatingSwirl::paint(QPainter& painter, QPointF centre, const Pose& pose)
 {
     prepare(painter.device() ? painter.device()->devicePixelRatioF() : 1.0);
     const double glow = std::clamp(pose.glow, 0.0, 1.0);
+    const int step = static_cast<int>(std::lround(glow * (glowSteps - 1)));
 
     painter.save();
     painter.translate(centre + QPointF(0, verticalOffset(pose.bob)));
     painter.scale(pose.scale, pose.scale);
+    // Soft pictures need no smoothing, which would make every draw at a
+    // fractional place a costly filtered one.
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
 
     // 1. The glow disc.
     painter.save();
     painter.setOpacity(0.12 + (0.26 - 0.12) * glow);
-    painter.drawImage(QPointF(-discSize / 2, -discSize / 2), m_disc);
+    drawCentred(painter, m_disc);
     painter.restore();
 
     // 2. The burst ring, turning with the swirl.
     for (auto& burst : m_bursts)
         burst->paint(painter, QPointF(0, 0), pose.swirlPhase);
 
-    // 3. The swirl and its halo, turned and tilted. The halo is soft, so it
-    //    is sampled without smoothing, which costs a fraction.
+    // 3. The swirl with its shadows, turned and tilted.
+    drawCentred(painter, violetHalo(step));
     painter.save();
     painter.rotate(swirlRotation(pose.swirlPhase, pose.waveAngle));
-    const QPointF haloCorner(-swirlSize / 2 - haloMargin, -swirlSize / 2 - haloMargin);
-    painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
-    painter.drawImage(haloCorner, m_weakHalo);
-    painter.setOpacity(glow);
-    painter.drawImage(haloCorner, m_strongHalo);
-    painter.setOpacity(1);
+    drawCentred(painter, magentaHalo(step));
     painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
-    const QPointF swirlCorner(-swirlSize / 2, -swirlSize / 2);
-    painter.drawImage(swirlCorner, m_swirl);
+    drawCentred(painter, m_swirl);
     const double bright = std::clamp(pose.brightness / 0.06, 0.0, 1.0);
     if (bright > 0) {
         painter.setOpacity(bright);
-        painter.drawImage(swirlCorner, m_brightSwirl);
+        drawCentred(painter, m_brightSwirl);
     }
     painter.restore();
 

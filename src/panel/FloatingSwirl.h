@@ -60,8 +60,13 @@ public:
     // Paints the figure with its 154-point frame centred at centre.
     void paint(QPainter& painter, QPointF centre, const Pose& pose);
 
+    // The glow's breath is drawn in this many steps, each made once.
+    static constexpr int glowSteps = 8;
+
 private:
     void prepare(qreal dpr);
+    const QImage& violetHalo(int step);
+    const QImage& magentaHalo(int step);
 
     std::vector<std::unique_ptr<VoraEnergyBurst>> m_bursts;
     std::vector<std::unique_ptr<VoraSparkle>> m_sparkles;
@@ -70,6 +75,13 @@ private:
     QImage m_disc;
     QImage m_swirl;
     QImage m_brightSwirl;
-    QImage m_weakHalo;
-    QImage m_strongHalo;
+    // The swirl's shadows at the weak and strong ends of the breath: the
+    // magenta one turns with the swirl; the wide violet one is evened out
+    // round the centre so it need not turn, which saves a rotated draw.
+    QImage m_magentaWeak;
+    QImage m_magentaStrong;
+    QImage m_violetWeak;
+    QImage m_violetStrong;
+    std::array<QImage, glowSteps> m_magentaSteps;
+    std::array<QImage, glowSteps> m_violetSteps;
 };

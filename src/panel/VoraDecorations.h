@@ -106,5 +106,6 @@ private:
     QImage m_ray;
 };
 
-// Frames per second of the short decorative flights (bursts, flares).
-inline constexpr double decorationFramesPerSecond = 30;
+// Frames per second of the short decorative flights (bursts, flares): the
+// ambient rate, so they repaint together with the mascot's own motion.
+inline constexpr double decorationFramesPerSecond = ambientFramesPerSecond;

@@ -61,6 +61,7 @@ struct Motion {
     Motion atFramesPerSecond(double rate) const;
 };
 
-// Endless decorative motions run at this rate: the slow swings and turns of
-// the mascot look smooth at it and cost a third of full rate.
-inline constexpr double ambientFramesPerSecond = 20;
+// Endless decorative motions run at this rate: the mascot's slow swings and
+// turn (a blade tip moves under 2 points a frame) read as smooth at it, and
+// a software-drawn frame of the figure costs about a millisecond.
+inline constexpr double ambientFramesPerSecond = 12;

@@ -94,7 +94,7 @@ CompanionAlertBubbleView::CompanionAlertBubbleView(CompanionModel& model, const 
         fillSymbol(painter, u"xmark", 8 * 1.2, rect, white(0.66));
     };
     if (m_shown)
-        alertChanged(std::nullopt);
+        prepare(*m_shown);
     m_observer = new ChangeObserver(
         model, [this](const std::optional<Motion>& motion) { alertChanged(motion); }, this);
 }
@@ -138,22 +138,24 @@ CompanionAlertBubbleView::Layout CompanionAlertBubbleView::layoutFor(const Compa
 void CompanionAlertBubbleView::alertChanged(const std::optional<Motion>& motion)
 {
     const std::optional<CompanionAlert>& active = m_model.activeAlert.get();
-    const bool changed = active.has_value() != m_shown.has_value() || (active && m_shown && active->id() != m_shown->id());
-    if (!changed && !(active && m_presence.target() == 0))
-        return;
-    if (active) {
-        m_shown = active;
-        m_layout = layoutFor(*active);
-        m_main.rect = m_layout.mainButton;
-        m_reply.rect = m_layout.reply;
-        m_dismiss.rect = m_layout.dismiss;
-        for (HoverButtonItem* item : {&m_main, &m_reply, &m_dismiss})
-            item->invalidateLabel();
-        m_bubbleShape = {};
-    }
+    if (active && (!m_shown || active->id() != m_shown->id() || m_presence.target() == 0))
+        prepare(*active);
     // A bubble that leaves keeps showing its alert until it has faded.
-    m_presence.set(progressOf(active.has_value()), motion);
+    if (m_presence.target() != progressOf(active.has_value()))
+        m_presence.set(progressOf(active.has_value()), motion);
     update();
+}
+
+void CompanionAlertBubbleView::prepare(const CompanionAlert& alert)
+{
+    m_shown = alert;
+    m_layout = layoutFor(alert);
+    m_main.rect = m_layout.mainButton;
+    m_reply.rect = m_layout.reply;
+    m_dismiss.rect = m_layout.dismiss;
+    for (HoverButtonItem* item : {&m_main, &m_reply, &m_dismiss})
+        item->invalidateLabel();
+    m_bubbleShape = {};
 }
 
 bool CompanionAlertBubbleView::interactive() const

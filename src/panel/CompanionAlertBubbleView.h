@@ -33,6 +33,7 @@ public:
     static constexpr int detailLineLimit = 3;
 
     // Where everything of one alert's bubble goes inside the 226 x 96 frame.
+    // The symbol and the texts are placed within the main button.
     struct Layout {
         QRectF bubble;
         QRectF mainButton;     // the left part: symbol, texts and the stretch after them
@@ -61,6 +62,7 @@ protected:
 
 private:
     void alertChanged(const std::optional<Motion>& motion);
+    void prepare(const CompanionAlert& alert);
     void paintMainLabel(QPainter& painter, const QRectF& rect) const;
     void paintBubbleBackground(QPainter& painter);
     bool interactive() const;

@@ -52,6 +52,8 @@ CompanionView::CompanionView(CompanionModel& model, const ViewEnvironment& envir
         .onDragEnd = [this] { m_model.endDrag(); },
     }.makeView(this);
     m_dragSurface->setToolTip(QStringLiteral("Click for controls or drag Vora anywhere"));
+    // The figure is one element to assistive technology, under the surface that takes its clicks.
+    m_dragSurface->setAccessibleName(QStringLiteral("My Vora"));
     m_dragSurface->installEventFilter(this);
     m_dragSurface->setVisible(!m_seen.companionHidden);
     m_observer = new ChangeObserver(

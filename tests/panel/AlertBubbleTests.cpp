@@ -126,4 +126,16 @@ TEST_F(AlertBubbleTest, ClicksOutsideTheBubbleOrOnAFadingOneDoNothing)
     EXPECT_TRUE(opened.empty());
 }
 
+TEST(AlertBubbleStart, ABubbleMadeWhileAnAlertIsOnShowShowsIt)
+{
+    ViewTestKit kit;
+    auto model = kit.makeModel();
+    model->enqueueAlert(CompanionAlertSource::calendar, QStringLiteral("Board meeting moved to 3 pm"));
+    CompanionAlertBubbleView bubble(*model, kit.environment);
+    ASSERT_TRUE(bubble.shownAlert());
+    EXPECT_EQ(bubble.presence().value(), 1);
+    EXPECT_EQ(bubble.currentLayout().detailLines, QStringList{QStringLiteral("Board meeting moved to 3 pm")});
+    EXPECT_EQ(bubble.currentLayout().bubble.width(), 214);
+}
+
 } // namespace

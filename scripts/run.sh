@@ -10,4 +10,12 @@ cmake --build build
 
 program=lumivo-companion
 [[ "${1:-}" == "--employee" ]] && program=lumivo-companion-employee
+
+# Let the desktop hand "lumivo:" links to this build.
+applications="${XDG_DATA_HOME:-$HOME/.local/share}/applications"
+mkdir -p "$applications"
+cp "build/src/$program.desktop" "$applications/"
+command -v update-desktop-database >/dev/null && update-desktop-database "$applications" || true
+command -v xdg-mime >/dev/null && xdg-mime default "$program.desktop" x-scheme-handler/lumivo || true
+
 exec "build/src/$program"

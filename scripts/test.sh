@@ -19,6 +19,8 @@ echo "== tests"
 run_suite build-tests -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLUMIVO_BUILD_BENCHMARKS=ON
 
 echo "== tests under AddressSanitizer and UndefinedBehaviorSanitizer"
-export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:strict_string_checks=1
+# No strict_string_checks: the X11 keyboard library hands strndup a buffer
+# without a terminating zero, within its bounds, which that check reports.
+export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 run_suite build-sanitize -DCMAKE_BUILD_TYPE=Debug -DLUMIVO_SANITIZERS=address,undefined

@@ -19,6 +19,36 @@ ScheduledWork Scheduler::schedule(Duration delay, std::function<void()> work)
     return ScheduledWork(state);
 }
 
+// One round of a repeating piece of work; each firing queues the next round
+// unless the work was cancelled, so a cancelled loop simply ends.
+struct Scheduler::Repetition : std::enable_shared_from_this<Repetition> {
+    Repetition(Scheduler& scheduler, Duration interval, std::function<void()> work)
+        : scheduler(scheduler), interval(interval), work(std::move(work)) {}
+
+    void queueNext()
+    {
+        scheduler.enqueue(interval, [self = shared_from_this()] {
+            if (self->state->cancelled)
+                return;
+            self->work();
+            if (!self->state->cancelled)
+                self->queueNext();
+        });
+    }
+
+    Scheduler& scheduler;
+    Duration interval;
+    std::function<void()> work;
+    std::shared_ptr<ScheduledWork::State> state = std::make_shared<ScheduledWork::State>();
+};
+
+ScheduledWork Scheduler::repeat(Duration interval, std::function<void()> work)
+{
+    auto repetition = std::make_shared<Repetition>(*this, interval, std::move(work));
+    repetition->queueNext();
+    return ScheduledWork(repetition->state);
+}
+
 namespace {
 
 class TimerScheduler final : public Scheduler {

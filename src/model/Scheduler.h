@@ -34,6 +34,9 @@ public:
     // Runs work on the main thread once delay has passed, unless the returned
     // handle was cancelled by then.
     ScheduledWork schedule(Duration delay, std::function<void()> work);
+    // Runs work every interval, the first time one interval from now, until
+    // the returned handle is cancelled.
+    ScheduledWork repeat(Duration interval, std::function<void()> work);
 
     // The scheduler of the running program, backed by precise Qt timers.
     static Scheduler& main();
@@ -41,4 +44,7 @@ public:
 protected:
     // Calls fire once, on the main thread, after delay.
     virtual void enqueue(Duration delay, std::function<void()> fire) = 0;
+
+private:
+    struct Repetition;
 };

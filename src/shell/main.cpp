@@ -1,21 +1,97 @@
 #include "model/CompanionEdition.h"
+#include "model/CompanionNotificationSound.h"
+#include "model/CompanionSettings.h"
+#include "model/ResourceBundle.h"
+#include "model/SystemSoundPlayer.h"
+#include "platform/desktop/FileDialogApplicationPicker.h"
+#include "platform/desktop/LinuxDesktop.h"
 #include "platform/desktop/TerminationSignals.h"
+#include "platform/desktop/UrlHandoff.h"
+#include "shell/LumivoCompanionApp.h"
+#include "shell/PlaceholderViews.h"
+#include "shell/SingletonLock.h"
 
 #include <QApplication>
+#include <QDir>
+
+#include <cstdlib>
+
+namespace {
+
+// The links the program was started with (the desktop passes "lumivo:"
+// links as arguments).
+QList<QUrl> linksAmong(const QStringList& arguments)
+{
+    QList<QUrl> links;
+    for (const QString& argument : arguments.mid(1)) {
+        const QUrl url(argument, QUrl::StrictMode);
+        if (url.isValid() && !url.scheme().isEmpty() && !url.isLocalFile())
+            links.append(url);
+    }
+    return links;
+}
+
+QStringList argumentList(int argc, char* argv[])
+{
+    QStringList arguments;
+    for (int index = 0; index < argc; ++index)
+        arguments.append(QString::fromLocal8Bit(argv[index]));
+    return arguments;
+}
+
+} // namespace
 
 int main(int argc, char* argv[])
 {
     TerminationSignals::blockInProcess();
     // The edition is fixed before anything else exists.
     const CompanionEdition edition = CompanionEdition::current();
+    const QList<QUrl> links = linksAmong(argumentList(argc, argv));
 
-    QApplication app(argc, argv);
+    // A second copy of this edition hands its links (or a reopen) to the
+    // running one and leaves without a window or a message.
+    if (SingletonLock::acquire(QDir(SingletonLock::lockFolder()).filePath(SingletonLock::lockFileName(edition.rawValue()))) < 0) {
+        UrlHandoff::send(UrlHandoff::socketPath(edition.rawValue()), links);
+        return EXIT_SUCCESS;
+    }
+
+    QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("lumivo-companion"));
     QApplication::setApplicationDisplayName(edition.productName());
     QApplication::setQuitOnLastWindowClosed(false);
 
-    TerminationSignals signals_;
-    QObject::connect(&signals_, &TerminationSignals::received, &app, &QApplication::quit);
+    std::unique_ptr<QSettings> settings = CompanionSettings::open();
+    LinuxDesktop linuxDesktop;
+    FileDialogApplicationPicker picker;
+    LumivoCompanionApp delegate({
+        .desktop = linuxDesktop.desktop(),
+        .settings = *settings,
+        .scheduler = Scheduler::main(),
+        .systemSounds = SystemSoundPlayer::main(),
+        .applicationPicker = picker,
+        .playChime = [] { CompanionNotificationSound::shared().play(); },
+        .makeCompanionView = [](CompanionModel& model) { return std::make_unique<CompanionPlaceholderView>(model); },
+        .makeAlertBubbleView = [](CompanionModel& model) { return std::make_unique<AlertBubblePlaceholderView>(model); },
+        .terminate = [] { QApplication::quit(); },
+        .statusIconPath = ResourceBundle::main().pathFor(QStringLiteral("tovi-agent-logo"), QStringLiteral("png")),
+        .edition = edition,
+    });
 
-    return app.exec();
+    UrlHandoffReceiver handoff;
+    QObject::connect(&handoff, &UrlHandoffReceiver::urlsReceived, &delegate, &LumivoCompanionApp::openURLs);
+    QObject::connect(&handoff, &UrlHandoffReceiver::reopenRequested, &delegate, &LumivoCompanionApp::applicationShouldHandleReopen);
+    handoff.listen(UrlHandoff::socketPath(edition.rawValue()));
+
+    // A logout or kill ends the program through the same shutdown as Quit.
+    TerminationSignals signals_;
+    QObject::connect(&signals_, &TerminationSignals::received, &application, &QApplication::quit);
+
+    delegate.applicationDidFinishLaunching();
+    delegate.openURLs(links);
+    application.exec();
+    delegate.applicationWillTerminate();
+    settings->sync();
+    // Everything worth keeping is saved; the audio backend of this Qt release
+    // can crash while tearing down, so leave without running destructors.
+    std::_Exit(EXIT_SUCCESS);
 }

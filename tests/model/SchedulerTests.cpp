@@ -30,3 +30,23 @@ TEST(Scheduler, RunsWorkOnTheMainThreadAfterItsDelayUnlessCancelled)
 
     ScheduledWork().cancel();  // an empty handle refers to no work
 }
+
+TEST(Scheduler, RepeatsWorkEveryIntervalUntilCancelledEvenFromInside)
+{
+    int ticks = 0;
+    ScheduledWork loop = Scheduler::main().repeat(10ms, [&] { ++ticks; });
+    EXPECT_TRUE(QTest::qWaitFor([&] { return ticks >= 3; }, 2000));
+    loop.cancel();
+    const int atCancel = ticks;
+    QTest::qWait(50);
+    EXPECT_EQ(ticks, atCancel);
+
+    int selfStopping = 0;
+    ScheduledWork stopper;
+    stopper = Scheduler::main().repeat(5ms, [&] {
+        if (++selfStopping == 2)
+            stopper.cancel();
+    });
+    QTest::qWait(60);
+    EXPECT_EQ(selfStopping, 2);
+}

@@ -13,10 +13,15 @@ namespace {
 
 const QString programs = QStringLiteral(LUMIVO_BINARY_DIR "/src/");
 
+// Each start gets folders of its own: its lock, socket and settings never
+// meet those of another test running at the same time.
 void startOffscreen(QProcess& process, const QString& program)
 {
+    static QTemporaryDir home;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), home.path());
+    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), home.filePath(QStringLiteral("config")));
     process.setProcessEnvironment(environment);
     process.start(program, {});
 }

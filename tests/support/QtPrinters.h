@@ -16,3 +16,16 @@ inline void PrintTo(const QUrl& url, std::ostream* out)
 {
     *out << "QUrl(\"" << url.toString().toStdString() << "\")";
 }
+
+#include <QPointF>
+#include <QRectF>
+
+inline void PrintTo(const QPointF& point, std::ostream* out)
+{
+    *out << "(" << point.x() << ", " << point.y() << ")";
+}
+
+inline void PrintTo(const QRectF& rect, std::ostream* out)
+{
+    *out << "(" << rect.x() << ", " << rect.y() << " " << rect.width() << " x " << rect.height() << ")";
+}

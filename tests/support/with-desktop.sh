@@ -24,7 +24,11 @@ Xvfb -displayfd "$displayfd" -screen 0 3200x1200x24 -noreset -nolisten tcp \
 server_pid=$!
 display=""
 for _ in $(seq 100); do
-  read -r -t 0.1 -u "$displayfd" display && break || true
+  # Xvfb writes the number and its line end separately: a read that times
+  # out between them keeps the digits, which the next read must add to.
+  part=""
+  if read -r -t 0.1 -u "$displayfd" part; then display+=$part; break; fi
+  display+=$part
   kill -0 "$server_pid" 2>/dev/null || { cat "$runtime/xvfb.log" >&2; exit 1; }
 done
 [[ -n "$display" ]] || { echo "Xvfb did not start" >&2; exit 1; }

@@ -1,0 +1,54 @@
+#include "platform/desktop/LinuxDesktop.h"
+
+#include "platform/desktop/ApplicationDirectory.h"
+#include "platform/desktop/ClipboardPasteboard.h"
+#include "platform/desktop/DisplayBell.h"
+#include "platform/desktop/XdgApplications.h"
+#include "platform/x11/X11ApplicationWindows.h"
+#include "platform/x11/X11MouseMonitoring.h"
+#include "platform/x11/X11Panels.h"
+#include "platform/x11/X11Screens.h"
+#include "platform/x11/X11Workspace.h"
+#include "platform/x11/XcbConnection.h"
+
+#include <unistd.h>
+
+namespace {
+
+// Without a window system there is no list of other applications to read
+// and nothing to ask of them.
+class WindowlessWorkspace final : public Workspace {
+public:
+    QList<RunningApplication> runningApplications() const override { return {}; }
+    qint32 ownProcessIdentifier() const override { return static_cast<qint32>(::getpid()); }
+    bool terminate(qint32) override { return false; }
+    bool forceTerminate(qint32) override { return false; }
+    bool hide(qint32) override { return false; }
+    bool unhide(qint32) override { return false; }
+    bool activateAllWindows(qint32) override { return false; }
+};
+
+} // namespace
+
+LinuxDesktop::LinuxDesktop()
+    : m_connection(XcbConnection::open())
+    , m_screens(std::make_unique<X11Screens>(m_connection.get()))
+    , m_panels(std::make_unique<X11PanelFactory>(m_connection.get(), *m_screens))
+    , m_mouse(std::make_unique<X11MouseMonitoring>())
+    , m_directory(std::make_unique<ApplicationDirectory>())
+    , m_workspace(X11Workspace::open(*m_directory))
+    , m_windows(std::make_unique<X11ApplicationWindows>())
+    , m_pasteboard(std::make_unique<ClipboardPasteboard>())
+    , m_bell(std::make_unique<DisplayBell>())
+{
+    if (!m_workspace)
+        m_workspace = std::make_unique<WindowlessWorkspace>();
+    m_applications = std::make_unique<XdgApplications>(*m_directory, *m_workspace);
+}
+
+LinuxDesktop::~LinuxDesktop() = default;
+
+Desktop LinuxDesktop::desktop()
+{
+    return {*m_screens, *m_panels, *m_mouse, *m_workspace, *m_applications, *m_windows, *m_pasteboard, *m_bell};
+}

@@ -1,0 +1,125 @@
+#include "platform/desktop/XdgApplications.h"
+
+#include "platform/Workspace.h"
+
+#include <QApplication>
+#include <QFileInfo>
+#include <QProcess>
+#include <QStyle>
+#include <QTimer>
+
+namespace {
+
+bool start(const ResolvedApplication& application, const QList<QUrl>& urls, const QStringList& arguments)
+{
+    if (application.entry)
+        return application.entry->launch(urls, arguments);
+    QStringList commandLine = arguments;
+    for (const QUrl& url : urls)
+        commandLine.append(url.isLocalFile() ? url.toLocalFile() : url.toString());
+    return QProcess::startDetached(application.executable, commandLine);
+}
+
+QIcon genericApplicationIcon()
+{
+    QIcon icon = QIcon::fromTheme(QStringLiteral("application-x-executable"));
+    if (icon.isNull()) {
+        if (const auto* application = qobject_cast<QApplication*>(QCoreApplication::instance()))
+            icon = application->style()->standardIcon(QStyle::SP_FileIcon);
+    }
+    return icon;
+}
+
+} // namespace
+
+XdgApplications::XdgApplications(const ApplicationDirectory& directory, Workspace& workspace)
+    : m_directory(directory)
+    , m_workspace(workspace)
+{
+}
+
+bool XdgApplications::exists(const QString& applicationPath) const
+{
+    return m_directory.resolve(applicationPath).has_value() || QFileInfo::exists(applicationPath);
+}
+
+std::optional<QString> XdgApplications::bundleIdentifier(const QString& applicationPath) const
+{
+    const auto application = m_directory.resolve(applicationPath);
+    if (!application || application->identifier.isEmpty())
+        return std::nullopt;
+    return application->identifier;
+}
+
+QIcon XdgApplications::icon(const QString& applicationPath) const
+{
+    const auto application = m_directory.resolve(applicationPath);
+    if (application && application->entry) {
+        const QIcon icon = application->entry->icon();
+        if (!icon.isNull())
+            return icon;
+    }
+    return genericApplicationIcon();
+}
+
+void XdgApplications::openApplication(const QString& applicationPath, std::function<void(bool opened)> completion)
+{
+    const auto application = m_directory.resolve(applicationPath);
+    const bool opened = application && bringUp(*application);
+    // Told later, as a launch's outcome is: the caller may still be setting up.
+    QTimer::singleShot(0, [completion = std::move(completion), opened] {
+        if (completion)
+            completion(opened);
+    });
+}
+
+void XdgApplications::openURLs(const QList<QUrl>& urls, const QString& applicationPath)
+{
+    // An application handed addresses passes them on to its running copy itself.
+    if (const auto application = m_directory.resolve(applicationPath))
+        start(*application, urls, {});
+}
+
+void XdgApplications::openURL(const QUrl& url)
+{
+    // An application's own file opens the application, as opening it from
+    // the file manager would.
+    if (url.isLocalFile()) {
+        if (const auto application = m_directory.resolve(url.toLocalFile())) {
+            bringUp(*application);
+            return;
+        }
+    }
+    openWithDefaultApplication(url);
+}
+
+bool XdgApplications::startNewInstance(const QString& applicationPath, const QStringList& arguments)
+{
+    const auto application = m_directory.resolve(applicationPath);
+    return application && start(*application, {}, arguments);
+}
+
+bool XdgApplications::bringUp(const ResolvedApplication& application)
+{
+    if (const auto running = runningCopy(application)) {
+        m_workspace.unhide(*running);
+        return m_workspace.activateAllWindows(*running);
+    }
+    return start(application, {}, {});
+}
+
+std::optional<qint32> XdgApplications::runningCopy(const ResolvedApplication& application) const
+{
+    if (!application.identifier.isEmpty()) {
+        if (const auto running = m_workspace.firstWithBundleIdentifier(application.identifier))
+            return running->processIdentifier;
+        return std::nullopt;
+    }
+    // A plain executable is running when a process of the workspace runs that file.
+    for (const RunningApplication& running : m_workspace.runningApplications()) {
+        const QString executable = QFileInfo(QStringLiteral("/proc/%1/exe").arg(running.processIdentifier)).canonicalFilePath();
+        if (executable == application.executable)
+            return running.processIdentifier;
+    }
+    return std::nullopt;
+}

@@ -1,0 +1,63 @@
+#pragma once
+
+// Private to the X11 implementation: the window manager's view of the
+// managed top-level windows (EWMH and ICCCM), read and asked through one
+// xcb connection.
+
+#include "platform/x11/XcbConnection.h"
+
+#include <QIcon>
+#include <QList>
+#include <QMargins>
+#include <QString>
+
+#include <optional>
+
+struct ClientWindow {
+    xcb_window_t id = XCB_NONE;
+    // 0 when the window names no process or one on another machine.
+    qint32 processIdentifier = 0;
+    QString instance;
+    QString windowClass;
+    // An ordinary application window: of the normal type, or of no type
+    // without being another window's transient.
+    bool normalType = false;
+    bool skipsTaskbar = false;
+    bool minimised = false;
+};
+
+class EwmhClients {
+public:
+    explicit EwmhClients(XcbConnection& connection);
+
+    XcbConnection& connection() const { return m_connection; }
+
+    // Managed windows, oldest first; none when the window manager publishes
+    // no list.
+    std::optional<QList<xcb_window_t>> clientList() const;
+    // Managed windows, bottom-most first.
+    std::optional<QList<xcb_window_t>> stackingOrder() const;
+    // The active window, only when it is still managed.
+    xcb_window_t activeWindow(const QList<xcb_window_t>& clients) const;
+    // Reads all windows' properties in one round of requests.
+    QList<ClientWindow> describe(const QList<xcb_window_t>& windows) const;
+    QIcon icon(xcb_window_t window) const;
+    // The window manager's decoration around the window.
+    QMargins frameExtents(xcb_window_t window) const;
+
+    void close(xcb_window_t window);
+    void minimise(xcb_window_t window);
+    // Asks for the normal state again, as the application itself would.
+    void restore(xcb_window_t window);
+    void activate(xcb_window_t window);
+    // Places the client area (static gravity); unset parts stay as they are.
+    void moveResize(xcb_window_t window, std::optional<QPoint> clientTopLeft, std::optional<QSize> clientSize);
+
+private:
+    std::optional<QList<xcb_window_t>> windowList(xcb_get_property_cookie_t cookie) const;
+    void sendToRoot(const xcb_client_message_event_t& message);
+
+    XcbConnection& m_connection;
+    xcb_atom_t m_wmState;
+    xcb_atom_t m_wmChangeState;
+};

@@ -1,0 +1,29 @@
+#pragma once
+
+#include "platform/ApplicationWindows.h"
+
+#include <memory>
+
+class EwmhClients;
+class XcbConnection;
+
+// Other applications' managed windows, moved and sized through the window
+// manager so that the whole window, decoration included, lands on the asked
+// rectangle.
+class X11ApplicationWindows final : public ApplicationWindows {
+public:
+    // Works only with an X server; without one nothing can be read or moved.
+    X11ApplicationWindows();
+    ~X11ApplicationWindows() override;
+
+    bool isTrusted() const override;
+    std::optional<QList<WindowId>> windows(qint32 processIdentifier) const override;
+    bool setPosition(WindowId window, const QPointF& topLeft) override;
+    bool setSize(WindowId window, const QSizeF& size) override;
+
+private:
+    bool isManaged(WindowId window) const;
+
+    std::unique_ptr<XcbConnection> m_connection;
+    std::unique_ptr<EwmhClients> m_clients;
+};

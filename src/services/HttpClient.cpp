@@ -1,0 +1,83 @@
+#include "HttpClient.h"
+
+#include <QNetworkProxy>
+#include <QNetworkReply>
+#include <QNetworkRequest>
+
+namespace {
+
+// The errors QNetworkReply reports for a complete answer whose status is not
+// a success (4xx and 5xx); a status that came with any other error belongs
+// to an answer that did not arrive whole.
+bool isStatusError(QNetworkReply::NetworkError error)
+{
+    return (error >= QNetworkReply::ContentAccessDenied && error <= QNetworkReply::UnknownContentError)
+        || (error >= QNetworkReply::InternalServerError && error <= QNetworkReply::UnknownServerError);
+}
+
+HttpAnswer answerOf(QNetworkReply& reply)
+{
+    const QVariant status = reply.attribute(QNetworkRequest::HttpStatusCodeAttribute);
+    const QNetworkReply::NetworkError error = reply.error();
+    if (!status.isValid() || (error != QNetworkReply::NoError && !isStatusError(error)))
+        return {};
+    return {status.toInt(), reply.readAll()};
+}
+
+} // namespace
+
+void HttpCall::cancel()
+{
+    if (QNetworkReply* reply = m_reply.data()) {
+        m_reply.clear();
+        reply->disconnect();
+        reply->abort();
+        reply->deleteLater();
+    }
+}
+
+HttpClient::HttpClient(Scheduler& scheduler, AddressMap addresses, QObject* parent)
+    : QObject(parent), m_scheduler(scheduler), m_addresses(std::move(addresses))
+{
+    // Every request goes where its address says, without a proxy of the
+    // environment's choosing in between (the local server is on loopback).
+    m_network.setProxy(QNetworkProxy::NoProxy);
+}
+
+QNetworkRequest HttpClient::requestFor(const QUrl& address) const
+{
+    return QNetworkRequest(m_addresses.resolve(address));
+}
+
+HttpCall HttpClient::get(const QObject* context, const QUrl& address, Completion completion, Duration timeout)
+{
+    return track(context, m_network.get(requestFor(address)), std::move(completion), timeout);
+}
+
+HttpCall HttpClient::postJson(const QObject* context, const QUrl& address, const QByteArray& body,
+                              Completion completion, Duration timeout)
+{
+    QNetworkRequest request = requestFor(address);
+    request.setRawHeader("content-type", "application/json");
+    return track(context, m_network.post(request, body), std::move(completion), timeout);
+}
+
+HttpCall HttpClient::track(const QObject* context, QNetworkReply* reply, Completion completion, Duration timeout)
+{
+    const QPointer<QNetworkReply> watched(reply);
+    // Aborting makes the reply finish with OperationCanceledError: no answer.
+    ScheduledWork deadline = m_scheduler.schedule(timeout, [watched] {
+        if (watched)
+            watched->abort();
+    });
+    // Without a living context the reply is still cleaned up, but nobody hears of it.
+    connect(reply, &QNetworkReply::finished, reply, &QObject::deleteLater);
+    connect(reply, &QNetworkReply::finished, context,
+            [reply, deadline, completion = std::move(completion)]() mutable {
+                deadline.cancel();
+                const HttpAnswer answer = answerOf(*reply);
+                if (completion)
+                    completion(answer);
+            });
+    return HttpCall(reply);
+}

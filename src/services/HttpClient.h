@@ -1,0 +1,74 @@
+#pragma once
+
+#include "AddressMap.h"
+#include "model/Scheduler.h"
+
+#include <QByteArray>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QObject>
+#include <QPointer>
+#include <QUrl>
+
+#include <chrono>
+#include <functional>
+#include <optional>
+
+class QNetworkRequest;
+
+// What came back for one request. `status` is present only when a whole
+// HTTP answer arrived; a refused connection, a time-out, a cut-off body or a
+// cancelled request leave it empty.
+struct HttpAnswer {
+    std::optional<int> status;
+    QByteArray body;
+
+    bool isOK() const { return status == 200; }
+};
+
+// A request in flight. Cancelling it aborts the transfer; its completion is
+// then never called. An empty or finished handle cancels nothing.
+class HttpCall {
+public:
+    HttpCall() = default;
+    void cancel();
+
+private:
+    friend class HttpClient;
+    explicit HttpCall(QNetworkReply* reply) : m_reply(reply) {}
+    QPointer<QNetworkReply> m_reply;
+};
+
+// HTTP for the companion's services, on the main thread: one request per
+// call, nothing cached, every completion delivered on the main thread, and
+// never once `context` is gone. Each request gives up after its time-out,
+// measured on the scheduler from the moment it is sent, so tests can move
+// that clock.
+class HttpClient final : public QObject {
+    Q_OBJECT
+
+public:
+    using Completion = std::function<void(const HttpAnswer&)>;
+    using Duration = std::chrono::milliseconds;
+
+    // How long a request may take when its caller names no time-out: the
+    // minute a request waits by default on the platform the companion
+    // started on.
+    static constexpr Duration defaultTimeout = std::chrono::seconds(60);
+
+    HttpClient(Scheduler& scheduler, AddressMap addresses, QObject* parent = nullptr);
+
+    HttpCall get(const QObject* context, const QUrl& address, Completion completion,
+                 Duration timeout = defaultTimeout);
+    // A POST of a JSON document, with the header content-type: application/json.
+    HttpCall postJson(const QObject* context, const QUrl& address, const QByteArray& body, Completion completion,
+                      Duration timeout = defaultTimeout);
+
+private:
+    QNetworkRequest requestFor(const QUrl& address) const;
+    HttpCall track(const QObject* context, QNetworkReply* reply, Completion completion, Duration timeout);
+
+    Scheduler& m_scheduler;
+    AddressMap m_addresses;
+    QNetworkAccessManager m_network;
+};

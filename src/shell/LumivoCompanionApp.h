@@ -1,0 +1,151 @@
+#pragma once
+
+#include "model/CompanionEdition.h"
+#include "model/CompanionModel.h"
+#include "platform/Desktop.h"
+#include "platform/MouseMonitor.h"
+#include "platform/Panels.h"
+#include "platform/Screens.h"
+#include "services/CompanionServices.h"
+
+#include <QList>
+#include <QMetaObject>
+#include <QObject>
+#include <QPointF>
+#include <QPointer>
+#include <QUrl>
+
+#include <functional>
+#include <memory>
+#include <optional>
+
+class QAction;
+class QMenu;
+class QSettings;
+class QSystemTrayIcon;
+class QWidget;
+
+// The application delegate: builds the floating panel around the mascot and
+// the alert panel beside it, keeps them placed on the user's screens, wires
+// every action of the model to the desktop, answers "lumivo:" links, and
+// saves the panel's position. One instance lives as long as the process;
+// everything runs on the main thread.
+class LumivoCompanionApp final : public QObject {
+    Q_OBJECT
+
+public:
+    static inline const QString panelPositionXKey = QStringLiteral("lumivo-companion-panel-x");
+    static inline const QString panelPositionYKey = QStringLiteral("lumivo-companion-panel-y");
+    static inline const QString followAcrossScreensKey = QStringLiteral("lumivo-companion-follow-screens");
+    // Read and written by the alert poll.
+    static inline const QString latestNotificationIDKey = LocalServerPolling::latestNotificationIDKey;
+
+    // What the delegate is given by the program around it.
+    struct Environment {
+        Desktop desktop;
+        QSettings& settings;
+        Scheduler& scheduler;
+        SystemSoundPlayer& systemSounds;
+        ApplicationPicker& applicationPicker;
+        std::function<void()> playChime;
+        // The views shown in the floating panel and in the alert panel.
+        std::function<std::unique_ptr<QWidget>(CompanionModel&)> makeCompanionView;
+        std::function<std::unique_ptr<QWidget>(CompanionModel&)> makeAlertBubbleView;
+        // Ends the event loop; shutdown follows through applicationWillTerminate().
+        std::function<void()> terminate;
+        // The status-bar icon, or an empty path when the bundle has none.
+        QString statusIconPath;
+        CompanionEdition edition;
+        // Where the local server and the weather service are reached; empty
+        // for their real addresses.
+        AddressMap serverAddresses = {};
+    };
+
+    explicit LumivoCompanionApp(Environment environment);
+    ~LumivoCompanionApp() override;
+
+    // The follow switch as saved, or on when nothing is saved.
+    bool followAcrossScreensDefault() const;
+
+    // The main menu ("Varadi") with its actions aimed at delegate.
+    static std::unique_ptr<QMenu> makeMainMenu(LumivoCompanionApp* delegate);
+    void configureStatusItem();
+
+    void applicationDidFinishLaunching();
+    void applicationWillTerminate();
+    bool applicationShouldHandleReopen();
+    void openURLs(const QList<QUrl>& urls);
+    void handleCompanionURL(const QUrl& url);
+
+    // Screens and the saved position.
+    void restorePanelPosition();
+    void persistPanelPosition();
+    std::optional<DesktopScreen> screenUnderMouse() const;
+    std::optional<DesktopScreen> bestScreen(const QRectF& rect) const;
+
+    // The alert panel.
+    void configureAlertPanel();
+    void positionAlertPanel();
+    void prepareAlertPresentation();
+    void finishAlertPresentation();
+
+    // The menu.
+    void setMenuOpen(bool open);
+    void resizePanel(bool forMenu);
+    void toggleCompanionHidden();
+
+    // Dragging and walking.
+    void beginPanelDrag();
+    void dragPanel(const QSizeF& translation);
+    void endPanelDrag();
+    void startWalking();
+    void stopWalking();
+    void toggleWalking();
+    void takeStep();
+
+    // Summoning and following.
+    void summonPanelToActiveScreen(bool animate = true, bool force = false);
+    void startScreenFollowing();
+    void followActiveScreenIfNeeded();
+    void startClickSummonMonitoring();
+    void movePanel(const DesktopScreen& screen, bool animate);
+    void reconcilePanelWithScreens();
+    void resetLumivoPosition();
+    void toggleFollowAcrossScreens(QAction* item);
+    void showLumivo();
+    void hideLumivo();
+
+    // The delegate's state; other parts of the shell and the tests read it.
+    std::unique_ptr<QSystemTrayIcon> statusItem;
+    std::unique_ptr<QMenu> statusMenu;
+    std::unique_ptr<QMenu> mainMenu;
+    std::unique_ptr<Panel> panel;
+    std::unique_ptr<Panel> alertPanel;
+    QMetaObject::Connection screenParametersObserver;
+    QList<QMetaObject::Connection> workspaceObservers;
+    std::optional<ScheduledWork> walkTimer;
+    std::optional<ScheduledWork> screenFollowTimer;
+    int screenFollowDwell = 0;
+    bool screenHopInFlight = false;
+    bool followAcrossScreens = true;
+    std::unique_ptr<MonitorToken> clickSummonMonitor;
+    qreal direction = 1;
+    std::optional<QPointF> panelDragOrigin;
+    std::optional<QPointF> panelOriginBeforeMenuOpen;
+    bool resumeWalkingAfterDrag = false;
+    CompanionModel model;
+    // The local server's and the weather service's clients: the poll loops,
+    // the fleet and the mobile link.
+    std::unique_ptr<CompanionServices> services;
+
+private:
+    void wireHooks();
+    // The panel's screen, else the main screen.
+    std::optional<DesktopScreen> panelScreenOrMain() const;
+    std::optional<DesktopScreen> mainScreen() const;
+    // Runs work on a later turn of the main loop, if the delegate still lives.
+    void later(std::function<void(LumivoCompanionApp&)> work);
+    void storeSetting(const QString& key, const QVariant& value);
+
+    Environment m_environment;
+};

@@ -1,0 +1,150 @@
+#pragma once
+
+// The built companion started on the private desktop, and what the window
+// manager shows of it.
+
+#include "DesktopTestKit.h"
+
+#include <QDir>
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QRect>
+#include <QTemporaryDir>
+
+#include <csignal>
+#include <optional>
+
+struct ShownWindow {
+    quint64 id = 0;
+    QString name;
+    QRect geometry; // X coordinates: top left, y down
+};
+
+// One user's session: a runtime folder for locks and sockets and a config
+// folder for settings, shared by every copy started in it.
+class CompanionSession {
+public:
+    CompanionSession() { QDir().mkpath(configFolder()); }
+
+    QProcessEnvironment environment() const
+    {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_runtime.path());
+        environment.insert(QStringLiteral("XDG_CONFIG_HOME"), m_config.path());
+        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+        return environment;
+    }
+    QString runtimeFolder() const { return m_runtime.path(); }
+    QString configFolder() const { return m_config.filePath(QStringLiteral("lumivo-companion")); }
+    QString settingsPath() const { return QDir(configFolder()).filePath(QStringLiteral("settings.json")); }
+
+    QJsonObject settings() const
+    {
+        QFile file(settingsPath());
+        return file.open(QIODevice::ReadOnly) ? QJsonDocument::fromJson(file.readAll()).object() : QJsonObject();
+    }
+    void writeSettings(const QJsonObject& settings) const
+    {
+        QFile file(settingsPath());
+        file.open(QIODevice::WriteOnly);
+        file.write(QJsonDocument(settings).toJson());
+    }
+
+private:
+    QTemporaryDir m_runtime;
+    QTemporaryDir m_config;
+};
+
+inline QString programPath(const QString& name)
+{
+    return QStringLiteral(LUMIVO_BINARY_DIR "/src/") + name;
+}
+
+class RunningCompanion {
+public:
+    explicit RunningCompanion(const CompanionSession& session, const QString& program = QStringLiteral("lumivo-companion"),
+                              const QStringList& arguments = {})
+    {
+        m_process.setProcessEnvironment(session.environment());
+        m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        m_process.start(programPath(program), arguments);
+        m_process.waitForStarted(10000);
+    }
+    ~RunningCompanion()
+    {
+        if (m_process.state() != QProcess::NotRunning) {
+            m_process.kill();
+            m_process.waitForFinished(5000);
+        }
+    }
+
+    qint64 pid() const { return m_process.processId(); }
+    QString describeState() const
+    {
+        return QStringLiteral("state %1 status %2 code %3 error %4").arg(m_process.state()).arg(m_process.exitStatus()).arg(m_process.exitCode()).arg(m_process.errorString());
+    }
+    bool isRunning() const { return m_process.state() == QProcess::Running; }
+
+    // Ends it as a logout does; the exit code, or -1 when it crashed or hung.
+    int terminate()
+    {
+        ::kill(static_cast<pid_t>(pid()), SIGTERM);
+        if (!m_process.waitForFinished(10000) || m_process.exitStatus() != QProcess::NormalExit)
+            return -1;
+        return m_process.exitCode();
+    }
+
+    // Its mapped window whose name starts with prefix. (xdotool's own --pid
+    // filter lets windows of other processes through, so the owner is read
+    // from each window's _NET_WM_PID.)
+    std::optional<ShownWindow> shownWindow(const QString& prefix) const
+    {
+        const QStringList ids = runTool(QStringLiteral("xdotool"), {QStringLiteral("search"), QStringLiteral("--onlyvisible"),
+                                                                    QStringLiteral("--classname"), QStringLiteral("lumivo-companion")})
+                                    .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        const QString owner = QStringLiteral("_NET_WM_PID(CARDINAL) = %1").arg(pid());
+        for (const QString& id : ids) {
+            if (runTool(QStringLiteral("xprop"), {QStringLiteral("-id"), id, QStringLiteral("_NET_WM_PID")}).trimmed() != owner)
+                continue;
+            const QString name = runTool(QStringLiteral("xdotool"), {QStringLiteral("getwindowname"), id}).trimmed();
+            if (name.startsWith(prefix))
+                return ShownWindow {id.toULongLong(), name, geometryOf(id)};
+        }
+        return std::nullopt;
+    }
+    std::optional<ShownWindow> panel() const { return shownWindow(QStringLiteral("Vora \u2014")); }
+    std::optional<ShownWindow> alertPanel() const { return shownWindow(QStringLiteral("Vora alert")); }
+
+    // Waits until the floating panel is on screen.
+    std::optional<ShownWindow> waitForPanel() const
+    {
+        std::optional<ShownWindow> found;
+        waitUntil([&] { return (found = panel()).has_value(); }, 10000);
+        return found;
+    }
+
+    static QRect geometryOf(quint64 id) { return geometryOf(QString::number(id)); }
+
+private:
+    static QRect geometryOf(const QString& id)
+    {
+        QRect geometry;
+        const QStringList lines = runTool(QStringLiteral("xdotool"), {QStringLiteral("getwindowgeometry"), QStringLiteral("--shell"), id}).split(QLatin1Char('\n'));
+        for (const QString& line : lines) {
+            const QString value = line.section(QLatin1Char('='), 1);
+            if (line.startsWith(QStringLiteral("X=")))
+                geometry.moveLeft(value.toInt());
+            else if (line.startsWith(QStringLiteral("Y=")))
+                geometry.moveTop(value.toInt());
+            else if (line.startsWith(QStringLiteral("WIDTH=")))
+                geometry.setWidth(value.toInt());
+            else if (line.startsWith(QStringLiteral("HEIGHT=")))
+                geometry.setHeight(value.toInt());
+        }
+        return geometry;
+    }
+
+    QProcess m_process;
+};

@@ -1,0 +1,105 @@
+#pragma once
+
+// A small HTTP/1.1 server on the loopback interface that stands in for the
+// local business server and the weather service: each route answers as the
+// test scripts it, every request is recorded, and an answer can be held back,
+// cut off or refused to test the clients' failure paths.
+
+#include <QByteArray>
+#include <QHash>
+#include <QObject>
+#include <QTcpServer>
+#include <QUrl>
+#include <QUrlQuery>
+
+#include <deque>
+#include <functional>
+#include <vector>
+
+class QTcpSocket;
+
+struct TestRequest {
+    QByteArray method;
+    QByteArray path;                      // as sent, still percent-encoded
+    QByteArray query;                     // as sent, without the "?"
+    QHash<QByteArray, QByteArray> headers;   // names in lower case
+    QByteArray body;
+
+    QUrlQuery queryItems() const { return QUrlQuery(QString::fromUtf8(query)); }
+    QString queryValue(const QString& key) const { return queryItems().queryItemValue(key, QUrl::FullyDecoded); }
+};
+
+struct TestResponse {
+    enum class Kind {
+        answer,      // a whole answer
+        hold,        // no answer until the test releases it (or the client gives up)
+        hangUp,      // the connection is closed without an answer
+        truncated,   // the status line and headers, half the body, then the connection closes
+    };
+
+    Kind kind = Kind::answer;
+    int status = 200;
+    QByteArray body;
+    QByteArray contentType = "application/json";
+
+    static TestResponse json(QByteArray body, int status = 200) { return {Kind::answer, status, std::move(body), "application/json"}; }
+    static TestResponse text(QByteArray body, int status = 200)
+    {
+        return {Kind::answer, status, std::move(body), "text/plain; charset=utf-8"};
+    }
+    static TestResponse withStatus(int code) { return {Kind::answer, code, {}, "application/json"}; }
+    static TestResponse held() { return of(Kind::hold); }
+    static TestResponse hungUp() { return of(Kind::hangUp); }
+    static TestResponse cutOff(QByteArray body) { return {Kind::truncated, 200, std::move(body), "application/json"}; }
+
+private:
+    static TestResponse of(Kind kind)
+    {
+        TestResponse response;
+        response.kind = kind;
+        return response;
+    }
+};
+
+class TestServer final : public QObject {
+    Q_OBJECT
+
+public:
+    using Handler = std::function<TestResponse(const TestRequest&)>;
+
+    // Listens on 127.0.0.1 at the given port, or at a free one for 0.
+    explicit TestServer(quint16 port = 0, QObject* parent = nullptr);
+    ~TestServer() override;
+
+    bool isListening() const { return m_server.isListening(); }
+    quint16 port() const { return m_server.serverPort(); }
+    // "http://127.0.0.1:<port>"
+    QUrl origin() const;
+
+    // Scripts a route; a later script of the same method and path replaces it.
+    void on(const QByteArray& method, const QByteArray& path, Handler handler);
+    void answer(const QByteArray& method, const QByteArray& path, TestResponse response);
+    // Answers with each response in turn, then keeps giving the last one.
+    void answerInTurn(const QByteArray& method, const QByteArray& path, std::vector<TestResponse> responses);
+
+    // Every request received, oldest first; a route nobody scripted answers 404.
+    const std::vector<TestRequest>& requests() const { return m_requests; }
+    std::vector<TestRequest> requestsTo(const QByteArray& path) const;
+    int countOf(const QByteArray& path) const { return int(requestsTo(path).size()); }
+
+    // Answers every held request with `response`.
+    void releaseHeld(const TestResponse& response);
+    // Requests being held whose client is still connected.
+    int heldCount() const;
+
+private:
+    void accept();
+    void read(QTcpSocket* socket);
+    void respond(QTcpSocket* socket, const TestResponse& response);
+
+    QTcpServer m_server;
+    QHash<QByteArray, Handler> m_routes;   // "METHOD path"
+    QHash<QTcpSocket*, QByteArray> m_buffers;
+    std::vector<TestRequest> m_requests;
+    std::vector<QTcpSocket*> m_held;
+};

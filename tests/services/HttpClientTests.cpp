@@ -1,0 +1,157 @@
+#include "ServicesTestKit.h"
+
+#include <gtest/gtest.h>
+
+using namespace std::chrono_literals;
+
+namespace {
+
+class HttpClientTest : public ::testing::Test {
+protected:
+    // Asks the test server for `path` and waits for the answer.
+    std::optional<HttpAnswer> fetch(const QByteArray& path)
+    {
+        std::optional<HttpAnswer> answer;
+        http.get(&context, server.origin().resolved(QUrl(QString::fromUtf8(path))),
+                 [&](const HttpAnswer& received) { answer = received; });
+        if (!waitUntil([&] { return answer.has_value(); }))
+            return std::nullopt;
+        return answer;
+    }
+
+    ManualScheduler scheduler;
+    TestServer server;
+    HttpClient http{scheduler, AddressMap()};
+    QObject context;
+};
+
+} // namespace
+
+TEST_F(HttpClientTest, GivesTheStatusAndBodyOfAWholeAnswer)
+{
+    server.answer("GET", "/ok", TestResponse::json("{\"a\": 1}"));
+    server.answer("GET", "/missing", TestResponse::json("{\"error\": \"no\"}", 404));
+    server.answer("GET", "/broken", TestResponse::withStatus(500));
+    server.answer("GET", "/empty", TestResponse::withStatus(204));
+
+    const auto ok = fetch("/ok");
+    ASSERT_TRUE(ok);
+    EXPECT_TRUE(ok->isOK());
+    EXPECT_EQ(ok->body, QByteArray("{\"a\": 1}"));
+
+    const auto missing = fetch("/missing");
+    ASSERT_TRUE(missing);
+    EXPECT_EQ(missing->status, 404);
+    EXPECT_FALSE(missing->isOK());
+    EXPECT_EQ(fetch("/broken")->status, 500);
+    EXPECT_EQ(fetch("/empty")->status, 204);
+}
+
+TEST_F(HttpClientTest, AnAnswerThatDoesNotArriveWholeIsNoAnswer)
+{
+    server.answer("GET", "/cut", TestResponse::cutOff("{\"bots\": []}"));
+    server.answer("GET", "/gone", TestResponse::hungUp());
+
+    const auto cut = fetch("/cut");
+    ASSERT_TRUE(cut);
+    EXPECT_FALSE(cut->status.has_value());
+    const auto gone = fetch("/gone");
+    ASSERT_TRUE(gone);
+    EXPECT_FALSE(gone->status.has_value());
+}
+
+TEST_F(HttpClientTest, NoServerIsNoAnswer)
+{
+    // A port that was free a moment ago and that nobody listens on now.
+    QUrl address;
+    {
+        TestServer closed;
+        address = closed.origin().resolved(QUrl(QStringLiteral("/x")));
+    }
+    std::optional<HttpAnswer> answer;
+    http.get(&context, address, [&](const HttpAnswer& received) { answer = received; });
+    ASSERT_TRUE(waitUntil([&] { return answer.has_value(); }));
+    EXPECT_FALSE(answer->status.has_value());
+}
+
+TEST_F(HttpClientTest, GivesUpWhenItsTimeOutPassesOnTheScheduler)
+{
+    server.answer("GET", "/slow", TestResponse::held());
+    std::optional<HttpAnswer> answer;
+    http.get(&context, server.origin().resolved(QUrl(QStringLiteral("/slow"))),
+             [&](const HttpAnswer& received) { answer = received; }, 8s);
+    ASSERT_TRUE(waitUntil([&] { return server.heldCount() == 1; }));
+
+    scheduler.advance(7999ms);
+    QTest::qWait(50);
+    EXPECT_FALSE(answer.has_value());
+    scheduler.advance(1ms);
+    ASSERT_TRUE(waitUntil([&] { return answer.has_value(); }));
+    EXPECT_FALSE(answer->status.has_value());
+    // The server sees the client leave.
+    EXPECT_TRUE(waitUntil([&] { return server.heldCount() == 0; }));
+}
+
+TEST_F(HttpClientTest, TheDefaultTimeOutIsAMinute)
+{
+    server.answer("GET", "/slow", TestResponse::held());
+    std::optional<HttpAnswer> answer;
+    http.get(&context, server.origin().resolved(QUrl(QStringLiteral("/slow"))),
+             [&](const HttpAnswer& received) { answer = received; });
+    ASSERT_TRUE(waitUntil([&] { return server.heldCount() == 1; }));
+    scheduler.advance(59s);
+    QTest::qWait(50);
+    EXPECT_FALSE(answer.has_value());
+    scheduler.advance(1s);
+    EXPECT_TRUE(waitUntil([&] { return answer.has_value(); }));
+}
+
+TEST_F(HttpClientTest, ACancelledCallOrAGoneContextHearsNothing)
+{
+    server.answer("GET", "/slow", TestResponse::held());
+    const QUrl slow = server.origin().resolved(QUrl(QStringLiteral("/slow")));
+
+    int heard = 0;
+    HttpCall call = http.get(&context, slow, [&](const HttpAnswer&) { ++heard; });
+    auto shortLived = std::make_unique<QObject>();
+    http.get(shortLived.get(), slow, [&](const HttpAnswer&) { ++heard; });
+    ASSERT_TRUE(waitUntil([&] { return server.heldCount() == 2; }));
+
+    call.cancel();
+    call.cancel();
+    shortLived.reset();
+    server.releaseHeld(TestResponse::json("{}"));
+    scheduler.advance(1h);
+    QTest::qWait(100);
+    EXPECT_EQ(heard, 0);
+}
+
+TEST_F(HttpClientTest, PostsJsonWithItsContentType)
+{
+    server.answer("POST", "/things", TestResponse::withStatus(201));
+    std::optional<HttpAnswer> answer;
+    http.postJson(&context, server.origin().resolved(QUrl(QStringLiteral("/things"))), "{\"id\":\"x\"}",
+                  [&](const HttpAnswer& received) { answer = received; });
+    ASSERT_TRUE(waitUntil([&] { return answer.has_value(); }));
+    EXPECT_EQ(answer->status, 201);
+    ASSERT_EQ(server.requests().size(), 1u);
+    const TestRequest& request = server.requests().front();
+    EXPECT_EQ(request.method, QByteArray("POST"));
+    EXPECT_EQ(request.headers.value("content-type"), QByteArray("application/json"));
+    EXPECT_EQ(request.body, QByteArray("{\"id\":\"x\"}"));
+}
+
+TEST(AddressMap, SendsOneOriginElsewhereKeepingTheRest)
+{
+    AddressMap addresses;
+    addresses.redirect(QUrl(QStringLiteral("http://127.0.0.1:4173")), QUrl(QStringLiteral("http://127.0.0.1:50123")));
+
+    EXPECT_EQ(addresses.resolve(QUrl(QStringLiteral("http://127.0.0.1:4173/api/fleet/bots?x=1#f"))),
+              QUrl(QStringLiteral("http://127.0.0.1:50123/api/fleet/bots?x=1#f")));
+    // Another port, host or scheme is another origin.
+    for (const char* other : {"http://127.0.0.1:4317/", "http://localhost:4173/", "https://127.0.0.1:4173/"}) {
+        const QUrl address(QString::fromLatin1(other));
+        EXPECT_EQ(addresses.resolve(address), address) << other;
+    }
+    EXPECT_EQ(AddressMap().resolve(CompanionRoute::fleet()), CompanionRoute::fleet());
+}

@@ -168,6 +168,14 @@ TEST_F(PanelScreenshots, BubbleOfEachLengthStaysInsideTheAlertPanel)
     EXPECT_TRUE(bubbleArea().contains(longBounds)) << "painted outside the alert panel";
     EXPECT_GT(layout.bubble.height(), shortHeight + 5);
     EXPECT_GE(longBounds.height(), shortBounds.height());
+
+    // Under the pointer "Reply" lifts and glows magenta past its own frame.
+    const QRect reply = layout.reply.toAlignedRect().translated(bubble->pos());
+    QCursor::setPos(backdrop.mapToGlobal(reply.center()));
+    QTest::qWait(600);
+    const QImage hovered = capture(QStringLiteral("bubble-reply-hovered"));
+    const QRect besideReply(reply.left() - 1, reply.bottom() + 2, reply.width() + 2, 3);
+    EXPECT_GT(paintedPixels(hovered, besideReply), paintedPixels(longShot, besideReply));
 }
 
 } // namespace

@@ -3,9 +3,11 @@
 #include "MascotArtwork.h"
 #include "WindowDragSurface.h"
 #include "model/CompanionModel.h"
+#include "ui/BandedPainting.h"
 #include "ui/Timing.h"
 
 #include <QEvent>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QPainterPath>
 #include <QTimer>
@@ -327,7 +329,7 @@ void CompanionView::paintMenuPlaceholder(QPainter& painter)
     painter.restore();
 }
 
-void CompanionView::paintEvent(QPaintEvent*)
+void CompanionView::paintEvent(QPaintEvent* event)
 {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
@@ -343,5 +345,6 @@ void CompanionView::paintEvent(QPaintEvent*)
         .scale = m_figureScale.value(),
         .brightness = m_figureBrightness.value(),
     };
-    m_figure->paint(painter, mascotFrame().center(), pose);
+    const QPointF centre = mascotFrame().center();
+    paintInBands(painter, QRectF(event->rect()), [&] { m_figure->paint(painter, centre, pose); });
 }

@@ -12,7 +12,7 @@ namespace {
 
 constexpr qreal discSize = 152;
 constexpr qreal swirlSize = 116;
-constexpr qreal magentaMargin = 32;   // where the strong magenta shadow fades below 1 %
+constexpr qreal magentaMargin = 40;   // the strong magenta shadow's full reach
 constexpr qreal violetMargin = 64;    // the strong violet shadow's reach
 
 struct Shadow {
@@ -76,6 +76,26 @@ QImage breathStep(const QImage& weak, qreal weakOpacity, const QImage& strong, q
     painter.setOpacity(strongOpacity * glow);
     painter.drawImage(QPointF(0, 0), strong);
     return step;
+}
+
+// The image cut to the centred square outside which it is all but clear
+// (alpha of 2 in 255 or less): turning a smaller picture costs less.
+QImage croppedToVisible(const QImage& image)
+{
+    int reach = 0;
+    const int centreX = image.width() / 2;
+    const int centreY = image.height() / 2;
+    for (int y = 0; y < image.height(); ++y) {
+        const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+        for (int x = 0; x < image.width(); ++x) {
+            if (qAlpha(line[x]) > 2)
+                reach = std::max({reach, std::abs(x - centreX), std::abs(y - centreY)});
+        }
+    }
+    const int side = std::min(2 * (reach + 1), std::min(image.width(), image.height()));
+    QImage cropped = image.copy(centreX - side / 2, centreY - side / 2, side, side);
+    cropped.setDevicePixelRatio(image.devicePixelRatio());
+    return cropped;
 }
 
 void drawCentred(QPainter& painter, const QImage& image)
@@ -173,8 +193,8 @@ const QImage& FloatingSwirl::magentaHalo(int step)
 {
     QImage& made = m_magentaSteps[step];
     if (made.isNull())
-        made = breathStep(m_magentaWeak, magentaShadow.weakOpacity, m_magentaStrong, magentaShadow.strongOpacity,
-                          double(step) / (glowSteps - 1));
+        made = croppedToVisible(breathStep(m_magentaWeak, magentaShadow.weakOpacity, m_magentaStrong,
+                                           magentaShadow.strongOpacity, double(step) / (glowSteps - 1)));
     return made;
 }
 
@@ -197,8 +217,10 @@ void FloatingSwirl::paint(QPainter& painter, QPointF centre, const Pose& pose)
     painter.translate(centre + QPointF(0, verticalOffset(pose.bob)));
     painter.scale(pose.scale, pose.scale);
     // Soft pictures need no smoothing, which would make every draw at a
-    // fractional place a costly filtered one.
+    // fractional place a costly filtered one; and every picture has clear
+    // edges, so none needs its outline antialiased.
     painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
+    painter.setRenderHint(QPainter::Antialiasing, false);
 
     // 1. The glow disc.
     painter.save();

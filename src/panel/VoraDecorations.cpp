@@ -130,8 +130,8 @@ QImage streakPicture(qreal length, qreal dpr)
 
 VoraEnergyBurst::VoraEnergyBurst(const ViewEnvironment& environment, double angle, double initialDelay,
                                  std::function<void()> repaint)
-    : m_environment(environment), m_angle(angle), m_initialDelay(initialDelay), m_repaint(repaint),
-      m_progress(environment.animations, 0, repaint)
+    : m_environment(environment), m_angle(angle), m_initialDelay(initialDelay),
+      m_progress(environment.animations, 0, std::move(repaint))
 {
 }
 
@@ -148,13 +148,11 @@ void VoraEnergyBurst::start()
 
 void VoraEnergyBurst::fire()
 {
-    m_progress.jump(0);
     m_visible = true;
-    m_progress.set(1, Motion::easeOut(flightSeconds).atFramesPerSecond(decorationFramesPerSecond));
+    m_progress.restart(0, 1, Motion::easeOut(flightSeconds).atFramesPerSecond(decorationFramesPerSecond));
     m_next = after(m_environment.scheduler, showSeconds, [this] {
+        // Faded out by now: hiding it changes no pixel, so nothing repaints.
         m_visible = false;
-        if (m_repaint)
-            m_repaint();
         m_next = after(m_environment.scheduler, m_environment.uniform(shortestPause, longestPause),
                        [this] { fire(); });
     });
@@ -217,8 +215,7 @@ void EnergyBoltIcon::waitForPulse()
 
 void EnergyBoltIcon::pulse()
 {
-    m_radiating.jump(0);
-    m_radiating.set(1, Motion::easeOut(burstSeconds).atFramesPerSecond(decorationFramesPerSecond));
+    m_radiating.restart(0, 1, Motion::easeOut(burstSeconds).atFramesPerSecond(decorationFramesPerSecond));
     m_next = after(m_environment.scheduler, pulseSeconds, [this] { waitForPulse(); });
 }
 

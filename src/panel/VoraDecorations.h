@@ -67,7 +67,6 @@ private:
     const ViewEnvironment m_environment;
     double m_angle;
     double m_initialDelay;
-    std::function<void()> m_repaint;
     AnimatedValue m_progress;
     bool m_visible = false;
     ScheduledWork m_next;

@@ -36,6 +36,17 @@ void AnimatedValue::set(double target, const std::optional<Motion>& motion)
         m_onFrame();
 }
 
+void AnimatedValue::restart(double from, double target, const Motion& motion)
+{
+    m_motion = motion;
+    m_from = from;
+    m_to = target;
+    m_start = m_driver.now();
+    m_initialVelocity = motion.kind == Motion::Kind::spring ? motion.initialVelocity : 0;
+    if (m_onFrame)
+        m_driver.add(this);
+}
+
 double AnimatedValue::valueAt(double now) const
 {
     if (!m_motion)

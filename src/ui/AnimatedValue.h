@@ -28,6 +28,10 @@ public:
     // keeps the velocity the value has when it is retargeted.
     void set(double target, const std::optional<Motion>& motion);
     void jump(double target) { set(target, std::nullopt); }
+    // Starts over from `from` without animation and moves to target along
+    // motion, as one change: the first picture comes with the motion's
+    // first frame.
+    void restart(double from, double target, const Motion& motion);
 
     double valueAt(double now) const;
     double velocityAt(double now) const;

@@ -164,6 +164,19 @@ TEST_F(AnimatedValueTest, ValuesNobodyRepaintsForCostNoFrames)
     EXPECT_NEAR(unseen.valueAt(now + 1.05), 180, 1e-9);
 }
 
+TEST_F(AnimatedValueTest, ARestartSnapsBackAndMovesAgainWithItsFirstPictureOnItsFirstFrame)
+{
+    value.set(1, Motion::linear(0.1));
+    run(0.2);
+    frames = 0;
+    value.restart(0, 1, Motion::easeOut(0.42).atFramesPerSecond(12));
+    EXPECT_EQ(frames, 0);
+    EXPECT_EQ(value.value(), 0);
+    run(0.09);
+    EXPECT_EQ(frames, 1);
+    EXPECT_GT(value.value(), 0);
+}
+
 TEST_F(AnimatedValueTest, DestroyingAMovingValueLeavesTheDriver)
 {
     {

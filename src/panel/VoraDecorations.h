@@ -1,0 +1,110 @@
+#pragma once
+
+#include "ui/AnimatedValue.h"
+#include "ui/ViewEnvironment.h"
+#include "model/Scheduler.h"
+
+#include <QImage>
+#include <QPointF>
+
+#include <functional>
+
+class QPainter;
+
+// Small self-running decorations that a host view places and paints. They
+// take no input (the host lets clicks through) and run their own timing
+// from start() until they are destroyed. Each calls repaint when it needs a
+// new picture.
+
+// A white four-pointed sparkle with a magenta halo that twinkles for ever.
+class VoraSparkle {
+public:
+    VoraSparkle(const ViewEnvironment& environment, qreal size, double period, double delay,
+                std::function<void()> repaint);
+
+    // Starts the twinkle: after delay, an endless ease-in-out swing of period
+    // seconds each way between unlit and lit.
+    void start();
+    double lit() const { return m_lit.value(); }
+    static double opacityAt(double lit) { return mix(0.06, 0.95, lit); }
+    static double scaleAt(double lit) { return mix(0.55, 1.0, lit); }
+
+    void paint(QPainter& painter, QPointF centre);
+
+private:
+    qreal m_size;
+    double m_period;
+    double m_delay;
+    AnimatedValue m_lit;
+    QImage m_sprite;
+};
+
+// A streak of light with a spark at its tip that shoots outward along one
+// direction, fades, and fires again after a random pause.
+class VoraEnergyBurst {
+public:
+    VoraEnergyBurst(const ViewEnvironment& environment, double angle, double initialDelay,
+                    std::function<void()> repaint);
+    ~VoraEnergyBurst();
+
+    void start();
+    double progress() const { return m_progress.value(); }
+    bool visible() const { return m_visible; }
+    double angle() const { return m_angle; }
+
+    static constexpr double flightSeconds = 0.42;
+    static constexpr double showSeconds = 0.47;
+    static constexpr double shortestPause = 2.2;
+    static constexpr double longestPause = 5.4;
+    static constexpr qreal frameSize = 154;
+
+    // Paints the burst about centre, turned by its angle plus ringRotation.
+    void paint(QPainter& painter, QPointF centre, qreal ringRotation);
+
+private:
+    void fire();
+
+    const ViewEnvironment m_environment;
+    double m_angle;
+    double m_initialDelay;
+    AnimatedValue m_progress;
+    bool m_visible = false;
+    ScheduledWork m_next;
+    std::vector<QImage> m_streaks;   // one picture per streak length step
+    QImage m_spark;
+};
+
+// A bolt in the brand gradient, ringed by a circle and six rays that now and
+// then burst outward while the bolt flares. Drawn in a 24-point square; the
+// burst reaches past it.
+class EnergyBoltIcon {
+public:
+    EnergyBoltIcon(const ViewEnvironment& environment, std::function<void()> repaint);
+    ~EnergyBoltIcon();
+
+    void start();
+    double radiating() const { return m_radiating.value(); }
+
+    static constexpr double burstSeconds = 0.52;
+    static constexpr double pulseSeconds = 0.56;
+    static constexpr double shortestPause = 2.0;
+    static constexpr double longestPause = 4.4;
+    static constexpr qreal size = 24;
+
+    void paint(QPainter& painter, QPointF centre);
+
+private:
+    void waitForPulse();
+    void pulse();
+
+    const ViewEnvironment m_environment;
+    AnimatedValue m_radiating;
+    ScheduledWork m_next;
+    QImage m_bolt;
+    QImage m_brightBolt;
+    QImage m_ray;
+};
+
+// Frames per second of the short decorative flights (bursts, flares): the
+// ambient rate, so they repaint together with the mascot's own motion.
+inline constexpr double decorationFramesPerSecond = ambientFramesPerSecond;

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QPainter>
+#include <QRect>
+
+#include <vector>
+
+// Qt's raster engine hands any blend of 96 rows or more to its thread pool.
+// For the small pictures of an animation frame waking those threads costs
+// more than the blending itself, so a frame is painted in bands of fewer
+// device rows, each clipped to its band.
+inline constexpr int bandDeviceRows = 64;
+
+// The horizontal bands, in points, that together cover area exactly.
+std::vector<QRectF> paintingBands(const QRectF& area, qreal devicePixelRatio);
+
+// Runs paint once per band with the painter clipped to that band.
+template <typename Paint>
+void paintInBands(QPainter& painter, const QRectF& area, Paint&& paint)
+{
+    const qreal ratio = painter.device() ? painter.device()->devicePixelRatioF() : 1.0;
+    for (const QRectF& band : paintingBands(area, ratio)) {
+        painter.save();
+        painter.setClipRect(band, Qt::IntersectClip);
+        paint();
+        painter.restore();
+    }
+}

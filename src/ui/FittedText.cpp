@@ -1,0 +1,60 @@
+#include "FittedText.h"
+
+#include <QFontMetricsF>
+#include <QTextLayout>
+
+#include <cmath>
+
+QFont systemFont(qreal size, QFont::Weight weight)
+{
+    QFont font;
+    // Qt's points are 1/72 inch at the 96-dots-per-inch logical resolution of
+    // layouts; the views' sizes are in device independent pixels.
+    font.setPointSizeF(size * 72.0 / 96.0);
+    font.setWeight(weight);
+    return font;
+}
+
+QFont shrunkToFit(const QFont& font, const QString& text, qreal width, qreal minimumScaleFactor)
+{
+    const qreal natural = QFontMetricsF(font).horizontalAdvance(text);
+    if (natural <= width || natural <= 0)
+        return font;
+    QFont fitted = font;
+    qreal scale = std::max(minimumScaleFactor, width / natural);
+    // Glyph advances do not scale exactly with size; step down until it fits.
+    for (int attempt = 0; attempt < 8; ++attempt) {
+        fitted.setPointSizeF(font.pointSizeF() * scale);
+        if (QFontMetricsF(fitted).horizontalAdvance(text) <= width || scale <= minimumScaleFactor)
+            break;
+        scale = std::max(minimumScaleFactor, scale * 0.97);
+    }
+    return fitted;
+}
+
+QStringList wrappedLines(const QString& text, const QFont& font, qreal width, int maximumLines)
+{
+    QStringList lines;
+    if (text.isEmpty() || maximumLines <= 0)
+        return lines;
+    QTextLayout layout(text, font);
+    QTextOption option;
+    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    layout.setTextOption(option);
+    layout.beginLayout();
+    for (;;) {
+        QTextLine line = layout.createLine();
+        if (!line.isValid())
+            break;
+        line.setLineWidth(width);
+        if (lines.size() == maximumLines - 1) {
+            // The last allowed line takes the rest, cut with an ellipsis.
+            const QString rest = text.mid(line.textStart()).simplified();
+            lines.append(QFontMetricsF(font).elidedText(rest, Qt::ElideRight, width));
+            break;
+        }
+        lines.append(text.mid(line.textStart(), line.textLength()).trimmed());
+    }
+    layout.endLayout();
+    return lines;
+}

@@ -1,0 +1,181 @@
+// The collapsed panel and the alert bubble on a real X11 desktop: each look
+// is captured from the screen, saved for a person to see and checked for
+// what must be there.
+#include "support/ModelTestKit.h"
+
+#include "panel/CompanionAlertBubbleView.h"
+#include "panel/CompanionView.h"
+#include "ui/AnimationDriver.h"
+#include "model/ResourceBundle.h"
+
+#include <QCursor>
+#include <QDir>
+#include <QGuiApplication>
+#include <QPainter>
+#include <QRandomGenerator>
+#include <QScreen>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+const QColor backdropColour(38, 44, 58);
+
+// A plain desktop-coloured window that holds the views, as the panels
+// would show them over a dark desktop.
+class Backdrop final : public QWidget {
+public:
+    Backdrop() { setWindowFlags(Qt::FramelessWindowHint); }
+
+protected:
+    void paintEvent(QPaintEvent*) override { QPainter(this).fillRect(rect(), backdropColour); }
+};
+
+class PanelScreenshots : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        model = kit.makeModel();
+        backdrop.setGeometry(100, 100, 700, 260);
+        companion = new CompanionView(*model, environment, &backdrop);
+        companion->setGeometry(20, 40, 330, 190);
+        bubble = new CompanionAlertBubbleView(*model, environment, &backdrop);
+        bubble->move(390, 80);
+        backdrop.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&backdrop));
+        QCursor::setPos(900, 700);
+        // Let the ambient motions and the first sparkles start.
+        QTest::qWait(1600);
+    }
+
+    QImage capture(const QString& name)
+    {
+        QTest::qWait(50);
+        const QImage shot = QGuiApplication::primaryScreen()
+                                ->grabWindow(0, backdrop.x(), backdrop.y(), backdrop.width(), backdrop.height())
+                                .toImage()
+                                .convertToFormat(QImage::Format_RGB32);
+        QDir().mkpath(folder);
+        shot.save(folder + QStringLiteral("/") + name + QStringLiteral(".png"));
+        return shot;
+    }
+
+    // How many pixels of area differ visibly from the bare backdrop.
+    static int paintedPixels(const QImage& shot, const QRect& area)
+    {
+        int count = 0;
+        for (int y = area.top(); y <= area.bottom(); ++y) {
+            for (int x = area.left(); x <= area.right(); ++x) {
+                const QColor pixel = shot.pixelColor(x, y);
+                if (std::abs(pixel.red() - backdropColour.red()) + std::abs(pixel.green() - backdropColour.green())
+                        + std::abs(pixel.blue() - backdropColour.blue())
+                    > 24)
+                    ++count;
+            }
+        }
+        return count;
+    }
+
+    static QRect paintedBounds(const QImage& shot, const QRect& area)
+    {
+        QRect bounds;
+        for (int y = area.top(); y <= area.bottom(); ++y) {
+            for (int x = area.left(); x <= area.right(); ++x) {
+                if (paintedPixels(shot, QRect(x, y, 1, 1)))
+                    bounds |= QRect(x, y, 1, 1);
+            }
+        }
+        return bounds;
+    }
+
+    QRect mascotArea() const { return companion->mascotFrame().toAlignedRect().translated(companion->pos()); }
+    QRect bubbleArea() const { return bubble->geometry(); }
+
+    ModelTestKit kit;
+    std::unique_ptr<CompanionModel> model;
+    const ResourceBundle bundle{QStringLiteral(LUMIVO_BINARY_DIR "/src/lumivo-companion.resources")};
+    ViewEnvironment environment{
+        .animations = AnimationDriver::main(),
+        .scheduler = Scheduler::main(),
+        .uniform = [](double low, double high) { return low + QRandomGenerator::global()->generateDouble() * (high - low); },
+        .resources = bundle,
+    };
+    Backdrop backdrop;
+    CompanionView* companion = nullptr;
+    CompanionAlertBubbleView* bubble = nullptr;
+    const QString folder = QStringLiteral(LUMIVO_BINARY_DIR "/screenshots");
+};
+
+// One desktop per test: the looks of one view are captured in turn.
+TEST_F(PanelScreenshots, CollapsedPanelAtRestHoveredAndMidWave)
+{
+    const QRect mascot = mascotArea();
+    const int quarterOfFrame = mascot.width() * mascot.height() / 4;
+
+    const QImage rest = capture(QStringLiteral("panel-at-rest"));
+    EXPECT_GT(paintedPixels(rest, mascot), quarterOfFrame);
+    // The panel's top strip, above the figure's reach, stays bare, and with
+    // no alert the bubble's frame is empty.
+    EXPECT_EQ(paintedPixels(rest, QRect(companion->x(), companion->y(), 330, 4)), 0);
+    EXPECT_EQ(paintedPixels(rest, bubbleArea()), 0);
+
+    QCursor::setPos(backdrop.mapToGlobal(mascot.center()));
+    QTest::qWait(700);
+    EXPECT_TRUE(companion->botHovering());
+    EXPECT_NEAR(companion->figureScale().value(), 1.05, 0.01);
+    const QImage hovered = capture(QStringLiteral("panel-hovered"));
+    EXPECT_GT(paintedPixels(hovered, mascot), quarterOfFrame);
+
+    QCursor::setPos(900, 700);
+    QTest::qWait(700);
+    EXPECT_FALSE(companion->botHovering());
+    model->requestWave();
+    QTest::qWait(450);
+    EXPECT_TRUE(companion->waveRunning());
+    EXPECT_GT(std::abs(companion->waveAngle().value()), 2);
+    const QImage waving = capture(QStringLiteral("panel-mid-wave"));
+    EXPECT_GT(paintedPixels(waving, mascot), quarterOfFrame);
+}
+
+TEST_F(PanelScreenshots, BubbleOfEachLengthStaysInsideTheAlertPanel)
+{
+    const QRect surroundings = bubbleArea().adjusted(-30, -30, 30, 30);
+
+    model->enqueueAlert(CompanionAlertSource::call, QString());
+    QTest::qWait(700);
+    const QImage shortShot = capture(QStringLiteral("bubble-empty-detail"));
+    EXPECT_TRUE(bubble->currentLayout().detailLines.isEmpty());
+    const QRect shortBounds = paintedBounds(shortShot, surroundings);
+    EXPECT_TRUE(bubbleArea().contains(shortBounds)) << "painted outside the alert panel";
+    EXPECT_GE(shortBounds.width(), 214);
+    EXPECT_GE(shortBounds.height(), 45);
+    const qreal shortHeight = bubble->currentLayout().bubble.height();
+
+    model->dismissAlert(false);
+    QTest::qWait(400);
+    EXPECT_EQ(paintedPixels(capture(QStringLiteral("bubble-gone")), surroundings), 0);
+
+    model->enqueueAlert(CompanionAlertSource::agent,
+                        QStringLiteral("The quarterly report agent finished drafting the board summary and needs "
+                                       "your approval before it sends the numbers to every regional manager today"));
+    QTest::qWait(700);
+    const QImage longShot = capture(QStringLiteral("bubble-long-detail"));
+    const CompanionAlertBubbleView::Layout& layout = bubble->currentLayout();
+    EXPECT_EQ(layout.detailLines.size(), 3);
+    EXPECT_TRUE(layout.detailLines.last().endsWith(QChar(0x2026)));
+    const QRect longBounds = paintedBounds(longShot, surroundings);
+    EXPECT_TRUE(bubbleArea().contains(longBounds)) << "painted outside the alert panel";
+    EXPECT_GT(layout.bubble.height(), shortHeight + 5);
+    EXPECT_GE(longBounds.height(), shortBounds.height());
+
+    // Under the pointer "Reply" lifts and glows magenta past its own frame.
+    const QRect reply = layout.reply.toAlignedRect().translated(bubble->pos());
+    QCursor::setPos(backdrop.mapToGlobal(reply.center()));
+    QTest::qWait(600);
+    const QImage hovered = capture(QStringLiteral("bubble-reply-hovered"));
+    const QRect besideReply(reply.left() - 1, reply.bottom() + 2, reply.width() + 2, 3);
+    EXPECT_GT(paintedPixels(hovered, besideReply), paintedPixels(longShot, besideReply));
+}
+
+} // namespace

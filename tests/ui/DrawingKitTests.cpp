@@ -1,0 +1,193 @@
+#include "model/CompanionRecords.h"
+#include "model/ResourceBundle.h"
+#include "ui/ConicGradient.h"
+#include "ui/FittedText.h"
+#include "ui/GlowCache.h"
+#include "ui/ImageEffects.h"
+#include "ui/Symbols.h"
+
+#include <QFontDatabase>
+#include <QFontMetricsF>
+#include <QPainter>
+#include <QPainterPath>
+#include <QRawFont>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+QImage square(int size, qreal dpr = 1)
+{
+    QImage shape = transparentImage(QSizeF(size, size), dpr);
+    QPainter(&shape).fillRect(QRectF(0, 0, size, size), Qt::black);
+    return shape;
+}
+
+TEST(GlowCache, BlursEachShapeRadiusAndColourOnce)
+{
+    GlowCache cache;
+    const QImage shape = square(10);
+    const Glow& first = cache.glow(shape, 4, Qt::red);
+    const qint64 key = first.image.cacheKey();
+    EXPECT_EQ(cache.glow(shape, 4, Qt::red).image.cacheKey(), key);
+    EXPECT_EQ(cache.count(), 1);
+    cache.glow(shape, 6, Qt::red);
+    cache.glow(shape, 4, Qt::blue);
+    cache.glow(square(10), 4, Qt::red);   // another shape
+    EXPECT_EQ(cache.count(), 4);
+}
+
+TEST(GlowCache, GlowSpreadsPastTheShapeEvenlyInItsColour)
+{
+    const QImage shape = square(10, 2);
+    const Glow glow = GlowCache::make(shape, 4, Qt::red);
+    EXPECT_EQ(glow.image.devicePixelRatio(), 2);
+    EXPECT_LT(glow.origin.x(), -4);
+    EXPECT_EQ(glow.origin.x(), glow.origin.y());
+    // The shape covers device pixels first..last on both axes; sample 4 pixels outside each side.
+    const int first = qRound(-glow.origin.x() * 2);
+    const int last = first + 19;
+    const int middle = (first + last) / 2;
+    const auto alphaAt = [&](int x, int y) { return qAlpha(glow.image.pixel(x, y)); };
+    const int left = alphaAt(first - 4, middle);
+    EXPECT_GT(left, 10);
+    EXPECT_NEAR(alphaAt(last + 4, middle), left, 3);
+    EXPECT_NEAR(alphaAt(middle, first - 4), left, 3);
+    EXPECT_GT(alphaAt(middle, middle), left);
+    const QPointF shapeCentre(middle / 2.0, middle / 2.0);
+    const QRgb centre = glow.image.pixel((shapeCentre * 2).toPoint());
+    EXPECT_GT(qRed(centre), 0);
+    EXPECT_EQ(qGreen(centre), 0);
+    EXPECT_EQ(qBlue(centre), 0);
+}
+
+TEST(ConicGradient, RunsClockwiseFromThreeOClockAndTurnsClockwise)
+{
+    const auto colourAt = [](qreal rotation, QPoint at) {
+        QImage image(101, 101, QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::black);
+        QPainter painter(&image);
+        painter.fillRect(image.rect(), clockwiseConicGradient(QPointF(50.5, 50.5), {Qt::red, Qt::blue, Qt::red}, rotation));
+        painter.end();
+        return QColor(image.pixel(at));
+    };
+    const QPoint right(95, 50), below(50, 95), left(5, 50), above(50, 5);
+    EXPECT_GT(colourAt(0, right).red(), 200);
+    EXPECT_GT(colourAt(0, left).blue(), 200);
+    // A quarter of the way round clockwise (straight down on screen) is halfway from red to blue.
+    EXPECT_NEAR(colourAt(0, below).red(), 128, 20);
+    EXPECT_NEAR(colourAt(0, above).red(), 128, 20);
+    // Turned a quarter clockwise, the start lies straight down.
+    EXPECT_GT(colourAt(90, below).red(), 200);
+    EXPECT_GT(colourAt(90, above).blue(), 200);
+}
+
+TEST(ConicGradient, AdditiveFillAddsLight)
+{
+    QImage image(4, 4, QImage::Format_ARGB32_Premultiplied);
+    image.fill(QColor(50, 50, 50));
+    QPainter painter(&image);
+    QPainterPath all;
+    all.addRect(0, 0, 4, 4);
+    fillAdditive(painter, all, QColor(100, 0, 220));
+    painter.end();
+    EXPECT_EQ(QColor(image.pixel(1, 1)), QColor(150, 50, 255));
+}
+
+TEST(ImageEffects, BrightnessAddsToEachChannelWhereDrawn)
+{
+    QImage image(2, 1, QImage::Format_ARGB32_Premultiplied);
+    image.setPixel(0, 0, qRgba(100, 0, 250, 255));
+    image.setPixel(1, 0, qRgba(0, 0, 0, 0));
+    const QImage bright = brightened(image, 0.12);
+    EXPECT_EQ(bright.pixel(0, 0), qRgba(131, 31, 255, 255));
+    EXPECT_EQ(bright.pixel(1, 0), qRgba(0, 0, 0, 0));
+}
+
+TEST(FittedText, ShrinksToFitButNotBelowItsFloor)
+{
+    const QFont font = systemFont(11.5, QFont::Bold);
+    const QString title = QStringLiteral("Message My Vora");
+    const qreal natural = QFontMetricsF(font).horizontalAdvance(title);
+    EXPECT_EQ(shrunkToFit(font, title, natural + 1, 0.76), font);
+    const QFont fitted = shrunkToFit(font, title, natural * 0.85, 0.76);
+    EXPECT_LT(fitted.pointSizeF(), font.pointSizeF());
+    EXPECT_LE(QFontMetricsF(fitted).horizontalAdvance(title), natural * 0.85);
+    const QFont floor = shrunkToFit(font, title, natural * 0.3, 0.76);
+    EXPECT_NEAR(floor.pointSizeF(), font.pointSizeF() * 0.76, 1e-6);
+}
+
+TEST(FittedText, WrapsAtWordsUpToALineLimitAndEndsACutTextWithAnEllipsis)
+{
+    const QFont font = systemFont(8.5, QFont::Medium);
+    EXPECT_TRUE(wrappedLines(QString(), font, 144, 3).isEmpty());
+    EXPECT_EQ(wrappedLines(QStringLiteral("Lunch moved"), font, 144, 3), QStringList{QStringLiteral("Lunch moved")});
+    const QString longText = QStringLiteral("one two three four five six seven eight nine ten eleven twelve thirteen "
+                                            "fourteen fifteen sixteen seventeen eighteen nineteen twenty");
+    const QStringList lines = wrappedLines(longText, font, 80, 3);
+    ASSERT_EQ(lines.size(), 3);
+    EXPECT_TRUE(lines[0].startsWith(QStringLiteral("one two")));
+    EXPECT_TRUE(lines[2].endsWith(QChar(0x2026)));
+    for (const QString& line : lines)
+        EXPECT_LE(QFontMetricsF(font).horizontalAdvance(line), 80.5);
+    // Just enough lines: nothing is cut.
+    EXPECT_FALSE(wrappedLines(longText, font, 80, 40).join(QString()).contains(QChar(0x2026)));
+}
+
+class SymbolTable : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        ASSERT_TRUE(Symbols::loadFont(ResourceBundle(QStringLiteral(LUMIVO_BINARY_DIR "/src/lumivo-companion.resources"))));
+    }
+};
+
+TEST_F(SymbolTable, EverySymbolTheViewsNameHasAShape)
+{
+    QStringList used{
+        // alert bubble, decorations, menus and panels
+        QStringLiteral("arrowshape.turn.up.left.fill"), QStringLiteral("xmark"), QStringLiteral("sparkle"),
+        QStringLiteral("bolt.fill"), QStringLiteral("chevron.left"), QStringLiteral("chevron.right"),
+        QStringLiteral("arrow.up.left.and.arrow.down.right"), QStringLiteral("xmark.app"),
+        QStringLiteral("desktopcomputer"), QStringLiteral("antenna.radiowaves.left.and.right"),
+        QStringLiteral("building.columns.fill"), QStringLiteral("iphone.and.arrow.forward"),
+        QStringLiteral("message.fill"), QStringLiteral("mic.fill"), QStringLiteral("magnifyingglass"),
+        QStringLiteral("square.and.pencil"), QStringLiteral("display"), QStringLiteral("brain.head.profile"),
+        QStringLiteral("sparkles"), QStringLiteral("line.3.horizontal"), QStringLiteral("calendar"),
+        QStringLiteral("video.fill"), QStringLiteral("envelope.fill"), QStringLiteral("bubble.left.and.bubble.right.fill"),
+        QStringLiteral("phone.fill"), QStringLiteral("signature"), QStringLiteral("doc.badge.gearshape"),
+        QStringLiteral("creditcard.fill"), QStringLiteral("music.note"), QStringLiteral("play.rectangle.fill"),
+        QStringLiteral("sparkles.tv.fill"), QStringLiteral("play.square.fill"), QStringLiteral("moon.circle.fill"),
+        QStringLiteral("plus")};
+    for (CompanionAlertSource source : CompanionAlertSource::allCases)
+        used.append(source.symbol());
+    for (const QString& name : used) {
+        EXPECT_TRUE(Symbols::isKnown(name)) << name.toStdString();
+        const QRectF box = Symbols::path(name, 20).boundingRect();
+        EXPECT_GT(box.width(), 5) << name.toStdString();
+        EXPECT_LE(box.width(), 20.5) << name.toStdString();
+        EXPECT_NEAR(box.center().x(), 0, 0.5) << name.toStdString();
+    }
+}
+
+TEST_F(SymbolTable, EveryGlyphIsInTheShippedFontAndNamesAreDistinct)
+{
+    QFont font(Symbols::fontFamily());
+    font.setPixelSize(24);
+    const QRawFont raw = QRawFont::fromFont(font);
+    const QStringList names = Symbols::names();
+    EXPECT_EQ(QSet<QString>(names.begin(), names.end()).size(), names.size());
+    for (const QString& name : names) {
+        if (const auto codePoint = Symbols::codePoint(name)) {
+            EXPECT_TRUE(raw.supportsCharacter(*codePoint)) << name.toStdString();
+        }
+    }
+}
+
+TEST_F(SymbolTable, UnknownNamesDrawNothing)
+{
+    EXPECT_FALSE(Symbols::isKnown(u"no.such.symbol"));
+    EXPECT_TRUE(Symbols::path(u"no.such.symbol", 20).isEmpty());
+}
+
+} // namespace

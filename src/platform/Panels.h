@@ -25,6 +25,7 @@ class Panel {
 public:
     virtual ~Panel() = default;
 
+    // Where the panel stands, or where a running animated move ends.
     virtual QRectF frame() const = 0;
     virtual void setFrame(const QRectF& frame, FrameChange change) = 0;
     // Moves and resizes to frame over duration with ease-in-out timing, then

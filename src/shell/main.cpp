@@ -3,12 +3,13 @@
 #include "model/CompanionSettings.h"
 #include "model/ResourceBundle.h"
 #include "model/SystemSoundPlayer.h"
+#include "panel/CompanionAlertBubbleView.h"
+#include "panel/CompanionView.h"
 #include "platform/desktop/FileDialogApplicationPicker.h"
 #include "platform/desktop/LinuxDesktop.h"
 #include "platform/desktop/TerminationSignals.h"
 #include "platform/desktop/UrlHandoff.h"
 #include "shell/LumivoCompanionApp.h"
-#include "shell/PlaceholderViews.h"
 #include "shell/SingletonLock.h"
 
 #include <QApplication>
@@ -70,8 +71,8 @@ int main(int argc, char* argv[])
         .systemSounds = SystemSoundPlayer::main(),
         .applicationPicker = picker,
         .playChime = [] { CompanionNotificationSound::shared().play(); },
-        .makeCompanionView = [](CompanionModel& model) { return std::make_unique<CompanionPlaceholderView>(model); },
-        .makeAlertBubbleView = [](CompanionModel& model) { return std::make_unique<AlertBubblePlaceholderView>(model); },
+        .makeCompanionView = [](CompanionModel& model) { return std::make_unique<CompanionView>(model); },
+        .makeAlertBubbleView = [](CompanionModel& model) { return std::make_unique<CompanionAlertBubbleView>(model); },
         .terminate = [] { QApplication::quit(); },
         .statusIconPath = ResourceBundle::main().pathFor(QStringLiteral("tovi-agent-logo"), QStringLiteral("png")),
         .edition = edition,

@@ -6,6 +6,9 @@
 #include <gtest/gtest.h>
 
 #include <QFile>
+#include <QGuiApplication>
+#include <QImage>
+#include <QScreen>
 #include <QWidget>
 
 #include "shell/SingletonLock.h"
@@ -26,6 +29,42 @@ void splitIntoTwoMonitors()
 void moveMouse(int x, int y)
 {
     runTool(QStringLiteral("xdotool"), {QStringLiteral("mousemove"), QString::number(x), QString::number(y)});
+}
+
+// The mascot stands in the right-hand 170 points of the panel, its centre
+// 85 points from the right edge and about halfway up.
+QPoint mascotCentre(const ShownWindow& panel)
+{
+    return {panel.geometry.right() - 85, panel.geometry.bottom() - 95};
+}
+
+void clickAt(const QPoint& point)
+{
+    runTool(QStringLiteral("xdotool"), {QStringLiteral("mousemove"), QString::number(point.x()), QString::number(point.y()),
+                                        QStringLiteral("click"), QStringLiteral("1")});
+}
+
+void pressAt(const QPoint& point)
+{
+    runTool(QStringLiteral("xdotool"), {QStringLiteral("mousemove"), QString::number(point.x()), QString::number(point.y()),
+                                        QStringLiteral("mousedown"), QStringLiteral("1")});
+}
+
+void releaseAt(const QPoint& point)
+{
+    runTool(QStringLiteral("xdotool"), {QStringLiteral("mousemove"), QString::number(point.x()), QString::number(point.y()),
+                                        QStringLiteral("mouseup"), QStringLiteral("1")});
+}
+
+// Moves the held pointer in small steps, as a hand does.
+void dragThrough(const QPoint& from, const QPoint& to)
+{
+    constexpr int steps = 8;
+    for (int step = 1; step <= steps; ++step) {
+        const QPoint point = from + (to - from) * step / steps;
+        moveMouse(point.x(), point.y());
+        settleDesktop(20);
+    }
 }
 
 QString activeWindow()
@@ -68,12 +107,7 @@ TEST(CompanionProgram, OneCopyPerEditionAndAStaleLockIsNoObstacle)
     RunningCompanion first(session);
     ASSERT_TRUE(first.waitForPanel().has_value());
 
-    QProcess second;
-    second.setProcessEnvironment(session.environment());
-    second.start(programPath(QStringLiteral("lumivo-companion")), {});
-    ASSERT_TRUE(second.waitForFinished(5000)) << "a second copy must leave at once";
-    EXPECT_EQ(second.exitStatus(), QProcess::NormalExit);
-    EXPECT_EQ(second.exitCode(), 0);
+    EXPECT_EQ(startAnotherCopy(session, {}), 0) << "a second copy must leave at once";
     EXPECT_TRUE(first.isRunning());
 
     RunningCompanion employee(session, QStringLiteral("lumivo-companion-employee"));
@@ -90,19 +124,11 @@ TEST(CompanionProgram, ALinkGivenToASecondCopyRaisesTheAlertInTheRunningOne)
     RunningCompanion running(session);
     ASSERT_TRUE(running.waitForPanel().has_value());
 
-    QProcess fax;
-    fax.setProcessEnvironment(session.environment());
-    fax.start(programPath(QStringLiteral("lumivo-companion")), {QStringLiteral("lumivo://notify?type=fax&detail=Paper")});
-    ASSERT_TRUE(fax.waitForFinished(5000));
-    EXPECT_EQ(fax.exitCode(), 0);
+    EXPECT_EQ(startAnotherCopy(session, {QStringLiteral("lumivo://notify?type=fax&detail=Paper")}), 0);
     settleDesktop(500);
     EXPECT_FALSE(running.alertPanel().has_value()) << "a fax is no alert";
 
-    QProcess call;
-    call.setProcessEnvironment(session.environment());
-    call.start(programPath(QStringLiteral("lumivo-companion")), {QStringLiteral("LUMIVO://NOTIFY?type=CALL&detail=Front%20desk")});
-    ASSERT_TRUE(call.waitForFinished(5000));
-    EXPECT_EQ(call.exitCode(), 0);
+    EXPECT_EQ(startAnotherCopy(session, {QStringLiteral("LUMIVO://NOTIFY?type=CALL&detail=Front%20desk")}), 0);
 
     std::optional<ShownWindow> alert;
     ASSERT_TRUE(waitUntil([&] { return (alert = running.alertPanel()).has_value(); }));
@@ -159,6 +185,119 @@ TEST(CompanionProgram, SavesItsPlaceWhenTerminatedAndRestoresItClampedNextTime)
     ASSERT_TRUE(again.waitForPanel().has_value());
     EXPECT_TRUE(waitUntil([&] { return again.panel()->geometry == QRect(1600 - 330, 1200 - 500 - 190, 330, 190); }))
         << again.panel()->geometry.x() << "," << again.panel()->geometry.y();
+}
+
+TEST(CompanionProgram, ADragOffTheScreenSnapsBackInsideAndIsSaved)
+{
+    CompanionSession session;
+    RunningCompanion companion(session);
+    const std::optional<ShownWindow> panel = companion.waitForPanel();
+    ASSERT_TRUE(panel.has_value());
+    settleDesktop(500);
+
+    // Grab the mascot and carry the panel half off the right edge and down.
+    const QPoint grab = mascotCentre(*panel);
+    pressAt(grab);
+    dragThrough(grab, grab + QPoint(-400, -300));
+    dragThrough(grab + QPoint(-400, -300), grab + QPoint(150, -300));
+    releaseAt(grab + QPoint(150, -300));
+
+    // Back inside the right edge, at the height it was dropped.
+    const QRect expected(3200 - 330, 1000 - 300, 330, 190);
+    EXPECT_TRUE(waitUntil([&] { return companion.panel()->geometry == expected; })) << companion.panel()->geometry.x() << ","
+                                                                                    << companion.panel()->geometry.y();
+    EXPECT_TRUE(waitUntil([&] { return session.settings().value(QStringLiteral("lumivo-companion-panel-x")).toDouble() == 2870; }));
+    EXPECT_EQ(session.settings().value(QStringLiteral("lumivo-companion-panel-y")).toDouble(), 1200 - 700 - 190);
+}
+
+TEST(CompanionProgram, StaysPutWhileTheMenuIsOpenOrADragIsUnderWay)
+{
+    splitIntoTwoMonitors();
+    moveMouse(800, 600);
+    CompanionSession session;
+    RunningCompanion companion(session);
+    ASSERT_TRUE(companion.waitForPanel().has_value());
+    const QRect leftCorner(1600 - 354, 1000, 330, 190);
+    ASSERT_TRUE(waitUntil([&] { return companion.panel()->geometry == leftCorner; }));
+    settleDesktop(500);
+
+    // With the menu open the mouse may wander to the other monitor.
+    clickAt(mascotCentre(*companion.panel()));
+    ASSERT_TRUE(waitUntil([&] { return companion.panel()->geometry.width() == 516; }));
+    const QRect opened = companion.panel()->geometry;
+    moveMouse(2400, 600);
+    settleDesktop(3000);
+    EXPECT_EQ(companion.panel()->geometry, opened) << "moved while the menu was open";
+    moveMouse(opened.right() - 85, opened.bottom() - 95);
+    settleDesktop(1500);
+    clickAt(QPoint(opened.right() - 85, opened.bottom() - 95));
+    ASSERT_TRUE(waitUntil([&] { return companion.panel()->geometry == leftCorner; }));
+
+    // Held on the other monitor in the middle of a drag, it stays in the hand.
+    const QPoint grab = mascotCentre(*companion.panel());
+    pressAt(grab);
+    dragThrough(grab, QPoint(2000, 500));
+    const QRect held = companion.panel()->geometry;
+    ASSERT_GT(held.x(), 1600 - 330) << "the drag did not carry the panel";
+    settleDesktop(3000);
+    EXPECT_EQ(companion.panel()->geometry, held) << "hopped to the corner during the drag";
+    releaseAt(QPoint(2000, 500));
+}
+
+// The desktop's pixels in a rectangle of X coordinates, kept as a picture
+// for people to look at.
+QImage captureDesktop(const QRect& area, const QString& name)
+{
+    const QImage picture = QGuiApplication::primaryScreen()->grabWindow(0, area.x(), area.y(), area.width(), area.height()).toImage();
+    QDir().mkpath(QStringLiteral(LUMIVO_BINARY_DIR "/screenshots"));
+    picture.save(QStringLiteral(LUMIVO_BINARY_DIR "/screenshots/companion-%1.png").arg(name));
+    return picture;
+}
+
+// How many pixels differ from the bare desktop's black.
+int drawnPixels(const QImage& picture)
+{
+    int drawn = 0;
+    for (int y = 0; y < picture.height(); ++y)
+        for (int x = 0; x < picture.width(); ++x)
+            drawn += (picture.pixel(x, y) & 0xFFFFFF) != 0;
+    return drawn;
+}
+
+TEST(CompanionProgram, ShowsTheMascotTheAlertBubbleAndTheOpenedPanel)
+{
+    CompanionSession session;
+    RunningCompanion companion(session);
+    const std::optional<ShownWindow> panel = companion.waitForPanel();
+    ASSERT_TRUE(panel.has_value());
+    settleDesktop(1500);
+    const QImage rest = captureDesktop(panel->geometry, QStringLiteral("rest"));
+    // The mascot stands in the right-hand 170 points; the rest stays bare.
+    EXPECT_GT(drawnPixels(rest.copy(160, 0, 170, 190)), 2000);
+    EXPECT_LT(drawnPixels(rest.copy(0, 0, 120, 190)), 50);
+
+    ASSERT_EQ(startAnotherCopy(session, {QStringLiteral("lumivo://notify?type=call&detail=Front%20desk")}), 0);
+    std::optional<ShownWindow> alert;
+    ASSERT_TRUE(waitUntil([&] { return (alert = companion.alertPanel()).has_value(); }));
+    settleDesktop(800);
+    const QImage bubble = captureDesktop(alert->geometry.united(panel->geometry), QStringLiteral("alert"));
+    EXPECT_GT(drawnPixels(captureDesktop(alert->geometry, QStringLiteral("alert-bubble"))), 4000);
+    Q_UNUSED(bubble);
+
+    // A click on the mascot opens the menu: the panel grows upwards and
+    // sideways away from the mascot, and the bubble steps aside.
+    clickAt(mascotCentre(*panel));
+    std::optional<ShownWindow> opened;
+    ASSERT_TRUE(waitUntil([&] { return (opened = companion.panel()) && opened->geometry.width() == 516; }));
+    EXPECT_EQ(opened->geometry, QRect(3176 + 8 - 516, 1190 - 590, 516, 590));
+    EXPECT_TRUE(waitUntil([&] { return !companion.alertPanel().has_value(); }));
+    settleDesktop(800);
+    EXPECT_GT(drawnPixels(captureDesktop(opened->geometry, QStringLiteral("menu-open"))), 5000);
+
+    // A second click closes it; the panel returns to its corner and the bubble comes back.
+    clickAt(mascotCentre(*companion.panel()));
+    EXPECT_TRUE(waitUntil([&] { return companion.panel()->geometry == homeCorner; }));
+    EXPECT_TRUE(waitUntil([&] { return companion.alertPanel().has_value(); }));
 }
 
 } // namespace

@@ -62,6 +62,22 @@ inline QString programPath(const QString& name)
     return QStringLiteral(LUMIVO_BINARY_DIR "/src/") + name;
 }
 
+// Starts another copy in the session, as the desktop does to hand over a
+// link; its exit code, or -1 when it did not leave within five seconds.
+inline int startAnotherCopy(const CompanionSession& session, const QStringList& arguments,
+                            const QString& program = QStringLiteral("lumivo-companion"))
+{
+    QProcess copy;
+    copy.setProcessEnvironment(session.environment());
+    copy.start(programPath(program), arguments);
+    if (!copy.waitForFinished(5000)) {
+        copy.kill();
+        copy.waitForFinished();
+        return -1;
+    }
+    return copy.exitStatus() == QProcess::NormalExit ? copy.exitCode() : -1;
+}
+
 class RunningCompanion {
 public:
     explicit RunningCompanion(const CompanionSession& session, const QString& program = QStringLiteral("lumivo-companion"),

@@ -22,13 +22,36 @@ QEasingCurve easeInEaseOut()
     return curve;
 }
 
+class X11Panel;
+
+} // namespace
+
+// The window manager stacks all our panels in one "above" layer; the levels
+// among them are kept here: raising a panel raises every visible panel of a
+// higher level after it.
+class PanelStacking {
+public:
+    void add(X11Panel* panel) { m_panels.push_back(panel); }
+    void remove(X11Panel* panel) { std::erase(m_panels, panel); }
+    void raiseAbove(PanelLevel level);
+
+private:
+    std::vector<X11Panel*> m_panels;
+};
+
+namespace {
+
 class X11Panel final : public Panel {
 public:
-    X11Panel(XcbConnection* connection, const Screens& screens, std::unique_ptr<QWidget> content, const QRectF& frame, PanelLevel level)
+    X11Panel(XcbConnection* connection, const Screens& screens, std::shared_ptr<PanelStacking> stacking,
+             std::unique_ptr<QWidget> content, const QRectF& frame, PanelLevel level)
         : m_connection(connection)
         , m_screens(screens)
+        , m_stacking(std::move(stacking))
+        , m_level(level)
         , m_window(content.release())
     {
+        m_stacking->add(this);
         Qt::WindowFlags flags = Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::WindowDoesNotAcceptFocus
             | Qt::NoDropShadowWindowHint;
         m_window->setParent(nullptr, flags);
@@ -44,12 +67,15 @@ public:
 
     ~X11Panel() override
     {
+        m_stacking->remove(this);
         stopAnimation();
         delete m_window;
     }
 
     QRectF frame() const override
     {
+        if (m_animation)
+            return m_animationEnd;
         return DesktopCoordinates::fromQt(m_window->geometry(), X11Screens::primaryGeometry());
     }
 
@@ -75,6 +101,7 @@ public:
             setGeometryNow(value.toRectF());
         });
         m_completion = std::move(completion);
+        m_animationEnd = frame;
         QObject::connect(animation, &QVariantAnimation::finished, m_window, [this, frame] {
             setGeometryNow(frame);
             m_animation = nullptr;
@@ -92,7 +119,11 @@ public:
             announceStates();
         m_window->show();
         m_window->raise();
+        m_stacking->raiseAbove(m_level);
     }
+
+    PanelLevel level() const { return m_level; }
+    void raise() { m_window->raise(); }
 
     void orderOut() override { m_window->hide(); }
     bool isVisible() const override { return m_window->isVisible(); }
@@ -140,20 +171,34 @@ private:
 
     XcbConnection* m_connection;
     const Screens& m_screens;
+    std::shared_ptr<PanelStacking> m_stacking;
+    PanelLevel m_level;
     QWidget* m_window;
     QPointer<QVariantAnimation> m_animation;
+    QRectF m_animationEnd;
     std::function<void()> m_completion;
 };
 
 } // namespace
 
+void PanelStacking::raiseAbove(PanelLevel level)
+{
+    for (X11Panel* panel : m_panels) {
+        if (panel->level() > level && panel->isVisible())
+            panel->raise();
+    }
+}
+
 X11PanelFactory::X11PanelFactory(XcbConnection* connection, const Screens& screens)
     : m_connection(connection)
     , m_screens(screens)
+    , m_stacking(std::make_shared<PanelStacking>())
 {
 }
 
+X11PanelFactory::~X11PanelFactory() = default;
+
 std::unique_ptr<Panel> X11PanelFactory::makePanel(std::unique_ptr<QWidget> content, const QRectF& frame, PanelLevel level)
 {
-    return std::make_unique<X11Panel>(m_connection, m_screens, std::move(content), frame, level);
+    return std::make_unique<X11Panel>(m_connection, m_screens, m_stacking, std::move(content), frame, level);
 }

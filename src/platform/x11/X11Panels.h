@@ -2,6 +2,9 @@
 
 #include "platform/Panels.h"
 
+#include <memory>
+
+class PanelStacking;
 class Screens;
 class XcbConnection;
 
@@ -12,10 +15,12 @@ public:
     // connection may be null (no X server): the panels then rely on Qt's
     // window flags alone.
     X11PanelFactory(XcbConnection* connection, const Screens& screens);
+    ~X11PanelFactory() override;
 
     std::unique_ptr<Panel> makePanel(std::unique_ptr<QWidget> content, const QRectF& frame, PanelLevel level) override;
 
 private:
     XcbConnection* m_connection;
     const Screens& m_screens;
+    std::shared_ptr<PanelStacking> m_stacking;
 };

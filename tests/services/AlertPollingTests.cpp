@@ -255,3 +255,31 @@ TEST(AlertPolling, ACancelledPollInFlightRaisesNothing)
     EXPECT_FALSE(kit.model->activeAlert.get().has_value());
     EXPECT_EQ(kit.polling().latestNotificationID(), 1);
 }
+
+namespace {
+
+TEST(AlertPolling, AServerThatNeverAnswersLeavesTheMainThreadFree)
+{
+    ServicesTestKit kit;
+    kit.server.answer("GET", "/api/companion/notifications", TestResponse::held());
+    bool finished = false;
+    kit.polling().pollCompanionNotifications([&] { finished = true; });
+    ASSERT_TRUE(waitUntil([&] { return kit.server.heldCount() == 1; }));
+
+    // While the poll waits, the event loop goes on: real timers fire and
+    // other work on the main thread runs.
+    int ticks = 0;
+    QTimer timer;
+    QObject::connect(&timer, &QTimer::timeout, [&] { ++ticks; });
+    timer.start(10);
+    EXPECT_TRUE(waitUntil([&] { return ticks >= 5; }));
+    EXPECT_FALSE(finished);
+    kit.model->enqueueAlert(CompanionAlertSource::email, QStringLiteral("meanwhile"));
+    EXPECT_TRUE(kit.model->activeAlert.get().has_value());
+
+    // The client's own time-out ends the wait.
+    kit.scheduler().advance(60s);
+    EXPECT_TRUE(waitUntil([&] { return finished; }));
+}
+
+} // namespace

@@ -31,6 +31,8 @@ constexpr double arrivalExpressionSeconds = 1.4;
 // A move shorter than this turns nobody around.
 constexpr qreal facingThreshold = 1.0;
 constexpr int followDwellTicks = 2;
+// A dropped panel closer than this to a valid place is left where it is.
+constexpr qreal dropTolerance = 0.5;
 
 // Runs body when the delegate it holds weakly still exists.
 template <typename Body>
@@ -127,9 +129,7 @@ void LumivoCompanionApp::applicationDidFinishLaunching()
     });
 
     const QRectF visible = mainScreen() ? mainScreen()->visibleFrame : fallbackScreenFrame;
-    const QRectF initialFrame(QPointF(visible.right() - collapsedPanelWidth - cornerInsetRight, visible.top() + cornerInsetBottom),
-                              collapsedPanelSize);
-    panel = m_environment.desktop.panels.makePanel(std::move(view), initialFrame, PanelLevel::floating);
+    panel = m_environment.desktop.panels.makePanel(std::move(view), cornerFrame(collapsedPanelSize, visible), PanelLevel::floating);
     panel->orderFront();
 
     configureStatusItem();
@@ -448,7 +448,7 @@ void LumivoCompanionApp::endPanelDrag()
         if (const std::optional<DesktopScreen> screen = bestScreenOrMain(frame)) {
             const QPointF clamped = clampedOrigin(frame, screen->visibleFrame);
             const QPointF offset = clamped - frame.topLeft();
-            if (std::abs(offset.x()) > 0.5 || std::abs(offset.y()) > 0.5)
+            if (std::abs(offset.x()) > dropTolerance || std::abs(offset.y()) > dropTolerance)
                 panel->setFrame(QRectF(clamped, frame.size()), FrameChange::windowSystemAnimation);
             if (model.menuOpen)
                 panelOriginBeforeMenuOpen = collapsedOriginForOpenedPanel(clamped, model.menuOpensToRight, screen->visibleFrame);

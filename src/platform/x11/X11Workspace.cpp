@@ -67,11 +67,6 @@ X11Workspace::X11Workspace(std::unique_ptr<XcbConnection> connection, const Appl
 
 X11Workspace::~X11Workspace() = default;
 
-void X11Workspace::readQueuedEvents() const
-{
-    QMetaObject::invokeMethod(m_connection.get(), &XcbConnection::dispatchPending, Qt::QueuedConnection);
-}
-
 void X11Workspace::clientsChanged()
 {
     const QList<xcb_window_t> clients = m_clients->clientList().value_or(QList<xcb_window_t>());
@@ -95,14 +90,14 @@ void X11Workspace::clientsChanged()
         Q_EMIT applicationLaunched();
     if (!(before - after).isEmpty())
         Q_EMIT applicationTerminated();
-    readQueuedEvents();
+    m_connection->dispatchQueuedSoon();
 }
 
 void X11Workspace::activeWindowChanged()
 {
     const xcb_window_t active = m_clients->activeWindow(m_processOfWindow.keys());
     const qint32 process = m_processOfWindow.value(active, 0);
-    readQueuedEvents();
+    m_connection->dispatchQueuedSoon();
     // Focus passes through no window at all between two; that is no change.
     if (process == 0 || process == m_activeProcess)
         return;
@@ -157,7 +152,7 @@ QList<RunningApplication> X11Workspace::runningApplications() const
         application.active = std::any_of(own.begin(), own.end(), [&](const ClientWindow& window) { return window.id == active; });
         applications.append(application);
     }
-    readQueuedEvents();
+    m_connection->dispatchQueuedSoon();
     return applications;
 }
 
@@ -175,7 +170,7 @@ QList<quint32> X11Workspace::windowsOf(qint32 processIdentifier) const
     for (const ClientWindow& window : m_clients->describe(clients))
         if (window.processIdentifier == processIdentifier)
             own.append(window.id);
-    readQueuedEvents();
+    m_connection->dispatchQueuedSoon();
     return own;
 }
 
@@ -189,7 +184,7 @@ QList<quint32> X11Workspace::frontMostFirst(const QList<quint32>& windows) const
     for (const quint32 window : windows)
         if (!ordered.contains(window))
             ordered.append(window);
-    readQueuedEvents();
+    m_connection->dispatchQueuedSoon();
     return ordered;
 }
 
@@ -230,7 +225,7 @@ bool X11Workspace::unhide(qint32 processIdentifier)
         if (window.minimised)
             m_clients->restore(window.id);
     }
-    readQueuedEvents();
+    m_connection->dispatchQueuedSoon();
     return found;
 }
 

@@ -39,8 +39,6 @@ private:
     QList<quint32> frontMostFirst(const QList<quint32>& windows) const;
     void clientsChanged();
     void activeWindowChanged();
-    // Replies may have queued events the socket will not announce again.
-    void readQueuedEvents() const;
 
     std::unique_ptr<XcbConnection> m_connection;
     std::unique_ptr<EwmhClients> m_clients;

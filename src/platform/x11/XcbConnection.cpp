@@ -42,12 +42,22 @@ xcb_atom_t XcbConnection::atom(const char* name)
 {
     const auto cookie = xcb_intern_atom(m_connection, 0, static_cast<uint16_t>(std::strlen(name)), name);
     const XcbReply<xcb_intern_atom_reply_t> reply(xcb_intern_atom_reply(m_connection, cookie, nullptr));
+    dispatchQueuedSoon();
     return reply ? reply->atom : static_cast<xcb_atom_t>(XCB_ATOM_NONE);
 }
 
 void XcbConnection::sync()
 {
     XcbReply<xcb_get_input_focus_reply_t>(xcb_get_input_focus_reply(m_connection, xcb_get_input_focus(m_connection), nullptr));
+    dispatchQueuedSoon();
+}
+
+// Waiting for a reply reads whatever events came before it into xcb's queue,
+// where the socket notifier no longer sees them: hand them out on the next
+// turn of the event loop.
+void XcbConnection::dispatchQueuedSoon()
+{
+    QMetaObject::invokeMethod(this, &XcbConnection::dispatchPending, Qt::QueuedConnection);
 }
 
 void XcbConnection::dispatchPending()

@@ -46,6 +46,10 @@ public:
     // whose reply may have queued events behind it).
     void dispatchPending();
 
+    // For callers that waited for a reply of their own: events read while
+    // waiting are handed out on the next turn of the event loop.
+    void dispatchQueuedSoon();
+
 private:
     XcbConnection(xcb_connection_t* connection, int screenNumber);
 

@@ -16,6 +16,6 @@ applications="${XDG_DATA_HOME:-$HOME/.local/share}/applications"
 mkdir -p "$applications"
 cp "build/src/$program.desktop" "$applications/"
 command -v update-desktop-database >/dev/null && update-desktop-database "$applications" || true
-command -v xdg-mime >/dev/null && xdg-mime default "$program.desktop" x-scheme-handler/lumivo || true
+gio mime x-scheme-handler/lumivo "$program.desktop" >/dev/null
 
 exec "build/src/$program"

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <QFile>
+#include <QTemporaryDir>
 #include <QGuiApplication>
 #include <QImage>
 #include <QScreen>
@@ -135,6 +136,32 @@ TEST(CompanionProgram, ALinkGivenToASecondCopyRaisesTheAlertInTheRunningOne)
     // Beside the mascot, on its left (the mascot stands in the right half):
     // 6 points left of the mascot's region, its top 10 below the panel's.
     EXPECT_EQ(alert->geometry, QRect(3176 - 170 - 226 - 6, 1000 + 10, 226, 96));
+}
+
+TEST(CompanionProgram, TheDesktopHandsLumivoLinksToTheRunningCopy)
+{
+    CompanionSession session;
+    // The desktop entry the build writes, chosen as the handler of the scheme.
+    QProcessEnvironment environment = session.environment();
+    QTemporaryDir data;
+    QDir().mkpath(data.filePath(QStringLiteral("applications")));
+    ASSERT_TRUE(QFile::copy(programPath(QStringLiteral("lumivo-companion.desktop")),
+                            data.filePath(QStringLiteral("applications/lumivo-companion.desktop"))));
+    environment.insert(QStringLiteral("XDG_DATA_HOME"), data.path());
+    QProcess choose;
+    choose.setProcessEnvironment(environment);
+    choose.start(QStringLiteral("gio"), {QStringLiteral("mime"), QStringLiteral("x-scheme-handler/lumivo"), QStringLiteral("lumivo-companion.desktop")});
+    ASSERT_TRUE(choose.waitForFinished(5000));
+    ASSERT_EQ(choose.exitCode(), 0) << choose.readAllStandardError().toStdString();
+
+    RunningCompanion running(session);
+    ASSERT_TRUE(running.waitForPanel().has_value());
+    QProcess open;
+    open.setProcessEnvironment(environment);
+    open.start(QStringLiteral("gio"), {QStringLiteral("open"), QStringLiteral("lumivo://notify?type=message&detail=Hello")});
+    ASSERT_TRUE(open.waitForFinished(10000));
+    EXPECT_EQ(open.exitCode(), 0) << open.readAllStandardError().toStdString();
+    EXPECT_TRUE(waitUntil([&] { return running.alertPanel().has_value(); }, 10000));
 }
 
 TEST(CompanionProgram, FollowsTheMouseToTheOtherMonitor)

@@ -19,26 +19,11 @@
 #include <QTimer>
 #include <QTest>
 
+#include "support/WaitUntil.h"
+
 #include <functional>
 #include <memory>
 
-// Runs the event loop until `condition` holds; false when 5 s pass first.
-// Unlike QTest::qWaitFor it sleeps only until the next event, so each step
-// of a loopback exchange costs no fixed 10 ms.
-inline bool waitUntil(const std::function<bool()>& condition)
-{
-    QElapsedTimer elapsed;
-    elapsed.start();
-    QTimer wakeUp;   // rechecks now and then even when nothing happens
-    wakeUp.start(20);
-    while (!condition()) {
-        if (elapsed.hasExpired(5000))
-            return false;
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    }
-    return true;
-}
 
 // Starts `work`, handing it a completion, and waits until that is called.
 inline bool finishes(const std::function<void(std::function<void()>)>& work)

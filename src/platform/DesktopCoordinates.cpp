@@ -1,6 +1,15 @@
 #include "platform/DesktopCoordinates.h"
 
+#include <QGuiApplication>
+#include <QScreen>
+
 namespace DesktopCoordinates {
+
+QRectF primaryScreenGeometry()
+{
+    const QScreen* primary = QGuiApplication::primaryScreen();
+    return primary ? QRectF(primary->geometry()) : QRectF();
+}
 
 QRectF fromQt(const QRectF& rect, const QRectF& primary)
 {

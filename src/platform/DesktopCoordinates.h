@@ -11,6 +11,10 @@
 // These are the only conversions between them.
 namespace DesktopCoordinates {
 
+// The primary screen's geometry in Qt's coordinates: the origin of the
+// companion's (empty without a screen).
+QRectF primaryScreenGeometry();
+
 // primary is the primary screen's geometry in Qt's coordinates.
 QRectF fromQt(const QRectF& rect, const QRectF& primary);
 QRectF toQt(const QRectF& rect, const QRectF& primary);

@@ -18,12 +18,6 @@ qreal devicePixelRatio()
     return primary ? primary->devicePixelRatio() : 1.0;
 }
 
-QRectF primaryGeometry()
-{
-    const QScreen* primary = QGuiApplication::primaryScreen();
-    return primary ? QRectF(primary->geometry()) : QRectF();
-}
-
 } // namespace
 
 X11ApplicationWindows::X11ApplicationWindows()
@@ -66,7 +60,7 @@ bool X11ApplicationWindows::setPosition(WindowId window, const QPointF& topLeft)
 {
     if (!isManaged(window))
         return false;
-    const QPointF inQt = DesktopCoordinates::windowPlacementPointToQt(topLeft, primaryGeometry()) * devicePixelRatio();
+    const QPointF inQt = DesktopCoordinates::windowPlacementPointToQt(topLeft, DesktopCoordinates::primaryScreenGeometry()) * devicePixelRatio();
     const QMargins frame = m_clients->frameExtents(window);
     const QPoint client(int(std::lround(inQt.x())) + frame.left(), int(std::lround(inQt.y())) + frame.top());
     m_clients->moveResize(window, client, std::nullopt);

@@ -1,7 +1,6 @@
 #include "platform/x11/X11Panels.h"
 
 #include "platform/DesktopCoordinates.h"
-#include "platform/x11/X11Screens.h"
 #include "platform/x11/XcbConnection.h"
 
 #include <QEasingCurve>
@@ -76,7 +75,7 @@ public:
     {
         if (m_animation)
             return m_animationEnd;
-        return DesktopCoordinates::fromQt(m_window->geometry(), X11Screens::primaryGeometry());
+        return DesktopCoordinates::fromQt(m_window->geometry(), DesktopCoordinates::primaryScreenGeometry());
     }
 
     void setFrame(const QRectF& frame, FrameChange change) override
@@ -133,7 +132,7 @@ public:
 private:
     void setGeometryNow(const QRectF& frame)
     {
-        m_window->setGeometry(DesktopCoordinates::toQt(frame, X11Screens::primaryGeometry()).toAlignedRect());
+        m_window->setGeometry(DesktopCoordinates::toQt(frame, DesktopCoordinates::primaryScreenGeometry()).toAlignedRect());
     }
 
     void stopAnimation()

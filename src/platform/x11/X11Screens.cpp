@@ -72,12 +72,6 @@ void X11Screens::readWorkArea()
     xcb_ewmh_get_workarea_reply_wipe(&reply);
 }
 
-QRectF X11Screens::primaryGeometry()
-{
-    QScreen* primary = QGuiApplication::primaryScreen();
-    return primary ? QRectF(primary->geometry()) : QRectF();
-}
-
 DesktopScreen X11Screens::describe(QScreen* screen, const QRectF& primary) const
 {
     const QRect geometry = screen->geometry();
@@ -103,7 +97,7 @@ DesktopScreen X11Screens::describe(QScreen* screen, const QRectF& primary) const
 
 QList<DesktopScreen> X11Screens::screens() const
 {
-    const QRectF primary = primaryGeometry();
+    const QRectF primary = DesktopCoordinates::primaryScreenGeometry();
     QList<DesktopScreen> result;
     QScreen* primaryScreen = QGuiApplication::primaryScreen();
     if (primaryScreen)
@@ -120,10 +114,10 @@ std::optional<DesktopScreen> X11Screens::mainScreen() const
     QScreen* primary = QGuiApplication::primaryScreen();
     if (!primary)
         return std::nullopt;
-    return describe(primary, primaryGeometry());
+    return describe(primary, DesktopCoordinates::primaryScreenGeometry());
 }
 
 QPointF X11Screens::mouseLocation() const
 {
-    return DesktopCoordinates::pointFromQt(QCursor::pos(), primaryGeometry());
+    return DesktopCoordinates::pointFromQt(QCursor::pos(), DesktopCoordinates::primaryScreenGeometry());
 }

@@ -22,10 +22,6 @@ public:
     std::optional<DesktopScreen> mainScreen() const override;
     QPointF mouseLocation() const override;
 
-    // The primary monitor's geometry in Qt's coordinates, the origin of the
-    // companion's coordinates.
-    static QRectF primaryGeometry();
-
 private:
     DesktopScreen describe(QScreen* screen, const QRectF& primary) const;
     void watch(QScreen* screen);

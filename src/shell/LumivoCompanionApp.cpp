@@ -65,26 +65,40 @@ bool LumivoCompanionApp::followAcrossScreensDefault() const
     return stored.isValid() ? CompanionSettings::boolReading(stored) : true;
 }
 
+// Show, Hide and Reset Position for the companion called name.
+void LumivoCompanionApp::addPlacementItems(QMenu& menu, const QString& name, LumivoCompanionApp* delegate)
+{
+    QAction* show = menu.addAction(QStringLiteral("Show ") + name);
+    QAction* hide = menu.addAction(QStringLiteral("Hide ") + name);
+    QAction* reset = menu.addAction(QStringLiteral("Reset %1 Position").arg(name));
+    if (!delegate)
+        return;
+    connect(show, &QAction::triggered, delegate, &LumivoCompanionApp::showLumivo);
+    connect(hide, &QAction::triggered, delegate, &LumivoCompanionApp::hideLumivo);
+    connect(reset, &QAction::triggered, delegate, &LumivoCompanionApp::resetLumivoPosition);
+}
+
+// A separator, then Quit (Ctrl+Q) for the companion called name.
+QAction* LumivoCompanionApp::addQuitItem(QMenu& menu, const QString& name, LumivoCompanionApp* delegate)
+{
+    menu.addSeparator();
+    QAction* quit = menu.addAction(QStringLiteral("Quit ") + name);
+    quit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+    if (delegate)
+        connect(quit, &QAction::triggered, delegate, [delegate] { delegate->m_environment.terminate(); });
+    return quit;
+}
+
 std::unique_ptr<QMenu> LumivoCompanionApp::makeMainMenu(LumivoCompanionApp* delegate)
 {
     auto menu = std::make_unique<QMenu>(QStringLiteral("Varadi"));
-    QAction* show = menu->addAction(QStringLiteral("Show Vora"));
-    QAction* hide = menu->addAction(QStringLiteral("Hide Vora"));
-    QAction* reset = menu->addAction(QStringLiteral("Reset Vora Position"));
+    addPlacementItems(*menu, QStringLiteral("Vora"), delegate);
     QAction* follow = menu->addAction(QStringLiteral("Follow Me Across Screens"));
     follow->setCheckable(true);
-    menu->addSeparator();
-    QAction* quit = menu->addAction(QStringLiteral("Quit Vora"));
-    quit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
-    quit->setShortcutContext(Qt::ApplicationShortcut);
-
+    addQuitItem(*menu, QStringLiteral("Vora"), delegate)->setShortcutContext(Qt::ApplicationShortcut);
     if (delegate) {
         follow->setChecked(delegate->followAcrossScreensDefault());
-        connect(show, &QAction::triggered, delegate, &LumivoCompanionApp::showLumivo);
-        connect(hide, &QAction::triggered, delegate, &LumivoCompanionApp::hideLumivo);
-        connect(reset, &QAction::triggered, delegate, &LumivoCompanionApp::resetLumivoPosition);
         connect(follow, &QAction::triggered, delegate, [delegate, follow] { delegate->toggleFollowAcrossScreens(follow); });
-        connect(quit, &QAction::triggered, delegate, [delegate] { delegate->m_environment.terminate(); });
     }
     return menu;
 }
@@ -104,14 +118,8 @@ void LumivoCompanionApp::configureStatusItem()
     }
 
     statusMenu = std::make_unique<QMenu>(QStringLiteral("CEO Vora"));
-    connect(statusMenu->addAction(QStringLiteral("Show CEO Vora")), &QAction::triggered, this, &LumivoCompanionApp::showLumivo);
-    connect(statusMenu->addAction(QStringLiteral("Hide CEO Vora")), &QAction::triggered, this, &LumivoCompanionApp::hideLumivo);
-    connect(statusMenu->addAction(QStringLiteral("Reset CEO Vora Position")), &QAction::triggered, this,
-            &LumivoCompanionApp::resetLumivoPosition);
-    statusMenu->addSeparator();
-    QAction* quit = statusMenu->addAction(QStringLiteral("Quit CEO Vora"));
-    quit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
-    connect(quit, &QAction::triggered, this, [this] { m_environment.terminate(); });
+    addPlacementItems(*statusMenu, QStringLiteral("CEO Vora"), this);
+    addQuitItem(*statusMenu, QStringLiteral("CEO Vora"), this);
     statusItem->setContextMenu(statusMenu.get());
     statusItem->show();
 }

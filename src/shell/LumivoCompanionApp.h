@@ -139,6 +139,8 @@ public:
     std::unique_ptr<CompanionServices> services;
 
 private:
+    static void addPlacementItems(QMenu& menu, const QString& name, LumivoCompanionApp* delegate);
+    static QAction* addQuitItem(QMenu& menu, const QString& name, LumivoCompanionApp* delegate);
     void wireHooks();
     // The panel's screen, else the main screen.
     std::optional<DesktopScreen> panelScreenOrMain() const;

@@ -20,41 +20,11 @@ namespace {
 // coordinates is (3200 - 24 - 330, 1200 - 10 - 190).
 const QRect homeCorner(2846, 1000, 330, 190);
 
-void splitIntoTwoMonitors()
-{
-    // The left one is primary.
-    runTool(QStringLiteral("xrandr"), {QStringLiteral("--setmonitor"), QStringLiteral("*left"), QStringLiteral("1600/423x1200/317+0+0"), QStringLiteral("screen")});
-    runTool(QStringLiteral("xrandr"), {QStringLiteral("--setmonitor"), QStringLiteral("right"), QStringLiteral("1600/423x1200/317+1600+0"), QStringLiteral("none")});
-}
-
-void moveMouse(int x, int y)
-{
-    runTool(QStringLiteral("xdotool"), {QStringLiteral("mousemove"), QString::number(x), QString::number(y)});
-}
-
 // The mascot stands in the right-hand 170 points of the panel, its centre
 // 85 points from the right edge and about halfway up.
 QPoint mascotCentre(const ShownWindow& panel)
 {
     return {panel.geometry.right() - 85, panel.geometry.bottom() - 95};
-}
-
-void clickAt(const QPoint& point)
-{
-    runTool(QStringLiteral("xdotool"), {QStringLiteral("mousemove"), QString::number(point.x()), QString::number(point.y()),
-                                        QStringLiteral("click"), QStringLiteral("1")});
-}
-
-void pressAt(const QPoint& point)
-{
-    runTool(QStringLiteral("xdotool"), {QStringLiteral("mousemove"), QString::number(point.x()), QString::number(point.y()),
-                                        QStringLiteral("mousedown"), QStringLiteral("1")});
-}
-
-void releaseAt(const QPoint& point)
-{
-    runTool(QStringLiteral("xdotool"), {QStringLiteral("mousemove"), QString::number(point.x()), QString::number(point.y()),
-                                        QStringLiteral("mouseup"), QStringLiteral("1")});
 }
 
 // Moves the held pointer in small steps, as a hand does.
@@ -63,14 +33,9 @@ void dragThrough(const QPoint& from, const QPoint& to)
     constexpr int steps = 8;
     for (int step = 1; step <= steps; ++step) {
         const QPoint point = from + (to - from) * step / steps;
-        moveMouse(point.x(), point.y());
+        moveMouse(point);
         settleDesktop(20);
     }
-}
-
-QString activeWindow()
-{
-    return runTool(QStringLiteral("xdotool"), {QStringLiteral("getactivewindow")}).trimmed();
 }
 
 TEST(CompanionProgram, StartsInTheCornerAboveOtherWindowsWithoutTakingFocus)
@@ -167,7 +132,7 @@ TEST(CompanionProgram, TheDesktopHandsLumivoLinksToTheRunningCopy)
 TEST(CompanionProgram, FollowsTheMouseToTheOtherMonitor)
 {
     splitIntoTwoMonitors();
-    moveMouse(800, 600);
+    moveMouse(QPoint(800, 600));
     CompanionSession session;
     RunningCompanion companion(session);
     std::optional<ShownWindow> panel = companion.waitForPanel();
@@ -175,7 +140,7 @@ TEST(CompanionProgram, FollowsTheMouseToTheOtherMonitor)
     ASSERT_TRUE(waitUntil([&] { return companion.panel()->geometry == QRect(1600 - 354, 1000, 330, 190); }))
         << "starts in the primary monitor's corner";
 
-    moveMouse(2400, 600);
+    moveMouse(QPoint(2400, 600));
     QList<int> seen;
     const bool arrived = waitUntil([&] {
         const int x = RunningCompanion::geometryOf(panel->id).x();
@@ -190,7 +155,7 @@ TEST(CompanionProgram, FollowsTheMouseToTheOtherMonitor)
 TEST(CompanionProgram, SavesItsPlaceWhenTerminatedAndRestoresItClampedNextTime)
 {
     splitIntoTwoMonitors();
-    moveMouse(2400, 600);
+    moveMouse(QPoint(2400, 600));
     CompanionSession session;
     session.writeSettings({{QStringLiteral("lumivo-companion-panel-x"), 100}, {QStringLiteral("lumivo-companion-panel-y"), 200}});
 
@@ -207,7 +172,7 @@ TEST(CompanionProgram, SavesItsPlaceWhenTerminatedAndRestoresItClampedNextTime)
     // The right monitor is gone; the saved place lay on it.
     session.writeSettings({{QStringLiteral("lumivo-companion-panel-x"), 3000}, {QStringLiteral("lumivo-companion-panel-y"), 500}});
     runTool(QStringLiteral("xrandr"), {QStringLiteral("--delmonitor"), QStringLiteral("right")});
-    moveMouse(800, 600);
+    moveMouse(QPoint(800, 600));
     RunningCompanion again(session);
     ASSERT_TRUE(again.waitForPanel().has_value());
     EXPECT_TRUE(waitUntil([&] { return again.panel()->geometry == QRect(1600 - 330, 1200 - 500 - 190, 330, 190); }))
@@ -240,7 +205,7 @@ TEST(CompanionProgram, ADragOffTheScreenSnapsBackInsideAndIsSaved)
 TEST(CompanionProgram, StaysPutWhileTheMenuIsOpenOrADragIsUnderWay)
 {
     splitIntoTwoMonitors();
-    moveMouse(800, 600);
+    moveMouse(QPoint(800, 600));
     CompanionSession session;
     RunningCompanion companion(session);
     ASSERT_TRUE(companion.waitForPanel().has_value());
@@ -252,10 +217,10 @@ TEST(CompanionProgram, StaysPutWhileTheMenuIsOpenOrADragIsUnderWay)
     clickAt(mascotCentre(*companion.panel()));
     ASSERT_TRUE(waitUntil([&] { return companion.panel()->geometry.width() == 516; }));
     const QRect opened = companion.panel()->geometry;
-    moveMouse(2400, 600);
+    moveMouse(QPoint(2400, 600));
     settleDesktop(3000);
     EXPECT_EQ(companion.panel()->geometry, opened) << "moved while the menu was open";
-    moveMouse(opened.right() - 85, opened.bottom() - 95);
+    moveMouse(QPoint(opened.right() - 85, opened.bottom() - 95));
     settleDesktop(1500);
     clickAt(QPoint(opened.right() - 85, opened.bottom() - 95));
     ASSERT_TRUE(waitUntil([&] { return companion.panel()->geometry == leftCorner; }));

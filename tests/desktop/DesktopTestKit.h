@@ -4,6 +4,7 @@
 
 #include "support/WaitUntil.h"
 
+#include <QPoint>
 #include <QProcess>
 #include <QStringList>
 
@@ -20,4 +21,28 @@ inline QString runTool(const QString& program, const QStringList& arguments)
 inline void settleDesktop(int milliseconds = 150)
 {
     waitUntil([] { return false; }, milliseconds);
+}
+
+// The private desktop is one 3200 x 1200 screen; split it as two monitors
+// side by side, as a second display plugged in does. The left one is primary.
+inline void splitIntoTwoMonitors()
+{
+    runTool(QStringLiteral("xrandr"), {QStringLiteral("--setmonitor"), QStringLiteral("*left"), QStringLiteral("1600/423x1200/317+0+0"), QStringLiteral("screen")});
+    runTool(QStringLiteral("xrandr"), {QStringLiteral("--setmonitor"), QStringLiteral("right"), QStringLiteral("1600/423x1200/317+1600+0"), QStringLiteral("none")});
+}
+
+// The pointer, moved and pressed as xdotool does it, in X coordinates.
+inline void pointerAt(const QPoint& point, const QStringList& then = {})
+{
+    runTool(QStringLiteral("xdotool"), QStringList {QStringLiteral("mousemove"), QString::number(point.x()), QString::number(point.y())} + then);
+}
+inline void moveMouse(const QPoint& point) { pointerAt(point); }
+inline void clickAt(const QPoint& point, int button = 1) { pointerAt(point, {QStringLiteral("click"), QString::number(button)}); }
+inline void pressAt(const QPoint& point) { pointerAt(point, {QStringLiteral("mousedown"), QStringLiteral("1")}); }
+inline void releaseAt(const QPoint& point) { pointerAt(point, {QStringLiteral("mouseup"), QStringLiteral("1")}); }
+
+// The window the window manager made active, as a decimal id.
+inline QString activeWindow()
+{
+    return runTool(QStringLiteral("xdotool"), {QStringLiteral("getactivewindow")}).trimmed();
 }

@@ -14,12 +14,6 @@
 
 namespace {
 
-void clickAt(int x, int y, int button)
-{
-    runTool(QStringLiteral("xdotool"), {QStringLiteral("mousemove"), QString::number(x), QString::number(y),
-                                        QStringLiteral("click"), QString::number(button)});
-}
-
 struct FakeMouseWorld {
     MouseMonitoring& monitoring() { return mouse; }
     void pressElsewhere(int) { mouse.pressElsewhere(); }
@@ -32,7 +26,7 @@ struct X11MouseWorld {
     // somewhere new, so it never picks an item of a menu the last one opened.
     void pressElsewhere(int button)
     {
-        clickAt(40 + 300 * m_presses, 40, button);
+        clickAt(QPoint(40 + 300 * m_presses, 40), button);
         ++m_presses;
     }
     int m_presses = 0;
@@ -84,13 +78,13 @@ TEST(X11MouseMonitor, IgnoresTheMiddleButtonAndPressesOnOurOwnWindows)
 
     // Raw presses carry no position: the monitor asks where the pointer is,
     // so each click is given time to be looked at before the pointer moves.
-    clickAt(3011, 1095, 1); // the panel's middle
+    clickAt(QPoint(3011, 1095)); // the panel's middle
     settleDesktop(300);
-    clickAt(40, 40, 2);
+    clickAt(QPoint(40, 40), 2);
     settleDesktop(300);
     EXPECT_EQ(presses, 0);
 
-    clickAt(40, 40, 1);
+    clickAt(QPoint(40, 40));
     EXPECT_TRUE(waitUntil([&] { return presses == 1; }));
 }
 

@@ -15,14 +15,6 @@
 
 namespace {
 
-// The private desktop is one 3200 x 1200 screen; split it as two monitors
-// side by side, as a second display plugged in does.
-void splitIntoTwoMonitors()
-{
-    runTool(QStringLiteral("xrandr"), {QStringLiteral("--setmonitor"), QStringLiteral("left"), QStringLiteral("1600/423x1200/317+0+0"), QStringLiteral("screen")});
-    runTool(QStringLiteral("xrandr"), {QStringLiteral("--setmonitor"), QStringLiteral("right"), QStringLiteral("1600/423x1200/317+1600+0"), QStringLiteral("none")});
-}
-
 void setWorkArea(int x, int y, int width, int height)
 {
     const QString area = QStringLiteral("%1, %2, %3, %4").arg(x).arg(y).arg(width).arg(height);

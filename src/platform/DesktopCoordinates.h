@@ -19,7 +19,6 @@ QRectF primaryScreenGeometry();
 QRectF fromQt(const QRectF& rect, const QRectF& primary);
 QRectF toQt(const QRectF& rect, const QRectF& primary);
 QPointF pointFromQt(const QPointF& point, const QRectF& primary);
-QPointF pointToQt(const QPointF& point, const QRectF& primary);
 
 // From the top-left, y-down space of the primary screen to Qt's.
 QPointF windowPlacementPointToQt(const QPointF& point, const QRectF& primary);

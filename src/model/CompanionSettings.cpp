@@ -81,7 +81,13 @@ std::unique_ptr<QSettings> open(const QString& path)
 
 void store(QSettings& settings, const QString& key, const QVariant& value)
 {
-    settings.setValue(key, value);
+    store(settings, {{key, value}});
+}
+
+void store(QSettings& settings, std::initializer_list<std::pair<QString, QVariant>> values)
+{
+    for (const auto& [key, value] : values)
+        settings.setValue(key, value);
     settings.sync();
 }
 

@@ -10,7 +10,9 @@
 #include <QStringList>
 #include <QVariant>
 
+#include <initializer_list>
 #include <memory>
+#include <utility>
 #include <optional>
 
 namespace CompanionSettings {
@@ -21,6 +23,8 @@ std::unique_ptr<QSettings> open(const QString& path = defaultPath());
 
 // Written at once: a setting changed by the user survives a crash right after.
 void store(QSettings& settings, const QString& key, const QVariant& value);
+// Several values, set in the order given and written together.
+void store(QSettings& settings, std::initializer_list<std::pair<QString, QVariant>> values);
 
 // The text of a stored text value; nothing for a value of another form.
 std::optional<QString> textReading(const QVariant& stored);

@@ -278,9 +278,10 @@ std::optional<DesktopScreen> LumivoCompanionApp::bestScreen(const QRectF& rect) 
     return PanelGeometry::bestScreen(rect, m_environment.desktop.screens.screens());
 }
 
-void LumivoCompanionApp::storeSetting(const QString& key, const QVariant& value)
+// x before y, written together.
+void LumivoCompanionApp::savePanelOrigin(const QPointF& origin)
 {
-    CompanionSettings::store(m_environment.settings, key, value);
+    CompanionSettings::store(m_environment.settings, {{panelPositionXKey, origin.x()}, {panelPositionYKey, origin.y()}});
 }
 
 void LumivoCompanionApp::restorePanelPosition()
@@ -306,8 +307,7 @@ void LumivoCompanionApp::persistPanelPosition()
         origin = panel->frame().topLeft();
     if (!origin)
         return;
-    storeSetting(panelPositionXKey, origin->x());
-    storeSetting(panelPositionYKey, origin->y());
+    savePanelOrigin(*origin);
 }
 
 // The alert panel.
@@ -645,14 +645,13 @@ void LumivoCompanionApp::resetLumivoPosition()
     panel->setFrame(QRectF(origin, frame.size()), FrameChange::immediate);
     if (model.menuOpen)
         panelOriginBeforeMenuOpen = origin;
-    storeSetting(panelPositionXKey, origin.x());
-    storeSetting(panelPositionYKey, origin.y());
+    savePanelOrigin(origin);
 }
 
 void LumivoCompanionApp::toggleFollowAcrossScreens(QAction* item)
 {
     followAcrossScreens = !followAcrossScreens;
-    storeSetting(followAcrossScreensKey, followAcrossScreens);
+    CompanionSettings::store(m_environment.settings, followAcrossScreensKey, followAcrossScreens);
     if (item)
         item->setChecked(followAcrossScreens);
     if (followAcrossScreens)

@@ -148,7 +148,7 @@ private:
     std::optional<DesktopScreen> bestScreenOrMain(const QRectF& rect) const;
     // Runs work on a later turn of the main loop, if the delegate still lives.
     void later(std::function<void(LumivoCompanionApp&)> work);
-    void storeSetting(const QString& key, const QVariant& value);
+    void savePanelOrigin(const QPointF& origin);
 
     Environment m_environment;
 };

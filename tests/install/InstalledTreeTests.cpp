@@ -95,7 +95,7 @@ TEST_F(InstalledTree, DesktopEntriesNameTheInstalledProgramAndIconAndPassTheVali
     for (const QString& program : programs) {
         const QString path = installed(QStringLiteral("share/applications/%1.desktop").arg(program));
         const ToolRun validation = runChecked(QStringLiteral("desktop-file-validate"), {path});
-        // Debian 12's validator predates the 1.5 specification, which added
+        // Debian 12's validator predates version 1.5 of the desktop entry format, which added
         // SingleMainWindow; that is the one complaint it may raise.
         QStringList complaints = validation.output.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
         complaints.removeIf([](const QString& line) { return line.contains(QStringLiteral("key \"SingleMainWindow\" in group \"Desktop Entry\", but keys extending the format should start with \"X-\"")); });

@@ -107,8 +107,14 @@ void LumivoCompanionApp::configureStatusItem()
 {
     statusItem = std::make_unique<QSystemTrayIcon>();
     const QPixmap image(m_environment.statusIconPath);
-    if (!m_environment.statusIconPath.isEmpty() && !image.isNull()) {
-        statusItem->setIcon(QIcon(image.scaled(18, 18, Qt::KeepAspectRatio, Qt::SmoothTransformation)));
+    const QIcon bundled = m_environment.statusIconPath.isEmpty() || image.isNull()
+        ? QIcon()
+        : QIcon(image.scaled(18, 18, Qt::KeepAspectRatio, Qt::SmoothTransformation));
+    // The installed icon theme draws the edition's icon sharp at every tray
+    // size, and a tray that takes icons by name gets the name.
+    const QIcon icon = QIcon::fromTheme(m_environment.statusIconName, bundled);
+    if (!icon.isNull()) {
+        statusItem->setIcon(icon);
         statusItem->setToolTip(QStringLiteral("CEO Vora"));
     } else {
         // Without its picture the item still stands, as an empty square.

@@ -55,6 +55,9 @@ public:
         std::function<void()> terminate;
         // The status-bar icon, or an empty path when the bundle has none.
         QString statusIconPath;
+        // The edition's icon in the desktop's icon theme, preferred to the
+        // bundle's picture when installed.
+        QString statusIconName;
         CompanionEdition edition;
         // Where the local server and the weather service are reached; empty
         // for their real addresses.

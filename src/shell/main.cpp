@@ -14,6 +14,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFileInfo>
 
 #include <cstdlib>
 
@@ -75,6 +76,8 @@ int main(int argc, char* argv[])
         .makeAlertBubbleView = [](CompanionModel& model) { return std::make_unique<CompanionAlertBubbleView>(model); },
         .terminate = [] { QApplication::quit(); },
         .statusIconPath = ResourceBundle::main().pathFor(QStringLiteral("tovi-agent-logo"), QStringLiteral("png")),
+        // Each program's icon is installed under the program's name.
+        .statusIconName = QFileInfo(QCoreApplication::applicationFilePath()).fileName(),
         .edition = edition,
     });
 

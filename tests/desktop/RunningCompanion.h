@@ -57,9 +57,10 @@ private:
     QTemporaryDir m_config;
 };
 
+// A program of the build by its name, or an installed one by its full path.
 inline QString programPath(const QString& name)
 {
-    return QStringLiteral(LUMIVO_BINARY_DIR "/src/") + name;
+    return QDir::isAbsolutePath(name) ? name : QStringLiteral(LUMIVO_BINARY_DIR "/src/") + name;
 }
 
 // Starts another copy in the session, as the desktop does to hand over a

@@ -50,6 +50,7 @@ public:
             .makeAlertBubbleView = [](CompanionModel&) { return std::make_unique<QWidget>(); },
             .terminate = [this] { ++terminations; },
             .statusIconPath = statusIconPath,
+            .statusIconName = statusIconName,
             .edition = CompanionEdition::commandCenter,
             // Nothing answers there: the polls fail quietly.
             .serverAddresses = unreachableServers(),
@@ -71,6 +72,7 @@ public:
     std::unique_ptr<LumivoCompanionApp> app;
     int terminations = 0;
     QString statusIconPath;
+    QString statusIconName;
 
 private:
     Desktop m_desktop = fake.desktop();

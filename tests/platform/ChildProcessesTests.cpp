@@ -67,13 +67,15 @@ TEST_F(ChildSignalState, APlainChildWouldInheritWhatTheCompanionBlocksAndIgnores
 
 TEST_F(ChildSignalState, EveryWayOfStartingAProgramStartsItClean)
 {
+    // All written before the desktop's application database is first read.
     addRecordingApplication(QStringLiteral("slack"), QStringLiteral("Slack"));
+    addRecordingApplication(QStringLiteral("handler"), QStringLiteral("Handler"), "MimeType=x-scheme-handler/lumivo-test;\n");
+    folder.write(QStringLiteral("../mimeapps.list"), "[Default Applications]\nx-scheme-handler/lumivo-test=handler.desktop\n");
+
     std::optional<bool> opened;
     applications.openApplication(QStringLiteral("/Applications/Slack.app"), [&](bool outcome) { opened = outcome; });
     EXPECT_EQ(folder.waitForSignals(QStringLiteral("slack")), cleanSignalState) << "a desktop entry";
 
-    addRecordingApplication(QStringLiteral("handler"), QStringLiteral("Handler"), "MimeType=x-scheme-handler/lumivo-test;\n");
-    folder.write(QStringLiteral("../mimeapps.list"), "[Default Applications]\nx-scheme-handler/lumivo-test=handler.desktop\n");
     applications.openURL(QUrl(QStringLiteral("lumivo-test:page")));
     EXPECT_EQ(folder.waitForSignals(QStringLiteral("handler")), cleanSignalState) << "the default handler";
 

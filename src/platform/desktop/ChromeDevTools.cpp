@@ -65,7 +65,7 @@ QUrl endpoint(quint16 port, const QString& path)
     url.setScheme(QStringLiteral("http"));
     url.setHost(QStringLiteral("127.0.0.1"));
     url.setPort(port);
-    url.setPath(path);
+    url.setPath(path, QUrl::StrictMode);
     return url;
 }
 

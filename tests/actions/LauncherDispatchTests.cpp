@@ -184,23 +184,6 @@ TEST_F(Launchers, ChromeIsBroughtForwardOrLaunched)
     EXPECT_EQ(launcher().activeCTA, std::nullopt);
 }
 
-TEST_F(Launchers, TheDashboardAndTheLayoutPanel)
-{
-    t.model().menuOpen = true;
-    t.model().openDashboard();
-    EXPECT_EQ(t.fake.applications.openedURLs, QList<QUrl>({QUrl(QStringLiteral("http://127.0.0.1:4173/?companion=1&expanded=1"))}))
-        << "at once, even from the open menu";
-
-    t.model().googlePanelOpen = true;
-    t.model().taskPanelOpen = true;
-    t.model().openHalfScreen();
-    EXPECT_TRUE(t.model().layoutPanelOpen);
-    EXPECT_FALSE(t.model().googlePanelOpen);
-    EXPECT_FALSE(t.model().taskPanelOpen);
-    t.model().openHalfScreen();
-    EXPECT_FALSE(t.model().layoutPanelOpen);
-}
-
 TEST_F(Launchers, OnceTheActionsAreGoneTheHooksAndPendingLaunchesDoNothing)
 {
     t.install(slackPath, QStringLiteral("slack"));

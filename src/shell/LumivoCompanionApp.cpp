@@ -1,7 +1,6 @@
 #include "shell/LumivoCompanionApp.h"
 
 #include "model/CompanionSettings.h"
-#include "platform/Applications.h"
 #include "platform/Workspace.h"
 #include "shell/CompanionLink.h"
 #include "shell/PanelGeometry.h"
@@ -13,7 +12,6 @@
 #include <QPixmap>
 #include <QSettings>
 #include <QSystemTrayIcon>
-#include <QUrlQuery>
 #include <QWidget>
 
 using namespace std::chrono_literals;
@@ -54,6 +52,13 @@ LumivoCompanionApp::LumivoCompanionApp(Environment environment)
     services = std::make_unique<CompanionServices>(CompanionServices::Environment {
         model, m_environment.settings, m_environment.scheduler, m_environment.desktop.pasteboard, m_environment.desktop.bell,
         m_environment.edition, m_environment.serverAddresses});
+    actions = std::make_unique<DesktopActions>(DesktopActions::Environment {
+        .model = model,
+        .scheduler = m_environment.scheduler,
+        .desktop = m_environment.desktop,
+        .screenUnderMouse = [this] { return screenUnderMouse(); },
+        .panelScreen = [this] { return panel ? panel->screen() : std::nullopt; },
+    });
     followAcrossScreens = followAcrossScreensDefault();
 }
 
@@ -171,27 +176,11 @@ void LumivoCompanionApp::wireHooks()
         later([](LumivoCompanionApp& delegate) { delegate.reconcilePanelWithScreens(); });
     });
 
-    Applications& applications = m_environment.desktop.applications;
-    model.openDashboard = [&applications] {
-        QUrl dashboard = CompanionRoute::lumivoOS();
-        QUrlQuery query;
-        query.addQueryItem(QStringLiteral("companion"), QStringLiteral("1"));
-        query.addQueryItem(QStringLiteral("expanded"), QStringLiteral("1"));
-        dashboard.setQuery(query);
-        applications.openURL(dashboard);
-    };
-    model.openHalfScreen = weakly(this, [](LumivoCompanionApp& delegate) {
-        CompanionModel& model = delegate.model;
-        model.layoutPanelOpen = !model.layoutPanelOpen;
-        model.googlePanelOpen = false;
-        model.usagePanelOpen = false;
-        model.taskPanelOpen = false;
-        model.fleetPanelOpen = false;
-    });
     model.prepareAlertPresentation = weakly(this, [](LumivoCompanionApp& delegate) { delegate.prepareAlertPresentation(); });
     model.finishAlertPresentation = weakly(this, [](LumivoCompanionApp& delegate) { delegate.finishAlertPresentation(); });
     model.summonCompanion = weakly(this, [](LumivoCompanionApp& delegate) { delegate.summonPanelToActiveScreen(); });
     services->fillModelHooks();
+    actions->fillModelHooks();
 
     Workspace& workspace = m_environment.desktop.workspace;
     for (auto notification : {&Workspace::applicationLaunched, &Workspace::applicationTerminated, &Workspace::applicationActivated}) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "actions/DesktopActions.h"
 #include "model/CompanionEdition.h"
 #include "model/CompanionModel.h"
 #include "platform/Desktop.h"
@@ -140,6 +141,8 @@ public:
     // The local server's and the weather service's clients: the poll loops,
     // the fleet and the mobile link.
     std::unique_ptr<CompanionServices> services;
+    // The launchers, the task manager, the Chrome tiling and the Google links.
+    std::unique_ptr<DesktopActions> actions;
 
 private:
     static void addPlacementItems(QMenu& menu, const QString& name, LumivoCompanionApp* delegate);

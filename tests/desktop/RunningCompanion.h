@@ -34,8 +34,15 @@ public:
         environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_runtime.path());
         environment.insert(QStringLiteral("XDG_CONFIG_HOME"), m_config.path());
         environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+        if (!m_dataFolder.isEmpty()) {
+            environment.insert(QStringLiteral("XDG_DATA_HOME"), m_dataFolder);
+            environment.insert(QStringLiteral("XDG_DATA_DIRS"), m_dataFolder);
+        }
         return environment;
     }
+    // The copies find their applications in dataFolder's "applications"
+    // folder instead of the system's.
+    void useDataFolder(const QString& dataFolder) { m_dataFolder = dataFolder; }
     QString runtimeFolder() const { return m_runtime.path(); }
     QString configFolder() const { return m_config.filePath(QStringLiteral("lumivo-companion")); }
     QString settingsPath() const { return QDir(configFolder()).filePath(QStringLiteral("settings.json")); }
@@ -55,6 +62,7 @@ public:
 private:
     QTemporaryDir m_runtime;
     QTemporaryDir m_config;
+    QString m_dataFolder;
 };
 
 // A program of the build by its name, or an installed one by its full path.

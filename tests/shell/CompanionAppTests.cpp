@@ -421,6 +421,27 @@ TEST_F(CompanionApp, LinksRaiseAlertsOpenDestinationsAndBringThePanelForward)
     EXPECT_EQ(t.panel().frontOrders, fronts + 2);
 }
 
+TEST_F(CompanionApp, TheDesktopActionsAnswerTheHooksAndOtherApplicationsRefreshTheTaskList)
+{
+    start();
+    model().openSchedule();
+    model().openDashboard();
+    EXPECT_EQ(t.fake.applications.openedURLs,
+              (QList<QUrl> {CompanionCTA(CompanionCTA::calendar).destination().fallbackURL(),
+                            QUrl(QStringLiteral("http://127.0.0.1:4173/?companion=1&expanded=1"))}));
+
+    model().taskPanelOpen = true;
+    RunningApplication notes;
+    notes.processIdentifier = 41;
+    notes.localizedName = QStringLiteral("Notes");
+    notes.regular = true;
+    t.fake.workspace.launch(notes);
+    EXPECT_TRUE(model().runningApps->empty()) << "refreshed on the next turn of the main loop";
+    t.advance();
+    ASSERT_EQ(model().runningApps->size(), 1u);
+    EXPECT_EQ(model().runningApps->front().name, QStringLiteral("Notes"));
+}
+
 TEST_F(CompanionApp, ShutdownSavesThePositionAndStopsWatching)
 {
     start();

@@ -1,6 +1,7 @@
 #include "platform/desktop/LinuxDesktop.h"
 
 #include "platform/desktop/ApplicationDirectory.h"
+#include "platform/desktop/ChromeDevTools.h"
 #include "platform/desktop/ClipboardPasteboard.h"
 #include "platform/desktop/DisplayBell.h"
 #include "platform/desktop/XdgApplications.h"
@@ -44,11 +45,12 @@ LinuxDesktop::LinuxDesktop()
     if (!m_workspace)
         m_workspace = std::make_unique<WindowlessWorkspace>();
     m_applications = std::make_unique<XdgApplications>(*m_directory, *m_workspace);
+    m_browserTabs = std::make_unique<ChromeDevTools>(*m_workspace);
 }
 
 LinuxDesktop::~LinuxDesktop() = default;
 
 Desktop LinuxDesktop::desktop()
 {
-    return {*m_screens, *m_panels, *m_mouse, *m_workspace, *m_applications, *m_windows, *m_pasteboard, *m_bell};
+    return {*m_screens, *m_panels, *m_mouse, *m_workspace, *m_applications, *m_windows, *m_pasteboard, *m_bell, *m_browserTabs};
 }

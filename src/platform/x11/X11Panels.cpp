@@ -59,6 +59,8 @@ public:
         m_window->setAttribute(Qt::WA_ShowWithoutActivating);
         m_window->setAttribute(Qt::WA_TranslucentBackground);
         m_window->setAttribute(Qt::WA_X11NetWmWindowTypeUtility);
+        // Qt shows tooltips only in the active window, which a panel never is.
+        m_window->setAttribute(Qt::WA_AlwaysShowToolTips);
         m_window->setFocusPolicy(Qt::NoFocus);
         m_window->setWindowTitle(level == PanelLevel::floating ? QStringLiteral("Vora") : QStringLiteral("Vora alert"));
         setGeometryNow(frame);

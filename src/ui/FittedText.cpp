@@ -32,6 +32,21 @@ QFont shrunkToFit(const QFont& font, const QString& text, qreal width, qreal min
     return fitted;
 }
 
+QString elidedLine(const QString& text, const QFont& font, qreal width)
+{
+    const QString elided = QFontMetricsF(font).elidedText(text, Qt::ElideRight, width);
+    if (elided == text)
+        return text;
+    qsizetype kept = 0;
+    while (kept < elided.size() && kept < text.size() && elided[kept] == text[kept])
+        ++kept;
+    // The cut may fall just after a space: "cuts it…", not "cuts it …".
+    qsizetype end = kept;
+    while (end > 0 && elided[end - 1].isSpace())
+        --end;
+    return elided.left(end) + elided.mid(kept);
+}
+
 QStringList wrappedLines(const QString& text, const QFont& font, qreal width, int maximumLines)
 {
     QStringList lines;
@@ -50,7 +65,7 @@ QStringList wrappedLines(const QString& text, const QFont& font, qreal width, in
         if (lines.size() == maximumLines - 1) {
             // The last allowed line takes the rest, cut with an ellipsis.
             const QString rest = text.mid(line.textStart()).simplified();
-            lines.append(QFontMetricsF(font).elidedText(rest, Qt::ElideRight, width));
+            lines.append(elidedLine(rest, font, width));
             break;
         }
         lines.append(text.mid(line.textStart(), line.textLength()).trimmed());

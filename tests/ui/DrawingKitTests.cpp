@@ -5,6 +5,7 @@
 #include "ui/GlowCache.h"
 #include "ui/ImageEffects.h"
 #include "ui/Symbols.h"
+#include "support/QtPrinters.h"
 
 #include <QFontDatabase>
 #include <QFontMetricsF>
@@ -132,6 +133,31 @@ TEST(FittedText, WrapsAtWordsUpToALineLimitAndEndsACutTextWithAnEllipsis)
         EXPECT_LE(QFontMetricsF(font).horizontalAdvance(line), 80.5);
     // Just enough lines: nothing is cut.
     EXPECT_FALSE(wrappedLines(longText, font, 80, 40).join(QString()).contains(QChar(0x2026)));
+}
+
+TEST(FittedText, ACutLineEndsWithTheEllipsisRightAfterTheLastLetterKept)
+{
+    const QFont font = systemFont(8.5, QFont::Medium);
+    const QFontMetricsF metrics(font);
+    const QString text = QStringLiteral("Front desk: the courier cuts it fine on the way up to see you");
+    EXPECT_EQ(elidedLine(text, font, metrics.horizontalAdvance(text) + 1), text);
+    int cuts = 0;
+    for (qreal width = 20; width < metrics.horizontalAdvance(text); width += 0.5) {
+        const QString line = elidedLine(text, font, width);
+        ASSERT_TRUE(line.endsWith(QChar(0x2026))) << line.toStdString();
+        EXPECT_FALSE(line.chopped(1).endsWith(QLatin1Char(' '))) << width << ": " << line.toStdString();
+        EXPECT_TRUE(text.startsWith(line.chopped(1))) << line.toStdString();
+        EXPECT_LE(metrics.horizontalAdvance(line), width);
+        cuts += text.at(line.size() - 1) == QLatin1Char(' ');
+    }
+    EXPECT_GT(cuts, 0) << "no width cut the text right after a word";
+
+    // The last of the wrapped lines is cut the same way.
+    for (qreal width = 60; width < 160; width += 0.5) {
+        const QStringList lines = wrappedLines(text, font, width, 2);
+        ASSERT_FALSE(lines.isEmpty());
+        EXPECT_FALSE(lines.last().endsWith(QStringLiteral(" \u2026"))) << width << ": " << lines.last().toStdString();
+    }
 }
 
 class SymbolTable : public ::testing::Test {

@@ -1,13 +1,27 @@
 #include "FittedText.h"
 
+#include <QFontDatabase>
 #include <QFontMetricsF>
 #include <QTextLayout>
 
 #include <cmath>
 
+QString preferredRoundedFamily(const QStringList& installed)
+{
+    for (const QString& family : roundedFamilies) {
+        if (installed.contains(family, Qt::CaseInsensitive))
+            return family;
+    }
+    return {};
+}
+
 QFont systemFont(qreal size, QFont::Weight weight)
 {
+    // Fonts are installed with the program, not while it runs: look once.
+    static const QString rounded = preferredRoundedFamily(QFontDatabase::families());
     QFont font;
+    if (!rounded.isEmpty())
+        font.setFamilies({rounded, font.family()});
     // Qt's points are 1/72 inch at the 96-dots-per-inch logical resolution of
     // layouts; the views' sizes are in device independent pixels.
     font.setPointSizeF(size * 72.0 / 96.0);

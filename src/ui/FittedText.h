@@ -4,7 +4,16 @@
 #include <QString>
 #include <QStringList>
 
-// The system font at a size in points of the layout
+// The rounded families the views prefer, best first; the first one installed
+// is used, else the system font.
+inline const QStringList roundedFamilies{QStringLiteral("Nunito"), QStringLiteral("M PLUS Rounded 1c"),
+                                         QStringLiteral("Manjari"), QStringLiteral("Quicksand")};
+
+// The first of roundedFamilies among the installed families; empty when none
+// is installed.
+QString preferredRoundedFamily(const QStringList& installed);
+
+// The system font in its rounded design, at a size in points of the layout
 // (one point is one device independent pixel), with a weight.
 QFont systemFont(qreal size, QFont::Weight weight = QFont::Normal);
 

@@ -8,6 +8,7 @@
 #include "support/QtPrinters.h"
 
 #include <QFontDatabase>
+#include <QFontInfo>
 #include <QFontMetricsF>
 #include <QPainter>
 #include <QPainterPath>
@@ -158,6 +159,25 @@ TEST(FittedText, ACutLineEndsWithTheEllipsisRightAfterTheLastLetterKept)
         ASSERT_FALSE(lines.isEmpty());
         EXPECT_FALSE(lines.last().endsWith(QStringLiteral(" \u2026"))) << width << ": " << lines.last().toStdString();
     }
+}
+
+TEST(FittedText, TheViewsTypeIsTheFirstRoundedFamilyInstalled)
+{
+    const QString nunito = QStringLiteral("Nunito");
+    const QString mplus = QStringLiteral("M PLUS Rounded 1c");
+    const QString manjari = QStringLiteral("Manjari");
+    const QString quicksand = QStringLiteral("Quicksand");
+    EXPECT_EQ(preferredRoundedFamily({QStringLiteral("DejaVu Sans"), quicksand, manjari}), manjari);
+    EXPECT_EQ(preferredRoundedFamily({quicksand, mplus, QStringLiteral("nunito")}), nunito);
+    EXPECT_EQ(preferredRoundedFamily({quicksand, mplus}), mplus);
+    EXPECT_EQ(preferredRoundedFamily({quicksand}), quicksand);
+    EXPECT_EQ(preferredRoundedFamily({QStringLiteral("DejaVu Sans")}), QString());
+
+    // The install script brings one; every size and weight uses it.
+    const QString installed = preferredRoundedFamily(QFontDatabase::families());
+    ASSERT_FALSE(installed.isEmpty()) << "no rounded family is installed";
+    for (const QFont::Weight weight : {QFont::Medium, QFont::Bold, QFont::Black})
+        EXPECT_EQ(QFontInfo(systemFont(11.5, weight)).family(), installed);
 }
 
 class SymbolTable : public ::testing::Test {

@@ -13,6 +13,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QRawFont>
+#include <QtMath>
 
 #include <gtest/gtest.h>
 
@@ -228,6 +229,27 @@ TEST_F(SymbolTable, EveryGlyphIsInTheShippedFontAndNamesAreDistinct)
             EXPECT_TRUE(raw.supportsCharacter(*codePoint)) << name.toStdString();
         }
     }
+}
+
+TEST_F(SymbolTable, TheCalendarThatNeedsAttentionWearsAnExclamationBadge)
+{
+    // A disc 0.6 of the symbol's size across in its lower right corner,
+    // pierced by an exclamation mark: its bar above the centre, its dot below.
+    const qreal size = 48;
+    const QPainterPath symbol = Symbols::path(u"calendar.badge.exclamationmark", size);
+    const qreal radius = 0.3 * size;
+    const QPointF centre = symbol.boundingRect().bottomRight() - QPointF(radius, radius);
+    for (const int degrees : {0, 45, 135, 180, 225, 315}) {
+        const qreal angle = qDegreesToRadians(qreal(degrees));
+        EXPECT_TRUE(symbol.contains(centre + 0.75 * radius * QPointF(std::cos(angle), std::sin(angle)))) << degrees;
+    }
+    EXPECT_FALSE(symbol.contains(centre + QPointF(0, -0.3 * radius))) << "the mark's bar";
+    EXPECT_TRUE(symbol.contains(centre + QPointF(0, 0.2 * radius))) << "between the bar and the dot";
+    EXPECT_FALSE(symbol.contains(centre + QPointF(0, 0.45 * radius))) << "the mark's dot";
+    // Above and left of it, the calendar: a solid header over an open face.
+    const QRectF box = symbol.boundingRect();
+    EXPECT_TRUE(symbol.contains(QPointF(box.center().x() - 0.2 * box.width(), box.top() + 0.2 * box.height())));
+    EXPECT_FALSE(symbol.contains(QPointF(box.left() + 0.3 * box.width(), box.top() + 0.55 * box.height())));
 }
 
 TEST_F(SymbolTable, UnknownNamesDrawNothing)

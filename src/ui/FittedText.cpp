@@ -8,7 +8,9 @@
 
 QString preferredRoundedFamily(const QStringList& installed)
 {
-    for (const QString& family : roundedFamilies) {
+    static const QStringList preferred{QStringLiteral("Nunito"), QStringLiteral("M PLUS Rounded 1c"),
+                                       QStringLiteral("Manjari"), QStringLiteral("Quicksand")};
+    for (const QString& family : preferred) {
         if (installed.contains(family, Qt::CaseInsensitive))
             return family;
     }

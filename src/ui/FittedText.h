@@ -4,13 +4,8 @@
 #include <QString>
 #include <QStringList>
 
-// The rounded families the views prefer, best first; the first one installed
-// is used, else the system font.
-inline const QStringList roundedFamilies{QStringLiteral("Nunito"), QStringLiteral("M PLUS Rounded 1c"),
-                                         QStringLiteral("Manjari"), QStringLiteral("Quicksand")};
-
-// The first of roundedFamilies among the installed families; empty when none
-// is installed.
+// The rounded family the views prefer among the installed families: Nunito,
+// M PLUS Rounded 1c, Manjari, then Quicksand; empty when none is installed.
 QString preferredRoundedFamily(const QStringList& installed);
 
 // The system font in its rounded design, at a size in points of the layout

@@ -87,6 +87,7 @@ protected:
                        const QRect& around)
     {
         ASSERT_TRUE(tooltip.has_value()) << "no tooltip for " << text.toStdString();
+        settleDesktop(200); // mapped; let it paint
         const QImage reference = referenceTooltip(text);
         ASSERT_FALSE(reference.isNull());
         const QImage shown = captureScreen(tooltip->geometry, named(QStringLiteral("tooltip-") + text.section(QLatin1Char(' '), 0, 0)));

@@ -28,6 +28,8 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # What no shared library names: the symbol font, linked from the resource
 # bundles, and the icon theme that the installed icons belong to.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-material-design-icons-iconfont, hicolor-icon-theme")
+# The rounded type the views prefer; without it they use the system font.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-smc-manjari")
 # Install rules run with the final prefix under a staging folder, so that
 # what they compute from the prefix is right on the target system.
 set(CPACK_SET_DESTDIR ON)

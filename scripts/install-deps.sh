@@ -9,6 +9,7 @@ packages=(
   libglib2.0-dev libglib2.0-bin libx11-dev libxcb1-dev libxcb-xinput-dev libxcb-ewmh-dev libxcb-icccm4-dev libxcb-randr0-dev
   libqrencode-dev libsqlite3-dev fonts-material-design-icons-iconfont
   scdoc dpkg-dev file
+  fonts-smc-manjari
 )
 if [[ "${1:-}" == "--with-tests" ]]; then
   packages+=(libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth openbox xdotool x11-xserver-utils x11-utils dbus pulseaudio pulseaudio-utils

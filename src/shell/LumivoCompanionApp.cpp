@@ -3,6 +3,7 @@
 #include "model/CompanionSettings.h"
 #include "platform/Workspace.h"
 #include "shell/CompanionLink.h"
+#include "shell/MenuPalette.h"
 #include "shell/PanelGeometry.h"
 
 #include <QAction>
@@ -97,6 +98,7 @@ QAction* LumivoCompanionApp::addQuitItem(QMenu& menu, const QString& name, Lumiv
 std::unique_ptr<QMenu> LumivoCompanionApp::makeMainMenu(LumivoCompanionApp* delegate)
 {
     auto menu = std::make_unique<QMenu>(QStringLiteral("Varadi"));
+    menu->setPalette(companionMenuPalette(menu->palette()));
     addPlacementItems(*menu, QStringLiteral("Vora"), delegate);
     QAction* follow = menu->addAction(QStringLiteral("Follow Me Across Screens"));
     follow->setCheckable(true);
@@ -129,6 +131,7 @@ void LumivoCompanionApp::configureStatusItem()
     }
 
     statusMenu = std::make_unique<QMenu>(QStringLiteral("CEO Vora"));
+    statusMenu->setPalette(companionMenuPalette(statusMenu->palette()));
     addPlacementItems(*statusMenu, QStringLiteral("CEO Vora"), this);
     addQuitItem(*statusMenu, QStringLiteral("CEO Vora"), this);
     statusItem->setContextMenu(statusMenu.get());

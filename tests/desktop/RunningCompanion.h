@@ -38,11 +38,14 @@ public:
             environment.insert(QStringLiteral("XDG_DATA_HOME"), m_dataFolder);
             environment.insert(QStringLiteral("XDG_DATA_DIRS"), m_dataFolder);
         }
+        environment.insert(m_variables);
         return environment;
     }
     // The copies find their applications in dataFolder's "applications"
     // folder instead of the system's.
     void useDataFolder(const QString& dataFolder) { m_dataFolder = dataFolder; }
+    // A variable every copy started in the session also gets.
+    void setVariable(const QString& name, const QString& value) { m_variables.insert(name, value); }
     QString runtimeFolder() const { return m_runtime.path(); }
     QString configFolder() const { return m_config.filePath(QStringLiteral("lumivo-companion")); }
     QString settingsPath() const { return QDir(configFolder()).filePath(QStringLiteral("settings.json")); }
@@ -63,6 +66,7 @@ private:
     QTemporaryDir m_runtime;
     QTemporaryDir m_config;
     QString m_dataFolder;
+    QProcessEnvironment m_variables;
 };
 
 // A program of the build by its name, or an installed one by its full path.
@@ -121,21 +125,39 @@ public:
         return m_process.exitCode();
     }
 
-    // Its mapped window whose name starts with prefix. (xdotool's own --pid
-    // filter lets windows of other processes through, so the owner is read
-    // from each window's _NET_WM_PID.)
-    std::optional<ShownWindow> shownWindow(const QString& prefix) const
+    // Its mapped windows. (xdotool's own --pid filter lets windows of other
+    // processes through, so the owner is read from each window's _NET_WM_PID.)
+    QStringList shownWindowIds() const
     {
         const QStringList ids = runTool(QStringLiteral("xdotool"), {QStringLiteral("search"), QStringLiteral("--onlyvisible"),
                                                                     QStringLiteral("--classname"), QStringLiteral("lumivo-companion")})
                                     .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
         const QString owner = QStringLiteral("_NET_WM_PID(CARDINAL) = %1").arg(pid());
+        QStringList own;
         for (const QString& id : ids) {
-            if (runTool(QStringLiteral("xprop"), {QStringLiteral("-id"), id, QStringLiteral("_NET_WM_PID")}).trimmed() != owner)
-                continue;
+            if (runTool(QStringLiteral("xprop"), {QStringLiteral("-id"), id, QStringLiteral("_NET_WM_PID")}).trimmed() == owner)
+                own.append(id);
+        }
+        return own;
+    }
+
+    // Its mapped window whose name starts with prefix.
+    std::optional<ShownWindow> shownWindow(const QString& prefix) const
+    {
+        for (const QString& id : shownWindowIds()) {
             const QString name = runTool(QStringLiteral("xdotool"), {QStringLiteral("getwindowname"), id}).trimmed();
             if (name.startsWith(prefix))
                 return ShownWindow {id.toULongLong(), name, geometryOf(id)};
+        }
+        return std::nullopt;
+    }
+    // The tooltip it shows, if any.
+    std::optional<ShownWindow> tooltip() const
+    {
+        for (const QString& id : shownWindowIds()) {
+            if (runTool(QStringLiteral("xprop"), {QStringLiteral("-id"), id, QStringLiteral("_NET_WM_WINDOW_TYPE")})
+                    .contains(QStringLiteral("_NET_WM_WINDOW_TYPE_TOOLTIP")))
+                return ShownWindow {id.toULongLong(), QString(), geometryOf(id)};
         }
         return std::nullopt;
     }

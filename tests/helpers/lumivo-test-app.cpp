@@ -3,7 +3,8 @@
 // ordinary X11 application does (WM_CLASS, _NET_WM_PID, WM_CLIENT_MACHINE,
 // WM_DELETE_WINDOW) until they are closed.
 //   lumivo-test-app [--record FILE] [--signals FILE] [--windows N] [--class CLASS]
-//                   [--window-type ATOM] [--icon] [--refuse-close] [ARGUMENT...]
+//                   [--window-type ATOM] [--icon] [--refuse-close] [--fullscreen]
+//                   [ARGUMENT...]
 // Every argument is recorded, one a line, options included. --signals writes
 // the SigBlk and SigIgn lines of the process's status.
 #include <xcb/xcb.h>
@@ -28,6 +29,7 @@ struct Options {
     std::string windowType;
     bool icon = false;
     bool refuseClose = false;
+    bool fullscreen = false;
 };
 
 Options parse(int argc, char** argv)
@@ -50,6 +52,8 @@ Options parse(int argc, char** argv)
             options.icon = true;
         else if (argument == "--refuse-close")
             options.refuseClose = true;
+        else if (argument == "--fullscreen")
+            options.fullscreen = true;
     }
     return options;
 }
@@ -127,6 +131,7 @@ int main(int argc, char** argv)
     const xcb_atom_t pidProperty = atom(connection, "_NET_WM_PID");
     const xcb_atom_t typeProperty = atom(connection, "_NET_WM_WINDOW_TYPE");
     const xcb_atom_t iconProperty = atom(connection, "_NET_WM_ICON");
+    const xcb_atom_t stateProperty = atom(connection, "_NET_WM_STATE");
 
     char host[256] = {};
     gethostname(host, sizeof host - 1);
@@ -157,6 +162,9 @@ int main(int argc, char** argv)
             icon.resize(2 + 16 * 16, 0xff2080ff);
             setCardinals(connection, window, iconProperty, XCB_ATOM_CARDINAL, icon);
         }
+        // Asked for before mapping, as a video player or a presentation does.
+        if (options.fullscreen)
+            setCardinals(connection, window, stateProperty, XCB_ATOM_ATOM, {atom(connection, "_NET_WM_STATE_FULLSCREEN")});
         xcb_map_window(connection, window);
         ++open;
     }

@@ -34,7 +34,7 @@ public:
 LinuxDesktop::LinuxDesktop()
     : m_connection(XcbConnection::open())
     , m_screens(std::make_unique<X11Screens>(m_connection.get()))
-    , m_panels(std::make_unique<X11PanelFactory>(m_connection.get(), *m_screens))
+    , m_panels(std::make_unique<X11PanelFactory>(*m_screens))
     , m_mouse(std::make_unique<X11MouseMonitoring>())
     , m_directory(std::make_unique<ApplicationDirectory>())
     , m_workspace(X11Workspace::open(*m_directory))

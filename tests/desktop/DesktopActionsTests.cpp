@@ -187,7 +187,7 @@ TEST_F(DesktopActionsTest, TheCloserClosesTheMatchingTabsThroughChromesEndpoint)
         {"id": "D", "type": "service_worker", "url": "https://drive.google.com/sw.js"},
         {"id": "E/F", "type": "page", "url": "https://drive.google.com/file/d/2"}
     ])"));
-    for (const QByteArray path : {QByteArray("/json/close/A"), QByteArray("/json/close/C"), QByteArray("/json/close/E%2FF")})
+    for (const QByteArray& path : {QByteArray("/json/close/A"), QByteArray("/json/close/C"), QByteArray("/json/close/E%2FF")})
         endpoint.answer("GET", path, TestResponse::text("Target is closing"));
     // Chrome names its profile folder on its command line; the folder names the port.
     QTemporaryDir profile;
@@ -205,7 +205,7 @@ TEST_F(DesktopActionsTest, TheCloserClosesTheMatchingTabsThroughChromesEndpoint)
     ASSERT_TRUE(eventually([&] { return actions.google.googleOpenedURLs.isEmpty(); }));
     EXPECT_FALSE(model->googlePanelOpen);
     EXPECT_EQ(endpoint.countOf("/json/list"), 1);
-    for (const QByteArray path : {QByteArray("/json/close/A"), QByteArray("/json/close/C"), QByteArray("/json/close/E%2FF")})
+    for (const QByteArray& path : {QByteArray("/json/close/A"), QByteArray("/json/close/C"), QByteArray("/json/close/E%2FF")})
         EXPECT_EQ(endpoint.countOf(path), 1) << path.constData();
     EXPECT_EQ(endpoint.requests().size(), 4u) << "B and D stay open";
     EXPECT_EQ(fake.bell.rings, 0);

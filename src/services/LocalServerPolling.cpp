@@ -164,5 +164,5 @@ HttpCall LocalServerPolling::pollWeather(Done done)
         if (done)
             done();
     };
-    return m_environment.http.get(&m_context, WeatherText::serviceAddress(), completion, weatherTimeout);
+    return m_environment.http.get(&m_context, WeatherText::serviceAddress(), completion, weatherTimeout, largestWeatherAnswer);
 }

@@ -32,6 +32,8 @@ public:
     static constexpr Duration usagePeriod = std::chrono::seconds(60);
     static constexpr Duration weatherPeriod = std::chrono::seconds(1200);
     static constexpr Duration weatherTimeout = std::chrono::seconds(8);
+    // A temperature text is a handful of bytes.
+    static constexpr qint64 largestWeatherAnswer = 4 * 1024;
 
     struct Environment {
         CompanionModel& model;

@@ -35,7 +35,7 @@ struct Request {
 };
 Request requestFrom(const QStringList& arguments);
 
-// One request on the wire: a line per address, or a lone reopen line.
+// One request on the wire: a line per address, and a reopen line when it asks for one.
 QByteArray encode(const Request& request);
 // Lines that are neither are skipped, and so are addresses that do not parse.
 Request decode(const QByteArray& message);
@@ -71,7 +71,7 @@ class UrlHandoffReceiver final : public QObject {
 
 public:
     static constexpr int largestConnectionCount = 8;
-    // Far above any command line of links.
+    // Twice the longest argument a command line may hold (128 KiB).
     static constexpr qsizetype largestMessage = 256 * 1024;
     static constexpr std::chrono::milliseconds readDeadline = std::chrono::seconds(2);
 

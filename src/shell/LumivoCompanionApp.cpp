@@ -15,6 +15,8 @@
 #include <QSystemTrayIcon>
 #include <QWidget>
 
+#include <cmath>
+
 using namespace std::chrono_literals;
 using namespace PanelGeometry;
 
@@ -289,7 +291,9 @@ void LumivoCompanionApp::restorePanelPosition()
     QSettings& settings = m_environment.settings;
     if (!settings.contains(panelPositionXKey) || !settings.contains(panelPositionYKey))
         return;
-    QPointF origin(settings.value(panelPositionXKey).toDouble(), settings.value(panelPositionYKey).toDouble());
+    // Whole points: a fractional origin would make the window system grow the
+    // panel by a pixel to cover it.
+    QPointF origin(std::round(settings.value(panelPositionXKey).toDouble()), std::round(settings.value(panelPositionYKey).toDouble()));
     const QRectF rect(origin, panel->frame().size());
     if (const std::optional<DesktopScreen> screen = bestScreenOrMain(rect))
         origin = clampedOrigin(rect, screen->visibleFrame);

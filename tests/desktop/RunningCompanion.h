@@ -115,6 +115,8 @@ public:
         return QStringLiteral("state %1 status %2 code %3 error %4").arg(m_process.state()).arg(m_process.exitStatus()).arg(m_process.exitCode()).arg(m_process.errorString());
     }
     bool isRunning() const { return m_process.state() == QProcess::Running; }
+    // Once it has ended: its exit code, or -1 when it crashed.
+    int exitCode() const { return m_process.exitStatus() == QProcess::NormalExit ? m_process.exitCode() : -1; }
 
     // Ends it as a logout does; the exit code, or -1 when it crashed or hung.
     int terminate()

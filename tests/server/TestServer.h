@@ -35,6 +35,7 @@ struct TestResponse {
         hold,        // no answer until the test releases it (or the client gives up)
         hangUp,      // the connection is closed without an answer
         truncated,   // the status line and headers, half the body, then the connection closes
+        endless,     // a chunked body that goes on until the client leaves (or 1 GiB is sent)
     };
 
     Kind kind = Kind::answer;
@@ -51,6 +52,7 @@ struct TestResponse {
     static TestResponse held() { return of(Kind::hold); }
     static TestResponse hungUp() { return of(Kind::hangUp); }
     static TestResponse cutOff(QByteArray body) { return {Kind::truncated, 200, std::move(body), "application/json"}; }
+    static TestResponse withoutEnd() { return of(Kind::endless); }
 
 private:
     static TestResponse of(Kind kind)
@@ -91,15 +93,22 @@ public:
     void releaseHeld(const TestResponse& response);
     // Requests being held whose client is still connected.
     int heldCount() const;
+    // Body bytes sent so far in answers without end, and how many such
+    // answers are still being sent.
+    qint64 endlessBytesSent() const { return m_endlessBytes; }
+    int endlessCount() const { return m_endlessCount; }
 
 private:
     void accept();
     void read(QTcpSocket* socket);
     void respond(QTcpSocket* socket, const TestResponse& response);
+    void streamWithoutEnd(QTcpSocket* socket);
 
     QTcpServer m_server;
     QHash<QByteArray, Handler> m_routes;   // "METHOD path"
     QHash<QTcpSocket*, QByteArray> m_buffers;
     std::vector<TestRequest> m_requests;
     std::vector<QTcpSocket*> m_held;
+    qint64 m_endlessBytes = 0;
+    int m_endlessCount = 0;
 };

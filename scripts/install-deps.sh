@@ -13,7 +13,7 @@ packages=(
 )
 if [[ "${1:-}" == "--with-tests" ]]; then
   packages+=(libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth openbox xdotool x11-xserver-utils x11-utils dbus pulseaudio pulseaudio-utils
-             desktop-file-utils appstream man-db lintian)
+             desktop-file-utils appstream man-db lintian libnotify-bin)
 fi
 
 missing=()

@@ -34,12 +34,11 @@ Usage usageNow()
 void measure(const char* label, double seconds, std::function<void()> next)
 {
     const Usage start = usageNow();
-    auto* wall = new QElapsedTimer;
-    wall->start();
+    QElapsedTimer wall;
+    wall.start();
     QTimer::singleShot(int(seconds * 1000), [=] {
         const Usage end = usageNow();
-        const double elapsed = double(wall->nsecsElapsed()) / 1e9;
-        delete wall;
+        const double elapsed = double(wall.nsecsElapsed()) / 1e9;
         std::printf("%s, %.1f s idle:\n", label, elapsed);
         std::printf("  processor: %.3f %% of one core (%.4f s used)\n",
                     100 * (end.processorSeconds - start.processorSeconds) / elapsed,

@@ -63,15 +63,9 @@ QString text(GVariant* value)
     return value ? QString::fromUtf8(g_variant_get_string(value, nullptr)) : QString();
 }
 
-// A hint of the expected type, or none; a hint of another type counts as absent.
-GVariant* hint(GVariant* hints, const char* name, const GVariantType* type)
-{
-    return g_variant_lookup_value(hints, name, type);
-}
-
 DesktopNotification::Urgency urgencyOf(GVariant* hints)
 {
-    GVariant* value = hint(hints, "urgency", nullptr);
+    GVariant* value = g_variant_lookup_value(hints, "urgency", nullptr);
     if (!value)
         return DesktopNotification::Urgency::normal;
     // The standard sends a byte; some programs send an integer.
@@ -90,9 +84,10 @@ DesktopNotification::Urgency urgencyOf(GVariant* hints)
     }
 }
 
+// A hint of another type than text counts as absent.
 QString stringHint(GVariant* hints, const char* name)
 {
-    GVariant* value = hint(hints, name, G_VARIANT_TYPE_STRING);
+    GVariant* value = g_variant_lookup_value(hints, name, G_VARIANT_TYPE_STRING);
     const QString result = text(value);
     if (value)
         g_variant_unref(value);

@@ -166,6 +166,9 @@ void LumivoCompanionApp::applicationDidFinishLaunching()
     services->polling.startAgentUsagePolling();
     services->polling.startWeatherPolling();
     later([](LumivoCompanionApp& delegate) { delegate.model.requestWave(); });
+    auto watcher = std::make_unique<InboundActivityWatcher>(model, m_environment.scheduler, m_environment.makeNotificationStream());
+    watcher->start();
+    inboundWatcher = std::move(watcher);
 
     wireHooks();
     stopWalking();
@@ -206,6 +209,8 @@ void LumivoCompanionApp::applicationWillTerminate()
     if (screenFollowTimer)
         screenFollowTimer->cancel();
     clickSummonMonitor.reset();
+    if (inboundWatcher)
+        inboundWatcher->stop();
     disconnect(screenParametersObserver);
     for (const QMetaObject::Connection& observer : std::as_const(workspaceObservers))
         disconnect(observer);

@@ -1,6 +1,8 @@
 #pragma once
 
 #include "actions/DesktopActions.h"
+#include "activity/InboundActivityWatcher.h"
+#include "activity/SessionBusNotificationMonitor.h"
 #include "model/CompanionEdition.h"
 #include "model/CompanionModel.h"
 #include "platform/Desktop.h"
@@ -63,6 +65,10 @@ public:
         // Where the local server and the weather service are reached; empty
         // for their real addresses.
         AddressMap serverAddresses = {};
+        // What the inbound watcher observes: the session bus's notifications.
+        std::function<std::unique_ptr<NotificationStream>()> makeNotificationStream = [] {
+            return std::make_unique<SessionBusNotificationMonitor>();
+        };
     };
 
     explicit LumivoCompanionApp(Environment environment);
@@ -143,6 +149,7 @@ public:
     std::unique_ptr<CompanionServices> services;
     // The launchers, the task manager, the Chrome tiling and the Google links.
     std::unique_ptr<DesktopActions> actions;
+    std::unique_ptr<InboundActivityWatcher> inboundWatcher;
 
 private:
     static void addPlacementItems(QMenu& menu, const QString& name, LumivoCompanionApp* delegate);

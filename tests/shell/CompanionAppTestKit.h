@@ -4,6 +4,7 @@
 // mouse, settings in a temporary file and a clock the test moves.
 
 #include "platform/fake/FakeDesktop.h"
+#include "support/FakeNotificationStream.h"
 #include "shell/LumivoCompanionApp.h"
 #include "support/ModelTestKit.h"
 
@@ -54,6 +55,11 @@ public:
             .edition = CompanionEdition::commandCenter,
             // Nothing answers there: the polls fail quietly.
             .serverAddresses = unreachableServers(),
+            .makeNotificationStream = [this] {
+                auto stream = std::make_unique<FakeNotificationStream>();
+                notifications = stream.get();
+                return stream;
+            },
         });
         app->applicationDidFinishLaunching();
         return *app;
@@ -73,6 +79,8 @@ public:
     int terminations = 0;
     QString statusIconPath;
     QString statusIconName;
+    // What the inbound watcher of the last start observes.
+    FakeNotificationStream* notifications = nullptr;
 
 private:
     Desktop m_desktop = fake.desktop();

@@ -334,7 +334,7 @@ TEST_F(UrlHandoffTest, LargeSendersAreCutOffAndLeaveNothingBehind)
     QSignalSpy urls(&receiver, &UrlHandoffReceiver::urlsReceived);
     const QByteArray tenMegabytes(10'000'000, 'x');
     const QByteArray oneMegabyte(1'000'000, 'y');
-    const qint64 residentBefore = residentBytes();
+    [[maybe_unused]] const qint64 residentBefore = residentBytes();
 
     // One client sending 10 MB is cut off near the cap.
     std::future<qint64> written = std::async(std::launch::async, [&] {

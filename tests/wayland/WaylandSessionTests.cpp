@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QProcess>
 #include <QTemporaryDir>
 
@@ -36,7 +37,9 @@ protected:
 
     static int terminate(QProcess& companion)
     {
-        ::kill(pid_t(companion.processId()), SIGTERM);
+        // A copy that already left has no pid; kill(0) would end the whole test run.
+        if (const pid_t pid = pid_t(companion.processId()); pid > 0)
+            ::kill(pid, SIGTERM);
         return companion.waitForFinished(10000) && companion.exitStatus() == QProcess::NormalExit ? companion.exitCode() : -1;
     }
 
@@ -107,6 +110,8 @@ TEST_F(WaylandSession, WithoutXWaylandItRunsAsAWaylandClient)
     companion.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     companion.start(program, {});
     ASSERT_TRUE(companion.waitForStarted(10000));
+    // Hand over only once it listens: a copy started sooner could take the lock first.
+    ASSERT_TRUE(waitUntil([&] { return !QDir(m_runtime.path()).entryList({QStringLiteral("*.socket")}, QDir::System).isEmpty(); }, 15000));
 
     // Links still reach it, and no window of it appears on the X11 side.
     EXPECT_EQ(handOver(wayland, QStringLiteral("lumivo://notify?type=email&detail=Invoice")), 0);

@@ -26,7 +26,7 @@ int main(int argc, char* argv[])
     FakeWorkspace workspace;
     XdgApplications browser {directory, workspace};
     WebWindowsTestKit kit {browser, {QStringLiteral(LUMIVO_BINARY_DIR "/src")}, QUrl(QString::fromLocal8Bit(argv[1]))};
-    kit.model->openChat();
+    kit.model().openChat();
     WebWindow* chat = kit.windows->chatWindow();
     if (!chat || !waitUntil([&] { return pageTitle(*chat) == QStringLiteral("visited"); }, 30000))
         std::_Exit(EXIT_FAILURE);

@@ -36,7 +36,7 @@ TEST(WebEngineLoader, FindsTheModuleInAFolderNamedRelatively)
 
 TEST_F(WebDesktop, OnlyTheLocalServersPagesGetTheMicrophoneAndNobodyIsAsked)
 {
-    kit.server.answer("GET", "/media", TestResponse::html(mediaPage()));
+    kit.server().answer("GET", "/media", TestResponse::html(mediaPage()));
     const std::unique_ptr<WebWindow> window = makeWindow();
     ASSERT_NE(window, nullptr);
     const QUrl page = kit.served(QStringLiteral("/media"));
@@ -94,8 +94,8 @@ QList<qint64> ownRenderers()
 
 TEST_F(WebDesktop, APageWhoseRendererDiedLoadsAgainOnTheNextShow)
 {
-    kit.server.answer("GET", "/", TestResponse::html(pageFilledBy("chat", "Chat")));
-    kit.model->openChat();
+    kit.server().answer("GET", "/", TestResponse::html(pageFilledBy("chat", "Chat")));
+    kit.model().openChat();
     WebWindow& chat = *kit.windows->chatWindow();
     ASSERT_TRUE(titleBecomes(chat, QStringLiteral("chat")));
     const QList<qint64> renderers = ownRenderers();
@@ -105,8 +105,8 @@ TEST_F(WebDesktop, APageWhoseRendererDiedLoadsAgainOnTheNextShow)
     EXPECT_TRUE(waitUntil([] { return ownRenderers().isEmpty(); }, 10000));
     settleDesktop(500);
 
-    kit.model->openChat();
-    EXPECT_TRUE(waitUntil([&] { return kit.server.countOf("/") == 2; }, 10000));
+    kit.model().openChat();
+    EXPECT_TRUE(waitUntil([&] { return kit.server().countOf("/") == 2; }, 10000));
     EXPECT_TRUE(titleBecomes(chat, QStringLiteral("chat")));
 }
 
@@ -124,22 +124,22 @@ bool runQuittingProgram(const QUrl& server, const QProcessEnvironment& environme
 
 TEST_F(WebDesktop, WithoutOpenGLPagesAreDrawnInSoftware)
 {
-    kit.server.answer("GET", "/", TestResponse::html(pageFilledBy("visited", "Chat")));
+    kit.server().answer("GET", "/", TestResponse::html(pageFilledBy("visited", "Chat")));
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("QT_XCB_GL_INTEGRATION"), QStringLiteral("none"));
-    EXPECT_TRUE(runQuittingProgram(kit.server.origin(), environment));
+    EXPECT_TRUE(runQuittingProgram(kit.server().origin(), environment));
 }
 
 TEST_F(WebDesktop, TheServersCookiesOutlastTheProgram)
 {
-    kit.server.on("GET", "/", [](const TestRequest&) {
+    kit.server().on("GET", "/", [](const TestRequest&) {
         TestResponse page = TestResponse::html(pageFilledBy("visited", "Chat"));
         page.headers.append(std::pair<QByteArray, QByteArray>("Set-Cookie", "visitor=returning; Max-Age=3600; Path=/"));
         return page;
     });
-    ASSERT_TRUE(runQuittingProgram(kit.server.origin()));
-    ASSERT_TRUE(runQuittingProgram(kit.server.origin()));
-    const std::vector<TestRequest> visits = kit.server.requestsTo("/");
+    ASSERT_TRUE(runQuittingProgram(kit.server().origin()));
+    ASSERT_TRUE(runQuittingProgram(kit.server().origin()));
+    const std::vector<TestRequest> visits = kit.server().requestsTo("/");
     ASSERT_EQ(visits.size(), 2u);
     EXPECT_FALSE(visits[0].headers.contains("cookie"));
     EXPECT_EQ(visits[1].headers.value("cookie"), "visitor=returning");

@@ -18,10 +18,10 @@ QByteArray chatPage()
 
 TEST_F(WebDesktop, ChatPageLoadsOnceKeepsTheUsersNavigationAndSharesItsWindowWithTalk)
 {
-    kit.server.answer("GET", "/", TestResponse::html(chatPage()));
-    kit.server.answer("GET", "/next", TestResponse::html(pageFilledBy("next", "Followed")));
+    kit.server().answer("GET", "/", TestResponse::html(chatPage()));
+    kit.server().answer("GET", "/next", TestResponse::html(pageFilledBy("next", "Followed")));
 
-    kit.model->openChat();
+    kit.model().openChat();
     ASSERT_NE(kit.windows->chatWindow(), nullptr);
     WebWindow& chat = *kit.windows->chatWindow();
     QWidget& window = chat.window();
@@ -35,19 +35,19 @@ TEST_F(WebDesktop, ChatPageLoadsOnceKeepsTheUsersNavigationAndSharesItsWindowWit
     const QRect available = window.screen()->availableGeometry();
     EXPECT_LE((window.frameGeometry().center() - available.center()).manhattanLength(), 40);
 
-    kit.model->openChat();
+    kit.model().openChat();
     settleDesktop(300);
-    EXPECT_EQ(kit.server.countOf("/"), 1);
+    EXPECT_EQ(kit.server().countOf("/"), 1);
 
     ASSERT_TRUE(clickPageUntil(chat, [&] { return pageTitle(chat) == QStringLiteral("next"); }));
     window.close();
-    kit.model->openChat();
+    kit.model().openChat();
     EXPECT_TRUE(window.isVisible());
     settleDesktop(300);
     EXPECT_EQ(pageURL(chat).path(), QStringLiteral("/next"));
-    EXPECT_EQ(kit.server.countOf("/"), 1);
+    EXPECT_EQ(kit.server().countOf("/"), 1);
 
-    kit.model->openTalk();
+    kit.model().openTalk();
     EXPECT_EQ(kit.windows->chatWindow(), &chat);
     ASSERT_TRUE(titleBecomes(chat, QStringLiteral("chat")));
     EXPECT_EQ(pageURL(chat), kit.served(QStringLiteral("/?companion=1&expanded=1&popout=1&voice=1")));
@@ -56,12 +56,12 @@ TEST_F(WebDesktop, ChatPageLoadsOnceKeepsTheUsersNavigationAndSharesItsWindowWit
 
 TEST_F(WebDesktop, FunnelHasItsOwnWindowThatOpensAfterTheMenuSettles)
 {
-    kit.server.answer("GET", "/join", TestResponse::html(pageFilledBy("join", "Audit")));
+    kit.server().answer("GET", "/join", TestResponse::html(pageFilledBy("join", "Audit")));
 
-    kit.model->menuOpen = true;
-    kit.model->openZorivirPlan();
+    kit.model().menuOpen = true;
+    kit.model().openZorivirPlan();
     EXPECT_EQ(kit.windows->zorivirWindow(), nullptr);
-    kit.modelKit.scheduler.advance(180ms);
+    kit.scheduler().advance(180ms);
     ASSERT_NE(kit.windows->zorivirWindow(), nullptr);
     WebWindow& funnel = *kit.windows->zorivirWindow();
     ASSERT_TRUE(titleBecomes(funnel, QStringLiteral("join")));
@@ -69,18 +69,18 @@ TEST_F(WebDesktop, FunnelHasItsOwnWindowThatOpensAfterTheMenuSettles)
     EXPECT_EQ(funnel.window().windowTitle(), QStringLiteral("Vora AI Audit · Zorivir 2.0"));
     EXPECT_EQ(funnel.window().size(), QSize(1180, 820));
 
-    kit.model->menuOpen = false;
-    kit.model->openZorivirReport();
-    EXPECT_TRUE(waitUntil([&] { return kit.server.countOf("/join") == 2; }));
+    kit.model().menuOpen = false;
+    kit.model().openZorivirReport();
+    EXPECT_TRUE(waitUntil([&] { return kit.server().countOf("/join") == 2; }));
     EXPECT_EQ(funnel.currentURL(), kit.served(QStringLiteral("/join")));
     EXPECT_EQ(kit.windows->chatWindow(), nullptr);
 }
 
 TEST_F(WebDesktop, BackAndForwardStartDisabledAndFollowTheHistory)
 {
-    kit.server.answer("GET", "/", TestResponse::html(chatPage()));
-    kit.server.answer("GET", "/next", TestResponse::html(pageFilledBy("next", "Followed")));
-    kit.model->openChat();
+    kit.server().answer("GET", "/", TestResponse::html(chatPage()));
+    kit.server().answer("GET", "/next", TestResponse::html(pageFilledBy("next", "Followed")));
+    kit.model().openChat();
     WebWindow& chat = *kit.windows->chatWindow();
     QToolButton* back = navigationButton(chat, QStringLiteral("Back"));
     QToolButton* forward = navigationButton(chat, QStringLiteral("Forward"));
@@ -111,9 +111,9 @@ TEST_F(WebDesktop, BackAndForwardStartDisabledAndFollowTheHistory)
 
 TEST_F(WebDesktop, NewWindowsOpenInTheDefaultBrowserAndTheWindowKeepsItsPage)
 {
-    kit.server.answer("GET", "/", TestResponse::html(pageFilledBy(
+    kit.server().answer("GET", "/", TestResponse::html(pageFilledBy(
         "links", R"(<a class="fill" href="https://example.com/elsewhere?from=chat" target="_blank">Away</a>)")));
-    kit.model->openChat();
+    kit.model().openChat();
     WebWindow& chat = *kit.windows->chatWindow();
     ASSERT_TRUE(titleBecomes(chat, QStringLiteral("links")));
     const QUrl page = pageURL(chat);
@@ -150,15 +150,15 @@ TEST_F(WebDesktop, ClosingTheWindowPausesItsMediaAndShowingItAgainDoesNotReload)
 {
     TestResponse tone = TestResponse::html(toneWave());
     tone.contentType = "audio/wav";
-    kit.server.answer("GET", "/tone.wav", tone);
-    kit.server.answer("GET", "/", TestResponse::html(pageFilledBy("ready", R"(<button class="fill">Play</button>
+    kit.server().answer("GET", "/tone.wav", tone);
+    kit.server().answer("GET", "/", TestResponse::html(pageFilledBy("ready", R"(<button class="fill">Play</button>
         <audio src="/tone.wav" loop></audio>)", R"(
         const tone = document.querySelector('audio');
         tone.onplaying = () => document.title = 'playing';
         tone.onpause = () => document.title = 'paused';
         document.querySelector('button').onclick = () => tone.play().catch(e => document.title = 'failed ' + e.name);
     )")));
-    kit.model->openChat();
+    kit.model().openChat();
     WebWindow& chat = *kit.windows->chatWindow();
     ASSERT_TRUE(titleBecomes(chat, QStringLiteral("ready")));
     ASSERT_TRUE(clickPageUntil(chat, [&] { return pageTitle(chat) != QStringLiteral("ready"); }));
@@ -168,11 +168,11 @@ TEST_F(WebDesktop, ClosingTheWindowPausesItsMediaAndShowingItAgainDoesNotReload)
     EXPECT_FALSE(chat.window().isVisible());
     EXPECT_TRUE(titleBecomes(chat, QStringLiteral("paused")));
 
-    kit.model->openChat();
+    kit.model().openChat();
     settleDesktop(500);
     EXPECT_TRUE(chat.window().isVisible());
     EXPECT_EQ(pageTitle(chat), QStringLiteral("paused"));
-    EXPECT_EQ(kit.server.countOf("/"), 1);
+    EXPECT_EQ(kit.server().countOf("/"), 1);
 }
 
 } // namespace

@@ -69,18 +69,18 @@ protected:
 
 TEST_F(WebWindowsWithoutEngine, HooksOpenTheirPagesAfterTheMenuSettles)
 {
-    kit.model->menuOpen = true;
-    kit.model->openChat();
-    kit.model->openZorivirPlan();
+    kit.model().menuOpen = true;
+    kit.model().openChat();
+    kit.model().openZorivirPlan();
     EXPECT_TRUE(browser.openedURLs.isEmpty());
-    EXPECT_EQ(kit.model->expression, CompanionExpression::excited);
-    kit.modelKit.scheduler.advance(180ms);
+    EXPECT_EQ(kit.model().expression, CompanionExpression::excited);
+    kit.scheduler().advance(180ms);
     EXPECT_EQ(browser.openedURLs, QList<QUrl>({kit.served(QStringLiteral("/?companion=1&expanded=1&popout=1")),
                                                kit.served(QStringLiteral("/join?stage=solutions"))}));
 
-    kit.model->menuOpen = false;
-    kit.model->openTalk();
-    kit.model->openZorivirReport();
+    kit.model().menuOpen = false;
+    kit.model().openTalk();
+    kit.model().openZorivirReport();
     EXPECT_EQ(browser.openedURLs.mid(2), QList<QUrl>({kit.served(QStringLiteral("/?companion=1&expanded=1&popout=1&voice=1")),
                                                       kit.served(QStringLiteral("/join"))}));
     EXPECT_EQ(kit.windows->chatWindow(), nullptr);
@@ -89,22 +89,22 @@ TEST_F(WebWindowsWithoutEngine, HooksOpenTheirPagesAfterTheMenuSettles)
 
 TEST_F(WebWindowsWithoutEngine, NothingOpensOnceTheWindowsAreGone)
 {
-    kit.model->menuOpen = true;
-    kit.model->openChat();
+    kit.model().menuOpen = true;
+    kit.model().openChat();
     kit.windows.reset();
-    kit.modelKit.scheduler.advance(1s);
-    kit.model->openTalk();
-    kit.model->openZorivirReport();
+    kit.scheduler().advance(1s);
+    kit.model().openTalk();
+    kit.model().openZorivirReport();
     EXPECT_TRUE(browser.openedURLs.isEmpty());
 }
 
 TEST_F(WebWindowsWithoutEngine, ContextPacketBriefsTheAssistantWithTheSnapshot)
 {
-    kit.server.answer("GET", "/api/snapshot", TestResponse::json(R"({"refreshedAtIso": "2026-05-01T09:00:00Z"})"));
+    kit.server().answer("GET", "/api/snapshot", TestResponse::json(R"({"refreshedAtIso": "2026-05-01T09:00:00Z"})"));
     kit.windows->openChatWithContext();
     ASSERT_TRUE(waitUntil([&] { return !browser.openedURLs.isEmpty(); }));
     const QUrl page = browser.openedURLs.first();
-    EXPECT_EQ(page.adjusted(QUrl::RemoveQuery), kit.served(CompanionRoute::lumivoGPT().path()));
+    EXPECT_EQ(page.adjusted(QUrl::RemoveQuery), CompanionRoute::lumivoGPT());
     const QString packet = QUrlQuery(page).queryItemValue(QStringLiteral("q"), QUrl::FullyDecoded);
     EXPECT_TRUE(packet.startsWith(QStringLiteral("VARADI OS 2.0 LIVE CONTEXT\nAs of: 2026-05-01T09:00:00Z\n"))) << packet.toStdString();
 }

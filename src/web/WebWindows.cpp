@@ -14,7 +14,6 @@
 #include <QPainter>
 #include <QPalette>
 #include <QPixmap>
-#include <QPointer>
 
 namespace {
 
@@ -53,31 +52,21 @@ WebWindows::WebWindows(Environment environment) : m_environment(std::move(enviro
         m_environment.engineFolders = WebEngineLoader::programFolders();
     // The profile writes its cookies to disk as it ends, which needs every
     // page gone first; the program leaves without running destructors.
-    QObject::connect(qApp, &QCoreApplication::aboutToQuit, &m_context, [this] { closeForQuit(); });
+    m_quitting = QObject::connect(qApp, &QCoreApplication::aboutToQuit, [this] { closeForQuit(); });
 }
 
-WebWindows::~WebWindows() = default;
+WebWindows::~WebWindows()
+{
+    QObject::disconnect(m_quitting);
+}
 
 void WebWindows::fillModelHooks()
 {
     CompanionModel& model = m_environment.model;
-    const QPointer<QObject> alive(&m_context);
-    const auto hook = [this, alive](void (WebWindows::*open)()) {
-        return [this, alive, open] {
-            if (alive)
-                (this->*open)();
-        };
-    };
-    model.openChat = hook(&WebWindows::openChatWork);
-    model.openTalk = hook(&WebWindows::openTalkWork);
-    model.openZorivirReport = [this, alive] {
-        if (alive)
-            openZorivirFunnel(std::nullopt);
-    };
-    model.openZorivirPlan = [this, alive] {
-        if (alive)
-            openZorivirFunnel(QStringLiteral("solutions"));
-    };
+    model.openChat = m_lifetime.guard([this] { openChatWork(); });
+    model.openTalk = m_lifetime.guard([this] { openTalkWork(); });
+    model.openZorivirReport = m_lifetime.guard([this] { openZorivirFunnel(std::nullopt); });
+    model.openZorivirPlan = m_lifetime.guard([this] { openZorivirFunnel(QStringLiteral("solutions")); });
 }
 
 void WebWindows::openChatWork()
@@ -102,19 +91,13 @@ void WebWindows::openCodexAction(const QString& prompt)
 
 void WebWindows::openChatWithContext()
 {
-    m_environment.services.openChatWithContext([this, alive = QPointer<QObject>(&m_context)](const QUrl& page) {
-        if (alive)
-            showInChatWindow(page);
-    });
+    m_environment.services.openChatWithContext(m_lifetime.guard([this](const QUrl& page) { showInChatWindow(page); }));
 }
 
 void WebWindows::afterMenuSettles(std::function<void(WebWindows&)> work)
 {
     openAfterMenuSettles(m_environment.model, m_environment.scheduler,
-                         [this, alive = QPointer<QObject>(&m_context), work = std::move(work)] {
-                             if (alive)
-                                 work(*this);
-                         });
+                         m_lifetime.guard([this, work = std::move(work)] { work(*this); }));
 }
 
 void WebWindows::showInChatWindow(const QUrl& page)

@@ -1,10 +1,11 @@
 #pragma once
 
 #include "WebWindow.h"
+#include "actions/Lifetime.h"
 #include "model/CompanionEdition.h"
 #include "services/AddressMap.h"
 
-#include <QObject>
+#include <QMetaObject>
 #include <QSize>
 #include <QStringList>
 #include <QUrl>
@@ -76,6 +77,6 @@ private:
     Environment m_environment;
     std::unique_ptr<WebWindow> m_chatWindow;
     std::unique_ptr<WebWindow> m_zorivirWindow;
-    // Lives and dies with these windows; work that outlives them checks it.
-    QObject m_context;
+    QMetaObject::Connection m_quitting;
+    Lifetime m_lifetime;
 };

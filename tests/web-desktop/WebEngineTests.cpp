@@ -92,21 +92,29 @@ QList<qint64> ownRenderers()
     return renderers;
 }
 
-TEST_F(WebDesktop, APageWhoseRendererDiedLoadsAgainOnTheNextShow)
+TEST_F(WebDesktop, APageThatCouldNotBeShownLoadsAgainOnTheNextShow)
 {
-    kit.server().answer("GET", "/", TestResponse::html(pageFilledBy("chat", "Chat")));
+    // The local server is not answering yet.
+    kit.server().answer("GET", "/", TestResponse::hungUp());
     kit.model().openChat();
     WebWindow& chat = *kit.windows->chatWindow();
+    ASSERT_TRUE(waitUntil([&] { return chat.currentURL().isEmpty(); }, 20000));
+
+    kit.server().answer("GET", "/", TestResponse::html(pageFilledBy("chat", "Chat")));
+    kit.model().openChat();
     ASSERT_TRUE(titleBecomes(chat, QStringLiteral("chat")));
+    EXPECT_EQ(kit.server().countOf("/"), 2);
+
+    // Its renderer dies.
     const QList<qint64> renderers = ownRenderers();
     ASSERT_FALSE(renderers.isEmpty());
     for (const qint64 pid : renderers)
         ::kill(pid_t(pid), SIGKILL);
     EXPECT_TRUE(waitUntil([] { return ownRenderers().isEmpty(); }, 10000));
-    settleDesktop(500);
+    EXPECT_TRUE(waitUntil([&] { return chat.currentURL().isEmpty(); }, 10000));
 
     kit.model().openChat();
-    EXPECT_TRUE(waitUntil([&] { return kit.server().countOf("/") == 2; }, 10000));
+    EXPECT_TRUE(waitUntil([&] { return kit.server().countOf("/") == 3; }, 10000));
     EXPECT_TRUE(titleBecomes(chat, QStringLiteral("chat")));
 }
 

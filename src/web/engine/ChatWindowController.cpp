@@ -9,6 +9,7 @@
 #include <QScreen>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <QWebEngineLoadingInfo>
 #include <QWebEngineNewWindowRequest>
 #include <QWebEngineProfile>
 #include <QWebEngineScript>
@@ -75,7 +76,13 @@ ChatWindowController::ChatWindowController(QWebEngineProfile& profile, const Web
         if (request.requestedUrl().isValid() && m_openElsewhere)
             m_openElsewhere(request.requestedUrl());
     });
-    // A page whose renderer died shows nothing; the next show() loads it anew.
+    // A page that could not be loaded (the local server was not up) or
+    // whose renderer died shows nothing worth keeping: the next show()
+    // loads it anew.
+    connect(m_page, &QWebEnginePage::loadingChanged, this, [this](const QWebEngineLoadingInfo& loading) {
+        if (loading.status() == QWebEngineLoadingInfo::LoadFailedStatus && loading.url() == m_currentURL)
+            m_currentURL.clear();
+    });
     connect(m_page, &QWebEnginePage::renderProcessTerminated, this,
             [this](QWebEnginePage::RenderProcessTerminationStatus status) {
                 if (status != QWebEnginePage::NormalTerminationStatus)

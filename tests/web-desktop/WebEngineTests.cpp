@@ -1,7 +1,6 @@
 #include "WebDesktopKit.h"
 #include "support/QtPrinters.h"
 
-#include <QDirIterator>
 #include <QProcess>
 #include <QStandardPaths>
 

@@ -5,6 +5,7 @@
 #include "shell/CompanionLink.h"
 #include "shell/MenuPalette.h"
 #include "shell/PanelGeometry.h"
+#include "web/WebWindows.h"
 
 #include <QAction>
 #include <QIcon>
@@ -62,6 +63,9 @@ LumivoCompanionApp::LumivoCompanionApp(Environment environment)
         .screenUnderMouse = [this] { return screenUnderMouse(); },
         .panelScreen = [this] { return panel ? panel->screen() : std::nullopt; },
     });
+    webWindows = std::make_unique<WebWindows>(WebWindows::Environment {
+        model, m_environment.scheduler, m_environment.desktop.applications, *services, m_environment.edition,
+        m_environment.serverAddresses});
     followAcrossScreens = followAcrossScreensDefault();
 }
 
@@ -189,6 +193,7 @@ void LumivoCompanionApp::wireHooks()
     model.summonCompanion = weakly(this, [](LumivoCompanionApp& delegate) { delegate.summonPanelToActiveScreen(); });
     services->fillModelHooks();
     actions->fillModelHooks();
+    webWindows->fillModelHooks();
 
     Workspace& workspace = m_environment.desktop.workspace;
     for (auto notification : {&Workspace::applicationLaunched, &Workspace::applicationTerminated, &Workspace::applicationActivated}) {

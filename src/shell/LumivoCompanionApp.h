@@ -27,6 +27,7 @@ class QMenu;
 class QSettings;
 class QSystemTrayIcon;
 class QWidget;
+class WebWindows;
 
 // The application delegate: builds the floating panel around the mascot and
 // the alert panel beside it, keeps them placed on the user's screens, wires
@@ -150,6 +151,8 @@ public:
     // The launchers, the task manager, the Chrome tiling and the Google links.
     std::unique_ptr<DesktopActions> actions;
     std::unique_ptr<InboundActivityWatcher> inboundWatcher;
+    // The chat and reporting-funnel windows, made on first use.
+    std::unique_ptr<WebWindows> webWindows;
 
 private:
     static void addPlacementItems(QMenu& menu, const QString& name, LumivoCompanionApp* delegate);

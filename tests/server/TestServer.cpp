@@ -168,6 +168,8 @@ void TestServer::respond(QTcpSocket* socket, const TestResponse& response)
     QByteArray message = "HTTP/1.1 " + QByteArray::number(response.status) + ' ' + reasonPhrase(response.status) + "\r\n";
     message += "Content-Type: " + response.contentType + "\r\n";
     message += "Content-Length: " + QByteArray::number(response.body.size()) + "\r\n";
+    for (const auto& [name, value] : response.headers)
+        message += name + ": " + value + "\r\n";
     message += "Connection: close\r\n\r\n";
     message += cut ? response.body.left(response.body.size() / 2) : response.body;
     socket->write(message);

@@ -42,12 +42,15 @@ struct TestResponse {
     int status = 200;
     QByteArray body;
     QByteArray contentType = "application/json";
+    // Further header lines, as name and value.
+    QList<std::pair<QByteArray, QByteArray>> headers = {};
 
     static TestResponse json(QByteArray body, int status = 200) { return {Kind::answer, status, std::move(body), "application/json"}; }
     static TestResponse text(QByteArray body, int status = 200)
     {
         return {Kind::answer, status, std::move(body), "text/plain; charset=utf-8"};
     }
+    static TestResponse html(QByteArray body) { return {Kind::answer, 200, std::move(body), "text/html; charset=utf-8"}; }
     static TestResponse withStatus(int code) { return {Kind::answer, code, {}, "application/json"}; }
     static TestResponse held() { return of(Kind::hold); }
     static TestResponse hungUp() { return of(Kind::hangUp); }

@@ -144,7 +144,8 @@ TEST_P(CompanionLooks, AtRestHoveredWithItsTooltipsWithAnAlertAndOverAFullScreen
     StandInApplication player({QStringLiteral("--windows"), QStringLiteral("1"), QStringLiteral("--fullscreen")});
     ASSERT_TRUE(waitUntil([] { return grabScreen(QRect(5, 5, 1, 1)).pixel(0, 0) == qRgb(255, 255, 255); }))
         << "the full-screen window never came up";
-    const QString playerWindow = activeWindow();
+    QString playerWindow;
+    ASSERT_TRUE(waitUntil([&] { return !(playerWindow = activeWindow()).isEmpty(); })) << "the full-screen window never took the focus";
     settleDesktop(500);
     captureScreen(both, named(QStringLiteral("over-full-screen")));
     const QRect mascotArea(panel->geometry.right() - 170 * s, panel->geometry.top(), 170 * s, 190 * s);

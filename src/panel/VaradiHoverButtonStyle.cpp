@@ -79,13 +79,14 @@ VaradiHoverButtonStyle::Look VaradiHoverButtonStyle::current() const
 }
 
 void VaradiHoverButtonStyle::paint(QPainter& painter, const QRectF& labelRect, const QImage& label,
-                                   const QImage& brightLabel) const
+                                   const QImage& brightLabel, QPointF labelOrigin, const Overlay& overlay) const
 {
     const Look now = current();
     painter.save();
     painter.translate(labelRect.center() + QPointF(0, -now.lift));
     painter.scale(now.scale, now.scale);
-    const QPointF topLeft(-labelRect.width() / 2, -labelRect.height() / 2);
+    const QPointF restingTopLeft(-labelRect.width() / 2, -labelRect.height() / 2);
+    const QPointF topLeft = restingTopLeft + labelOrigin;
     const double glow = std::clamp(now.glow, 0.0, 1.0);
     if (glow > 0) {
         GlowCache& glows = GlowCache::shared();
@@ -96,10 +97,14 @@ void VaradiHoverButtonStyle::paint(QPainter& painter, const QRectF& labelRect, c
     }
     painter.drawImage(topLeft, label);
     const double bright = std::clamp(now.brightness / hoverBrightness, 0.0, 1.0);
-    if (bright > 0) {
-        painter.setOpacity(painter.opacity() * bright);
+    if (bright > 0 && !brightLabel.isNull()) {
+        const qreal outer = painter.opacity();
+        painter.setOpacity(outer * bright);
         painter.drawImage(topLeft, brightLabel);
+        painter.setOpacity(outer);
     }
+    if (overlay)
+        overlay(painter, QRectF(restingTopLeft, labelRect.size()));
     painter.restore();
 }
 

@@ -40,8 +40,13 @@ public:
     Look current() const;
 
     // Draws the label's picture (and its brightened twin) with the effects,
-    // at its resting place labelRect.
-    void paint(QPainter& painter, const QRectF& labelRect, const QImage& label, const QImage& brightLabel) const;
+    // at its resting place labelRect. A picture that carries a shadow of its
+    // own reaches past labelRect: labelOrigin is where its top-left lies
+    // relative to labelRect's. overlay, when given, is drawn over the label
+    // inside the same effects, in labelRect's size at labelRect's place.
+    using Overlay = std::function<void(QPainter&, const QRectF&)>;
+    void paint(QPainter& painter, const QRectF& labelRect, const QImage& label, const QImage& brightLabel,
+               QPointF labelOrigin = {}, const Overlay& overlay = {}) const;
 
 private:
     void animateTo(const Motion& motion);

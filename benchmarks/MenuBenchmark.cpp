@@ -161,6 +161,7 @@ int main(int argc, char* argv[])
     waitFor(app, 3);
 
     const double idleBefore = processorShare(app, seconds / 2);
+    const std::size_t animationsBefore = AnimationDriver::main().listenerCount();
 
     // Click to first frame, cold (the first opening prepares the card's light) and warm.
     std::vector<double> firstFrames;
@@ -190,10 +191,14 @@ int main(int argc, char* argv[])
     waitFor(app, seconds);
     const double elapsed = wall.nsecsElapsed() / 1e9;
     const double openShare = 100 * (processorSeconds() - openStart) / elapsed;
+    const int openPaints = meter.paints;
+    const qint64 openPaintNanoseconds = meter.paintNanoseconds;
 
     model.setMenuOpen(false);
     waitFor(app, 3);
+    meter.paints = 0;
     const double idleAfter = processorShare(app, seconds / 2);
+    const int closedPaints = meter.paints;
 
     std::vector<double> warm(firstFrames.begin() + 1, firstFrames.end());
     std::sort(warm.begin(), warm.end());
@@ -202,9 +207,11 @@ int main(int argc, char* argv[])
     std::printf("open menu, %.1f s with its rings turning:\n", elapsed);
     std::printf("  processor: %.2f %% of one core\n", openShare);
     std::printf("  painting:  %.2f %% of one core, %.1f repaints per second, %.2f ms each\n",
-                100 * meter.paintNanoseconds / 1e9 / elapsed, meter.paints / elapsed,
-                meter.paints ? meter.paintNanoseconds / 1e6 / meter.paints : 0.0);
+                100 * openPaintNanoseconds / 1e9 / elapsed, openPaints / elapsed,
+                openPaints ? openPaintNanoseconds / 1e6 / openPaints : 0.0);
     std::printf("collapsed panel: %.2f %% of one core before the menu opened, %.2f %% after it closed\n", idleBefore,
                 idleAfter);
+    std::printf("  animations asking for frames: %zu before, %zu after; menu repaints after: %d\n", animationsBefore,
+                AnimationDriver::main().listenerCount(), closedPaints);
     return 0;
 }

@@ -12,7 +12,6 @@
 #include <cstring>
 
 using PixelMath::addedSaturating;
-using PixelMath::multiplied;
 using PixelMath::scaled;
 
 namespace {
@@ -31,17 +30,20 @@ QColor white(qreal opacity)
 
 const QColor clear = Qt::transparent;
 
-std::uint32_t premultiplied(const QColor& colour)
-{
-    return qPremultiply(colour.rgba());
-}
-
 // The aurora and the three rings: their colours round the circle and the
 // glow each ring casts.
 struct Ring {
+    Ring(const QList<QColor>& colours, qreal bandWidth, const QColor& glow)
+        : colours(colours), glows(colours), bandWidth(bandWidth)
+    {
+        // The glow a ring casts where it is as opaque as at each step.
+        const std::uint32_t glowColour = qPremultiply(glow.rgba());
+        for (int step = 0; step < ConicTable::steps; ++step)
+            glows.set(step, scaled(glowColour, this->colours.at(step, 0) >> 24));
+    }
     ConicTable colours;
+    ConicTable glows;
     qreal bandWidth;
-    std::uint32_t glow;   // premultiplied
 };
 
 const ConicTable& auroraTable()
@@ -54,22 +56,21 @@ const ConicTable& auroraTable()
 const std::array<Ring, 3>& rings()
 {
     static const std::array<Ring, 3> all{{
-        {ConicTable({colourAt(lumivoViolet(), 0.94), colourAt(lumivoMagenta(), 0.88), colourAt(lumivoOrange(), 0.78),
-                     colourAt(lumivoMagenta(), 0.88), colourAt(lumivoViolet(), 0.94)}),
-         2, premultiplied(colourAt(lumivoMagenta(), 0.42))},
-        {ConicTable({clear, clear, clear, clear, white(1), clear, clear, clear, clear, clear,
-                     colourAt(lumivoOrange(), 0.95), clear, clear}),
-         2.8, premultiplied(white(0.6))},
-        {ConicTable({clear, clear, colourAt(lumivoViolet(), 0.95), clear, clear, clear, clear, white(0.85), clear,
-                     clear, clear}),
-         2.2, premultiplied(colourAt(lumivoViolet(), 0.55))},
+        {{colourAt(lumivoViolet(), 0.94), colourAt(lumivoMagenta(), 0.88), colourAt(lumivoOrange(), 0.78),
+          colourAt(lumivoMagenta(), 0.88), colourAt(lumivoViolet(), 0.94)},
+         2, colourAt(lumivoMagenta(), 0.42)},
+        {{clear, clear, clear, clear, white(1), clear, clear, clear, clear, clear, colourAt(lumivoOrange(), 0.95), clear,
+          clear},
+         2.8, white(0.6)},
+        {{clear, clear, colourAt(lumivoViolet(), 0.95), clear, clear, clear, clear, white(0.85), clear, clear, clear},
+         2.2, colourAt(lumivoViolet(), 0.55)},
     }};
     return all;
 }
 
 constexpr qreal ringGlowRadius = 5;
 // Glow coverage below this (of 255) is too faint to work out.
-constexpr int faintestGlow = 4;
+constexpr int faintestGlow = 10;
 
 // The rounded card in a picture's device pixels.
 QPainterPath cardShape(const QRectF& card, qreal dpr)
@@ -124,10 +125,8 @@ CardLights::CardLights(QSizeF cardSize, qreal devicePixelRatio) : m_cardSize(car
 {
     const QSizeF points = size();
     m_pixels = QSize(int(std::ceil(points.width() * m_dpr)), int(std::ceil(points.height() * m_dpr)));
-    m_normalRings = deviceImage(m_pixels, QImage::Format_ARGB32_Premultiplied);
-    m_addedRings = deviceImage(m_pixels, QImage::Format_ARGB32_Premultiplied);
-    m_normalRings.setDevicePixelRatio(m_dpr);
-    m_addedRings.setDevicePixelRatio(m_dpr);
+    m_rimPicture = deviceImage(m_pixels, QImage::Format_ARGB32_Premultiplied);
+    m_rimPicture.setDevicePixelRatio(m_dpr);
     prepareGeometry();
 }
 
@@ -152,11 +151,13 @@ void CardLights::prepareGeometry()
     }
     // Every pixel's angle about the card's centre, clockwise from three o'clock.
     const QPointF centre = card.center() * m_dpr;
-    std::vector<std::uint16_t> steps(std::size_t(m_pixels.width()) * m_pixels.height());
+    m_steps.resize(std::size_t(m_pixels.width()) * m_pixels.height());
     for (int y = 0; y < m_pixels.height(); ++y) {
         for (int x = 0; x < m_pixels.width(); ++x)
-            steps[std::size_t(y) * m_pixels.width() + x] = std::uint16_t(ConicTable::stepToward(centre, QPointF(x + 0.5, y + 0.5)));
+            m_steps[std::size_t(y) * m_pixels.width() + x] =
+                std::uint16_t(ConicTable::stepToward(centre, QPointF(x + 0.5, y + 0.5)));
     }
+    m_cardRows.resize(std::size_t(m_pixels.height()));
     for (int y = 0; y < m_pixels.height(); ++y) {
         const uchar* row = m_coverage.constScanLine(y);
         int from = 0;
@@ -165,16 +166,12 @@ void CardLights::prepareGeometry()
         int to = m_pixels.width();
         while (to > from && !row[to - 1])
             --to;
-        if (from >= to)
-            continue;
-        m_cardSpans.push_back({y, from, to});
-        const std::uint16_t* rowSteps = steps.data() + std::size_t(y) * m_pixels.width();
-        m_cardSteps.insert(m_cardSteps.end(), rowSteps + from, rowSteps + to);
+        m_cardRows[std::size_t(y)] = {from, std::max(from, to)};
     }
-    prepareRim(steps);
+    prepareRim();
 }
 
-void CardLights::prepareRim(const std::vector<std::uint16_t>& steps)
+void CardLights::prepareRim()
 {
     const QRectF card = cardRect();
     std::array<QImage, 3> bands;
@@ -207,8 +204,8 @@ void CardLights::prepareRim(const std::vector<std::uint16_t>& steps)
                 continue;
             const std::size_t offset = std::size_t(y) * m_pixels.width() + x;
             pixel.offset = std::uint32_t(offset);
-            pixel.step = steps[offset];
-            m_rim.push_back(pixel);
+            pixel.step = m_steps[offset];
+            m_rimPixels.push_back(pixel);
             outer |= QRect(x, y, 1, 1);
             // How far inside the card the rings reach along its straight edges.
             const bool alongEdge = (x >= cardPixels.left() + corner && x < cardPixels.right() - corner)
@@ -251,57 +248,107 @@ void CardLights::prepareBase(CompanionAppearance appearance)
     painter.drawImage(QPointF(0, 0), fill);
     painter.end();
     m_baseAppearance = appearance;
-    m_backdropShows.reset();
 }
 
-const QImage& CardLights::backdrop(CompanionAppearance appearance, double auroraPhase)
+bool CardLights::composeStill(const QImage& content, const QRegion& changed, CompanionAppearance appearance,
+                              double auroraPhase)
 {
     const int rotation = ConicTable::stepOf(auroraPhase);
-    if (m_backdropShows == std::pair(appearance, rotation))
-        return m_backdrop;
+    const QRect picture(QPoint(0, 0), m_pixels);
+    if (m_still.isNull())
+        m_still = transparentImage(size(), m_dpr);
     if (m_baseAppearance != appearance)
         prepareBase(appearance);
-    if (m_backdrop.isNull())
-        m_backdrop = m_base.copy();
-    else
-        std::memcpy(m_backdrop.bits(), m_base.constBits(), m_base.sizeInBytes());
-    const ConicTable& aurora = auroraTable();
-    const std::uint16_t* steps = m_cardSteps.data();
-    for (const Span& span : m_cardSpans) {
-        auto* row = reinterpret_cast<std::uint32_t*>(m_backdrop.scanLine(span.row));
-        const uchar* coverage = m_coverage.constScanLine(span.row);
-        for (int x = span.from; x < span.to; ++x, ++steps) {
-            const std::uint32_t light = aurora.at(*steps, rotation);
-            if (light)
-                row[x] = addedSaturating(row[x], scaled(light, coverage[x]));
-        }
+    if (m_stillShows != std::pair(appearance, rotation)) {
+        // The aurora reaches no further than the card; the margins change
+        // only where the content does.
+        const bool newGround = !m_stillShows || m_stillShows->first != appearance;
+        m_stillShows = std::pair(appearance, rotation);
+        const QRect card = QRectF(cardRect().topLeft() * m_dpr, cardRect().size() * m_dpr).toAlignedRect() & picture;
+        composeRows(content, newGround ? picture : card, rotation);
+        for (const QRect& part : changed)
+            composeRows(content,
+                        QRectF(QPointF(part.topLeft()) * m_dpr, QSizeF(part.size()) * m_dpr).toAlignedRect() & picture,
+                        rotation);
+        return true;
     }
-    m_backdropShows = std::pair(appearance, rotation);
-    return m_backdrop;
+    for (const QRect& part : changed)
+        composeRows(content, QRectF(QPointF(part.topLeft()) * m_dpr, QSizeF(part.size()) * m_dpr).toAlignedRect() & picture,
+                    rotation);
+    return !changed.isEmpty();
 }
 
-void CardLights::turnRings(const RingPhases& phases)
+void CardLights::composeRows(const QImage& content, const QRect& pixels, int auroraRotation)
 {
-    const std::array<int, 3> rotations{ConicTable::stepOf(phases.border), ConicTable::stepOf(phases.pulse),
-                                       ConicTable::stepOf(phases.counterPulse)};
-    if (m_ringSteps == rotations)
-        return;
-    m_ringSteps = rotations;
+    const ConicTable& aurora = auroraTable();
+    for (int y = pixels.top(); y <= pixels.bottom(); ++y) {
+        const auto* ground = reinterpret_cast<const std::uint32_t*>(m_base.constScanLine(y));
+        const auto* over = reinterpret_cast<const std::uint32_t*>(content.constScanLine(y));
+        const uchar* coverage = m_coverage.constScanLine(y);
+        const std::uint16_t* steps = m_steps.data() + std::size_t(y) * m_pixels.width();
+        auto* out = reinterpret_cast<std::uint32_t*>(m_still.scanLine(y));
+        const Span card = m_cardRows[std::size_t(y)];
+        for (int x = pixels.left(); x <= pixels.right(); ++x) {
+            std::uint32_t under = ground[x];
+            if (x >= card.from && x < card.to) {
+                // The aurora adds its light to the card's fill, within the card.
+                if (const std::uint32_t light = aurora.at(steps[x], auroraRotation))
+                    under = addedSaturating(under, scaled(light, coverage[x]));
+            }
+            const std::uint32_t top = over[x];
+            out[x] = top + scaled(under, 255 - (top >> 24));
+        }
+    }
+}
+
+const QImage& CardLights::rimOver(const QImage& ground, bool groundChanged, const RingPhases& phases)
+{
     const auto& all = rings();
-    auto* normal = reinterpret_cast<std::uint32_t*>(m_normalRings.bits());
-    auto* added = reinterpret_cast<std::uint32_t*>(m_addedRings.bits());
-    // One ring at one pixel: its band, over the glow it casts.
+    const int brandRotation = ConicTable::stepOf(phases.border);
+    const std::array<int, 3> rotations{brandRotation, ConicTable::stepOf(phases.pulse),
+                                       ConicTable::stepOf(phases.counterPulse)};
+    // One ring at one pixel: its band, over the glow it casts. Most rim
+    // pixels lie in the glow alone.
     auto lightOf = [&](std::size_t ring, const RimPixel& pixel) -> std::uint32_t {
-        const std::uint32_t colour = all[ring].colours.at(pixel.step, rotations[ring]);
-        const std::uint32_t alpha = colour >> 24;
-        if (!alpha)
+        const Ring& turning = all[ring];
+        const std::uint32_t colour = turning.colours.at(pixel.step, rotations[ring]);
+        if (!colour)
             return 0;
+        const std::uint32_t glow = scaled(turning.glows.at(pixel.step, rotations[ring]), pixel.glow[ring]);
+        if (!pixel.band[ring])
+            return glow;
         const std::uint32_t band = scaled(colour, pixel.band[ring]);
-        const std::uint32_t glow = scaled(all[ring].glow, multiplied(alpha, pixel.glow[ring]));
         return band + scaled(glow, 255 - (band >> 24));
     };
-    for (const RimPixel& pixel : m_rim) {
-        normal[pixel.offset] = lightOf(0, pixel);
-        added[pixel.offset] = addedSaturating(lightOf(1, pixel), lightOf(2, pixel));
+
+    const int turned = m_brandRotation ? std::abs(brandRotation - *m_brandRotation) : ConicTable::steps;
+    const bool brandMoved = std::min(turned, ConicTable::steps - turned) >= ConicTable::stepOf(brandRedrawDegrees);
+    if (groundChanged || !m_brandRotation || brandMoved) {
+        if (groundChanged || !m_brandRotation) {
+            // The strips' other pixels are the ground's own.
+            const QRect picture(QPoint(0, 0), m_pixels);
+            for (const QRect& strip : m_rimRegion) {
+                const QRect pixels =
+                    QRectF(QPointF(strip.topLeft()) * m_dpr, QSizeF(strip.size()) * m_dpr).toAlignedRect() & picture;
+                for (int y = pixels.top(); y <= pixels.bottom(); ++y)
+                    std::memcpy(m_rimPicture.scanLine(y) + pixels.left() * 4, ground.constScanLine(y) + pixels.left() * 4,
+                                std::size_t(pixels.width()) * 4);
+            }
+        }
+        const auto* under = reinterpret_cast<const std::uint32_t*>(ground.constBits());
+        m_brandOver.resize(m_rimPixels.size());
+        for (std::size_t index = 0; index < m_rimPixels.size(); ++index) {
+            const RimPixel& pixel = m_rimPixels[index];
+            const std::uint32_t brand = lightOf(0, pixel);
+            m_brandOver[index] = brand + scaled(under[pixel.offset], 255 - (brand >> 24));
+        }
+        m_brandRotation = brandRotation;
     }
+    auto* out = reinterpret_cast<std::uint32_t*>(m_rimPicture.bits());
+    for (std::size_t index = 0; index < m_rimPixels.size(); ++index) {
+        const RimPixel& pixel = m_rimPixels[index];
+        const std::uint32_t sparks = addedSaturating(lightOf(1, pixel), lightOf(2, pixel));
+        out[pixel.offset] = sparks ? addedSaturating(m_brandOver[index], sparks) : m_brandOver[index];
+    }
+    return m_rimPicture;
 }

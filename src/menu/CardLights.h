@@ -34,25 +34,33 @@ public:
     QSizeF size() const;
     QRectF cardRect() const;
 
-    // The drop shadow and the card filled in the appearance's gradient, the
-    // aurora turned by auroraPhase degrees added to it.
-    const QImage& backdrop(CompanionAppearance appearance, double auroraPhase);
+    // The card's still picture: the drop shadow and the card filled in the
+    // appearance's gradient, the aurora turned by auroraPhase degrees added
+    // to it, and content (a picture of this size) over them. It is worked
+    // out again within changed (in points), or everywhere when the aurora
+    // or the appearance is not what it showed; answers whether anything was.
+    bool composeStill(const QImage& content, const QRegion& changed, CompanionAppearance appearance,
+                      double auroraPhase);
+    const QImage& still() const { return m_still; }
 
     struct RingPhases {
         double border = 0;
         double pulse = 0;
         double counterPulse = 0;
     };
-    // The rings at these phases: the brand ring in its normal blend, and the
-    // two spark rings to be added to what lies beneath (plus-lighter).
-    void turnRings(const RingPhases& phases);
-    const QImage& normalRings() const { return m_normalRings; }
-    const QImage& addedRings() const { return m_addedRings; }
+    // The rim's strips of ground (the card's picture without its rings, this
+    // size) with the rings at these phases over them: the brand ring in its
+    // normal blend, the two spark rings added to what lies beneath
+    // (plus-lighter). Only the strips of the answer are meaningful. The slow
+    // brand ring is drawn again once it has turned brandRedrawDegrees, or
+    // when groundChanged says the ground is not what it was last time.
+    const QImage& rimOver(const QImage& ground, bool groundChanged, const RingPhases& phases);
+    static constexpr double brandRedrawDegrees = 3.5;
 
     // Where the rings paint, in points of the picture.
     const QRegion& rimRegion() const { return m_rimRegion; }
     // How many pixels the rings are worked out for.
-    std::size_t rimPixelCount() const { return m_rim.size(); }
+    std::size_t rimPixelCount() const { return m_rimPixels.size(); }
 
 private:
     struct RimPixel {
@@ -62,31 +70,33 @@ private:
         std::array<std::uint8_t, 3> glow;
     };
     struct Span {
-        int row;
-        int from;
-        int to;   // past the last
+        int from = 0;
+        int to = 0;   // past the last
     };
 
     void prepareGeometry();
-    void prepareRim(const std::vector<std::uint16_t>& steps);
+    void prepareRim();
     void prepareBase(CompanionAppearance appearance);
+    void composeRows(const QImage& content, const QRect& pixels, int auroraRotation);
 
     QSizeF m_cardSize;
     qreal m_dpr;
     QSize m_pixels;
-    // The card's coverage and its pixels' angles, for the aurora.
+    // The card's coverage, the span of each row it covers, and every pixel's
+    // angle about its centre.
     QImage m_coverage;
-    std::vector<Span> m_cardSpans;
-    std::vector<std::uint16_t> m_cardSteps;   // along m_cardSpans, in order
-    std::vector<RimPixel> m_rim;
+    std::vector<Span> m_cardRows;
+    std::vector<std::uint16_t> m_steps;
+    std::vector<RimPixel> m_rimPixels;
     QRegion m_rimRegion;
 
     std::optional<CompanionAppearance> m_baseAppearance;
     QImage m_base;
-    QImage m_backdrop;
-    std::optional<std::pair<CompanionAppearance, int>> m_backdropShows;
+    QImage m_still;
+    std::optional<std::pair<CompanionAppearance, int>> m_stillShows;
 
-    QImage m_normalRings;
-    QImage m_addedRings;
-    std::optional<std::array<int, 3>> m_ringSteps;
+    QImage m_rimPicture;
+    // The brand ring over the ground, per rim pixel, and the turn it shows.
+    std::vector<std::uint32_t> m_brandOver;
+    std::optional<int> m_brandRotation;
 };

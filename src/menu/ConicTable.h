@@ -24,6 +24,8 @@ public:
     explicit ConicTable(const QList<QColor>& colours);
     // The colour at step, of a gradient turned clockwise by rotation steps.
     std::uint32_t at(int step, int rotation) const { return m_colours[(step - rotation) & (steps - 1)]; }
+    // Replaces the colour at step, for tables derived from another.
+    void set(int step, std::uint32_t colour) { m_colours[step & (steps - 1)] = colour; }
 
     // The step of a clockwise angle in degrees, any number of turns.
     static int stepOf(double degrees);
@@ -70,13 +72,6 @@ inline std::uint32_t scaled(std::uint32_t pixel, std::uint32_t a)
     std::uint32_t x = ((pixel >> 8) & 0xff00ff) * a;
     x = (x + ((x >> 8) & 0xff00ff) + 0x800080) & 0xff00ff00;
     return x | t;
-}
-
-// a times b / 255, for two bytes.
-inline std::uint32_t multiplied(std::uint32_t a, std::uint32_t b)
-{
-    const std::uint32_t t = a * b + 0x80;
-    return (t + (t >> 8)) >> 8;
 }
 
 // The two pixels' sum, each channel capped at full: light added to light.

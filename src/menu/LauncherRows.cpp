@@ -241,8 +241,7 @@ void HeroRow::dress(MenuButton& button, const LauncherTile& tile)
         QMarginsF(4, 4, 4, 4));
     MenuCanvas& canvas = context().canvas;
     auto edge = std::make_shared<ElectricEdge>(ElectricEdge::Shape::capsule, 1.6);
-    button.setOverlay([&canvas, edge](QPainter& painter, const QRectF& rect) { edge->paint(painter, rect, canvas.pulsePhase()); },
-                      true);
+    button.setPulse([&canvas, edge](QPainter& painter, const QRectF& rect) { edge->paint(painter, rect, canvas.pulsePhase()); });
 }
 
 qreal HeroRow::layout(qreal top)

@@ -126,7 +126,6 @@ MediaUtilityBar::MediaUtilityBar(MenuContext& context)
         painter.fillPath(symbolAt(u"plus", 10.5, rect.center()), menuSecondary());
     }, QMarginsF(1, 1, 1, 1));
     m_add->setAction([&model] { model.addPersonalApp(); });
-    scheduleClock();
 }
 
 MediaUtilityBar::~MediaUtilityBar()
@@ -168,6 +167,16 @@ void MediaUtilityBar::buildClock()
             drawLine(painter, rect, text, systemFont(8.5, QFont::ExtraBold), 0.55, Qt::AlignHCenter, menuText());
         });
     }, QMarginsF(1, 1, 1, 1));
+}
+
+void MediaUtilityBar::setOnScreen(bool onScreen)
+{
+    m_clockTick.cancel();
+    if (!onScreen)
+        return;
+    // The time as it is now, then a new one at the start of every minute.
+    buildClock();
+    scheduleClock();
 }
 
 void MediaUtilityBar::scheduleClock()

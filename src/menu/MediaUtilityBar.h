@@ -20,6 +20,7 @@ public:
     ~MediaUtilityBar() override;
 
     bool refresh() override;
+    void setOnScreen(bool onScreen) override;
     qreal layout(qreal top) override;
     void paint(QPainter& painter, const QRectF& dirty) override;
     std::vector<MenuPiece*> pieces() override;

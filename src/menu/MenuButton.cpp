@@ -44,10 +44,9 @@ void MenuButton::setLabel(MenuPicture::Draw draw, QMarginsF overflow)
     repaint();
 }
 
-void MenuButton::setOverlay(VaradiHoverButtonStyle::Overlay overlay, bool pulses)
+void MenuButton::setPulse(VaradiHoverButtonStyle::Overlay pulse)
 {
-    m_overlay = std::move(overlay);
-    m_pulses = pulses;
+    m_pulse = std::move(pulse);
 }
 
 void MenuButton::setAction(std::function<void()> action)
@@ -117,6 +116,13 @@ bool MenuButton::hitButton(const QPoint& position) const
     return shapeIn(m_localRect).contains(QPointF(position));
 }
 
+void MenuButton::rest()
+{
+    setDown(false);
+    m_style.setPressed(false);
+    m_style.setHovering(false);
+}
+
 void MenuButton::enterEvent(QEnterEvent* event)
 {
     m_style.setHovering(true);
@@ -149,7 +155,7 @@ QRectF MenuButton::reach() const
 
 std::vector<QRectF> MenuButton::pulsingArea() const
 {
-    if (!m_pulses)
+    if (!m_pulse)
         return {};
     // At rest only its edge turns; lifted and grown, all of it may have moved.
     if (m_style.current() != VaradiHoverButtonStyle::look(false, false))
@@ -186,6 +192,11 @@ void MenuButton::paint(QPainter& painter)
     // The brightened twin is only needed once the pointer has come.
     if (m_brightLabel.isNull() && m_style.current().brightness > 0)
         m_brightLabel = brightened(m_label, 0.12);
-    m_style.paint(painter, m_cardRect, m_label, m_brightLabel, QPointF(-m_overflow.left(), -m_overflow.top()),
-                  m_overlay);
+    m_style.paint(painter, m_cardRect, m_label, m_brightLabel, QPointF(-m_overflow.left(), -m_overflow.top()));
+}
+
+void MenuButton::paintPulse(QPainter& painter)
+{
+    if (m_pulse && !m_cardRect.isEmpty())
+        m_style.paintOverlay(painter, m_cardRect, m_pulse);
 }

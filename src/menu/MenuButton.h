@@ -27,9 +27,8 @@ public:
     // The label, drawn once into a picture of its size grown by overflow
     // (for shadows of its own).
     void setLabel(MenuPicture::Draw draw, QMarginsF overflow = {});
-    // Drawn over the label on every paint, inside the hover effects; pulses
-    // when it turns with the rings' pulse.
-    void setOverlay(VaradiHoverButtonStyle::Overlay overlay, bool pulses);
+    // Drawn over the label with the rings' pulse, lifted and grown with it.
+    void setPulse(VaradiHoverButtonStyle::Overlay pulse);
     void setAction(std::function<void()> action);
     // A context menu of one item.
     void setContextAction(const QString& title, std::function<void()> action);
@@ -38,12 +37,15 @@ public:
     const QRectF& cardRect() const { return m_cardRect; }
 
     const VaradiHoverButtonStyle& style() const { return m_style; }
+    // Neither under the pointer nor held: a card that goes takes no pointer with it.
+    void rest();
     const QString& contextActionTitle() const { return m_contextTitle; }
     void runContextAction() const;
 
     QRectF reach() const override;
     void paint(QPainter& painter) override;
     std::vector<QRectF> pulsingArea() const override;
+    void paintPulse(QPainter& painter) override;
 
 protected:
     void paintEvent(QPaintEvent*) override {}
@@ -68,8 +70,7 @@ private:
     QMarginsF m_overflow;
     QImage m_label;
     QImage m_brightLabel;
-    VaradiHoverButtonStyle::Overlay m_overlay;
-    bool m_pulses = false;
+    VaradiHoverButtonStyle::Overlay m_pulse;
     std::function<void()> m_action;
     QString m_contextTitle;
     std::function<void()> m_contextAction;

@@ -14,20 +14,26 @@ constexpr qreal rowSpacing = 4;
 
 } // namespace
 
-MenuHeader::Title::Title(MenuContext& context)
-    : m_context(context), m_title(context.environment, [this] { m_context.canvas.repaintCard(reach()); })
+MenuHeader::Title::Title(MenuContext& context) : m_context(context)
 {
-    m_title.start();
+    setOnScreen(false);
+}
+
+void MenuHeader::Title::setOnScreen(bool onScreen)
+{
+    m_title.emplace(m_context.environment, [this] { m_context.canvas.repaintCard(reach()); });
+    if (onScreen)
+        m_title->start();
 }
 
 void MenuHeader::Title::place(QPointF leadingCentre)
 {
-    m_centre = leadingCentre + QPointF(m_title.textSize().width() / 2, 0);
+    m_centre = leadingCentre + QPointF(m_title->textSize().width() / 2, 0);
 }
 
 QRectF MenuHeader::Title::rect() const
 {
-    const QSizeF size = m_title.textSize();
+    const QSizeF size = m_title->textSize();
     return QRectF(m_centre - QPointF(size.width() / 2, size.height() / 2), size);
 }
 
@@ -38,7 +44,7 @@ QRectF MenuHeader::Title::reach() const
 
 void MenuHeader::Title::paint(QPainter& painter)
 {
-    m_title.paint(painter, m_centre);
+    m_title->paint(painter, m_centre);
 }
 
 std::unique_ptr<MenuButton> headerRoundButton(MenuContext& context, QStringView symbol, qreal symbolSize)
@@ -57,8 +63,7 @@ std::unique_ptr<MenuButton> headerRoundButton(MenuContext& context, QStringView 
         QMarginsF(1, 1, 1, 1));
     MenuCanvas& canvas = context.canvas;
     auto edge = std::make_shared<ElectricEdge>(ElectricEdge::Shape::circle, 1.2);
-    button->setOverlay([&canvas, edge](QPainter& painter, const QRectF& rect) { edge->paint(painter, rect, canvas.pulsePhase()); },
-                       true);
+    button->setPulse([&canvas, edge](QPainter& painter, const QRectF& rect) { edge->paint(painter, rect, canvas.pulsePhase()); });
     return button;
 }
 

@@ -4,6 +4,7 @@
 #include "panel/IlluminatedVoraTitle.h"
 
 #include <memory>
+#include <optional>
 
 // The menu's first row: the illuminated "MY VORA" title on the left, and on
 // the right "Expand", which opens the dashboard, and the close button.
@@ -13,15 +14,15 @@ public:
 
     qreal layout(qreal top) override;
     std::vector<MenuPiece*> pieces() override;
-
-    MenuButton& expandButton() const { return *m_expand; }
-    MenuButton& closeButton() const { return *m_close; }
+    void setOnScreen(bool onScreen) override { m_title.setOnScreen(onScreen); }
 
 private:
     // The neon title, which animates on its own.
     class Title final : public MenuPiece {
     public:
         explicit Title(MenuContext& context);
+        // A new title, dim and steady, each time the card comes on screen.
+        void setOnScreen(bool onScreen);
         void place(QPointF leadingCentre);
         QRectF rect() const;
         QRectF reach() const override;
@@ -30,7 +31,7 @@ private:
     private:
         MenuContext& m_context;
         QPointF m_centre;
-        IlluminatedVoraTitle m_title;
+        std::optional<IlluminatedVoraTitle> m_title;
     };
 
     Title m_title;

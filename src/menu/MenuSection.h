@@ -59,8 +59,10 @@ public:
     // Paints it, the painter in card points.
     virtual void paint(QPainter& painter) = 0;
     // The part that changes with the rings' pulse and so wants every frame,
-    // in card points; none for a still piece.
+    // in card points; none for a still piece. paint() leaves it out, and
+    // paintPulse() draws it over what paint() drew.
     virtual std::vector<QRectF> pulsingArea() const { return {}; }
+    virtual void paintPulse(QPainter&) {}
 };
 
 // A still picture: drawn once into an image, at its size plus overflow for
@@ -96,6 +98,9 @@ public:
 
     // Reads what it shows from the model again; answers whether that changed.
     virtual bool refresh() { return false; }
+    // The card is prepared before it comes on screen: what animates or ticks
+    // by itself starts when it comes and stops when it goes.
+    virtual void setOnScreen(bool) {}
     // Places itself in the column from top down; answers its height.
     virtual qreal layout(qreal top) = 0;
     // Paints what reaches into dirty (card points).

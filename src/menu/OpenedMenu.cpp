@@ -8,6 +8,7 @@
 #include "panel/WindowDragSurface.h"
 #include "ui/BandedPainting.h"
 #include "ui/ChangeObserver.h"
+#include "ui/GlowCache.h"
 #include "ui/Symbols.h"
 
 #include <QPaintEvent>
@@ -44,6 +45,7 @@ OpenedMenu::OpenedMenu(CompanionView& host, const ViewEnvironment& environment, 
     }.makeView(this);
     m_observer = new ChangeObserver(m_model, [this](const std::optional<Motion>&) { modelChanged(); }, this);
     hide();
+    QTimer::singleShot(0, this, [this] { prepare(); });
 }
 
 OpenedMenu::~OpenedMenu()
@@ -124,37 +126,55 @@ void OpenedMenu::place(const QRectF& contentArea, bool opensToRight, double pres
     update();
 }
 
-void OpenedMenu::appear()
+void OpenedMenu::prepare()
 {
-    m_showing = true;
-    m_wasOpen = true;
+    if (m_built)
+        return;
     buildRows();
     relayout();
-    m_host.startBorderAnimation();
-    m_shown = {};
+    // The card's still picture, drawn now, draws every label and prepares
+    // the light: the first frame on screen only puts them together.
+    bringUpToDate();
+}
+
+void OpenedMenu::appear()
+{
+    prepare();
+    m_showing = true;
+    m_wasOpen = true;
+    comeOnScreen();
     m_auroraSlot = std::llround(std::floor(m_environment.animations.now() * auroraFramesPerSecond));
     m_environment.animations.add(&m_frames);
-    setAttribute(Qt::WA_TransparentForMouseEvents, false);
     show();
+}
+
+void OpenedMenu::comeOnScreen()
+{
+    for (MenuSection* section : sections())
+        section->setOnScreen(true);
+    m_host.startBorderAnimation();
+    m_shown = {};
+    setAttribute(Qt::WA_TransparentForMouseEvents, false);
 }
 
 void OpenedMenu::disappear()
 {
     hide();
     m_environment.animations.remove(&m_frames);
-    retireRows();
     m_showing = false;
+    for (MenuButton* button : controls())
+        button->rest();
+    // The next opening gets a card built afresh, prepared while nothing else happens.
+    retireRows();
+    QTimer::singleShot(0, this, [this] { prepare(); });
 }
 
 void OpenedMenu::restart()
 {
     // Opened again while it was still fading out: it comes on screen anew.
     retireRows();
-    buildRows();
-    relayout();
-    m_host.startBorderAnimation();
-    m_shown = {};
-    setAttribute(Qt::WA_TransparentForMouseEvents, false);
+    prepare();
+    comeOnScreen();
 }
 
 void OpenedMenu::retire(std::unique_ptr<MenuSection> section)
@@ -166,16 +186,21 @@ void OpenedMenu::retire(std::unique_ptr<MenuSection> section)
         if (auto* button = dynamic_cast<MenuButton*>(piece))
             button->hide();
     }
+    for (MenuPiece* piece : section->pieces())
+        std::erase(m_pulsing, piece);
     m_retired.push_back(std::move(section));
     QTimer::singleShot(0, this, [this] { m_retired.clear(); });
 }
 
 void OpenedMenu::retireRows()
 {
+    for (MenuSection* section : sections())
+        section->setOnScreen(false);
     for (auto& row : m_rows)
         retire(std::move(row));
     m_rows.clear();
     retire(std::move(m_body));
+    m_built = false;
 }
 
 void OpenedMenu::buildRows()
@@ -190,6 +215,7 @@ void OpenedMenu::buildRows()
     m_rows.push_back(std::make_unique<AgentsGrid>(m_context));
     m_bodyKind = menuBodyFor(PanelFlags::of(m_model));
     m_body = makeBody(m_bodyKind);
+    m_built = true;
 }
 
 std::unique_ptr<MenuSection> OpenedMenu::makeBody(MenuBody body)
@@ -219,22 +245,27 @@ void OpenedMenu::followModel()
     const bool open = m_model.menuOpen;
     const bool reopened = open && !m_wasOpen;
     m_wasOpen = open;
-    if (!m_showing)
-        return;
-    // A closing card takes no more presses and keeps showing what it showed.
-    setAttribute(Qt::WA_TransparentForMouseEvents, !open);
-    if (!open)
-        return;
-    if (reopened) {
-        restart();
-        return;
+    if (m_showing) {
+        // A closing card takes no more presses and keeps showing what it showed.
+        setAttribute(Qt::WA_TransparentForMouseEvents, !open);
+        if (!open)
+            return;
+        if (reopened) {
+            restart();
+            return;
+        }
     }
+    // Shown or prepared for the next opening, the card follows the model.
+    if (!m_built)
+        return;
     bool changed = false;
     const MenuBody body = menuBodyFor(PanelFlags::of(m_model));
     if (body != m_bodyKind) {
         m_bodyKind = body;
         retire(std::move(m_body));
         m_body = makeBody(body);
+        if (m_body)
+            m_body->setOnScreen(m_showing);
         changed = true;
     }
     for (MenuSection* section : sections())
@@ -253,6 +284,14 @@ void OpenedMenu::relayout()
 {
     const qreal padding = CompanionView::menuPadding;
     m_cardHeight = padding + stackSections(sections(), padding, rowSpacing) + padding;
+    m_contentDirty = rect();
+    m_pulsing.clear();
+    for (MenuSection* section : sections()) {
+        for (MenuPiece* piece : section->pieces()) {
+            if (!piece->pulsingArea().empty())
+                m_pulsing.push_back(piece);
+        }
+    }
     m_dragSurface->setGeometry(cardGeometry().toAlignedRect());
     m_dragSurface->lower();
     position();
@@ -322,24 +361,21 @@ QRegion OpenedMenu::frameRegion()
 {
     // The rim, and the sparks running round the round buttons.
     QRegion region = lights().rimRegion();
-    for (MenuSection* section : sections()) {
-        for (MenuPiece* piece : section->pieces()) {
-            for (const QRectF& area : piece->pulsingArea())
-                region += area.translated(cardOrigin()).toAlignedRect();
-        }
+    for (MenuPiece* piece : m_pulsing) {
+        for (const QRectF& area : piece->pulsingArea())
+            region += area.translated(cardOrigin()).toAlignedRect();
     }
     return region;
 }
 
 void OpenedMenu::repaintCard(const QRectF& rect)
 {
-    if (inTransition()) {
-        update();
-        return;
-    }
-    // What animates on the card shows with the rings' next frame, in the same repaint.
     const QRect area = rect.translated(cardOrigin()).toAlignedRect();
-    if (m_showing)
+    m_contentDirty += area;
+    if (inTransition())
+        update();
+    else if (m_showing)
+        // What animates on the card shows with the rings' next frame, in the same repaint.
         m_pending += area;
     else
         update(area);
@@ -349,55 +385,108 @@ void OpenedMenu::paintEvent(QPaintEvent* event)
 {
     if (!m_showing)
         return;
-    // Images are drawn without edge antialiasing, which keeps Qt on its
-    // plain blit, on this thread.
+    const QImage& rim = bringUpToDate();
     QPainter painter(this);
-    // Each part of what changed is painted on its own, in bands Qt blends on
-    // this thread, and only what reaches into it is drawn.
-    const QRegion dirty = inTransition() ? QRegion(rect()) : event->region();
-    for (const QRect& part : dirty) {
-        for (const QRectF& band : paintingBands(QRectF(part), devicePixelRatioF())) {
+    if (inTransition()) {
+        paintTransition(painter, rim);
+        return;
+    }
+    // Each part of what changed is drawn on its own, in bands Qt blends on
+    // this thread (images are drawn without edge antialiasing, which keeps
+    // Qt on its plain blit).
+    for (const QRect& part : event->region()) {
+        for (const QRectF& band : paintingBands(QRectF(part), devicePixelRatioF()))
+            paintFrame(painter, band.toAlignedRect() & part, rim);
+    }
+}
+
+const QImage& OpenedMenu::bringUpToDate()
+{
+    CardLights& light = lights();
+    const QSize pixels = (light.size() * light.devicePixelRatio()).toSize();
+    if (m_content.size() != pixels || m_content.devicePixelRatio() != light.devicePixelRatio()) {
+        m_content = transparentImage(light.size(), light.devicePixelRatio());
+        m_contentDirty = QRect(QPoint(0, 0), light.size().toSize());
+    }
+    const QRegion changed = std::exchange(m_contentDirty, QRegion());
+    if (!changed.isEmpty())
+        paintContent(changed);
+    const bool stillChanged = light.composeStill(m_content, changed, m_model.appearance, m_shown.aurora);
+    return light.rimOver(light.still(), stillChanged, {m_shown.border, m_shown.pulse, m_shown.counterPulse});
+}
+
+void OpenedMenu::paintContent(const QRegion& region)
+{
+    // Every row's pieces, on nothing: the card's ground and light go under
+    // them when the still picture is put together.
+    QPainter painter(&m_content);
+    for (const QRect& part : region) {
+        for (const QRectF& band : paintingBands(QRectF(part), m_content.devicePixelRatio())) {
             painter.save();
             painter.setClipRect(band);
-            paintCard(painter, band);
+            painter.setCompositionMode(QPainter::CompositionMode_Clear);
+            painter.fillRect(band, Qt::transparent);
+            painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+            painter.translate(cardOrigin());
+            const QRectF onCard = band.translated(-cardOrigin());
+            for (MenuSection* section : sections())
+                section->paint(painter, onCard);
             painter.restore();
         }
     }
 }
 
-void OpenedMenu::paintCard(QPainter& painter, const QRectF& dirty)
+void OpenedMenu::paintFrame(QPainter& painter, const QRect& area, const QImage& rim)
 {
-    CardLights& light = lights();
-    if (inTransition()) {
-        // Fading in, grown from 0.94 about its top corner on the side it opens to.
-        const double presence = m_presence;
+    // The still picture, the rim's strips from the picture with the rings,
+    // then the sparks.
+    const QImage& still = lights().still();
+    const qreal dpr = still.devicePixelRatio();
+    auto copy = [&](const QImage& from, const QRect& part) {
+        painter.drawImage(QPointF(part.topLeft()), from, QRectF(QPointF(part.topLeft()) * dpr, QSizeF(part.size()) * dpr));
+    };
+    const QRegion rimPart = lights().rimRegion().intersected(area);
+    for (const QRect& part : QRegion(area).subtracted(rimPart))
+        copy(still, part);
+    for (const QRect& part : rimPart)
+        copy(rim, part);
+    painter.save();
+    painter.setClipRect(area);
+    painter.translate(cardOrigin());
+    const QRectF onCard = QRectF(area).translated(-cardOrigin());
+    for (MenuPiece* piece : m_pulsing) {
+        if (piece->reach().intersects(onCard))
+            piece->paintPulse(painter);
+    }
+    painter.restore();
+}
+
+void OpenedMenu::paintTransition(QPainter& painter, const QImage& rim)
+{
+    // Coming in (or going), the card fades, grows from 0.94 about its top
+    // corner on the side it opens to, and slides: it is put together once
+    // as it stands, and that picture is drawn moved.
+    const qreal dpr = devicePixelRatioF();
+    if (m_transitionFrame.size() != m_content.size() || m_transitionFrame.devicePixelRatio() != dpr)
+        m_transitionFrame = transparentImage(lights().size(), dpr);
+    {
+        QPainter frame(&m_transitionFrame);
+        frame.setCompositionMode(QPainter::CompositionMode_Source);
+        for (const QRectF& band : paintingBands(QRectF(QPointF(0, 0), lights().size()), dpr))
+            paintFrame(frame, band.toAlignedRect(), rim);
+    }
+    const double presence = m_presence;
+    const QPointF anchor = cardOrigin() + QPointF(m_opensToRight ? CompanionView::menuWidth : 0, 0);
+    const qreal scale = 0.94 + 0.06 * presence;
+    for (const QRectF& band : paintingBands(QRectF(rect()), dpr)) {
+        painter.save();
+        painter.setClipRect(band);
         painter.setOpacity(std::clamp(presence, 0.0, 1.0));
-        const QPointF anchor = cardOrigin() + QPointF(m_opensToRight ? CompanionView::menuWidth : 0, 0);
-        const qreal scale = 0.94 + 0.06 * presence;
+        painter.setRenderHint(QPainter::SmoothPixmapTransform);
         painter.translate(anchor);
         painter.scale(scale, scale);
         painter.translate(-anchor);
-        painter.setRenderHint(QPainter::SmoothPixmapTransform);
-    }
-    painter.drawImage(QPointF(0, 0), light.backdrop(m_model.appearance, m_shown.aurora));
-
-    painter.save();
-    painter.translate(cardOrigin());
-    const QRectF dirtyOnCard = dirty.translated(-cardOrigin());
-    for (MenuSection* section : sections())
-        section->paint(painter, dirtyOnCard);
-    painter.restore();
-
-    // The rings over everything, each strip of the rim where it is needed.
-    light.turnRings({m_shown.border, m_shown.pulse, m_shown.counterPulse});
-    const qreal dpr = light.devicePixelRatio();
-    for (const auto& [layer, mode] : {std::pair(&light.normalRings(), QPainter::CompositionMode_SourceOver),
-                                      std::pair(&light.addedRings(), QPainter::CompositionMode_Plus)}) {
-        painter.setCompositionMode(mode);
-        for (const QRect& strip : light.rimRegion()) {
-            const QRectF part = QRectF(strip).intersected(dirty);
-            if (!part.isEmpty())
-                painter.drawImage(part, *layer, QRectF(part.topLeft() * dpr, part.size() * dpr));
-        }
+        painter.drawImage(QPointF(0, 0), m_transitionFrame);
+        painter.restore();
     }
 }

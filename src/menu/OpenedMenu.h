@@ -21,8 +21,9 @@ class StandardSections;
 // "ASK VORA", agents, body), an animated rim of three rings and a slow
 // aurora, and a bare margin that drags the whole panel. The body is the
 // first open sub-panel in the switch's order, else the standard sections.
-// It exists while the menu is open: built when it comes on screen, the
-// rings restarted from 0, and torn down once it has faded out.
+// It is prepared while the menu is closed, so an opening only shows it; it
+// comes on screen with the rings restarted from 0 and its own animations
+// started, and once it has faded out it is built afresh for the next one.
 class OpenedMenu final : public CompanionMenuView, private MenuCanvas {
     Q_OBJECT
 
@@ -36,7 +37,7 @@ public:
     // How often the rings and the buttons' sparks get a new picture, and how
     // often the slow aurora does (it turns 22.5 degrees a second).
     static constexpr double rimFramesPerSecond = 24;
-    static constexpr double auroraFramesPerSecond = 4;
+    static constexpr double auroraFramesPerSecond = 3;
     static constexpr qreal rowSpacing = 4;
 
     bool isShowing() const { return m_showing; }
@@ -74,7 +75,9 @@ private:
     void repaintCard(const QRectF& rect) override;
     void relayout() override;
 
+    void prepare();
     void appear();
+    void comeOnScreen();
     void disappear();
     void restart();
     void buildRows();
@@ -89,7 +92,11 @@ private:
     CardLights& lights();
     void newFrame(double now);
     QRegion frameRegion();
-    void paintCard(QPainter& painter, const QRectF& dirty);
+    // The still picture brought up to date, and the rim over it as it shows now.
+    const QImage& bringUpToDate();
+    void paintContent(const QRegion& region);
+    void paintFrame(QPainter& painter, const QRect& area, const QImage& rim);
+    void paintTransition(QPainter& painter, const QImage& rim);
 
     CompanionView& m_host;
     CompanionModel& m_model;
@@ -108,10 +115,13 @@ private:
     MenuBody m_bodyKind = MenuBody::standard;
     CompanionAppearance m_appearance;
     qreal m_cardHeight = 0;
+    // The pieces that change with the pulse, found at each layout.
+    std::vector<MenuPiece*> m_pulsing;
 
     QRectF m_contentArea;
     bool m_opensToRight = false;
     double m_presence = 0;
+    bool m_built = false;
     bool m_showing = false;
     bool m_wasOpen = false;
 
@@ -127,5 +137,10 @@ private:
     long long m_auroraSlot = 0;
     // What asked to be painted again since the last frame.
     QRegion m_pending;
+    // Every row's pieces on nothing (the card's ground and light go under
+    // them), and what of it is out of date.
+    QImage m_content;
+    QRegion m_contentDirty;
+    QImage m_transitionFrame;
     Frames m_frames{*this};
 };

@@ -400,12 +400,17 @@ TEST(OpenedMenu, EveryOpeningRestartsTheRingsAndAClosingCardKeepsWhatItShowed)
     EXPECT_NEAR(kit.view.borderPhase().value(), 0, 1e-9);
     EXPECT_EQ(menu.body(), MenuBody::standard);
 
-    // Once faded out it is gone, and nothing of it asks for frames.
+    // Once faded out it is gone: the next card waits, prepared, and neither
+    // its title nor its clock asks for anything meanwhile.
     kit.close();
     kit.advance(0.01);
     EXPECT_FALSE(menu.isShowing());
-    EXPECT_TRUE(menu.controls().empty());
+    EXPECT_TRUE(menu.isHidden());
+    EXPECT_NE(menu.control(u"Email"_s), nullptr);
     EXPECT_EQ(kit.animations.listenerCount(), 0u);
+    kit.advance(120);
+    EXPECT_EQ(kit.animations.listenerCount(), 0u);
+    EXPECT_EQ(kit.scheduler.queuedCount(), 0u);
 }
 
 } // namespace

@@ -4,7 +4,10 @@
 #include "menu/HuluPicture.h"
 #include "menu/LauncherRows.h"
 #include "menu/MenuBodies.h"
+#include "menu/MediaUtilityBar.h"
 #include "menu/MenuLayout.h"
+#include "menu/StandardSections.h"
+#include "ui/Symbols.h"
 
 #include <QStringList>
 
@@ -58,6 +61,25 @@ TEST(MenuEditionTiles, TheEmployeeEditionKeepsOnlyWhatItAllows)
         EXPECT_EQ(tile.keepsMenuOpen, tile.title != u"CPU"_s && tile.title != u"Bank"_s) << tile.title.toStdString();
     for (const LauncherTile& tile : commandTiles())
         EXPECT_EQ(tile.keepsMenuOpen, tile.title != u"Write w/ AI"_s) << tile.title.toStdString();
+}
+
+TEST(MenuEditionTiles, EverySymbolTheMenuNamesHasAGlyph)
+{
+    QStringList names{u"arrow.up.left.and.arrow.down.right"_s, u"xmark"_s, u"chevron.left"_s,
+                      u"line.3.horizontal"_s, u"plus"_s};
+    for (const auto& tiles : {utilityTiles(CompanionEdition::commandCenter), heroTiles(), commandTiles(),
+                              agentTiles(CompanionEdition::commandCenter)}) {
+        for (const LauncherTile& tile : tiles)
+            names.append(tile.symbol);
+    }
+    for (const auto& tiles : {StandardSections::osGridTiles(), StandardSections::businessLinkTiles()}) {
+        for (const StandardSections::IconTile& tile : tiles)
+            names.append(tile.symbol);
+    }
+    for (const MediaUtilityBar::FixedCircle& circle : MediaUtilityBar::fixedCircles())
+        names.append(circle.symbol);
+    for (const QString& name : names)
+        EXPECT_TRUE(Symbols::isKnown(name)) << name.toStdString();
 }
 
 TEST(MenuLayoutRules, RowsShareTheirWidthEquallyAndTalkStaysCompact)

@@ -17,13 +17,6 @@ constexpr qreal iconSide = 24;
 constexpr qreal iconRadius = 7;
 constexpr double heroFaceSeconds = 2.4;
 
-// A hook as the row reads it when it is built.
-template <typename Hook>
-std::function<std::function<void()>(CompanionModel&)> hookAtBuild(Hook CompanionModel::*hook)
-{
-    return [hook](CompanionModel& model) -> std::function<void()> { return model.*hook; };
-}
-
 // A hook as the tile reads it at the press.
 template <typename Hook>
 std::function<std::function<void()>(CompanionModel&)> hookAtPress(Hook CompanionModel::*hook)
@@ -73,14 +66,14 @@ std::vector<LauncherTile> utilityTiles(CompanionEdition edition)
                          .voraLogo = true});
     if (edition.allowsSystemTools())
         tiles.push_back({.title = QStringLiteral("CPU"), .symbol = QStringLiteral("desktopcomputer"),
-                         .makeAction = hookAtBuild(&CompanionModel::openActivityMonitor)});
+                         .makeAction = hookAsBuilt(&CompanionModel::openActivityMonitor)});
     if (edition.allowsFleetControl())
         tiles.push_back({.title = QStringLiteral("Fleet"), .symbol = QStringLiteral("antenna.radiowaves.left.and.right"),
                          .keepsMenuOpen = true,
                          .makeAction = togglePanel(&CompanionModel::fleetPanelOpen, &CompanionModel::refreshFleet)});
     if (edition.allowsFinance())
         tiles.push_back({.title = QStringLiteral("Bank"), .symbol = QStringLiteral("building.columns.fill"),
-                         .makeAction = hookAtBuild(&CompanionModel::openMercury)});
+                         .makeAction = hookAsBuilt(&CompanionModel::openMercury)});
     tiles.push_back({.title = QStringLiteral("Go Mobile"), .symbol = QStringLiteral("iphone.and.arrow.forward"),
                      .keepsMenuOpen = true, .makeAction = hookAtPress(&CompanionModel::copyMobileLink)});
     return tiles;
@@ -90,9 +83,9 @@ std::vector<LauncherTile> heroTiles()
 {
     return {
         {.title = QStringLiteral("Message My Vora"), .symbol = QStringLiteral("message.fill"),
-         .makeAction = hookAtBuild(&CompanionModel::openChat), .face = CompanionExpression::thinking},
+         .makeAction = hookAsBuilt(&CompanionModel::openChat), .face = CompanionExpression::thinking},
         {.title = QStringLiteral("Talk"), .symbol = QStringLiteral("mic.fill"),
-         .makeAction = hookAtBuild(&CompanionModel::openTalk), .face = CompanionExpression::listening},
+         .makeAction = hookAsBuilt(&CompanionModel::openTalk), .face = CompanionExpression::listening},
     };
 }
 
@@ -110,9 +103,9 @@ std::vector<LauncherTile> commandTiles()
         {.title = QStringLiteral("Search"), .symbol = QStringLiteral("magnifyingglass"), .keepsMenuOpen = true,
          .makeAction = search},
         {.title = QStringLiteral("Write w/ AI"), .symbol = QStringLiteral("square.and.pencil"),
-         .makeAction = hookAtBuild(&CompanionModel::openSuperhumanGo)},
+         .makeAction = hookAsBuilt(&CompanionModel::openSuperhumanGo)},
         {.title = QStringLiteral("Screen"), .symbol = QStringLiteral("display"), .keepsMenuOpen = true,
-         .makeAction = hookAtBuild(&CompanionModel::openHalfScreen)},
+         .makeAction = hookAsBuilt(&CompanionModel::openHalfScreen)},
     };
 }
 
@@ -120,13 +113,13 @@ std::vector<LauncherTile> agentTiles(CompanionEdition edition)
 {
     std::vector<LauncherTile> tiles;
     tiles.push_back({.title = QStringLiteral("ChatGPT"), .symbol = QStringLiteral("brain.head.profile"),
-                     .makeAction = hookAtBuild(&CompanionModel::openChatGPT),
+                     .makeAction = hookAsBuilt(&CompanionModel::openChatGPT),
                      .applicationPath = QStringLiteral("/Applications/ChatGPT.app")});
     if (edition.allowsSystemTools())
         tiles.push_back({.title = QStringLiteral("The Dadi"), .symbol = QStringLiteral("sparkles"),
-                         .makeAction = hookAtBuild(&CompanionModel::openApprovals), .openClaw = true});
+                         .makeAction = hookAsBuilt(&CompanionModel::openApprovals), .openClaw = true});
     tiles.push_back({.title = QStringLiteral("Claude"), .symbol = QStringLiteral("sparkles"),
-                     .makeAction = hookAtBuild(&CompanionModel::openClaude),
+                     .makeAction = hookAsBuilt(&CompanionModel::openClaude),
                      .applicationPath = QStringLiteral("/Applications/Claude.app")});
     return tiles;
 }
@@ -198,10 +191,7 @@ void TopUtilityBar::dress(MenuButton& button, const LauncherTile& tile)
 
 qreal TopUtilityBar::layout(qreal top)
 {
-    const QRectF row(MenuContext::columnLeft(), top, MenuContext::columnWidth(), tileHeight);
-    const std::vector<QRectF> places = equalTiles(row, int(buttons().size()), rowSpacing);
-    for (std::size_t index = 0; index < places.size(); ++index)
-        buttons()[index]->setCardRect(places[index]);
+    placeEqually(buttons(), QRectF(MenuContext::columnLeft(), top, MenuContext::columnWidth(), tileHeight), rowSpacing);
     return tileHeight;
 }
 
@@ -283,10 +273,7 @@ void AiCommandBar::dress(MenuButton& button, const LauncherTile& tile)
 
 qreal AiCommandBar::layout(qreal top)
 {
-    const QRectF row(MenuContext::columnLeft(), top, MenuContext::columnWidth(), tileHeight);
-    const std::vector<QRectF> places = equalTiles(row, int(buttons().size()), rowSpacing);
-    for (std::size_t index = 0; index < places.size(); ++index)
-        buttons()[index]->setCardRect(places[index]);
+    placeEqually(buttons(), QRectF(MenuContext::columnLeft(), top, MenuContext::columnWidth(), tileHeight), rowSpacing);
     return tileHeight;
 }
 

@@ -1,5 +1,7 @@
 #include "MenuControls.h"
 
+#include "MenuLayout.h"
+
 #include "model/BrandColors.h"
 #include "model/CompanionModel.h"
 #include "model/ResourceBundle.h"
@@ -38,6 +40,13 @@ std::unique_ptr<MenuButton> makeMenuButton(MenuContext& context, QWidget* parent
                                                parent ? parent : &context.canvas.controlParent());
     button->show();
     return button;
+}
+
+void placeEqually(const std::vector<std::unique_ptr<MenuButton>>& buttons, const QRectF& row, qreal spacing)
+{
+    const std::vector<QRectF> places = equalTiles(row, int(buttons.size()), spacing);
+    for (std::size_t index = 0; index < places.size(); ++index)
+        buttons[index]->setCardRect(places[index]);
 }
 
 void actThenClose(MenuContext& context, const std::function<void()>& action)

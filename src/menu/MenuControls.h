@@ -3,6 +3,7 @@
 #include "ConicTable.h"
 #include "MenuButton.h"
 #include "MenuLooks.h"
+#include "model/CompanionModel.h"
 
 #include <QIcon>
 
@@ -16,6 +17,16 @@ class ResourceBundle;
 
 // A control placed on the card (or in parent, a widget on it).
 std::unique_ptr<MenuButton> makeMenuButton(MenuContext& context, QWidget* parent = nullptr);
+
+// A tile's action that is the model's hook as it stands when the row is built.
+template <typename Hook>
+std::function<std::function<void()>(CompanionModel&)> hookAsBuilt(Hook CompanionModel::*hook)
+{
+    return [hook](CompanionModel& model) -> std::function<void()> { return model.*hook; };
+}
+
+// Places buttons side by side across row, equally wide, spacing apart.
+void placeEqually(const std::vector<std::unique_ptr<MenuButton>>& buttons, const QRectF& row, qreal spacing);
 
 // Runs action, then closes the menu through the model's setMenuOpen hook,
 // as every launcher tile does that does not keep the menu open.

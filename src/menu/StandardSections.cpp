@@ -1,7 +1,6 @@
 #include "StandardSections.h"
 
 #include "MenuControls.h"
-#include "MenuLayout.h"
 #include "model/BrandColors.h"
 #include "model/CompanionModel.h"
 #include "model/ResourceBundle.h"
@@ -23,12 +22,6 @@ constexpr double reportingFaceSeconds = 3.4;
 QColor rgb(qreal red, qreal green, qreal blue)
 {
     return QColor::fromRgbF(red, green, blue);
-}
-
-template <typename Hook>
-std::function<std::function<void()>(CompanionModel&)> hookAtBuild(Hook CompanionModel::*hook)
-{
-    return [hook](CompanionModel& model) -> std::function<void()> { return model.*hook; };
 }
 
 std::function<std::function<void()>(CompanionModel&)> googleLink(CompanionCTA target)
@@ -192,19 +185,19 @@ std::vector<StandardSections::IconTile> StandardSections::osGridTiles()
 {
     return {
         {.title = QStringLiteral("My Agenda"), .symbol = QStringLiteral("calendar"), .tint = rgb(0.92, 0.26, 0.22),
-         .applicationPath = QStringLiteral("/Applications/Fantastical.app"), .makeAction = hookAtBuild(&CompanionModel::openSchedule)},
+         .applicationPath = QStringLiteral("/Applications/Fantastical.app"), .makeAction = hookAsBuilt(&CompanionModel::openSchedule)},
         {.title = QStringLiteral("Meet"), .symbol = QStringLiteral("video.fill"), .tint = rgb(0, 0.66, 0.42),
-         .resourceName = QStringLiteral("google-meet"), .makeAction = hookAtBuild(&CompanionModel::openGoToMeeting)},
+         .resourceName = QStringLiteral("google-meet"), .makeAction = hookAsBuilt(&CompanionModel::openGoToMeeting)},
         {.title = QStringLiteral("Email"), .symbol = QStringLiteral("envelope.fill"), .tint = rgb(0.85, 0.29, 0.25),
-         .resourceName = QStringLiteral("email-multicolor"), .makeAction = hookAtBuild(&CompanionModel::openSuperhuman)},
+         .resourceName = QStringLiteral("email-multicolor"), .makeAction = hookAsBuilt(&CompanionModel::openSuperhuman)},
         {.title = QStringLiteral("Slack"), .symbol = QStringLiteral("bubble.left.and.bubble.right.fill"),
          .tint = rgb(0.61, 0.32, 0.73), .applicationPath = QStringLiteral("/Applications/Slack.app"),
-         .makeAction = hookAtBuild(&CompanionModel::openSlack)},
+         .makeAction = hookAsBuilt(&CompanionModel::openSlack)},
         {.title = QStringLiteral("Phone"), .symbol = QStringLiteral("phone.fill"), .tint = rgb(0.22, 0.72, 0.35),
-         .applicationPath = QStringLiteral("/System/Applications/Phone.app"), .makeAction = hookAtBuild(&CompanionModel::openPhone)},
+         .applicationPath = QStringLiteral("/System/Applications/Phone.app"), .makeAction = hookAsBuilt(&CompanionModel::openPhone)},
         {.title = QStringLiteral("Messages"), .symbol = QStringLiteral("message.fill"), .tint = rgb(0.24, 0.76, 0.36),
          .applicationPath = QStringLiteral("/System/Applications/Messages.app"),
-         .makeAction = hookAtBuild(&CompanionModel::openMessages)},
+         .makeAction = hookAsBuilt(&CompanionModel::openMessages)},
     };
 }
 
@@ -215,7 +208,7 @@ std::vector<StandardSections::IconTile> StandardSections::businessLinkTiles()
          .makeAction = googleLink(CompanionCTA::agreements)},
         {.title = QStringLiteral("CCA"), .symbol = QStringLiteral("doc.badge.gearshape"), .makeAction = googleLink(CompanionCTA::cca)},
         {.title = QStringLiteral("Varadi Pay"), .symbol = QStringLiteral("creditcard.fill"), .payMark = true,
-         .makeAction = hookAtBuild(&CompanionModel::openLumivoPay)},
+         .makeAction = hookAsBuilt(&CompanionModel::openLumivoPay)},
     };
 }
 
@@ -397,9 +390,7 @@ qreal StandardSections::layout(qreal top)
     m_title.setRect(QRectF(left, y, width, titleHeight));
     next(titleHeight);
     for (auto* row : {&m_osGrid, &m_businessLinks}) {
-        const std::vector<QRectF> places = equalTiles(QRectF(left, y, width, iconTileHeight), int(row->size()), tileSpacing);
-        for (std::size_t index = 0; index < places.size(); ++index)
-            (*row)[index]->setCardRect(places[index]);
+        placeEqually(*row, QRectF(left, y, width, iconTileHeight), tileSpacing);
         next(iconTileHeight);
     }
     if (m_mobile)

@@ -59,8 +59,6 @@ public:
 
     // Where the rings paint, in points of the picture.
     const QRegion& rimRegion() const { return m_rimRegion; }
-    // How many pixels the rings are worked out for.
-    std::size_t rimPixelCount() const { return m_rimPixels.size(); }
 
 private:
     struct RimPixel {

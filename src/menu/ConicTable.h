@@ -47,7 +47,6 @@ public:
 
     // The shape filled with table turned by degrees.
     const QImage& turned(const ConicTable& table, double degrees);
-    QSize pixelSize() const { return m_image.size(); }
     qreal devicePixelRatio() const { return m_image.devicePixelRatio(); }
 
 private:

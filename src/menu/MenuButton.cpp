@@ -10,7 +10,7 @@
 #include <QtMath>
 
 MenuButton::MenuButton(MenuCanvas& canvas, AnimationDriver& animations, QWidget* parent)
-    : QAbstractButton(parent), m_canvas(canvas), m_style(animations, [this] { repaint(); })
+    : QAbstractButton(parent), m_canvas(canvas), m_style(animations, [this] { repaintOnCard(); })
 {
     // The panel never takes the focus, and neither do its controls.
     setFocusPolicy(Qt::NoFocus);
@@ -22,10 +22,9 @@ MenuButton::MenuButton(MenuCanvas& canvas, AnimationDriver& animations, QWidget*
     });
 }
 
-void MenuButton::setShape(Shape shape, qreal cornerRadius)
+void MenuButton::setShape(Shape shape)
 {
     m_shape = shape;
-    m_cornerRadius = cornerRadius;
     placeWidget();
 }
 
@@ -41,7 +40,7 @@ void MenuButton::setLabel(MenuPicture::Draw draw, QMarginsF overflow)
     m_overflow = overflow;
     m_label = {};
     m_brightLabel = {};
-    repaint();
+    repaintOnCard();
 }
 
 void MenuButton::setPulse(VaradiHoverButtonStyle::Overlay pulse)
@@ -74,10 +73,10 @@ void MenuButton::setCardRect(const QRectF& rect)
         m_label = {};
         m_brightLabel = {};
     }
-    repaint();
+    repaintOnCard();
     m_cardRect = rect;
     placeWidget();
-    repaint();
+    repaintOnCard();
 }
 
 void MenuButton::placeWidget()
@@ -97,30 +96,16 @@ void MenuButton::placeWidget()
 
 QPainterPath MenuButton::shapeIn(const QRectF& rect) const
 {
-    switch (m_shape) {
-    case Shape::capsule:
+    if (m_shape == Shape::capsule)
         return capsulePath(rect);
-    case Shape::circle: {
-        QPainterPath circle;
-        circle.addEllipse(rect);
-        return circle;
-    }
-    case Shape::roundedRectangle:
-        return roundedPath(rect, m_cornerRadius);
-    }
-    return {};
+    QPainterPath circle;
+    circle.addEllipse(rect);
+    return circle;
 }
 
 bool MenuButton::hitButton(const QPoint& position) const
 {
     return shapeIn(m_localRect).contains(QPointF(position));
-}
-
-void MenuButton::rest()
-{
-    setDown(false);
-    m_style.setPressed(false);
-    m_style.setHovering(false);
 }
 
 void MenuButton::enterEvent(QEnterEvent* event)
@@ -167,7 +152,7 @@ std::vector<QRectF> MenuButton::pulsingArea() const
             QRectF(r.right() - edge, r.top() + edge, edge, r.height() - 2 * edge)};
 }
 
-void MenuButton::repaint()
+void MenuButton::repaintOnCard()
 {
     m_canvas.repaintCard(reach());
 }

@@ -17,11 +17,11 @@ class MenuButton final : public QAbstractButton, public MenuPiece {
     Q_OBJECT
 
 public:
-    enum class Shape { capsule, circle, roundedRectangle };
+    enum class Shape { capsule, circle };
 
     MenuButton(MenuCanvas& canvas, AnimationDriver& animations, QWidget* parent);
 
-    void setShape(Shape shape, qreal cornerRadius = 0);
+    void setShape(Shape shape);
     // The accessible name, and the tooltip (none when empty).
     void setNames(const QString& accessibleName, const QString& toolTip);
     // The label, drawn once into a picture of its size grown by overflow
@@ -36,9 +36,6 @@ public:
     void setCardRect(const QRectF& rect);
     const QRectF& cardRect() const { return m_cardRect; }
 
-    const VaradiHoverButtonStyle& style() const { return m_style; }
-    // Neither under the pointer nor held: a card that goes takes no pointer with it.
-    void rest();
     const QString& contextActionTitle() const { return m_contextTitle; }
     void runContextAction() const;
 
@@ -57,12 +54,11 @@ protected:
 private:
     QPainterPath shapeIn(const QRectF& rect) const;
     void placeWidget();
-    void repaint();
+    void repaintOnCard();
 
     MenuCanvas& m_canvas;
     VaradiHoverButtonStyle m_style;
     Shape m_shape = Shape::capsule;
-    qreal m_cornerRadius = 0;
     QRectF m_cardRect;
     // The resting rectangle within the widget, whose corners are whole pixels.
     QRectF m_localRect;

@@ -7,7 +7,6 @@
 
 #include <QFontMetricsF>
 #include <QPainter>
-#include <QPainterPathStroker>
 
 #include <cmath>
 
@@ -107,19 +106,6 @@ QPainterPath roundedPath(const QRectF& rect, qreal radius)
     QPainterPath path;
     path.addRoundedRect(rect, radius, radius);
     return path;
-}
-
-QPainterPath strokeOf(const QPainterPath& shape, qreal lineWidth)
-{
-    QPainterPathStroker stroker;
-    stroker.setWidth(lineWidth);
-    stroker.setJoinStyle(Qt::MiterJoin);
-    return stroker.createStroke(shape);
-}
-
-QPainterPath borderInside(const QPainterPath& shape, qreal lineWidth)
-{
-    return shape.intersected(strokeOf(shape, 2 * lineWidth));
 }
 
 QPainterPath symbolAt(QStringView name, qreal fontSize, QPointF centre)

@@ -37,10 +37,6 @@ QFont trackedFont(qreal size, QFont::Weight weight, qreal tracking);
 // Shapes.
 QPainterPath capsulePath(const QRectF& rect);
 QPainterPath roundedPath(const QRectF& rect, qreal radius);
-// A shape's outline as a filled band line points wide, centred on the edge.
-QPainterPath strokeOf(const QPainterPath& shape, qreal lineWidth);
-// The same band inside the edge only.
-QPainterPath borderInside(const QPainterPath& shape, qreal lineWidth);
 
 // A named symbol at a font size, centred at centre.
 QPainterPath symbolAt(QStringView name, qreal fontSize, QPointF centre);

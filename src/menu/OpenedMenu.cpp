@@ -78,15 +78,18 @@ std::vector<MenuSection*> OpenedMenu::sections() const
 
 std::vector<MenuButton*> OpenedMenu::controls() const
 {
+    // Those of rows taken down are hidden until they go.
     std::vector<MenuButton*> all;
-    for (MenuButton* button : findChildren<MenuButton*>())
-        all.push_back(button);
+    for (MenuButton* button : findChildren<MenuButton*>()) {
+        if (!button->isHidden())
+            all.push_back(button);
+    }
     return all;
 }
 
 MenuButton* OpenedMenu::control(const QString& accessibleName) const
 {
-    for (MenuButton* button : findChildren<MenuButton*>()) {
+    for (MenuButton* button : controls()) {
         if (button->accessibleName() == accessibleName)
             return button;
     }
@@ -162,8 +165,6 @@ void OpenedMenu::disappear()
     hide();
     m_environment.animations.remove(&m_frames);
     m_showing = false;
-    for (MenuButton* button : controls())
-        button->rest();
     // The next opening gets a card built afresh, prepared while nothing else happens.
     retireRows();
     QTimer::singleShot(0, this, [this] { prepare(); });
@@ -284,7 +285,6 @@ void OpenedMenu::relayout()
 {
     const qreal padding = CompanionView::menuPadding;
     m_cardHeight = padding + stackSections(sections(), padding, rowSpacing) + padding;
-    m_contentDirty = rect();
     m_pulsing.clear();
     for (MenuSection* section : sections()) {
         for (MenuPiece* piece : section->pieces()) {
@@ -295,6 +295,7 @@ void OpenedMenu::relayout()
     m_dragSurface->setGeometry(cardGeometry().toAlignedRect());
     m_dragSurface->lower();
     position();
+    m_contentDirty = rect();
     update();
 }
 

@@ -51,7 +51,6 @@ public:
     MediaUtilityBar* mediaBar() const;
     StandardSections* standardSections() const;
     MenuSection* bodySection() const { return m_body.get(); }
-    const MenuContext& context() const { return m_context; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;

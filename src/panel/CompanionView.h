@@ -82,7 +82,6 @@ public:
 
     // Takes the opened menu into the layer behind the mascot.
     void hostMenu(CompanionMenuView* menu);
-    CompanionMenuView* menu() const { return m_menu; }
 
     // The view state, as the menu and the tests read it.
     const AnimatedValue& waveAngle() const { return m_waveAngle; }

@@ -145,11 +145,7 @@ std::vector<QRectF> MenuButton::pulsingArea() const
     // At rest only its edge turns; lifted and grown, all of it may have moved.
     if (m_style.current() != VaradiHoverButtonStyle::look(false, false))
         return {reach()};
-    constexpr qreal edge = 3;
-    const QRectF& r = m_cardRect;
-    return {QRectF(r.left(), r.top(), r.width(), edge), QRectF(r.left(), r.bottom() - edge, r.width(), edge),
-            QRectF(r.left(), r.top() + edge, edge, r.height() - 2 * edge),
-            QRectF(r.right() - edge, r.top() + edge, edge, r.height() - 2 * edge)};
+    return {m_cardRect.adjusted(-1, -1, 1, 1)};
 }
 
 void MenuButton::repaintOnCard()

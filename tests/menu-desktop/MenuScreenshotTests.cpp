@@ -138,6 +138,22 @@ TEST_F(MenuScreenshots, TheRingsAndTheButtonsSparksTurn)
     EXPECT_LT(differentPixels(before, after, still), still.width() * still.height() / 2);
 }
 
+TEST_F(MenuScreenshots, AHoveredTileLiftsAndGlowsPastItsFrame)
+{
+    open(CompanionEdition::commandCenter);
+    MenuButton* email = menu->control(u"Email"_s);
+    const QRect tile = QRect(email->mapTo(&backdrop, QPoint(0, 0)), email->size());
+    const QRect below(tile.left(), tile.bottom() + 2, tile.width(), 3);
+    const QImage resting = capture(u"tile-resting"_s);
+    QCursor::setPos(backdrop.mapToGlobal(tile.center()));
+    QTest::qWait(700);
+    const QImage hovered = capture(u"tile-hovered"_s);
+    EXPECT_TRUE(email->underMouse());
+    // The magenta glow spreads under the tile, into the gap before the next row.
+    EXPECT_GT(lightness(hovered, below), lightness(resting, below) + 0.02);
+    EXPECT_GT(QColor(hovered.pixel(below.center())).redF(), QColor(resting.pixel(below.center())).redF());
+}
+
 TEST_F(MenuScreenshots, EachSubPanelFlagsBody)
 {
     open(CompanionEdition::commandCenter);

@@ -3,8 +3,10 @@
 #include "model/CompanionSettings.h"
 #include "model/ResourceBundle.h"
 #include "model/SystemSoundPlayer.h"
+#include "menu/OpenedMenu.h"
 #include "panel/CompanionAlertBubbleView.h"
 #include "panel/CompanionView.h"
+#include "platform/Applications.h"
 #include "platform/desktop/FileDialogApplicationPicker.h"
 #include "platform/desktop/LinuxDesktop.h"
 #include "platform/desktop/RuntimeFolder.h"
@@ -25,6 +27,19 @@
 #include <vector>
 
 namespace {
+
+// The opened menu's view of the installed applications: the desktop's own.
+MenuApplications menuApplicationsOf(Applications& applications)
+{
+    return {
+        .exists = [&applications](const QString& path) { return applications.exists(path); },
+        .icon = [&applications](const QString& path) { return applications.icon(path); },
+        .openApplication = [&applications](const QString& path, std::function<void(bool)> completion) {
+            applications.openApplication(path, std::move(completion));
+        },
+        .openURL = [&applications](const QUrl& url) { applications.openURL(url); },
+    };
+}
 
 QStringList argumentList(int argc, char* argv[])
 {
@@ -98,7 +113,13 @@ int main(int argc, char* argv[])
         .systemSounds = SystemSoundPlayer::main(),
         .applicationPicker = picker,
         .playChime = [] { CompanionNotificationSound::shared().play(); },
-        .makeCompanionView = [](CompanionModel& model) { return std::make_unique<CompanionView>(model); },
+        .makeCompanionView =
+            [&](CompanionModel& model) {
+                auto view = std::make_unique<CompanionView>(model);
+                view->hostMenu(new OpenedMenu(*view, ViewEnvironment::main(), edition,
+                                              menuApplicationsOf(linuxDesktop.desktop().applications)));
+                return view;
+            },
         .makeAlertBubbleView = [](CompanionModel& model) { return std::make_unique<CompanionAlertBubbleView>(model); },
         .terminate = [] { QApplication::quit(); },
         .statusIconPath = ResourceBundle::main().pathFor(QStringLiteral("tovi-agent-logo"), QStringLiteral("png")),

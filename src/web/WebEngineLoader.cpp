@@ -8,6 +8,8 @@
 #include <QOpenGLContext>
 #include <QPluginLoader>
 
+#include <unistd.h>
+
 QT_BEGIN_NAMESPACE
 Q_GUI_EXPORT void qt_gl_set_global_share_context(QOpenGLContext* context);
 QT_END_NAMESPACE
@@ -39,11 +41,20 @@ QStringList programFolders()
     return {programs, QDir::cleanPath(programs + QLatin1Char('/') + QStringLiteral(LUMIVO_WEB_ENGINE_FROM_PROGRAMS))};
 }
 
+bool engineCanStart(bool runningAsRoot, const QByteArray& disableSandbox, const QByteArray& chromiumFlags)
+{
+    const bool sandboxOff = (!disableSandbox.isEmpty() && disableSandbox != "0")
+                            || chromiumFlags.split(' ').contains(QByteArrayLiteral("--no-sandbox"));
+    return !runningAsRoot || sandboxOff;
+}
+
 WebEngineModule* load(const QStringList& folders)
 {
     static WebEngineModule* loaded = nullptr;
     if (loaded)
         return loaded;
+    if (!engineCanStart(::geteuid() == 0, qgetenv("QTWEBENGINE_DISABLE_SANDBOX"), qgetenv("QTWEBENGINE_CHROMIUM_FLAGS")))
+        return nullptr;
     for (const QString& folder : folders) {
         // A relative name would be looked for among Qt's plugin folders.
         const QFileInfo file(QDir(folder).filePath(moduleFileName));

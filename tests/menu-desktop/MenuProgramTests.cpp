@@ -96,19 +96,7 @@ std::optional<ShownWindow> openMenu(const RunningCompanion& companion)
 
 QImage captureScreen(const QRect& area, const QString& name)
 {
-    const QImage picture = QGuiApplication::primaryScreen()->grabWindow(0, area.x(), area.y(), area.width(), area.height()).toImage();
-    QDir().mkpath(QStringLiteral(LUMIVO_BINARY_DIR "/screenshots"));
-    picture.save(QStringLiteral(LUMIVO_BINARY_DIR "/screenshots/menu-program-%1.png").arg(name));
-    return picture;
-}
-
-int drawnPixels(const QImage& picture)
-{
-    int drawn = 0;
-    for (int y = 0; y < picture.height(); ++y)
-        for (int x = 0; x < picture.width(); ++x)
-            drawn += (picture.pixel(x, y) & 0xFFFFFF) != 0;
-    return drawn;
+    return captureDesktop(area, QStringLiteral("menu-program-") + name);
 }
 
 // Moves the held pointer in small steps, as a hand does.

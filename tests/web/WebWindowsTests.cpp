@@ -2,6 +2,7 @@
 #include "platform/fake/FakeApplications.h"
 #include "support/QtPrinters.h"
 #include "support/WaitUntil.h"
+#include "web/WebEngineLoader.h"
 #include "web/WebPages.h"
 #include "web/WebWindowRules.h"
 
@@ -40,6 +41,15 @@ TEST(WebWindowRules, CoveringFrameIsHeldBetweenTwoFifthsAndNineTenthsAndCentred)
     EXPECT_EQ(WebWindowRules::coveringFrame(available, 1.5).size(), QSize(900, 720));
     EXPECT_EQ(WebWindowRules::coveringFrame(available, std::numeric_limits<double>::quiet_NaN()).size(), QSize(400, 320));
     EXPECT_EQ(WebWindowRules::coveringFrame(available, 0.9).center(), available.center());
+}
+
+TEST(WebEngineLoader, AsRootTheEngineStartsOnlyWithItsSandboxTurnedOff)
+{
+    EXPECT_TRUE(WebEngineLoader::engineCanStart(false, {}, {}));
+    EXPECT_FALSE(WebEngineLoader::engineCanStart(true, {}, {}));
+    EXPECT_FALSE(WebEngineLoader::engineCanStart(true, "0", "--no-sandboxing --disable-gpu"));
+    EXPECT_TRUE(WebEngineLoader::engineCanStart(true, "1", {}));
+    EXPECT_TRUE(WebEngineLoader::engineCanStart(true, {}, "--disable-gpu --no-sandbox"));
 }
 
 TEST(WebPages, CarryTheirFlagsInOrderAndEscapeEveryValue)

@@ -13,8 +13,6 @@ namespace {
 
 constexpr qreal rowSpacing = 4;
 constexpr qreal tileHeight = 32;
-constexpr qreal iconSide = 24;
-constexpr qreal iconRadius = 7;
 constexpr double heroFaceSeconds = 2.4;
 
 // A hook as the tile reads it at the press.
@@ -43,16 +41,6 @@ std::function<std::function<void()>(CompanionModel&)> togglePanel(Published<bool
             });
         };
     };
-}
-
-QRectF iconSquareIn(const QRectF& rect, qreal left)
-{
-    return QRectF(left, rect.center().y() - iconSide / 2, iconSide, iconSide);
-}
-
-QFont smallTitleFont()
-{
-    return systemFont(8.8, QFont::Bold);
 }
 
 } // namespace
@@ -175,8 +163,8 @@ void TopUtilityBar::dress(MenuButton& button, const LauncherTile& tile)
     button.setLabel(
         [logo, symbol = tile.symbol](QPainter& painter, const QRectF& rect) {
             paintTileCapsule(painter, rect);
-            const QRectF square(rect.center() - QPointF(iconSide / 2, iconSide / 2), QSizeF(iconSide, iconSide));
-            paintIconSurface(painter, square, iconRadius);
+            const QRectF square(rect.center() - QPointF(tileIconSide / 2, tileIconSide / 2), QSizeF(tileIconSide, tileIconSide));
+            paintIconSurface(painter, square, tileIconRadius);
             if (!logo.isNull()) {
                 painter.save();
                 painter.setClipPath(roundedPath(square, 6));
@@ -255,18 +243,10 @@ void AiCommandBar::dress(MenuButton& button, const LauncherTile& tile)
 {
     button.setLabel(
         [title = tile.title, symbol = tile.symbol](QPainter& painter, const QRectF& rect) {
-            paintTileCapsule(painter, rect);
-            const QFont font = smallTitleFont();
-            const qreal padding = 7;
-            const qreal spacing = 5;
-            const qreal room = rect.width() - 2 * padding - iconSide - spacing;
-            const qreal content = iconSide + spacing + std::min(room, textWidth(title, font));
-            const qreal left = rect.center().x() - content / 2;
-            const QRectF square = iconSquareIn(rect, left);
-            paintIconSurface(painter, square, iconRadius);
-            paintGradientSymbol(painter, symbol, 12.5, square.center(), 0.45);
-            drawLine(painter, QRectF(square.right() + spacing, rect.top(), room, rect.height()), title, font, 1,
-                     Qt::AlignLeft, menuText());
+            paintCompactTile(painter, rect, title, 7, 1, [&](QPainter& p, const QRectF& square) {
+                paintIconSurface(p, square, tileIconRadius);
+                paintGradientSymbol(p, symbol, 12.5, square.center(), 0.45);
+            });
         },
         QMarginsF(1, 1, 1, 1));
 }
@@ -290,40 +270,32 @@ void AgentsGrid::dress(MenuButton& button, const LauncherTile& tile)
     std::optional<QImage> mark;
     std::optional<QImage> brand;
     if (tile.openClaw)
-        mark = openClawImage(context().environment.resources, QSizeF(iconSide, iconSide), dpr);
+        mark = openClawImage(context().environment.resources, QSizeF(tileIconSide, tileIconSide), dpr);
     if (!mark)
         brand = brandImage(context(), tile.applicationPath, QString(), QString(), QStringLiteral("png"),
-                           QSizeF(iconSide - 4, iconSide - 4), dpr);
+                           QSizeF(tileIconSide - 4, tileIconSide - 4), dpr);
     button.setLabel(
         [mark, brand, title = tile.title, symbol = tile.symbol](QPainter& painter, const QRectF& rect) {
-            paintTileCapsule(painter, rect);
-            const QFont font = smallTitleFont();
-            const qreal padding = 6;
-            const qreal spacing = 5;
-            const qreal room = rect.width() - 2 * padding - iconSide - spacing;
-            const QFont fitted = shrunkToFit(font, title, room, 0.68);
-            const qreal content = iconSide + spacing + std::min(room, textWidth(title, fitted));
-            const QRectF square = iconSquareIn(rect, rect.center().x() - content / 2);
-            paintIconSurface(painter, square, iconRadius);
-            if (mark) {
-                // The brand gradient seen through the mark's shape.
-                paintWithShadows(painter, square, {{withOpacity(lumivoMagenta(), 0.45), 3, {}}}, [&](QPainter& p) {
-                    QImage tinted = mark->copy();
-                    QPainter tint(&tinted);
-                    tint.setCompositionMode(QPainter::CompositionMode_SourceIn);
-                    tint.fillRect(QRectF(QPointF(0, 0), tinted.deviceIndependentSize()),
-                                  voraIconGradient(QRectF(QPointF(0, 0), tinted.deviceIndependentSize())));
-                    tint.end();
-                    paintFitted(p, tinted, square);
-                });
-            } else if (brand) {
-                paintWithShadows(painter, square, {{whiteAt(0.22), 3, {}}},
-                                 [&](QPainter& p) { paintFitted(p, *brand, square.adjusted(2, 2, -2, -2)); });
-            } else {
-                paintGradientSymbol(painter, symbol, 12.5, square.center(), 0.45);
-            }
-            drawLine(painter, QRectF(square.right() + spacing, rect.top(), room, rect.height()), title, fitted, 1,
-                     Qt::AlignLeft, menuText());
+            paintCompactTile(painter, rect, title, 6, 0.68, [&](QPainter& p, const QRectF& square) {
+                paintIconSurface(p, square, tileIconRadius);
+                if (mark) {
+                    // The brand gradient seen through the mark's shape.
+                    paintWithShadows(p, square, {{withOpacity(lumivoMagenta(), 0.45), 3, {}}}, [&](QPainter& g) {
+                        QImage tinted = mark->copy();
+                        QPainter tint(&tinted);
+                        tint.setCompositionMode(QPainter::CompositionMode_SourceIn);
+                        tint.fillRect(QRectF(QPointF(0, 0), tinted.deviceIndependentSize()),
+                                      voraIconGradient(QRectF(QPointF(0, 0), tinted.deviceIndependentSize())));
+                        tint.end();
+                        paintFitted(g, tinted, square);
+                    });
+                } else if (brand) {
+                    paintWithShadows(p, square, {{whiteAt(0.22), 3, {}}},
+                                     [&](QPainter& g) { paintFitted(g, *brand, square.adjusted(2, 2, -2, -2)); });
+                } else {
+                    paintGradientSymbol(p, symbol, 12.5, square.center(), 0.45);
+                }
+            });
         },
         QMarginsF(1, 1, 1, 1));
 }

@@ -3,6 +3,7 @@
 #include "HuluPicture.h"
 #include "MenuControls.h"
 #include "MenuLayout.h"
+#include "MenuScrolling.h"
 #include "model/BrandColors.h"
 #include "model/CompanionModel.h"
 #include "panel/CompanionView.h"
@@ -13,16 +14,12 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QPainter>
-#include <QWheelEvent>
 
 namespace {
 
 constexpr qreal circleSize = CompanionView::personalCircleSize;
 constexpr qreal circleSpacing = 5;
 constexpr qreal pictureSize = circleSize - 7;
-// How far one notch of a mouse wheel moves the strip.
-constexpr qreal pointsPerNotch = 24;
-
 // The common chrome: the dark disc with the glass rim, the content between.
 void paintCircle(QPainter& painter, const QRectF& rect, const std::function<void()>& content)
 {
@@ -54,27 +51,6 @@ QString ownersApplication(const QString& bundleName)
 
 } // namespace
 
-// The strip's window onto its circles: it clips them and scrolls sideways.
-class MediaUtilityBar::Strip final : public QWidget {
-public:
-    Strip(MediaUtilityBar& bar, QWidget* parent) : QWidget(parent), m_bar(bar) {}
-
-protected:
-    void wheelEvent(QWheelEvent* event) override
-    {
-        const QPoint pixels = event->pixelDelta();
-        const QPoint degrees = event->angleDelta();
-        // A sideways swipe moves the strip as it is; a wheel turned down moves it on.
-        const qreal delta = !pixels.isNull() ? (pixels.x() != 0 ? pixels.x() : pixels.y())
-                                             : (degrees.x() != 0 ? degrees.x() : degrees.y()) / 120.0 * pointsPerNotch;
-        m_bar.scrollBy(-delta);
-        event->accept();
-    }
-
-private:
-    MediaUtilityBar& m_bar;
-};
-
 std::vector<MediaUtilityBar::FixedCircle> MediaUtilityBar::fixedCircles()
 {
     return {
@@ -91,9 +67,9 @@ std::vector<MediaUtilityBar::FixedCircle> MediaUtilityBar::fixedCircles()
 
 MediaUtilityBar::MediaUtilityBar(MenuContext& context)
     : MenuSection(context), m_weather(context.model.weatherText), m_apps(context.model.personalApps),
-      m_strip(std::make_unique<Strip>(*this, &context.canvas.controlParent()))
+      m_strip(std::make_unique<ScrollViewport>(Qt::Horizontal, [this](qreal points) { scrollBy(points); },
+                                               &context.canvas.controlParent()))
 {
-    m_strip->show();
     buildWeather();
     buildClock();
     CompanionModel& model = context.model;

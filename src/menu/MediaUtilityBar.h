@@ -42,8 +42,6 @@ public:
     void scrollBy(qreal points);
 
 private:
-    class Strip;
-
     std::unique_ptr<MenuButton> circle(const QString& name, const QString& toolTip);
     void buildWeather();
     void buildClock();
@@ -54,7 +52,7 @@ private:
 
     QString m_weather;
     QStringList m_apps;
-    std::unique_ptr<Strip> m_strip;
+    std::unique_ptr<QWidget> m_strip;
     std::unique_ptr<MenuButton> m_weatherCircle;
     std::unique_ptr<MenuButton> m_clockCircle;
     std::vector<std::unique_ptr<MenuButton>> m_fixed;

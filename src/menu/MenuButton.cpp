@@ -181,3 +181,9 @@ void MenuButton::paintPulse(QPainter& painter)
     if (m_pulse && !m_cardRect.isEmpty())
         m_style.paintOverlay(painter, m_cardRect, m_pulse);
 }
+
+void MenuButton::paintOver(QPainter& painter, const VaradiHoverButtonStyle::Overlay& overlay) const
+{
+    if (!m_cardRect.isEmpty())
+        m_style.paintOverlay(painter, m_cardRect, overlay);
+}

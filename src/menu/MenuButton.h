@@ -36,6 +36,10 @@ public:
     void setCardRect(const QRectF& rect);
     const QRectF& cardRect() const { return m_cardRect; }
 
+    // Draws something of its owner's over the label as it shows now, lifted
+    // and grown with it (what changes on its own, unlike the label).
+    void paintOver(QPainter& painter, const VaradiHoverButtonStyle::Overlay& overlay) const;
+
     const QString& contextActionTitle() const { return m_contextTitle; }
     void runContextAction() const;
 

@@ -97,11 +97,65 @@ std::unique_ptr<MenuButton> panelBackButton(MenuContext& context, std::function<
     return button;
 }
 
+PanelHeading::PanelHeading(MenuContext& context, const QString& title, std::function<void()> close)
+    : m_back(panelBackButton(context, std::move(close)))
+{
+    m_title.setDraw([title](QPainter& painter, const QRectF& rect) {
+        drawLine(painter, rect, title, titleFont(), 1, Qt::AlignLeft, menuSecondary());
+    });
+}
+
+QFont PanelHeading::titleFont()
+{
+    return systemFont(9, QFont::Black);
+}
+
+qreal PanelHeading::height()
+{
+    return std::max(panelBackButtonSize().height(), lineHeight(titleFont()));
+}
+
+qreal PanelHeading::layout(const QRectF& row)
+{
+    constexpr qreal spacing = 7;
+    const QSizeF back = panelBackButtonSize();
+    const qreal height = PanelHeading::height();
+    m_back->setCardRect(QRectF(QPointF(row.left(), row.top() + (height - back.height()) / 2), back));
+    m_title.setRect(QRectF(row.left() + back.width() + spacing, row.top(), row.width() - back.width() - spacing, height));
+    return height;
+}
+
+void paintPanelCard(QPainter& painter, const QRectF& rect, qreal radius)
+{
+    const QPainterPath card = roundedPath(rect, radius);
+    painter.fillPath(card, buttonGradient(rect));
+    painter.strokePath(card, QPen(withOpacity(lumivoViolet(), 0.4), 1));
+}
+
 void paintTileCapsule(QPainter& painter, const QRectF& rect)
 {
     const QPainterPath capsule = capsulePath(rect);
     painter.fillPath(capsule, buttonGradient(rect));
     painter.strokePath(capsule, QPen(glassButtonRim(rect), 0.9));
+}
+
+QFont compactTitleFont()
+{
+    return systemFont(8.8, QFont::Bold);
+}
+
+void paintCompactTile(QPainter& painter, const QRectF& rect, const QString& title, qreal padding, qreal minimumScale,
+                      const std::function<void(QPainter&, const QRectF&)>& icon)
+{
+    constexpr qreal spacing = 5;
+    paintTileCapsule(painter, rect);
+    const qreal room = rect.width() - 2 * padding - tileIconSide - spacing;
+    const QFont fitted = shrunkToFit(compactTitleFont(), title, room, minimumScale);
+    const qreal content = tileIconSide + spacing + std::min(room, textWidth(title, fitted));
+    const QRectF square(rect.center().x() - content / 2, rect.center().y() - tileIconSide / 2, tileIconSide, tileIconSide);
+    icon(painter, square);
+    drawLine(painter, QRectF(square.right() + spacing, rect.top(), room, rect.height()), title, fitted, 1, Qt::AlignLeft,
+             menuText());
 }
 
 void paintIconSurface(QPainter& painter, const QRectF& square, qreal radius)

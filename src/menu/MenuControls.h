@@ -39,8 +39,41 @@ void withPanelAnimation(CompanionModel& model, const std::function<void()>& chan
 std::unique_ptr<MenuButton> panelBackButton(MenuContext& context, std::function<void()> action);
 QSizeF panelBackButtonSize();
 
+// The row that heads a sub-panel: its Back chip and, 7 points after it, the
+// panel's name in small black capitals.
+class PanelHeading {
+public:
+    PanelHeading(MenuContext& context, const QString& title, std::function<void()> close);
+
+    // Lays the row out from row's top-left across its width; answers its height.
+    qreal layout(const QRectF& row);
+    std::vector<MenuPiece*> pieces() { return {&m_title, m_back.get()}; }
+    MenuButton& backButton() const { return *m_back; }
+
+    static QFont titleFont();
+    static qreal height();
+
+private:
+    std::unique_ptr<MenuButton> m_back;
+    MenuPicture m_title;
+};
+
+// The ground of a block inside a panel: buttonGradient in a rounded
+// rectangle, edged with violet.
+void paintPanelCard(QPainter& painter, const QRectF& rect, qreal radius);
+
 // A tile's capsule: buttonGradient with the glass rim, line width 0.9.
 void paintTileCapsule(QPainter& painter, const QRectF& rect);
+// The square an icon of a compact tile sits in, and its corner radius.
+inline constexpr qreal tileIconSide = 24;
+inline constexpr qreal tileIconRadius = 7;
+// The small titles of compact tiles: 8.8 points, bold.
+QFont compactTitleFont();
+// A compact tile's label: the tile's capsule and, centred across it, the
+// icon square (icon paints into it) beside the title, which shrinks down to
+// minimumScale of its size before it is cut; padding keeps both off the ends.
+void paintCompactTile(QPainter& painter, const QRectF& rect, const QString& title, qreal padding, qreal minimumScale,
+                      const std::function<void(QPainter& painter, const QRectF& square)>& icon);
 // The dark square an icon sits on.
 void paintIconSurface(QPainter& painter, const QRectF& square, qreal radius);
 // A symbol filled with voraIconGradient over its own box, glowing magenta.

@@ -49,6 +49,14 @@ QString clockText(const QTime& time, const QLocale& locale)
     return locale.toString(shown, format.trimmed());
 }
 
+QString shortTime(const QTime& time, const QLocale& locale)
+{
+    static const QRegularExpression seconds(QStringLiteral("[:.]?s+"));
+    QString format = locale.timeFormat(QLocale::ShortFormat);
+    format.remove(seconds);
+    return locale.toString(time, format.trimmed());
+}
+
 double secondsUntilNextMinute(const QTime& time)
 {
     const int intoMinute = time.second() * 1000 + time.msec();

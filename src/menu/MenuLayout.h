@@ -28,6 +28,8 @@ QString weatherCircleText(const QString& weatherText);
 // short form, without the day-period marker ("9:41" in a 12-hour locale,
 // "21:41" in a 24-hour one).
 QString clockText(const QTime& time, const QLocale& locale);
+// The time in the locale's short form without seconds ("14:20", "2:20 PM").
+QString shortTime(const QTime& time, const QLocale& locale);
 // How long until the next minute begins.
 double secondsUntilNextMinute(const QTime& time);
 

@@ -15,6 +15,11 @@ qreal MenuContext::columnWidth()
     return CompanionView::menuWidth - 2 * CompanionView::menuPadding;
 }
 
+qreal MenuContext::roomBelow(qreal top) const
+{
+    return canvas.maximumCardHeight() - CompanionView::menuPadding - top;
+}
+
 MenuPicture::MenuPicture(Draw draw, QMarginsF overflow) : m_draw(std::move(draw)), m_overflow(overflow) {}
 
 void MenuPicture::setDraw(Draw draw, QMarginsF overflow)

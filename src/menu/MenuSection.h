@@ -33,6 +33,9 @@ public:
     virtual void repaintCard(const QRectF& rect) = 0;
     // A row's height changed: lays the rows out again.
     virtual void relayout() = 0;
+    // The tallest the card can stand in the panel that shows it; what is
+    // laid out below that is cut off.
+    virtual qreal maximumCardHeight() const = 0;
 };
 
 // What every row and panel of the menu is built from.
@@ -48,6 +51,8 @@ struct MenuContext {
     // The card's content column: inside the padding, all rows share its width.
     static qreal columnLeft();
     static qreal columnWidth();
+    // The room from top down to the card's bottom padding in the panel as it stands.
+    qreal roomBelow(qreal top) const;
 };
 
 // Something a row paints on the card.

@@ -34,7 +34,8 @@ OpenedMenu::OpenedMenu(CompanionView& host, const ViewEnvironment& environment, 
                 .environment = m_environment,
                 .applications = m_applications,
                 .canvas = *this},
-      m_appearance(m_model.appearance)
+      m_appearance(m_model.appearance),
+      m_room(tallestOpenPanel - CompanionView::contentPadding.top() - CompanionView::contentPadding.bottom())
 {
     Symbols::loadFont(environment.resources);
     m_dragSurface = WindowDragSurface{
@@ -117,6 +118,13 @@ void OpenedMenu::place(const QRectF& contentArea, bool opensToRight, double pres
     m_contentArea = contentArea;
     m_opensToRight = opensToRight;
     m_presence = presence;
+    // Only a panel wide enough for the card is the open panel: the
+    // collapsed one says nothing about the room the card will have.
+    if (contentArea.width() >= CompanionView::menuWidth && contentArea.height() != m_room) {
+        m_room = contentArea.height();
+        if (m_built)
+            relayout();
+    }
     // It comes when the menu opens and goes once it has faded out; a
     // closing spring's swing about zero brings nothing back.
     if (m_model.menuOpen && !m_showing)

@@ -39,6 +39,8 @@ public:
     static constexpr double rimFramesPerSecond = 24;
     static constexpr double auroraFramesPerSecond = 3;
     static constexpr qreal rowSpacing = 4;
+    // The tallest the shell makes the open panel.
+    static constexpr qreal tallestOpenPanel = 590;
 
     bool isShowing() const { return m_showing; }
     MenuBody body() const { return m_bodyKind; }
@@ -73,6 +75,7 @@ private:
     double pulsePhase() const override { return m_shown.pulse; }
     void repaintCard(const QRectF& rect) override;
     void relayout() override;
+    qreal maximumCardHeight() const override { return m_room; }
 
     void prepare();
     void appear();
@@ -118,6 +121,9 @@ private:
     std::vector<MenuPiece*> m_pulsing;
 
     QRectF m_contentArea;
+    // The height the open panel gives the card: at most the tallest panel
+    // the shell opens, less the padding around the mascot.
+    qreal m_room;
     bool m_opensToRight = false;
     double m_presence = 0;
     bool m_built = false;

@@ -114,25 +114,15 @@ QFont footerFont()
 // Go Mobile ----------------------------------------------------------------------
 
 MobileInstructions::MobileInstructions(MenuContext& context)
-    : MenuSection(context), m_code(context.model.mobileQRImage.get())
+    : MenuSection(context), m_code(context.model.mobileQRImage.get()),
+      m_heading(context, QStringLiteral("GO MOBILE"), [&model = context.model] {
+          model.mobileInstructionsVisible = false;
+          model.mobileLinkCopied = false;
+          model.mobileQRImage = std::nullopt;
+      })
 {
-    CompanionModel& model = context.model;
-    m_back = panelBackButton(context, [&model] {
-        model.mobileInstructionsVisible = false;
-        model.mobileLinkCopied = false;
-        model.mobileQRImage = std::nullopt;
-    });
-    m_background.setDraw(
-        [](QPainter& painter, const QRectF& rect) {
-            const QPainterPath panel = roundedPath(rect, mobileCornerRadius);
-            painter.fillPath(panel, buttonGradient(rect));
-            painter.strokePath(panel, QPen(withOpacity(lumivoViolet(), 0.4), 1));
-        },
-        QMarginsF(1, 1, 1, 1));
-    m_heading.setDraw([](QPainter& painter, const QRectF& rect) {
-        drawLine(painter, rect, QStringLiteral("GO MOBILE"), systemFont(9, QFont::Black), 1, Qt::AlignLeft,
-                 menuSecondary());
-    });
+    m_background.setDraw([](QPainter& painter, const QRectF& rect) { paintPanelCard(painter, rect, mobileCornerRadius); },
+                         QMarginsF(1, 1, 1, 1));
     if (m_code) {
         m_codeBlock.setDraw([code = *m_code](QPainter& painter, const QRectF& rect) {
             painter.fillPath(roundedPath(rect, mobileCornerRadius), Qt::white);
@@ -149,10 +139,7 @@ qreal MobileInstructions::layout(qreal top)
     const qreal left = MenuContext::columnLeft();
     const qreal width = MenuContext::columnWidth();
     const QRectF inner = QRectF(left, top, width, 0).marginsRemoved(mobilePadding);
-    const QSizeF back = panelBackButtonSize();
-    const qreal headingHeight = std::max(back.height(), lineHeight(systemFont(9, QFont::Black)));
-    m_back->setCardRect(QRectF(QPointF(inner.left(), inner.top() + (headingHeight - back.height()) / 2), back));
-    m_heading.setRect(QRectF(inner.left() + back.width() + 7, inner.top(), inner.width() - back.width() - 7, headingHeight));
+    const qreal headingHeight = m_heading.layout(inner);
 
     const qreal codeTop = inner.top() + headingHeight + mobileRowSpacing;
     const qreal block = qrSide + 2 * qrPadding;
@@ -171,11 +158,12 @@ qreal MobileInstructions::layout(qreal top)
 
 std::vector<MenuPiece*> MobileInstructions::pieces()
 {
-    std::vector<MenuPiece*> all{&m_background, &m_heading};
+    std::vector<MenuPiece*> all{&m_background};
     if (m_code)
         all.push_back(&m_codeBlock);
     all.push_back(&m_texts);
-    all.push_back(m_back.get());
+    for (MenuPiece* piece : m_heading.pieces())
+        all.push_back(piece);
     return all;
 }
 
@@ -361,6 +349,12 @@ std::unique_ptr<MenuButton> StandardSections::reportingTile(const QString& title
         model.setMenuOpen(false);
     });
     return button;
+}
+
+void StandardSections::setOnScreen(bool onScreen)
+{
+    if (m_usagePill)
+        m_usagePill->setOnScreen(onScreen);
 }
 
 bool StandardSections::refresh()

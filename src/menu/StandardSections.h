@@ -2,6 +2,7 @@
 
 #include "MenuBodies.h"
 #include "MenuButton.h"
+#include "MenuControls.h"
 #include "model/CompanionDestinations.h"
 
 #include <QColor>
@@ -19,16 +20,15 @@ public:
 
     qreal layout(qreal top) override;
     std::vector<MenuPiece*> pieces() override;
-    MenuButton& backButton() const { return *m_back; }
+    MenuButton& backButton() const { return m_heading.backButton(); }
 
     static constexpr qreal qrSide = 148;
     static constexpr qreal qrPadding = 14;
 
 private:
     std::optional<QImage> m_code;
-    std::unique_ptr<MenuButton> m_back;
     MenuPicture m_background;
-    MenuPicture m_heading;
+    PanelHeading m_heading;
     MenuPicture m_codeBlock;
     MenuPicture m_texts;
 };
@@ -42,6 +42,7 @@ public:
     ~StandardSections() override;
 
     bool refresh() override;
+    void setOnScreen(bool onScreen) override;
     qreal layout(qreal top) override;
     void paint(QPainter& painter, const QRectF& dirty) override;
     std::vector<MenuPiece*> pieces() override;

@@ -106,4 +106,6 @@ struct FleetBot {
     bool updatesAllowed;
     std::optional<QString> version;
     std::optional<QString> lastSeenIso;   // as received, not parsed
+
+    friend bool operator==(const FleetBot&, const FleetBot&) = default;
 };

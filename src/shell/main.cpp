@@ -4,6 +4,7 @@
 #include "model/ResourceBundle.h"
 #include "model/SystemSoundPlayer.h"
 #include "menu/OpenedMenu.h"
+#include "menu/panels/MenuPanels.h"
 #include "panel/CompanionAlertBubbleView.h"
 #include "panel/CompanionView.h"
 #include "platform/Applications.h"
@@ -117,7 +118,7 @@ int main(int argc, char* argv[])
             [&](CompanionModel& model) {
                 auto view = std::make_unique<CompanionView>(model);
                 view->hostMenu(new OpenedMenu(*view, ViewEnvironment::main(), edition,
-                                              menuApplicationsOf(linuxDesktop.desktop().applications)));
+                                              menuApplicationsOf(linuxDesktop.desktop().applications), menuPanels()));
                 return view;
             },
         .makeAlertBubbleView = [](CompanionModel& model) { return std::make_unique<CompanionAlertBubbleView>(model); },

@@ -3,7 +3,10 @@
 // must be there.
 #include "support/ModelTestKit.h"
 
+#include "menu-panels/PanelFixtures.h"
+
 #include "menu/OpenedMenu.h"
+#include "menu/panels/MenuPanels.h"
 #include "services/QrCodeImage.h"
 #include "model/ResourceBundle.h"
 #include "ui/AnimationDriver.h"
@@ -44,7 +47,7 @@ protected:
         backdrop.setGeometry(100, 100, 560, 640);
         companion = new CompanionView(*model, environment, &backdrop);
         companion->setGeometry(20, 20, 516, 590);
-        menu = new OpenedMenu(*companion, environment, edition, applications);
+        menu = new OpenedMenu(*companion, environment, edition, applications, menuPanels());
         companion->hostMenu(menu);
         backdrop.show();
         QCursor::setPos(1200, 1000);
@@ -154,10 +157,65 @@ TEST_F(MenuScreenshots, AHoveredTileLiftsAndGlowsPastItsFrame)
     EXPECT_GT(QColor(hovered.pixel(below.center())).redF(), QColor(resting.pixel(below.center())).redF());
 }
 
-TEST_F(MenuScreenshots, EachSubPanelFlagsBody)
+// Counts the pixels of area whose colour is near the brand's violet to orange.
+int brandPixels(const QImage& shot, const QRect& area)
 {
-    open(CompanionEdition::commandCenter);
-    const int standard = card().height();
+    int count = 0;
+    for (int y = area.top(); y <= area.bottom(); ++y) {
+        for (int x = area.left(); x <= area.right(); ++x) {
+            const QColor colour(shot.pixel(x, y));
+            count += colour.saturationF() > 0.45 && colour.valueF() > 0.45
+                     && (colour.hueF() > 0.68 || (colour.hueF() >= 0 && colour.hueF() < 0.08));
+        }
+    }
+    return count;
+}
+
+RunningAppInfo runningApp(std::int32_t id, const QString& name, const QColor& colour, bool frontmost = false)
+{
+    QPixmap square(36, 36);
+    square.fill(Qt::transparent);
+    QPainter painter(&square);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setBrush(colour);
+    painter.setPen(Qt::NoPen);
+    painter.drawRoundedRect(QRectF(2, 2, 32, 32), 8, 8);
+    painter.end();
+    return {id, name, QIcon(square), frontmost};
+}
+
+std::vector<RunningAppInfo> someRunningApps(int count)
+{
+    static const std::vector<std::pair<QString, QColor>> apps{
+        {u"Firefox"_s, QColor(255, 120, 30)}, {u"Files"_s, QColor(70, 130, 220)}, {u"GIMP"_s, QColor(120, 110, 90)},
+        {u"LibreOffice Writer"_s, QColor(40, 110, 200)}, {u"Slack"_s, QColor(90, 30, 100)}, {u"Terminal"_s, QColor(40, 40, 40)},
+        {u"Thunderbird"_s, QColor(30, 90, 200)}, {u"VLC media player"_s, QColor(240, 130, 0)},
+    };
+    std::vector<RunningAppInfo> listed;
+    for (int index = 0; index < count; ++index) {
+        const auto& [name, colour] = apps[std::size_t(index) % apps.size()];
+        listed.push_back(runningApp(100 + index, index < int(apps.size()) ? name : name + u" "_s + QString::number(index),
+                                    colour, index == 0));
+    }
+    return listed;
+}
+
+TEST_F(MenuScreenshots, EachPanelWithRealisticFigures)
+{
+    open(CompanionEdition::commandCenter, CompanionAppearance::dark);
+    const QDateTime now = QDateTime::currentDateTime();
+    model->agentUsage = usageOf(usageFeed(now));
+    model->runningApps = someRunningApps(5);
+    model->forceReadyApps = QSet<std::int32_t>{103};
+    model->fleetBots = botsOf(fleetFeed(now));
+    QTest::qWait(300);
+    // The usage pill stands among the standard sections, above the footer.
+    const QImage standard = capture(u"usage-pill"_s);
+    MenuButton* pill = menu->control(u"AI usage"_s);
+    ASSERT_NE(pill, nullptr);
+    const QRect pillArea = pill->geometry().translated(menu->pos() + companion->pos());
+    EXPECT_GT(brandPixels(standard, pillArea), pillArea.width() * 4) << "the agents' pills show what is left";
+
     const std::vector<std::pair<QString, Published<bool> CompanionModel::*>> flags{
         {u"layout"_s, &CompanionModel::layoutPanelOpen}, {u"google"_s, &CompanionModel::googlePanelOpen},
         {u"usage"_s, &CompanionModel::usagePanelOpen},   {u"task"_s, &CompanionModel::taskPanelOpen},
@@ -165,14 +223,73 @@ TEST_F(MenuScreenshots, EachSubPanelFlagsBody)
     };
     for (const auto& [name, flag] : flags) {
         (*model).*flag = true;
-        QTest::qWait(300);
-        capture(u"body-"_s + name);
-        // No panel is plugged in yet: the body is empty and the card ends under the agents.
-        EXPECT_LT(card().height(), standard - 150) << name.toStdString();
+        QTest::qWait(400);
+        capture(u"panel-"_s + name);
+        // Every panel fits the card in the panel, and starts with its Back chip.
+        EXPECT_LE(menu->cardGeometry().height(), companion->height() - CompanionView::contentPadding.top()
+                                                     - CompanionView::contentPadding.bottom())
+            << name.toStdString();
+        EXPECT_NE(menu->control(u"Close Varadi controls"_s), nullptr) << name.toStdString();
         (*model).*flag = false;
     }
+}
+
+TEST_F(MenuScreenshots, EmptyAndOfflinePanels)
+{
+    open(CompanionEdition::commandCenter);
+    model->usagePanelOpen = true;
+    QTest::qWait(400);
+    capture(u"panel-usage-waiting"_s);
+    model->usagePanelOpen = false;
+
+    model->taskPanelOpen = true;
+    QTest::qWait(400);
+    capture(u"panel-task-empty"_s);
+    EXPECT_EQ(menu->control(u"Quit All"_s), nullptr) << "nothing to quit";
+    model->taskPanelOpen = false;
+
+    model->fleetPanelOpen = true;
+    model->fleetBots = botsOf(fleetFeed(QDateTime::currentDateTime()));
+    model->fleetError = u"Fleet service offline — start Varadi OS to manage bots."_s;
+    QTest::qWait(400);
+    const QImage offline = capture(u"panel-fleet-offline"_s);
+    // The offline text stands over the last list, in orange.
+    const MenuButton* firstSwitch = menu->control(u"Switch Front desk off"_s);
+    ASSERT_NE(firstSwitch, nullptr);
+    const int rows = firstSwitch->mapTo(&backdrop, QPoint(0, 0)).y();
+    const QRect above(card().left() + 10, rows - 40, card().width() - 20, 30);
+    int orange = 0;
+    for (int y = above.top(); y <= above.bottom(); ++y)
+        for (int x = above.left(); x <= above.right(); ++x) {
+            const QColor colour(offline.pixel(x, y));
+            orange += colour.hueF() > 0.03 && colour.hueF() < 0.12 && colour.saturationF() > 0.5;
+        }
+    EXPECT_GT(orange, 40);
+}
+
+TEST_F(MenuScreenshots, ALongTaskListScrollsInsideTheCard)
+{
+    open(CompanionEdition::commandCenter);
+    model->runningApps = someRunningApps(16);
+    model->taskPanelOpen = true;
+    QTest::qWait(400);
+    const int room = companion->height() - int(CompanionView::contentPadding.top() + CompanionView::contentPadding.bottom());
+    EXPECT_LE(menu->cardGeometry().height(), room);
+    const QImage top = capture(u"panel-task-long"_s);
+    MenuButton* first = menu->control(u"Quit Firefox"_s);
+    ASSERT_NE(first, nullptr);
+    const QPoint over = first->mapTo(&backdrop, first->rect().center()) - QPoint(120, 0);
+    // The wheel over the list moves it; what was first goes out of the window.
+    for (int notch = 0; notch < 3; ++notch) {
+        QWheelEvent wheel(QPointF(first->parentWidget()->mapFrom(&backdrop, over)), QPointF(backdrop.mapToGlobal(over)),
+                          QPoint(), QPoint(0, -120), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+        QCoreApplication::sendEvent(first->parentWidget(), &wheel);
+    }
     QTest::qWait(300);
-    EXPECT_EQ(card().height(), standard);
+    const QImage scrolled = capture(u"panel-task-scrolled"_s);
+    EXPECT_LT(first->geometry().bottom(), 0) << "the first row left the window";
+    const QRect list = first->parentWidget()->geometry().translated(menu->pos() + companion->pos());
+    EXPECT_GT(differentPixels(top, scrolled, list), list.width() * list.height() / 8);
 }
 
 TEST_F(MenuScreenshots, GoMobileWithItsCode)

@@ -101,6 +101,14 @@ private:
         CompanionModel& m = *model;
         m.setMenuOpen = [this](bool open) { record(open ? "setMenuOpen(true)" : "setMenuOpen(false)"); };
         m.openGoogleLink = [this](CompanionCTA target) { record("openGoogleLink(" + target.rawValue().toStdString() + ")"); };
+        m.quitApp = [this](std::int32_t id) { record("quitApp(" + std::to_string(id) + ")"); };
+        m.forceQuitApp = [this](std::int32_t id) { record("forceQuitApp(" + std::to_string(id) + ")"); };
+        m.setBotEnabled = [this](const QString& id, bool on) {
+            record("setBotEnabled(" + id.toStdString() + (on ? ",true)" : ",false)"));
+        };
+        m.setBotUpdates = [this](const QString& id, bool on) {
+            record("setBotUpdates(" + id.toStdString() + (on ? ",true)" : ",false)"));
+        };
         const std::vector<std::pair<Hook<> CompanionModel::*, std::string>> plain{
             {&CompanionModel::openChat, "openChat"},
             {&CompanionModel::openTalk, "openTalk"},
@@ -124,6 +132,10 @@ private:
             {&CompanionModel::copyMobileLink, "copyMobileLink"},
             {&CompanionModel::refreshRunningApps, "refreshRunningApps"},
             {&CompanionModel::refreshFleet, "refreshFleet"},
+            {&CompanionModel::tileWindowsLeftRight, "tileWindowsLeftRight"},
+            {&CompanionModel::tileWindowsToCorners, "tileWindowsToCorners"},
+            {&CompanionModel::openRecallPage, "openRecallPage"},
+            {&CompanionModel::closeGoogleSearchWindows, "closeGoogleSearchWindows"},
             {&CompanionModel::beginDrag, "beginDrag"},
             {&CompanionModel::endDrag, "endDrag"},
         };

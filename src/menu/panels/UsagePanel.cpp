@@ -223,7 +223,7 @@ qreal UsagePanel::layoutFrom(qreal top)
     for (qreal height : m_heights)
         content += height;
     content += (m_heights.size() - 1) * rowSpacing;
-    const qreal window = placeList(listTop, content, m_heights.front());
+    const qreal window = placeList(listTop, content, tileHeight);
     qreal y = scroller().top();
     for (std::size_t index = 0; index < m_blocks.size(); ++index) {
         m_blocks[index]->setRect(QRectF(MenuContext::columnLeft(), y, scroller().rowWidth(), m_heights[index]));

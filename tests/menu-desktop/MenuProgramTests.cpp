@@ -3,17 +3,11 @@
 // open, a panel takes the body, the default browser is handed an address,
 // a personal app starts), the card's margin drags the panel, and both
 // editions open their menu.
-#include "desktop/RunningCompanion.h"
+#include "ProgramMenuKit.h"
 #include "support/ApplicationFolder.h"
-#include "support/ModelTestKit.h"
-
-#include "menu/OpenedMenu.h"
-#include "model/ResourceBundle.h"
-#include "ui/AnimationDriver.h"
 
 #include <QGuiApplication>
 #include <QJsonArray>
-#include <QRandomGenerator>
 #include <QScreen>
 
 #include <gtest/gtest.h>
@@ -21,98 +15,6 @@
 namespace {
 
 using namespace Qt::StringLiterals;
-
-// Where the program's menu puts each control: the same menu, built in this
-// process with the same edition, fonts and personal apps, in a panel of the
-// size the program's panel takes.
-class MenuMap {
-public:
-    MenuMap(CompanionEdition edition, const QStringList& personalApps, QSize panelSize)
-    {
-        model = kit.makeModel();
-        model->personalApps.modify([&](QStringList& apps) { apps = personalApps; });
-        view = std::make_unique<CompanionView>(*model, environment);
-        view->resize(panelSize);
-        menu = new OpenedMenu(*view, environment, edition, {});
-        view->hostMenu(menu);
-        model->menuOpen = true;
-        for (int turn = 0; turn < 3; ++turn)
-            QCoreApplication::processEvents();
-    }
-
-    // A control's centre on the screen, in X coordinates.
-    QPoint centreOf(const QString& name, const ShownWindow& panel) const
-    {
-        const MenuButton* control = menu->control(name);
-        EXPECT_NE(control, nullptr) << name.toStdString();
-        return control ? panel.geometry.topLeft() + control->mapTo(view.get(), control->rect().center()) : QPoint();
-    }
-    QRect card(const ShownWindow& panel) const
-    {
-        return menu->cardGeometry().toAlignedRect().translated(menu->pos() + panel.geometry.topLeft());
-    }
-    bool has(const QString& name) const { return menu->control(name) != nullptr; }
-
-private:
-    ModelTestKit kit;
-    const ResourceBundle bundle{QStringLiteral(LUMIVO_BINARY_DIR "/src/lumivo-companion.resources")};
-    ViewEnvironment environment{
-        .animations = AnimationDriver::main(),
-        .scheduler = Scheduler::main(),
-        .uniform = [](double low, double high) { return low + QRandomGenerator::global()->generateDouble() * (high - low); },
-        .resources = bundle,
-    };
-    std::unique_ptr<CompanionModel> model;
-    std::unique_ptr<CompanionView> view;
-    OpenedMenu* menu = nullptr;
-};
-
-// The mascot of the panel, collapsed or opened to the left.
-QPoint mascotOf(const ShownWindow& panel)
-{
-    return panel.geometry.width() == 516 ? QPoint(panel.geometry.right() - 105, panel.geometry.bottom() - 90)
-                                         : QPoint(panel.geometry.right() - 85, panel.geometry.bottom() - 95);
-}
-
-bool isOpen(const RunningCompanion& companion)
-{
-    const std::optional<ShownWindow> panel = companion.panel();
-    return panel && panel->geometry.width() == 516;
-}
-
-std::optional<ShownWindow> openMenu(const RunningCompanion& companion)
-{
-    const std::optional<ShownWindow> panel = companion.panel();
-    if (!panel)
-        return std::nullopt;
-    if (!isOpen(companion))
-        clickAt(mascotOf(*panel));
-    if (!waitUntil([&] { return isOpen(companion); }))
-        return std::nullopt;
-    // Let the card come fully in.
-    settleDesktop(700);
-    return companion.panel();
-}
-
-QImage captureScreen(const QRect& area, const QString& name)
-{
-    return captureDesktop(area, QStringLiteral("menu-program-") + name);
-}
-
-// The share of two pictures' pixels that look alike (the card's slow light
-// may have moved between them).
-double alikeShare(const QImage& first, const QImage& second)
-{
-    int alike = 0;
-    for (int y = 0; y < first.height(); ++y) {
-        for (int x = 0; x < first.width(); ++x) {
-            const QColor a(first.pixel(x, y));
-            const QColor b(second.pixel(x, y));
-            alike += std::max({std::abs(a.red() - b.red()), std::abs(a.green() - b.green()), std::abs(a.blue() - b.blue())}) <= 48;
-        }
-    }
-    return double(alike) / (first.width() * first.height());
-}
 
 // Moves the held pointer in small steps, as a hand does.
 void dragThrough(const QPoint& from, const QPoint& to)

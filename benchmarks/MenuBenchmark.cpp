@@ -1,10 +1,13 @@
 // What the opened menu costs: the time from a click on the mascot to the
 // first painted frame of the menu, the steady cost of the open menu with its
-// rings turning, and the idle cost once it has closed again. Shows the panel
+// rings turning (on its standard sections, with the usage pill's bolt, and
+// on the task manager with a list longer than its room), and the idle cost
+// once it has closed again. Shows the panel
 // as the shell does (a frameless translucent window that grows to 516 x 590
 // for the menu) on the desktop it runs on:
 //   menu_benchmark <resource bundle folder> [seconds]
 #include "menu/OpenedMenu.h"
+#include "menu/panels/MenuPanels.h"
 #include "model/ApplicationPicker.h"
 #include "model/CompanionModel.h"
 #include "model/CompanionSettings.h"
@@ -136,7 +139,15 @@ int main(int argc, char* argv[])
     panel.setGeometry(collapsed);
     auto* view = new CompanionView(model, environment, &panel);
     view->setGeometry(panel.rect());
-    auto* menu = new OpenedMenu(*view, environment, CompanionEdition::commandCenter, {});
+    auto* menu = new OpenedMenu(*view, environment, CompanionEdition::commandCenter, {}, menuPanels());
+    model.agentUsage = CompanionAgentUsage::decode(
+        R"({"claude": {"today": {"tokens": 182340, "sessions": 4}, "week": {"tokens": 1203400, "sessions": 31},
+                       "limits": {"usedPercent": 41.5, "windowMinutes": 300, "resetsAt": 1e10}},
+            "codex": {"today": {"tokens": 5120, "sessions": 1}, "week": {"tokens": 40960, "sessions": 6}}})");
+    std::vector<RunningAppInfo> running;
+    for (int index = 0; index < 16; ++index)
+        running.push_back({1000 + index, QStringLiteral("Application %1").arg(index), std::nullopt, index == 0});
+    model.runningApps = running;
     view->hostMenu(menu);
 
     // As the shell opens and closes the menu: the panel grows first, and
@@ -181,18 +192,29 @@ int main(int argc, char* argv[])
         waitFor(app, 1.0);
     }
 
+    // The open menu's steady cost, on a body as it shows.
+    struct Steady {
+        double elapsed;
+        double share;
+        int paints;
+        qint64 paintNanoseconds;
+    };
+    auto measureOpen = [&] {
+        waitFor(app, 3);
+        meter.paints = 0;
+        meter.paintNanoseconds = 0;
+        const double start = processorSeconds();
+        QElapsedTimer wall;
+        wall.start();
+        waitFor(app, seconds);
+        const double elapsed = wall.nsecsElapsed() / 1e9;
+        return Steady{elapsed, 100 * (processorSeconds() - start) / elapsed, meter.paints, meter.paintNanoseconds};
+    };
     model.setMenuOpen(true);
-    waitFor(app, 3);
-    meter.paints = 0;
-    meter.paintNanoseconds = 0;
-    const double openStart = processorSeconds();
-    QElapsedTimer wall;
-    wall.start();
-    waitFor(app, seconds);
-    const double elapsed = wall.nsecsElapsed() / 1e9;
-    const double openShare = 100 * (processorSeconds() - openStart) / elapsed;
-    const int openPaints = meter.paints;
-    const qint64 openPaintNanoseconds = meter.paintNanoseconds;
+    const Steady standard = measureOpen();
+    model.taskPanelOpen = true;
+    const Steady tasks = measureOpen();
+    model.taskPanelOpen = false;
 
     model.setMenuOpen(false);
     waitFor(app, 3);
@@ -204,11 +226,13 @@ int main(int argc, char* argv[])
     std::sort(warm.begin(), warm.end());
     std::printf("click to the menu's first painted frame: %.1f ms first time, %.1f ms median after (max %.1f ms)\n",
                 firstFrames.front(), warm[warm.size() / 2], warm.back());
-    std::printf("open menu, %.1f s with its rings turning:\n", elapsed);
-    std::printf("  processor: %.2f %% of one core\n", openShare);
-    std::printf("  painting:  %.2f %% of one core, %.1f repaints per second, %.2f ms each\n",
-                100 * openPaintNanoseconds / 1e9 / elapsed, openPaints / elapsed,
-                openPaints ? openPaintNanoseconds / 1e6 / openPaints : 0.0);
+    for (const auto& [body, steady] : {std::pair("standard sections", standard), std::pair("task manager", tasks)}) {
+        std::printf("open menu on its %s, %.1f s with its rings turning:\n", body, steady.elapsed);
+        std::printf("  processor: %.2f %% of one core\n", steady.share);
+        std::printf("  painting:  %.2f %% of one core, %.1f repaints per second, %.2f ms each\n",
+                    100 * steady.paintNanoseconds / 1e9 / steady.elapsed, steady.paints / steady.elapsed,
+                    steady.paints ? steady.paintNanoseconds / 1e6 / steady.paints : 0.0);
+    }
     std::printf("collapsed panel: %.2f %% of one core before the menu opened, %.2f %% after it closed\n", idleBefore,
                 idleAfter);
     std::printf("  animations asking for frames: %zu before, %zu after; menu repaints after: %d\n", animationsBefore,

@@ -326,6 +326,21 @@ TEST(MenuPanels, LongListsScrollWithinTheRoomThePanelHas)
         kit.turnWheel(-100);
         EXPECT_EQ(list.offset(), 0);
     }
+    // Opened on a shorter screen, the panel on screen is shorter: the open list takes the room it now has.
+    PanelKit kit;
+    kit.model->runningApps = apps(16);
+    OpenedMenu& menu = kit.show(&CompanionModel::taskPanelOpen);
+    const qreal tall = menu.cardGeometry().height();
+    kit.view.show();
+    kit.view.resize(516, 400);
+    kit.settle();
+    EXPECT_TRUE(kit.fits());
+    const qreal shorter = menu.cardGeometry().height();
+    EXPECT_LT(shorter, tall);
+    // The collapsed panel, too narrow for the card, says nothing of its room.
+    kit.view.resize(330, 190);
+    kit.settle();
+    EXPECT_EQ(menu.cardGeometry().height(), shorter);
 }
 
 TEST(MenuPanelRules, ListWindowsThumbsAndTheWheel)

@@ -10,7 +10,7 @@ packages=(
   libqrencode-dev libsqlite3-dev fonts-material-design-icons-iconfont
 )
 if [[ "${1:-}" == "--with-tests" ]]; then
-  packages+=(libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth openbox xdotool x11-xserver-utils x11-utils dbus pulseaudio pulseaudio-utils)
+  packages+=(libgtest-dev libgmock-dev libbenchmark-dev libxcb-damage0-dev xvfb xauth openbox xdotool x11-xserver-utils x11-utils dbus pulseaudio pulseaudio-utils)
 fi
 
 missing=()

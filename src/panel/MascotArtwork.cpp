@@ -58,6 +58,22 @@ QImage voraLogoImage(const ResourceBundle& bundle)
     return logo.isNull() ? applicationIconImage() : logo;
 }
 
+QImage shrunkToFit(const QImage& picture, qreal points, qreal dpr)
+{
+    const int side = std::max(1, qRound(points * dpr));
+    const QSize fitted = picture.size().scaled(QSize(side, side), Qt::KeepAspectRatio).expandedTo(QSize(1, 1));
+    const QImage shrunk = picture.convertToFormat(QImage::Format_ARGB32_Premultiplied)
+                              .scaled(fitted, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    QImage canvas(side, side, QImage::Format_ARGB32_Premultiplied);
+    canvas.fill(Qt::transparent);
+    {
+        QPainter painter(&canvas);
+        painter.drawImage(QPoint((side - fitted.width()) / 2, (side - fitted.height()) / 2), shrunk);
+    }
+    canvas.setDevicePixelRatio(dpr);
+    return canvas;
+}
+
 QLinearGradient menuPanelGradient(CompanionAppearance appearance, const QRectF& rect)
 {
     QLinearGradient gradient(rect.topLeft(), rect.bottomRight());

@@ -7,6 +7,7 @@ class MouseMonitoring;
 class PanelFactory;
 class Pasteboard;
 class Screens;
+class VisibilityMonitoring;
 class Workspace;
 
 // Everything the companion asks of the desktop it runs on.
@@ -19,4 +20,5 @@ struct Desktop {
     ApplicationWindows& windows;
     Pasteboard& pasteboard;
     Bell& bell;
+    VisibilityMonitoring& visibility;
 };

@@ -137,6 +137,7 @@ void LumivoCompanionApp::applicationDidFinishLaunching()
     });
 
     const QRectF visible = mainScreen() ? mainScreen()->visibleFrame : fallbackScreenFrame;
+    m_panelContents.append(view.get());
     panel = m_environment.desktop.panels.makePanel(std::move(view), cornerFrame(collapsedPanelSize, visible), PanelLevel::floating);
     panel->orderFront();
 
@@ -146,6 +147,7 @@ void LumivoCompanionApp::applicationDidFinishLaunching()
     startScreenFollowing();
     startClickSummonMonitoring();
     configureAlertPanel();
+    startVisibilityMonitoring();
     services->polling.startNotificationPolling();
     services->polling.startAgentUsagePolling();
     services->polling.startWeatherPolling();
@@ -206,6 +208,7 @@ void LumivoCompanionApp::applicationWillTerminate()
     if (screenFollowTimer)
         screenFollowTimer->cancel();
     clickSummonMonitor.reset();
+    visibilityMonitor.reset();
     disconnect(screenParametersObserver);
     for (const QMetaObject::Connection& observer : std::as_const(workspaceObservers))
         disconnect(observer);
@@ -314,8 +317,16 @@ void LumivoCompanionApp::persistPanelPosition()
 
 void LumivoCompanionApp::configureAlertPanel()
 {
-    alertPanel = m_environment.desktop.panels.makePanel(m_environment.makeAlertBubbleView(model), QRectF(QPointF(0, 0), alertPanelSize),
+    std::unique_ptr<QWidget> bubble = m_environment.makeAlertBubbleView(model);
+    m_panelContents.append(bubble.get());
+    alertPanel = m_environment.desktop.panels.makePanel(std::move(bubble), QRectF(QPointF(0, 0), alertPanelSize),
                                                         PanelLevel::aboveFloating);
+}
+
+void LumivoCompanionApp::startVisibilityMonitoring()
+{
+    visibilityMonitor = m_environment.desktop.visibility.addVisibilityMonitor(
+        m_panelContents, weakly(this, [](LumivoCompanionApp& delegate, bool seen) { delegate.m_environment.panelsSeen(seen); }));
 }
 
 void LumivoCompanionApp::positionAlertPanel()

@@ -6,6 +6,7 @@
 #include "platform/MouseMonitor.h"
 #include "platform/Panels.h"
 #include "platform/Screens.h"
+#include "platform/Visibility.h"
 #include "services/CompanionServices.h"
 
 #include <QList>
@@ -53,6 +54,9 @@ public:
         std::function<std::unique_ptr<QWidget>(CompanionModel&)> makeAlertBubbleView;
         // Ends the event loop; shutdown follows through applicationWillTerminate().
         std::function<void()> terminate;
+        // Told whether anybody can see the panels, so the views' animations
+        // rest while nobody can.
+        std::function<void(bool seen)> panelsSeen = [](bool) {};
         // The status-bar icon, or an empty path when the bundle has none.
         QString statusIconPath;
         CompanionEdition edition;
@@ -129,6 +133,7 @@ public:
     bool screenHopInFlight = false;
     bool followAcrossScreens = true;
     std::unique_ptr<MonitorToken> clickSummonMonitor;
+    std::unique_ptr<MonitorToken> visibilityMonitor;
     qreal direction = 1;
     std::optional<QPointF> panelDragOrigin;
     std::optional<QPointF> panelOriginBeforeMenuOpen;
@@ -149,6 +154,9 @@ private:
     // Runs work on a later turn of the main loop, if the delegate still lives.
     void later(std::function<void(LumivoCompanionApp&)> work);
     void savePanelOrigin(const QPointF& origin);
+    void startVisibilityMonitoring();
 
     Environment m_environment;
+    // What the panels show, for watching whether anybody can see them.
+    QList<QWidget*> m_panelContents;
 };

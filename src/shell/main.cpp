@@ -11,6 +11,7 @@
 #include "platform/desktop/UrlHandoff.h"
 #include "shell/LumivoCompanionApp.h"
 #include "shell/SingletonLock.h"
+#include "ui/AnimationDriver.h"
 
 #include <QApplication>
 #include <QDir>
@@ -74,6 +75,7 @@ int main(int argc, char* argv[])
         .makeCompanionView = [](CompanionModel& model) { return std::make_unique<CompanionView>(model); },
         .makeAlertBubbleView = [](CompanionModel& model) { return std::make_unique<CompanionAlertBubbleView>(model); },
         .terminate = [] { QApplication::quit(); },
+        .panelsSeen = [](bool seen) { AnimationDriver::main().setSeen(seen); },
         .statusIconPath = ResourceBundle::main().pathFor(QStringLiteral("tovi-agent-logo"), QStringLiteral("png")),
         .edition = edition,
     });

@@ -49,6 +49,7 @@ public:
             .makeCompanionView = [](CompanionModel&) { return std::make_unique<QWidget>(); },
             .makeAlertBubbleView = [](CompanionModel&) { return std::make_unique<QWidget>(); },
             .terminate = [this] { ++terminations; },
+            .panelsSeen = [this](bool seen) { seenAnswers.push_back(seen); },
             .statusIconPath = statusIconPath,
             .edition = CompanionEdition::commandCenter,
             // Nothing answers there: the polls fail quietly.
@@ -70,6 +71,8 @@ public:
     FakeDesktop fake;
     std::unique_ptr<LumivoCompanionApp> app;
     int terminations = 0;
+    // What the delegate told the views about the panels being seen.
+    std::vector<bool> seenAnswers;
     QString statusIconPath;
 
 private:

@@ -8,6 +8,7 @@
 #include "platform/fake/FakePanels.h"
 #include "platform/fake/FakePasteboard.h"
 #include "platform/fake/FakeScreens.h"
+#include "platform/fake/FakeVisibilityMonitoring.h"
 #include "platform/fake/FakeWorkspace.h"
 
 // A whole desktop in memory, for tests of the code that drives it.
@@ -20,6 +21,7 @@ struct FakeDesktop {
     FakeApplicationWindows windows;
     FakePasteboard pasteboard;
     FakeBell bell;
+    FakeVisibilityMonitoring visibility;
 
-    Desktop desktop() { return {screens, panels, mouse, workspace, applications, windows, pasteboard, bell}; }
+    Desktop desktop() { return {screens, panels, mouse, workspace, applications, windows, pasteboard, bell, visibility}; }
 };

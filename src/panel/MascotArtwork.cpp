@@ -12,7 +12,7 @@ namespace {
 QImage loadPng(const ResourceBundle& bundle, const QString& name)
 {
     const QString path = bundle.pathFor(name, QStringLiteral("png"));
-    return path.isEmpty() ? QImage() : QImage(path);
+    return path.isEmpty() ? QImage() : readPng(path);
 }
 
 // The application's icon; a brand-gradient disc while the program has none,

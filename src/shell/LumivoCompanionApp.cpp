@@ -1,6 +1,7 @@
 #include "shell/LumivoCompanionApp.h"
 
 #include "model/CompanionSettings.h"
+#include "model/ResourceBundle.h"
 #include "platform/Applications.h"
 #include "platform/Workspace.h"
 #include "shell/CompanionLink.h"
@@ -106,7 +107,7 @@ std::unique_ptr<QMenu> LumivoCompanionApp::makeMainMenu(LumivoCompanionApp* dele
 void LumivoCompanionApp::configureStatusItem()
 {
     statusItem = std::make_unique<QSystemTrayIcon>();
-    const QPixmap image(m_environment.statusIconPath);
+    const QPixmap image = QPixmap::fromImage(readPng(m_environment.statusIconPath));
     if (!m_environment.statusIconPath.isEmpty() && !image.isNull()) {
         statusItem->setIcon(QIcon(image.scaled(18, 18, Qt::KeepAspectRatio, Qt::SmoothTransformation)));
         statusItem->setToolTip(QStringLiteral("CEO Vora"));

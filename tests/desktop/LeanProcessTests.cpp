@@ -1,5 +1,5 @@
-// What the built companion keeps mapped: the audio stack only once it has
-// made a sound.
+// What the built companion keeps mapped: no image plugins, and the audio
+// stack only once it has made a sound.
 #include "RunningCompanion.h"
 
 #include <gtest/gtest.h>
@@ -12,12 +12,13 @@ bool maps(qint64 pid, const QString& library)
     return file.open(QIODevice::ReadOnly) && QString::fromUtf8(file.readAll()).contains(library);
 }
 
-TEST(LeanProcess, LoadsTheAudioStackAtTheFirstSoundNotAtStart)
+TEST(LeanProcess, LoadsNoImagePluginAndTheAudioStackOnlyAtTheFirstSound)
 {
     CompanionSession session;
     RunningCompanion companion(session);
     ASSERT_TRUE(companion.waitForPanel());
     settleDesktop(500);
+    EXPECT_FALSE(maps(companion.pid(), QStringLiteral("/imageformats/"))) << "its pictures are all PNGs";
     EXPECT_FALSE(maps(companion.pid(), QStringLiteral("libQt6Multimedia")));
     EXPECT_FALSE(maps(companion.pid(), QStringLiteral("libpulse")));
 

@@ -450,6 +450,8 @@ std::optional<Figures> measure(const Case& which, PrivateDesktop& display, const
 // the ambient frame rate.
 int showEmptyPanel(int argc, char* argv[])
 {
+    // As the program sends its pictures.
+    qputenv("QT_XCB_NO_MITSHM", "1");
     QApplication application(argc, argv);
     QWidget panel;
     panel.setWindowFlags(Qt::FramelessWindowHint | Qt::Tool | Qt::WindowStaysOnTopHint);
@@ -480,7 +482,7 @@ int main(int argc, char* argv[])
         return 1;
     }
     const QStringList wanted = arguments.mid(3);
-    std::printf("%-7s %9s %9s %9s %9s %9s %11s %7s %7s\n", "case", "frames/s", "other/s", "CPU %", "X CPU %",
+    std::printf("%-7s %9s %9s %9s %9s %9s %12s %7s %7s\n", "case", "frames/s", "other/s", "CPU %", "X CPU %",
                 "wakeups/s", "allocs/frame", "RSS MB", "USS MB");
     int failures = 0;
     for (const Case& which : cases()) {
@@ -491,9 +493,12 @@ int main(int argc, char* argv[])
             ++failures;
             continue;
         }
-        std::printf("%-7s %9.1f %9.1f %9.2f %9.2f %9.1f %11.1f %7.1f %7.1f   (%s, %.0f s)\n", which.name,
+        const QByteArray perFrame = figures->panelFrames + figures->otherFrames > 0
+                                        ? QByteArray::number(figures->allocationsPerFrame, 'f', 1)
+                                        : QByteArrayLiteral("-");
+        std::printf("%-7s %9.1f %9.1f %9.2f %9.2f %9.1f %12s %7.1f %7.1f   (%s, %.0f s)\n", which.name,
                     figures->panelFrames, figures->otherFrames, figures->processPercent, figures->serverPercent,
-                    figures->wakeUps, figures->allocationsPerFrame, figures->residentMiB, figures->privateMiB,
+                    figures->wakeUps, perFrame.constData(), figures->residentMiB, figures->privateMiB,
                     which.description, which.seconds);
         std::fflush(stdout);
     }

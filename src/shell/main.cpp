@@ -57,6 +57,11 @@ int main(int argc, char* argv[])
         return EXIT_SUCCESS;
     }
 
+    // Pictures reach the X server through the socket rather than shared
+    // memory: with shared memory every frame of the animating panel waits
+    // for the server to finish reading the last one (a round trip and two
+    // wake-ups a frame), which costs more than sending its small changes.
+    qputenv("QT_XCB_NO_MITSHM", "1");
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("lumivo-companion"));
     QApplication::setApplicationDisplayName(edition.productName());

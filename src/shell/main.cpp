@@ -15,8 +15,12 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QTimer>
 
+#include <chrono>
 #include <cstdlib>
+
+#include <malloc.h>
 
 namespace {
 
@@ -96,6 +100,9 @@ int main(int argc, char* argv[])
 
     delegate.applicationDidFinishLaunching();
     delegate.openURLs(links);
+    // Start-up makes and lets go of many pictures; once the panel has drawn
+    // its first ones, the heap's freed pages go back to the system.
+    QTimer::singleShot(std::chrono::seconds(10), [] { malloc_trim(0); });
     application.exec();
     delegate.applicationWillTerminate();
     settings->sync();

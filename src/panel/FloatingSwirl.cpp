@@ -123,20 +123,22 @@ void cropPair(QImage& weak, QImage& strong)
 
 // The image at half its resolution, each pixel the average of the four it
 // replaces: the wide soft shadows lose nothing at it, and are made and
-// turned at a quarter of the cost.
+// turned at a quarter of the cost. Half pictures are kept in plain pixels
+// (a ratio of 1): Qt turns pictures wrongly on a device whose ratio is
+// below 1.
 QImage halved(const QImage& image)
 {
     QImage half = image.scaled(std::max(1, (image.width() + 1) / 2), std::max(1, (image.height() + 1) / 2),
                                Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-    half.setDevicePixelRatio(image.devicePixelRatio() / 2);
+    half.setDevicePixelRatio(1);
     return half;
 }
 
-// Draws a half-resolution picture into target at ratio dpr, filtered,
-// reusing target's pixels when it already has the size.
+// Draws a half-resolution picture into target at twice its size and ratio
+// dpr, filtered, reusing target's pixels when it already has the size.
 void upscale(const QImage& half, qreal dpr, QImage& target)
 {
-    const QSizeF size = half.deviceIndependentSize();
+    const QSizeF size = QSizeF(half.size()) * 2 / dpr;
     if (target.isNull() || target.deviceIndependentSize() != size || target.devicePixelRatio() != dpr)
         target = transparentImage(size, dpr);
     QPainter painter(&target);
@@ -298,6 +300,8 @@ void FloatingSwirl::prepare(qreal dpr)
     QImage violetStrong = violetOf(magentaStrong, magentaShadow.strongOpacity, violetShadow.strongRadius);
     cropPair(violetWeak, violetStrong);
     cropPair(magentaWeak, magentaStrong);
+    m_magentaReach = magentaWeak.deviceIndependentSize().width() / 2;
+    m_reach = std::max({violetWeak.deviceIndependentSize().width() / 2, m_magentaReach, burstReach});
     m_violetWeak = halved(violetWeak);
     m_violetStrong = halved(violetStrong);
     m_magentaWeak = halved(magentaWeak);
@@ -307,9 +311,6 @@ void FloatingSwirl::prepare(qreal dpr)
     m_swirl = croppedTo(swirl, swirlRadius);
     m_brightSwirl = brightened(m_swirl, 0.06);
     m_swirlReach = swirlRadius / dpr;
-    m_magentaReach = m_magentaWeak.deviceIndependentSize().width() / 2;
-    m_reach = std::max({m_violetWeak.deviceIndependentSize().width() / 2,
-                        m_magentaWeak.deviceIndependentSize().width() / 2, burstReach});
 }
 
 void FloatingSwirl::prepareShadows(int glowStep, double shadowTurn)

@@ -94,6 +94,36 @@ TEST_F(FigureFrames, EveryChangeRepaintsWhereThePictureDiffers)
     EXPECT_TRUE(figure.changedArea(rest, rest).isEmpty());
 }
 
+// Turning the swirl with its shadow moves light around; it neither adds
+// nor loses any, at any pixel density.
+TEST_F(FigureFrames, ATurnKeepsTheFiguresLightWhole)
+{
+    const auto light = [](const QImage& image) {
+        double total = 0;
+        for (int y = 0; y < image.height(); ++y) {
+            for (int x = 0; x < image.width(); ++x)
+                total += qAlpha(image.pixel(x, y));
+        }
+        return total;
+    };
+    for (const qreal ratio : {1.0, 2.0}) {
+        FloatingSwirl::Frame frame = FloatingSwirl::snapped({.glow = 1}, ratio);
+        const auto renderAt = [&](const FloatingSwirl::Frame& shown) {
+            QImage image(QSize(330, 190) * ratio, QImage::Format_ARGB32_Premultiplied);
+            image.setDevicePixelRatio(ratio);
+            image.fill(Qt::transparent);
+            QPainter painter(&image);
+            figure.paint(painter, centre, shown, QRectF(0, 0, 330, 190));
+            return image;
+        };
+        const double unturned = light(renderAt(frame));
+        for (const double turn : {-20.0, -40.0, -75.0}) {
+            frame.turn = frame.shadowTurn = turn;
+            EXPECT_NEAR(light(renderAt(frame)) / unturned, 1, 0.02) << "turned " << turn << " at ratio " << ratio;
+        }
+    }
+}
+
 TEST(FigureSnapping, FloatsInWholeDevicePixelsAndBreathesInSteps)
 {
     for (const qreal ratio : {1.0, 1.25, 2.0}) {

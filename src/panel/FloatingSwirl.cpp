@@ -342,9 +342,11 @@ void FloatingSwirl::prepareShadows(int glowStep, double shadowTurn)
     {
         QPainter painter(&m_turnedMagentaHalf);
         painter.setRenderHint(QPainter::SmoothPixmapTransform);
-        painter.translate(size.width() / 2, size.height() / 2);
-        painter.rotate(shadowTurn);
-        drawCentred(painter, m_magentaStep);
+        paintInBands(painter, QRectF(QPointF(0, 0), size), [&] {
+            painter.translate(size.width() / 2, size.height() / 2);
+            painter.rotate(shadowTurn);
+            drawCentred(painter, m_magentaStep);
+        });
     }
     upscale(m_turnedMagentaHalf, m_preparedRatio, m_turnedMagenta);
 }

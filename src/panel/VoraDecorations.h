@@ -29,8 +29,7 @@ public:
     static double opacityAt(double lit) { return mix(0.06, 0.95, lit); }
     static double scaleAt(double lit) { return mix(0.55, 1.0, lit); }
 
-    void paint(QPainter& painter, QPointF centre) { paint(painter, centre, lit()); }
-    // Paints it as it looks at lit.
+    // Paints it about centre as it looks at lit.
     void paint(QPainter& painter, QPointF centre, double lit);
     // Where it paints about its centre, halo included, at any moment.
     QRectF bounds() const;

@@ -123,24 +123,12 @@ public:
         xcb_window_t id;
         QString name;
     };
-    // The managed windows whose _NET_WM_PID is pid.
+    // The mapped top-level windows whose _NET_WM_PID is pid, managed by
+    // the window manager (inside its frames) or not.
     std::vector<Window> windowsOf(qint64 pid)
     {
         std::vector<Window> found;
-        const Reply<xcb_get_property_reply_t> list(property(m_root, atom("_NET_CLIENT_LIST"), XCB_ATOM_WINDOW, 1024));
-        if (!list)
-            return found;
-        const auto* ids = static_cast<const xcb_window_t*>(xcb_get_property_value(list.get()));
-        for (int i = 0; i < xcb_get_property_value_length(list.get()) / 4; ++i) {
-            const Reply<xcb_get_property_reply_t> owner(property(ids[i], atom("_NET_WM_PID"), XCB_ATOM_CARDINAL, 1));
-            if (!owner || xcb_get_property_value_length(owner.get()) != 4
-                || *static_cast<const uint32_t*>(xcb_get_property_value(owner.get())) != pid)
-                continue;
-            const Reply<xcb_get_property_reply_t> name(property(ids[i], atom("_NET_WM_NAME"), atom("UTF8_STRING"), 256));
-            found.push_back({ids[i], name ? QString::fromUtf8(static_cast<const char*>(xcb_get_property_value(name.get())),
-                                                              xcb_get_property_value_length(name.get()))
-                                          : QString()});
-        }
+        collect(m_root, pid, 0, found);
         return found;
     }
 
@@ -192,6 +180,32 @@ public:
     }
 
 private:
+    void collect(xcb_window_t parent, qint64 pid, int depth, std::vector<Window>& found)
+    {
+        const Reply<xcb_query_tree_reply_t> tree(xcb_query_tree_reply(m_connection, xcb_query_tree(m_connection, parent), nullptr));
+        if (!tree)
+            return;
+        const xcb_window_t* children = xcb_query_tree_children(tree.get());
+        for (int i = 0; i < xcb_query_tree_children_length(tree.get()); ++i) {
+            const Reply<xcb_get_window_attributes_reply_t> attributes(
+                xcb_get_window_attributes_reply(m_connection, xcb_get_window_attributes(m_connection, children[i]), nullptr));
+            if (!attributes || attributes->map_state != XCB_MAP_STATE_VIEWABLE)
+                continue;
+            const Reply<xcb_get_property_reply_t> owner(property(children[i], atom("_NET_WM_PID"), XCB_ATOM_CARDINAL, 1));
+            if (owner && xcb_get_property_value_length(owner.get()) == 4) {
+                if (*static_cast<const uint32_t*>(xcb_get_property_value(owner.get())) == pid) {
+                    const Reply<xcb_get_property_reply_t> name(
+                        property(children[i], atom("_NET_WM_NAME"), atom("UTF8_STRING"), 256));
+                    found.push_back({children[i], name ? QString::fromUtf8(static_cast<const char*>(xcb_get_property_value(name.get())),
+                                                                           xcb_get_property_value_length(name.get()))
+                                                       : QString()});
+                }
+            } else if (depth < 2) {
+                collect(children[i], pid, depth + 1, found);   // a window manager's frame
+            }
+        }
+    }
+
     xcb_atom_t atom(const char* name)
     {
         const Reply<xcb_intern_atom_reply_t> reply(

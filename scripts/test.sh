@@ -18,6 +18,9 @@ run_suite() {
 echo "== tests"
 run_suite build-tests -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLUMIVO_BUILD_BENCHMARKS=ON
 
+echo "== Debian package"
+scripts/check-package.sh build-tests
+
 echo "== tests under AddressSanitizer and UndefinedBehaviorSanitizer"
 # No strict_string_checks: the X11 keyboard library hands strndup a buffer
 # without a terminating zero, within its bounds, which that check reports.

@@ -1,5 +1,6 @@
 #include "ResourceBundle.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -73,9 +74,27 @@ QJsonObject ResourceBundle::info() const
     return QJsonDocument::fromJson(file.readAll()).object();
 }
 
-QImage readPng(const QString& path)
+namespace {
+
+QImage readAsPng(QImageReader& reader)
 {
-    QImageReader reader(path, "png");
+    reader.setFormat("png");
     reader.setAutoDetectImageFormat(false);
     return reader.read();
+}
+
+} // namespace
+
+QImage readPng(const QString& path)
+{
+    QImageReader reader(path);
+    return readAsPng(reader);
+}
+
+QImage decodePng(const QByteArray& data)
+{
+    QBuffer buffer;
+    buffer.setData(data);
+    QImageReader reader(&buffer);
+    return readAsPng(reader);
 }

@@ -34,6 +34,8 @@ private:
     QString m_root;
 };
 
-// The PNG picture at path, null when there is none. Read as a PNG: guessing
-// a picture's format loads and keeps every image plugin of the system.
+// The PNG picture at path, or held in data; null when there is none. Read as
+// a PNG: guessing a picture's format loads and keeps every image plugin of
+// the system.
 QImage readPng(const QString& path);
+QImage decodePng(const QByteArray& data);

@@ -40,7 +40,7 @@ CompanionView::CompanionView(CompanionModel& model, const ViewEnvironment& envir
       m_swirlPhase(environment.animations, 0, [this] { repaintFigure(); }),
       m_figureScale(environment.animations, 1, [this] { repaintFigure(); }),
       m_figureBrightness(environment.animations, 0, [this] { repaintFigure(); }),
-      m_menuPresence(environment.animations, progressOf(m_seen.menuOpen), [this] { update(); }),
+      m_menuPresence(environment.animations, progressOf(m_seen.menuOpen), [this] { placeMenu(); }),
       m_mascotShift(environment.animations, mascotShiftFor(m_seen.menuOpen, m_seen.menuOpensToRight), [this] {
           placeDragSurface();
           update();
@@ -343,34 +343,22 @@ void CompanionView::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);
     placeDragSurface();
+    placeMenu();
 }
 
-void CompanionView::paintMenuPlaceholder(QPainter& painter)
+void CompanionView::hostMenu(CompanionMenuView* menu)
 {
-    const double presence = m_menuPresence.value();
-    if (presence <= 0.001)
-        return;
-    // Until the menu is built, a card of its width stands in its slot.
-    const QRectF content = QRectF(rect()).marginsRemoved(contentPadding);
-    const bool right = m_lastMenuSideRight;
-    const QSizeF size(menuPlaceholderSize.width(), std::min(menuPlaceholderSize.height(), content.height()));
-    QRectF card(right ? content.right() - size.width() : content.left(), content.top(), size.width(), size.height());
-    // Fade, slide in from the side it opens to and grow from 0.94 about the top corner.
-    const qreal slide = (1 - presence) * (right ? content.right() - card.left() : -(card.right() - content.left()));
-    const QPointF anchor = right ? card.topRight() : card.topLeft();
-    const qreal scale = 0.94 + 0.06 * presence;
-    painter.save();
-    painter.setOpacity(std::clamp(presence, 0.0, 1.0));
-    painter.translate(slide, 0);
-    painter.translate(anchor);
-    painter.scale(scale, scale);
-    painter.translate(-anchor);
-    QPainterPath shape;
-    shape.addRoundedRect(card, 17, 17);
-    painter.fillPath(shape, menuPanelGradient(m_model.appearance, card));
-    painter.setPen(QPen(QColor::fromRgbF(1, 1, 1, 0.16), 1));
-    painter.drawPath(shape);
-    painter.restore();
+    m_menu = menu;
+    menu->setParent(this);
+    // Behind the mascot's drag surface, so the mascot keeps its clicks.
+    menu->lower();
+    placeMenu();
+}
+
+void CompanionView::placeMenu()
+{
+    if (m_menu)
+        m_menu->place(QRectF(rect()).marginsRemoved(contentPadding), m_lastMenuSideRight, m_menuPresence.value());
 }
 
 void CompanionView::paintEvent(QPaintEvent* event)
@@ -378,12 +366,17 @@ void CompanionView::paintEvent(QPaintEvent* event)
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
-    paintMenuPlaceholder(painter);
     if (!m_figure)
         return;
     if (!m_requestedFrame)
         m_requestedFrame = m_figure->frameAt(currentPose(), devicePixelRatioF());
     const QPointF centre = mascotFrame().center();
-    paintInBands(painter, QRectF(event->rect()),
+    // Repaints of the menu beside the figure reach here too; only the part
+    // the figure can cover is painted.
+    const QRegion dirty =
+        event->region().intersected(m_figure->reach(*m_requestedFrame).translated(centre).toAlignedRect());
+    if (dirty.isEmpty())
+        return;
+    paintInBands(painter, QRectF(dirty.boundingRect()),
                  [&](const QRectF& band) { m_figure->paint(painter, centre, *m_requestedFrame, band); });
 }

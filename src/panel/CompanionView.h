@@ -18,6 +18,18 @@
 class CompanionModel;
 class NativeWindowDragView;
 
+// The opened menu as the panel hosts it: a widget beneath the mascot that
+// the panel places in its content area as the menu comes and goes. The menu
+// itself lives above the panel's layer; the program hands it in.
+class CompanionMenuView : public QWidget {
+public:
+    using QWidget::QWidget;
+
+    // Shows the card at presence (0 gone, 1 fully in; a spring may overshoot)
+    // at the top of contentArea, on the side the menu opens to.
+    virtual void place(const QRectF& contentArea, bool opensToRight, double presence) = 0;
+};
+
 // The whole content of the floating companion panel: the mascot, with the
 // drag surface over it, pinned to the panel's bottom corner, and the opened
 // menu behind it while the menu is open. It owns the view state that the
@@ -67,7 +79,9 @@ public:
 
     // Padding around the mascot stack inside the panel.
     static constexpr QMarginsF contentPadding{8, 18, 8, 8};
-    static constexpr QSizeF menuPlaceholderSize{menuWidth, 160};
+
+    // Takes the opened menu into the layer behind the mascot.
+    void hostMenu(CompanionMenuView* menu);
 
     // The view state, as the menu and the tests read it.
     const AnimatedValue& waveAngle() const { return m_waveAngle; }
@@ -143,7 +157,7 @@ private:
     void finishWave(std::function<void()> finished);
     void scheduleTimedWave();
     void scheduleIdleLook();
-    void paintMenuPlaceholder(QPainter& painter);
+    void placeMenu();
 
     CompanionModel& m_model;
     const ViewEnvironment m_environment;
@@ -174,6 +188,7 @@ private:
     std::optional<FloatingSwirl::Frame> m_requestedFrame;
     bool m_figureRefreshPending = false;
     NativeWindowDragView* m_dragSurface = nullptr;
+    CompanionMenuView* m_menu = nullptr;
     ScheduledWork m_waveWork;
     ScheduledWork m_waveLoop;
     ScheduledWork m_idleLoop;

@@ -30,6 +30,8 @@ IlluminatedVoraTitle::IlluminatedVoraTitle(const ViewEnvironment& environment, s
     : m_environment(environment), m_glowing(environment.animations, 0, repaint),
       m_flicker(environment.animations, 1, repaint)
 {
+    const QFontMetricsF metrics(titleFont());
+    m_textSize = QSizeF(metrics.horizontalAdvance(titleText()), metrics.height());
 }
 
 IlluminatedVoraTitle::~IlluminatedVoraTitle()
@@ -80,12 +82,6 @@ void IlluminatedVoraTitle::runFlickerStep(std::size_t index)
         return;
     }
     m_next = after(m_environment.scheduler, step.pause, [this, index] { runFlickerStep(index + 1); });
-}
-
-QSizeF IlluminatedVoraTitle::textSize() const
-{
-    const QFontMetricsF metrics(titleFont());
-    return {metrics.horizontalAdvance(titleText()), metrics.height()};
 }
 
 void IlluminatedVoraTitle::paint(QPainter& painter, QPointF centre)

@@ -41,7 +41,7 @@ public:
     };
     static const std::array<FlickerStep, 4>& flickerSteps();
 
-    QSizeF textSize() const;
+    QSizeF textSize() const { return m_textSize; }
     void paint(QPainter& painter, QPointF centre);
 
 private:
@@ -53,5 +53,7 @@ private:
     AnimatedValue m_flicker;
     ScheduledWork m_next;
     bool m_running = false;
+    // Measured once: text shaping is too slow to repeat on every frame.
+    QSizeF m_textSize;
     QImage m_text;
 };

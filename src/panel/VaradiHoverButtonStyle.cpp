@@ -78,14 +78,27 @@ VaradiHoverButtonStyle::Look VaradiHoverButtonStyle::current() const
     return {m_scale.value(), m_lift.value(), m_brightness.value(), m_glow.value()};
 }
 
+void VaradiHoverButtonStyle::applyLook(QPainter& painter, const QRectF& labelRect, const Look& now) const
+{
+    painter.translate(labelRect.center() + QPointF(0, -now.lift));
+    painter.scale(now.scale, now.scale);
+}
+
+void VaradiHoverButtonStyle::paintOverlay(QPainter& painter, const QRectF& labelRect, const Overlay& overlay) const
+{
+    painter.save();
+    applyLook(painter, labelRect, current());
+    overlay(painter, QRectF(QPointF(-labelRect.width() / 2, -labelRect.height() / 2), labelRect.size()));
+    painter.restore();
+}
+
 void VaradiHoverButtonStyle::paint(QPainter& painter, const QRectF& labelRect, const QImage& label,
-                                   const QImage& brightLabel) const
+                                   const QImage& brightLabel, QPointF labelOrigin) const
 {
     const Look now = current();
     painter.save();
-    painter.translate(labelRect.center() + QPointF(0, -now.lift));
-    painter.scale(now.scale, now.scale);
-    const QPointF topLeft(-labelRect.width() / 2, -labelRect.height() / 2);
+    applyLook(painter, labelRect, now);
+    const QPointF topLeft = QPointF(-labelRect.width() / 2, -labelRect.height() / 2) + labelOrigin;
     const double glow = std::clamp(now.glow, 0.0, 1.0);
     if (glow > 0) {
         GlowCache& glows = GlowCache::shared();
@@ -96,9 +109,11 @@ void VaradiHoverButtonStyle::paint(QPainter& painter, const QRectF& labelRect, c
     }
     painter.drawImage(topLeft, label);
     const double bright = std::clamp(now.brightness / hoverBrightness, 0.0, 1.0);
-    if (bright > 0) {
-        painter.setOpacity(painter.opacity() * bright);
+    if (bright > 0 && !brightLabel.isNull()) {
+        const qreal outer = painter.opacity();
+        painter.setOpacity(outer * bright);
         painter.drawImage(topLeft, brightLabel);
+        painter.setOpacity(outer);
     }
     painter.restore();
 }

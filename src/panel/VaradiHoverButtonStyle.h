@@ -40,11 +40,20 @@ public:
     Look current() const;
 
     // Draws the label's picture (and its brightened twin) with the effects,
-    // at its resting place labelRect.
-    void paint(QPainter& painter, const QRectF& labelRect, const QImage& label, const QImage& brightLabel) const;
+    // at its resting place labelRect. A picture that carries a shadow of its
+    // own reaches past labelRect: labelOrigin is where its top-left lies
+    // relative to labelRect's.
+    void paint(QPainter& painter, const QRectF& labelRect, const QImage& label, const QImage& brightLabel,
+               QPointF labelOrigin = {}) const;
+    // Draws over the label, lifted and grown with it: overlay paints in a
+    // rectangle of the label's size at its place.
+    using Overlay = std::function<void(QPainter&, const QRectF&)>;
+    void paintOverlay(QPainter& painter, const QRectF& labelRect, const Overlay& overlay) const;
 
 private:
     void animateTo(const Motion& motion);
+    // Moves the painter to the label's centre, lifted and scaled as it is now.
+    void applyLook(QPainter& painter, const QRectF& labelRect, const Look& now) const;
 
     bool m_hovering = false;
     bool m_pressed = false;

@@ -21,4 +21,7 @@ public:
     virtual std::optional<QList<WindowId>> windows(qint32 processIdentifier) const = 0;
     virtual bool setPosition(WindowId window, const QPointF& topLeft) = 0;
     virtual bool setSize(WindowId window, const QSizeF& size) = 0;
+    // Asks the window to close, as its close button would; false when it is
+    // not a managed window.
+    virtual bool close(WindowId window) = 0;
 };

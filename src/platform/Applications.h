@@ -27,9 +27,12 @@ public:
     // Launches the application, or activates it when it runs already (never
     // a second copy); completion later tells whether that worked.
     virtual void openApplication(const QString& applicationPath, std::function<void(bool opened)> completion) = 0;
-    // Opens the addresses in that application, activating it.
+    // Opens the addresses in that application, activating it (a running
+    // copy is brought to the front, not started twice).
     virtual void openURLs(const QList<QUrl>& urls, const QString& applicationPath) = 0;
-    // Opens the address with the desktop's default handler for it.
+    // Opens the address with the desktop's default handler for it. The
+    // other desktop's settings panes ("x-apple.systempreferences:") open
+    // nothing.
     virtual void openURL(const QUrl& url) = 0;
     // Starts a new copy of the application with extra arguments; false when
     // it could not be started.

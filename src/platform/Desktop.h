@@ -3,6 +3,7 @@
 class ApplicationWindows;
 class Applications;
 class Bell;
+class BrowserTabs;
 class MouseMonitoring;
 class PanelFactory;
 class Pasteboard;
@@ -20,5 +21,6 @@ struct Desktop {
     ApplicationWindows& windows;
     Pasteboard& pasteboard;
     Bell& bell;
+    BrowserTabs& browserTabs;
     VisibilityMonitoring& visibility;
 };

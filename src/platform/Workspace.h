@@ -52,4 +52,6 @@ Q_SIGNALS:
     void applicationLaunched();
     void applicationTerminated();
     void applicationActivated();
+    // A managed window opened or closed.
+    void windowsChanged();
 };

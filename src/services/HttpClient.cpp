@@ -4,6 +4,8 @@
 #include <QNetworkReply>
 #include <QNetworkRequest>
 
+#include <memory>
+
 namespace {
 
 // The errors QNetworkReply reports for a complete answer whose status is not
@@ -15,13 +17,16 @@ bool isStatusError(QNetworkReply::NetworkError error)
         || (error >= QNetworkReply::InternalServerError && error <= QNetworkReply::UnknownServerError);
 }
 
-HttpAnswer answerOf(QNetworkReply& reply)
+// How much of an answer the network reads ahead of us.
+constexpr qint64 readAhead = 256 * 1024;
+
+HttpAnswer answerOf(const QNetworkReply& reply, const QByteArray& body)
 {
     const QVariant status = reply.attribute(QNetworkRequest::HttpStatusCodeAttribute);
     const QNetworkReply::NetworkError error = reply.error();
     if (!status.isValid() || (error != QNetworkReply::NoError && !isStatusError(error)))
         return {};
-    return {status.toInt(), reply.readAll()};
+    return {status.toInt(), body};
 }
 
 } // namespace
@@ -49,20 +54,22 @@ QNetworkRequest HttpClient::requestFor(const QUrl& address) const
     return QNetworkRequest(m_addresses.resolve(address));
 }
 
-HttpCall HttpClient::get(const QObject* context, const QUrl& address, Completion completion, Duration timeout)
+HttpCall HttpClient::get(const QObject* context, const QUrl& address, Completion completion, Duration timeout,
+                         qint64 largestAnswer)
 {
-    return track(context, m_network.get(requestFor(address)), std::move(completion), timeout);
+    return track(context, m_network.get(requestFor(address)), std::move(completion), timeout, largestAnswer);
 }
 
 HttpCall HttpClient::postJson(const QObject* context, const QUrl& address, const QByteArray& body,
-                              Completion completion, Duration timeout)
+                              Completion completion, Duration timeout, qint64 largestAnswer)
 {
     QNetworkRequest request = requestFor(address);
     request.setRawHeader("content-type", "application/json");
-    return track(context, m_network.post(request, body), std::move(completion), timeout);
+    return track(context, m_network.post(request, body), std::move(completion), timeout, largestAnswer);
 }
 
-HttpCall HttpClient::track(const QObject* context, QNetworkReply* reply, Completion completion, Duration timeout)
+HttpCall HttpClient::track(const QObject* context, QNetworkReply* reply, Completion completion, Duration timeout,
+                           qint64 largestAnswer)
 {
     const QPointer<QNetworkReply> watched(reply);
     // Aborting makes the reply finish with OperationCanceledError: no answer.
@@ -70,12 +77,26 @@ HttpCall HttpClient::track(const QObject* context, QNetworkReply* reply, Complet
         if (watched)
             watched->abort();
     });
+    // The answer is taken as it arrives, and the request ends once it grows
+    // past its cap; the network reads ahead only a little, so an answer
+    // without end never fills the memory.
+    reply->setReadBufferSize(readAhead);
+    const auto body = std::make_shared<QByteArray>();
+    const auto take = [reply, body, largestAnswer] {
+        const QVariant announced = reply->header(QNetworkRequest::ContentLengthHeader);
+        body->append(reply->readAll());
+        if (body->size() > largestAnswer || (announced.isValid() && announced.toLongLong() > largestAnswer))
+            reply->abort();
+    };
+    connect(reply, &QNetworkReply::metaDataChanged, reply, take);
+    connect(reply, &QNetworkReply::readyRead, reply, take);
     // Without a living context the reply is still cleaned up, but nobody hears of it.
     connect(reply, &QNetworkReply::finished, reply, &QObject::deleteLater);
     connect(reply, &QNetworkReply::finished, context,
-            [reply, deadline, completion = std::move(completion)]() mutable {
+            [reply, body, deadline, completion = std::move(completion)]() mutable {
                 deadline.cancel();
-                const HttpAnswer answer = answerOf(*reply);
+                body->append(reply->readAll());
+                const HttpAnswer answer = answerOf(*reply, *body);
                 if (completion)
                     completion(answer);
             });

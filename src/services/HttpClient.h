@@ -41,7 +41,8 @@ private:
 
 // HTTP for the companion's services, on the main thread: one request per
 // call, nothing cached, every completion delivered on the main thread, and
-// never once `context` is gone. Each request gives up after its time-out,
+// never once `context` is gone. Each answer is capped in size, and each
+// request gives up after its time-out,
 // measured on the scheduler from the moment it is sent, so tests can move
 // that clock.
 class HttpClient final : public QObject {
@@ -55,18 +56,23 @@ public:
     // minute a request waits by default on the platform the companion
     // started on.
     static constexpr Duration defaultTimeout = std::chrono::seconds(60);
+    // The largest answer a request takes when its caller names no other: a
+    // few megabytes, far above any feed of the local server. An answer that
+    // grows past its cap is cut off and counts as no answer.
+    static constexpr qint64 largestFeedAnswer = 4 * 1024 * 1024;
 
     HttpClient(Scheduler& scheduler, AddressMap addresses, QObject* parent = nullptr);
 
     HttpCall get(const QObject* context, const QUrl& address, Completion completion,
-                 Duration timeout = defaultTimeout);
+                 Duration timeout = defaultTimeout, qint64 largestAnswer = largestFeedAnswer);
     // A POST of a JSON document, with the header content-type: application/json.
     HttpCall postJson(const QObject* context, const QUrl& address, const QByteArray& body, Completion completion,
-                      Duration timeout = defaultTimeout);
+                      Duration timeout = defaultTimeout, qint64 largestAnswer = largestFeedAnswer);
 
 private:
     QNetworkRequest requestFor(const QUrl& address) const;
-    HttpCall track(const QObject* context, QNetworkReply* reply, Completion completion, Duration timeout);
+    HttpCall track(const QObject* context, QNetworkReply* reply, Completion completion, Duration timeout,
+                   qint64 largestAnswer);
 
     Scheduler& m_scheduler;
     AddressMap m_addresses;

@@ -12,6 +12,8 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <memory>
+#include <utility>
 
 namespace {
 
@@ -75,6 +77,9 @@ PollingLoop::Poll LocalServerPolling::loopTurn(HttpCall (LocalServerPolling::*po
 
 void LocalServerPolling::cancelAll()
 {
+    // What an answer cut short has raised stays seen.
+    if (std::exchange(m_raising, nullptr))
+        m_environment.settings.setValue(latestNotificationIDKey, QVariant::fromValue<qint64>(m_latestNotificationID));
     m_notificationLoop.cancel();
     m_usageLoop.cancel();
     m_weatherLoop.cancel();
@@ -101,40 +106,72 @@ HttpCall LocalServerPolling::pollCompanionNotifications(Done done)
     query.addQueryItem(QStringLiteral("after"), QString::number(m_latestNotificationID));
     address.setQuery(query);
 
-    return m_environment.http.get(&m_context, address, [this, done = std::move(done)](const HttpAnswer& answer) {
+    return m_environment.http.get(&m_context, address, [this, done = std::move(done)](const HttpAnswer& answer) mutable {
         if (answer.isOK())
-            raiseAlertsFrom(answer.body);
-        if (done)
+            raiseAlertsFrom(answer.body, std::move(done));
+        else if (done)
             done();
     });
 }
 
-void LocalServerPolling::raiseAlertsFrom(const QByteArray& body)
+void LocalServerPolling::raiseAlertsFrom(const QByteArray& body, Done done)
 {
     std::optional<CompanionAlertFeed> feed = CompanionAlertFeed::decode(body);
-    if (!feed)
-        return;
-    std::vector<CompanionRemoteAlert>& alerts = feed->notifications;
-
-    // The first answer ever only sets the mark: whatever waited on the
-    // server before the companion first ran is never shown.
-    if (!m_environment.settings.contains(latestNotificationIDKey)) {
+    if (feed && !m_environment.settings.contains(latestNotificationIDKey)) {
+        // The first answer ever only sets the mark: whatever waited on the
+        // server before the companion first ran is never shown.
+        const std::vector<CompanionRemoteAlert>& alerts = feed->notifications;
         const auto newest = std::max_element(alerts.begin(), alerts.end(),
                                              [](const auto& a, const auto& b) { return a.id < b.id; });
         m_latestNotificationID = newest == alerts.end() ? 0 : newest->id;
         saveLatestNotificationID();
+    } else if (feed && !feed->notifications.empty()) {
+        // Every alert of the answer is raised, in id order, even one the
+        // server should not have sent again; the alert queue drops repeats on show.
+        auto alerts = std::make_shared<std::vector<CompanionRemoteAlert>>(std::move(feed->notifications));
+        std::stable_sort(alerts->begin(), alerts->end(), [](const auto& a, const auto& b) { return a.id < b.id; });
+        m_raising = std::make_shared<bool>(true);
+        raiseLater(std::move(alerts), 0, std::move(done));
         return;
     }
+    if (done)
+        done();
+}
 
-    // Every alert of the answer is raised, in id order, even one the server
-    // should not have sent again; the alert queue drops repeats on show.
-    std::stable_sort(alerts.begin(), alerts.end(), [](const auto& a, const auto& b) { return a.id < b.id; });
-    for (const CompanionRemoteAlert& alert : alerts) {
+// A long answer is raised a slice per turn of the main loop, so the panel
+// keeps answering meanwhile.
+void LocalServerPolling::raiseLater(std::shared_ptr<const std::vector<CompanionRemoteAlert>> alerts, size_t first, Done done)
+{
+    QMetaObject::invokeMethod(
+        &m_context,
+        [this, alerts = std::move(alerts), first, raising = std::weak_ptr<bool>(m_raising), done = std::move(done)]() mutable {
+            // Cancelled meanwhile: the rest of the answer is dropped.
+            if (!raising.expired())
+                raiseSlice(std::move(alerts), first, std::move(done));
+        },
+        Qt::QueuedConnection);
+}
+
+void LocalServerPolling::raiseSlice(std::shared_ptr<const std::vector<CompanionRemoteAlert>> alerts, size_t first, Done done)
+{
+    const size_t end = std::min(first + alertsPerTurn, alerts->size());
+    for (size_t index = first; index < end; ++index) {
+        const CompanionRemoteAlert& alert = alerts->at(index);
         m_latestNotificationID = std::max(m_latestNotificationID, alert.id);
-        saveLatestNotificationID();
         if (const auto source = CompanionAlertSource::fromRawValue(alert.type.toLower()))
             m_environment.model.enqueueAlert(*source, alert.detail);
     }
+    if (end < alerts->size()) {
+        raiseLater(std::move(alerts), end, std::move(done));
+        return;
+    }
+    m_raising.reset();
+    // The settings store writes its changes at the next turn of the main
+    // loop: to write the file once for an answer raised over many turns,
+    // the id moves on in the store once the whole answer is through.
+    saveLatestNotificationID();
+    if (done)
+        done();
 }
 
 void LocalServerPolling::saveLatestNotificationID()
@@ -164,5 +201,5 @@ HttpCall LocalServerPolling::pollWeather(Done done)
         if (done)
             done();
     };
-    return m_environment.http.get(&m_context, WeatherText::serviceAddress(), completion, weatherTimeout);
+    return m_environment.http.get(&m_context, WeatherText::serviceAddress(), completion, weatherTimeout, largestWeatherAnswer);
 }

@@ -8,9 +8,12 @@
 
 #include <chrono>
 #include <functional>
+#include <memory>
+#include <vector>
 
 class CompanionModel;
 class QSettings;
+struct CompanionRemoteAlert;
 
 // The three loops that keep the companion fresh without any action of the
 // user: new alerts from the local server every 2 s, the AI-usage feed every
@@ -32,6 +35,10 @@ public:
     static constexpr Duration usagePeriod = std::chrono::seconds(60);
     static constexpr Duration weatherPeriod = std::chrono::seconds(1200);
     static constexpr Duration weatherTimeout = std::chrono::seconds(8);
+    // The alerts of one answer raised in one turn of the main loop.
+    static constexpr size_t alertsPerTurn = 100;
+    // A temperature text is a handful of bytes.
+    static constexpr qint64 largestWeatherAnswer = 4 * 1024;
 
     struct Environment {
         CompanionModel& model;
@@ -72,13 +79,17 @@ public:
 private:
     // One turn of a loop: runs `poll`, which the loop may abandon.
     PollingLoop::Poll loopTurn(HttpCall (LocalServerPolling::*poll)(Done));
-    void raiseAlertsFrom(const QByteArray& body);
+    void raiseAlertsFrom(const QByteArray& body, Done done);
+    void raiseLater(std::shared_ptr<const std::vector<CompanionRemoteAlert>> alerts, size_t first, Done done);
+    void raiseSlice(std::shared_ptr<const std::vector<CompanionRemoteAlert>> alerts, size_t first, Done done);
     void saveLatestNotificationID();
 
     Environment m_environment;
     // Answers arrive only while this object exists.
     QObject m_context;
     qint64 m_latestNotificationID;
+    // Alive while the alerts of an answer are being raised.
+    std::shared_ptr<bool> m_raising;
     PollingLoop m_notificationLoop;
     PollingLoop m_usageLoop;
     PollingLoop m_weatherLoop;

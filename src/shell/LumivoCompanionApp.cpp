@@ -5,7 +5,9 @@
 #include "platform/Applications.h"
 #include "platform/Workspace.h"
 #include "shell/CompanionLink.h"
+#include "shell/MenuPalette.h"
 #include "shell/PanelGeometry.h"
+#include "web/WebWindows.h"
 
 #include <QAction>
 #include <QIcon>
@@ -14,8 +16,9 @@
 #include <QPixmap>
 #include <QSettings>
 #include <QSystemTrayIcon>
-#include <QUrlQuery>
 #include <QWidget>
+
+#include <cmath>
 
 using namespace std::chrono_literals;
 using namespace PanelGeometry;
@@ -55,6 +58,16 @@ LumivoCompanionApp::LumivoCompanionApp(Environment environment)
     services = std::make_unique<CompanionServices>(CompanionServices::Environment {
         model, m_environment.settings, m_environment.scheduler, m_environment.desktop.pasteboard, m_environment.desktop.bell,
         m_environment.edition, m_environment.serverAddresses});
+    actions = std::make_unique<DesktopActions>(DesktopActions::Environment {
+        .model = model,
+        .scheduler = m_environment.scheduler,
+        .desktop = m_environment.desktop,
+        .screenUnderMouse = [this] { return screenUnderMouse(); },
+        .panelScreen = [this] { return panel ? panel->screen() : std::nullopt; },
+    });
+    webWindows = std::make_unique<WebWindows>(WebWindows::Environment {
+        model, m_environment.scheduler, m_environment.desktop.applications, *services, m_environment.edition,
+        m_environment.serverAddresses});
     followAcrossScreens = followAcrossScreensDefault();
 }
 
@@ -93,6 +106,7 @@ QAction* LumivoCompanionApp::addQuitItem(QMenu& menu, const QString& name, Lumiv
 std::unique_ptr<QMenu> LumivoCompanionApp::makeMainMenu(LumivoCompanionApp* delegate)
 {
     auto menu = std::make_unique<QMenu>(QStringLiteral("Varadi"));
+    menu->setPalette(companionMenuPalette(menu->palette()));
     addPlacementItems(*menu, QStringLiteral("Vora"), delegate);
     QAction* follow = menu->addAction(QStringLiteral("Follow Me Across Screens"));
     follow->setCheckable(true);
@@ -108,8 +122,14 @@ void LumivoCompanionApp::configureStatusItem()
 {
     statusItem = std::make_unique<QSystemTrayIcon>();
     const QPixmap image = QPixmap::fromImage(readPng(m_environment.statusIconPath));
-    if (!m_environment.statusIconPath.isEmpty() && !image.isNull()) {
-        statusItem->setIcon(QIcon(image.scaled(18, 18, Qt::KeepAspectRatio, Qt::SmoothTransformation)));
+    const QIcon bundled = m_environment.statusIconPath.isEmpty() || image.isNull()
+        ? QIcon()
+        : QIcon(image.scaled(18, 18, Qt::KeepAspectRatio, Qt::SmoothTransformation));
+    // The installed icon theme draws the edition's icon sharp at every tray
+    // size, and a tray that takes icons by name gets the name.
+    const QIcon icon = QIcon::fromTheme(m_environment.statusIconName, bundled);
+    if (!icon.isNull()) {
+        statusItem->setIcon(icon);
         statusItem->setToolTip(QStringLiteral("CEO Vora"));
     } else {
         // Without its picture the item still stands, as an empty square.
@@ -119,6 +139,7 @@ void LumivoCompanionApp::configureStatusItem()
     }
 
     statusMenu = std::make_unique<QMenu>(QStringLiteral("CEO Vora"));
+    statusMenu->setPalette(companionMenuPalette(statusMenu->palette()));
     addPlacementItems(*statusMenu, QStringLiteral("CEO Vora"), this);
     addQuitItem(*statusMenu, QStringLiteral("CEO Vora"), this);
     statusItem->setContextMenu(statusMenu.get());
@@ -153,6 +174,9 @@ void LumivoCompanionApp::applicationDidFinishLaunching()
     services->polling.startAgentUsagePolling();
     services->polling.startWeatherPolling();
     later([](LumivoCompanionApp& delegate) { delegate.model.requestWave(); });
+    auto watcher = std::make_unique<InboundActivityWatcher>(model, m_environment.scheduler, m_environment.makeNotificationStream());
+    watcher->start();
+    inboundWatcher = std::move(watcher);
 
     wireHooks();
     stopWalking();
@@ -168,27 +192,12 @@ void LumivoCompanionApp::wireHooks()
         later([](LumivoCompanionApp& delegate) { delegate.reconcilePanelWithScreens(); });
     });
 
-    Applications& applications = m_environment.desktop.applications;
-    model.openDashboard = [&applications] {
-        QUrl dashboard = CompanionRoute::lumivoOS();
-        QUrlQuery query;
-        query.addQueryItem(QStringLiteral("companion"), QStringLiteral("1"));
-        query.addQueryItem(QStringLiteral("expanded"), QStringLiteral("1"));
-        dashboard.setQuery(query);
-        applications.openURL(dashboard);
-    };
-    model.openHalfScreen = weakly(this, [](LumivoCompanionApp& delegate) {
-        CompanionModel& model = delegate.model;
-        model.layoutPanelOpen = !model.layoutPanelOpen;
-        model.googlePanelOpen = false;
-        model.usagePanelOpen = false;
-        model.taskPanelOpen = false;
-        model.fleetPanelOpen = false;
-    });
     model.prepareAlertPresentation = weakly(this, [](LumivoCompanionApp& delegate) { delegate.prepareAlertPresentation(); });
     model.finishAlertPresentation = weakly(this, [](LumivoCompanionApp& delegate) { delegate.finishAlertPresentation(); });
     model.summonCompanion = weakly(this, [](LumivoCompanionApp& delegate) { delegate.summonPanelToActiveScreen(); });
     services->fillModelHooks();
+    actions->fillModelHooks();
+    webWindows->fillModelHooks();
 
     Workspace& workspace = m_environment.desktop.workspace;
     for (auto notification : {&Workspace::applicationLaunched, &Workspace::applicationTerminated, &Workspace::applicationActivated}) {
@@ -210,6 +219,8 @@ void LumivoCompanionApp::applicationWillTerminate()
         screenFollowTimer->cancel();
     clickSummonMonitor.reset();
     visibilityMonitor.reset();
+    if (inboundWatcher)
+        inboundWatcher->stop();
     disconnect(screenParametersObserver);
     for (const QMetaObject::Connection& observer : std::as_const(workspaceObservers))
         disconnect(observer);
@@ -295,7 +306,9 @@ void LumivoCompanionApp::restorePanelPosition()
     QSettings& settings = m_environment.settings;
     if (!settings.contains(panelPositionXKey) || !settings.contains(panelPositionYKey))
         return;
-    QPointF origin(settings.value(panelPositionXKey).toDouble(), settings.value(panelPositionYKey).toDouble());
+    // Whole points: a fractional origin would make the window system grow the
+    // panel by a pixel to cover it.
+    QPointF origin(std::round(settings.value(panelPositionXKey).toDouble()), std::round(settings.value(panelPositionYKey).toDouble()));
     const QRectF rect(origin, panel->frame().size());
     if (const std::optional<DesktopScreen> screen = bestScreenOrMain(rect))
         origin = clampedOrigin(rect, screen->visibleFrame);

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "actions/DesktopActions.h"
+#include "activity/InboundActivityWatcher.h"
+#include "activity/SessionBusNotificationMonitor.h"
 #include "model/CompanionEdition.h"
 #include "model/CompanionModel.h"
 #include "platform/Desktop.h"
@@ -25,6 +28,7 @@ class QMenu;
 class QSettings;
 class QSystemTrayIcon;
 class QWidget;
+class WebWindows;
 
 // The application delegate: builds the floating panel around the mascot and
 // the alert panel beside it, keeps them placed on the user's screens, wires
@@ -59,10 +63,17 @@ public:
         std::function<void(bool seen)> panelsSeen = [](bool) {};
         // The status-bar icon, or an empty path when the bundle has none.
         QString statusIconPath;
+        // The edition's icon in the desktop's icon theme, preferred to the
+        // bundle's picture when installed.
+        QString statusIconName;
         CompanionEdition edition;
         // Where the local server and the weather service are reached; empty
         // for their real addresses.
         AddressMap serverAddresses = {};
+        // What the inbound watcher observes: the session bus's notifications.
+        std::function<std::unique_ptr<NotificationStream>()> makeNotificationStream = [] {
+            return std::make_unique<SessionBusNotificationMonitor>();
+        };
     };
 
     explicit LumivoCompanionApp(Environment environment);
@@ -142,6 +153,11 @@ public:
     // The local server's and the weather service's clients: the poll loops,
     // the fleet and the mobile link.
     std::unique_ptr<CompanionServices> services;
+    // The launchers, the task manager, the Chrome tiling and the Google links.
+    std::unique_ptr<DesktopActions> actions;
+    std::unique_ptr<InboundActivityWatcher> inboundWatcher;
+    // The chat and reporting-funnel windows, made on first use.
+    std::unique_ptr<WebWindows> webWindows;
 
 private:
     static void addPlacementItems(QMenu& menu, const QString& name, LumivoCompanionApp* delegate);

@@ -1,13 +1,29 @@
 #include "FittedText.h"
 
+#include <QFontDatabase>
 #include <QFontMetricsF>
 #include <QTextLayout>
 
 #include <cmath>
 
+QString preferredRoundedFamily(const QStringList& installed)
+{
+    static const QStringList preferred{QStringLiteral("Nunito"), QStringLiteral("M PLUS Rounded 1c"),
+                                       QStringLiteral("Manjari"), QStringLiteral("Quicksand")};
+    for (const QString& family : preferred) {
+        if (installed.contains(family, Qt::CaseInsensitive))
+            return family;
+    }
+    return {};
+}
+
 QFont systemFont(qreal size, QFont::Weight weight)
 {
+    // Fonts are installed with the program, not while it runs: look once.
+    static const QString rounded = preferredRoundedFamily(QFontDatabase::families());
     QFont font;
+    if (!rounded.isEmpty())
+        font.setFamilies({rounded, font.family()});
     // Qt's points are 1/72 inch at the 96-dots-per-inch logical resolution of
     // layouts; the views' sizes are in device independent pixels.
     font.setPointSizeF(size * 72.0 / 96.0);
@@ -32,6 +48,21 @@ QFont shrunkToFit(const QFont& font, const QString& text, qreal width, qreal min
     return fitted;
 }
 
+QString elidedLine(const QString& text, const QFont& font, qreal width)
+{
+    const QString elided = QFontMetricsF(font).elidedText(text, Qt::ElideRight, width);
+    if (elided == text)
+        return text;
+    qsizetype kept = 0;
+    while (kept < elided.size() && kept < text.size() && elided[kept] == text[kept])
+        ++kept;
+    // The cut may fall just after a space: "cuts it…", not "cuts it …".
+    qsizetype end = kept;
+    while (end > 0 && elided[end - 1].isSpace())
+        --end;
+    return elided.left(end) + elided.mid(kept);
+}
+
 QStringList wrappedLines(const QString& text, const QFont& font, qreal width, int maximumLines)
 {
     QStringList lines;
@@ -50,7 +81,7 @@ QStringList wrappedLines(const QString& text, const QFont& font, qreal width, in
         if (lines.size() == maximumLines - 1) {
             // The last allowed line takes the rest, cut with an ellipsis.
             const QString rest = text.mid(line.textStart()).simplified();
-            lines.append(QFontMetricsF(font).elidedText(rest, Qt::ElideRight, width));
+            lines.append(elidedLine(rest, font, width));
             break;
         }
         lines.append(text.mid(line.textStart(), line.textLength()).trimmed());

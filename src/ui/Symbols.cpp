@@ -13,6 +13,9 @@ namespace Symbols {
 namespace {
 
 constexpr char16_t drawnSparkle[] = u"sparkle";
+constexpr char16_t badgedCalendar[] = u"calendar.badge.exclamationmark";
+// The badge: Material Icons' error, a disc with an exclamation mark.
+constexpr char32_t exclamationBadge = 0xe000;
 
 // Symbol name -> Material Icons glyph (its ligature name in the comment).
 const std::array<std::pair<const char16_t*, char32_t>, 36> table{{
@@ -25,7 +28,7 @@ const std::array<std::pair<const char16_t*, char32_t>, 36> table{{
     {u"bubble.left.and.bubble.right.fill", 0xe0bf},   // forum
     {u"building.columns.fill", 0xe84f},               // account_balance
     {u"calendar", 0xebcc},                            // calendar_month
-    {u"calendar.badge.exclamationmark", 0xe615},      // event_busy
+    {u"calendar.badge.exclamationmark", 0xe935},      // calendar_today, badged when drawn
     {u"chevron.left", 0xe5cb},                        // chevron_left
     {u"chevron.right", 0xe5cc},                       // chevron_right
     {u"creditcard.fill", 0xe870},                     // credit_card
@@ -73,6 +76,45 @@ QPainterPath sparklePath(qreal size)
     star.cubicTo(-waist, -waist, -waist, -waist, 0, -r);
     star.closeSubpath();
     return star;
+}
+
+// A glyph's outline one unit across its em, centred on its ink: the icons
+// are drawn in the middle of their frames. Outlines are taken once at a
+// large size and scaled, which keeps fractional sizes exact.
+QPainterPath unitOutline(char32_t glyph)
+{
+    static QHash<char32_t, QPainterPath> outlines;
+    auto found = outlines.find(glyph);
+    if (found == outlines.end()) {
+        constexpr int reference = 96;
+        QFont font(loadedFamily());
+        font.setPixelSize(reference);
+        const QRawFont raw = QRawFont::fromFont(font);
+        const QList<quint32> indexes = raw.glyphIndexesForString(QString::fromUcs4(&glyph, 1));
+        QPainterPath outline = indexes.isEmpty() ? QPainterPath() : raw.pathForGlyph(indexes.first());
+        outline.translate(-outline.boundingRect().center());
+        QTransform unit;
+        unit.scale(1.0 / reference, 1.0 / reference);
+        found = outlines.insert(glyph, unit.map(outline));
+    }
+    return *found;
+}
+
+// The glyph with an exclamation badge on its lower right corner, set in a
+// gap cut around it: something there needs attention.
+QPainterPath badgedOutline(char32_t glyph)
+{
+    constexpr qreal badgeSize = 0.6;
+    constexpr qreal gap = 0.22;
+    const QPainterPath base = unitOutline(glyph);
+    const QPainterPath disc = unitOutline(exclamationBadge);
+    const qreal scale = badgeSize / disc.boundingRect().width();
+    const QPointF centre = base.boundingRect().bottomRight() - QPointF(0.75, 0.75) * (badgeSize / 2);
+    QPainterPath clearing;
+    clearing.addEllipse(centre, (1 + gap) * badgeSize / 2, (1 + gap) * badgeSize / 2);
+    QPainterPath shape = base.subtracted(clearing).united(QTransform(scale, 0, 0, scale, centre.x(), centre.y()).map(disc));
+    shape.translate(-shape.boundingRect().center());
+    return shape;
 }
 
 } // namespace
@@ -124,26 +166,13 @@ QPainterPath path(QStringView name, qreal size)
     const std::optional<char32_t> glyph = codePoint(name);
     if (!glyph || loadedFamily().isEmpty())
         return {};
-    // Outlines are taken once at a large size and scaled, which keeps
-    // fractional sizes exact.
-    static QHash<char32_t, QPainterPath> outlines;
-    auto found = outlines.find(*glyph);
-    if (found == outlines.end()) {
-        constexpr int reference = 96;
-        QFont font(loadedFamily());
-        font.setPixelSize(reference);
-        const QRawFont raw = QRawFont::fromFont(font);
-        const QList<quint32> indexes = raw.glyphIndexesForString(QString::fromUcs4(&*glyph, 1));
-        QPainterPath outline = indexes.isEmpty() ? QPainterPath() : raw.pathForGlyph(indexes.first());
-        // Centred on its ink: the icons are drawn in the middle of their frames.
-        outline.translate(-outline.boundingRect().center());
-        QTransform unit;
-        unit.scale(1.0 / reference, 1.0 / reference);
-        found = outlines.insert(*glyph, unit.map(outline));
-    }
     QTransform scale;
     scale.scale(size, size);
-    return scale.map(*found);
+    if (name == QStringView(badgedCalendar)) {
+        static const QPainterPath badged = badgedOutline(*glyph);
+        return scale.map(badged);
+    }
+    return scale.map(unitOutline(*glyph));
 }
 
 } // namespace Symbols

@@ -11,7 +11,8 @@ class ResourceBundle;
 
 // The named symbols the views show, drawn from the Material Icons font that
 // ships in the resource bundle. Every name the views use has an entry; the
-// four-pointed sparkle, which the font lacks, is drawn as a path.
+// four-pointed sparkle, which the font lacks, is drawn as a path, and the
+// calendar's exclamation badge is set on its glyph when drawn.
 namespace Symbols {
 
 inline const QString fontFile = QStringLiteral("MaterialIcons-Regular");

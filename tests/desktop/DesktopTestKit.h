@@ -4,8 +4,14 @@
 
 #include "support/WaitUntil.h"
 
+#include <QDir>
+#include <QGuiApplication>
+#include <QImage>
+#include <QPixmap>
 #include <QPoint>
 #include <QProcess>
+#include <QRect>
+#include <QScreen>
 #include <QStringList>
 
 // Runs a command-line tool of the X11 desktop and returns what it printed.
@@ -45,4 +51,24 @@ inline void releaseAt(const QPoint& point) { pointerAt(point, {QStringLiteral("m
 inline QString activeWindow()
 {
     return runTool(QStringLiteral("xdotool"), {QStringLiteral("getactivewindow")}).trimmed();
+}
+
+// The desktop's pixels in a rectangle of X coordinates, kept as
+// screenshots/<name>.png for people to look at.
+inline QImage captureDesktop(const QRect& area, const QString& name)
+{
+    const QImage picture = QGuiApplication::primaryScreen()->grabWindow(0, area.x(), area.y(), area.width(), area.height()).toImage();
+    QDir().mkpath(QStringLiteral(LUMIVO_BINARY_DIR "/screenshots"));
+    picture.save(QStringLiteral(LUMIVO_BINARY_DIR "/screenshots/%1.png").arg(name));
+    return picture;
+}
+
+// How many pixels differ from the bare desktop's black.
+inline int drawnPixels(const QImage& picture)
+{
+    int drawn = 0;
+    for (int y = 0; y < picture.height(); ++y)
+        for (int x = 0; x < picture.width(); ++x)
+            drawn += (picture.pixel(x, y) & 0xFFFFFF) != 0;
+    return drawn;
 }

@@ -66,7 +66,7 @@ TEST(X11MouseMonitor, IgnoresTheMiddleButtonAndPressesOnOurOwnWindows)
 {
     std::unique_ptr<XcbConnection> connection = XcbConnection::open();
     X11Screens screens(connection.get());
-    X11PanelFactory panels(connection.get(), screens);
+    X11PanelFactory panels(screens);
     auto panel = panels.makePanel(std::make_unique<QWidget>(), QRectF(2846, 10, 330, 190), PanelLevel::floating);
     panel->orderFront();
     settleDesktop(300);

@@ -1,6 +1,7 @@
 // Panels behave the same made by the fake and by the X11 layer, and the X11
 // ones carry the window-manager states that keep them floating everywhere.
 #include "DesktopTestKit.h"
+#include "StandInApplication.h"
 
 #include "platform/fake/FakePanels.h"
 #include "platform/fake/FakeScreens.h"
@@ -11,6 +12,9 @@
 
 #include <gtest/gtest.h>
 
+#include <QGuiApplication>
+#include <QPainter>
+#include <QScreen>
 #include <QWidget>
 
 namespace {
@@ -32,7 +36,7 @@ struct X11PanelWorld {
 
     std::unique_ptr<XcbConnection> connection = XcbConnection::open();
     X11Screens screens {connection.get()};
-    X11PanelFactory panels {connection.get(), screens};
+    X11PanelFactory panels {screens};
 };
 
 template <typename World>
@@ -101,44 +105,55 @@ TEST(X11Panel, AMoveCutShortStillCompletes)
     EXPECT_EQ(panel->frame(), QRectF(200, 200, 330, 190)) << "the cut-short animation must not move it further";
 }
 
-QString windowProperties(const Panel& panel, const QWidget& content)
-{
-    Q_UNUSED(panel);
-    return runTool(QStringLiteral("xprop"), {QStringLiteral("-id"), QString::number(content.winId()),
-                                             QStringLiteral("_NET_WM_STATE"), QStringLiteral("_NET_WM_DESKTOP"),
-                                             QStringLiteral("WM_HINTS"), QStringLiteral("_NET_WM_WINDOW_TYPE")});
-}
-
 bool isViewable(const QWidget& window)
 {
     return runTool(QStringLiteral("xwininfo"), {QStringLiteral("-id"), QString::number(window.winId())})
         .contains(QStringLiteral("IsViewable"));
 }
 
+// Content painted in one colour, to be told apart on the screen.
+class SolidContent final : public QWidget {
+public:
+    explicit SolidContent(QColor colour) : m_colour(colour) { }
+
+protected:
+    void paintEvent(QPaintEvent*) override { QPainter(this).fillRect(rect(), m_colour); }
+
+private:
+    QColor m_colour;
+};
+
+// What the screen shows at a point of X coordinates.
+QColor shownAt(const QPoint& point)
+{
+    return QGuiApplication::primaryScreen()->grabWindow(0, point.x(), point.y(), 1, 1).toImage().pixelColor(0, 0);
+}
+
 TEST(X11Panel, FloatsOnEveryDesktopOutsideTaskbarAndPagerWithoutFocus)
 {
     X11PanelWorld world;
-    auto content = std::make_unique<QWidget>();
+    auto content = std::make_unique<SolidContent>(Qt::magenta);
     QWidget* window = content.get();
     auto panel = world.factory().makePanel(std::move(content), QRectF(2846, 10, 330, 190), PanelLevel::floating);
-    QWidget ordinary;
-    ordinary.setGeometry(100, 100, 400, 300);
-    ordinary.show();
+    const QPoint centre(3011, 1095);
+    const QString id = QStringLiteral("0x%1").arg(window->winId(), 0, 16);
 
-    // The states must survive being taken off screen and put back. Openbox
-    // keeps "all desktops" as desktop 0xFFFFFFFF rather than as a sticky state.
+    // Whatever the ordinary window does, over the panel's place and active,
+    // and however often the panel is taken off screen and put back.
+    QWidget ordinary;
+    ordinary.setGeometry(2700, 900, 400, 300);
     for (int showing = 0; showing < 2; ++showing) {
         panel->orderFront();
-        QString properties;
-        const bool announced = waitUntil([&] {
-            properties = windowProperties(*panel, *window);
-            return properties.contains(QStringLiteral("_NET_WM_STATE_ABOVE")) && isViewable(*window);
-        });
-        EXPECT_TRUE(announced) << properties.toStdString();
-        EXPECT_TRUE(properties.contains(QStringLiteral("_NET_WM_DESKTOP(CARDINAL) = 4294967295"))) << properties.toStdString();
-        for (const char* state : {"_NET_WM_STATE_ABOVE", "_NET_WM_STATE_SKIP_TASKBAR", "_NET_WM_STATE_SKIP_PAGER"})
-            EXPECT_TRUE(properties.contains(QLatin1String(state))) << state << "\n" << properties.toStdString();
-        EXPECT_TRUE(properties.contains(QStringLiteral("Client accepts input or input focus: False"))) << properties.toStdString();
+        ordinary.show();
+        ordinary.raise();
+        ordinary.activateWindow();
+        ASSERT_TRUE(waitUntil([&] { return isViewable(*window) && isViewable(ordinary); }));
+        settleDesktop(200);
+        EXPECT_EQ(shownAt(centre), QColor(Qt::magenta)) << "the ordinary window covered the panel";
+        const QString clients = runTool(QStringLiteral("xprop"), {QStringLiteral("-root"), QStringLiteral("_NET_CLIENT_LIST")});
+        EXPECT_FALSE(clients.contains(id)) << "taskbars and pagers list it: " << clients.toStdString();
+        const QString hints = runTool(QStringLiteral("xprop"), {QStringLiteral("-id"), id, QStringLiteral("WM_HINTS")});
+        EXPECT_TRUE(hints.contains(QStringLiteral("Client accepts input or input focus: False"))) << hints.toStdString();
 
         // On another desktop the ordinary window goes, the panel stays.
         runTool(QStringLiteral("xdotool"), {QStringLiteral("set_desktop"), QString::number(1 + showing)});
@@ -172,6 +187,43 @@ TEST(X11Panel, ClickingItLeavesTheActiveWindowActive)
     clickAt(QPoint(3011, 1095));
     settleDesktop(300);
     EXPECT_EQ(activeWindow(), ordinaryId) << "clicking the panel took focus: " << activeWindow().toStdString();
+}
+
+TEST(X11Panel, BothLevelsStayInFrontOfAFullScreenWindowWithoutTakingFocus)
+{
+    X11PanelWorld world;
+    auto floating = world.factory().makePanel(std::make_unique<SolidContent>(Qt::magenta), QRectF(2846, 10, 330, 190), PanelLevel::floating);
+    auto alert = world.factory().makePanel(std::make_unique<SolidContent>(Qt::cyan), QRectF(2614, 94, 226, 96), PanelLevel::aboveFloating);
+    // Their centres in X coordinates.
+    const QPoint floatingCentre(3011, 1095);
+    const QPoint alertCentre(2727, 1058);
+    const auto bothShown = [&] { return shownAt(floatingCentre) == QColor(Qt::magenta) && shownAt(alertCentre) == QColor(Qt::cyan); };
+    floating->orderFront();
+    alert->orderFront();
+    ASSERT_TRUE(waitUntil(bothShown));
+
+    // A video player going full screen over everything, white all over.
+    StandInApplication player({QStringLiteral("--windows"), QStringLiteral("1"), QStringLiteral("--fullscreen")});
+    QString playerWindow;
+    ASSERT_TRUE(waitUntil([&] {
+        playerWindow = runTool(QStringLiteral("xdotool"), {QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--classname"), QStringLiteral("lumivo-test-app")}).trimmed();
+        return !playerWindow.isEmpty() && activeWindow() == playerWindow && shownAt(QPoint(5, 5)) == QColor(Qt::white);
+    })) << "the full-screen window never came up";
+    settleDesktop(300);
+    EXPECT_TRUE(bothShown()) << "covered by the full-screen window";
+
+    // A click on it raises it again; putting the panels away and back
+    // brings them back in front.
+    clickAt(QPoint(400, 400));
+    settleDesktop(300);
+    EXPECT_TRUE(bothShown()) << "covered once the full-screen window was raised";
+    alert->orderOut();
+    floating->orderOut();
+    ASSERT_TRUE(waitUntil([&] { return shownAt(floatingCentre) == QColor(Qt::white); }));
+    floating->orderFront();
+    alert->orderFront();
+    EXPECT_TRUE(waitUntil(bothShown)) << "shown again, but behind the full-screen window";
+    EXPECT_EQ(activeWindow(), playerWindow) << "a panel took the focus from the full-screen window";
 }
 
 } // namespace

@@ -34,8 +34,18 @@ public:
         environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_runtime.path());
         environment.insert(QStringLiteral("XDG_CONFIG_HOME"), m_config.path());
         environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+        if (!m_dataFolder.isEmpty()) {
+            environment.insert(QStringLiteral("XDG_DATA_HOME"), m_dataFolder);
+            environment.insert(QStringLiteral("XDG_DATA_DIRS"), m_dataFolder);
+        }
+        environment.insert(m_variables);
         return environment;
     }
+    // The copies find their applications in dataFolder's "applications"
+    // folder instead of the system's.
+    void useDataFolder(const QString& dataFolder) { m_dataFolder = dataFolder; }
+    // A variable every copy started in the session also gets.
+    void setVariable(const QString& name, const QString& value) { m_variables.insert(name, value); }
     QString runtimeFolder() const { return m_runtime.path(); }
     QString configFolder() const { return m_config.filePath(QStringLiteral("lumivo-companion")); }
     QString settingsPath() const { return QDir(configFolder()).filePath(QStringLiteral("settings.json")); }
@@ -55,11 +65,14 @@ public:
 private:
     QTemporaryDir m_runtime;
     QTemporaryDir m_config;
+    QString m_dataFolder;
+    QProcessEnvironment m_variables;
 };
 
+// A program of the build by its name, or an installed one by its full path.
 inline QString programPath(const QString& name)
 {
-    return QStringLiteral(LUMIVO_BINARY_DIR "/src/") + name;
+    return QDir::isAbsolutePath(name) ? name : QStringLiteral(LUMIVO_BINARY_DIR "/src/") + name;
 }
 
 // Starts another copy in the session, as the desktop does to hand over a
@@ -102,6 +115,8 @@ public:
         return QStringLiteral("state %1 status %2 code %3 error %4").arg(m_process.state()).arg(m_process.exitStatus()).arg(m_process.exitCode()).arg(m_process.errorString());
     }
     bool isRunning() const { return m_process.state() == QProcess::Running; }
+    // Once it has ended: its exit code, or -1 when it crashed.
+    int exitCode() const { return m_process.exitStatus() == QProcess::NormalExit ? m_process.exitCode() : -1; }
 
     // Ends it as a logout does; the exit code, or -1 when it crashed or hung.
     int terminate()
@@ -112,21 +127,39 @@ public:
         return m_process.exitCode();
     }
 
-    // Its mapped window whose name starts with prefix. (xdotool's own --pid
-    // filter lets windows of other processes through, so the owner is read
-    // from each window's _NET_WM_PID.)
-    std::optional<ShownWindow> shownWindow(const QString& prefix) const
+    // Its mapped windows. (xdotool's own --pid filter lets windows of other
+    // processes through, so the owner is read from each window's _NET_WM_PID.)
+    QStringList shownWindowIds() const
     {
         const QStringList ids = runTool(QStringLiteral("xdotool"), {QStringLiteral("search"), QStringLiteral("--onlyvisible"),
                                                                     QStringLiteral("--classname"), QStringLiteral("lumivo-companion")})
                                     .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
         const QString owner = QStringLiteral("_NET_WM_PID(CARDINAL) = %1").arg(pid());
+        QStringList own;
         for (const QString& id : ids) {
-            if (runTool(QStringLiteral("xprop"), {QStringLiteral("-id"), id, QStringLiteral("_NET_WM_PID")}).trimmed() != owner)
-                continue;
+            if (runTool(QStringLiteral("xprop"), {QStringLiteral("-id"), id, QStringLiteral("_NET_WM_PID")}).trimmed() == owner)
+                own.append(id);
+        }
+        return own;
+    }
+
+    // Its mapped window whose name starts with prefix.
+    std::optional<ShownWindow> shownWindow(const QString& prefix) const
+    {
+        for (const QString& id : shownWindowIds()) {
             const QString name = runTool(QStringLiteral("xdotool"), {QStringLiteral("getwindowname"), id}).trimmed();
             if (name.startsWith(prefix))
                 return ShownWindow {id.toULongLong(), name, geometryOf(id)};
+        }
+        return std::nullopt;
+    }
+    // The tooltip it shows, if any.
+    std::optional<ShownWindow> tooltip() const
+    {
+        for (const QString& id : shownWindowIds()) {
+            if (runTool(QStringLiteral("xprop"), {QStringLiteral("-id"), id, QStringLiteral("_NET_WM_WINDOW_TYPE")})
+                    .contains(QStringLiteral("_NET_WM_WINDOW_TYPE_TOOLTIP")))
+                return ShownWindow {id.toULongLong(), QString(), geometryOf(id)};
         }
         return std::nullopt;
     }

@@ -1,29 +1,14 @@
 #include "platform/x11/EwmhClients.h"
 #include "platform/x11/X11ApplicationWindows.h"
 #include "StandInApplication.h"
+#include "WindowGeometry.h"
 #include "support/ApplicationFolder.h"
 
 #include <gtest/gtest.h>
 
-#include <QRect>
-
 namespace {
 
 using WindowId = ApplicationWindows::WindowId;
-
-// The window as the user sees it: the client area with the window manager's
-// decoration around it, in root-window pixels.
-QRect outerGeometry(XcbConnection& connection, WindowId window)
-{
-    auto* raw = connection.raw();
-    const XcbReply<xcb_get_geometry_reply_t> size(xcb_get_geometry_reply(raw, xcb_get_geometry(raw, window), nullptr));
-    const XcbReply<xcb_translate_coordinates_reply_t> origin(xcb_translate_coordinates_reply(
-        raw, xcb_translate_coordinates(raw, window, connection.root(), 0, 0), nullptr));
-    if (!size || !origin)
-        return {};
-    const QMargins frame = EwmhClients(connection).frameExtents(window);
-    return QRect(origin->dst_x, origin->dst_y, size->width, size->height).marginsAdded(frame);
-}
 
 class X11ApplicationWindowsTest : public ::testing::Test {
 protected:

@@ -1,9 +1,12 @@
-// A stand-in application for the tests: records its command line, then shows
-// top-level windows the way an ordinary X11 application does (WM_CLASS,
-// _NET_WM_PID, WM_CLIENT_MACHINE, WM_DELETE_WINDOW) until they are closed.
-//   lumivo-test-app [--record FILE] [--windows N] [--class CLASS]
-//                   [--window-type ATOM] [--icon] [--refuse-close] [ARGUMENT...]
-// Every argument is recorded, one a line, options included.
+// A stand-in application for the tests: records its command line (and the
+// signal state it started with), then shows top-level windows the way an
+// ordinary X11 application does (WM_CLASS, _NET_WM_PID, WM_CLIENT_MACHINE,
+// WM_DELETE_WINDOW) until they are closed.
+//   lumivo-test-app [--record FILE] [--signals FILE] [--windows N] [--class CLASS]
+//                   [--window-type ATOM] [--icon] [--refuse-close] [--fullscreen]
+//                   [ARGUMENT...]
+// Every argument is recorded, one a line, options included. --signals writes
+// the SigBlk and SigIgn lines of the process's status.
 #include <xcb/xcb.h>
 #include <xcb/xcb_icccm.h>
 
@@ -20,11 +23,13 @@ namespace {
 
 struct Options {
     std::string record;
+    std::string signalRecord;
     int windows = 0;
     std::string windowClass = "Lumivo-test-app";
     std::string windowType;
     bool icon = false;
     bool refuseClose = false;
+    bool fullscreen = false;
 };
 
 Options parse(int argc, char** argv)
@@ -35,6 +40,8 @@ Options parse(int argc, char** argv)
         const bool hasValue = index + 1 < argc;
         if (argument == "--record" && hasValue)
             options.record = argv[++index];
+        else if (argument == "--signals" && hasValue)
+            options.signalRecord = argv[++index];
         else if (argument == "--windows" && hasValue)
             options.windows = std::atoi(argv[++index]);
         else if (argument == "--class" && hasValue)
@@ -45,21 +52,41 @@ Options parse(int argc, char** argv)
             options.icon = true;
         else if (argument == "--refuse-close")
             options.refuseClose = true;
+        else if (argument == "--fullscreen")
+            options.fullscreen = true;
     }
     return options;
 }
 
 // Written whole and then renamed, so a reader never sees half a record.
-void record(const std::string& path, int argc, char** argv)
+void record(const std::string& path, const std::vector<std::string>& lines)
 {
     const std::string partial = path + ".partial";
     FILE* file = std::fopen(partial.c_str(), "w");
     if (!file)
         return;
-    for (int index = 1; index < argc; ++index)
-        std::fprintf(file, "%s\n", argv[index]);
+    for (const std::string& line : lines)
+        std::fprintf(file, "%s\n", line.c_str());
     std::fclose(file);
     std::rename(partial.c_str(), path.c_str());
+}
+
+std::vector<std::string> signalState()
+{
+    std::vector<std::string> lines;
+    FILE* status = std::fopen("/proc/self/status", "r");
+    if (!status)
+        return lines;
+    char line[256];
+    while (std::fgets(line, sizeof line, status)) {
+        std::string text(line);
+        if (!text.empty() && text.back() == '\n')
+            text.pop_back();
+        if (text.rfind("SigBlk:", 0) == 0 || text.rfind("SigIgn:", 0) == 0)
+            lines.push_back(text);
+    }
+    std::fclose(status);
+    return lines;
 }
 
 xcb_atom_t atom(xcb_connection_t* connection, const std::string& name)
@@ -83,8 +110,10 @@ void setCardinals(xcb_connection_t* connection, xcb_window_t window, xcb_atom_t 
 int main(int argc, char** argv)
 {
     const Options options = parse(argc, argv);
+    if (!options.signalRecord.empty())
+        record(options.signalRecord, signalState());
     if (!options.record.empty())
-        record(options.record, argc, argv);
+        record(options.record, std::vector<std::string>(argv + 1, argv + argc));
     if (options.windows <= 0)
         return 0;
 
@@ -102,6 +131,7 @@ int main(int argc, char** argv)
     const xcb_atom_t pidProperty = atom(connection, "_NET_WM_PID");
     const xcb_atom_t typeProperty = atom(connection, "_NET_WM_WINDOW_TYPE");
     const xcb_atom_t iconProperty = atom(connection, "_NET_WM_ICON");
+    const xcb_atom_t stateProperty = atom(connection, "_NET_WM_STATE");
 
     char host[256] = {};
     gethostname(host, sizeof host - 1);
@@ -132,6 +162,9 @@ int main(int argc, char** argv)
             icon.resize(2 + 16 * 16, 0xff2080ff);
             setCardinals(connection, window, iconProperty, XCB_ATOM_CARDINAL, icon);
         }
+        // Asked for before mapping, as a video player or a presentation does.
+        if (options.fullscreen)
+            setCardinals(connection, window, stateProperty, XCB_ATOM_ATOM, {atom(connection, "_NET_WM_STATE_FULLSCREEN")});
         xcb_map_window(connection, window);
         ++open;
     }

@@ -100,6 +100,35 @@ TEST_F(XdgApplicationsTest, HandsAddressesAndArgumentsToTheApplication)
     EXPECT_FALSE(applications.startNewInstance(QStringLiteral("/Applications/ClickUp.app"), {}));
 }
 
+TEST_F(XdgApplicationsTest, AddressesForARunningApplicationBringItUpAndReachIt)
+{
+    workspace.applications = {running(42, QStringLiteral("com.google.Chrome"))};
+    const QUrl search(QStringLiteral("https://www.google.com/"));
+    applications.openURLs({search}, QStringLiteral("/Applications/Google Chrome.app"));
+    EXPECT_EQ(workspace.requests, (QList<FakeWorkspace::Request> {{QStringLiteral("unhide"), 42}, {QStringLiteral("activateAllWindows"), 42}}));
+    EXPECT_EQ(folder.waitForRecord(QStringLiteral("google-chrome")), QStringList({search.toString()}));
+}
+
+TEST_F(XdgApplicationsTest, TheOtherDesktopsSettingsPanesOpenNothing)
+{
+    const QByteArray root = QFileInfo(folder.path()).path().toUtf8();
+    qputenv("XDG_DATA_HOME", root);
+    qputenv("XDG_DATA_DIRS", root);
+    qputenv("XDG_CONFIG_HOME", root);
+    // Even where something claims their scheme.
+    folder.addApplication(QStringLiteral("settings"), QStringLiteral("Settings"),
+                          "MimeType=x-scheme-handler/x-apple.systempreferences;\n", "%u");
+    folder.write(QStringLiteral("../mimeapps.list"),
+                 "[Default Applications]\nx-scheme-handler/x-apple.systempreferences=settings.desktop\n");
+    const QUrl pane(QStringLiteral("x-apple.systempreferences:com.apple.preference.security?Privacy_Automation"));
+    ASSERT_TRUE(openWithDefaultApplication(pane));
+    ASSERT_TRUE(folder.waitForRecord(QStringLiteral("settings")));
+    QFile::remove(folder.recordOf(QStringLiteral("settings")));
+
+    applications.openURL(pane);
+    EXPECT_FALSE(folder.waitForRecord(QStringLiteral("settings"), 500));
+}
+
 TEST_F(XdgApplicationsTest, AnApplicationsFileAddressOpensTheApplication)
 {
     applications.openURL(QUrl::fromLocalFile(QStringLiteral("/Applications/Slack.app")));

@@ -158,6 +158,9 @@ void TestServer::respond(QTcpSocket* socket, const TestResponse& response)
     case TestResponse::Kind::hangUp:
         socket->abort();
         return;
+    case TestResponse::Kind::endless:
+        streamWithoutEnd(socket);
+        return;
     case TestResponse::Kind::answer:
     case TestResponse::Kind::truncated: break;
     }
@@ -165,8 +168,33 @@ void TestServer::respond(QTcpSocket* socket, const TestResponse& response)
     QByteArray message = "HTTP/1.1 " + QByteArray::number(response.status) + ' ' + reasonPhrase(response.status) + "\r\n";
     message += "Content-Type: " + response.contentType + "\r\n";
     message += "Content-Length: " + QByteArray::number(response.body.size()) + "\r\n";
+    for (const auto& [name, value] : response.headers)
+        message += name + ": " + value + "\r\n";
     message += "Connection: close\r\n\r\n";
     message += cut ? response.body.left(response.body.size() / 2) : response.body;
     socket->write(message);
     socket->disconnectFromHost();
+}
+
+void TestServer::streamWithoutEnd(QTcpSocket* socket)
+{
+    // Chunks of 64 KiB, written as fast as the client takes them.
+    static const QByteArray chunk = "10000\r\n" + QByteArray(0x10000, ' ') + "\r\n";
+    constexpr qint64 bound = qint64(1) << 30;
+    socket->write("HTTP/1.1 200 OK\r\nContent-Type: application/json\r\nTransfer-Encoding: chunked\r\n"
+                  "Connection: close\r\n\r\n");
+    ++m_endlessCount;
+    const auto sent = std::make_shared<qint64>(0);
+    const auto more = [this, socket, sent] {
+        while (socket->bytesToWrite() < 4 * chunk.size() && *sent < bound) {
+            socket->write(chunk);
+            *sent += 0x10000;
+            m_endlessBytes += 0x10000;
+        }
+        if (*sent >= bound)
+            socket->disconnectFromHost();
+    };
+    connect(socket, &QTcpSocket::bytesWritten, this, more);
+    connect(socket, &QTcpSocket::disconnected, this, [this] { --m_endlessCount; });
+    more();
 }

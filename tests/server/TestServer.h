@@ -35,22 +35,27 @@ struct TestResponse {
         hold,        // no answer until the test releases it (or the client gives up)
         hangUp,      // the connection is closed without an answer
         truncated,   // the status line and headers, half the body, then the connection closes
+        endless,     // a chunked body that goes on until the client leaves (or 1 GiB is sent)
     };
 
     Kind kind = Kind::answer;
     int status = 200;
     QByteArray body;
     QByteArray contentType = "application/json";
+    // Further header lines, as name and value.
+    QList<std::pair<QByteArray, QByteArray>> headers = {};
 
     static TestResponse json(QByteArray body, int status = 200) { return {Kind::answer, status, std::move(body), "application/json"}; }
     static TestResponse text(QByteArray body, int status = 200)
     {
         return {Kind::answer, status, std::move(body), "text/plain; charset=utf-8"};
     }
+    static TestResponse html(QByteArray body) { return {Kind::answer, 200, std::move(body), "text/html; charset=utf-8"}; }
     static TestResponse withStatus(int code) { return {Kind::answer, code, {}, "application/json"}; }
     static TestResponse held() { return of(Kind::hold); }
     static TestResponse hungUp() { return of(Kind::hangUp); }
     static TestResponse cutOff(QByteArray body) { return {Kind::truncated, 200, std::move(body), "application/json"}; }
+    static TestResponse withoutEnd() { return of(Kind::endless); }
 
 private:
     static TestResponse of(Kind kind)
@@ -91,15 +96,22 @@ public:
     void releaseHeld(const TestResponse& response);
     // Requests being held whose client is still connected.
     int heldCount() const;
+    // Body bytes sent so far in answers without end, and how many such
+    // answers are still being sent.
+    qint64 endlessBytesSent() const { return m_endlessBytes; }
+    int endlessCount() const { return m_endlessCount; }
 
 private:
     void accept();
     void read(QTcpSocket* socket);
     void respond(QTcpSocket* socket, const TestResponse& response);
+    void streamWithoutEnd(QTcpSocket* socket);
 
     QTcpServer m_server;
     QHash<QByteArray, Handler> m_routes;   // "METHOD path"
     QHash<QTcpSocket*, QByteArray> m_buffers;
     std::vector<TestRequest> m_requests;
     std::vector<QTcpSocket*> m_held;
+    qint64 m_endlessBytes = 0;
+    int m_endlessCount = 0;
 };

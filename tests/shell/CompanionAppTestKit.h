@@ -4,6 +4,7 @@
 // mouse, settings in a temporary file and a clock the test moves.
 
 #include "platform/fake/FakeDesktop.h"
+#include "support/FakeNotificationStream.h"
 #include "shell/LumivoCompanionApp.h"
 #include "support/ModelTestKit.h"
 
@@ -51,9 +52,15 @@ public:
             .terminate = [this] { ++terminations; },
             .panelsSeen = [this](bool seen) { seenAnswers.push_back(seen); },
             .statusIconPath = statusIconPath,
+            .statusIconName = statusIconName,
             .edition = CompanionEdition::commandCenter,
             // Nothing answers there: the polls fail quietly.
             .serverAddresses = unreachableServers(),
+            .makeNotificationStream = [this] {
+                auto stream = std::make_unique<FakeNotificationStream>();
+                notifications = stream.get();
+                return stream;
+            },
         });
         app->applicationDidFinishLaunching();
         return *app;
@@ -74,6 +81,9 @@ public:
     // What the delegate told the views about the panels being seen.
     std::vector<bool> seenAnswers;
     QString statusIconPath;
+    QString statusIconName;
+    // What the inbound watcher of the last start observes.
+    FakeNotificationStream* notifications = nullptr;
 
 private:
     Desktop m_desktop = fake.desktop();

@@ -6,6 +6,9 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QDir>
+#include <QIcon>
+#include <QImage>
 #include <QMenu>
 #include <QKeySequence>
 #include <QSystemTrayIcon>
@@ -48,9 +51,11 @@ TEST_F(CompanionApp, WithoutAnyScreenStartsFromTheStandardScreen)
 
 TEST_F(CompanionApp, RestoresTheSavedOriginKeptOnAScreen)
 {
-    t.kit.writeSettings({{LumivoCompanionApp::panelPositionXKey, 300.5}, {LumivoCompanionApp::panelPositionYKey, 400}});
+    // Read as whole points, so the window system never grows the panel to
+    // cover a fraction.
+    t.kit.writeSettings({{LumivoCompanionApp::panelPositionXKey, 300.5}, {LumivoCompanionApp::panelPositionYKey, 399.6}});
     start();
-    EXPECT_EQ(panelFrame().topLeft(), QPointF(300.5, 400));
+    EXPECT_EQ(panelFrame(), QRectF(301, 400, 330, 190));
 
     // Saved on a display that is gone: the nearest screen, clamped.
     t.kit.writeSettings({{LumivoCompanionApp::panelPositionXKey, 3000}, {LumivoCompanionApp::panelPositionYKey, 2000}});
@@ -431,6 +436,27 @@ TEST_F(CompanionApp, TellsTheViewsWhetherAnybodyCanSeeEitherPanelUntilShutdown)
     EXPECT_EQ(t.fake.visibility.monitorCount(), 0u);
 }
 
+TEST_F(CompanionApp, TheDesktopActionsAnswerTheHooksAndOtherApplicationsRefreshTheTaskList)
+{
+    start();
+    model().openSchedule();
+    model().openDashboard();
+    EXPECT_EQ(t.fake.applications.openedURLs,
+              (QList<QUrl> {CompanionCTA(CompanionCTA::calendar).destination().fallbackURL(),
+                            QUrl(QStringLiteral("http://127.0.0.1:4173/?companion=1&expanded=1"))}));
+
+    model().taskPanelOpen = true;
+    RunningApplication notes;
+    notes.processIdentifier = 41;
+    notes.localizedName = QStringLiteral("Notes");
+    notes.regular = true;
+    t.fake.workspace.launch(notes);
+    EXPECT_TRUE(model().runningApps->empty()) << "refreshed on the next turn of the main loop";
+    t.advance();
+    ASSERT_EQ(model().runningApps->size(), 1u);
+    EXPECT_EQ(model().runningApps->front().name, QStringLiteral("Notes"));
+}
+
 TEST_F(CompanionApp, ShutdownSavesThePositionAndStopsWatching)
 {
     start();
@@ -497,6 +523,45 @@ TEST_F(CompanionApp, TheStatusItemShowsItsPictureWithItsTooltip)
     broken.close();
     start();
     EXPECT_TRUE(t.app->statusItem->toolTip().isEmpty());
+}
+
+TEST_F(CompanionApp, TheStatusItemTakesTheEditionsIconFromTheIconThemeWhenInstalled)
+{
+    // The hicolor theme as the package installs it, with only the employee
+    // edition's icon.
+    const QDir icons(t.kit.directory.filePath(QStringLiteral("icons")));
+    ASSERT_TRUE(icons.mkpath(QStringLiteral("hicolor/22x22/apps")));
+    QFile index(icons.filePath(QStringLiteral("hicolor/index.theme")));
+    ASSERT_TRUE(index.open(QIODevice::WriteOnly));
+    index.write("[Icon Theme]\nName=Hicolor\nDirectories=22x22/apps\n\n[22x22/apps]\nSize=22\nType=Fixed\n");
+    index.close();
+    QImage picture(22, 22, QImage::Format_ARGB32);
+    picture.fill(Qt::magenta);
+    ASSERT_TRUE(picture.save(icons.filePath(QStringLiteral("hicolor/22x22/apps/lumivo-companion-employee.png"))));
+    const QStringList searchPaths = QIcon::themeSearchPaths();
+    const QString themeName = QIcon::themeName();
+    QIcon::setThemeSearchPaths({icons.path()});
+    QIcon::setThemeName(QStringLiteral("hicolor"));
+
+    t.statusIconName = QStringLiteral("lumivo-companion-employee");
+    start();
+    EXPECT_EQ(t.app->statusItem->icon().name(), QStringLiteral("lumivo-companion-employee"));
+    EXPECT_EQ(t.app->statusItem->toolTip(), QStringLiteral("CEO Vora"));
+
+    // Not in the theme: the bundle's picture stands in, and without it the
+    // item stays an empty square.
+    t.statusIconName = QStringLiteral("lumivo-companion");
+    t.statusIconPath = t.kit.directory.filePath(QStringLiteral("tovi-agent-logo.png"));
+    ASSERT_TRUE(picture.save(t.statusIconPath));
+    start();
+    EXPECT_TRUE(t.app->statusItem->icon().name().isEmpty());
+    EXPECT_FALSE(t.app->statusItem->icon().isNull());
+    t.statusIconPath.clear();
+    start();
+    EXPECT_TRUE(t.app->statusItem->toolTip().isEmpty());
+
+    QIcon::setThemeSearchPaths(searchPaths);
+    QIcon::setThemeName(themeName);
 }
 
 } // namespace

@@ -61,19 +61,34 @@ public:
     }
 
     QString recordOf(const QString& id) const { return filePath(id + QStringLiteral(".args")); }
+    // Where the stand-in started with "--signals" and this path writes the
+    // signals it started with blocked and ignored.
+    QString signalsOf(const QString& id) const { return filePath(id + QStringLiteral(".signals")); }
 
     // The arguments the stand-in recorded after its --record option, once it
     // has run; none when it did not run in time.
     std::optional<QStringList> waitForRecord(const QString& id, int timeoutMs = 5000) const
     {
-        QFile file(recordOf(id));
+        const auto lines = waitForLines(recordOf(id), timeoutMs);
+        return lines ? std::optional(lines->mid(2)) : std::nullopt;
+    }
+
+    // "SigBlk:\t..." and "SigIgn:\t..." as the stand-in saw them.
+    std::optional<QStringList> waitForSignals(const QString& id, int timeoutMs = 5000) const
+    {
+        return waitForLines(signalsOf(id), timeoutMs);
+    }
+
+private:
+    static std::optional<QStringList> waitForLines(const QString& path, int timeoutMs)
+    {
+        QFile file(path);
         if (!eventually([&] { return file.exists(); }, timeoutMs) || !file.open(QIODevice::ReadOnly))
             return std::nullopt;
         QStringList lines = QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'));
         lines.removeLast();
-        return lines.mid(2);
+        return lines;
     }
 
-private:
     QTemporaryDir m_root;
 };

@@ -34,7 +34,7 @@ done
 [[ -n "$display" ]] || { echo "Xvfb did not start" >&2; exit 1; }
 export DISPLAY=":$display"
 
-openbox --sm-disable --config-file /dev/null >"$runtime/openbox.log" 2>&1 &
+openbox --sm-disable --config-file "$(dirname "$0")/openbox-rc.xml" >"$runtime/openbox.log" 2>&1 &
 wm_pid=$!
 # The window manager is ready once it has announced itself on the root window.
 for _ in $(seq 100); do

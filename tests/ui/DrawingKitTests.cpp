@@ -5,12 +5,15 @@
 #include "ui/GlowCache.h"
 #include "ui/ImageEffects.h"
 #include "ui/Symbols.h"
+#include "support/QtPrinters.h"
 
 #include <QFontDatabase>
+#include <QFontInfo>
 #include <QFontMetricsF>
 #include <QPainter>
 #include <QPainterPath>
 #include <QRawFont>
+#include <QtMath>
 
 #include <gtest/gtest.h>
 
@@ -137,6 +140,50 @@ TEST(FittedText, WrapsAtWordsUpToALineLimitAndEndsACutTextWithAnEllipsis)
     EXPECT_FALSE(wrappedLines(longText, font, 80, 40).join(QString()).contains(QChar(0x2026)));
 }
 
+TEST(FittedText, ACutLineEndsWithTheEllipsisRightAfterTheLastLetterKept)
+{
+    const QFont font = systemFont(8.5, QFont::Medium);
+    const QFontMetricsF metrics(font);
+    const QString text = QStringLiteral("Front desk: the courier cuts it fine on the way up to see you");
+    EXPECT_EQ(elidedLine(text, font, metrics.horizontalAdvance(text) + 1), text);
+    int cuts = 0;
+    for (qreal width = 20; width < metrics.horizontalAdvance(text); width += 0.5) {
+        const QString line = elidedLine(text, font, width);
+        ASSERT_TRUE(line.endsWith(QChar(0x2026))) << line.toStdString();
+        EXPECT_FALSE(line.chopped(1).endsWith(QLatin1Char(' '))) << width << ": " << line.toStdString();
+        EXPECT_TRUE(text.startsWith(line.chopped(1))) << line.toStdString();
+        EXPECT_LE(metrics.horizontalAdvance(line), width);
+        cuts += text.at(line.size() - 1) == QLatin1Char(' ');
+    }
+    EXPECT_GT(cuts, 0) << "no width cut the text right after a word";
+
+    // The last of the wrapped lines is cut the same way.
+    for (qreal width = 60; width < 160; width += 0.5) {
+        const QStringList lines = wrappedLines(text, font, width, 2);
+        ASSERT_FALSE(lines.isEmpty());
+        EXPECT_FALSE(lines.last().endsWith(QStringLiteral(" \u2026"))) << width << ": " << lines.last().toStdString();
+    }
+}
+
+TEST(FittedText, TheViewsTypeIsTheFirstRoundedFamilyInstalled)
+{
+    const QString nunito = QStringLiteral("Nunito");
+    const QString mplus = QStringLiteral("M PLUS Rounded 1c");
+    const QString manjari = QStringLiteral("Manjari");
+    const QString quicksand = QStringLiteral("Quicksand");
+    EXPECT_EQ(preferredRoundedFamily({QStringLiteral("DejaVu Sans"), quicksand, manjari}), manjari);
+    EXPECT_EQ(preferredRoundedFamily({quicksand, mplus, QStringLiteral("nunito")}), nunito);
+    EXPECT_EQ(preferredRoundedFamily({quicksand, mplus}), mplus);
+    EXPECT_EQ(preferredRoundedFamily({quicksand}), quicksand);
+    EXPECT_EQ(preferredRoundedFamily({QStringLiteral("DejaVu Sans")}), QString());
+
+    // The install script brings one; every size and weight uses it.
+    const QString installed = preferredRoundedFamily(QFontDatabase::families());
+    ASSERT_FALSE(installed.isEmpty()) << "no rounded family is installed";
+    for (const QFont::Weight weight : {QFont::Medium, QFont::Bold, QFont::Black})
+        EXPECT_EQ(QFontInfo(systemFont(11.5, weight)).family(), installed);
+}
+
 class SymbolTable : public ::testing::Test {
 protected:
     static void SetUpTestSuite()
@@ -185,6 +232,27 @@ TEST_F(SymbolTable, EveryGlyphIsInTheShippedFontAndNamesAreDistinct)
             EXPECT_TRUE(raw.supportsCharacter(*codePoint)) << name.toStdString();
         }
     }
+}
+
+TEST_F(SymbolTable, TheCalendarThatNeedsAttentionWearsAnExclamationBadge)
+{
+    // A disc 0.6 of the symbol's size across in its lower right corner,
+    // pierced by an exclamation mark: its bar above the centre, its dot below.
+    const qreal size = 48;
+    const QPainterPath symbol = Symbols::path(u"calendar.badge.exclamationmark", size);
+    const qreal radius = 0.3 * size;
+    const QPointF centre = symbol.boundingRect().bottomRight() - QPointF(radius, radius);
+    for (const int degrees : {0, 45, 135, 180, 225, 315}) {
+        const qreal angle = qDegreesToRadians(qreal(degrees));
+        EXPECT_TRUE(symbol.contains(centre + 0.75 * radius * QPointF(std::cos(angle), std::sin(angle)))) << degrees;
+    }
+    EXPECT_FALSE(symbol.contains(centre + QPointF(0, -0.3 * radius))) << "the mark's bar";
+    EXPECT_TRUE(symbol.contains(centre + QPointF(0, 0.2 * radius))) << "between the bar and the dot";
+    EXPECT_FALSE(symbol.contains(centre + QPointF(0, 0.45 * radius))) << "the mark's dot";
+    // Above and left of it, the calendar: a solid header over an open face.
+    const QRectF box = symbol.boundingRect();
+    EXPECT_TRUE(symbol.contains(QPointF(box.center().x() - 0.2 * box.width(), box.top() + 0.2 * box.height())));
+    EXPECT_FALSE(symbol.contains(QPointF(box.left() + 0.3 * box.width(), box.top() + 0.55 * box.height())));
 }
 
 TEST_F(SymbolTable, UnknownNamesDrawNothing)

@@ -1,5 +1,7 @@
 #include "platform/desktop/DesktopEntry.h"
 
+#include "platform/desktop/ChildProcesses.h"
+
 #include <QFile>
 #include <QFileInfo>
 
@@ -73,6 +75,24 @@ bool canStart(GDesktopAppInfo* info)
     return (executable && *executable) || g_desktop_app_info_get_boolean(info, "DBusActivatable");
 }
 
+// Starts the application with the encoded addresses; a program it spawns
+// starts with clean signal state (an application the session bus activates
+// is the bus's child, not ours).
+bool launchApplication(GDesktopAppInfo* info, const QList<QByteArray>& uris)
+{
+    GList* list = nullptr;
+    for (auto uri = uris.crbegin(); uri != uris.crend(); ++uri)
+        list = g_list_prepend(list, const_cast<char*>(uri->constData()));
+    GError* error = nullptr;
+    const bool launched = g_desktop_app_info_launch_uris_as_manager(info, list, nullptr, G_SPAWN_SEARCH_PATH,
+                                                                    ChildProcesses::resetSignalsBeforeExec, nullptr,
+                                                                    nullptr, nullptr, &error);
+    g_list_free(list);
+    if (error)
+        g_error_free(error);
+    return launched;
+}
+
 } // namespace
 
 std::optional<DesktopEntry> DesktopEntry::fromData(const QByteArray& contents, const QString& id,
@@ -132,19 +152,10 @@ bool DesktopEntry::launch(const QList<QUrl>& urls, const QStringList& extraArgum
     const AppInfo info = applicationInfo(file.get());
     if (!info)
         return false;
-
     QList<QByteArray> encoded;
-    GList* uris = nullptr;
     for (const QUrl& url : urls)
         encoded.append(url.toEncoded());
-    for (auto it = encoded.crbegin(); it != encoded.crend(); ++it)
-        uris = g_list_prepend(uris, const_cast<char*>(it->constData()));
-    GError* error = nullptr;
-    const bool launched = g_app_info_launch_uris(G_APP_INFO(info.get()), uris, nullptr, &error);
-    g_list_free(uris);
-    if (error)
-        g_error_free(error);
-    return launched;
+    return launchApplication(info.get(), encoded);
 }
 
 QString DesktopEntryExec::quotedArgument(const QString& argument)
@@ -163,9 +174,15 @@ QString DesktopEntryExec::quotedArgument(const QString& argument)
 
 bool openWithDefaultApplication(const QUrl& url)
 {
+    const QByteArray uri = url.toEncoded();
+    const std::unique_ptr<GFile, GObjectUnref> file(g_file_new_for_uri(uri.constData()));
+    // The handler the user chose for the scheme, else for the file's type.
     GError* error = nullptr;
-    const bool opened = g_app_info_launch_default_for_uri(url.toEncoded().constData(), nullptr, &error);
+    const std::unique_ptr<GAppInfo, GObjectUnref> handler(g_file_query_default_handler(file.get(), nullptr, &error));
     if (error)
         g_error_free(error);
-    return opened;
+    // Every handler on this desktop is a desktop entry.
+    if (!handler || !G_IS_DESKTOP_APP_INFO(handler.get()))
+        return false;
+    return launchApplication(G_DESKTOP_APP_INFO(handler.get()), {uri});
 }

@@ -1,6 +1,7 @@
 #include "platform/desktop/LinuxDesktop.h"
 
 #include "platform/desktop/ApplicationDirectory.h"
+#include "platform/desktop/ChromeDevTools.h"
 #include "platform/desktop/ClipboardPasteboard.h"
 #include "platform/desktop/DisplayBell.h"
 #include "platform/desktop/XdgApplications.h"
@@ -34,7 +35,7 @@ public:
 LinuxDesktop::LinuxDesktop()
     : m_connection(XcbConnection::open())
     , m_screens(std::make_unique<X11Screens>(m_connection.get()))
-    , m_panels(std::make_unique<X11PanelFactory>(m_connection.get(), *m_screens))
+    , m_panels(std::make_unique<X11PanelFactory>(*m_screens))
     , m_mouse(std::make_unique<X11MouseMonitoring>())
     , m_directory(std::make_unique<ApplicationDirectory>())
     , m_workspace(X11Workspace::open(*m_directory))
@@ -46,11 +47,12 @@ LinuxDesktop::LinuxDesktop()
     if (!m_workspace)
         m_workspace = std::make_unique<WindowlessWorkspace>();
     m_applications = std::make_unique<XdgApplications>(*m_directory, *m_workspace);
+    m_browserTabs = std::make_unique<ChromeDevTools>(*m_workspace);
 }
 
 LinuxDesktop::~LinuxDesktop() = default;
 
 Desktop LinuxDesktop::desktop()
 {
-    return {*m_screens, *m_panels, *m_mouse, *m_workspace, *m_applications, *m_windows, *m_pasteboard, *m_bell, *m_visibility};
+    return {*m_screens, *m_panels, *m_mouse, *m_workspace, *m_applications, *m_windows, *m_pasteboard, *m_bell, *m_browserTabs, *m_visibility};
 }

@@ -5,6 +5,7 @@
 #include <memory>
 
 class ApplicationDirectory;
+class ChromeDevTools;
 class ClipboardPasteboard;
 class DisplayBell;
 class X11ApplicationWindows;
@@ -16,7 +17,7 @@ class XcbConnection;
 class XdgApplications;
 
 // The Linux desktop the companion runs on: the X11 window system, the XDG
-// application entries, the clipboard and the bell. Without an X server the
+// application entries, the clipboard, the bell and the browser's tabs. Without an X server the
 // screens and panels fall back to what Qt knows, and other applications can
 // be neither listed nor moved.
 class LinuxDesktop final {
@@ -37,5 +38,6 @@ private:
     std::unique_ptr<X11ApplicationWindows> m_windows;
     std::unique_ptr<ClipboardPasteboard> m_pasteboard;
     std::unique_ptr<DisplayBell> m_bell;
+    std::unique_ptr<ChromeDevTools> m_browserTabs;
     std::unique_ptr<X11VisibilityMonitoring> m_visibility;
 };

@@ -1,43 +1,145 @@
 #include "platform/desktop/UrlHandoff.h"
 
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
-#include <QLocalServer>
-#include <QLocalSocket>
-#include <QStandardPaths>
+#include <QSocketNotifier>
+#include <QTimer>
 
+#include <algorithm>
+#include <optional>
+#include <utility>
+#include <cerrno>
+#include <cstring>
+#include <poll.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <unistd.h>
+
+using namespace std::chrono_literals;
 
 namespace {
 
-// One line per address; a lone reopen line when there is none.
 const QByteArray reopenLine = QByteArrayLiteral("reopen");
 const QByteArray openPrefix = QByteArrayLiteral("open ");
-// Bounds what a misbehaving client can make us hold.
-constexpr qint64 largestMessage = 1 << 20;
-constexpr int handoffTimeoutMs = 2000;
+// The running copy's answer once it has acted on a hand-over.
+const QByteArray confirmation = QByteArrayLiteral("ok\n");
+constexpr int listenBacklog = 64;
+// How long accepting pauses when the process is out of descriptors or memory.
+constexpr auto acceptPause = 100ms;
 
-QByteArray encode(const QList<QUrl>& urls)
+QString systemError(int error)
 {
-    if (urls.isEmpty())
-        return reopenLine + '\n';
-    QByteArray message;
-    for (const QUrl& url : urls)
-        message += openPrefix + url.toEncoded() + '\n';
-    return message;
+    return QString::fromLocal8Bit(std::strerror(error));
+}
+
+// A socket descriptor closed when it goes out of scope.
+class Descriptor {
+public:
+    explicit Descriptor(int descriptor) : m_descriptor(descriptor) {}
+    ~Descriptor()
+    {
+        if (m_descriptor >= 0)
+            ::close(m_descriptor);
+    }
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+    int get() const { return m_descriptor; }
+    int release() { return std::exchange(m_descriptor, -1); }
+
+private:
+    int m_descriptor;
+};
+
+Descriptor streamSocket()
+{
+    return Descriptor(::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0));
+}
+
+// The address of path, or nothing when the path does not fit in one.
+std::optional<sockaddr_un> addressOf(const QString& path)
+{
+    sockaddr_un address {};
+    address.sun_family = AF_UNIX;
+    const QByteArray name = QFile::encodeName(path);
+    if (name.isEmpty() || name.size() >= qsizetype(sizeof address.sun_path))
+        return std::nullopt;
+    std::memcpy(address.sun_path, name.constData(), size_t(name.size()));
+    return address;
+}
+
+int connectTo(const Descriptor& socket, const sockaddr_un& address)
+{
+    return ::connect(socket.get(), reinterpret_cast<const sockaddr*>(&address), sizeof address);
+}
+
+// Waits until descriptor is ready for events; false when the deadline passed first.
+bool waitFor(int descriptor, short events, const QDeadlineTimer& deadline)
+{
+    for (;;) {
+        pollfd entry {descriptor, events, 0};
+        const int ready = ::poll(&entry, 1, int(std::min<qint64>(deadline.remainingTime(), 60'000)));
+        if (ready > 0)
+            return true;
+        if (ready == 0 && deadline.hasExpired())
+            return false;
+        if (ready < 0 && errno != EINTR)
+            return false;
+    }
+}
+
+// Whether a copy answers at address (a full backlog means one listens).
+bool answers(const sockaddr_un& address)
+{
+    const Descriptor probe = streamSocket();
+    return connectTo(probe, address) == 0 || errno == EAGAIN || errno == EINPROGRESS;
 }
 
 } // namespace
 
 namespace UrlHandoff {
 
-QString socketPath(const QString& editionName)
+Request requestFrom(const QStringList& arguments)
 {
-    QString folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
-    if (folder.isEmpty())
-        folder = QDir::tempPath();
+    if (arguments.size() <= 1)
+        return {.reopen = true, .urls = {}};
+    Request request;
+    for (const QString& argument : arguments.mid(1)) {
+        const QUrl url(argument, QUrl::StrictMode);
+        if (url.isValid() && !url.scheme().isEmpty() && !url.isLocalFile())
+            request.urls.append(url);
+    }
+    return request;
+}
+
+QByteArray encode(const Request& request)
+{
+    QByteArray message;
+    for (const QUrl& url : request.urls)
+        message += openPrefix + url.toEncoded() + '\n';
+    if (request.reopen)
+        message += reopenLine + '\n';
+    return message;
+}
+
+Request decode(const QByteArray& message)
+{
+    Request request;
+    for (const QByteArray& line : message.split('\n')) {
+        if (line == reopenLine) {
+            request.reopen = true;
+        } else if (line.startsWith(openPrefix)) {
+            const QUrl url = QUrl::fromEncoded(line.mid(openPrefix.size()), QUrl::StrictMode);
+            if (url.isValid())
+                request.urls.append(url);
+        }
+    }
+    return request;
+}
+
+QString socketPath(const QString& folder, const QString& editionName)
+{
     return QDir(folder).filePath(QStringLiteral("lumivo-companion.%1.socket").arg(editionName));
 }
 
@@ -46,88 +148,239 @@ bool isPrivateSocket(const QString& path)
     struct stat status {};
     if (::lstat(QFile::encodeName(path).constData(), &status) != 0)
         return false;
-    return S_ISSOCK(status.st_mode) && status.st_uid == ::getuid() && (status.st_mode & (S_IRWXG | S_IRWXO)) == 0;
+    return S_ISSOCK(status.st_mode) && status.st_uid == ::geteuid() && (status.st_mode & (S_IRWXG | S_IRWXO)) == 0;
 }
 
-bool send(const QString& path, const QList<QUrl>& urls)
+Outcome send(const QString& path, const Request& request, std::chrono::milliseconds timeout)
 {
+    const QDeadlineTimer deadline(timeout);
+    const std::optional<sockaddr_un> address = addressOf(path);
+    if (!address)
+        return {Delivery::unsafe, QStringLiteral("the socket path %1 is too long").arg(path)};
+    struct stat status {};
+    if (::lstat(QFile::encodeName(path).constData(), &status) != 0)
+        return {Delivery::unavailable, QStringLiteral("nobody listens at %1").arg(path)};
     if (!isPrivateSocket(path))
-        return false;
-    QLocalSocket socket;
-    socket.connectToServer(path, QIODevice::WriteOnly);
-    if (!socket.waitForConnected(handoffTimeoutMs))
-        return false;
-    socket.write(encode(urls));
-    if (!socket.waitForBytesWritten(handoffTimeoutMs))
-        return false;
-    socket.disconnectFromServer();
-    if (socket.state() != QLocalSocket::UnconnectedState)
-        socket.waitForDisconnected(handoffTimeoutMs);
-    return true;
+        return {Delivery::unsafe, QStringLiteral("%1 is not a private socket of this user").arg(path)};
+
+    std::optional<Descriptor> socket;
+    while (!socket) {
+        Descriptor attempt = streamSocket();
+        if (connectTo(attempt, *address) == 0) {
+            socket.emplace(attempt.release());
+        } else if (errno == EAGAIN) {
+            // The running copy's backlog is full: wait for a place.
+            if (deadline.hasExpired())
+                return {Delivery::unavailable, QStringLiteral("the running copy did not take the connection in time")};
+            ::usleep(10'000);
+        } else if (errno == ENOENT || errno == ECONNREFUSED) {
+            return {Delivery::unavailable, QStringLiteral("nobody listens at %1").arg(path)};
+        } else {
+            return {Delivery::unavailable, systemError(errno)};
+        }
+    }
+
+    const QByteArray message = encode(request);
+    for (qsizetype sent = 0; sent < message.size();) {
+        if (!waitFor(socket->get(), POLLOUT, deadline))
+            return {Delivery::unavailable, QStringLiteral("the running copy did not take the links in time")};
+        const ssize_t count = ::send(socket->get(), message.constData() + sent, size_t(message.size() - sent), MSG_NOSIGNAL);
+        if (count < 0 && errno != EAGAIN && errno != EINTR)
+            return {Delivery::unavailable, QStringLiteral("the running copy hung up: %1").arg(systemError(errno))};
+        sent += std::max<ssize_t>(count, 0);
+    }
+    ::shutdown(socket->get(), SHUT_WR);
+
+    QByteArray answer;
+    while (answer.size() < confirmation.size()) {
+        if (!waitFor(socket->get(), POLLIN, deadline))
+            return {Delivery::unavailable, QStringLiteral("the running copy did not confirm in time")};
+        char buffer[16];
+        const ssize_t count = ::read(socket->get(), buffer, sizeof buffer);
+        if (count == 0 || (count < 0 && errno != EAGAIN && errno != EINTR))
+            break;
+        answer.append(buffer, std::max<ssize_t>(count, 0));
+    }
+    if (!answer.startsWith(confirmation))
+        return {Delivery::unavailable, QStringLiteral("the running copy hung up without confirming")};
+    return {Delivery::delivered, {}};
 }
 
 } // namespace UrlHandoff
 
+// One client's hand-over while it arrives.
+class UrlHandoffReceiver::Connection final : public QObject {
+public:
+    Connection(int descriptor, QObject* parent)
+        : QObject(parent), descriptor(descriptor), notifier(descriptor, QSocketNotifier::Read)
+    {
+        deadline.setSingleShot(true);
+    }
+    ~Connection() override { close(); }
+
+    void close()
+    {
+        if (descriptor < 0)
+            return;
+        notifier.setEnabled(false);
+        deadline.stop();
+        ::close(descriptor);
+        descriptor = -1;
+    }
+
+    int descriptor;
+    QByteArray received;
+    QSocketNotifier notifier;
+    QTimer deadline;
+};
+
 UrlHandoffReceiver::UrlHandoffReceiver() = default;
 
-UrlHandoffReceiver::~UrlHandoffReceiver() = default;
+UrlHandoffReceiver::~UrlHandoffReceiver()
+{
+    close();
+}
 
 bool UrlHandoffReceiver::listen(const QString& path)
 {
-    // Qt's listen replaces whatever is at path, so look first: only a socket
-    // of our own that nobody answers on (left by a copy that crashed) goes.
-    if (QFileInfo::exists(path) || QFileInfo(path).isSymLink()) {
-        if (!UrlHandoff::isPrivateSocket(path))
-            return false;
-        QLocalSocket probe;
-        probe.connectToServer(path);
-        if (probe.waitForConnected(200))
-            return false;
-        QLocalServer::removeServer(path);
+    close();
+    m_problem.clear();
+    const std::optional<sockaddr_un> address = addressOf(path);
+    if (!address) {
+        m_problem = QStringLiteral("the socket path %1 is too long").arg(path);
+        return false;
     }
-    m_server = std::make_unique<QLocalServer>();
-    m_server->setSocketOptions(QLocalServer::UserAccessOption);
-    connect(m_server.get(), &QLocalServer::newConnection, this, &UrlHandoffReceiver::accept);
-    return m_server->listen(path);
-}
+    const QByteArray name = QFile::encodeName(path);
 
-void UrlHandoffReceiver::accept()
-{
-    while (QLocalSocket* socket = m_server->nextPendingConnection()) {
-        connect(socket, &QLocalSocket::disconnected, this, [this, socket] {
-            read(socket);
-            socket->deleteLater();
-        });
-        connect(socket, &QLocalSocket::readyRead, this, [socket] {
-            if (socket->bytesAvailable() > largestMessage)
-                socket->abort();
-        });
-        if (socket->state() != QLocalSocket::ConnectedState) {
-            read(socket);
-            socket->deleteLater();
+    // Binding needs the path free: only a socket of our own that nobody
+    // answers on (left by a copy that crashed) is removed.
+    struct stat status {};
+    if (::lstat(name.constData(), &status) == 0) {
+        if (!UrlHandoff::isPrivateSocket(path)) {
+            m_problem = QStringLiteral("%1 is not a private socket of this user").arg(path);
+            return false;
         }
+        if (answers(*address)) {
+            m_problem = QStringLiteral("another copy listens at %1").arg(path);
+            return false;
+        }
+        ::unlink(name.constData());
     }
+
+    Descriptor listening = streamSocket();
+    if (::bind(listening.get(), reinterpret_cast<const sockaddr*>(&*address), sizeof *address) != 0
+        || ::chmod(name.constData(), S_IRWXU) != 0 || ::listen(listening.get(), listenBacklog) != 0
+        || ::lstat(name.constData(), &status) != 0) {
+        m_problem = QStringLiteral("cannot listen at %1: %2").arg(path, systemError(errno));
+        return false;
+    }
+    m_path = path;
+    m_socketDevice = status.st_dev;
+    m_socketInode = status.st_ino;
+    m_descriptor = listening.release();
+    m_notifier = std::make_unique<QSocketNotifier>(m_descriptor, QSocketNotifier::Read);
+    connect(m_notifier.get(), &QSocketNotifier::activated, this, &UrlHandoffReceiver::acceptPending);
+    m_resumeTimer = std::make_unique<QTimer>();
+    m_resumeTimer->setSingleShot(true);
+    connect(m_resumeTimer.get(), &QTimer::timeout, this, [this] {
+        m_notifier->setEnabled(true);
+        acceptPending();
+    });
+    return true;
 }
 
-// A hand-over is complete when the other copy hangs up.
-void UrlHandoffReceiver::read(QLocalSocket* socket)
+void UrlHandoffReceiver::close()
 {
-    if (socket->bytesAvailable() > largestMessage)
+    while (!m_connections.empty())
+        drop(m_connections.front());
+    if (m_descriptor < 0)
         return;
-    const QList<QByteArray> lines = socket->readAll().split('\n');
-    QList<QUrl> urls;
-    bool reopen = false;
-    for (const QByteArray& line : lines) {
-        if (line == reopenLine) {
-            reopen = true;
-        } else if (line.startsWith(openPrefix)) {
-            const QUrl url = QUrl::fromEncoded(line.mid(openPrefix.size()), QUrl::StrictMode);
-            if (url.isValid())
-                urls.append(url);
+    m_resumeTimer.reset();
+    m_notifier.reset();
+    ::close(m_descriptor);
+    m_descriptor = -1;
+    // A later copy may have taken the path over since: leave its socket be.
+    struct stat status {};
+    const QByteArray name = QFile::encodeName(m_path);
+    if (::lstat(name.constData(), &status) == 0 && status.st_dev == m_socketDevice && status.st_ino == m_socketInode)
+        ::unlink(name.constData());
+}
+
+void UrlHandoffReceiver::acceptPending()
+{
+    for (;;) {
+        const int descriptor = ::accept4(m_descriptor, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
+        if (descriptor < 0) {
+            if (errno == EINTR || errno == ECONNABORTED)
+                continue;
+            // Out of descriptors or memory, the waiting connection stays in
+            // the backlog: try again shortly rather than spin or give up.
+            if (errno != EAGAIN && errno != EWOULDBLOCK)
+                resumeAcceptingLater();
+            return;
+        }
+        if (m_connections.size() >= size_t(largestConnectionCount)) {
+            // Room for the newcomer: the oldest goes, unless it has just finished.
+            Connection* oldest = m_connections.front();
+            if (!serve(oldest))
+                drop(oldest);
+        }
+        auto* connection = new Connection(descriptor, this);
+        m_connections.push_back(connection);
+        connect(&connection->notifier, &QSocketNotifier::activated, this, [this, connection] { serve(connection); });
+        connect(&connection->deadline, &QTimer::timeout, this, [this, connection] { drop(connection); });
+        connection->deadline.start(readDeadline);
+        // A quick client has often sent everything already.
+        serve(connection);
+    }
+}
+
+void UrlHandoffReceiver::resumeAcceptingLater()
+{
+    m_notifier->setEnabled(false);
+    m_resumeTimer->start(acceptPause);
+}
+
+bool UrlHandoffReceiver::serve(Connection* connection)
+{
+    char chunk[16 * 1024];
+    for (;;) {
+        const ssize_t count = ::read(connection->descriptor, chunk, sizeof chunk);
+        if (count > 0) {
+            if (connection->received.size() + count > largestMessage) {
+                drop(connection);
+                return true;
+            }
+            connection->received.append(chunk, count);
+        } else if (count == 0) {
+            // A hand-over is complete when the other copy has said all.
+            complete(connection);
+            return true;
+        } else if (errno != EINTR) {
+            if (errno == EAGAIN || errno == EWOULDBLOCK)
+                return false;
+            drop(connection);
+            return true;
         }
     }
-    if (!urls.isEmpty())
-        Q_EMIT urlsReceived(urls);
-    else if (reopen)
+}
+
+void UrlHandoffReceiver::complete(Connection* connection)
+{
+    m_connections.remove(connection);
+    const UrlHandoff::Request request = UrlHandoff::decode(connection->received);
+    if (!request.urls.isEmpty())
+        Q_EMIT urlsReceived(request.urls);
+    else if (request.reopen)
         Q_EMIT reopenRequested();
+    ::send(connection->descriptor, confirmation.constData(), size_t(confirmation.size()), MSG_NOSIGNAL | MSG_DONTWAIT);
+    connection->close();
+    connection->deleteLater();
+}
+
+void UrlHandoffReceiver::drop(Connection* connection)
+{
+    m_connections.remove(connection);
+    connection->close();
+    connection->deleteLater();
 }

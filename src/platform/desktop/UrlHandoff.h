@@ -1,51 +1,115 @@
 #pragma once
 
+#include <QByteArray>
 #include <QList>
 #include <QObject>
+#include <QString>
+#include <QStringList>
 #include <QUrl>
 
+#include <chrono>
+#include <list>
 #include <memory>
 
-class QLocalServer;
-class QLocalSocket;
+#include <sys/types.h>
+
+class QSocketNotifier;
+class QTimer;
 
 // A copy of the program that finds another copy of its edition running hands
 // over what it was asked to open (or, with nothing to open, a plain reopen)
-// through a local socket that only the user can reach, then exits.
+// through a local socket in the user's private runtime folder; the running
+// copy confirms each hand-over once it has acted on it.
 namespace UrlHandoff {
 
-// The socket of one edition in the user's runtime folder.
-QString socketPath(const QString& editionName);
+// What a copy started with these arguments (its own name first) asks of the
+// running copy: a reopen when it was given none, else the links among them.
+// Arguments that are no valid link are refused; when all are, nothing is
+// asked at all.
+struct Request {
+    bool reopen = false;
+    QList<QUrl> urls;
 
-// Sends the addresses (an empty list asks for a reopen) to the copy
-// listening at path. False when nobody listens there, or when the socket is
-// not a socket of this user's own that only they can reach.
-bool send(const QString& path, const QList<QUrl>& urls);
+    bool isEmpty() const { return !reopen && urls.isEmpty(); }
+    bool operator==(const Request&) const = default;
+};
+Request requestFrom(const QStringList& arguments);
+
+// One request on the wire: a line per address, and a reopen line when it asks for one.
+QByteArray encode(const Request& request);
+// Lines that are neither are skipped, and so are addresses that do not parse.
+Request decode(const QByteArray& message);
+
+// The socket of one edition in the given folder.
+QString socketPath(const QString& folder, const QString& editionName);
 
 // Whether the file at path is a socket owned by this user, closed to others.
 bool isPrivateSocket(const QString& path);
 
+enum class Delivery {
+    delivered,    // the running copy confirmed it
+    unavailable,  // nobody listens, or the hand-over broke off: worth another try
+    unsafe,       // the socket is not this user's private one: never sent
+};
+struct Outcome {
+    Delivery delivery;
+    QString problem;   // why it was not delivered
+};
+
+// Sends request to the copy listening at path and waits for its
+// confirmation, for at most timeout in all.
+Outcome send(const QString& path, const Request& request, std::chrono::milliseconds timeout);
+
 } // namespace UrlHandoff
 
 // Listens for other copies' hand-overs and announces them in arrival order.
+// It stays bounded whatever its clients do: a few connections at a time (a
+// new one pushes out the oldest), a deadline and a size cap on each, and a
+// listening socket that is never given up, even when accepting fails.
 class UrlHandoffReceiver final : public QObject {
     Q_OBJECT
+
 public:
+    static constexpr int largestConnectionCount = 8;
+    // Twice the longest argument a command line may hold (128 KiB).
+    static constexpr qsizetype largestMessage = 256 * 1024;
+    static constexpr std::chrono::milliseconds readDeadline = std::chrono::seconds(2);
+
     UrlHandoffReceiver();
     ~UrlHandoffReceiver() override;
 
-    // Takes over path, replacing a socket of our own that a crashed copy
-    // left behind. False when the path belongs to someone else or cannot be
-    // listened on.
+    // Takes over path, replacing a socket of our own that a crashed copy left
+    // behind. False, with problem() saying why, when the path belongs to
+    // someone else, another copy answers there or it cannot be listened on.
     bool listen(const QString& path);
+    QString problem() const { return m_problem; }
+    // Stops listening and removes the socket file, if it is still ours.
+    void close();
+
+    bool isListening() const { return m_descriptor >= 0; }
+    int connectionCount() const { return int(m_connections.size()); }
 
 Q_SIGNALS:
     void urlsReceived(const QList<QUrl>& urls);
     void reopenRequested();
 
 private:
-    void accept();
-    void read(QLocalSocket* socket);
+    class Connection;
 
-    std::unique_ptr<QLocalServer> m_server;
+    void acceptPending();
+    void resumeAcceptingLater();
+    // Reads what has arrived; true when the connection has ended.
+    bool serve(Connection* connection);
+    void complete(Connection* connection);
+    void drop(Connection* connection);
+
+    QString m_path;
+    QString m_problem;
+    int m_descriptor = -1;
+    dev_t m_socketDevice = 0;
+    ino_t m_socketInode = 0;
+    std::unique_ptr<QSocketNotifier> m_notifier;
+    std::unique_ptr<QTimer> m_resumeTimer;
+    // Oldest first.
+    std::list<Connection*> m_connections;
 };

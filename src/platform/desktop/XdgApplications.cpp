@@ -1,10 +1,10 @@
 #include "platform/desktop/XdgApplications.h"
 
 #include "platform/Workspace.h"
+#include "platform/desktop/ChildProcesses.h"
 
 #include <QApplication>
 #include <QFileInfo>
-#include <QProcess>
 #include <QStyle>
 #include <QTimer>
 
@@ -17,7 +17,7 @@ bool start(const ResolvedApplication& application, const QList<QUrl>& urls, cons
     QStringList commandLine = arguments;
     for (const QUrl& url : urls)
         commandLine.append(url.isLocalFile() ? url.toLocalFile() : url.toString());
-    return QProcess::startDetached(application.executable, commandLine);
+    return ChildProcesses::startDetached(application.executable, commandLine);
 }
 
 QIcon genericApplicationIcon()
@@ -75,13 +75,24 @@ void XdgApplications::openApplication(const QString& applicationPath, std::funct
 
 void XdgApplications::openURLs(const QList<QUrl>& urls, const QString& applicationPath)
 {
-    // An application handed addresses passes them on to its running copy itself.
-    if (const auto application = m_directory.resolve(applicationPath))
-        start(*application, urls, {});
+    const auto application = m_directory.resolve(applicationPath);
+    if (!application)
+        return;
+    if (const auto running = runningCopy(*application)) {
+        m_workspace.unhide(*running);
+        m_workspace.activateAllWindows(*running);
+    }
+    // A running application handed addresses through its entry passes them
+    // on to its running copy itself.
+    start(*application, urls, {});
 }
 
 void XdgApplications::openURL(const QUrl& url)
 {
+    // The other desktop's settings panes have no counterpart here.
+    if (url.scheme() == QLatin1String("x-apple.systempreferences"))
+        return;
+
     // An application's own file opens the application, as opening it from
     // the file manager would.
     if (url.isLocalFile()) {

@@ -22,6 +22,7 @@ public:
     // Windows that refuse to be moved or sized.
     QSet<WindowId> fixedWindows;
     QList<Placement> placements;
+    QList<WindowId> closeRequests;
 
     bool isTrusted() const override { return trusted; }
 
@@ -43,5 +44,16 @@ public:
     {
         placements.append({window, std::nullopt, size});
         return !fixedWindows.contains(window);
+    }
+
+    // A closed window leaves its process's list.
+    bool close(WindowId window) override
+    {
+        closeRequests.append(window);
+        for (QList<WindowId>& windows : windowsOfProcess) {
+            if (windows.removeOne(window))
+                return true;
+        }
+        return false;
     }
 };

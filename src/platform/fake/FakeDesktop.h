@@ -4,6 +4,7 @@
 #include "platform/fake/FakeApplicationWindows.h"
 #include "platform/fake/FakeApplications.h"
 #include "platform/fake/FakeBell.h"
+#include "platform/fake/FakeBrowserTabs.h"
 #include "platform/fake/FakeMouseMonitoring.h"
 #include "platform/fake/FakePanels.h"
 #include "platform/fake/FakePasteboard.h"
@@ -21,7 +22,8 @@ struct FakeDesktop {
     FakeApplicationWindows windows;
     FakePasteboard pasteboard;
     FakeBell bell;
+    FakeBrowserTabs browserTabs;
     FakeVisibilityMonitoring visibility;
 
-    Desktop desktop() { return {screens, panels, mouse, workspace, applications, windows, pasteboard, bell, visibility}; }
+    Desktop desktop() { return {screens, panels, mouse, workspace, applications, windows, pasteboard, bell, browserTabs, visibility}; }
 };

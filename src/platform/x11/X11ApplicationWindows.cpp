@@ -78,3 +78,11 @@ bool X11ApplicationWindows::setSize(WindowId window, const QSizeF& size)
     m_clients->moveResize(window, std::nullopt, client);
     return true;
 }
+
+bool X11ApplicationWindows::close(WindowId window)
+{
+    if (!isManaged(window))
+        return false;
+    m_clients->close(window);
+    return true;
+}

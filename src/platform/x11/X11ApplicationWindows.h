@@ -20,6 +20,7 @@ public:
     std::optional<QList<WindowId>> windows(qint32 processIdentifier) const override;
     bool setPosition(WindowId window, const QPointF& topLeft) override;
     bool setSize(WindowId window, const QSizeF& size) override;
+    bool close(WindowId window) override;
 
 private:
     bool isManaged(WindowId window) const;

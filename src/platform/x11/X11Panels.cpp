@@ -1,7 +1,6 @@
 #include "platform/x11/X11Panels.h"
 
 #include "platform/DesktopCoordinates.h"
-#include "platform/x11/XcbConnection.h"
 
 #include <QEasingCurve>
 #include <QPointer>
@@ -25,9 +24,8 @@ class X11Panel;
 
 } // namespace
 
-// The window manager stacks all our panels in one "above" layer; the levels
-// among them are kept here: raising a panel raises every visible panel of a
-// higher level after it.
+// No window manager stacks the panels; the levels among them are kept here:
+// raising a panel raises every visible panel of a higher level after it.
 class PanelStacking {
 public:
     void add(X11Panel* panel) { m_panels.push_back(panel); }
@@ -42,26 +40,30 @@ namespace {
 
 class X11Panel final : public Panel {
 public:
-    X11Panel(XcbConnection* connection, const Screens& screens, std::shared_ptr<PanelStacking> stacking,
-             std::unique_ptr<QWidget> content, const QRectF& frame, PanelLevel level)
-        : m_connection(connection)
-        , m_screens(screens)
+    X11Panel(const Screens& screens, std::shared_ptr<PanelStacking> stacking, std::unique_ptr<QWidget> content,
+             const QRectF& frame, PanelLevel level)
+        : m_screens(screens)
         , m_stacking(std::move(stacking))
         , m_level(level)
         , m_window(content.release())
     {
         m_stacking->add(this);
-        Qt::WindowFlags flags = Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::WindowDoesNotAcceptFocus
-            | Qt::NoDropShadowWindowHint;
+        // The window manager would stack an active full-screen window above
+        // every window it manages, "above" ones included; the panels stay
+        // present beside full-screen applications only outside its care.
+        // Unmanaged, they are also on every desktop, out of the taskbar and
+        // pager, and never given the focus.
+        Qt::WindowFlags flags = Qt::Tool | Qt::FramelessWindowHint | Qt::BypassWindowManagerHint | Qt::WindowStaysOnTopHint
+            | Qt::WindowDoesNotAcceptFocus | Qt::NoDropShadowWindowHint;
         m_window->setParent(nullptr, flags);
         m_window->setAttribute(Qt::WA_ShowWithoutActivating);
         m_window->setAttribute(Qt::WA_TranslucentBackground);
         m_window->setAttribute(Qt::WA_X11NetWmWindowTypeUtility);
+        // Qt shows tooltips only in the active window, which a panel never is.
+        m_window->setAttribute(Qt::WA_AlwaysShowToolTips);
         m_window->setFocusPolicy(Qt::NoFocus);
         m_window->setWindowTitle(level == PanelLevel::floating ? QStringLiteral("Vora") : QStringLiteral("Vora alert"));
         setGeometryNow(frame);
-        m_window->winId(); // the native window exists from here on, so its properties can be set before mapping
-        announceStates();
     }
 
     ~X11Panel() override
@@ -112,10 +114,6 @@ public:
 
     void orderFront() override
     {
-        // The window manager drops the states of a window it unmaps, so they
-        // are set again before every mapping.
-        if (!m_window->isVisible())
-            announceStates();
         m_window->show();
         m_window->raise();
         m_stacking->raiseAbove(m_level);
@@ -150,25 +148,6 @@ private:
             completion();
     }
 
-    // Above other windows, on every desktop, out of the taskbar and pager:
-    // set on the unmapped window, where the window manager reads them when
-    // it takes the window on (Qt keeps states it does not manage itself).
-    void announceStates()
-    {
-        if (!m_connection)
-            return;
-        xcb_ewmh_connection_t* ewmh = m_connection->ewmh();
-        const auto window = static_cast<xcb_window_t>(m_window->winId());
-        xcb_ewmh_set_wm_desktop(ewmh, window, 0xFFFFFFFF);
-        xcb_atom_t states[] = {ewmh->_NET_WM_STATE_ABOVE, ewmh->_NET_WM_STATE_STICKY, ewmh->_NET_WM_STATE_SKIP_TASKBAR,
-                               ewmh->_NET_WM_STATE_SKIP_PAGER};
-        xcb_ewmh_set_wm_state(ewmh, window, std::size(states), states);
-        // Qt maps the window over its own connection: make sure the server
-        // has these properties first.
-        m_connection->sync();
-    }
-
-    XcbConnection* m_connection;
     const Screens& m_screens;
     std::shared_ptr<PanelStacking> m_stacking;
     PanelLevel m_level;
@@ -188,9 +167,8 @@ void PanelStacking::raiseAbove(PanelLevel level)
     }
 }
 
-X11PanelFactory::X11PanelFactory(XcbConnection* connection, const Screens& screens)
-    : m_connection(connection)
-    , m_screens(screens)
+X11PanelFactory::X11PanelFactory(const Screens& screens)
+    : m_screens(screens)
     , m_stacking(std::make_shared<PanelStacking>())
 {
 }
@@ -199,5 +177,5 @@ X11PanelFactory::~X11PanelFactory() = default;
 
 std::unique_ptr<Panel> X11PanelFactory::makePanel(std::unique_ptr<QWidget> content, const QRectF& frame, PanelLevel level)
 {
-    return std::make_unique<X11Panel>(m_connection, m_screens, m_stacking, std::move(content), frame, level);
+    return std::make_unique<X11Panel>(m_screens, m_stacking, std::move(content), frame, level);
 }

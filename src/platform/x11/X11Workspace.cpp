@@ -4,20 +4,11 @@
 #include "platform/x11/EwmhClients.h"
 
 #include <QCoreApplication>
-#include <QFile>
 
 #include <algorithm>
 #include <csignal>
 
 namespace {
-
-QString commandName(qint32 processIdentifier)
-{
-    QFile comm(QStringLiteral("/proc/%1/comm").arg(processIdentifier));
-    if (!comm.open(QIODevice::ReadOnly))
-        return {};
-    return QString::fromLocal8Bit(comm.readLine(256)).trimmed();
-}
 
 QSet<qint32> processesOf(const QHash<quint32, qint32>& processOfWindow)
 {
@@ -26,6 +17,12 @@ QSet<qint32> processesOf(const QHash<quint32, qint32>& processOfWindow)
         if (process != 0)
             processes.insert(process);
     return processes;
+}
+
+QSet<quint32> windowSet(const QHash<quint32, qint32>& processOfWindow)
+{
+    const QList<quint32> windows = processOfWindow.keys();
+    return QSet<quint32>(windows.begin(), windows.end());
 }
 
 } // namespace
@@ -85,11 +82,14 @@ void X11Workspace::clientsChanged()
 
     const QSet<qint32> before = processesOf(m_processOfWindow);
     const QSet<qint32> after = processesOf(processOfWindow);
+    const bool windowsDiffer = windowSet(processOfWindow) != windowSet(m_processOfWindow);
     m_processOfWindow = processOfWindow;
     if (!(after - before).isEmpty())
         Q_EMIT applicationLaunched();
     if (!(before - after).isEmpty())
         Q_EMIT applicationTerminated();
+    if (windowsDiffer)
+        Q_EMIT windowsChanged();
     m_connection->dispatchQueuedSoon();
 }
 
@@ -131,22 +131,19 @@ QList<RunningApplication> X11Workspace::runningApplications() const
 
         RunningApplication application;
         application.processIdentifier = process;
-        if (resolved) {
+        const std::optional<DesktopEntry> entry = resolved ? resolved->entry : std::nullopt;
+        if (resolved)
             application.bundleIdentifier = resolved->identifier;
-            if (resolved->entry) {
-                application.localizedName = resolved->entry->name;
-                const QIcon icon = resolved->entry->icon();
-                if (!icon.isNull())
-                    application.icon = icon;
-            }
-        }
+        // The entry's name, else the window's class; the window's own icon,
+        // else the entry's from the icon theme.
+        application.localizedName = entry ? entry->name : QString();
         if (application.localizedName.isEmpty())
-            application.localizedName = !named.windowClass.isEmpty() ? named.windowClass : commandName(process);
-        if (!application.icon) {
-            const QIcon icon = m_clients->icon(named.id);
-            if (!icon.isNull())
-                application.icon = icon;
-        }
+            application.localizedName = named.windowClass;
+        QIcon icon = m_clients->icon(named.id);
+        if (icon.isNull() && entry)
+            icon = entry->icon();
+        if (!icon.isNull())
+            application.icon = icon;
         application.regular = main != own.end();
         application.hidden = std::all_of(own.begin(), own.end(), [](const ClientWindow& window) { return window.minimised; });
         application.active = std::any_of(own.begin(), own.end(), [&](const ClientWindow& window) { return window.id == active; });

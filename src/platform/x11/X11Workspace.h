@@ -12,8 +12,9 @@ class XcbConnection;
 
 // The running applications as the window manager's client list shows them,
 // one per process that owns a managed window, named and identified through
-// the application directory. Launches, terminations and activations are
-// read from the root window's client list and active window.
+// the application directory. Launches, terminations, activations and
+// windows opening or closing are read from the root window's client list
+// and active window.
 // Main thread only, except terminate and forceTerminate, which touch no
 // state of their own and may be asked from a background task.
 class X11Workspace final : public Workspace {

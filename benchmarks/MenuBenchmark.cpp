@@ -1,0 +1,217 @@
+// What the opened menu costs: the time from a click on the mascot to the
+// first painted frame of the menu, the steady cost of the open menu with its
+// rings turning, and the idle cost once it has closed again. Shows the panel
+// as the shell does (a frameless translucent window that grows to 516 x 590
+// for the menu) on the desktop it runs on:
+//   menu_benchmark <resource bundle folder> [seconds]
+#include "menu/OpenedMenu.h"
+#include "model/ApplicationPicker.h"
+#include "model/CompanionModel.h"
+#include "model/CompanionSettings.h"
+#include "model/ResourceBundle.h"
+#include "model/SystemSoundPlayer.h"
+#include "panel/WindowDragSurface.h"
+#include "ui/AnimationDriver.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QMouseEvent>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+class NoApplicationPicker final : public ApplicationPicker {
+public:
+    std::optional<QStringList> pickApplications(const ApplicationPickerRequest&) override { return std::nullopt; }
+};
+
+// Processor seconds (user and system) this process has used so far.
+double processorSeconds()
+{
+    QFile stat(QStringLiteral("/proc/self/stat"));
+    stat.open(QIODevice::ReadOnly);
+    const QByteArray line = stat.readAll();
+    const QList<QByteArray> fields = line.mid(line.lastIndexOf(')') + 2).split(' ');
+    const double ticks = static_cast<double>(sysconf(_SC_CLK_TCK));
+    return (fields.value(11).toDouble() + fields.value(12).toDouble()) / ticks;
+}
+
+// Counts the menu's repaints and the time they take, and notes when one ends.
+class PaintMeter final : public QObject {
+public:
+    int paints = 0;
+    qint64 paintNanoseconds = 0;
+    std::function<void()> painted;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() != QEvent::Paint)
+            return false;
+        QElapsedTimer timer;
+        timer.start();
+        watched->removeEventFilter(this);
+        watched->event(event);
+        watched->installEventFilter(this);
+        paintNanoseconds += timer.nsecsElapsed();
+        ++paints;
+        if (painted)
+            painted();
+        return true;
+    }
+};
+
+void waitFor(QApplication&, double seconds)
+{
+    QEventLoop loop;
+    QTimer::singleShot(static_cast<int>(seconds * 1000), &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+// The processor's share used over seconds of the event loop running.
+double processorShare(QApplication& app, double seconds)
+{
+    const double start = processorSeconds();
+    QElapsedTimer wall;
+    wall.start();
+    waitFor(app, seconds);
+    return 100 * (processorSeconds() - start) / (wall.nsecsElapsed() / 1e9);
+}
+
+void click(QWidget& surface)
+{
+    const QPointF centre = QRectF(surface.rect()).center();
+    QMouseEvent press(QEvent::MouseButtonPress, centre, surface.mapToGlobal(centre), Qt::LeftButton, Qt::LeftButton,
+                      Qt::NoModifier);
+    QMouseEvent release(QEvent::MouseButtonRelease, centre, surface.mapToGlobal(centre), Qt::LeftButton, Qt::NoButton,
+                        Qt::NoModifier);
+    QApplication::sendEvent(&surface, &press);
+    QApplication::sendEvent(&surface, &release);
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: %s <resource bundle folder> [seconds]\n", argv[0]);
+        return 2;
+    }
+    QApplication app(argc, argv);
+    const ResourceBundle bundle(QString::fromLocal8Bit(argv[1]));
+    const double seconds = argc > 2 ? QByteArray(argv[2]).toDouble() : 20;
+
+    QTemporaryDir folder;
+    const std::unique_ptr<QSettings> settings = CompanionSettings::open(folder.filePath(QStringLiteral("settings.json")));
+    ResourceBundleSoundPlayer sounds(bundle);
+    NoApplicationPicker picker;
+    CompanionModel model({
+        .settings = *settings,
+        .scheduler = Scheduler::main(),
+        .systemSounds = sounds,
+        .applicationPicker = picker,
+        .playChime = [] {},
+    });
+    const ViewEnvironment environment{
+        .animations = AnimationDriver::main(),
+        .scheduler = Scheduler::main(),
+        .uniform = [](double low, double high) { return low + QRandomGenerator::global()->generateDouble() * (high - low); },
+        .resources = bundle,
+    };
+
+    QWidget panel;
+    panel.setWindowFlags(Qt::FramelessWindowHint | Qt::Tool | Qt::WindowStaysOnTopHint);
+    panel.setAttribute(Qt::WA_TranslucentBackground);
+    const QRect collapsed(800, 500, 330, 190);
+    const QRect opened(collapsed.right() + 1 - 516, collapsed.bottom() + 1 - 590, 516, 590);
+    panel.setGeometry(collapsed);
+    auto* view = new CompanionView(model, environment, &panel);
+    view->setGeometry(panel.rect());
+    auto* menu = new OpenedMenu(*view, environment, CompanionEdition::commandCenter, {});
+    view->hostMenu(menu);
+
+    // As the shell opens and closes the menu: the panel grows first, and
+    // shrinks a turn after the menu has closed.
+    model.setMenuOpen = [&](bool open) {
+        if (open) {
+            panel.setGeometry(opened);
+            view->setGeometry(panel.rect());
+            model.withAnimation(Animation::spring(0.38, 0.76), [&] { model.menuOpen = true; });
+            return;
+        }
+        model.withAnimation(Animation::spring(0.36, 0.82), [&] { model.menuOpen = false; });
+        QTimer::singleShot(0, [&] {
+            panel.setGeometry(collapsed);
+            view->setGeometry(panel.rect());
+        });
+    };
+
+    PaintMeter meter;
+    menu->installEventFilter(&meter);
+    panel.show();
+    waitFor(app, 3);
+
+    const double idleBefore = processorShare(app, seconds / 2);
+    const std::size_t animationsBefore = AnimationDriver::main().listenerCount();
+
+    // Click to first frame, cold (the first opening prepares the card's light) and warm.
+    std::vector<double> firstFrames;
+    for (int opening = 0; opening < 8; ++opening) {
+        QElapsedTimer sinceClick;
+        double firstFrame = -1;
+        meter.painted = [&] {
+            if (firstFrame < 0 && menu->isShowing())
+                firstFrame = sinceClick.nsecsElapsed() / 1e6;
+        };
+        sinceClick.start();
+        click(*view->dragSurface());
+        waitFor(app, 1.5);
+        firstFrames.push_back(firstFrame);
+        meter.painted = {};
+        model.setMenuOpen(false);
+        waitFor(app, 1.0);
+    }
+
+    model.setMenuOpen(true);
+    waitFor(app, 3);
+    meter.paints = 0;
+    meter.paintNanoseconds = 0;
+    const double openStart = processorSeconds();
+    QElapsedTimer wall;
+    wall.start();
+    waitFor(app, seconds);
+    const double elapsed = wall.nsecsElapsed() / 1e9;
+    const double openShare = 100 * (processorSeconds() - openStart) / elapsed;
+    const int openPaints = meter.paints;
+    const qint64 openPaintNanoseconds = meter.paintNanoseconds;
+
+    model.setMenuOpen(false);
+    waitFor(app, 3);
+    meter.paints = 0;
+    const double idleAfter = processorShare(app, seconds / 2);
+    const int closedPaints = meter.paints;
+
+    std::vector<double> warm(firstFrames.begin() + 1, firstFrames.end());
+    std::sort(warm.begin(), warm.end());
+    std::printf("click to the menu's first painted frame: %.1f ms first time, %.1f ms median after (max %.1f ms)\n",
+                firstFrames.front(), warm[warm.size() / 2], warm.back());
+    std::printf("open menu, %.1f s with its rings turning:\n", elapsed);
+    std::printf("  processor: %.2f %% of one core\n", openShare);
+    std::printf("  painting:  %.2f %% of one core, %.1f repaints per second, %.2f ms each\n",
+                100 * openPaintNanoseconds / 1e9 / elapsed, openPaints / elapsed,
+                openPaints ? openPaintNanoseconds / 1e6 / openPaints : 0.0);
+    std::printf("collapsed panel: %.2f %% of one core before the menu opened, %.2f %% after it closed\n", idleBefore,
+                idleAfter);
+    std::printf("  animations asking for frames: %zu before, %zu after; menu repaints after: %d\n", animationsBefore,
+                AnimationDriver::main().listenerCount(), closedPaints);
+    return 0;
+}

@@ -1,0 +1,92 @@
+#include "actions/ChromeWindowTiling.h"
+
+#include "actions/Chrome.h"
+#include "actions/LauncherDispatch.h"
+#include "platform/ApplicationWindows.h"
+#include "platform/Bell.h"
+#include "platform/Workspace.h"
+
+#include <cmath>
+
+namespace WindowTiling {
+
+QList<QRectF> tileRectangles(WindowTileLayout layout, const QRectF& visibleFrame, const QList<DesktopScreen>& screens)
+{
+    // Frames here are y-up: a rectangle's bottom() is its top edge.
+    const qreal primaryTop = screens.isEmpty() ? visibleFrame.bottom() : screens.first().frame.bottom();
+    const qreal top = primaryTop - visibleFrame.bottom();
+    const qreal left = visibleFrame.left();
+    const qreal width = visibleFrame.width();
+    const qreal height = visibleFrame.height();
+    const qreal halfWidth = std::floor(width / 2);
+    const qreal halfHeight = std::floor(height / 2);
+
+    if (layout == WindowTileLayout::leftRight)
+        return {QRectF(left, top, halfWidth, height), QRectF(left + halfWidth, top, width - halfWidth, height)};
+    return {
+        QRectF(left, top, halfWidth, halfHeight),
+        QRectF(left + halfWidth, top, width - halfWidth, halfHeight),
+        QRectF(left, top + halfHeight, halfWidth, height - halfHeight),
+        QRectF(left + halfWidth, top + halfHeight, width - halfWidth, height - halfHeight),
+    };
+}
+
+} // namespace WindowTiling
+
+ChromeWindowTiling::ChromeWindowTiling(Environment environment)
+    : m_environment(std::move(environment))
+{
+}
+
+std::optional<DesktopScreen> ChromeWindowTiling::targetScreen() const
+{
+    if (auto screen = m_environment.screenUnderMouse())
+        return screen;
+    if (auto screen = m_environment.panelScreen())
+        return screen;
+    return m_environment.screens.mainScreen();
+}
+
+void ChromeWindowTiling::tileChromeWindows(WindowTileLayout layout)
+{
+    Workspace& workspace = m_environment.workspace;
+    const std::optional<RunningApplication> chrome = workspace.firstWithBundleIdentifier(Chrome::bundleIdentifier);
+    if (!chrome) {
+        // Launched now; its windows are tiled on a later press.
+        m_environment.launcher.openRecallPage();
+        return;
+    }
+    // Chrome comes to the front even when tiling is refused.
+    workspace.unhide(chrome->processIdentifier);
+    workspace.activateAllWindows(chrome->processIdentifier);
+
+    Bell& bell = m_environment.bell;
+    ApplicationWindows& windows = m_environment.windows;
+    if (!windows.isTrusted()) {
+        bell.ring();
+        return;
+    }
+    const std::optional<QList<ApplicationWindows::WindowId>> chromeWindows = windows.windows(chrome->processIdentifier);
+    if (!chromeWindows || chromeWindows->isEmpty()) {
+        bell.ring();
+        return;
+    }
+    const std::optional<DesktopScreen> screen = targetScreen();
+    if (!screen) {
+        bell.ring();
+        return;
+    }
+
+    const QList<QRectF> rectangles = WindowTiling::tileRectangles(layout, screen->visibleFrame, m_environment.screens.screens());
+    int placed = 0;
+    for (qsizetype index = 0; index < std::min(chromeWindows->size(), rectangles.size()); ++index) {
+        const ApplicationWindows::WindowId window = chromeWindows->at(index);
+        const QRectF& rectangle = rectangles.at(index);
+        // Both are asked even when the first is refused.
+        const bool moved = windows.setPosition(window, rectangle.topLeft());
+        const bool sized = windows.setSize(window, rectangle.size());
+        placed += moved && sized;
+    }
+    if (placed == 0)
+        bell.ring();
+}

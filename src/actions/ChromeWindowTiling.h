@@ -1,0 +1,56 @@
+#pragma once
+
+#include "platform/Screens.h"
+
+#include <QList>
+#include <QRectF>
+
+#include <functional>
+#include <optional>
+
+class ApplicationWindows;
+class Bell;
+class LauncherDispatch;
+class Workspace;
+
+// The two layouts of the window-layout panel: two windows side by side, or
+// four in the corners.
+enum class WindowTileLayout { leftRight, corners };
+
+namespace WindowTiling {
+
+// The rectangles the layout fills on a screen's visible frame, in filling
+// order, in the window-placement space (origin at the primary screen's
+// top-left corner, y down). screens lists every screen, the primary first.
+// The halves are whole points; an odd size gives the extra point to the
+// right or lower rectangles.
+QList<QRectF> tileRectangles(WindowTileLayout layout, const QRectF& visibleFrame, const QList<DesktopScreen>& screens);
+
+} // namespace WindowTiling
+
+// Moves and sizes Chrome's front-most windows into the layout on the screen
+// under the mouse. A refused or useless attempt rings the bell.
+class ChromeWindowTiling {
+public:
+    using ScreenQuery = std::function<std::optional<DesktopScreen>()>;
+
+    struct Environment {
+        Workspace& workspace;
+        ApplicationWindows& windows;
+        Screens& screens;
+        Bell& bell;
+        LauncherDispatch& launcher;
+        ScreenQuery screenUnderMouse;
+        // The screen of the companion's panel.
+        ScreenQuery panelScreen;
+    };
+
+    explicit ChromeWindowTiling(Environment environment);
+
+    void tileChromeWindows(WindowTileLayout layout);
+
+private:
+    std::optional<DesktopScreen> targetScreen() const;
+
+    Environment m_environment;
+};

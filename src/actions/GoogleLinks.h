@@ -1,0 +1,49 @@
+#pragma once
+
+#include "actions/Lifetime.h"
+#include "actions/SeparateChromeWindows.h"
+#include "model/CompanionDestinations.h"
+
+#include <QSet>
+#include <QString>
+
+class Applications;
+class Bell;
+class BrowserTabs;
+class CompanionModel;
+class LauncherDispatch;
+
+// Opens the Google-links panel's destinations, in a new Chrome window each
+// when the user asked for that, and closes again the tabs they opened.
+// Main thread only.
+class GoogleLinks {
+public:
+    struct Environment {
+        CompanionModel& model;
+        Scheduler& scheduler;
+        Applications& applications;
+        Workspace& workspace;
+        ApplicationWindows& windows;
+        BrowserTabs& browserTabs;
+        Bell& bell;
+        LauncherDispatch& launcher;
+    };
+
+    explicit GoogleLinks(Environment environment);
+
+    void openGoogleDestination(CompanionCTA cta);
+    // Closes the tabs on the remembered addresses and the panel. When the
+    // browser cannot be reached and no window it opened for them remains,
+    // the bell rings and the addresses stay for the next attempt.
+    void closeGoogleSearchWindows();
+
+    // The web addresses opened since launch and not yet closed.
+    QSet<QString> googleOpenedURLs;
+
+private:
+    void finishClosing(const QStringList& closing, bool answered);
+
+    Environment m_environment;
+    SeparateChromeWindows m_separateWindows;
+    Lifetime m_lifetime;
+};

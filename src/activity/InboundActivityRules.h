@@ -1,0 +1,47 @@
+#pragma once
+
+#include "DesktopNotification.h"
+#include "model/CompanionRecords.h"
+
+#include <QString>
+#include <QStringView>
+
+#include <optional>
+
+// Which desktop notifications are the user's own incoming activity, and the
+// alert each one becomes.
+namespace InboundActivityRules {
+
+// The longest detail an alert carries; the bubble shows less and ends it
+// with an ellipsis.
+inline constexpr int longestDetail = 120;
+
+struct Finding {
+    CompanionAlertSource source;
+    QString detail;
+
+    bool operator==(const Finding&) const = default;
+};
+
+// The alert source a notification is about: by its category hint when that
+// names incoming mail, a message or a call, else by its sending application
+// (desktop entry, else application name); none for anything else.
+std::optional<CompanionAlertSource> sourceFor(const DesktopNotification& notification);
+
+// Whether the notification comes from this program (either edition).
+bool isFromCompanion(const DesktopNotification& notification);
+
+// Text with the notification body's markup removed: tags dropped (a line
+// break becomes a space), entities decoded; text that only looks like markup
+// ("a < b") is kept.
+QString plainText(QStringView markup);
+
+// The summary, then ": " and the plain text of the body when there is one,
+// on one line and cut to longestDetail characters.
+QString alertDetail(const DesktopNotification& notification);
+
+// The alert a notification raises: none for the companion's own, for low
+// urgency and for anything that is not incoming activity.
+std::optional<Finding> findingFor(const DesktopNotification& notification);
+
+} // namespace InboundActivityRules

@@ -1,0 +1,354 @@
+#include "CardLights.h"
+
+#include "model/BrandColors.h"
+#include "panel/MascotArtwork.h"
+#include "ui/GlowCache.h"
+
+#include <QPainter>
+#include <QPainterPath>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+using PixelMath::addedSaturating;
+using PixelMath::scaled;
+
+namespace {
+
+QColor colourAt(const QColor& colour, qreal opacity)
+{
+    QColor result = colour;
+    result.setAlphaF(colour.alphaF() * opacity);
+    return result;
+}
+
+QColor white(qreal opacity)
+{
+    return QColor::fromRgbF(1, 1, 1, opacity);
+}
+
+const QColor clear = Qt::transparent;
+
+// The aurora and the three rings: their colours round the circle and the
+// glow each ring casts.
+struct Ring {
+    Ring(const QList<QColor>& colours, qreal bandWidth, const QColor& glow)
+        : colours(colours), glows(colours), bandWidth(bandWidth)
+    {
+        // The glow a ring casts where it is as opaque as at each step.
+        const std::uint32_t glowColour = qPremultiply(glow.rgba());
+        for (int step = 0; step < ConicTable::steps; ++step)
+            glows.set(step, scaled(glowColour, this->colours.at(step, 0) >> 24));
+    }
+    ConicTable colours;
+    ConicTable glows;
+    qreal bandWidth;
+};
+
+const ConicTable& auroraTable()
+{
+    static const ConicTable table({clear, colourAt(lumivoViolet(), 0.15), colourAt(lumivoMagenta(), 0.2),
+                                   colourAt(lumivoOrange(), 0.12), clear, clear});
+    return table;
+}
+
+const std::array<Ring, 3>& rings()
+{
+    static const std::array<Ring, 3> all{{
+        {{colourAt(lumivoViolet(), 0.94), colourAt(lumivoMagenta(), 0.88), colourAt(lumivoOrange(), 0.78),
+          colourAt(lumivoMagenta(), 0.88), colourAt(lumivoViolet(), 0.94)},
+         2, colourAt(lumivoMagenta(), 0.42)},
+        {{clear, clear, clear, clear, white(1), clear, clear, clear, clear, clear, colourAt(lumivoOrange(), 0.95), clear,
+          clear},
+         2.8, white(0.6)},
+        {{clear, clear, colourAt(lumivoViolet(), 0.95), clear, clear, clear, clear, white(0.85), clear, clear, clear},
+         2.2, colourAt(lumivoViolet(), 0.55)},
+    }};
+    return all;
+}
+
+constexpr qreal ringGlowRadius = 5;
+// Glow coverage below this (of 255) is too faint to work out.
+constexpr int faintestGlow = 10;
+
+// The rounded card in a picture's device pixels.
+QPainterPath cardShape(const QRectF& card, qreal dpr)
+{
+    QPainterPath path;
+    path.addRoundedRect(QRectF(card.topLeft() * dpr, card.size() * dpr), CardLights::cornerRadius * dpr,
+                        CardLights::cornerRadius * dpr);
+    return path;
+}
+
+QImage deviceImage(QSize pixels, QImage::Format format)
+{
+    QImage image(pixels, format);
+    image.fill(0);
+    return image;
+}
+
+// The band inside the card's edge, width points wide, as white coverage.
+QImage bandImage(QSize pixels, const QRectF& card, qreal width, qreal dpr)
+{
+    QImage band = deviceImage(pixels, QImage::Format_ARGB32_Premultiplied);
+    QPainter painter(&band);
+    painter.setRenderHint(QPainter::Antialiasing);
+    QPainterPath ring = cardShape(card, dpr);
+    QPainterPath inner;
+    const QRectF inset = card.adjusted(width, width, -width, -width);
+    const qreal radius = std::max<qreal>(0, CardLights::cornerRadius - width) * dpr;
+    inner.addRoundedRect(QRectF(inset.topLeft() * dpr, inset.size() * dpr), radius, radius);
+    ring.addPath(inner);
+    ring.setFillRule(Qt::OddEvenFill);
+    painter.fillPath(ring, Qt::white);
+    return band;
+}
+
+// The blurred coverage of band, aligned with it.
+QImage glowOf(const QImage& band, qreal dpr)
+{
+    QImage shape = band;
+    shape.setDevicePixelRatio(dpr);
+    const Glow glow = GlowCache::make(shape, ringGlowRadius, Qt::white);
+    QImage aligned = deviceImage(band.size(), QImage::Format_ARGB32_Premultiplied);
+    QPainter painter(&aligned);
+    QImage source = glow.image;
+    source.setDevicePixelRatio(1);
+    painter.drawImage(glow.origin * dpr, source);
+    return aligned;
+}
+
+} // namespace
+
+CardLights::CardLights(QSizeF cardSize, qreal devicePixelRatio) : m_cardSize(cardSize), m_dpr(devicePixelRatio)
+{
+    const QSizeF points = size();
+    m_pixels = QSize(int(std::ceil(points.width() * m_dpr)), int(std::ceil(points.height() * m_dpr)));
+    m_rimPicture = deviceImage(m_pixels, QImage::Format_ARGB32_Premultiplied);
+    m_rimPicture.setDevicePixelRatio(m_dpr);
+    prepareGeometry();
+}
+
+QSizeF CardLights::size() const
+{
+    return m_cardSize.grownBy(margins);
+}
+
+QRectF CardLights::cardRect() const
+{
+    return QRectF(QPointF(margins.left(), margins.top()), m_cardSize);
+}
+
+void CardLights::prepareGeometry()
+{
+    const QRectF card = cardRect();
+    m_coverage = deviceImage(m_pixels, QImage::Format_Alpha8);
+    {
+        QPainter painter(&m_coverage);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.fillPath(cardShape(card, m_dpr), Qt::white);
+    }
+    // Every pixel's angle about the card's centre, clockwise from three o'clock.
+    const QPointF centre = card.center() * m_dpr;
+    m_steps.resize(std::size_t(m_pixels.width()) * m_pixels.height());
+    for (int y = 0; y < m_pixels.height(); ++y) {
+        for (int x = 0; x < m_pixels.width(); ++x)
+            m_steps[std::size_t(y) * m_pixels.width() + x] =
+                std::uint16_t(ConicTable::stepToward(centre, QPointF(x + 0.5, y + 0.5)));
+    }
+    m_cardRows.resize(std::size_t(m_pixels.height()));
+    for (int y = 0; y < m_pixels.height(); ++y) {
+        const uchar* row = m_coverage.constScanLine(y);
+        int from = 0;
+        while (from < m_pixels.width() && !row[from])
+            ++from;
+        int to = m_pixels.width();
+        while (to > from && !row[to - 1])
+            --to;
+        m_cardRows[std::size_t(y)] = {from, std::max(from, to)};
+    }
+    prepareRim();
+}
+
+void CardLights::prepareRim()
+{
+    const QRectF card = cardRect();
+    std::array<QImage, 3> bands;
+    std::array<QImage, 3> glows;
+    for (std::size_t ring = 0; ring < 3; ++ring) {
+        bands[ring] = bandImage(m_pixels, card, rings()[ring].bandWidth, m_dpr);
+        glows[ring] = glowOf(bands[ring], m_dpr);
+    }
+    const QRectF cardPixels(card.topLeft() * m_dpr, card.size() * m_dpr);
+    const qreal corner = cornerRadius * m_dpr;
+    QRect outer;
+    int inward = 0;
+    for (int y = 0; y < m_pixels.height(); ++y) {
+        std::array<const QRgb*, 3> bandRows;
+        std::array<const QRgb*, 3> glowRows;
+        for (std::size_t ring = 0; ring < 3; ++ring) {
+            bandRows[ring] = reinterpret_cast<const QRgb*>(bands[ring].constScanLine(y));
+            glowRows[ring] = reinterpret_cast<const QRgb*>(glows[ring].constScanLine(y));
+        }
+        for (int x = 0; x < m_pixels.width(); ++x) {
+            RimPixel pixel{};
+            bool lit = false;
+            for (std::size_t ring = 0; ring < 3; ++ring) {
+                pixel.band[ring] = std::uint8_t(qAlpha(bandRows[ring][x]));
+                const int glow = qAlpha(glowRows[ring][x]);
+                pixel.glow[ring] = std::uint8_t(glow >= faintestGlow ? glow : 0);
+                lit = lit || pixel.band[ring] || pixel.glow[ring];
+            }
+            if (!lit)
+                continue;
+            const std::size_t offset = std::size_t(y) * m_pixels.width() + x;
+            pixel.offset = std::uint32_t(offset);
+            pixel.step = m_steps[offset];
+            m_rimPixels.push_back(pixel);
+            outer |= QRect(x, y, 1, 1);
+            // How far inside the card the rings reach along its straight edges.
+            const bool alongEdge = (x >= cardPixels.left() + corner && x < cardPixels.right() - corner)
+                                   || (y >= cardPixels.top() + corner && y < cardPixels.bottom() - corner);
+            if (alongEdge) {
+                const qreal depth = std::min({x - cardPixels.left(), cardPixels.right() - x, y - cardPixels.top(),
+                                              cardPixels.bottom() - y});
+                inward = std::max(inward, int(std::ceil(depth)));
+            }
+        }
+    }
+    // The strips along the edges, with the corners' squares, in points.
+    const int reach = int(std::ceil(inward / m_dpr)) + 1;
+    const QRect outerPoints = QRectF(QPointF(outer.topLeft()) / m_dpr, QSizeF(outer.size()) / m_dpr).toAlignedRect();
+    const QRect cardPoints = card.toAlignedRect();
+    const int cornerSide = int(std::ceil(cornerRadius)) + reach;
+    QRegion region = QRegion(outerPoints) - QRegion(cardPoints.adjusted(reach, reach, -reach, -reach));
+    for (const QPoint& corner : {cardPoints.topLeft(), QPoint(cardPoints.right() + 1 - cornerSide, cardPoints.top()),
+                                 QPoint(cardPoints.left(), cardPoints.bottom() + 1 - cornerSide),
+                                 QPoint(cardPoints.right() + 1 - cornerSide, cardPoints.bottom() + 1 - cornerSide)})
+        region += QRect(corner, QSize(cornerSide, cornerSide));
+    m_rimRegion = region;
+}
+
+void CardLights::prepareBase(CompanionAppearance appearance)
+{
+    QPainterPath card;
+    card.addRoundedRect(cardRect(), cornerRadius, cornerRadius);
+    // The card casts its shadow as translucent as it is, and the shadow shows through it.
+    QImage fill = transparentImage(size(), m_dpr);
+    {
+        QPainter painter(&fill);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.fillPath(card, menuPanelGradient(appearance, cardRect()));
+    }
+    m_base = transparentImage(size(), m_dpr);
+    QPainter painter(&m_base);
+    const Glow shadow = GlowCache::make(fill, 16, QColor::fromRgbF(0, 0, 0, 0.18));
+    painter.drawImage(shadow.origin + QPointF(0, 7), shadow.image);
+    painter.drawImage(QPointF(0, 0), fill);
+    painter.end();
+    m_baseAppearance = appearance;
+}
+
+bool CardLights::composeStill(const QImage& content, const QRegion& changed, CompanionAppearance appearance,
+                              double auroraPhase)
+{
+    const int rotation = ConicTable::stepOf(auroraPhase);
+    const QRect picture(QPoint(0, 0), m_pixels);
+    if (m_still.isNull())
+        m_still = transparentImage(size(), m_dpr);
+    if (m_baseAppearance != appearance)
+        prepareBase(appearance);
+    if (m_stillShows != std::pair(appearance, rotation)) {
+        // The aurora reaches no further than the card; the margins change
+        // only where the content does.
+        const bool newGround = !m_stillShows || m_stillShows->first != appearance;
+        m_stillShows = std::pair(appearance, rotation);
+        const QRect card = QRectF(cardRect().topLeft() * m_dpr, cardRect().size() * m_dpr).toAlignedRect() & picture;
+        composeRows(content, newGround ? picture : card, rotation);
+        for (const QRect& part : changed)
+            composeRows(content,
+                        QRectF(QPointF(part.topLeft()) * m_dpr, QSizeF(part.size()) * m_dpr).toAlignedRect() & picture,
+                        rotation);
+        return true;
+    }
+    for (const QRect& part : changed)
+        composeRows(content, QRectF(QPointF(part.topLeft()) * m_dpr, QSizeF(part.size()) * m_dpr).toAlignedRect() & picture,
+                    rotation);
+    return !changed.isEmpty();
+}
+
+void CardLights::composeRows(const QImage& content, const QRect& pixels, int auroraRotation)
+{
+    const ConicTable& aurora = auroraTable();
+    for (int y = pixels.top(); y <= pixels.bottom(); ++y) {
+        const auto* ground = reinterpret_cast<const std::uint32_t*>(m_base.constScanLine(y));
+        const auto* over = reinterpret_cast<const std::uint32_t*>(content.constScanLine(y));
+        const uchar* coverage = m_coverage.constScanLine(y);
+        const std::uint16_t* steps = m_steps.data() + std::size_t(y) * m_pixels.width();
+        auto* out = reinterpret_cast<std::uint32_t*>(m_still.scanLine(y));
+        const Span card = m_cardRows[std::size_t(y)];
+        for (int x = pixels.left(); x <= pixels.right(); ++x) {
+            std::uint32_t under = ground[x];
+            if (x >= card.from && x < card.to) {
+                // The aurora adds its light to the card's fill, within the card.
+                if (const std::uint32_t light = aurora.at(steps[x], auroraRotation))
+                    under = addedSaturating(under, scaled(light, coverage[x]));
+            }
+            const std::uint32_t top = over[x];
+            out[x] = top + scaled(under, 255 - (top >> 24));
+        }
+    }
+}
+
+const QImage& CardLights::rimOver(const QImage& ground, bool groundChanged, const RingPhases& phases)
+{
+    const auto& all = rings();
+    const int brandRotation = ConicTable::stepOf(phases.border);
+    const std::array<int, 3> rotations{brandRotation, ConicTable::stepOf(phases.pulse),
+                                       ConicTable::stepOf(phases.counterPulse)};
+    // One ring at one pixel: its band, over the glow it casts. Most rim
+    // pixels lie in the glow alone.
+    auto lightOf = [&](std::size_t ring, const RimPixel& pixel) -> std::uint32_t {
+        const Ring& turning = all[ring];
+        const std::uint32_t colour = turning.colours.at(pixel.step, rotations[ring]);
+        if (!colour)
+            return 0;
+        const std::uint32_t glow = scaled(turning.glows.at(pixel.step, rotations[ring]), pixel.glow[ring]);
+        if (!pixel.band[ring])
+            return glow;
+        const std::uint32_t band = scaled(colour, pixel.band[ring]);
+        return band + scaled(glow, 255 - (band >> 24));
+    };
+
+    const int turned = m_brandRotation ? std::abs(brandRotation - *m_brandRotation) : ConicTable::steps;
+    const bool brandMoved = std::min(turned, ConicTable::steps - turned) >= ConicTable::stepOf(brandRedrawDegrees);
+    if (groundChanged || !m_brandRotation || brandMoved) {
+        if (groundChanged || !m_brandRotation) {
+            // The strips' other pixels are the ground's own.
+            const QRect picture(QPoint(0, 0), m_pixels);
+            for (const QRect& strip : m_rimRegion) {
+                const QRect pixels =
+                    QRectF(QPointF(strip.topLeft()) * m_dpr, QSizeF(strip.size()) * m_dpr).toAlignedRect() & picture;
+                for (int y = pixels.top(); y <= pixels.bottom(); ++y)
+                    std::memcpy(m_rimPicture.scanLine(y) + pixels.left() * 4, ground.constScanLine(y) + pixels.left() * 4,
+                                std::size_t(pixels.width()) * 4);
+            }
+        }
+        const auto* under = reinterpret_cast<const std::uint32_t*>(ground.constBits());
+        m_brandOver.resize(m_rimPixels.size());
+        for (std::size_t index = 0; index < m_rimPixels.size(); ++index) {
+            const RimPixel& pixel = m_rimPixels[index];
+            const std::uint32_t brand = lightOf(0, pixel);
+            m_brandOver[index] = brand + scaled(under[pixel.offset], 255 - (brand >> 24));
+        }
+        m_brandRotation = brandRotation;
+    }
+    auto* out = reinterpret_cast<std::uint32_t*>(m_rimPicture.bits());
+    for (std::size_t index = 0; index < m_rimPixels.size(); ++index) {
+        const RimPixel& pixel = m_rimPixels[index];
+        const std::uint32_t sparks = addedSaturating(lightOf(1, pixel), lightOf(2, pixel));
+        out[pixel.offset] = sparks ? addedSaturating(m_brandOver[index], sparks) : m_brandOver[index];
+    }
+    return m_rimPicture;
+}

@@ -1,0 +1,100 @@
+#pragma once
+
+#include "ConicTable.h"
+#include "model/CompanionRecords.h"
+
+#include <QColor>
+#include <QImage>
+#include <QList>
+#include <QMarginsF>
+#include <QRegion>
+#include <QSizeF>
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+// The opened menu card's ground and its turning light, prepared once per
+// card size: the drop shadow and the fill, the aurora turning over the fill,
+// and the three rings running round the edge. A conic gradient turned by a
+// phase is then one table lookup per pixel, so a frame of turning light
+// costs little; only the strips along the edge change with the rings.
+class CardLights {
+public:
+    // Room around the card for its drop shadow and the rings' glow.
+    static constexpr QMarginsF margins{28, 24, 28, 36};
+    static constexpr qreal cornerRadius = 17;
+
+    CardLights(QSizeF cardSize, qreal devicePixelRatio);
+
+    QSizeF cardSize() const { return m_cardSize; }
+    qreal devicePixelRatio() const { return m_dpr; }
+    // The card with its margins, in points; the card's place in it.
+    QSizeF size() const;
+    QRectF cardRect() const;
+
+    // The card's still picture: the drop shadow and the card filled in the
+    // appearance's gradient, the aurora turned by auroraPhase degrees added
+    // to it, and content (a picture of this size) over them. It is worked
+    // out again within changed (in points), or everywhere when the aurora
+    // or the appearance is not what it showed; answers whether anything was.
+    bool composeStill(const QImage& content, const QRegion& changed, CompanionAppearance appearance,
+                      double auroraPhase);
+    const QImage& still() const { return m_still; }
+
+    struct RingPhases {
+        double border = 0;
+        double pulse = 0;
+        double counterPulse = 0;
+    };
+    // The rim's strips of ground (the card's picture without its rings, this
+    // size) with the rings at these phases over them: the brand ring in its
+    // normal blend, the two spark rings added to what lies beneath
+    // (plus-lighter). Only the strips of the answer are meaningful. The slow
+    // brand ring is drawn again once it has turned brandRedrawDegrees, or
+    // when groundChanged says the ground is not what it was last time.
+    const QImage& rimOver(const QImage& ground, bool groundChanged, const RingPhases& phases);
+    static constexpr double brandRedrawDegrees = 3.5;
+
+    // Where the rings paint, in points of the picture.
+    const QRegion& rimRegion() const { return m_rimRegion; }
+
+private:
+    struct RimPixel {
+        std::uint32_t offset;   // index into the pictures' pixels
+        std::uint16_t step;     // its angle about the card's centre
+        std::array<std::uint8_t, 3> band;
+        std::array<std::uint8_t, 3> glow;
+    };
+    struct Span {
+        int from = 0;
+        int to = 0;   // past the last
+    };
+
+    void prepareGeometry();
+    void prepareRim();
+    void prepareBase(CompanionAppearance appearance);
+    void composeRows(const QImage& content, const QRect& pixels, int auroraRotation);
+
+    QSizeF m_cardSize;
+    qreal m_dpr;
+    QSize m_pixels;
+    // The card's coverage, the span of each row it covers, and every pixel's
+    // angle about its centre.
+    QImage m_coverage;
+    std::vector<Span> m_cardRows;
+    std::vector<std::uint16_t> m_steps;
+    std::vector<RimPixel> m_rimPixels;
+    QRegion m_rimRegion;
+
+    std::optional<CompanionAppearance> m_baseAppearance;
+    QImage m_base;
+    QImage m_still;
+    std::optional<std::pair<CompanionAppearance, int>> m_stillShows;
+
+    QImage m_rimPicture;
+    // The brand ring over the ground, per rim pixel, and the turn it shows.
+    std::vector<std::uint32_t> m_brandOver;
+    std::optional<int> m_brandRotation;
+};

@@ -1,0 +1,31 @@
+#pragma once
+
+#include "platform/BrowserTabs.h"
+
+#include <QStringList>
+
+#include <utility>
+
+// Open tabs in memory. Without an answer the browser seems unreachable;
+// completions wait until the test delivers them.
+class FakeBrowserTabs final : public BrowserTabs {
+public:
+    bool answers = true;
+    QStringList openAddresses;
+
+    void closeTabs(AddressTest closes, std::function<void(bool answered)> completion) override
+    {
+        if (answers)
+            openAddresses.removeIf([&](const QString& address) { return closes(address); });
+        m_pending.append([completion = std::move(completion), answered = answers] { completion(answered); });
+    }
+
+    void finishRequests()
+    {
+        for (const auto& complete : std::exchange(m_pending, {}))
+            complete();
+    }
+
+private:
+    QList<std::function<void()>> m_pending;
+};

@@ -1,0 +1,72 @@
+#include "WebEngineLoader.h"
+
+#include "WebEngineModule.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QOpenGLContext>
+#include <QPluginLoader>
+
+#include <unistd.h>
+
+QT_BEGIN_NAMESPACE
+Q_GUI_EXPORT void qt_gl_set_global_share_context(QOpenGLContext* context);
+QT_END_NAMESPACE
+
+namespace {
+
+// The engine draws through OpenGL contexts shared with Qt's global share
+// context, which programs usually ask for before their application object
+// exists. Asking for it at start-up would load the graphics driver into
+// every idle companion, so the context is made here, just before the
+// engine arrives. Without OpenGL the context stays invalid and the engine
+// draws in software.
+void prepareSharedGraphics()
+{
+    if (QOpenGLContext::globalShareContext())
+        return;
+    auto* context = new QOpenGLContext;   // lives as long as the process
+    context->create();
+    qt_gl_set_global_share_context(context);
+}
+
+} // namespace
+
+namespace WebEngineLoader {
+
+QStringList programFolders()
+{
+    const QString programs = QCoreApplication::applicationDirPath();
+    return {programs, QDir::cleanPath(programs + QLatin1Char('/') + QStringLiteral(LUMIVO_WEB_ENGINE_FROM_PROGRAMS))};
+}
+
+bool engineCanStart(bool runningAsRoot, const QByteArray& disableSandbox, const QByteArray& chromiumFlags)
+{
+    const bool sandboxOff = (!disableSandbox.isEmpty() && disableSandbox != "0")
+                            || chromiumFlags.split(' ').contains(QByteArrayLiteral("--no-sandbox"));
+    return !runningAsRoot || sandboxOff;
+}
+
+WebEngineModule* load(const QStringList& folders)
+{
+    static WebEngineModule* loaded = nullptr;
+    if (loaded)
+        return loaded;
+    if (!engineCanStart(::geteuid() == 0, qgetenv("QTWEBENGINE_DISABLE_SANDBOX"), qgetenv("QTWEBENGINE_CHROMIUM_FLAGS")))
+        return nullptr;
+    for (const QString& folder : folders) {
+        // A relative name would be looked for among Qt's plugin folders.
+        const QFileInfo file(QDir(folder).filePath(moduleFileName));
+        if (!file.isFile())
+            continue;
+        prepareSharedGraphics();
+        QPluginLoader plugin(file.absoluteFilePath());
+        loaded = qobject_cast<WebEngineModule*>(plugin.instance());
+        if (loaded)
+            break;
+    }
+    return loaded;
+}
+
+} // namespace WebEngineLoader

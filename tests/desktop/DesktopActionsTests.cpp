@@ -1,0 +1,259 @@
+// The desktop actions on the real desktop: stand-in applications launched,
+// hidden and brought back through the hooks, listed and quit by the task
+// manager, Chrome stand-ins tiled on two monitors, and the Google links'
+// tabs closed through a scripted remote-debugging endpoint or by closing
+// the windows they opened.
+#include "DesktopTestKit.h"
+#include "StandInApplication.h"
+#include "WindowGeometry.h"
+#include "actions/DesktopActions.h"
+#include "platform/desktop/ApplicationDirectory.h"
+#include "platform/desktop/ChromeDevTools.h"
+#include "platform/desktop/XdgApplications.h"
+#include "platform/fake/FakeDesktop.h"
+#include "platform/x11/X11ApplicationWindows.h"
+#include "platform/x11/X11Screens.h"
+#include "platform/x11/X11Workspace.h"
+#include "server/TestServer.h"
+#include "shell/PanelGeometry.h"
+#include "support/ApplicationFolder.h"
+#include "support/ModelTestKit.h"
+#include "support/QtPrinters.h"
+
+#include <gtest/gtest.h>
+
+#include <QSet>
+#include <QWidget>
+
+#include <algorithm>
+
+namespace {
+
+const QString chromeIdentifier = QStringLiteral("com.google.Chrome");
+
+class DesktopActionsTest : public ::testing::Test {
+protected:
+    DesktopActionsTest() { actions.fillModelHooks(); }
+    ~DesktopActionsTest() override
+    {
+        // What the hooks started lives on beyond the test otherwise.
+        for (const RunningApplication& application : workspace->runningApplications()) {
+            if (application.processIdentifier != workspace->ownProcessIdentifier())
+                workspace->forceTerminate(application.processIdentifier);
+        }
+    }
+
+    std::optional<RunningApplication> running(const QString& identifier) const { return workspace->firstWithBundleIdentifier(identifier); }
+    QList<ApplicationWindows::WindowId> windowsOf(qint32 process) const
+    {
+        return windows.windows(process).value_or(QList<ApplicationWindows::WindowId>());
+    }
+    QSet<QRect> geometriesOf(qint32 process)
+    {
+        QSet<QRect> geometries;
+        for (const ApplicationWindows::WindowId window : windowsOf(process))
+            geometries.insert(outerGeometry(*connection, window));
+        return geometries;
+    }
+
+    ApplicationFolder folder;
+    ApplicationDirectory directory {{folder.path()}};
+    std::unique_ptr<X11Workspace> workspace = X11Workspace::open(directory);
+    XdgApplications applications {directory, *workspace};
+    X11ApplicationWindows windows;
+    std::unique_ptr<XcbConnection> connection = XcbConnection::open();
+    X11Screens screens {connection.get()};
+    ChromeDevTools browserTabs {*workspace, {}};
+    FakeDesktop fake;
+    ModelTestKit kit;
+    std::unique_ptr<CompanionModel> model = kit.makeModel();
+    DesktopActions actions {{
+        .model = *model,
+        .scheduler = Scheduler::main(),
+        .desktop = {screens, fake.panels, fake.mouse, *workspace, applications, windows, fake.pasteboard, fake.bell, browserTabs,
+                    fake.visibility},
+        .screenUnderMouse = [this] { return PanelGeometry::screenUnderMouse(screens.mouseLocation(), screens.screens()); },
+        .panelScreen = [] { return std::optional<DesktopScreen>(); },
+    }};
+};
+
+TEST_F(DesktopActionsTest, ALauncherStartsItsApplicationHidesItAndBringsItBack)
+{
+    folder.addApplication(QStringLiteral("slack"), QStringLiteral("Slack"), {}, "--windows 2 --class slack");
+    model->openSlack();
+    qint32 process = 0;
+    ASSERT_TRUE(eventually([&] {
+        const auto slack = running(QStringLiteral("slack"));
+        process = slack ? slack->processIdentifier : 0;
+        return slack && slack->active && windowsOf(process).size() == 2;
+    }, 10000));
+
+    model->openSlack();
+    EXPECT_TRUE(eventually([&] { return workspace->withProcessIdentifier(process)->hidden; })) << "the second press hides it";
+
+    model->openSlack();
+    EXPECT_TRUE(eventually([&] {
+        const auto slack = workspace->withProcessIdentifier(process);
+        return slack && !slack->hidden && slack->active;
+    })) << "the third brings it back";
+    const QList<RunningApplication> all = workspace->runningApplications();
+    EXPECT_EQ(std::count_if(all.begin(), all.end(), [](const RunningApplication& application) {
+                  return application.bundleIdentifier == QLatin1String("slack");
+              }),
+              1)
+        << "one copy all along";
+}
+
+TEST_F(DesktopActionsTest, TheTaskManagerListsQuitsAndForceQuits)
+{
+    // The companion's own window, which the list leaves out.
+    QWidget own;
+    own.setWindowTitle(QStringLiteral("Companion"));
+    own.show();
+    folder.addApplication(QStringLiteral("org.example.Notes"), QStringLiteral("Example Notes"), "StartupWMClass=Notes-window\n");
+    StandInApplication polite({QStringLiteral("--windows"), QStringLiteral("1"), QStringLiteral("--class"), QStringLiteral("Notes-window"),
+                               QStringLiteral("--icon")});
+    StandInApplication stubborn({QStringLiteral("--windows"), QStringLiteral("2"), QStringLiteral("--class"), QStringLiteral("Stubborn"),
+                                 QStringLiteral("--refuse-close")});
+    const qint32 ownProcess = workspace->ownProcessIdentifier();
+    ASSERT_TRUE(eventually([&] {
+        const auto self = workspace->withProcessIdentifier(ownProcess);
+        return self && self->regular && workspace->withProcessIdentifier(polite.processIdentifier())
+            && windowsOf(stubborn.processIdentifier()).size() == 2;
+    }));
+
+    model->menuOpen = true;
+    model->refreshRunningApps();
+    const auto row = [&](qint32 process) -> std::optional<RunningAppInfo> {
+        for (const RunningAppInfo& application : model->runningApps.get()) {
+            if (application.id == process)
+                return application;
+        }
+        return std::nullopt;
+    };
+    ASSERT_TRUE(row(polite.processIdentifier()));
+    EXPECT_EQ(row(polite.processIdentifier())->name, QStringLiteral("Example Notes"));
+    ASSERT_TRUE(row(polite.processIdentifier())->icon);
+    EXPECT_FALSE(row(polite.processIdentifier())->icon->pixmap(16).isNull());
+    EXPECT_EQ(row(stubborn.processIdentifier())->name, QStringLiteral("Stubborn"));
+    EXPECT_FALSE(row(ownProcess));
+    EXPECT_EQ(model->runningApps->size(), 2u);
+
+    model->quitApp(polite.processIdentifier());
+    model->quitApp(stubborn.processIdentifier());
+    EXPECT_TRUE(polite.waitForExit());
+    EXPECT_TRUE(eventually([&] { return model->forceReadyApps->contains(stubborn.processIdentifier()); }, 5000));
+    EXPECT_EQ(model->forceReadyApps.get(), QSet<std::int32_t>({stubborn.processIdentifier()}));
+    EXPECT_EQ(model->runningApps->size(), 1u);
+
+    model->forceQuitApp(stubborn.processIdentifier());
+    EXPECT_TRUE(stubborn.waitForExit());
+    EXPECT_TRUE(eventually([&] { return model->forceReadyApps->isEmpty() && model->runningApps->empty(); }));
+}
+
+TEST_F(DesktopActionsTest, ChromeWindowsFillTheScreenUnderTheMouse)
+{
+    splitIntoTwoMonitors();
+    ASSERT_TRUE(waitUntil([&] { return screens.screens().size() == 2; }));
+    moveMouse(QPoint(2400, 600));
+
+    auto two = std::make_unique<StandInApplication>(
+        QStringList {QStringLiteral("--windows"), QStringLiteral("2"), QStringLiteral("--class"), QStringLiteral("google-chrome")});
+    const qint32 first = two->processIdentifier();
+    ASSERT_TRUE(eventually([&] { return running(chromeIdentifier) && windowsOf(first).size() == 2; }));
+    model->layoutPanelOpen = true;
+    model->tileWindowsLeftRight();
+    EXPECT_FALSE(model->layoutPanelOpen);
+    EXPECT_TRUE(eventually([&] { return geometriesOf(first) == QSet<QRect>({QRect(1600, 0, 800, 1200), QRect(2400, 0, 800, 1200)}); }));
+    two.reset();
+    ASSERT_TRUE(eventually([&] { return !running(chromeIdentifier); }));
+
+    StandInApplication four({QStringLiteral("--windows"), QStringLiteral("4"), QStringLiteral("--class"), QStringLiteral("google-chrome")});
+    ASSERT_TRUE(eventually([&] { return running(chromeIdentifier) && windowsOf(four.processIdentifier()).size() == 4; }));
+    model->tileWindowsToCorners();
+    EXPECT_TRUE(eventually([&] {
+        return geometriesOf(four.processIdentifier())
+            == QSet<QRect>({QRect(1600, 0, 800, 600), QRect(2400, 0, 800, 600), QRect(1600, 600, 800, 600), QRect(2400, 600, 800, 600)});
+    }));
+    EXPECT_EQ(fake.bell.rings, 0);
+}
+
+TEST_F(DesktopActionsTest, TheCloserClosesTheMatchingTabsThroughChromesEndpoint)
+{
+    TestServer endpoint;
+    endpoint.answer("GET", "/json/list", TestResponse::json(R"([
+        {"id": "A", "type": "page", "url": "https://drive.google.com/drive/my-drive"},
+        {"id": "B", "type": "page", "url": "https://www.youtube.com/"},
+        {"id": "C", "type": "page", "url": "https://docs.google.com/spreadsheets/d/7"},
+        {"id": "D", "type": "service_worker", "url": "https://drive.google.com/sw.js"},
+        {"id": "E/F", "type": "page", "url": "https://drive.google.com/file/d/2"}
+    ])"));
+    for (const QByteArray& path : {QByteArray("/json/close/A"), QByteArray("/json/close/C"), QByteArray("/json/close/E%2FF")})
+        endpoint.answer("GET", path, TestResponse::text("Target is closing"));
+    // Chrome names its profile folder on its command line; the folder names the port.
+    QTemporaryDir profile;
+    QFile portFile(QDir(profile.path()).filePath(QStringLiteral("DevToolsActivePort")));
+    ASSERT_TRUE(portFile.open(QIODevice::WriteOnly));
+    portFile.write(QByteArray::number(endpoint.port()) + "\n/devtools/browser/0f1e\n");
+    portFile.close();
+    StandInApplication chrome({QStringLiteral("--windows"), QStringLiteral("1"), QStringLiteral("--class"), QStringLiteral("google-chrome"),
+                               QStringLiteral("--user-data-dir=") + profile.path()});
+    ASSERT_TRUE(eventually([&] { return running(chromeIdentifier).has_value(); }));
+
+    actions.google.googleOpenedURLs = {QStringLiteral("https://drive.google.com/"), QStringLiteral("https://docs.google.com/document/u/0/")};
+    model->googlePanelOpen = true;
+    model->closeGoogleSearchWindows();
+    ASSERT_TRUE(eventually([&] { return actions.google.googleOpenedURLs.isEmpty(); }));
+    EXPECT_FALSE(model->googlePanelOpen);
+    EXPECT_EQ(endpoint.countOf("/json/list"), 1);
+    for (const QByteArray& path : {QByteArray("/json/close/A"), QByteArray("/json/close/C"), QByteArray("/json/close/E%2FF")})
+        EXPECT_EQ(endpoint.countOf(path), 1) << path.constData();
+    EXPECT_EQ(endpoint.requests().size(), 4u) << "B and D stay open";
+    EXPECT_EQ(fake.bell.rings, 0);
+}
+
+TEST_F(DesktopActionsTest, WithoutAnEndpointTheWindowsTheLinksOpenedAreClosed)
+{
+    folder.addApplication(QStringLiteral("google-chrome"), QStringLiteral("Google Chrome"), {}, "--windows 1 --class google-chrome %U");
+    // The user's own Chrome window, open before.
+    StandInApplication users({QStringLiteral("--windows"), QStringLiteral("1"), QStringLiteral("--class"), QStringLiteral("google-chrome")});
+    ASSERT_TRUE(eventually([&] { return running(chromeIdentifier).has_value(); }));
+
+    model->setGoogleOpensSeparately(true);
+    model->openGoogleLink(CompanionCTA::drive);
+    const QString drive = CompanionCTA(CompanionCTA::drive).destination().fallbackURL().toString(QUrl::FullyEncoded);
+    EXPECT_EQ(folder.waitForRecord(QStringLiteral("google-chrome")),
+              QStringList({QStringLiteral("--windows"), QStringLiteral("1"), QStringLiteral("--class"), QStringLiteral("google-chrome"),
+                           QStringLiteral("--new-window"), drive}));
+    // The window of the copy the link started, not the user's.
+    const auto openedCopy = [&]() -> qint32 {
+        for (const RunningApplication& application : workspace->runningApplications()) {
+            if (application.bundleIdentifier == chromeIdentifier && application.processIdentifier != users.processIdentifier())
+                return application.processIdentifier;
+        }
+        return 0;
+    };
+    qint32 opened = 0;
+    ASSERT_TRUE(eventually([&] { return (opened = openedCopy()) != 0 && windowsOf(opened).size() == 1; }));
+
+    model->closeGoogleSearchWindows();
+    EXPECT_TRUE(eventually([&] { return !workspace->withProcessIdentifier(opened); })) << "its window was closed";
+    EXPECT_TRUE(actions.google.googleOpenedURLs.isEmpty());
+    EXPECT_EQ(fake.bell.rings, 0);
+    settleDesktop(300);
+    EXPECT_FALSE(users.hasExited()) << "the user's own window stays";
+
+    // The next link's window is closed by the user: nothing is left to
+    // close, so the bell rings and the address stays.
+    model->openGoogleLink(CompanionCTA::googleDocs);
+    ASSERT_TRUE(eventually([&] { return (opened = openedCopy()) != 0 && windowsOf(opened).size() == 1; }));
+    settleDesktop();
+    workspace->terminate(opened);
+    ASSERT_TRUE(eventually([&] { return openedCopy() == 0; }));
+    model->closeGoogleSearchWindows();
+    EXPECT_TRUE(eventually([&] { return fake.bell.rings == 1; }));
+    EXPECT_EQ(actions.google.googleOpenedURLs.size(), 1);
+    EXPECT_FALSE(users.hasExited());
+}
+
+} // namespace

@@ -1,0 +1,126 @@
+// The inbound watcher on the private desktop's session bus, beside a
+// stand-in notification server: the alerts the watcher raises from what its
+// bus monitor sees, and the same in the built companion.
+#include "RunningCompanion.h"
+#include "StandInNotificationServer.h"
+#include "activity/InboundActivityWatcher.h"
+#include "activity/SessionBusNotificationMonitor.h"
+#include "support/ModelTestKit.h"
+
+#include <gtest/gtest.h>
+
+#include <QGuiApplication>
+#include <QScreen>
+
+using namespace std::chrono_literals;
+
+namespace {
+
+// The companion's alert bubble once it shows, kept as a picture for people
+// to look at once it has settled.
+std::optional<ShownWindow> waitForAlert(const RunningCompanion& companion, const QString& pictureName)
+{
+    std::optional<ShownWindow> alert;
+    if (!waitUntil([&] { return (alert = companion.alertPanel()).has_value(); }, 5000))
+        return std::nullopt;
+    settleDesktop(800);
+    const QRect area = alert->geometry;
+    QDir().mkpath(QStringLiteral(LUMIVO_BINARY_DIR "/screenshots"));
+    QGuiApplication::primaryScreen()
+        ->grabWindow(0, area.x(), area.y(), area.width(), area.height())
+        .save(QStringLiteral(LUMIVO_BINARY_DIR "/screenshots/inbound-%1.png").arg(pictureName));
+    return alert;
+}
+
+// Through the real bus: the server still gets and answers every
+// notification, and the monitor reads what the rules need.
+TEST(InboundActivity, TheWatcherRaisesAnAlertOfEachNotificationsSourceFromTheBus)
+{
+    StandInNotificationServer server;
+    ASSERT_TRUE(server.isRegistered());
+    ModelTestKit kit;
+    const std::unique_ptr<CompanionModel> model = kit.makeModel();
+    auto monitor = std::make_unique<SessionBusNotificationMonitor>();
+    monitor->open();
+    ASSERT_TRUE(waitUntil([&] { return monitor->take().state == NotificationStream::State::watching; }));
+    InboundActivityWatcher watcher(*model, kit.scheduler, std::move(monitor));
+    watcher.start();
+
+    const QStringList sent[] = {
+        {QStringLiteral("--category=email.arrived"), QStringLiteral("Dana"), QStringLiteral("<b>Quarterly</b> report")},
+        {QStringLiteral("--category=im.received"), QStringLiteral("--urgency=low"), QStringLiteral("Bo"), QStringLiteral("hi")},
+        {QStringLiteral("--category=device.added"), QStringLiteral("USB stick")},
+        {QStringLiteral("--app-name=Chromium"), QStringLiteral("--hint=string:desktop-entry:com.slack.Slack"),
+         QStringLiteral("--urgency=critical"), QStringLiteral("#sales"), QStringLiteral("Deal closed")},
+    };
+    for (const QStringList& arguments : sent)
+        EXPECT_EQ(notifySend(arguments), 0) << arguments.join(u' ').toStdString();
+    EXPECT_EQ(server.received, std::size(sent)) << "the server must get every notification";
+
+    // Scan after scan, every alert on show is noted and dismissed.
+    std::vector<std::string> shown;
+    const auto scan = [&] {
+        kit.scheduler.advance(InboundActivityWatcher::scanPeriod);
+        while (model->activeAlert->has_value()) {
+            const CompanionAlert& alert = model->activeAlert->value();
+            shown.push_back((alert.source().rawValue() + QStringLiteral(": ") + alert.detail()).toStdString());
+            model->dismissAlert();
+            kit.scheduler.advance(280ms);
+        }
+        return shown.size() >= 2;
+    };
+    EXPECT_TRUE(waitUntil(scan));
+    waitUntil([&] { return scan() && false; }, 500); // half a second more for anything else
+    EXPECT_EQ(shown, (std::vector<std::string> {"email: Dana: Quarterly report", "slack: #sales: Deal closed"}));
+}
+
+// The built companion on the session bus, beside the stand-in server.
+class InboundActivityInTheCompanion : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(server.isRegistered());
+        ASSERT_TRUE(companion.waitForPanel().has_value());
+        settleDesktop(1000);
+    }
+
+    StandInNotificationServer server;
+    CompanionSession session;
+    RunningCompanion companion {session};
+};
+
+TEST_F(InboundActivityInTheCompanion, IncomingMailRaisesAnAlertAndOtherNotificationsDoNot)
+{
+    EXPECT_EQ(notifySend({QStringLiteral("--category=device.added"), QStringLiteral("USB stick"), QStringLiteral("Plugged in")}), 0);
+    EXPECT_FALSE(waitUntil([&] { return companion.alertPanel().has_value(); }, 5000)) << "a device is no inbound activity";
+
+    EXPECT_EQ(notifySend({QStringLiteral("--category=email.arrived"), QStringLiteral("Dana"), QStringLiteral("Quarterly report")}), 0);
+    EXPECT_TRUE(waitForAlert(companion, QStringLiteral("email")).has_value());
+    EXPECT_EQ(server.received, 2U) << "the server must get every notification";
+    EXPECT_EQ(companion.terminate(), 0);
+}
+
+TEST_F(InboundActivityInTheCompanion, ASlackNotificationRaisesAnAlert)
+{
+    EXPECT_EQ(notifySend({QStringLiteral("--app-name=Slack"), QStringLiteral("#sales"), QStringLiteral("Deal closed")}), 0);
+    EXPECT_TRUE(waitForAlert(companion, QStringLiteral("slack")).has_value());
+}
+
+TEST(InboundActivity, WithoutASessionBusOneSetupAlertShowsAndTheCompanionRunsOn)
+{
+    CompanionSession session;
+    const QByteArray address = qgetenv("DBUS_SESSION_BUS_ADDRESS");
+    qunsetenv("DBUS_SESSION_BUS_ADDRESS");
+    RunningCompanion companion(session);
+    qputenv("DBUS_SESSION_BUS_ADDRESS", address);
+    ASSERT_TRUE(companion.waitForPanel().has_value());
+
+    ASSERT_TRUE(waitForAlert(companion, QStringLiteral("setup")).has_value());
+    // It leaves by itself after 8 s; the quiet retries every 4 s raise no other.
+    EXPECT_TRUE(waitUntil([&] { return !companion.alertPanel().has_value(); }, 10000));
+    EXPECT_FALSE(waitUntil([&] { return companion.alertPanel().has_value(); }, 9000)) << "a second setup alert";
+    EXPECT_TRUE(companion.isRunning());
+    EXPECT_EQ(companion.terminate(), 0);
+}
+
+} // namespace

@@ -1,0 +1,227 @@
+// The opened menu on a real X11 desktop, as the panel hosts it: each look is
+// captured from the screen, saved for a person to see and checked for what
+// must be there.
+#include "support/ModelTestKit.h"
+
+#include "menu/OpenedMenu.h"
+#include "services/QrCodeImage.h"
+#include "model/ResourceBundle.h"
+#include "ui/AnimationDriver.h"
+
+#include <QCursor>
+#include <QDir>
+#include <QGuiApplication>
+#include <QJsonArray>
+#include <QPainter>
+#include <QRandomGenerator>
+#include <QScreen>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QColor backdropColour(38, 44, 58);
+
+class Backdrop final : public QWidget {
+public:
+    Backdrop() { setWindowFlags(Qt::FramelessWindowHint); }
+
+protected:
+    void paintEvent(QPaintEvent*) override { QPainter(this).fillRect(rect(), backdropColour); }
+};
+
+class MenuScreenshots : public ::testing::Test {
+protected:
+    void open(CompanionEdition edition, CompanionAppearance appearance = CompanionAppearance::light,
+              const QStringList& personalApps = {})
+    {
+        kit.writeSettings({{CompanionModel::appearanceKey, appearance == CompanionAppearance::dark ? u"dark"_s : u"light"_s},
+                           {CompanionModel::personalAppsKey, QJsonArray::fromStringList(personalApps)}});
+        model = kit.makeModel();
+        backdrop.setGeometry(100, 100, 560, 640);
+        companion = new CompanionView(*model, environment, &backdrop);
+        companion->setGeometry(20, 20, 516, 590);
+        menu = new OpenedMenu(*companion, environment, edition, applications);
+        companion->hostMenu(menu);
+        backdrop.show();
+        QCursor::setPos(1200, 1000);
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&backdrop));
+        model->menuOpen = true;
+        QTest::qWait(1200);
+        ASSERT_TRUE(menu->isShowing());
+    }
+
+    QImage capture(const QString& name)
+    {
+        QTest::qWait(120);
+        const QImage shot = QGuiApplication::primaryScreen()
+                                ->grabWindow(0, backdrop.x(), backdrop.y(), backdrop.width(), backdrop.height())
+                                .toImage()
+                                .convertToFormat(QImage::Format_RGB32);
+        QDir().mkpath(folder);
+        shot.save(folder + u"/menu-"_s + name + u".png"_s);
+        return shot;
+    }
+
+    // The card in the captured picture.
+    QRect card() const { return menu->cardGeometry().toAlignedRect().translated(menu->pos() + companion->pos()); }
+
+    // The mean lightness of the card's inside, away from rim and tiles' glows.
+    static double lightness(const QImage& shot, const QRect& area)
+    {
+        double sum = 0;
+        for (int y = area.top(); y <= area.bottom(); ++y)
+            for (int x = area.left(); x <= area.right(); ++x)
+                sum += QColor(shot.pixel(x, y)).lightnessF();
+        return sum / (area.width() * area.height());
+    }
+
+    static int differentPixels(const QImage& a, const QImage& b, const QRect& area)
+    {
+        int count = 0;
+        for (int y = area.top(); y <= area.bottom(); ++y)
+            for (int x = area.left(); x <= area.right(); ++x)
+                count += a.pixel(x, y) != b.pixel(x, y);
+        return count;
+    }
+
+    ModelTestKit kit;
+    std::unique_ptr<CompanionModel> model;
+    const ResourceBundle bundle{QStringLiteral(LUMIVO_BINARY_DIR "/src/lumivo-companion.resources")};
+    ViewEnvironment environment{
+        .animations = AnimationDriver::main(),
+        .scheduler = Scheduler::main(),
+        .uniform = [](double low, double high) { return low + QRandomGenerator::global()->generateDouble() * (high - low); },
+        .resources = bundle,
+    };
+    MenuApplications applications;
+    Backdrop backdrop;
+    CompanionView* companion = nullptr;
+    OpenedMenu* menu = nullptr;
+    const QString folder = QStringLiteral(LUMIVO_BINARY_DIR "/screenshots");
+};
+
+TEST_F(MenuScreenshots, BothEditionsInLightAndDark)
+{
+    for (CompanionEdition edition : CompanionEdition::allCases) {
+        std::array<double, 2> lightnesses{};
+        for (CompanionAppearance appearance : {CompanionAppearance::light, CompanionAppearance::dark}) {
+            open(edition, appearance);
+            const QString name = edition.rawValue() + (appearance == CompanionAppearance::dark ? u"-dark"_s : u"-light"_s);
+            const QImage shot = capture(name);
+            // Between the agents and the OS grid lies bare card: its ground shows the appearance.
+            const QRect gap = menu->control(u"ChatGPT"_s)->geometry().translated(menu->pos() + companion->pos());
+            const QRect ground(card().left() + 40, gap.bottom() + 4, 200, 3);
+            lightnesses[appearance == CompanionAppearance::dark] = lightness(shot, ground);
+            // The rim's light runs round the whole card.
+            EXPECT_GT(lightness(shot, QRect(card().left(), card().center().y(), 2, 40)), lightness(shot, ground));
+            backdrop.hide();
+            delete companion;
+        }
+        EXPECT_LT(lightnesses[1], lightnesses[0] - 0.05) << "the dark card is no darker";
+    }
+}
+
+TEST_F(MenuScreenshots, TheRingsAndTheButtonsSparksTurn)
+{
+    open(CompanionEdition::commandCenter);
+    const QImage before = capture(u"rings-before"_s);
+    QTest::qWait(400);
+    const QImage after = capture(u"rings-after"_s);
+    const QRect rim(card().left(), card().top() + 40, 3, card().height() - 80);
+    EXPECT_GT(differentPixels(before, after, rim), rim.height() / 4);
+    // The inside of the card keeps still between the aurora's steps, or barely moves with them.
+    const QRect still = menu->control(u"Email"_s)->geometry().translated(menu->pos() + companion->pos()).adjusted(12, 8, -12, -8);
+    EXPECT_LT(differentPixels(before, after, still), still.width() * still.height() / 2);
+}
+
+TEST_F(MenuScreenshots, AHoveredTileLiftsAndGlowsPastItsFrame)
+{
+    open(CompanionEdition::commandCenter);
+    MenuButton* email = menu->control(u"Email"_s);
+    const QRect tile = QRect(email->mapTo(&backdrop, QPoint(0, 0)), email->size());
+    const QRect below(tile.left(), tile.bottom() + 2, tile.width(), 3);
+    const QImage resting = capture(u"tile-resting"_s);
+    QCursor::setPos(backdrop.mapToGlobal(tile.center()));
+    QTest::qWait(700);
+    const QImage hovered = capture(u"tile-hovered"_s);
+    EXPECT_TRUE(email->underMouse());
+    // The magenta glow spreads under the tile, into the gap before the next row.
+    EXPECT_GT(lightness(hovered, below), lightness(resting, below) + 0.02);
+    EXPECT_GT(QColor(hovered.pixel(below.center())).redF(), QColor(resting.pixel(below.center())).redF());
+}
+
+TEST_F(MenuScreenshots, EachSubPanelFlagsBody)
+{
+    open(CompanionEdition::commandCenter);
+    const int standard = card().height();
+    const std::vector<std::pair<QString, Published<bool> CompanionModel::*>> flags{
+        {u"layout"_s, &CompanionModel::layoutPanelOpen}, {u"google"_s, &CompanionModel::googlePanelOpen},
+        {u"usage"_s, &CompanionModel::usagePanelOpen},   {u"task"_s, &CompanionModel::taskPanelOpen},
+        {u"fleet"_s, &CompanionModel::fleetPanelOpen},
+    };
+    for (const auto& [name, flag] : flags) {
+        (*model).*flag = true;
+        QTest::qWait(300);
+        capture(u"body-"_s + name);
+        // No panel is plugged in yet: the body is empty and the card ends under the agents.
+        EXPECT_LT(card().height(), standard - 150) << name.toStdString();
+        (*model).*flag = false;
+    }
+    QTest::qWait(300);
+    EXPECT_EQ(card().height(), standard);
+}
+
+TEST_F(MenuScreenshots, GoMobileWithItsCode)
+{
+    open(CompanionEdition::commandCenter);
+    model->mobileQRImage = QrCodeImage::forText(u"http://192.168.1.20:4173/?token=3f9c2a"_s);
+    model->mobileLinkCopied = true;
+    model->mobileInstructionsVisible = true;
+    QTest::qWait(500);
+    const QImage shot = capture(u"go-mobile"_s);
+    // The code stands on its white block, module by module, black on white.
+    MenuButton* back = menu->control(u"Close Varadi controls"_s);
+    ASSERT_NE(back, nullptr);
+    const QPoint blockCorner = back->geometry().bottomLeft() + menu->pos() + companion->pos() + QPoint(4, 20);
+    const QRect block(blockCorner, QSize(160, 160));
+    int white = 0;
+    int black = 0;
+    for (int y = block.top(); y <= block.bottom(); ++y) {
+        for (int x = block.left(); x <= block.right(); ++x) {
+            const int level = qGray(shot.pixel(x, y));
+            white += level > 230;
+            black += level < 40;
+        }
+    }
+    EXPECT_GT(white, block.width() * block.height() / 4);
+    EXPECT_GT(black, block.width() * block.height() / 5);
+}
+
+TEST_F(MenuScreenshots, TwoPersonalApps)
+{
+    // A personal circle asks for its icon without asking whether the application is there.
+    applications.icon = [](const QString& path) {
+        QPixmap square(42, 42);
+        square.fill(path.contains(u"Notes"_s) ? QColor(250, 200, 40) : QColor(30, 140, 240));
+        return QIcon(square);
+    };
+    open(CompanionEdition::commandCenter, CompanionAppearance::dark,
+         {u"/Applications/Notes.app"_s, u"/Applications/Visual Studio Code.app"_s});
+    const QImage shot = capture(u"personal-apps"_s);
+    for (const QString& name : {u"Notes"_s, u"Visual Studio Code"_s}) {
+        const MenuButton* circle = menu->control(name);
+        ASSERT_NE(circle, nullptr);
+        const QPoint centre = circle->mapTo(&backdrop, circle->rect().center());
+        const QColor shown(shot.pixel(centre));
+        EXPECT_GT(shown.saturationF(), 0.5) << name.toStdString() << " shows no icon of its own";
+    }
+    // Ten circles overflow the row: the add circle waits past its end until the row scrolls.
+    const MenuButton* add = menu->control(u"Add a personal app"_s);
+    EXPECT_GT(add->mapTo(menu, add->rect().topRight()).x(), menu->cardGeometry().right() - CompanionView::menuPadding);
+}
+
+} // namespace

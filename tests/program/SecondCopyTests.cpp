@@ -1,0 +1,197 @@
+// The built program started as a second copy, with the test in the place of
+// the running copy: what it hands over, when it gives up, and where its lock
+// and socket may live.
+#include "platform/desktop/UrlHandoff.h"
+#include "shell/SingletonLock.h"
+#include "support/QtPrinters.h"
+#include "support/WaitUntil.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+
+#include <csignal>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+struct Finished {
+    int exitCode = -1;   // -1: crashed or still running after the wait
+    QString errors;
+};
+
+// One user's session: private runtime, config and cache folders.
+class ProgramSession {
+public:
+    ProgramSession()
+    {
+        m_environment = QProcessEnvironment::systemEnvironment();
+        m_environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        m_environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_runtime.path());
+        m_environment.insert(QStringLiteral("XDG_CONFIG_HOME"), m_home.filePath(QStringLiteral("config")));
+        m_environment.insert(QStringLiteral("XDG_CACHE_HOME"), m_home.filePath(QStringLiteral("cache")));
+    }
+
+    QString runtimeFolder() const { return m_runtime.path(); }
+    QString fallbackFolder() const { return m_home.filePath(QStringLiteral("cache/lumivo-companion/runtime")); }
+    QString socketPath(const QString& folder) const { return UrlHandoff::socketPath(folder, QStringLiteral("commandCenter")); }
+    QString lockPath(const QString& folder) const
+    {
+        return QDir(folder).filePath(SingletonLock::lockFileName(QStringLiteral("commandCenter")));
+    }
+    void set(const QString& name, const QString& value) { m_environment.insert(name, value); }
+
+    void start(QProcess& process, const QStringList& arguments = {}) const
+    {
+        process.setProcessEnvironment(m_environment);
+        process.start(QStringLiteral(LUMIVO_BINARY_DIR "/src/lumivo-companion"), arguments);
+    }
+    // Runs a copy to its end while this thread's event loop keeps running.
+    Finished run(const QStringList& arguments, int timeoutMs = 20000) const
+    {
+        QProcess process;
+        start(process, arguments);
+        if (!waitUntil([&] { return process.state() == QProcess::NotRunning; }, timeoutMs)) {
+            process.kill();
+            process.waitForFinished();
+        }
+        const bool normal = process.exitStatus() == QProcess::NormalExit && process.error() != QProcess::Crashed;
+        return {normal ? process.exitCode() : -1, QString::fromUtf8(process.readAllStandardError())};
+    }
+
+private:
+    QTemporaryDir m_runtime;
+    QTemporaryDir m_home;
+    QProcessEnvironment m_environment;
+};
+
+// The test as the running copy: it holds the lock and, when asked, listens.
+class StandInRunningCopy {
+public:
+    explicit StandInRunningCopy(const ProgramSession& session) : lock(SingletonLock::acquire(session.lockPath(session.runtimeFolder())))
+    {
+        QObject::connect(&receiver, &UrlHandoffReceiver::urlsReceived, [this](const QList<QUrl>& urls) { received.append(urls); });
+        QObject::connect(&receiver, &UrlHandoffReceiver::reopenRequested, [this] { ++reopens; });
+    }
+    ~StandInRunningCopy() { SingletonLock::release(lock); }
+
+    SingletonLock::Lock lock;
+    UrlHandoffReceiver receiver;
+    QList<QUrl> received;
+    int reopens = 0;
+};
+
+TEST(SecondCopy, HandsOverItsLinksOrAReopenButNothingWhenEveryLinkIsRefused)
+{
+    ProgramSession session;
+    StandInRunningCopy running(session);
+    ASSERT_TRUE(running.lock.isHeld());
+    ASSERT_TRUE(running.receiver.listen(session.socketPath(session.runtimeFolder())));
+
+    Finished copy = session.run({QStringLiteral("lumivo://notify?type=call&detail=%ZZ")});
+    EXPECT_EQ(copy.exitCode, 0) << copy.errors.toStdString();
+    copy = session.run({QStringLiteral("not-a-link"), QStringLiteral("lumivo://notify?type=call&detail=Front%20desk")});
+    EXPECT_EQ(copy.exitCode, 0) << copy.errors.toStdString();
+    EXPECT_EQ(running.received, QList<QUrl> {QUrl(QStringLiteral("lumivo://notify?type=call&detail=Front%20desk"))});
+    EXPECT_EQ(running.reopens, 0) << "a refused link must not act as a reopen";
+
+    copy = session.run({});
+    EXPECT_EQ(copy.exitCode, 0) << copy.errors.toStdString();
+    EXPECT_EQ(running.reopens, 1);
+}
+
+TEST(SecondCopy, WaitsForARunningCopyThatIsStillStartingAndSaysSoWhenItNeverListens)
+{
+    ProgramSession session;
+    StandInRunningCopy running(session);
+    ASSERT_TRUE(running.lock.isHeld());
+
+    // The running copy starts listening a second after the second copy came.
+    QProcess copy;
+    session.start(copy, {QStringLiteral("lumivo://notify?type=email&detail=Invoice")});
+    waitUntil([] { return false; }, 1000);
+    ASSERT_TRUE(running.receiver.listen(session.socketPath(session.runtimeFolder())));
+    ASSERT_TRUE(waitUntil([&] { return copy.state() == QProcess::NotRunning; }, 15000));
+    EXPECT_EQ(copy.exitCode(), 0) << copy.readAllStandardError().toStdString();
+    EXPECT_EQ(running.received.size(), 1);
+
+    // One that never listens: the second copy gives up, says why and fails.
+    running.receiver.close();
+    const Finished gaveUp = session.run({QStringLiteral("lumivo://notify?type=email&detail=Lost")});
+    EXPECT_EQ(gaveUp.exitCode, 1);
+    EXPECT_TRUE(gaveUp.errors.contains(QStringLiteral("lumivo-companion: could not hand over to the running copy: nobody listens at ")))
+        << gaveUp.errors.toStdString();
+}
+
+TEST(SecondCopy, TakesOverWhenTheRunningCopyQuitsAndLeavesNoSocketAfterItsOwnQuit)
+{
+    ProgramSession session;
+    QProcess second;
+    {
+        StandInRunningCopy running(session);
+        session.start(second, {QStringLiteral("lumivo://notify?type=email&detail=Invoice")});
+        waitUntil([] { return false; }, 500);
+    }
+    // The lock came free: the second copy runs as the companion itself.
+    const QString socket = session.socketPath(session.runtimeFolder());
+    ASSERT_TRUE(waitUntil([&] { return UrlHandoff::isPrivateSocket(socket); }, 15000)) << second.readAllStandardError().toStdString();
+    EXPECT_EQ(second.state(), QProcess::Running);
+
+    ::kill(pid_t(second.processId()), SIGTERM);
+    ASSERT_TRUE(second.waitForFinished(10000));
+    EXPECT_EQ(second.exitCode(), 0);
+    EXPECT_FALSE(QFile::exists(socket)) << "the socket file outlived a clean quit";
+    SingletonLock::Lock after = SingletonLock::acquire(session.lockPath(session.runtimeFolder()));
+    EXPECT_TRUE(after.isHeld()) << "the lock outlived a clean quit";
+    SingletonLock::release(after);
+}
+
+TEST(SecondCopy, NeverPutsItsLockOrSocketWhereOthersCanReach)
+{
+    ProgramSession session;
+    // A runtime folder open to others: the companion keeps to a closed folder of its own.
+    ASSERT_EQ(::chmod(QFile::encodeName(session.runtimeFolder()).constData(), 0777), 0);
+    QProcess companion;
+    session.start(companion);
+    const QString socket = session.socketPath(session.fallbackFolder());
+    ASSERT_TRUE(waitUntil([&] { return UrlHandoff::isPrivateSocket(socket); }, 15000)) << companion.readAllStandardError().toStdString();
+    EXPECT_TRUE(QFile::exists(session.lockPath(session.fallbackFolder())));
+    EXPECT_FALSE(QFile::exists(session.lockPath(session.runtimeFolder())));
+    ::kill(pid_t(companion.processId()), SIGTERM);
+    ASSERT_TRUE(companion.waitForFinished(10000));
+
+    // A link planted where the lock goes is never followed.
+    const QString target = QDir(session.runtimeFolder()).filePath(QStringLiteral("elsewhere"));
+    ASSERT_TRUE(QFile::remove(session.lockPath(session.fallbackFolder())));
+    ASSERT_TRUE(QFile::link(target, session.lockPath(session.fallbackFolder())));
+    Finished refused = session.run({});
+    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_EQ(refused.errors.trimmed(), QStringLiteral("lumivo-companion: cannot use the lock file %1: it is a symbolic link")
+                                            .arg(session.lockPath(session.fallbackFolder())));
+    EXPECT_FALSE(QFile::exists(target));
+
+    // No private folder at all: it says why it stops.
+    ASSERT_EQ(::chmod(QFile::encodeName(session.fallbackFolder()).constData(), 0755), 0);
+    refused = session.run({});
+    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_EQ(refused.errors.trimmed(), QStringLiteral("lumivo-companion: no private folder for the lock and the socket: "
+                                                       "%1 is open to other users; %2 is open to other users")
+                                            .arg(session.runtimeFolder(), session.fallbackFolder()));
+
+    if (::geteuid() == 0) {
+        // A runtime folder of another user, as /tmp/runtime-$USER made by someone else.
+        ASSERT_EQ(::chmod(QFile::encodeName(session.runtimeFolder()).constData(), 0700), 0);
+        ASSERT_EQ(::chown(QFile::encodeName(session.runtimeFolder()).constData(), 65534, 65534), 0);
+        refused = session.run({});
+        EXPECT_EQ(refused.exitCode, 1);
+        EXPECT_TRUE(refused.errors.contains(session.runtimeFolder() + QStringLiteral(" belongs to another user"))) << refused.errors.toStdString();
+        ::chown(QFile::encodeName(session.runtimeFolder()).constData(), 0, 0);
+    }
+}
+
+} // namespace

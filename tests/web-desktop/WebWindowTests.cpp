@@ -1,0 +1,178 @@
+#include "WebDesktopKit.h"
+#include "support/QtPrinters.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+#include <QWindow>
+
+using namespace std::chrono_literals;
+
+namespace {
+
+const auto* const privateWebHome = ::testing::AddGlobalTestEnvironment(new PrivateWebHome);
+
+QByteArray chatPage()
+{
+    return pageFilledBy("chat", R"(<a class="fill" href="/next">Next</a>)");
+}
+
+TEST_F(WebDesktop, ChatPageLoadsOnceKeepsTheUsersNavigationAndSharesItsWindowWithTalk)
+{
+    kit.server().answer("GET", "/", TestResponse::html(chatPage()));
+    kit.server().answer("GET", "/next", TestResponse::html(pageFilledBy("next", "Followed")));
+
+    kit.model().openChat();
+    ASSERT_NE(kit.windows->chatWindow(), nullptr);
+    WebWindow& chat = *kit.windows->chatWindow();
+    QWidget& window = chat.window();
+    ASSERT_TRUE(titleBecomes(chat, QStringLiteral("chat")));
+    EXPECT_EQ(window.windowTitle(), QStringLiteral("My Vora Chat"));
+    EXPECT_EQ(window.size(), QSize(480, 760));
+    EXPECT_EQ(window.minimumSize(), QSize(420, 560));
+    EXPECT_TRUE(waitUntil([&] { return window.isActiveWindow(); })) << "the chat window takes the focus";
+    const QString state = runTool(QStringLiteral("xprop"), {QStringLiteral("-id"), QString::number(window.winId()), QStringLiteral("_NET_WM_STATE")});
+    EXPECT_TRUE(state.contains(QStringLiteral("_NET_WM_STATE_ABOVE"))) << state.toStdString();
+    const QRect available = window.screen()->availableGeometry();
+    EXPECT_LE((window.frameGeometry().center() - available.center()).manhattanLength(), 40);
+
+    kit.model().openChat();
+    settleDesktop(300);
+    EXPECT_EQ(kit.server().countOf("/"), 1);
+
+    ASSERT_TRUE(clickPageUntil(chat, [&] { return pageTitle(chat) == QStringLiteral("next"); }));
+    window.close();
+    kit.model().openChat();
+    EXPECT_TRUE(window.isVisible());
+    settleDesktop(300);
+    EXPECT_EQ(pageURL(chat).path(), QStringLiteral("/next"));
+    EXPECT_EQ(kit.server().countOf("/"), 1);
+
+    kit.model().openTalk();
+    EXPECT_EQ(kit.windows->chatWindow(), &chat);
+    ASSERT_TRUE(titleBecomes(chat, QStringLiteral("chat")));
+    EXPECT_EQ(pageURL(chat), kit.served(QStringLiteral("/?companion=1&expanded=1&popout=1&voice=1")));
+    EXPECT_EQ(kit.windows->zorivirWindow(), nullptr);
+}
+
+TEST_F(WebDesktop, FunnelHasItsOwnWindowThatOpensAfterTheMenuSettles)
+{
+    kit.server().answer("GET", "/join", TestResponse::html(pageFilledBy("join", "Audit")));
+
+    kit.model().menuOpen = true;
+    kit.model().openZorivirPlan();
+    EXPECT_EQ(kit.windows->zorivirWindow(), nullptr);
+    kit.scheduler().advance(180ms);
+    ASSERT_NE(kit.windows->zorivirWindow(), nullptr);
+    WebWindow& funnel = *kit.windows->zorivirWindow();
+    ASSERT_TRUE(titleBecomes(funnel, QStringLiteral("join")));
+    EXPECT_EQ(pageURL(funnel), kit.served(QStringLiteral("/join?stage=solutions")));
+    EXPECT_EQ(funnel.window().windowTitle(), QStringLiteral("Vora AI Audit · Zorivir 2.0"));
+    EXPECT_EQ(funnel.window().size(), QSize(1180, 820));
+
+    kit.model().menuOpen = false;
+    kit.model().openZorivirReport();
+    EXPECT_TRUE(waitUntil([&] { return kit.server().countOf("/join") == 2; }));
+    EXPECT_EQ(funnel.currentURL(), kit.served(QStringLiteral("/join")));
+    EXPECT_EQ(kit.windows->chatWindow(), nullptr);
+}
+
+TEST_F(WebDesktop, BackAndForwardStartDisabledAndFollowTheHistory)
+{
+    kit.server().answer("GET", "/", TestResponse::html(chatPage()));
+    kit.server().answer("GET", "/next", TestResponse::html(pageFilledBy("next", "Followed")));
+    kit.model().openChat();
+    WebWindow& chat = *kit.windows->chatWindow();
+    QToolButton* back = navigationButton(chat, QStringLiteral("Back"));
+    QToolButton* forward = navigationButton(chat, QStringLiteral("Forward"));
+    ASSERT_TRUE(back && forward);
+    EXPECT_FALSE(back->icon().isNull());
+    EXPECT_FALSE(forward->icon().isNull());
+    // At the window's top leading edge, Back first.
+    EXPECT_LT(back->geometry().right(), forward->geometry().left());
+    EXPECT_LT(forward->geometry().bottom(), webViewOf(chat)->geometry().top() + 1);
+    EXPECT_LE(back->geometry().left(), 12);
+
+    ASSERT_TRUE(titleBecomes(chat, QStringLiteral("chat")));
+    EXPECT_FALSE(back->isEnabled());
+    EXPECT_FALSE(forward->isEnabled());
+
+    ASSERT_TRUE(clickPageUntil(chat, [&] { return pageTitle(chat) == QStringLiteral("next"); }));
+    EXPECT_TRUE(waitUntil([&] { return back->isEnabled(); }));
+    EXPECT_FALSE(forward->isEnabled());
+
+    back->click();
+    ASSERT_TRUE(titleBecomes(chat, QStringLiteral("chat")));
+    EXPECT_TRUE(waitUntil([&] { return forward->isEnabled() && !back->isEnabled(); }));
+
+    forward->click();
+    ASSERT_TRUE(titleBecomes(chat, QStringLiteral("next")));
+    EXPECT_TRUE(waitUntil([&] { return back->isEnabled() && !forward->isEnabled(); }));
+}
+
+TEST_F(WebDesktop, NewWindowsOpenInTheDefaultBrowserAndTheWindowKeepsItsPage)
+{
+    kit.server().answer("GET", "/", TestResponse::html(pageFilledBy(
+        "links", R"(<a class="fill" href="https://example.com/elsewhere?from=chat" target="_blank">Away</a>)")));
+    kit.model().openChat();
+    WebWindow& chat = *kit.windows->chatWindow();
+    ASSERT_TRUE(titleBecomes(chat, QStringLiteral("links")));
+    const QUrl page = pageURL(chat);
+
+    const QString record = PrivateWebHome::browserFolder->recordOf(QStringLiteral("browser"));
+    ASSERT_TRUE(clickPageUntil(chat, [&] { return QFileInfo::exists(record); }));
+    EXPECT_EQ(PrivateWebHome::browserFolder->waitForRecord(QStringLiteral("browser")),
+              QStringList({QStringLiteral("https://example.com/elsewhere?from=chat")}));
+    settleDesktop(300);
+    EXPECT_EQ(pageURL(chat), page);
+    EXPECT_EQ(pageTitle(chat), QStringLiteral("links"));
+    int shown = 0;
+    for (QWindow* window : QGuiApplication::topLevelWindows())
+        shown += window->isVisible() ? 1 : 0;
+    EXPECT_EQ(shown, 1);
+}
+
+// One second of a quiet tone, as a WAV file.
+QByteArray toneWave()
+{
+    constexpr int rate = 8000;
+    QByteArray samples;
+    for (int i = 0; i < rate; ++i) {
+        const qint16 value = qint16(2000 * std::sin(2 * M_PI * 440 * i / rate));
+        samples.append(reinterpret_cast<const char*>(&value), sizeof value);
+    }
+    const auto le32 = [](quint32 v) { return QByteArray(reinterpret_cast<const char*>(&v), 4); };
+    const auto le16 = [](quint16 v) { return QByteArray(reinterpret_cast<const char*>(&v), 2); };
+    return "RIFF" + le32(36 + samples.size()) + "WAVEfmt " + le32(16) + le16(1) + le16(1) + le32(rate) + le32(rate * 2)
+        + le16(2) + le16(16) + "data" + le32(samples.size()) + samples;
+}
+
+TEST_F(WebDesktop, ClosingTheWindowPausesItsMediaAndShowingItAgainDoesNotReload)
+{
+    TestResponse tone = TestResponse::html(toneWave());
+    tone.contentType = "audio/wav";
+    kit.server().answer("GET", "/tone.wav", tone);
+    kit.server().answer("GET", "/", TestResponse::html(pageFilledBy("ready", R"(<button class="fill">Play</button>
+        <audio src="/tone.wav" loop></audio>)", R"(
+        const tone = document.querySelector('audio');
+        tone.onplaying = () => document.title = 'playing';
+        tone.onpause = () => document.title = 'paused';
+        document.querySelector('button').onclick = () => tone.play().catch(e => document.title = 'failed ' + e.name);
+    )")));
+    kit.model().openChat();
+    WebWindow& chat = *kit.windows->chatWindow();
+    ASSERT_TRUE(titleBecomes(chat, QStringLiteral("ready")));
+    ASSERT_TRUE(clickPageUntil(chat, [&] { return pageTitle(chat) != QStringLiteral("ready"); }));
+    ASSERT_TRUE(titleBecomes(chat, QStringLiteral("playing"))) << pageTitle(chat).toStdString();
+
+    chat.window().close();
+    EXPECT_FALSE(chat.window().isVisible());
+    EXPECT_TRUE(titleBecomes(chat, QStringLiteral("paused")));
+
+    kit.model().openChat();
+    settleDesktop(500);
+    EXPECT_TRUE(chat.window().isVisible());
+    EXPECT_EQ(pageTitle(chat), QStringLiteral("paused"));
+    EXPECT_EQ(kit.server().countOf("/"), 1);
+}
+
+} // namespace

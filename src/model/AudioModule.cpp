@@ -21,10 +21,13 @@ const AudioModule* loadFrom(const QString& folder)
 
 const AudioModule* AudioModule::load()
 {
-    static const AudioModule* const module = [] {
-        const QString beside = QCoreApplication::instance() ? QCoreApplication::applicationDirPath() : QString();
-        const AudioModule* found = beside.isEmpty() ? nullptr : loadFrom(beside);
-        return found ? found : loadFrom(QStringLiteral(LUMIVO_AUDIO_MODULE_DIR));
+    static const AudioModule* const module = []() -> const AudioModule* {
+        if (!QCoreApplication::instance())
+            return nullptr;
+        // Beside the program in the build tree, in the private module folder once installed.
+        const QString programs = QCoreApplication::applicationDirPath();
+        const AudioModule* found = loadFrom(programs);
+        return found ? found : loadFrom(QDir::cleanPath(programs + QLatin1Char('/') + QStringLiteral(LUMIVO_AUDIO_FROM_PROGRAMS)));
     }();
     return module;
 }

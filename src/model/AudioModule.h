@@ -21,8 +21,9 @@ struct AudioModule {
     std::unique_ptr<ChimeOutput> (*makeChimeOutput)();
     std::unique_ptr<SoundFilePlayer> (*makeSoundFilePlayer)();
 
-    // The module beside the program (or where it is installed), loaded on
-    // the first call; null when it cannot be found or loaded.
+    // The module beside the program (or in the private module folder where
+    // it is installed), loaded on the first call; null when it cannot be
+    // found or loaded.
     static const AudioModule* load();
     // The name of the module's entry point.
     static constexpr const char* entryPoint = "lumivoAudioModule";

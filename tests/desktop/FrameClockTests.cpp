@@ -79,16 +79,16 @@ TEST(FrameClock, StopsWhileTheScreenSaverRunsAndResumesAfter)
     FrameCounter counter(static_cast<xcb_window_t>(panel->id));
     ASSERT_TRUE(counter.usable());
 
-    // The mascot turns without end: 24 pictures a second.
-    EXPECT_GE(counter.framesWithin(1000), 18);
+    // The mascot turns without end (how fast is the benchmark's business).
+    EXPECT_GE(counter.framesWithin(1000), 3);
 
     screenSaver("activate");
-    const int settling = counter.framesWithin(1000);
-    EXPECT_LE(counter.framesWithin(1500), 1) << settling << " while the screen saver came on";
+    // A picture already on its way may still land; then none come.
+    EXPECT_TRUE(waitUntil([&] { return counter.framesWithin(500) == 0; }, 5000));
+    EXPECT_EQ(counter.framesWithin(1500), 0);
 
     screenSaver("reset");
-    settleDesktop(300);
-    EXPECT_GE(counter.framesWithin(1000), 18);
+    EXPECT_TRUE(waitUntil([&] { return counter.framesWithin(500) >= 2; }, 5000));
 }
 
 } // namespace

@@ -507,7 +507,8 @@ int main(int argc, char* argv[])
             ++failures;
             continue;
         }
-        const QByteArray perFrame = figures->panelFrames + figures->otherFrames > 0
+        // Fewer than a frame a second say nothing about a frame's cost.
+        const QByteArray perFrame = figures->panelFrames + figures->otherFrames >= 1
                                         ? QByteArray::number(figures->allocationsPerFrame, 'f', 1)
                                         : QByteArrayLiteral("-");
         std::printf("%-7s %9.1f %9.1f %9.2f %9.2f %9.1f %12s %7.1f %7.1f   (%s, %.0f s)\n", which.name,

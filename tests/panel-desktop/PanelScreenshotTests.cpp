@@ -2,6 +2,7 @@
 // is captured from the screen, saved for a person to see and checked for
 // what must be there. Run at any scale (QT_SCALE_FACTOR): pictures taken at
 // a ratio other than 1 are saved with "@<ratio>x" after their names.
+#include "support/Backdrop.h"
 #include "support/ModelTestKit.h"
 
 #include "panel/CompanionAlertBubbleView.h"
@@ -20,18 +21,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-const QColor backdropColour(38, 44, 58);
-
-// A plain desktop-coloured window that holds the views, as the panels
-// would show them over a dark desktop.
-class Backdrop final : public QWidget {
-public:
-    Backdrop() { setWindowFlags(Qt::FramelessWindowHint); }
-
-protected:
-    void paintEvent(QPaintEvent*) override { QPainter(this).fillRect(rect(), backdropColour); }
-};
 
 class PanelScreenshots : public ::testing::Test {
 protected:

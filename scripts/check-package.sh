@@ -27,6 +27,7 @@ expected=(
   ./usr/share/metainfo/com.lumivo_intelligence.companion.metainfo.xml
   ./usr/share/metainfo/com.lumivo_intelligence.companion.employee.metainfo.xml
   "./usr/lib/$(dpkg-architecture -qDEB_HOST_MULTIARCH)/lumivo-companion/lumivo-web-engine.so"
+  "./usr/lib/$(dpkg-architecture -qDEB_HOST_MULTIARCH)/lumivo-companion/lumivo-audio.so"
 )
 for program in lumivo-companion lumivo-companion-employee; do
   expected+=(

@@ -1,5 +1,7 @@
 #include "HuluPicture.h"
 
+#include "model/ResourceBundle.h"
+
 #include <QByteArray>
 
 namespace {
@@ -29,8 +31,8 @@ const std::optional<QImage>& huluOriginalImage()
         const QByteArray text = QByteArray(huluPicture).replace('\n', QByteArray());
         const QByteArray::FromBase64Result png =
             QByteArray::fromBase64Encoding(text, QByteArray::AbortOnBase64DecodingErrors);
-        QImage image;
-        if (!png || !image.loadFromData(*png, "PNG"))
+        const QImage image = png ? decodePng(*png) : QImage();
+        if (image.isNull())
             return std::nullopt;
         return image;
     }();

@@ -244,6 +244,8 @@ QImage imageFile(const QString& path, QSizeF size, qreal dpr)
         renderer.render(&painter, QRectF(QPointF((size.width() - fitted.width()) / 2, (size.height() - fitted.height()) / 2), fitted));
         return image;
     }
+    if (path.endsWith(QStringLiteral(".png"), Qt::CaseInsensitive))
+        return readPng(path);
     return QImage(path);
 }
 

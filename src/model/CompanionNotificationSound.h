@@ -2,14 +2,10 @@
 
 #include "Scheduler.h"
 
-#include <QBuffer>
-#include <QByteArray>
-
 #include <memory>
 #include <span>
 #include <vector>
 
-class QAudioSink;
 class SystemSoundPlayer;
 
 // Where the chime is played: an audio engine that is started once, plays a
@@ -28,30 +24,25 @@ public:
     virtual void pause() = 0;
 };
 
-// Plays through a QAudioSink on the default output device, pulling the
-// samples from a buffer.
-class AudioSinkChimeOutput final : public ChimeOutput {
+// The audio module's output, loaded when the chime first plays; without
+// the module no output opens, and the sound falls back to "Tink".
+class ModuleChimeOutput final : public ChimeOutput {
 public:
-    AudioSinkChimeOutput();
-    ~AudioSinkChimeOutput() override;
-
-    AudioSinkChimeOutput(const AudioSinkChimeOutput&) = delete;
-    AudioSinkChimeOutput& operator=(const AudioSinkChimeOutput&) = delete;
-
-    bool isRunning() const override;
+    bool isRunning() const override { return m_output && m_output->isRunning(); }
     bool start() override;
-    void playFromStart(std::span<const float> samples) override;
-    void pause() override;
+    void playFromStart(std::span<const float> samples) override
+    {
+        if (m_output)
+            m_output->playFromStart(samples);
+    }
+    void pause() override
+    {
+        if (m_output)
+            m_output->pause();
+    }
 
 private:
-    // Starts the sink on the buffer from its beginning; false when the sink
-    // could not open its device.
-    bool startSink();
-    void release();
-
-    QByteArray m_data;
-    QBuffer m_buffer;
-    std::unique_ptr<QAudioSink> m_sink;
+    std::unique_ptr<ChimeOutput> m_output;
 };
 
 // The companion's notification sound: the chime, or the desktop's "Tink"

@@ -1,8 +1,10 @@
 #include "ResourceBundle.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QImageReader>
 #include <QJsonDocument>
 
 #include <cstdio>
@@ -70,4 +72,29 @@ QJsonObject ResourceBundle::info() const
     if (!file.open(QIODevice::ReadOnly))
         return {};
     return QJsonDocument::fromJson(file.readAll()).object();
+}
+
+namespace {
+
+QImage readAsPng(QImageReader& reader)
+{
+    reader.setFormat("png");
+    reader.setAutoDetectImageFormat(false);
+    return reader.read();
+}
+
+} // namespace
+
+QImage readPng(const QString& path)
+{
+    QImageReader reader(path);
+    return readAsPng(reader);
+}
+
+QImage decodePng(const QByteArray& data)
+{
+    QBuffer buffer;
+    buffer.setData(data);
+    QImageReader reader(&buffer);
+    return readAsPng(reader);
 }

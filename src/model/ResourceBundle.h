@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QImage>
 #include <QJsonObject>
 #include <QString>
 #include <QStringList>
@@ -32,3 +33,9 @@ public:
 private:
     QString m_root;
 };
+
+// The PNG picture at path, or held in data; null when there is none. Read as
+// a PNG: guessing a picture's format loads and keeps every image plugin of
+// the system.
+QImage readPng(const QString& path);
+QImage decodePng(const QByteArray& data);

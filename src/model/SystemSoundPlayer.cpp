@@ -1,9 +1,7 @@
 #include "SystemSoundPlayer.h"
 
+#include "AudioModule.h"
 #include "ResourceBundle.h"
-
-#include <QSoundEffect>
-#include <QUrl>
 
 ResourceBundleSoundPlayer::ResourceBundleSoundPlayer(const ResourceBundle& bundle) : m_bundle(bundle) {}
 
@@ -19,13 +17,13 @@ void ResourceBundleSoundPlayer::play(const QString& name)
     const QString path = soundPath(name);
     if (path.isEmpty())
         return;
-    std::unique_ptr<QSoundEffect>& effect = m_effects[name];
-    if (!effect)
-        effect = std::make_unique<QSoundEffect>();
-    const QUrl source = QUrl::fromLocalFile(path);
-    if (effect->source() != source)
-        effect->setSource(source);
-    effect->play();
+    if (!m_files) {
+        const AudioModule* module = AudioModule::load();
+        if (!module)
+            return;
+        m_files = module->makeSoundFilePlayer();
+    }
+    m_files->play(path);
 }
 
 SystemSoundPlayer& SystemSoundPlayer::main()

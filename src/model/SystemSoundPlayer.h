@@ -3,10 +3,9 @@
 #include <QString>
 
 #include <memory>
-#include <map>
 
-class QSoundEffect;
 class ResourceBundle;
+class SoundFilePlayer;
 
 // The named sounds of the desktop ("Tink", ...), played fire-and-forget.
 class SystemSoundPlayer {
@@ -20,7 +19,8 @@ public:
     static SystemSoundPlayer& main();
 };
 
-// Plays "<name>.wav" from a resource bundle, looked up at each call.
+// Plays "<name>.wav" from a resource bundle, looked up at each call, through
+// the audio module (loaded at the first sound).
 class ResourceBundleSoundPlayer final : public SystemSoundPlayer {
 public:
     explicit ResourceBundleSoundPlayer(const ResourceBundle& bundle);
@@ -36,7 +36,5 @@ public:
 
 private:
     const ResourceBundle& m_bundle;
-    // One effect per name, kept alive so a sound is not cut off when the
-    // call that started it returns, and reused on the next call.
-    std::map<QString, std::unique_ptr<QSoundEffect>> m_effects;
+    std::unique_ptr<SoundFilePlayer> m_files;
 };

@@ -153,9 +153,9 @@ void CompanionAlertBubbleView::prepare(const CompanionAlert& alert)
     m_main.rect = m_layout.mainButton;
     m_reply.rect = m_layout.reply;
     m_dismiss.rect = m_layout.dismiss;
-    for (HoverButtonItem* item : {&m_main, &m_reply, &m_dismiss})
-        item->invalidateLabel();
-    m_bubbleShape = {};
+    // Only the main label shows the alert; "Reply", "Dismiss" and a bubble
+    // of the same size keep their pictures.
+    m_main.invalidateLabel();
 }
 
 bool CompanionAlertBubbleView::interactive() const
@@ -192,7 +192,8 @@ void CompanionAlertBubbleView::paintBubbleBackground(QPainter& painter)
 {
     const QRectF& bubble = m_layout.bubble;
     const qreal dpr = devicePixelRatioF();
-    if (m_bubbleShape.isNull() || m_bubbleShape.devicePixelRatio() != dpr) {
+    if (m_bubbleShape.isNull() || m_bubbleShape.devicePixelRatio() != dpr || m_bubbleShapeSize != bubble.size()) {
+        m_bubbleShapeSize = bubble.size();
         m_bubbleShape = transparentImage(bubble.size(), dpr);
         QPainter shape(&m_bubbleShape);
         shape.setRenderHint(QPainter::Antialiasing);

@@ -77,4 +77,5 @@ private:
     HoverButtonItem m_dismiss;
     HoverButtonItem* m_pressed = nullptr;
     QImage m_bubbleShape;
+    QSizeF m_bubbleShapeSize;
 };

@@ -10,12 +10,12 @@
 #include <QPaintEvent>
 #include <QPainter>
 #include <QPainterPath>
+#include <QPointer>
 #include <QTimer>
 
-namespace {
+#include <cmath>
 
-// How far the figure's glows, bursts and bob reach past its frame.
-constexpr qreal figureOverflow = 48;
+namespace {
 
 // Which spring moves the figure's scale when several changes meet: the
 // drag's, then the pointer's, then the face's.
@@ -153,6 +153,7 @@ void CompanionView::showEvent(QShowEvent* event)
 
 void CompanionView::insertMascot()
 {
+    m_requestedFrame.reset();
     m_figure = std::make_unique<FloatingSwirl>(m_environment, [this] { repaintFigure(); });
     m_figure->start();
     m_dragSurface->show();
@@ -164,6 +165,7 @@ void CompanionView::insertMascot()
 void CompanionView::removeMascot()
 {
     m_figure.reset();
+    m_requestedFrame.reset();
     m_dragSurface->hide();
     setBotHovering(false);
     // Nothing shows them until the mascot returns, which starts them afresh.
@@ -239,8 +241,50 @@ void CompanionView::placeDragSurface()
 
 void CompanionView::repaintFigure()
 {
-    if (m_figure)
-        update(mascotFrame().adjusted(-figureOverflow, -figureOverflow, figureOverflow, figureOverflow).toAlignedRect());
+    // Several values move in one frame; the figure is looked at once, when
+    // all of them have.
+    if (!m_figure || m_figureRefreshPending)
+        return;
+    m_figureRefreshPending = true;
+    m_environment.animations.atFrameEnd([view = QPointer<CompanionView>(this)] {
+        if (view)
+            view->refreshFigure();
+    });
+}
+
+FloatingSwirl::Pose CompanionView::currentPose() const
+{
+    const double now = m_environment.animations.now();
+    // The slow values are taken on their own coarser grid, except while a
+    // wave swings the shadow with the swirl.
+    const double slow = m_waveRunning || m_waveAngle.isAnimating()
+                            ? now
+                            : std::floor(now * FloatingSwirl::slowFramesPerSecond) / FloatingSwirl::slowFramesPerSecond;
+    return {
+        .bob = m_bob.valueAt(slow),
+        .glow = m_glow.valueAt(slow),
+        .swirlPhase = m_swirlPhase.valueAt(now),
+        .waveAngle = m_waveAngle.valueAt(now),
+        .scale = m_figureScale.valueAt(now),
+        .brightness = m_figureBrightness.valueAt(now),
+        .shadowTurn = FloatingSwirl::swirlRotation(m_swirlPhase.valueAt(slow), m_waveAngle.valueAt(slow)),
+    };
+}
+
+void CompanionView::refreshFigure()
+{
+    m_figureRefreshPending = false;
+    if (!m_figure)
+        return;
+    // What the next picture shows is fixed now, so the area repainted is
+    // exactly where it differs from the one before.
+    const FloatingSwirl::Frame next = m_figure->frameAt(currentPose(), devicePixelRatioF());
+    if (m_requestedFrame && *m_requestedFrame == next)
+        return;
+    const QRegion changed = m_requestedFrame ? m_figure->changedArea(*m_requestedFrame, next)
+                                             : QRegion(m_figure->reach(next).toAlignedRect());
+    m_requestedFrame = next;
+    update(changed.translated(mascotFrame().center().toPoint()));
 }
 
 // Waves and the idle look ------------------------------------------------------
@@ -324,21 +368,15 @@ void CompanionView::paintEvent(QPaintEvent* event)
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
     if (!m_figure)
         return;
-    const FloatingSwirl::Pose pose{
-        .bob = m_bob.value(),
-        .glow = m_glow.value(),
-        .swirlPhase = m_swirlPhase.value(),
-        .waveAngle = m_waveAngle.value(),
-        .scale = m_figureScale.value(),
-        .brightness = m_figureBrightness.value(),
-    };
+    if (!m_requestedFrame)
+        m_requestedFrame = m_figure->frameAt(currentPose(), devicePixelRatioF());
     const QPointF centre = mascotFrame().center();
     // Repaints of the menu beside the figure reach here too; only the part
     // the figure can cover is painted.
-    const QRect figureReach =
-        mascotFrame().adjusted(-figureOverflow, -figureOverflow, figureOverflow, figureOverflow).toAlignedRect();
-    const QRegion dirty = event->region().intersected(figureReach);
+    const QRegion dirty =
+        event->region().intersected(m_figure->reach(*m_requestedFrame).translated(centre).toAlignedRect());
     if (dirty.isEmpty())
         return;
-    paintInBands(painter, QRectF(dirty.boundingRect()), [&] { m_figure->paint(painter, centre, pose); });
+    paintInBands(painter, QRectF(dirty.boundingRect()),
+                 [&](const QRectF& band) { m_figure->paint(painter, centre, *m_requestedFrame, band); });
 }

@@ -149,7 +149,10 @@ private:
     // event loop, along the spring of the most important change of the turn.
     void retargetFigureScale(const Motion& motion, int priority);
     void placeDragSurface();
+    // Asks for the figure's next picture once the running frame is over.
     void repaintFigure();
+    void refreshFigure();
+    FloatingSwirl::Pose currentPose() const;
     void waveStep(std::size_t index, std::function<void()> finished);
     void finishWave(std::function<void()> finished);
     void scheduleTimedWave();
@@ -181,6 +184,9 @@ private:
     AnimatedValue m_mascotShift;
 
     std::unique_ptr<FloatingSwirl> m_figure;
+    // The figure's picture asked for last, which the next paint shows.
+    std::optional<FloatingSwirl::Frame> m_requestedFrame;
+    bool m_figureRefreshPending = false;
     NativeWindowDragView* m_dragSurface = nullptr;
     CompanionMenuView* m_menu = nullptr;
     ScheduledWork m_waveWork;

@@ -2,18 +2,23 @@
 
 #include "MascotArtwork.h"
 #include "model/BrandColors.h"
+#include "ui/BandedPainting.h"
 #include "ui/GlowCache.h"
 #include "ui/ImageEffects.h"
 
 #include <QPainter>
 #include <QRadialGradient>
 
+#include <cmath>
+
 namespace {
 
 constexpr qreal discSize = 152;
-constexpr qreal swirlSize = 116;
 constexpr qreal magentaMargin = 40;   // the strong magenta shadow's full reach
 constexpr qreal violetMargin = 64;    // the strong violet shadow's reach
+// The farthest a burst reaches from the centre: its spark and glow at the
+// end of its flight, grown to 1.08.
+constexpr qreal burstReach = 106;
 
 struct Shadow {
     qreal weakOpacity;
@@ -65,43 +70,101 @@ QImage evenedRound(const QImage& image)
     return even;
 }
 
-// One step of the breath between a weak and a strong picture.
+// One step of the breath between a weak and a strong picture of one size.
+// Made while the figure animates, it is drawn in bands like a frame.
 QImage breathStep(const QImage& weak, qreal weakOpacity, const QImage& strong, qreal strongOpacity, double glow)
 {
     QImage step = transparentImage(weak.deviceIndependentSize(), weak.devicePixelRatio());
     QPainter painter(&step);
     painter.setCompositionMode(QPainter::CompositionMode_Plus);
-    painter.setOpacity(weakOpacity * (1 - glow));
-    painter.drawImage(QPointF(0, 0), weak);
-    painter.setOpacity(strongOpacity * glow);
-    painter.drawImage(QPointF(0, 0), strong);
+    paintInBands(painter, QRectF(QPointF(0, 0), step.deviceIndependentSize()), [&] {
+        painter.setOpacity(weakOpacity * (1 - glow));
+        painter.drawImage(QPointF(0, 0), weak);
+        painter.setOpacity(strongOpacity * glow);
+        painter.drawImage(QPointF(0, 0), strong);
+    });
     return step;
 }
 
-// The image cut to the centred square outside which it is all but clear
-// (alpha of 2 in 255 or less): turning a smaller picture costs less.
-QImage croppedToVisible(const QImage& image)
+// How far from the image's centre, in pixels, it is not all but clear
+// (alpha above 2 in 255): what turning it about its centre can move.
+int visibleRadius(const QImage& image)
 {
-    int reach = 0;
-    const int centreX = image.width() / 2;
-    const int centreY = image.height() / 2;
+    const double centreX = (image.width() - 1) / 2.0;
+    const double centreY = (image.height() - 1) / 2.0;
+    double farthest = 0;
     for (int y = 0; y < image.height(); ++y) {
         const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
         for (int x = 0; x < image.width(); ++x) {
             if (qAlpha(line[x]) > 2)
-                reach = std::max({reach, std::abs(x - centreX), std::abs(y - centreY)});
+                farthest = std::max(farthest, std::hypot(x - centreX, y - centreY));
         }
     }
-    const int side = std::min(2 * (reach + 1), std::min(image.width(), image.height()));
-    QImage cropped = image.copy(centreX - side / 2, centreY - side / 2, side, side);
+    return static_cast<int>(std::ceil(farthest)) + 1;
+}
+
+// The centred square of the image that holds the circle of radius pixels:
+// a smaller picture costs less to draw and to turn, and stays whole when
+// turned.
+QImage croppedTo(const QImage& image, int radius)
+{
+    const int side = std::min({2 * radius, image.width(), image.height()});
+    QImage cropped = image.copy((image.width() - side) / 2, (image.height() - side) / 2, side, side);
     cropped.setDevicePixelRatio(image.devicePixelRatio());
     return cropped;
+}
+
+void cropPair(QImage& weak, QImage& strong)
+{
+    const int radius = std::max(visibleRadius(weak), visibleRadius(strong));
+    weak = croppedTo(weak, radius);
+    strong = croppedTo(strong, radius);
+}
+
+// The image at half its resolution, each pixel the average of the four it
+// replaces: the wide soft shadows lose nothing at it, and are made and
+// turned at a quarter of the cost. Half pictures are kept in plain pixels
+// (a ratio of 1): Qt turns pictures wrongly on a device whose ratio is
+// below 1.
+QImage halved(const QImage& image)
+{
+    QImage half = image.scaled(std::max(1, (image.width() + 1) / 2), std::max(1, (image.height() + 1) / 2),
+                               Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    half.setDevicePixelRatio(1);
+    return half;
+}
+
+// Draws a half-resolution picture into target at twice its size and ratio
+// dpr, filtered, reusing target's pixels when it already has the size.
+void upscale(const QImage& half, qreal dpr, QImage& target)
+{
+    const QSizeF size = QSizeF(half.size()) * 2 / dpr;
+    if (target.isNull() || target.deviceIndependentSize() != size || target.devicePixelRatio() != dpr)
+        target = transparentImage(size, dpr);
+    QPainter painter(&target);
+    painter.setCompositionMode(QPainter::CompositionMode_Source);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    paintInBands(painter, QRectF(QPointF(0, 0), size), [&] { painter.drawImage(QRectF(QPointF(0, 0), size), half); });
 }
 
 void drawCentred(QPainter& painter, const QImage& image)
 {
     const QSizeF size = image.deviceIndependentSize();
     painter.drawImage(QPointF(-size.width() / 2, -size.height() / 2), image);
+}
+
+QRectF squareAbout(qreal half)
+{
+    return QRectF(-half, -half, 2 * half, 2 * half);
+}
+
+// Where figure coordinates land for frame, about the frame's centre.
+QTransform placement(const FloatingSwirl::Frame& frame)
+{
+    QTransform transform;
+    transform.translate(0, frame.lift);
+    transform.scale(frame.scale, frame.scale);
+    return transform;
 }
 
 } // namespace
@@ -125,8 +188,21 @@ const std::array<FloatingSwirl::SparklePlacement, 3>& FloatingSwirl::sparkles()
     return placements;
 }
 
+FloatingSwirl::Frame FloatingSwirl::snapped(const Pose& pose, qreal dpr)
+{
+    Frame frame;
+    frame.lift = std::round(verticalOffset(pose.bob) * dpr) / dpr;
+    frame.glowStep = static_cast<int>(std::lround(std::clamp(pose.glow, 0.0, 1.0) * (glowSteps - 1)));
+    frame.turn = swirlRotation(pose.swirlPhase, pose.waveAngle);
+    frame.shadowTurn = pose.shadowTurn;
+    frame.ringTurn = pose.swirlPhase;
+    frame.scale = pose.scale;
+    frame.brightness = pose.brightness;
+    return frame;
+}
+
 FloatingSwirl::FloatingSwirl(const ViewEnvironment& environment, std::function<void()> repaint)
-    : m_artwork(voraSwirlImage(environment.resources))
+    : m_resources(environment.resources)
 {
     for (const BurstPlacement& burst : bursts)
         m_bursts.push_back(std::make_unique<VoraEnergyBurst>(environment, burst.angle, burst.initialDelay, repaint));
@@ -143,13 +219,56 @@ void FloatingSwirl::start()
         sparkle->start();
 }
 
+FloatingSwirl::Frame FloatingSwirl::frameAt(const Pose& pose, qreal dpr) const
+{
+    Frame frame = snapped(pose, dpr);
+    for (std::size_t i = 0; i < m_sparkles.size(); ++i)
+        frame.sparkleLit[i] = m_sparkles[i]->lit();
+    for (std::size_t i = 0; i < m_bursts.size(); ++i)
+        frame.burstStates[i] = m_bursts[i]->state();
+    return frame;
+}
+
+QRectF FloatingSwirl::reach(const Frame& frame) const
+{
+    return placement(frame).mapRect(squareAbout(m_reach));
+}
+
+QRegion FloatingSwirl::changedArea(const Frame& previous, const Frame& next) const
+{
+    const auto whole = [](const QRectF& rect) { return rect.adjusted(-1, -1, 1, 1).toAlignedRect(); };
+    // A move, a new size or a new breath changes every layer.
+    if (previous.lift != next.lift || previous.scale != next.scale || previous.glowStep != next.glowStep)
+        return QRegion(whole(reach(previous))) + QRegion(whole(reach(next)));
+    const QTransform place = placement(next);
+    QRegion area;
+    const auto add = [&](const QRectF& rect) {
+        if (!rect.isEmpty())
+            area += whole(place.mapRect(rect));
+    };
+    if (previous.shadowTurn != next.shadowTurn)
+        add(squareAbout(m_magentaReach));
+    else if (previous.turn != next.turn || previous.brightness != next.brightness)
+        add(squareAbout(m_swirlReach));
+    for (std::size_t i = 0; i < m_sparkles.size(); ++i) {
+        if (previous.sparkleLit[i] != next.sparkleLit[i])
+            add(m_sparkles[i]->bounds().translated(sparkles()[i].offset));
+    }
+    for (std::size_t i = 0; i < m_bursts.size(); ++i) {
+        if (previous.burstStates[i] == next.burstStates[i] && previous.ringTurn == next.ringTurn)
+            continue;
+        add(VoraEnergyBurst::bounds(bursts[i].angle, previous.ringTurn, previous.burstStates[i]));
+        add(VoraEnergyBurst::bounds(bursts[i].angle, next.ringTurn, next.burstStates[i]));
+    }
+    return area;
+}
+
 void FloatingSwirl::prepare(qreal dpr)
 {
     if (m_preparedRatio == dpr)
         return;
     m_preparedRatio = dpr;
-    m_magentaSteps = {};
-    m_violetSteps = {};
+    m_shownStep = -1;
 
     // The disc at full strength; the glow's breath only changes its opacity.
     m_disc = transparentImage(QSizeF(discSize, discSize), dpr);
@@ -161,19 +280,11 @@ void FloatingSwirl::prepare(qreal dpr)
         painter.fillRect(QRectF(0, 0, discSize, discSize), fill);
     }
 
-    m_swirl = transparentImage(QSizeF(swirlSize, swirlSize), dpr);
-    {
-        QPainter painter(&m_swirl);
-        painter.setRenderHint(QPainter::SmoothPixmapTransform);
-        painter.setRenderHint(QPainter::Antialiasing);
-        const QSizeF fitted = QSizeF(m_artwork.size()).scaled(QSizeF(swirlSize, swirlSize), Qt::KeepAspectRatio);
-        painter.drawImage(QRectF(QPointF((swirlSize - fitted.width()) / 2, (swirlSize - fitted.height()) / 2), fitted),
-                          m_artwork);
-    }
-    m_brightSwirl = brightened(m_swirl, 0.06);
-
-    m_magentaWeak = glowCanvas(m_swirl, magentaShadow.weakRadius, lumivoMagenta(), magentaMargin);
-    m_magentaStrong = glowCanvas(m_swirl, magentaShadow.strongRadius, lumivoMagenta(), magentaMargin);
+    // The artwork is read for this and let go: only the pictures made from
+    // it are kept.
+    const QImage swirl = shrunkToFit(voraSwirlImage(m_resources), swirlSize, dpr);
+    QImage magentaWeak = glowCanvas(swirl, magentaShadow.weakRadius, lumivoMagenta(), magentaMargin);
+    QImage magentaStrong = glowCanvas(swirl, magentaShadow.strongRadius, lumivoMagenta(), magentaMargin);
     // The violet shadow is cast by the swirl together with its magenta one.
     const auto violetOf = [&](const QImage& magenta, qreal opacity, qreal radius) {
         QImage caster = transparentImage(magenta.deviceIndependentSize(), dpr);
@@ -181,41 +292,80 @@ void FloatingSwirl::prepare(qreal dpr)
         painter.setOpacity(opacity);
         painter.drawImage(QPointF(0, 0), magenta);
         painter.setOpacity(1);
-        painter.drawImage(QPointF(magentaMargin, magentaMargin), m_swirl);
+        painter.drawImage(QPointF(magentaMargin, magentaMargin), swirl);
         painter.end();
         return evenedRound(glowCanvas(caster, radius, lumivoViolet(), violetMargin - magentaMargin));
     };
-    m_violetWeak = violetOf(m_magentaWeak, magentaShadow.weakOpacity, violetShadow.weakRadius);
-    m_violetStrong = violetOf(m_magentaStrong, magentaShadow.strongOpacity, violetShadow.strongRadius);
+    QImage violetWeak = violetOf(magentaWeak, magentaShadow.weakOpacity, violetShadow.weakRadius);
+    QImage violetStrong = violetOf(magentaStrong, magentaShadow.strongOpacity, violetShadow.strongRadius);
+    cropPair(violetWeak, violetStrong);
+    cropPair(magentaWeak, magentaStrong);
+    m_magentaReach = magentaWeak.deviceIndependentSize().width() / 2;
+    m_reach = std::max({violetWeak.deviceIndependentSize().width() / 2, m_magentaReach, burstReach});
+    m_violetWeak = halved(violetWeak);
+    m_violetStrong = halved(violetStrong);
+    m_magentaWeak = halved(magentaWeak);
+    m_magentaStrong = halved(magentaStrong);
+
+    const int swirlRadius = visibleRadius(swirl);
+    m_swirl = croppedTo(swirl, swirlRadius);
+    m_brightSwirl = brightened(m_swirl, 0.06);
+    m_swirlReach = swirlRadius / dpr;
 }
 
-const QImage& FloatingSwirl::magentaHalo(int step)
+void FloatingSwirl::prepareShadows(int glowStep, double shadowTurn)
 {
-    QImage& made = m_magentaSteps[step];
-    if (made.isNull())
-        made = croppedToVisible(breathStep(m_magentaWeak, magentaShadow.weakOpacity, m_magentaStrong,
-                                           magentaShadow.strongOpacity, double(step) / (glowSteps - 1)));
-    return made;
+    const bool newStep = glowStep != m_shownStep;
+    if (newStep) {
+        const double glow = double(glowStep) / (glowSteps - 1);
+        m_discStep = transparentImage(m_disc.deviceIndependentSize(), m_disc.devicePixelRatio());
+        QPainter disc(&m_discStep);
+        disc.setOpacity(0.12 + (0.26 - 0.12) * glow);
+        paintInBands(disc, QRectF(QPointF(0, 0), m_discStep.deviceIndependentSize()),
+                     [&] { disc.drawImage(QPointF(0, 0), m_disc); });
+        disc.end();
+        m_magentaStep = breathStep(m_magentaWeak, magentaShadow.weakOpacity, m_magentaStrong,
+                                   magentaShadow.strongOpacity, glow);
+        upscale(breathStep(m_violetWeak, violetShadow.weakOpacity, m_violetStrong, violetShadow.strongOpacity, glow),
+                m_preparedRatio, m_violetStep);
+    }
+    if (!newStep && shadowTurn == m_shownShadowTurn && !m_turnedMagenta.isNull())
+        return;
+    m_shownStep = glowStep;
+    m_shownShadowTurn = shadowTurn;
+    if (m_turnedMagentaHalf.size() != m_magentaStep.size()) {
+        m_turnedMagentaHalf = transparentImage(m_magentaStep.deviceIndependentSize(), m_magentaStep.devicePixelRatio());
+    } else {
+        m_turnedMagentaHalf.fill(Qt::transparent);
+    }
+    const QSizeF size = m_magentaStep.deviceIndependentSize();
+    {
+        QPainter painter(&m_turnedMagentaHalf);
+        painter.setRenderHint(QPainter::SmoothPixmapTransform);
+        paintInBands(painter, QRectF(QPointF(0, 0), size), [&] {
+            painter.translate(size.width() / 2, size.height() / 2);
+            painter.rotate(shadowTurn);
+            drawCentred(painter, m_magentaStep);
+        });
+    }
+    upscale(m_turnedMagentaHalf, m_preparedRatio, m_turnedMagenta);
 }
 
-const QImage& FloatingSwirl::violetHalo(int step)
-{
-    QImage& made = m_violetSteps[step];
-    if (made.isNull())
-        made = breathStep(m_violetWeak, violetShadow.weakOpacity, m_violetStrong, violetShadow.strongOpacity,
-                          double(step) / (glowSteps - 1));
-    return made;
-}
-
-void FloatingSwirl::paint(QPainter& painter, QPointF centre, const Pose& pose)
+void FloatingSwirl::paint(QPainter& painter, QPointF centre, const Frame& frame, const QRectF& area)
 {
     prepare(painter.device() ? painter.device()->devicePixelRatioF() : 1.0);
-    const double glow = std::clamp(pose.glow, 0.0, 1.0);
-    const int step = static_cast<int>(std::lround(glow * (glowSteps - 1)));
+    prepareShadows(frame.glowStep, frame.shadowTurn);
+    // Each layer is drawn only where it meets the area: even a draw that
+    // the clip leaves empty costs a few microseconds.
+    const QTransform toPainter = placement(frame) * QTransform::fromTranslate(centre.x(), centre.y());
+    const auto meets = [&](const QRectF& rect) { return !rect.isEmpty() && toPainter.mapRect(rect).intersects(area); };
+    const auto drawCentredIfMeets = [&](const QImage& image) {
+        if (meets(squareAbout(image.deviceIndependentSize().width() / 2)))
+            drawCentred(painter, image);
+    };
 
     painter.save();
-    painter.translate(centre + QPointF(0, verticalOffset(pose.bob)));
-    painter.scale(pose.scale, pose.scale);
+    painter.setTransform(toPainter, true);
     // Soft pictures need no smoothing, which would make every draw at a
     // fractional place a costly filtered one; and every picture has clear
     // edges, so none needs its outline antialiased.
@@ -223,32 +373,35 @@ void FloatingSwirl::paint(QPainter& painter, QPointF centre, const Pose& pose)
     painter.setRenderHint(QPainter::Antialiasing, false);
 
     // 1. The glow disc.
-    painter.save();
-    painter.setOpacity(0.12 + (0.26 - 0.12) * glow);
-    drawCentred(painter, m_disc);
-    painter.restore();
+    drawCentredIfMeets(m_discStep);
 
     // 2. The burst ring, turning with the swirl.
-    for (auto& burst : m_bursts)
-        burst->paint(painter, QPointF(0, 0), pose.swirlPhase);
+    for (std::size_t i = 0; i < m_bursts.size(); ++i) {
+        if (meets(VoraEnergyBurst::bounds(bursts[i].angle, frame.ringTurn, frame.burstStates[i])))
+            m_bursts[i]->paint(painter, QPointF(0, 0), frame.ringTurn, frame.burstStates[i]);
+    }
 
     // 3. The swirl with its shadows, turned and tilted.
-    drawCentred(painter, violetHalo(step));
-    painter.save();
-    painter.rotate(swirlRotation(pose.swirlPhase, pose.waveAngle));
-    drawCentred(painter, magentaHalo(step));
-    painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
-    drawCentred(painter, m_swirl);
-    const double bright = std::clamp(pose.brightness / 0.06, 0.0, 1.0);
-    if (bright > 0) {
-        painter.setOpacity(bright);
-        drawCentred(painter, m_brightSwirl);
+    drawCentredIfMeets(m_violetStep);
+    drawCentredIfMeets(m_turnedMagenta);
+    if (meets(squareAbout(m_swirlReach))) {
+        painter.save();
+        painter.rotate(frame.turn);
+        painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
+        drawCentred(painter, m_swirl);
+        const double bright = std::clamp(frame.brightness / 0.06, 0.0, 1.0);
+        if (bright > 0) {
+            painter.setOpacity(bright);
+            drawCentred(painter, m_brightSwirl);
+        }
+        painter.restore();
     }
-    painter.restore();
 
     // 4-6. The sparkles.
-    for (std::size_t i = 0; i < m_sparkles.size(); ++i)
-        m_sparkles[i]->paint(painter, sparkles()[i].offset);
+    for (std::size_t i = 0; i < m_sparkles.size(); ++i) {
+        if (meets(m_sparkles[i]->bounds().translated(sparkles()[i].offset)))
+            m_sparkles[i]->paint(painter, sparkles()[i].offset, frame.sparkleLit[i]);
+    }
 
     painter.restore();
 }

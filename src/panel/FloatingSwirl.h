@@ -5,20 +5,28 @@
 
 #include <QImage>
 #include <QPointF>
+#include <QRegion>
 
 #include <array>
 #include <memory>
 #include <vector>
 
 class QPainter;
+class ResourceBundle;
 
 // The mascot figure: a breathing magenta glow disc, a ring of five energy
 // bursts and the brand swirl turning together, three twinkling sparkles,
 // the whole floating, growing and tilting as the panel's behaviours animate
 // it. It owns its decorations, which run from start() until it is destroyed.
+//
+// A picture is made in two steps: frameAt() takes everything the figure
+// shows at one moment, as it will be drawn; paint() draws such a frame, and
+// changedArea() tells where two frames differ, so a host repaints only that.
 class FloatingSwirl {
 public:
-    // The values the panel animates, as they stand at one moment.
+    // The values the panel animates, as they stand at one moment. The slow
+    // ones (the float, the breath and the turn of the swirl's shadows) may
+    // be taken at a moment of their own: see slowFramesPerSecond.
     struct Pose {
         double bob = 0;          // 0 resting low, 1 raised
         double glow = 0;         // 0 weak, 1 strong
@@ -26,9 +34,11 @@ public:
         double waveAngle = 0;    // degrees
         double scale = 1;
         double brightness = 0;
+        double shadowTurn = 0;   // degrees: the swirl's turn when the shadows were last turned
     };
 
     static constexpr qreal frameSize = 154;
+    static constexpr qreal swirlSize = 116;
 
     // The figure's scale: dragging wins over an excited face, which wins
     // over the pointer resting on it.
@@ -51,37 +61,80 @@ public:
     };
     static const std::array<SparklePlacement, 3>& sparkles();
 
+    // The glow's breath is drawn in this many steps.
+    static constexpr int glowSteps = 8;
+    // The float (a point or two a second), the breath and the turn of the
+    // swirl's wide soft shadow (three degrees between two of these frames)
+    // need no more new pictures a second than this, while the swirl itself
+    // turns on every frame; a host takes them at this rate, all in the same
+    // frames, so most frames repaint the swirl alone.
+    static constexpr double slowFramesPerSecond = 8;
+
+    // Everything one picture shows, as it is drawn: the pose snapped to
+    // whole device pixels and steps, and each decoration's state.
+    struct Frame {
+        double lift = 0;         // points upward-negative, whole device pixels
+        int glowStep = 0;
+        double turn = 0;         // the swirl's, degrees
+        double shadowTurn = 0;   // the magenta shadow's
+        double ringTurn = 0;     // the burst ring's
+        double scale = 1;
+        double brightness = 0;
+        std::array<double, 3> sparkleLit{};
+        std::array<VoraEnergyBurst::State, 5> burstStates{};
+        friend bool operator==(const Frame&, const Frame&) = default;
+    };
+    // The pose's part of a frame at device pixel ratio dpr.
+    static Frame snapped(const Pose& pose, qreal dpr);
+
     FloatingSwirl(const ViewEnvironment& environment, std::function<void()> repaint);
 
     void start();
     const std::vector<std::unique_ptr<VoraEnergyBurst>>& energyBursts() const { return m_bursts; }
     const std::vector<std::unique_ptr<VoraSparkle>>& twinkles() const { return m_sparkles; }
 
-    // Paints the figure with its 154-point frame centred at centre.
-    void paint(QPainter& painter, QPointF centre, const Pose& pose);
+    // The frame of pose with the decorations as they are now.
+    Frame frameAt(const Pose& pose, qreal dpr) const;
+    // Where, about the frame's centre and in points, next looks different
+    // from previous.
+    QRegion changedArea(const Frame& previous, const Frame& next) const;
+    // Everything frame can paint on, about the frame's centre.
+    QRectF reach(const Frame& frame) const;
 
-    // The glow's breath is drawn in this many steps, each made once.
-    static constexpr int glowSteps = 8;
+    // Paints frame with its 154-point frame centred at centre, where it
+    // meets area (in the painter's coordinates).
+    void paint(QPainter& painter, QPointF centre, const Frame& frame, const QRectF& area);
 
 private:
     void prepare(qreal dpr);
-    const QImage& violetHalo(int step);
-    const QImage& magentaHalo(int step);
+    void prepareShadows(int glowStep, double shadowTurn);
 
+    const ResourceBundle& m_resources;
     std::vector<std::unique_ptr<VoraEnergyBurst>> m_bursts;
     std::vector<std::unique_ptr<VoraSparkle>> m_sparkles;
-    QImage m_artwork;
     qreal m_preparedRatio = 0;
-    QImage m_disc;
+    // How far from the centre the swirl has ink, and how far anything
+    // reaches, in points.
+    qreal m_swirlReach = swirlSize / 2 * 1.415;
+    qreal m_magentaReach = swirlSize / 2 + 40;
+    qreal m_reach = 134;
+    QImage m_disc;   // at full strength
     QImage m_swirl;
     QImage m_brightSwirl;
-    // The swirl's shadows at the weak and strong ends of the breath: the
-    // magenta one turns with the swirl; the wide violet one is evened out
-    // round the centre so it need not turn, which saves a rotated draw.
+    // The swirl's shadows at the weak and strong ends of the breath, at half
+    // resolution: the magenta one turns with the swirl; the wide violet one
+    // is evened out round the centre so it need not turn.
     QImage m_magentaWeak;
     QImage m_magentaStrong;
     QImage m_violetWeak;
     QImage m_violetStrong;
-    std::array<QImage, glowSteps> m_magentaSteps;
-    std::array<QImage, glowSteps> m_violetSteps;
+    // The shadows of the step being shown (the magenta one at half
+    // resolution, then turned), drawn at full resolution.
+    int m_shownStep = -1;
+    double m_shownShadowTurn = 0;
+    QImage m_discStep;
+    QImage m_magentaStep;
+    QImage m_violetStep;
+    QImage m_turnedMagentaHalf;
+    QImage m_turnedMagenta;
 };

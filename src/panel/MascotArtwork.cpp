@@ -12,7 +12,7 @@ namespace {
 QImage loadPng(const ResourceBundle& bundle, const QString& name)
 {
     const QString path = bundle.pathFor(name, QStringLiteral("png"));
-    return path.isEmpty() ? QImage() : QImage(path);
+    return path.isEmpty() ? QImage() : readPng(path);
 }
 
 // The application's icon; a brand-gradient disc while the program has none,
@@ -56,6 +56,22 @@ QImage voraLogoImage(const ResourceBundle& bundle)
 {
     const QImage logo = loadPng(bundle, QStringLiteral("vora-agent-logo"));
     return logo.isNull() ? applicationIconImage() : logo;
+}
+
+QImage shrunkToFit(const QImage& picture, qreal points, qreal dpr)
+{
+    const int side = std::max(1, qRound(points * dpr));
+    const QSize fitted = picture.size().scaled(QSize(side, side), Qt::KeepAspectRatio).expandedTo(QSize(1, 1));
+    const QImage shrunk = picture.convertToFormat(QImage::Format_ARGB32_Premultiplied)
+                              .scaled(fitted, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    QImage canvas(side, side, QImage::Format_ARGB32_Premultiplied);
+    canvas.fill(Qt::transparent);
+    {
+        QPainter painter(&canvas);
+        painter.drawImage(QPoint((side - fitted.width()) / 2, (side - fitted.height()) / 2), shrunk);
+    }
+    canvas.setDevicePixelRatio(dpr);
+    return canvas;
 }
 
 QLinearGradient menuPanelGradient(CompanionAppearance appearance, const QRectF& rect)

@@ -19,6 +19,12 @@ QImage voraSwirlImage(const ResourceBundle& bundle);
 // missing or does not load. Never empty.
 QImage voraLogoImage(const ResourceBundle& bundle);
 
+// picture fitted, its proportions kept, into a centred square of points at
+// device pixel ratio dpr, each new pixel the average of the picture's pixels
+// it covers: shrinking a large picture in one filtered draw samples only a
+// few of them and leaves stair steps along its edges.
+QImage shrunkToFit(const QImage& picture, qreal points, qreal dpr);
+
 // The opened menu's background across rect, from its top-leading to its
 // bottom-trailing corner, in the stops of the appearance.
 QLinearGradient menuPanelGradient(CompanionAppearance appearance, const QRectF& rect);

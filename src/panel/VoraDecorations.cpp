@@ -11,6 +11,7 @@
 #include <QPainterPath>
 
 #include <cmath>
+#include <map>
 
 namespace {
 
@@ -81,16 +82,27 @@ void VoraSparkle::start()
     m_lit.set(1, Motion::easeInOut(m_period).repeatForever(true).delayed(m_delay).atFramesPerSecond(ambientFramesPerSecond));
 }
 
-void VoraSparkle::paint(QPainter& painter, QPointF centre)
+namespace {
+
+constexpr qreal sparkleHaloMargin = 10;
+
+} // namespace
+
+QRectF VoraSparkle::bounds() const
+{
+    const qreal side = m_size + 2 * sparkleHaloMargin;
+    return QRectF(-side / 2, -side / 2, side, side);
+}
+
+void VoraSparkle::paint(QPainter& painter, QPointF centre, double lit)
 {
     const qreal dpr = deviceRatio(painter);
     if (m_sprite.isNull() || m_sprite.devicePixelRatio() != dpr) {
         const QImage glyph = sprite(QSizeF(m_size, m_size), dpr, [&](QPainter& p) {
             p.fillPath(Symbols::path(u"sparkle", m_size), Qt::white);
         });
-        m_sprite = withGlows(glyph, {{withOpacity(lumivoMagenta(), 0.85), 4}}, 10);
+        m_sprite = withGlows(glyph, {{withOpacity(lumivoMagenta(), 0.85), 4}}, sparkleHaloMargin);
     }
-    const double lit = m_lit.value();
     painter.save();
     painter.setOpacity(painter.opacity() * std::clamp(opacityAt(lit), 0.0, 1.0));
     painter.translate(centre);
@@ -108,6 +120,13 @@ constexpr qreal shortestStreak = 7;
 constexpr qreal streakGrowth = 16;
 constexpr int streakSteps = 9;
 constexpr qreal streakMargin = 18;
+constexpr qreal sparkSize = 3.2;
+constexpr qreal sparkMargin = 10;
+
+qreal streakLength(double progress) { return shortestStreak + streakGrowth * progress; }
+qreal streakCentre(double progress) { return 53 + 22 * progress; }
+qreal sparkCentre(double progress) { return 61 + 24 * progress; }
+qreal burstScale(double progress) { return 0.88 + 0.2 * progress; }
 
 QImage streakPicture(qreal length, qreal dpr)
 {
@@ -126,6 +145,30 @@ QImage streakPicture(qreal length, qreal dpr)
                      streakMargin);
 }
 
+// The pictures every burst draws from, made once per device pixel ratio and
+// shared: one streak per length step and the spark.
+struct BurstSprites {
+    std::vector<QImage> streaks;
+    QImage spark;
+};
+
+const BurstSprites& burstSprites(qreal dpr)
+{
+    static std::map<qreal, BurstSprites> made;
+    BurstSprites& sprites = made[dpr];
+    if (sprites.streaks.empty()) {
+        for (int step = 0; step < streakSteps; ++step)
+            sprites.streaks.push_back(streakPicture(streakLength(double(step) / (streakSteps - 1)), dpr));
+        const QImage dot = sprite(QSizeF(sparkSize, sparkSize), dpr, [](QPainter& p) {
+            p.setPen(Qt::NoPen);
+            p.setBrush(Qt::white);
+            p.drawEllipse(QPointF(0, 0), sparkSize / 2, sparkSize / 2);
+        });
+        sprites.spark = withGlows(dot, {{Qt::white, 4}}, sparkMargin);
+    }
+    return sprites;
+}
+
 } // namespace
 
 VoraEnergyBurst::VoraEnergyBurst(const ViewEnvironment& environment, double angle, double initialDelay,
@@ -138,6 +181,7 @@ VoraEnergyBurst::VoraEnergyBurst(const ViewEnvironment& environment, double angl
 VoraEnergyBurst::~VoraEnergyBurst()
 {
     m_next.cancel();
+    m_environment.animations.remove(this);
 }
 
 void VoraEnergyBurst::start()
@@ -148,6 +192,11 @@ void VoraEnergyBurst::start()
 
 void VoraEnergyBurst::fire()
 {
+    // Unseen, it waits for the first frame after the panel is seen again.
+    if (!m_environment.animations.isSeen()) {
+        m_environment.animations.add(this);
+        return;
+    }
     m_visible = true;
     m_progress.restart(0, 1, Motion::easeOut(flightSeconds).atFramesPerSecond(decorationFramesPerSecond));
     m_next = after(m_environment.scheduler, showSeconds, [this] {
@@ -158,35 +207,48 @@ void VoraEnergyBurst::fire()
     });
 }
 
-void VoraEnergyBurst::paint(QPainter& painter, QPointF centre, qreal ringRotation)
+double VoraEnergyBurst::framesPerSecond() const
 {
-    if (!m_visible)
+    return decorationFramesPerSecond;
+}
+
+bool VoraEnergyBurst::frame(double)
+{
+    fire();
+    return false;
+}
+
+QRectF VoraEnergyBurst::bounds(double angle, qreal ringRotation, const State& state)
+{
+    if (!state.visible || state.progress >= 1)
+        return {};
+    const double p = state.progress;
+    const qreal streakHalf = streakLength(p) / 2 + streakMargin;
+    const qreal sparkHalf = sparkSize / 2 + sparkMargin;
+    const qreal left = std::min(streakCentre(p) - streakHalf, sparkCentre(p) - sparkHalf);
+    const qreal right = std::max(streakCentre(p) + streakHalf, sparkCentre(p) + sparkHalf);
+    const qreal half = std::max(streakHeight / 2 + streakMargin, sparkHalf);
+    QTransform placement;
+    placement.rotate(angle + ringRotation);
+    placement.scale(burstScale(p), burstScale(p));
+    return placement.mapRect(QRectF(left, -half, right - left, 2 * half));
+}
+
+void VoraEnergyBurst::paint(QPainter& painter, QPointF centre, qreal ringRotation, const State& state) const
+{
+    const double opacity = 1 - state.progress;
+    if (!state.visible || opacity <= 0)
         return;
-    const double progress = m_progress.value();
-    const double opacity = 1 - progress;
-    if (opacity <= 0)
-        return;
-    const qreal dpr = deviceRatio(painter);
-    if (m_streaks.empty() || m_streaks.front().devicePixelRatio() != dpr) {
-        m_streaks.clear();
-        for (int step = 0; step < streakSteps; ++step)
-            m_streaks.push_back(streakPicture(shortestStreak + streakGrowth * step / (streakSteps - 1), dpr));
-        const QImage dot = sprite(QSizeF(3.2, 3.2), dpr, [](QPainter& p) {
-            p.setPen(Qt::NoPen);
-            p.setBrush(Qt::white);
-            p.drawEllipse(QPointF(0, 0), 1.6, 1.6);
-        });
-        m_spark = withGlows(dot, {{Qt::white, 4}}, 10);
-    }
-    const int step = std::clamp(static_cast<int>(std::lround(progress * (streakSteps - 1))), 0, streakSteps - 1);
-    const qreal scale = 0.88 + 0.2 * progress;
+    const BurstSprites& sprites = burstSprites(deviceRatio(painter));
+    const int step = std::clamp(static_cast<int>(std::lround(state.progress * (streakSteps - 1))), 0, streakSteps - 1);
+    const qreal scale = burstScale(state.progress);
     painter.save();
     painter.setOpacity(painter.opacity() * opacity);
     painter.translate(centre);
     painter.rotate(m_angle + ringRotation);
     painter.scale(scale, scale);
-    drawCentred(painter, QPointF(53 + 22 * progress, 0), m_streaks[step]);
-    drawCentred(painter, QPointF(61 + 24 * progress, 0), m_spark);
+    drawCentred(painter, QPointF(streakCentre(state.progress), 0), sprites.streaks[step]);
+    drawCentred(painter, QPointF(sparkCentre(state.progress), 0), sprites.spark);
     painter.restore();
 }
 

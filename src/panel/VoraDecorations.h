@@ -29,7 +29,10 @@ public:
     static double opacityAt(double lit) { return mix(0.06, 0.95, lit); }
     static double scaleAt(double lit) { return mix(0.55, 1.0, lit); }
 
-    void paint(QPainter& painter, QPointF centre);
+    // Paints it about centre as it looks at lit.
+    void paint(QPainter& painter, QPointF centre, double lit);
+    // Where it paints about its centre, halo included, at any moment.
+    QRectF bounds() const;
 
 private:
     qreal m_size;
@@ -40,17 +43,26 @@ private:
 };
 
 // A streak of light with a spark at its tip that shoots outward along one
-// direction, fades, and fires again after a random pause.
-class VoraEnergyBurst {
+// direction, fades, and fires again after a random pause. While nobody can
+// see the panel it waits, and fires as soon as it is seen again.
+class VoraEnergyBurst final : private FrameListener {
 public:
     VoraEnergyBurst(const ViewEnvironment& environment, double angle, double initialDelay,
                     std::function<void()> repaint);
-    ~VoraEnergyBurst();
+    ~VoraEnergyBurst() override;
 
     void start();
     double progress() const { return m_progress.value(); }
     bool visible() const { return m_visible; }
     double angle() const { return m_angle; }
+
+    // What one picture of it shows.
+    struct State {
+        bool visible = false;
+        double progress = 0;
+        friend bool operator==(const State&, const State&) = default;
+    };
+    State state() const { return {m_visible, m_visible ? progress() : 0.0}; }
 
     static constexpr double flightSeconds = 0.42;
     static constexpr double showSeconds = 0.47;
@@ -58,11 +70,15 @@ public:
     static constexpr double longestPause = 5.4;
     static constexpr qreal frameSize = 154;
 
-    // Paints the burst about centre, turned by its angle plus ringRotation.
-    void paint(QPainter& painter, QPointF centre, qreal ringRotation);
+    // Paints the burst in state about centre, turned by its angle plus ringRotation.
+    void paint(QPainter& painter, QPointF centre, qreal ringRotation, const State& state) const;
+    // Where a burst at angle, turned by ringRotation, paints in state about its centre.
+    static QRectF bounds(double angle, qreal ringRotation, const State& state);
 
 private:
     void fire();
+    double framesPerSecond() const override;
+    bool frame(double now) override;
 
     const ViewEnvironment m_environment;
     double m_angle;
@@ -70,8 +86,6 @@ private:
     AnimatedValue m_progress;
     bool m_visible = false;
     ScheduledWork m_next;
-    std::vector<QImage> m_streaks;   // one picture per streak length step
-    QImage m_spark;
 };
 
 // A bolt in the brand gradient, ringed by a circle and six rays that now and

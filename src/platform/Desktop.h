@@ -8,6 +8,7 @@ class MouseMonitoring;
 class PanelFactory;
 class Pasteboard;
 class Screens;
+class VisibilityMonitoring;
 class Workspace;
 
 // Everything the companion asks of the desktop it runs on.
@@ -21,4 +22,5 @@ struct Desktop {
     Pasteboard& pasteboard;
     Bell& bell;
     BrowserTabs& browserTabs;
+    VisibilityMonitoring& visibility;
 };

@@ -1,6 +1,8 @@
 #include "shell/LumivoCompanionApp.h"
 
 #include "model/CompanionSettings.h"
+#include "model/ResourceBundle.h"
+#include "platform/Applications.h"
 #include "platform/Workspace.h"
 #include "shell/CompanionLink.h"
 #include "shell/MenuPalette.h"
@@ -119,7 +121,7 @@ std::unique_ptr<QMenu> LumivoCompanionApp::makeMainMenu(LumivoCompanionApp* dele
 void LumivoCompanionApp::configureStatusItem()
 {
     statusItem = std::make_unique<QSystemTrayIcon>();
-    const QPixmap image(m_environment.statusIconPath);
+    const QPixmap image = QPixmap::fromImage(readPng(m_environment.statusIconPath));
     const QIcon bundled = m_environment.statusIconPath.isEmpty() || image.isNull()
         ? QIcon()
         : QIcon(image.scaled(18, 18, Qt::KeepAspectRatio, Qt::SmoothTransformation));
@@ -157,6 +159,7 @@ void LumivoCompanionApp::applicationDidFinishLaunching()
     });
 
     const QRectF visible = mainScreen() ? mainScreen()->visibleFrame : fallbackScreenFrame;
+    m_panelContents.append(view.get());
     panel = m_environment.desktop.panels.makePanel(std::move(view), cornerFrame(collapsedPanelSize, visible), PanelLevel::floating);
     panel->orderFront();
 
@@ -166,6 +169,7 @@ void LumivoCompanionApp::applicationDidFinishLaunching()
     startScreenFollowing();
     startClickSummonMonitoring();
     configureAlertPanel();
+    startVisibilityMonitoring();
     services->polling.startNotificationPolling();
     services->polling.startAgentUsagePolling();
     services->polling.startWeatherPolling();
@@ -214,6 +218,7 @@ void LumivoCompanionApp::applicationWillTerminate()
     if (screenFollowTimer)
         screenFollowTimer->cancel();
     clickSummonMonitor.reset();
+    visibilityMonitor.reset();
     if (inboundWatcher)
         inboundWatcher->stop();
     disconnect(screenParametersObserver);
@@ -326,8 +331,16 @@ void LumivoCompanionApp::persistPanelPosition()
 
 void LumivoCompanionApp::configureAlertPanel()
 {
-    alertPanel = m_environment.desktop.panels.makePanel(m_environment.makeAlertBubbleView(model), QRectF(QPointF(0, 0), alertPanelSize),
+    std::unique_ptr<QWidget> bubble = m_environment.makeAlertBubbleView(model);
+    m_panelContents.append(bubble.get());
+    alertPanel = m_environment.desktop.panels.makePanel(std::move(bubble), QRectF(QPointF(0, 0), alertPanelSize),
                                                         PanelLevel::aboveFloating);
+}
+
+void LumivoCompanionApp::startVisibilityMonitoring()
+{
+    visibilityMonitor = m_environment.desktop.visibility.addVisibilityMonitor(
+        m_panelContents, weakly(this, [](LumivoCompanionApp& delegate, bool seen) { delegate.m_environment.panelsSeen(seen); }));
 }
 
 void LumivoCompanionApp::positionAlertPanel()

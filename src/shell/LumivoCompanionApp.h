@@ -9,6 +9,7 @@
 #include "platform/MouseMonitor.h"
 #include "platform/Panels.h"
 #include "platform/Screens.h"
+#include "platform/Visibility.h"
 #include "services/CompanionServices.h"
 
 #include <QList>
@@ -57,6 +58,9 @@ public:
         std::function<std::unique_ptr<QWidget>(CompanionModel&)> makeAlertBubbleView;
         // Ends the event loop; shutdown follows through applicationWillTerminate().
         std::function<void()> terminate;
+        // Told whether anybody can see the panels, so the views' animations
+        // rest while nobody can.
+        std::function<void(bool seen)> panelsSeen = [](bool) {};
         // The status-bar icon, or an empty path when the bundle has none.
         QString statusIconPath;
         // The edition's icon in the desktop's icon theme, preferred to the
@@ -140,6 +144,7 @@ public:
     bool screenHopInFlight = false;
     bool followAcrossScreens = true;
     std::unique_ptr<MonitorToken> clickSummonMonitor;
+    std::unique_ptr<MonitorToken> visibilityMonitor;
     qreal direction = 1;
     std::optional<QPointF> panelDragOrigin;
     std::optional<QPointF> panelOriginBeforeMenuOpen;
@@ -165,6 +170,9 @@ private:
     // Runs work on a later turn of the main loop, if the delegate still lives.
     void later(std::function<void(LumivoCompanionApp&)> work);
     void savePanelOrigin(const QPointF& origin);
+    void startVisibilityMonitoring();
 
     Environment m_environment;
+    // What the panels show, for watching whether anybody can see them.
+    QList<QWidget*> m_panelContents;
 };

@@ -17,15 +17,20 @@
 #include "shell/LumivoCompanionApp.h"
 #include "shell/SecondCopy.h"
 #include "shell/SingletonLock.h"
+#include "ui/AnimationDriver.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QTimer>
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <vector>
+
+#include <malloc.h>
 
 namespace {
 
@@ -99,6 +104,11 @@ int main(int argc, char* argv[])
     int qtArgumentCount = int(qtArguments.size());
     qtArguments.push_back(nullptr);
 
+    // Pictures reach the X server through the socket rather than shared
+    // memory: with shared memory every frame of the animating panel waits
+    // for the server to finish reading the last one (a round trip and two
+    // wake-ups a frame), which costs more than sending its small changes.
+    qputenv("QT_XCB_NO_MITSHM", "1");
     QApplication application(qtArgumentCount, qtArguments.data());
     QApplication::setApplicationName(QStringLiteral("lumivo-companion"));
     QApplication::setApplicationDisplayName(edition.productName());
@@ -123,6 +133,7 @@ int main(int argc, char* argv[])
             },
         .makeAlertBubbleView = [](CompanionModel& model) { return std::make_unique<CompanionAlertBubbleView>(model); },
         .terminate = [] { QApplication::quit(); },
+        .panelsSeen = [](bool seen) { AnimationDriver::main().setSeen(seen); },
         .statusIconPath = ResourceBundle::main().pathFor(QStringLiteral("tovi-agent-logo"), QStringLiteral("png")),
         // Each program's icon is installed under the program's name.
         .statusIconName = QFileInfo(QCoreApplication::applicationFilePath()).fileName(),
@@ -142,6 +153,9 @@ int main(int argc, char* argv[])
     // Other copies wait for this while the panel is being built.
     if (!handoff.listen(socketPath))
         complain(argv[0], QStringLiteral("links cannot be handed over: ") + handoff.problem());
+    // Start-up makes and lets go of many pictures; once the panel has drawn
+    // its first ones, the heap's freed pages go back to the system.
+    QTimer::singleShot(std::chrono::seconds(10), [] { malloc_trim(0); });
     application.exec();
     delegate.applicationWillTerminate();
     settings->sync();

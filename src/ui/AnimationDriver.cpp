@@ -47,7 +47,7 @@ void AnimationDriver::add(FrameListener* listener)
     if (found != m_listeners.end())
         return;
     m_listeners.push_back({listener, slotAt(now(), listener->framesPerSecond())});
-    if (!m_ticking)
+    if (!m_ticking && !m_timer.isActive())
         scheduleNextFrame();
 }
 
@@ -69,8 +69,29 @@ std::size_t AnimationDriver::listenerCount() const
     return std::count_if(m_listeners.begin(), m_listeners.end(), [](const Entry& entry) { return entry.listener; });
 }
 
+void AnimationDriver::setSeen(bool seen)
+{
+    if (seen == m_seen)
+        return;
+    m_seen = seen;
+    if (!seen)
+        m_timer.stop();
+    else if (!m_listeners.empty())
+        m_timer.start(0);
+}
+
+void AnimationDriver::atFrameEnd(std::function<void()> work)
+{
+    if (m_ticking)
+        m_frameEnd.push_back(std::move(work));
+    else
+        work();
+}
+
 void AnimationDriver::tick()
 {
+    if (!m_seen)
+        return;
     const double time = now();
     m_ticking = true;
     // Listeners added during the frame wait for their own first frame.
@@ -93,21 +114,41 @@ void AnimationDriver::tick()
     }
     m_ticking = false;
     std::erase_if(m_listeners, [](const Entry& entry) { return !entry.listener; });
+    // Work added while these run waits for the next frame's end.
+    std::vector<std::function<void()>> frameEnd;
+    frameEnd.swap(m_frameEnd);
+    for (const std::function<void()>& work : frameEnd)
+        work();
+    frameEnd.clear();
+    if (m_frameEnd.empty())
+        m_frameEnd.swap(frameEnd);   // keeps the storage for the next frame
     scheduleNextFrame();
+}
+
+double AnimationDriver::nextFrameTime(double now, const std::vector<double>& framesPerSecond)
+{
+    double next = HUGE_VAL;
+    double fastest = 0;
+    for (const double rate : framesPerSecond) {
+        fastest = std::max(fastest, rate);
+        next = std::min(next, static_cast<double>(slotAt(now, rate) + 1) / rate);
+    }
+    // A slower listener takes the first frame of the grid at or after its
+    // own slot, and every frame serves everyone due.
+    return std::ceil(next * fastest - 1e-9) / fastest;
 }
 
 void AnimationDriver::scheduleNextFrame()
 {
-    if (m_listeners.empty()) {
+    if (m_listeners.empty() || !m_seen) {
         m_timer.stop();
         return;
     }
     const double time = now();
-    double next = HUGE_VAL;
-    for (const Entry& entry : m_listeners) {
-        const double rate = entry.listener->framesPerSecond();
-        next = std::min(next, static_cast<double>(slotAt(time, rate) + 1) / rate);
-    }
+    m_rates.clear();
+    for (const Entry& entry : m_listeners)
+        m_rates.push_back(entry.listener->framesPerSecond());
+    const double next = nextFrameTime(time, m_rates);
     const int delayMs = std::max(1, static_cast<int>(std::ceil((next - time) * 1000)));
     m_timer.start(delayMs);
 }

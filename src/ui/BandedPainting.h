@@ -3,18 +3,21 @@
 #include <QPainter>
 #include <QRect>
 
+#include <type_traits>
 #include <vector>
 
 // Qt's raster engine hands any blend of 96 rows or more to its thread pool.
 // For the small pictures of an animation frame waking those threads costs
 // more than the blending itself, so a frame is painted in bands of fewer
-// device rows, each clipped to its band.
-inline constexpr int bandDeviceRows = 64;
+// device rows (a band at a fractional place touches one row more), each
+// clipped to its band.
+inline constexpr int bandDeviceRows = 90;
 
 // The horizontal bands, in points, that together cover area exactly.
 std::vector<QRectF> paintingBands(const QRectF& area, qreal devicePixelRatio);
 
-// Runs paint once per band with the painter clipped to that band.
+// Runs paint once per band with the painter clipped to that band; paint
+// may take the band, to leave out what lies outside it.
 template <typename Paint>
 void paintInBands(QPainter& painter, const QRectF& area, Paint&& paint)
 {
@@ -22,7 +25,10 @@ void paintInBands(QPainter& painter, const QRectF& area, Paint&& paint)
     for (const QRectF& band : paintingBands(area, ratio)) {
         painter.save();
         painter.setClipRect(band, Qt::IntersectClip);
-        paint();
+        if constexpr (std::is_invocable_v<Paint, const QRectF&>)
+            paint(band);
+        else
+            paint();
         painter.restore();
     }
 }

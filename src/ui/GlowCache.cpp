@@ -65,7 +65,13 @@ Glow GlowCache::make(const QImage& shape, qreal radius, const QColor& colour)
 
 const Glow& GlowCache::glow(const QImage& shape, qreal radius, const QColor& colour)
 {
-    const QString key = QStringLiteral("%1/%2/%3").arg(shape.cacheKey()).arg(radius).arg(colour.rgba64(), 0, 16);
+    const QString key = QStringLiteral("%1x%2@%3/%4/%5/%6")
+                            .arg(shape.width())
+                            .arg(shape.height())
+                            .arg(shape.devicePixelRatio())
+                            .arg(qHashBits(shape.constBits(), static_cast<size_t>(shape.sizeInBytes())), 0, 16)
+                            .arg(radius)
+                            .arg(colour.rgba64(), 0, 16);
     if (Glow* found = m_glows.object(key))
         return *found;
     auto* made = new Glow(make(shape, radius, colour));

@@ -18,13 +18,15 @@ struct Glow {
 
 class GlowCache {
 public:
-    explicit GlowCache(qsizetype maximumBytes = 24 * 1024 * 1024);
+    explicit GlowCache(qsizetype maximumBytes = 8 * 1024 * 1024);
 
     static GlowCache& shared();
 
     // The glow of shape (a premultiplied ARGB image with its device pixel
-    // ratio set) blurred by radius points, in colour. Shapes are known by
-    // QImage::cacheKey, so callers keep drawing the same image object.
+    // ratio set) blurred by radius points, in colour. Glows are known by what
+    // shapes them: the shape's size, ratio and pixels, the radius and the
+    // colour; so a picture drawn afresh with the same content (the same
+    // bubble for every alert) finds the glow made for the first one.
     const Glow& glow(const QImage& shape, qreal radius, const QColor& colour);
 
     // Draws shape's glow with its top-left at topLeft, at opacity, offset by

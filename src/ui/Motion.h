@@ -42,8 +42,10 @@ struct Motion {
     double delay = 0;
     bool repeatsForever = false;
     bool autoreverses = false;
-    // How many new pictures per second this motion needs at most.
-    double framesPerSecond = 60;
+    // How many new pictures per second this motion needs at most: by default
+    // the rate of springs and short transitions, which the eye sees as
+    // fluid at it.
+    double framesPerSecond = 30;
 
     static Motion timing(TimingCurve curve, double duration);
     static Motion linear(double duration) { return timing(TimingCurve::linear, duration); }
@@ -62,6 +64,6 @@ struct Motion {
 };
 
 // Endless decorative motions run at this rate: the mascot's slow swings and
-// turn (a blade tip moves under 2 points a frame) read as smooth at it, and
-// the panel then stays under 1 % of one core.
-inline constexpr double ambientFramesPerSecond = 12;
+// its turn (about a degree a frame) read as smooth at it. Faster motions
+// running beside them (springs, at 30) take their frames on the same grid.
+inline constexpr double ambientFramesPerSecond = 24;

@@ -70,7 +70,8 @@ protected:
     DesktopActions actions {{
         .model = *model,
         .scheduler = Scheduler::main(),
-        .desktop = {screens, fake.panels, fake.mouse, *workspace, applications, windows, fake.pasteboard, fake.bell, browserTabs},
+        .desktop = {screens, fake.panels, fake.mouse, *workspace, applications, windows, fake.pasteboard, fake.bell, browserTabs,
+                    fake.visibility},
         .screenUnderMouse = [this] { return PanelGeometry::screenUnderMouse(screens.mouseLocation(), screens.screens()); },
         .panelScreen = [] { return std::optional<DesktopScreen>(); },
     }};

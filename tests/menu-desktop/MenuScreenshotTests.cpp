@@ -1,6 +1,7 @@
 // The opened menu on a real X11 desktop, as the panel hosts it: each look is
 // captured from the screen, saved for a person to see and checked for what
 // must be there.
+#include "support/Backdrop.h"
 #include "support/ModelTestKit.h"
 
 #include "menu-panels/PanelFixtures.h"
@@ -25,16 +26,6 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-
-const QColor backdropColour(38, 44, 58);
-
-class Backdrop final : public QWidget {
-public:
-    Backdrop() { setWindowFlags(Qt::FramelessWindowHint); }
-
-protected:
-    void paintEvent(QPaintEvent*) override { QPainter(this).fillRect(rect(), backdropColour); }
-};
 
 class MenuScreenshots : public ::testing::Test {
 protected:

@@ -1,4 +1,5 @@
 #include "model/CompanionChime.h"
+#include "audio/AudioSinkChimeOutput.h"
 #include "model/CompanionNotificationSound.h"
 #include "model/SystemSoundPlayer.h"
 #include "support/ManualScheduler.h"

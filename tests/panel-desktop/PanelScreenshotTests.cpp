@@ -1,6 +1,8 @@
 // The collapsed panel and the alert bubble on a real X11 desktop: each look
 // is captured from the screen, saved for a person to see and checked for
-// what must be there.
+// what must be there. Run at any scale (QT_SCALE_FACTOR): pictures taken at
+// a ratio other than 1 are saved with "@<ratio>x" after their names.
+#include "support/Backdrop.h"
 #include "support/ModelTestKit.h"
 
 #include "panel/CompanionAlertBubbleView.h"
@@ -19,18 +21,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-const QColor backdropColour(38, 44, 58);
-
-// A plain desktop-coloured window that holds the views, as the panels
-// would show them over a dark desktop.
-class Backdrop final : public QWidget {
-public:
-    Backdrop() { setWindowFlags(Qt::FramelessWindowHint); }
-
-protected:
-    void paintEvent(QPaintEvent*) override { QPainter(this).fillRect(rect(), backdropColour); }
-};
 
 class PanelScreenshots : public ::testing::Test {
 protected:
@@ -57,16 +47,34 @@ protected:
                                 .toImage()
                                 .convertToFormat(QImage::Format_RGB32);
         QDir().mkpath(folder);
-        shot.save(folder + QStringLiteral("/") + name + QStringLiteral(".png"));
+        const qreal ratio = shot.devicePixelRatio();
+        const QString scale = ratio == 1 ? QString() : QStringLiteral("@%1x").arg(ratio);
+        shot.save(folder + QStringLiteral("/") + name + scale + QStringLiteral(".png"));
         return shot;
     }
 
-    // How many pixels of area differ visibly from the bare backdrop.
+    // The device pixels of a shot that an area in points covers.
+    static QRect devicePixels(const QImage& shot, const QRect& area)
+    {
+        const qreal ratio = shot.devicePixelRatio();
+        return QRect(QPoint(qRound(area.left() * ratio), qRound(area.top() * ratio)),
+                     QSize(qRound(area.width() * ratio), qRound(area.height() * ratio)));
+    }
+
+    // How many pixels of area (in points) differ visibly from the bare
+    // backdrop, counted in points.
     static int paintedPixels(const QImage& shot, const QRect& area)
     {
+        const QRect pixels = devicePixels(shot, area);
+        const qreal ratio = shot.devicePixelRatio();
+        return qRound(countPainted(shot, pixels) / (ratio * ratio));
+    }
+
+    static int countPainted(const QImage& shot, const QRect& pixels)
+    {
         int count = 0;
-        for (int y = area.top(); y <= area.bottom(); ++y) {
-            for (int x = area.left(); x <= area.right(); ++x) {
+        for (int y = pixels.top(); y <= pixels.bottom(); ++y) {
+            for (int x = pixels.left(); x <= pixels.right(); ++x) {
                 const QColor pixel = shot.pixelColor(x, y);
                 if (std::abs(pixel.red() - backdropColour.red()) + std::abs(pixel.green() - backdropColour.green())
                         + std::abs(pixel.blue() - backdropColour.blue())
@@ -77,16 +85,20 @@ protected:
         return count;
     }
 
+    // The points of area with paint on them.
     static QRect paintedBounds(const QImage& shot, const QRect& area)
     {
+        const QRect pixels = devicePixels(shot, area);
         QRect bounds;
-        for (int y = area.top(); y <= area.bottom(); ++y) {
-            for (int x = area.left(); x <= area.right(); ++x) {
-                if (paintedPixels(shot, QRect(x, y, 1, 1)))
+        for (int y = pixels.top(); y <= pixels.bottom(); ++y) {
+            for (int x = pixels.left(); x <= pixels.right(); ++x) {
+                if (countPainted(shot, QRect(x, y, 1, 1)))
                     bounds |= QRect(x, y, 1, 1);
             }
         }
-        return bounds;
+        const qreal ratio = shot.devicePixelRatio();
+        return QRect(QPoint(int(bounds.left() / ratio), int(bounds.top() / ratio)),
+                     QPoint(int(bounds.right() / ratio), int(bounds.bottom() / ratio)));
     }
 
     QRect mascotArea() const { return companion->mascotFrame().toAlignedRect().translated(companion->pos()); }

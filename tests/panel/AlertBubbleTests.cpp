@@ -1,6 +1,7 @@
 #include "ViewTestKit.h"
 
 #include "panel/CompanionAlertBubbleView.h"
+#include "ui/GlowCache.h"
 
 #include <QTest>
 
@@ -124,6 +125,27 @@ TEST_F(AlertBubbleTest, ClicksOutsideTheBubbleOrOnAFadingOneDoNothing)
     kit.settle();
     clickAt(bubble.currentLayout().reply.center());
     EXPECT_TRUE(opened.empty());
+}
+
+TEST_F(AlertBubbleTest, AlertAfterAlertReusesTheGlowsOfTheSameShapes)
+{
+    const QStringList details{QStringLiteral("Short"), QStringLiteral("A detail long enough to take a second line here"),
+                              longDetail};
+    const int before = GlowCache::shared().count();
+    for (int index = 0; index < 30; ++index) {
+        model->dismissAlert(false);
+        kit.advance(0.5);
+        model->enqueueAlert(CompanionAlertSource::email, details[index % 3] + QString::number(index));
+        kit.settle();
+        kit.advance(1);
+        // Under the pointer "Reply" glows too.
+        QTest::mouseMove(&bubble, bubble.currentLayout().reply.center().toPoint());
+        kit.advance(0.5);
+        bubble.grab();
+        QTest::mouseMove(&bubble, QPoint(1, 1));
+    }
+    // One shadow per bubble height and the two glows of "Reply"; nothing per alert.
+    EXPECT_LE(GlowCache::shared().count() - before, 5);
 }
 
 TEST(AlertBubbleStart, ABubbleMadeWhileAnAlertIsOnShowShowsIt)

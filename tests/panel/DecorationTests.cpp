@@ -47,6 +47,35 @@ TEST(EnergyBurst, WithoutADelayFiresTheMomentItIsShownAndStopsWhenDestroyed)
     kit.advance(10);   // the destroyed burst's pending work does nothing
 }
 
+TEST(EnergyBurst, UnseenItWaitsAndFiresWhenThePanelIsSeenAgain)
+{
+    ViewTestKit kit;
+    VoraEnergyBurst burst(kit.environment, 151, 2.0, [] {});
+    burst.start();
+    kit.animations.setSeen(false);
+    kit.advance(30);
+    EXPECT_FALSE(burst.visible());
+    EXPECT_TRUE(kit.drawnRanges.empty()) << "no pauses drawn: it waits without a timer";
+    kit.animations.setSeen(true);
+    kit.animations.tick();
+    EXPECT_TRUE(burst.visible());
+    EXPECT_EQ(burst.progress(), 0);
+}
+
+TEST(EnergyBurst, ItsBoundsHoldItsStreakAndSparkAtEveryMoment)
+{
+    EXPECT_TRUE(VoraEnergyBurst::bounds(0, 0, {false, 0}).isEmpty());
+    for (double progress = 0; progress < 1; progress += 0.25) {
+        const QRectF right = VoraEnergyBurst::bounds(0, 0, {true, progress});
+        EXPECT_LT(right.left(), (53 + 22 * progress) * (0.88 + 0.2 * progress));
+        EXPECT_GT(right.right(), (61 + 24 * progress) * (0.88 + 0.2 * progress));
+        // Turned by a quarter, it stands below the centre (clockwise on screen).
+        const QRectF down = VoraEnergyBurst::bounds(79, 11, {true, progress});
+        EXPECT_NEAR(down.center().x(), 0, 1e-6);
+        EXPECT_NEAR(down.center().y(), right.center().x(), 1e-6);
+    }
+}
+
 TEST(EnergyBoltIcon, PulsesAfterARandomPauseAndRestsInTheBurstOutPose)
 {
     ViewTestKit kit;

@@ -3,6 +3,8 @@
 #include "model/ResourceBundle.h"
 
 #include <QFile>
+#include <QPainter>
+#include <QSvgRenderer>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -75,6 +77,47 @@ TEST_F(ArtworkBundle, TheSwirlFallsBackToTheLogoAndTheLogoToTheApplicationIcon)
     EXPECT_FALSE(voraLogoImage(bundle).isNull());
     EXPECT_NE(voraLogoImage(bundle), logo);
     EXPECT_FALSE(voraSwirlImage(bundle).isNull());
+}
+
+// The swirl as the mascot draws it, against its drawing rendered directly
+// at that size: shrinking the 512-pixel artwork must leave no stair steps
+// along the blades (one filtered draw left pixels up to 106 levels off at
+// 116 points, 71 at twice that).
+TEST(SwirlPicture, IsShrunkByAveragingSoItsEdgesMatchTheDrawingAtThatSize)
+{
+    const QImage artwork(QStringLiteral(LUMIVO_BINARY_DIR "/src/lumivo-companion.resources/vora-logo-light-canonical.png"));
+    ASSERT_FALSE(artwork.isNull());
+    QSvgRenderer drawing(QStringLiteral(LUMIVO_SOURCE_DIR "/resources/artwork/vora-logo-light-canonical.svg"));
+    ASSERT_TRUE(drawing.isValid());
+    for (const qreal ratio : {1.0, 2.0}) {
+        const QImage swirl = shrunkToFit(artwork, 116, ratio);
+        const int pixels = qRound(116 * ratio);
+        ASSERT_EQ(swirl.size(), QSize(pixels, pixels));
+        EXPECT_EQ(swirl.devicePixelRatio(), ratio);
+        QImage reference(pixels, pixels, QImage::Format_ARGB32_Premultiplied);
+        reference.fill(Qt::transparent);
+        {
+            QPainter painter(&reference);
+            painter.setRenderHint(QPainter::Antialiasing);
+            drawing.render(&painter);
+        }
+        int worst = 0;
+        for (int y = 0; y < pixels; ++y) {
+            for (int x = 0; x < pixels; ++x) {
+                const QRgb a = swirl.pixel(x, y);
+                const QRgb b = reference.pixel(x, y);
+                worst = std::max({worst, std::abs(qAlpha(a) - qAlpha(b)), std::abs(qRed(a) - qRed(b)),
+                                  std::abs(qGreen(a) - qGreen(b)), std::abs(qBlue(a) - qBlue(b))});
+            }
+        }
+        EXPECT_LE(worst, 48) << "at ratio " << ratio;
+    }
+    // A picture that is not square keeps its proportions, centred.
+    QImage wide(200, 100, QImage::Format_ARGB32_Premultiplied);
+    wide.fill(Qt::white);
+    const QImage fitted = shrunkToFit(wide, 50, 1);
+    EXPECT_EQ(qAlpha(fitted.pixel(25, 25)), 255);
+    EXPECT_EQ(qAlpha(fitted.pixel(25, 5)), 0);
 }
 
 TEST(MenuPanelGradient, TakesTheGreysOfTheAppearanceFromCornerToCorner)

@@ -13,6 +13,7 @@
 #include <QTemporaryDir>
 #include <QTimer>
 
+#include <atomic>
 #include <future>
 #include <thread>
 #include <vector>
@@ -173,6 +174,30 @@ TEST_F(UrlHandoffTest, ASocketLeftByACrashedCopyIsTakenOverAndRemovedAtTheEnd)
     ASSERT_TRUE(later.listen(path()));
     earlier.close();
     EXPECT_TRUE(UrlHandoff::isPrivateSocket(path()));
+}
+
+TEST_F(UrlHandoffTest, TheSocketAppearsOnlyOnceItIsPrivateAndListening)
+{
+    // A second copy that looks while the first is starting must never find
+    // a socket others could reach, nor one that nobody listens on.
+    std::atomic<bool> starting = true;
+    std::atomic<int> exposed = 0;
+    std::thread watcher([&] {
+        const QByteArray name = QFile::encodeName(path());
+        while (starting) {
+            struct stat status {};
+            if (::lstat(name.constData(), &status) == 0 && (status.st_mode & (S_IRWXG | S_IRWXO)) != 0)
+                ++exposed;
+        }
+    });
+    for (int start = 0; start < 300; ++start) {
+        UrlHandoffReceiver receiver;
+        ASSERT_TRUE(receiver.listen(path())) << receiver.problem().toStdString();
+    }
+    starting = false;
+    watcher.join();
+    EXPECT_EQ(exposed, 0);
+    EXPECT_EQ(QDir(m_folder.path()).entryList(QDir::System | QDir::Files), QStringList()) << "nothing left behind";
 }
 
 TEST_F(UrlHandoffTest, ARunningCopysSocketIsNotTakenOver)

@@ -50,6 +50,7 @@ public:
             .makeCompanionView = [](CompanionModel&) { return std::make_unique<QWidget>(); },
             .makeAlertBubbleView = [](CompanionModel&) { return std::make_unique<QWidget>(); },
             .terminate = [this] { ++terminations; },
+            .panelsSeen = [this](bool seen) { seenAnswers.push_back(seen); },
             .statusIconPath = statusIconPath,
             .statusIconName = statusIconName,
             .edition = CompanionEdition::commandCenter,
@@ -77,6 +78,8 @@ public:
     FakeDesktop fake;
     std::unique_ptr<LumivoCompanionApp> app;
     int terminations = 0;
+    // What the delegate told the views about the panels being seen.
+    std::vector<bool> seenAnswers;
     QString statusIconPath;
     QString statusIconName;
     // What the inbound watcher of the last start observes.

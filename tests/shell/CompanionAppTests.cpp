@@ -423,6 +423,19 @@ TEST_F(CompanionApp, LinksRaiseAlertsOpenDestinationsAndBringThePanelForward)
     EXPECT_EQ(t.panel().frontOrders, fronts + 2);
 }
 
+TEST_F(CompanionApp, TellsTheViewsWhetherAnybodyCanSeeEitherPanelUntilShutdown)
+{
+    start();
+    EXPECT_EQ(t.fake.visibility.watchedWindows,
+              (QList<QWidget*>{t.panel().content.get(), t.alertPanel().content.get()}));
+    EXPECT_EQ(t.seenAnswers, std::vector<bool>{true});
+    t.fake.visibility.setSeen(false);
+    t.fake.visibility.setSeen(true);
+    EXPECT_EQ(t.seenAnswers, (std::vector<bool>{true, false, true}));
+    t.app->applicationWillTerminate();
+    EXPECT_EQ(t.fake.visibility.monitorCount(), 0u);
+}
+
 TEST_F(CompanionApp, TheDesktopActionsAnswerTheHooksAndOtherApplicationsRefreshTheTaskList)
 {
     start();

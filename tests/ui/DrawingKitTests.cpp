@@ -36,7 +36,10 @@ TEST(GlowCache, BlursEachShapeRadiusAndColourOnce)
     EXPECT_EQ(cache.count(), 1);
     cache.glow(shape, 6, Qt::red);
     cache.glow(shape, 4, Qt::blue);
-    cache.glow(square(10), 4, Qt::red);   // another shape
+    cache.glow(square(12), 4, Qt::red);   // another shape
+    EXPECT_EQ(cache.count(), 4);
+    // The same picture drawn afresh is the same shape.
+    EXPECT_EQ(cache.glow(square(10), 4, Qt::red).image.cacheKey(), key);
     EXPECT_EQ(cache.count(), 4);
 }
 

@@ -1,5 +1,8 @@
 #include "ui/AnimatedValue.h"
 #include "ui/AnimationDriver.h"
+
+#include <set>
+#include <string>
 #include "ui/Motion.h"
 
 #include <gtest/gtest.h>
@@ -154,6 +157,58 @@ TEST_F(AnimatedValueTest, FramesComeAtTheMotionsRateAndValuesOfTheSameRateRepain
     run(1);
     EXPECT_NEAR(frames, 20, 1);
     EXPECT_EQ(frames, otherFrames);
+}
+
+TEST(AnimationDriver, FramesOfEveryRateFallOnTheFastestRatesGrid)
+{
+    // Alone, a rate wakes at its own next slot.
+    EXPECT_NEAR(AnimationDriver::nextFrameTime(1.01, {24}), 25.0 / 24, 1e-9);
+    // Beside a faster one it takes the first frame of that grid at or after
+    // its slot, so the two never wake the timer apart.
+    EXPECT_NEAR(AnimationDriver::nextFrameTime(1.035, {24, 30}), 32.0 / 30, 1e-9);
+    EXPECT_NEAR(AnimationDriver::nextFrameTime(1.01, {24, 30}), 31.0 / 30, 1e-9);
+    // Over a second, 24 and 30 frames a second together need 30 wake-ups, not 48.
+    std::set<long long> wakeUps;
+    for (double now = 2; now < 3;) {
+        now = AnimationDriver::nextFrameTime(now, {24, 30});
+        wakeUps.insert(std::llround(now * 3000));
+    }
+    EXPECT_NEAR(static_cast<double>(wakeUps.size()), 30, 1);
+}
+
+TEST_F(AnimatedValueTest, UnseenNoFramesComeAndSeenAgainTheMotionIsWhereItShouldBe)
+{
+    value.set(10, Motion::linear(10).atFramesPerSecond(24));
+    run(1);
+    EXPECT_GT(frames, 20);
+    driver.setSeen(false);
+    frames = 0;
+    run(4);
+    EXPECT_EQ(frames, 0);
+    EXPECT_TRUE(driver.isRunning()) << "the motion goes on, unseen";
+    driver.setSeen(true);
+    run(0.001);
+    EXPECT_EQ(frames, 1) << "the first frame comes at once";
+    EXPECT_NEAR(value.value(), 5.001, 1e-9) << "it resumes where the clock says, not where it stopped";
+}
+
+TEST_F(AnimatedValueTest, WorkAskedForDuringAFrameWaitsUntilEveryValueHasMoved)
+{
+    std::vector<std::string> order;
+    AnimatedValue first(driver, 0, [&] {
+        order.emplace_back("first");
+        driver.atFrameEnd([&] { order.emplace_back("end"); });
+    });
+    AnimatedValue second(driver, 0, [&] { order.emplace_back("second"); });
+    first.set(1, Motion::linear(1));
+    second.set(1, Motion::linear(1));
+    order.clear();
+    now += 0.05;
+    driver.tick();
+    EXPECT_EQ(order, (std::vector<std::string>{"first", "second", "end"}));
+    // Outside a frame it runs at once.
+    driver.atFrameEnd([&] { order.emplace_back("at once"); });
+    EXPECT_EQ(order.back(), "at once");
 }
 
 TEST_F(AnimatedValueTest, ValuesNobodyRepaintsForCostNoFrames)

@@ -9,6 +9,7 @@
 #include "platform/x11/X11MouseMonitoring.h"
 #include "platform/x11/X11Panels.h"
 #include "platform/x11/X11Screens.h"
+#include "platform/x11/X11Visibility.h"
 #include "platform/x11/X11Workspace.h"
 #include "platform/x11/XcbConnection.h"
 
@@ -41,6 +42,7 @@ LinuxDesktop::LinuxDesktop()
     , m_windows(std::make_unique<X11ApplicationWindows>())
     , m_pasteboard(std::make_unique<ClipboardPasteboard>())
     , m_bell(std::make_unique<DisplayBell>())
+    , m_visibility(std::make_unique<X11VisibilityMonitoring>())
 {
     if (!m_workspace)
         m_workspace = std::make_unique<WindowlessWorkspace>();
@@ -52,5 +54,5 @@ LinuxDesktop::~LinuxDesktop() = default;
 
 Desktop LinuxDesktop::desktop()
 {
-    return {*m_screens, *m_panels, *m_mouse, *m_workspace, *m_applications, *m_windows, *m_pasteboard, *m_bell, *m_browserTabs};
+    return {*m_screens, *m_panels, *m_mouse, *m_workspace, *m_applications, *m_windows, *m_pasteboard, *m_bell, *m_browserTabs, *m_visibility};
 }

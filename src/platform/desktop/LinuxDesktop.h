@@ -12,6 +12,7 @@ class X11ApplicationWindows;
 class X11MouseMonitoring;
 class X11PanelFactory;
 class X11Screens;
+class X11VisibilityMonitoring;
 class XcbConnection;
 class XdgApplications;
 
@@ -38,4 +39,5 @@ private:
     std::unique_ptr<ClipboardPasteboard> m_pasteboard;
     std::unique_ptr<DisplayBell> m_bell;
     std::unique_ptr<ChromeDevTools> m_browserTabs;
+    std::unique_ptr<X11VisibilityMonitoring> m_visibility;
 };

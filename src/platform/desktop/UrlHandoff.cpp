@@ -267,11 +267,19 @@ bool UrlHandoffReceiver::listen(const QString& path)
         ::unlink(name.constData());
     }
 
+    // The socket is made under a name of its own and appears at path only
+    // once it is private and listening: a copy that looks at path sooner
+    // would take it for a socket others can reach, or find nobody listening.
+    const QString pending = path + QStringLiteral(".%1").arg(::getpid());
+    const std::optional<sockaddr_un> pendingAddress = addressOf(pending);
+    const QByteArray pendingName = QFile::encodeName(pending);
     Descriptor listening = streamSocket();
-    if (::bind(listening.get(), reinterpret_cast<const sockaddr*>(&*address), sizeof *address) != 0
-        || ::chmod(name.constData(), S_IRWXU) != 0 || ::listen(listening.get(), listenBacklog) != 0
-        || ::lstat(name.constData(), &status) != 0) {
+    ::unlink(pendingName.constData());
+    if (!pendingAddress || ::bind(listening.get(), reinterpret_cast<const sockaddr*>(&*pendingAddress), sizeof *pendingAddress) != 0
+        || ::chmod(pendingName.constData(), S_IRWXU) != 0 || ::listen(listening.get(), listenBacklog) != 0
+        || ::rename(pendingName.constData(), name.constData()) != 0 || ::lstat(name.constData(), &status) != 0) {
         m_problem = QStringLiteral("cannot listen at %1: %2").arg(path, systemError(errno));
+        ::unlink(pendingName.constData());
         return false;
     }
     m_path = path;

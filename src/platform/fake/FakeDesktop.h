@@ -9,6 +9,7 @@
 #include "platform/fake/FakePanels.h"
 #include "platform/fake/FakePasteboard.h"
 #include "platform/fake/FakeScreens.h"
+#include "platform/fake/FakeVisibilityMonitoring.h"
 #include "platform/fake/FakeWorkspace.h"
 
 // A whole desktop in memory, for tests of the code that drives it.
@@ -22,6 +23,7 @@ struct FakeDesktop {
     FakePasteboard pasteboard;
     FakeBell bell;
     FakeBrowserTabs browserTabs;
+    FakeVisibilityMonitoring visibility;
 
-    Desktop desktop() { return {screens, panels, mouse, workspace, applications, windows, pasteboard, bell, browserTabs}; }
+    Desktop desktop() { return {screens, panels, mouse, workspace, applications, windows, pasteboard, bell, browserTabs, visibility}; }
 };

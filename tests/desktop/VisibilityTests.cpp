@@ -1,0 +1,94 @@
+// Whether anybody can see the companion's windows, on the private desktop:
+// the screen saver, the session's locker, hiding and covering.
+#include "DesktopTestKit.h"
+
+#include "platform/x11/X11Visibility.h"
+
+#include <gtest/gtest.h>
+
+#include <QTest>
+#include <QWidget>
+
+namespace {
+
+class X11Visibility : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        // Translucent, as the companion's panels are.
+        panel.setWindowFlags(Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
+        panel.setAttribute(Qt::WA_TranslucentBackground);
+        panel.setGeometry(300, 300, 200, 120);
+        panel.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&panel));
+        token = monitoring.addVisibilityMonitor({&panel}, [this](bool seen) { answers.push_back(seen); });
+        ASSERT_TRUE(token);
+    }
+    void TearDown() override { runTool(QStringLiteral("xset"), {QStringLiteral("s"), QStringLiteral("reset")}); }
+
+    bool settlesOn(bool seen)
+    {
+        return waitUntil([&] { return !answers.empty() && answers.back() == seen; }, 3000);
+    }
+
+    QWidget panel;
+    X11VisibilityMonitoring monitoring;
+    std::vector<bool> answers;
+    std::unique_ptr<MonitorToken> token;
+};
+
+TEST_F(X11Visibility, TheScreenSaverHidesThePanelUntilItEnds)
+{
+    ASSERT_EQ(answers, std::vector<bool>{true}) << "told at once";
+    runTool(QStringLiteral("xset"), {QStringLiteral("s"), QStringLiteral("activate")});
+    EXPECT_TRUE(settlesOn(false));
+    runTool(QStringLiteral("xset"), {QStringLiteral("s"), QStringLiteral("reset")});
+    EXPECT_TRUE(settlesOn(true));
+    EXPECT_EQ(answers, (std::vector<bool>{true, false, true})) << "each change told once";
+}
+
+TEST_F(X11Visibility, AHiddenOrCoveredPanelIsUnseen)
+{
+    panel.hide();
+    EXPECT_TRUE(settlesOn(false));
+    panel.show();
+    EXPECT_TRUE(settlesOn(true));
+
+    // A window over part of the panel leaves it seen; one over the whole of
+    // it, as a locker's cover is, hides it.
+    QWidget cover;
+    cover.setWindowFlags(Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::X11BypassWindowManagerHint);
+    cover.setGeometry(250, 250, 200, 100);
+    cover.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&cover));
+    settleDesktop(300);
+    EXPECT_TRUE(answers.back());
+    cover.setGeometry(250, 250, 400, 300);
+    EXPECT_TRUE(settlesOn(false));
+    cover.hide();
+    EXPECT_TRUE(settlesOn(true));
+}
+
+TEST_F(X11Visibility, ALockedSessionIsUnseen)
+{
+    const auto announce = [](const char* active) {
+        runTool(QStringLiteral("dbus-send"), {QStringLiteral("--session"), QStringLiteral("--type=signal"),
+                                              QStringLiteral("/org/freedesktop/ScreenSaver"),
+                                              QStringLiteral("org.freedesktop.ScreenSaver.ActiveChanged"),
+                                              QStringLiteral("boolean:%1").arg(QLatin1String(active))});
+    };
+    announce("true");
+    EXPECT_TRUE(settlesOn(false));
+    announce("false");
+    EXPECT_TRUE(settlesOn(true));
+}
+
+TEST_F(X11Visibility, NoLongerWatchedNoLongerTold)
+{
+    token.reset();
+    runTool(QStringLiteral("xset"), {QStringLiteral("s"), QStringLiteral("activate")});
+    settleDesktop(300);
+    EXPECT_EQ(answers, std::vector<bool>{true});
+}
+
+} // namespace

@@ -51,8 +51,8 @@ LayoutPanel::LayoutPanel(MenuContext& context)
 qreal LayoutPanel::layout(qreal top)
 {
     const qreal tilesTop = layoutHeading(top);
-    placeEqually(m_tiles, QRectF(MenuContext::columnLeft(), tilesTop, MenuContext::columnWidth(), tileHeight), rowSpacing);
-    return tilesTop + tileHeight - top;
+    placeEqually(m_tiles, QRectF(MenuContext::columnLeft(), tilesTop, MenuContext::columnWidth(), choiceHeight), rowSpacing);
+    return tilesTop + choiceHeight - top;
 }
 
 std::vector<MenuPiece*> LayoutPanel::panelPieces()

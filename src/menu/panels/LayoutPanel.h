@@ -23,7 +23,7 @@ public:
     };
     static std::vector<Choice> choices();
 
-    static constexpr qreal tileHeight = CompanionView::topActionHeight;
+    static constexpr qreal choiceHeight = CompanionView::topActionHeight;
 
 private:
     std::vector<MenuPiece*> panelPieces() override;

@@ -75,11 +75,3 @@ void paintSwitch(QPainter& painter, const QRectF& track, bool on)
     disc.addEllipse(QRectF(left, track.top() + 2, knob, knob));
     painter.fillPath(disc, on ? QColor(Qt::white) : whiteAt(0.8));
 }
-
-void setTextPicture(MenuPicture& picture, const QString& text, const QFont& font, const QColor& colour,
-                    qreal minimumScale)
-{
-    picture.setDraw([text, font, colour, minimumScale](QPainter& painter, const QRectF& rect) {
-        drawLine(painter, rect, text, font, minimumScale, Qt::AlignLeft, colour);
-    });
-}

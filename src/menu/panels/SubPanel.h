@@ -78,8 +78,3 @@ std::vector<MenuPiece*> piecesOf(const std::vector<std::unique_ptr<Piece>>& owne
 // white knob at the end it is switched to.
 void paintSwitch(QPainter& painter, const QRectF& track, bool on);
 inline constexpr QSizeF switchSize{24, 14};
-
-// A line of text drawn once, left-aligned in its place, shrinking down to
-// minimumScale before it is cut.
-void setTextPicture(MenuPicture& picture, const QString& text, const QFont& font, const QColor& colour,
-                    qreal minimumScale = 1);

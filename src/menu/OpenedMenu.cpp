@@ -8,6 +8,7 @@
 #include "panel/WindowDragSurface.h"
 #include "ui/BandedPainting.h"
 #include "ui/ChangeObserver.h"
+#include "ui/FreedMemory.h"
 #include "ui/GlowCache.h"
 #include "ui/Symbols.h"
 
@@ -46,7 +47,6 @@ OpenedMenu::OpenedMenu(CompanionView& host, const ViewEnvironment& environment, 
     }.makeView(this);
     m_observer = new ChangeObserver(m_model, [this](const std::optional<Motion>&) { modelChanged(); }, this);
     hide();
-    QTimer::singleShot(0, this, [this] { prepare(); });
 }
 
 OpenedMenu::~OpenedMenu()
@@ -148,6 +148,16 @@ void OpenedMenu::prepare()
     bringUpToDate();
 }
 
+void OpenedMenu::expectOpening()
+{
+    // Prepared on the next turn, so the hovered mascot's first frame comes first.
+    if (!m_built && !m_showing)
+        QTimer::singleShot(0, this, [this] {
+            if (!m_showing)
+                prepare();
+        });
+}
+
 void OpenedMenu::appear()
 {
     prepare();
@@ -173,9 +183,19 @@ void OpenedMenu::disappear()
     hide();
     m_environment.animations.remove(&m_frames);
     m_showing = false;
-    // The next opening gets a card built afresh, prepared while nothing else happens.
+    // The card and its light are a good part of the program's memory: a
+    // closed menu keeps none of it. The next opening builds the card afresh,
+    // prepared when the pointer comes onto the mascot.
     retireRows();
-    QTimer::singleShot(0, this, [this] { prepare(); });
+    m_lights.clear();
+    m_content = {};
+    m_contentDirty = {};
+    m_transitionFrame = {};
+    m_pending = {};
+    QTimer::singleShot(0, this, [this] {
+        if (!m_showing)
+            returnFreedMemory();
+    });
 }
 
 void OpenedMenu::restart()

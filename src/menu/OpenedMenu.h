@@ -21,9 +21,9 @@ class StandardSections;
 // "ASK VORA", agents, body), an animated rim of three rings and a slow
 // aurora, and a bare margin that drags the whole panel. The body is the
 // first open sub-panel in the switch's order, else the standard sections.
-// It is prepared while the menu is closed, so an opening only shows it; it
-// comes on screen with the rings restarted from 0 and its own animations
-// started, and once it has faded out it is built afresh for the next one.
+// It is prepared when the pointer comes onto the mascot, so an opening only
+// shows it; it comes on screen with the rings restarted from 0 and its own
+// animations started, and once it has faded out it lets go of everything.
 class OpenedMenu final : public CompanionMenuView, private MenuCanvas {
     Q_OBJECT
 
@@ -33,6 +33,7 @@ public:
     ~OpenedMenu() override;
 
     void place(const QRectF& contentArea, bool opensToRight, double presence) override;
+    void expectOpening() override;
 
     // How often the rings and the buttons' sparks get a new picture, and how
     // often the slow aurora does (it turns 22.5 degrees a second).

@@ -211,6 +211,8 @@ void CompanionView::setBotHovering(bool hovering)
     if (hovering == m_botHovering)
         return;
     m_botHovering = hovering;
+    if (hovering && m_menu && !m_model.menuOpen)
+        m_menu->expectOpening();
     const Motion spring = Motion::springMotion(0.3, 0.6);
     m_figureBrightness.set(FloatingSwirl::brightnessFor(hovering), spring);
     retargetFigureScale(spring, hoverPriority);

@@ -18,6 +18,7 @@
 #include "shell/SecondCopy.h"
 #include "shell/SingletonLock.h"
 #include "ui/AnimationDriver.h"
+#include "ui/FreedMemory.h"
 
 #include <QApplication>
 #include <QDir>
@@ -29,8 +30,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <vector>
-
-#include <malloc.h>
 
 namespace {
 
@@ -155,7 +154,7 @@ int main(int argc, char* argv[])
         complain(argv[0], QStringLiteral("links cannot be handed over: ") + handoff.problem());
     // Start-up makes and lets go of many pictures; once the panel has drawn
     // its first ones, the heap's freed pages go back to the system.
-    QTimer::singleShot(std::chrono::seconds(10), [] { malloc_trim(0); });
+    QTimer::singleShot(std::chrono::seconds(10), [] { returnFreedMemory(); });
     application.exec();
     delegate.applicationWillTerminate();
     settings->sync();

@@ -400,16 +400,22 @@ TEST(OpenedMenu, EveryOpeningRestartsTheRingsAndAClosingCardKeepsWhatItShowed)
     EXPECT_NEAR(kit.view.borderPhase().value(), 0, 1e-9);
     EXPECT_EQ(menu.body(), MenuBody::standard);
 
-    // Once faded out it is gone: the next card waits, prepared, and neither
-    // its title nor its clock asks for anything meanwhile.
+    // Once faded out it lets go of its card; the pointer coming onto the
+    // mascot prepares the next one, and neither its title nor its clock asks
+    // for anything meanwhile.
     kit.close();
     kit.advance(0.01);
     EXPECT_FALSE(menu.isShowing());
     EXPECT_TRUE(menu.isHidden());
+    EXPECT_EQ(menu.control(u"Email"_s), nullptr);
+    EXPECT_EQ(kit.animations.listenerCount(), 0u);
+    QEvent enter(QEvent::Enter);
+    QCoreApplication::sendEvent(kit.view.dragSurface(), &enter);
+    kit.settle();
     EXPECT_NE(menu.control(u"Email"_s), nullptr);
-    EXPECT_EQ(kit.animations.listenerCount(), 0u);
+    EXPECT_FALSE(menu.isShowing());
+    EXPECT_EQ(kit.animations.listenerCount(), 2u) << "only the hovered mascot's own springs";
     kit.advance(120);
-    EXPECT_EQ(kit.animations.listenerCount(), 0u);
     EXPECT_EQ(kit.scheduler.queuedCount(), 0u);
 }
 

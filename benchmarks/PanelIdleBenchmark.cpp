@@ -402,6 +402,9 @@ struct Figures {
 
 std::optional<Figures> measure(const Case& which, PrivateDesktop& display, const QString& program, const QString& counter)
 {
+    // Every case starts with the pointer away from the panel, whatever the
+    // last one did with it: a hovered mascot prepares the menu.
+    run({QStringLiteral("xdotool"), QStringLiteral("mousemove"), QStringLiteral("0"), QStringLiteral("0")});
     Companion companion(which.emptyPanel ? QCoreApplication::applicationFilePath() : program,
                         which.emptyPanel ? QStringList{QStringLiteral("--empty-panel")} : QStringList{}, counter);
     if (!waitFor([&] { return panelOf(display, companion.pid()).has_value(); })) {

@@ -51,6 +51,7 @@ OpenedMenu::OpenedMenu(CompanionView& host, const ViewEnvironment& environment, 
 
 OpenedMenu::~OpenedMenu()
 {
+    m_release.cancel();
     m_environment.animations.remove(&m_frames);
     // The rows' controls are children of this widget: they go first.
     m_body.reset();
@@ -148,14 +149,43 @@ void OpenedMenu::prepare()
     bringUpToDate();
 }
 
-void OpenedMenu::expectOpening()
+void OpenedMenu::mascotHovered(bool hovered)
 {
-    // Prepared on the next turn, so the hovered mascot's first frame comes first.
-    if (!m_built && !m_showing)
+    m_mascotHovered = hovered;
+    m_release.cancel();
+    if (hovered)
+        prepareSoon();
+    else if (!m_showing)
+        m_release = m_environment.scheduler.schedule(keptAfterHover, [this] {
+            if (!m_showing)
+                release();
+        });
+}
+
+void OpenedMenu::prepareSoon()
+{
+    // On the next turn, so that what asked for it (a hovered mascot's frame,
+    // a closing) comes first.
+    if (!m_built)
         QTimer::singleShot(0, this, [this] {
             if (!m_showing)
                 prepare();
         });
+}
+
+void OpenedMenu::release()
+{
+    // The card and its light are a good part of the program's memory.
+    retireRows();
+    m_lights.clear();
+    m_content = {};
+    m_contentDirty = {};
+    m_transitionFrame = {};
+    m_pending = {};
+    QTimer::singleShot(0, this, [this] {
+        if (!m_built)
+            returnFreedMemory();
+    });
 }
 
 void OpenedMenu::appear()
@@ -183,19 +213,14 @@ void OpenedMenu::disappear()
     hide();
     m_environment.animations.remove(&m_frames);
     m_showing = false;
-    // The card and its light are a good part of the program's memory: a
-    // closed menu keeps none of it. The next opening builds the card afresh,
-    // prepared when the pointer comes onto the mascot.
-    retireRows();
-    m_lights.clear();
-    m_content = {};
-    m_contentDirty = {};
-    m_transitionFrame = {};
-    m_pending = {};
-    QTimer::singleShot(0, this, [this] {
-        if (!m_showing)
-            returnFreedMemory();
-    });
+    // With the pointer still on the mascot the next opening gets a card
+    // built afresh at once; otherwise nothing is kept.
+    if (m_mascotHovered) {
+        retireRows();
+        prepareSoon();
+    } else {
+        release();
+    }
 }
 
 void OpenedMenu::restart()

@@ -4,8 +4,10 @@
 #include "MenuBodies.h"
 #include "MenuButton.h"
 #include "panel/CompanionView.h"
+#include "model/Scheduler.h"
 #include "ui/AnimationDriver.h"
 
+#include <chrono>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -21,9 +23,9 @@ class StandardSections;
 // "ASK VORA", agents, body), an animated rim of three rings and a slow
 // aurora, and a bare margin that drags the whole panel. The body is the
 // first open sub-panel in the switch's order, else the standard sections.
-// It is prepared when the pointer comes onto the mascot, so an opening only
+// It is prepared while the pointer is on the mascot, so an opening only
 // shows it; it comes on screen with the rings restarted from 0 and its own
-// animations started, and once it has faded out it lets go of everything.
+// animations started. Closed and left alone, it keeps nothing.
 class OpenedMenu final : public CompanionMenuView, private MenuCanvas {
     Q_OBJECT
 
@@ -33,7 +35,11 @@ public:
     ~OpenedMenu() override;
 
     void place(const QRectF& contentArea, bool opensToRight, double presence) override;
-    void expectOpening() override;
+    void mascotHovered(bool hovered) override;
+
+    // How long a card prepared for an opening that did not come is kept
+    // after the pointer has left the mascot.
+    static constexpr std::chrono::seconds keptAfterHover{10};
 
     // How often the rings and the buttons' sparks get a new picture, and how
     // often the slow aurora does (it turns 22.5 degrees a second).
@@ -79,6 +85,8 @@ private:
     qreal maximumCardHeight() const override { return m_room; }
 
     void prepare();
+    void prepareSoon();
+    void release();
     void appear();
     void comeOnScreen();
     void disappear();
@@ -130,6 +138,8 @@ private:
     bool m_built = false;
     bool m_showing = false;
     bool m_wasOpen = false;
+    bool m_mascotHovered = false;
+    ScheduledWork m_release;
 
     // The light is prepared per card size; a few sizes are kept.
     std::vector<std::unique_ptr<CardLights>> m_lights;

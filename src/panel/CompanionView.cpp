@@ -211,8 +211,8 @@ void CompanionView::setBotHovering(bool hovering)
     if (hovering == m_botHovering)
         return;
     m_botHovering = hovering;
-    if (hovering && m_menu && !m_model.menuOpen)
-        m_menu->expectOpening();
+    if (m_menu)
+        m_menu->mascotHovered(hovering);
     const Motion spring = Motion::springMotion(0.3, 0.6);
     m_figureBrightness.set(FloatingSwirl::brightnessFor(hovering), spring);
     retargetFigureScale(spring, hoverPriority);
@@ -377,8 +377,10 @@ void CompanionView::paintEvent(QPaintEvent* event)
     // the figure can cover is painted.
     const QRegion dirty =
         event->region().intersected(m_figure->reach(*m_requestedFrame).translated(centre).toAlignedRect());
-    if (dirty.isEmpty())
-        return;
-    paintInBands(painter, QRectF(dirty.boundingRect()),
-                 [&](const QRectF& band) { m_figure->paint(painter, centre, *m_requestedFrame, band); });
+    // Each part on its own: a band of a part is a plain rectangle of clip,
+    // where one across parts would be a region, which Qt blends on its
+    // thread pool.
+    for (const QRect& part : dirty)
+        paintInBands(painter, QRectF(part),
+                     [&](const QRectF& band) { m_figure->paint(painter, centre, *m_requestedFrame, band); });
 }

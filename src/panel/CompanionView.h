@@ -28,8 +28,8 @@ public:
     // Shows the card at presence (0 gone, 1 fully in; a spring may overshoot)
     // at the top of contentArea, on the side the menu opens to.
     virtual void place(const QRectF& contentArea, bool opensToRight, double presence) = 0;
-    // The pointer came onto the mascot of a closed menu: an opening may follow.
-    virtual void expectOpening() {}
+    // The pointer came onto the mascot (an opening may follow) or left it.
+    virtual void mascotHovered(bool /*hovered*/) {}
 };
 
 // The whole content of the floating companion panel: the mascot, with the

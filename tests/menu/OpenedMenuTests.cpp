@@ -400,23 +400,42 @@ TEST(OpenedMenu, EveryOpeningRestartsTheRingsAndAClosingCardKeepsWhatItShowed)
     EXPECT_NEAR(kit.view.borderPhase().value(), 0, 1e-9);
     EXPECT_EQ(menu.body(), MenuBody::standard);
 
-    // Once faded out it lets go of its card; the pointer coming onto the
-    // mascot prepares the next one, and neither its title nor its clock asks
-    // for anything meanwhile.
+    // Once faded out it lets go of its card; the pointer on the mascot
+    // prepares the next one, kept a while after the pointer leaves, and
+    // neither its title nor its clock asks for anything meanwhile.
     kit.close();
     kit.advance(0.01);
     EXPECT_FALSE(menu.isShowing());
     EXPECT_TRUE(menu.isHidden());
     EXPECT_EQ(menu.control(u"Email"_s), nullptr);
     EXPECT_EQ(kit.animations.listenerCount(), 0u);
-    QEvent enter(QEvent::Enter);
-    QCoreApplication::sendEvent(kit.view.dragSurface(), &enter);
-    kit.settle();
+    auto hover = [&](QEvent::Type type) {
+        QEvent event(type);
+        QCoreApplication::sendEvent(kit.view.dragSurface(), &event);
+        kit.settle();
+    };
+    hover(QEvent::Enter);
     EXPECT_NE(menu.control(u"Email"_s), nullptr);
     EXPECT_FALSE(menu.isShowing());
     EXPECT_EQ(kit.animations.listenerCount(), 2u) << "only the hovered mascot's own springs";
+    hover(QEvent::Leave);
+    kit.advance(OpenedMenu::keptAfterHover.count() - 1);
+    kit.settle();
+    EXPECT_NE(menu.control(u"Email"_s), nullptr);
+    kit.advance(1);
+    kit.settle();
+    EXPECT_EQ(menu.control(u"Email"_s), nullptr);
     kit.advance(120);
     EXPECT_EQ(kit.scheduler.queuedCount(), 0u);
+
+    // Closed with the pointer on the mascot, the next card is ready at once.
+    hover(QEvent::Enter);
+    kit.open();
+    kit.close();
+    kit.advance(0.01);
+    kit.settle();
+    EXPECT_FALSE(menu.isShowing());
+    EXPECT_NE(menu.control(u"Email"_s), nullptr);
 }
 
 } // namespace

@@ -20,7 +20,6 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QMouseEvent>
-#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTimer>
 
@@ -124,12 +123,7 @@ int main(int argc, char* argv[])
         .applicationPicker = picker,
         .playChime = [] {},
     });
-    const ViewEnvironment environment{
-        .animations = AnimationDriver::main(),
-        .scheduler = Scheduler::main(),
-        .uniform = [](double low, double high) { return low + QRandomGenerator::global()->generateDouble() * (high - low); },
-        .resources = bundle,
-    };
+    const ViewEnvironment environment = ViewEnvironment::live(bundle);
 
     QWidget panel;
     panel.setWindowFlags(Qt::FramelessWindowHint | Qt::Tool | Qt::WindowStaysOnTopHint);

@@ -8,6 +8,11 @@
 
 ViewEnvironment ViewEnvironment::main()
 {
+    return live(ResourceBundle::main());
+}
+
+ViewEnvironment ViewEnvironment::live(const ResourceBundle& resources)
+{
     return {
         .animations = AnimationDriver::main(),
         .scheduler = Scheduler::main(),
@@ -16,6 +21,6 @@ ViewEnvironment ViewEnvironment::main()
             // precision only matters in name.
             return low + QRandomGenerator::global()->generateDouble() * (high - low);
         },
-        .resources = ResourceBundle::main(),
+        .resources = resources,
     };
 }

@@ -18,4 +18,6 @@ struct ViewEnvironment {
 
     // The running program's clock, timers, random source and bundle.
     static ViewEnvironment main();
+    // The same with another bundle.
+    static ViewEnvironment live(const ResourceBundle& resources);
 };

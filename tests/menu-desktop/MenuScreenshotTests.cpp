@@ -17,7 +17,6 @@
 #include <QGuiApplication>
 #include <QJsonArray>
 #include <QPainter>
-#include <QRandomGenerator>
 #include <QScreen>
 #include <QTest>
 
@@ -85,12 +84,7 @@ protected:
     ModelTestKit kit;
     std::unique_ptr<CompanionModel> model;
     const ResourceBundle bundle{QStringLiteral(LUMIVO_BINARY_DIR "/src/lumivo-companion.resources")};
-    ViewEnvironment environment{
-        .animations = AnimationDriver::main(),
-        .scheduler = Scheduler::main(),
-        .uniform = [](double low, double high) { return low + QRandomGenerator::global()->generateDouble() * (high - low); },
-        .resources = bundle,
-    };
+    ViewEnvironment environment = ViewEnvironment::live(bundle);
     MenuApplications applications;
     Backdrop backdrop;
     CompanionView* companion = nullptr;

@@ -14,7 +14,6 @@
 #include "ui/AnimationDriver.h"
 
 #include <QPainter>
-#include <QRandomGenerator>
 
 #include <gtest/gtest.h>
 
@@ -67,12 +66,7 @@ public:
 private:
     ModelTestKit kit;
     const ResourceBundle bundle{QStringLiteral(LUMIVO_BINARY_DIR "/src/lumivo-companion.resources")};
-    ViewEnvironment environment{
-        .animations = AnimationDriver::main(),
-        .scheduler = Scheduler::main(),
-        .uniform = [](double low, double high) { return low + QRandomGenerator::global()->generateDouble() * (high - low); },
-        .resources = bundle,
-    };
+    ViewEnvironment environment = ViewEnvironment::live(bundle);
     std::unique_ptr<CompanionModel> model;
     std::unique_ptr<CompanionView> view;
     OpenedMenu* menu = nullptr;

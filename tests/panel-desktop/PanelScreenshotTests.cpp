@@ -14,7 +14,6 @@
 #include <QDir>
 #include <QGuiApplication>
 #include <QPainter>
-#include <QRandomGenerator>
 #include <QScreen>
 #include <QTest>
 
@@ -107,12 +106,7 @@ protected:
     ModelTestKit kit;
     std::unique_ptr<CompanionModel> model;
     const ResourceBundle bundle{QStringLiteral(LUMIVO_BINARY_DIR "/src/lumivo-companion.resources")};
-    ViewEnvironment environment{
-        .animations = AnimationDriver::main(),
-        .scheduler = Scheduler::main(),
-        .uniform = [](double low, double high) { return low + QRandomGenerator::global()->generateDouble() * (high - low); },
-        .resources = bundle,
-    };
+    ViewEnvironment environment = ViewEnvironment::live(bundle);
     Backdrop backdrop;
     CompanionView* companion = nullptr;
     CompanionAlertBubbleView* bubble = nullptr;

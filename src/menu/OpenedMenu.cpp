@@ -16,6 +16,7 @@
 #include <QPainter>
 #include <QTimer>
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -504,12 +505,16 @@ void OpenedMenu::paintFrame(QPainter& painter, const QRect& area, const QImage& 
         copy(still, part);
     for (const QRect& part : rimPart)
         copy(rim, part);
+    // Most parts of a frame are strips of the rim, with no spark over them.
+    const QRectF onCard = QRectF(area).translated(-cardOrigin());
+    const auto meets = [&](const MenuPiece* piece) { return piece->reach().intersects(onCard); };
+    if (std::none_of(m_pulsing.begin(), m_pulsing.end(), meets))
+        return;
     painter.save();
     painter.setClipRect(area);
     painter.translate(cardOrigin());
-    const QRectF onCard = QRectF(area).translated(-cardOrigin());
     for (MenuPiece* piece : m_pulsing) {
-        if (piece->reach().intersects(onCard))
+        if (meets(piece))
             piece->paintPulse(painter);
     }
     painter.restore();

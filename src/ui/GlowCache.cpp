@@ -18,6 +18,7 @@ namespace {
 constexpr qreal blurPerRadius = 2.0;
 // How far a glow spreads beyond its shape, in radii.
 constexpr qreal spreadPerRadius = 2.5;
+constexpr qsizetype maximumRememberedShapes = 256;
 
 } // namespace
 
@@ -63,15 +64,22 @@ Glow GlowCache::make(const QImage& shape, qreal radius, const QColor& colour)
     return {blurred, QPointF(-pad, -pad)};
 }
 
+std::size_t GlowCache::pixelsHash(const QImage& shape)
+{
+    const auto found = m_pixelsHashes.constFind(shape.cacheKey());
+    if (found != m_pixelsHashes.cend())
+        return *found;
+    // Pictures come and go; the memo only has to outlive a few frames.
+    if (m_pixelsHashes.size() >= maximumRememberedShapes)
+        m_pixelsHashes.clear();
+    const std::size_t hash = qHashBits(shape.constBits(), static_cast<size_t>(shape.sizeInBytes()));
+    m_pixelsHashes.insert(shape.cacheKey(), hash);
+    return hash;
+}
+
 const Glow& GlowCache::glow(const QImage& shape, qreal radius, const QColor& colour)
 {
-    const QString key = QStringLiteral("%1x%2@%3/%4/%5/%6")
-                            .arg(shape.width())
-                            .arg(shape.height())
-                            .arg(shape.devicePixelRatio())
-                            .arg(qHashBits(shape.constBits(), static_cast<size_t>(shape.sizeInBytes())), 0, 16)
-                            .arg(radius)
-                            .arg(colour.rgba64(), 0, 16);
+    const Key key{pixelsHash(shape), shape.size(), shape.devicePixelRatio(), radius, colour.rgba64()};
     if (Glow* found = m_glows.object(key))
         return *found;
     auto* made = new Glow(make(shape, radius, colour));

@@ -2,6 +2,7 @@
 
 #include <QCache>
 #include <QColor>
+#include <QHash>
 #include <QImage>
 #include <QPointF>
 
@@ -40,7 +41,24 @@ public:
     static Glow make(const QImage& shape, qreal radius, const QColor& colour);
 
 private:
-    QCache<QString, Glow> m_glows;
+    struct Key {
+        std::size_t pixels;   // a hash of the shape's pixels
+        QSize size;
+        qreal dpr;
+        qreal radius;
+        quint64 colour;
+        friend bool operator==(const Key&, const Key&) = default;
+        friend std::size_t qHash(const Key& key, std::size_t seed)
+        {
+            return qHashMulti(seed, key.pixels, key.size, key.dpr, key.radius, key.colour);
+        }
+    };
+    // A shape's pixels are hashed once per version of its picture: drawing
+    // on a picture gives it a new cache key.
+    std::size_t pixelsHash(const QImage& shape);
+
+    QCache<Key, Glow> m_glows;
+    QHash<qint64, std::size_t> m_pixelsHashes;
 };
 
 // A transparent image of size points at device pixel ratio dpr, ready to draw on.

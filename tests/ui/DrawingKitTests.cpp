@@ -41,6 +41,16 @@ TEST(GlowCache, BlursEachShapeRadiusAndColourOnce)
     // The same picture drawn afresh is the same shape.
     EXPECT_EQ(cache.glow(square(10), 4, Qt::red).image.cacheKey(), key);
     EXPECT_EQ(cache.count(), 4);
+    // A picture drawn on since is another shape.
+    QImage redrawn = square(10);
+    cache.glow(redrawn, 4, Qt::red);
+    {
+        QPainter painter(&redrawn);
+        painter.setCompositionMode(QPainter::CompositionMode_Source);
+        painter.fillRect(QRectF(0, 0, 5, 5), Qt::transparent);
+    }
+    EXPECT_NE(cache.glow(redrawn, 4, Qt::red).image.cacheKey(), key);
+    EXPECT_EQ(cache.count(), 5);
 }
 
 TEST(GlowCache, GlowSpreadsPastTheShapeEvenlyInItsColour)

@@ -300,7 +300,18 @@ void EnergyBoltIcon::paint(QPainter& painter, QPointF centre)
             capsule.addRoundedRect(QRectF(-0.7, -2.25, 1.4, 4.5), 0.7, 0.7);
             p.fillPath(capsule, Qt::white);
         });
-        m_ray = withGlows(ray, {{Qt::white, 2.5}}, 8);
+        // Each ray keeps its direction while it flies out, so each is turned
+        // once here and then only moved.
+        const QImage glowing = withGlows(ray, {{Qt::white, 2.5}}, 8);
+        const QSizeF rayed = glowing.deviceIndependentSize();
+        const qreal side = std::ceil(std::hypot(rayed.width(), rayed.height()));
+        for (std::size_t index = 0; index < m_rays.size(); ++index) {
+            m_rays[index] = sprite(QSizeF(side, side), dpr, [&](QPainter& p) {
+                p.setRenderHint(QPainter::SmoothPixmapTransform);
+                p.rotate(rayAngle(index));
+                drawCentred(p, QPointF(0, 0), glowing);
+            });
+        }
     }
     const double r = m_radiating.value();
     painter.save();
@@ -319,13 +330,12 @@ void EnergyBoltIcon::paint(QPainter& painter, QPointF centre)
     }
     const double rayOpacity = std::clamp(mix(0.92, 0.0, r), 0.0, 1.0);
     if (rayOpacity > 0) {
-        for (int index = 0; index < 6; ++index) {
-            painter.save();
-            painter.rotate(index * 60);
-            painter.setOpacity(rayOpacity);
-            drawCentred(painter, QPointF(0, mix(-8, -13, r)), m_ray);
-            painter.restore();
-        }
+        painter.save();
+        painter.setOpacity(rayOpacity);
+        const QPointF outward(0, mix(-8, -13, r));
+        for (std::size_t index = 0; index < m_rays.size(); ++index)
+            drawCentred(painter, QTransform().rotate(rayAngle(index)).map(outward), m_rays[index]);
+        painter.restore();
     }
     // The bolt's white glow swings between 0.32 at radius 2 and 0.95 at 5;
     // its magenta glow stays at 0.72, radius 4.

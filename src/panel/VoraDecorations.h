@@ -7,6 +7,7 @@
 #include <QImage>
 #include <QPointF>
 
+#include <array>
 #include <functional>
 
 class QPainter;
@@ -116,7 +117,9 @@ private:
     ScheduledWork m_next;
     QImage m_bolt;
     QImage m_brightBolt;
-    QImage m_ray;
+    // The six rays, each turned its way about the bolt.
+    std::array<QImage, 6> m_rays;
+    static double rayAngle(std::size_t index) { return 60.0 * double(index); }
 };
 
 // Frames per second of the short decorative flights (bursts, flares): the

@@ -2,6 +2,9 @@
 
 #include "panel/IlluminatedVoraTitle.h"
 #include "panel/VoraDecorations.h"
+#include "ui/GlowCache.h"
+
+#include <QPainter>
 
 #include <gtest/gtest.h>
 
@@ -96,6 +99,32 @@ TEST(EnergyBoltIcon, PulsesAfterARandomPauseAndRestsInTheBurstOutPose)
     EXPECT_NEAR(bolt.radiating(), 1, 1e-6);
     kit.advance(0.01);
     EXPECT_EQ(bolt.radiating(), 0);
+}
+
+TEST(EnergyBoltIcon, ItsSixRaysFlyOutEverySixtyDegreesFromStraightUp)
+{
+    ViewTestKit kit;
+    kit.draws = {2.0};
+    EnergyBoltIcon bolt(kit.environment, [] {});
+    bolt.start();
+    kit.advance(2.0 + 0.2);
+    const double r = bolt.radiating();
+    ASSERT_GT(r, 0.2);
+    ASSERT_LT(r, 0.8);
+    QImage picture = transparentImage(QSizeF(60, 60), 2);
+    {
+        QPainter painter(&picture);
+        bolt.paint(painter, QPointF(30, 30));
+    }
+    // Where a ray's middle stands now, and halfway between two rays.
+    const qreal distance = 8 + (13 - 8) * r;
+    auto alphaAt = [&](double degrees) {
+        const QPointF point = QPointF(30, 30) + QTransform().rotate(degrees).map(QPointF(0, -distance));
+        return qAlpha(picture.pixel((point * 2).toPoint()));
+    };
+    for (int ray = 0; ray < 6; ++ray) {
+        EXPECT_GT(alphaAt(60 * ray), 2 * alphaAt(60 * ray + 30) + 40) << "ray " << ray;
+    }
 }
 
 TEST(Sparkle, WaitsItsDelayUnlitThenSwingsOnePeriodEachWay)

@@ -1,8 +1,8 @@
 #include "PanelScroller.h"
 
-#include "menu/MenuLayout.h"
-#include "menu/MenuLooks.h"
-#include "menu/MenuScrolling.h"
+#include "MenuLayout.h"
+#include "MenuLooks.h"
+#include "MenuScrolling.h"
 
 #include <QPainter>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "menu/MenuSection.h"
+#include "MenuSection.h"
 
 #include <QPointer>
 #include <QRectF>

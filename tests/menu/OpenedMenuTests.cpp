@@ -393,7 +393,7 @@ TEST(OpenedMenu, TallerThanTheRoomWithTheGoMobileCodeTheSectionsScrollInAWindow)
     EXPECT_FALSE(reachable(u"My Vora Plan"_s));
     EXPECT_FALSE(paintsOutsideTheWindow());
 
-    // The wheel brings their end into the window, and no further.
+    // The wheel brings their end into the window.
     QWidget* viewport = scroller.viewport();
     QWheelEvent wheel(QPointF(10, 10), QPointF(viewport->mapToGlobal(QPoint(10, 10))), QPoint(), QPoint(0, -120 * 100),
                       Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);

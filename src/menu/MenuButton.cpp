@@ -67,8 +67,12 @@ void MenuButton::runContextAction() const
 
 void MenuButton::setCardRect(const QRectF& rect)
 {
-    if (rect == m_cardRect)
+    if (rect == m_cardRect) {
+        // The same place on the card lies elsewhere in a parent that has
+        // moved or been changed (a scrolling window's viewport).
+        placeWidget();
         return;
+    }
     if (rect.size() != m_cardRect.size()) {
         m_label = {};
         m_brightLabel = {};

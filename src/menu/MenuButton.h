@@ -32,7 +32,8 @@ public:
     void setAction(std::function<void()> action);
     // A context menu of one item.
     void setContextAction(const QString& title, std::function<void()> action);
-    // Where it rests, in card points.
+    // Where it rests, in card points; set again, it places the widget anew
+    // in its parent as that stands now.
     void setCardRect(const QRectF& rect);
     const QRectF& cardRect() const { return m_cardRect; }
 

@@ -108,6 +108,9 @@ public:
     virtual void setOnScreen(bool) {}
     // Places itself in the column from top down; answers its height.
     virtual qreal layout(qreal top) = 0;
+    // The same across only the column's first width points (a block beside
+    // a scroll thumb). A section that cannot narrow spans the whole column.
+    virtual qreal layoutAcross(qreal top, qreal /*width*/) { return layout(top); }
     // Paints what reaches into dirty (card points).
     virtual void paint(QPainter& painter, const QRectF& dirty);
     // What it paints, back to front.

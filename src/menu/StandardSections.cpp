@@ -136,8 +136,12 @@ MobileInstructions::MobileInstructions(MenuContext& context)
 
 qreal MobileInstructions::layout(qreal top)
 {
+    return layoutAcross(top, MenuContext::columnWidth());
+}
+
+qreal MobileInstructions::layoutAcross(qreal top, qreal width)
+{
     const qreal left = MenuContext::columnLeft();
-    const qreal width = MenuContext::columnWidth();
     const QRectF inner = QRectF(left, top, width, 0).marginsRemoved(mobilePadding);
     const qreal headingHeight = m_heading.layout(inner);
 
@@ -201,7 +205,8 @@ std::vector<StandardSections::IconTile> StandardSections::businessLinkTiles()
 }
 
 StandardSections::StandardSections(MenuContext& context, const MenuBodies::Factory& usagePill)
-    : MenuSection(context), m_mobileState(mobileState())
+    : MenuSection(context), m_scroller(context, [this] { layoutBlocks(m_scroller.top(), m_scroller.rowWidth()); }),
+      m_mobileState(mobileState())
 {
     m_divider.setDraw([](QPainter& painter, const QRectF& rect) {
         QLinearGradient line(rect.topLeft(), rect.topRight());
@@ -373,6 +378,37 @@ qreal StandardSections::layout(qreal top)
 {
     const qreal left = MenuContext::columnLeft();
     const qreal width = MenuContext::columnWidth();
+    const qreal room = context().roomBelow(top);
+    qreal height = layoutBlocks(top, width);
+    // Beside the thumb the blocks are narrower, and the Go Mobile words may take another line.
+    if (height > room)
+        height = layoutBlocks(top, width - PanelScroller::gutter);
+    // However short the room, the window shows the sections down to the OS grid.
+    const qreal firstRows = m_osGrid.front()->cardRect().bottom() - top;
+    m_scroller.place(QRectF(left, top, width, listWindowHeight(height, room, firstRows)), height);
+    adoptControls();
+    // Where the window has them scrolled to, each control in its parent as it now stands.
+    layoutBlocks(m_scroller.top(), m_scroller.rowWidth());
+    return m_scroller.window().height();
+}
+
+void StandardSections::adoptControls()
+{
+    const bool scrolls = m_scroller.overflows();
+    QWidget* parent = scrolls ? m_scroller.viewport() : &context().canvas.controlParent();
+    for (MenuPiece* piece : pieces()) {
+        auto* control = dynamic_cast<MenuButton*>(piece);
+        if (control && control->parentWidget() != parent) {
+            control->setParent(parent);
+            control->show();
+        }
+    }
+    m_scroller.viewport()->setVisible(scrolls);
+}
+
+qreal StandardSections::layoutBlocks(qreal top, qreal width)
+{
+    const qreal left = MenuContext::columnLeft();
     qreal y = top;
     // One block under the other, 4 points apart.
     auto next = [&](qreal height) {
@@ -388,18 +424,15 @@ qreal StandardSections::layout(qreal top)
         next(iconTileHeight);
     }
     if (m_mobile)
-        next(m_mobile->layout(y));
+        next(m_mobile->layoutAcross(y, width));
     const QSizeF band = bandSize();
     m_band.setRect(QRectF(left, y + 2, band.width(), band.height()));
     next(2 + band.height());
-    const qreal tileWidth = CompanionView::zorivirActionWidth();
-    const auto columns = CompanionView::zorivirColumns();
-    m_reporting[0]->setCardRect(QRectF(left, y, tileWidth, CompanionView::primaryActionHeight));
-    m_reporting[1]->setCardRect(QRectF(left + columns[0].width + columns[0].spacing, y, tileWidth,
-                                       CompanionView::primaryActionHeight));
+    // Two columns zorivirSpacing apart, each zorivirActionWidth() across the whole column.
+    placeEqually(m_reporting, QRectF(left, y, width, CompanionView::primaryActionHeight), CompanionView::zorivirSpacing);
     next(CompanionView::primaryActionHeight);
     if (m_usagePill) {
-        const qreal pill = m_usagePill->layout(y);
+        const qreal pill = m_usagePill->layoutAcross(y, width);
         if (pill > 0)
             next(pill);
     }
@@ -411,14 +444,10 @@ qreal StandardSections::layout(qreal top)
 
 void StandardSections::paint(QPainter& painter, const QRectF& dirty)
 {
-    for (MenuPiece* piece : ownPieces()) {
-        if (piece->reach().intersects(dirty))
-            piece->paint(painter);
-    }
-    if (m_mobile)
-        m_mobile->paint(painter, dirty);
-    if (m_usagePill)
-        m_usagePill->paint(painter, dirty);
+    if (m_scroller.overflows())
+        m_scroller.paintClipped(painter, dirty, pieces());
+    else
+        MenuSection::paint(painter, dirty);
 }
 
 std::vector<MenuPiece*> StandardSections::ownPieces()
@@ -442,5 +471,6 @@ std::vector<MenuPiece*> StandardSections::pieces()
             all.insert(all.end(), more.begin(), more.end());
         }
     }
+    all.push_back(&m_scroller.thumb());
     return all;
 }

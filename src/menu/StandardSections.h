@@ -3,6 +3,7 @@
 #include "MenuBodies.h"
 #include "MenuButton.h"
 #include "MenuControls.h"
+#include "PanelScroller.h"
 #include "model/CompanionDestinations.h"
 
 #include <QColor>
@@ -19,6 +20,7 @@ public:
     explicit MobileInstructions(MenuContext& context);
 
     qreal layout(qreal top) override;
+    qreal layoutAcross(qreal top, qreal width) override;
     std::vector<MenuPiece*> pieces() override;
     MenuButton& backButton() const { return m_heading.backButton(); }
 
@@ -35,7 +37,9 @@ private:
 
 // The default body of the menu: the "MY VORA OS" launchers, the business
 // links, the Go Mobile panel, the reporting band and its tiles, the usage
-// pill and the footer, each block a row of the menu's column.
+// pill and the footer, each block a row of the menu's column. Taller than
+// the room below the rows above them (with the Go Mobile code showing), they
+// show through a scrolling window.
 class StandardSections final : public MenuSection {
 public:
     StandardSections(MenuContext& context, const MenuBodies::Factory& usagePill);
@@ -66,10 +70,16 @@ public:
     const std::vector<std::unique_ptr<MenuButton>>& reportingTiles() const { return m_reporting; }
     MobileInstructions* mobileInstructions() const { return m_mobile.get(); }
     MenuSection* usagePill() const { return m_usagePill.get(); }
+    const PanelScroller& scroller() const { return m_scroller; }
 
     static constexpr qreal iconTileHeight = 34;
 
 private:
+    // Lays the blocks out from top, width points wide; answers their height.
+    qreal layoutBlocks(qreal top, qreal width);
+    // The controls go into the window's viewport while it scrolls, else
+    // onto the card, where the bare gaps between them drag the panel.
+    void adoptControls();
     std::vector<MenuPiece*> ownPieces();
     std::unique_ptr<MenuButton> iconTile(const IconTile& tile);
     std::unique_ptr<MenuButton> reportingTile(const QString& title, std::function<void()> action);
@@ -82,6 +92,8 @@ private:
     };
     MobileState mobileState() const;
 
+    // Declared before the controls, so they go first.
+    PanelScroller m_scroller;
     MenuPicture m_divider;
     MenuPicture m_title;
     std::vector<std::unique_ptr<MenuButton>> m_osGrid;

@@ -6,7 +6,9 @@
 
 #include "menu-panels/PanelFixtures.h"
 
+#include "desktop/DesktopTestKit.h"
 #include "menu/OpenedMenu.h"
+#include "menu/StandardSections.h"
 #include "menu/panels/MenuPanels.h"
 #include "services/QrCodeImage.h"
 #include "model/ResourceBundle.h"
@@ -288,7 +290,7 @@ TEST_F(MenuScreenshots, GoMobileWithItsCode)
     // The code stands on its white block, module by module, black on white.
     MenuButton* back = menu->control(u"Close Varadi controls"_s);
     ASSERT_NE(back, nullptr);
-    const QPoint blockCorner = back->geometry().bottomLeft() + menu->pos() + companion->pos() + QPoint(4, 20);
+    const QPoint blockCorner = back->mapTo(&backdrop, back->rect().bottomLeft()) + QPoint(4, 20);
     const QRect block(blockCorner, QSize(160, 160));
     int white = 0;
     int black = 0;
@@ -301,6 +303,35 @@ TEST_F(MenuScreenshots, GoMobileWithItsCode)
     }
     EXPECT_GT(white, block.width() * block.height() / 4);
     EXPECT_GT(black, block.width() * block.height() / 5);
+
+    // Too tall for the panel, the sections show through a window that ends
+    // with the card; a real wheel turned over a tile brings their end in.
+    const int room = companion->height() - int(CompanionView::contentPadding.top() + CompanionView::contentPadding.bottom());
+    EXPECT_LE(menu->cardGeometry().height(), room);
+    QWidget* viewport = menu->standardSections()->scroller().viewport();
+    const QRect window(viewport->mapTo(&backdrop, QPoint(0, 0)), viewport->size());
+    // The thumb on the window's right edge: lit at the top before, at the bottom after.
+    const QRect thumbTop(window.right() - 2, window.top() + 2, 3, 20);
+    const QRect thumbBottom(window.right() - 2, window.bottom() - 21, 3, 20);
+    EXPECT_GT(lightness(shot, thumbTop), lightness(shot, thumbBottom) + 0.1);
+    MenuButton* email = menu->control(u"Email"_s);
+    pointerAt(email->mapToGlobal(email->rect().center()), {u"click"_s, u"--repeat"_s, u"12"_s, u"--delay"_s, u"40"_s, u"5"_s});
+    QCursor::setPos(1200, 1000);
+    QTest::qWait(600);
+    const QImage end = capture(u"go-mobile-scrolled"_s);
+    EXPECT_LT(lightness(end, thumbTop), lightness(end, thumbBottom) - 0.1);
+    MenuButton* usage = menu->control(u"AI usage"_s);
+    const QRect pill(usage->mapTo(&backdrop, QPoint(0, 0)), usage->size());
+    EXPECT_TRUE(window.contains(pill));
+    EXPECT_EQ(backdrop.childAt(pill.center()), usage) << "a press there reaches the pill";
+    // Under the pill, the footer's white words on the dark card.
+    const QRect footer(window.left() + 30, pill.bottom() + 8, window.width() - 60, 18);
+    int lit = 0;
+    for (int y = footer.top(); y <= footer.bottom(); ++y)
+        for (int x = footer.left(); x <= footer.right(); ++x)
+            lit += qGray(end.pixel(x, y)) > 200;
+    EXPECT_GT(lit, 150);
+    EXPECT_LT(lit, footer.width() * footer.height() / 3);
 }
 
 TEST_F(MenuScreenshots, TwoPersonalApps)

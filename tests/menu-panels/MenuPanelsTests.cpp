@@ -6,10 +6,9 @@
 
 #include "menu/MenuTestKit.h"
 
-#include "menu/MenuScrolling.h"
+#include "menu/PanelScroller.h"
 #include "menu/panels/GoogleLinksPanel.h"
 #include "menu/panels/MenuPanels.h"
-#include "menu/panels/PanelScroller.h"
 #include "menu/panels/TaskPanel.h"
 #include "menu/panels/UsagePanel.h"
 #include "ui/Symbols.h"
@@ -341,29 +340,6 @@ TEST(MenuPanels, LongListsScrollWithinTheRoomThePanelHas)
     kit.view.resize(330, 190);
     kit.settle();
     EXPECT_EQ(menu.cardGeometry().height(), shorter);
-}
-
-TEST(MenuPanelRules, ListWindowsThumbsAndTheWheel)
-{
-    EXPECT_EQ(listWindowHeight(120, 300, 30), 120) << "all of a list that fits";
-    EXPECT_EQ(listWindowHeight(500, 300, 30), 300);
-    EXPECT_EQ(listWindowHeight(500, 10, 30), 30) << "at least the first row";
-    EXPECT_EQ(listWindowHeight(20, 10, 30), 20);
-
-    const QRectF window(7, 100, 308, 200);
-    EXPECT_TRUE(scrollThumb(window, 200, 0).isEmpty());
-    EXPECT_EQ(scrollThumb(window, 400, 0), QRectF(312, 100, 3, 100));
-    EXPECT_EQ(scrollThumb(window, 400, 200), QRectF(312, 200, 3, 100)) << "at the end, at the bottom";
-    EXPECT_EQ(scrollThumb(window, 400, 900), QRectF(312, 200, 3, 100)) << "never past it";
-    EXPECT_EQ(scrollThumb(window, 100000, 0).height(), PanelScroller::minimumThumb);
-
-    // A wheel turned down (towards the user) moves the list on; a touchpad by its own distance.
-    EXPECT_EQ(wheelPoints(QPoint(), QPoint(0, -120), Qt::Vertical), ScrollViewport::pointsPerNotch);
-    EXPECT_EQ(wheelPoints(QPoint(0, 7), QPoint(0, 120), Qt::Vertical), -7);
-    EXPECT_EQ(wheelPoints(QPoint(), QPoint(-240, 0), Qt::Vertical), 0) << "an upright list ignores sideways turns";
-    EXPECT_EQ(wheelPoints(QPoint(), QPoint(-240, 0), Qt::Horizontal), 2 * ScrollViewport::pointsPerNotch);
-    EXPECT_EQ(wheelPoints(QPoint(), QPoint(0, -120), Qt::Horizontal), ScrollViewport::pointsPerNotch)
-        << "a sideways strip moves on for a wheel turned down";
 }
 
 } // namespace

@@ -1,11 +1,13 @@
 // The menu's rules that stand on their own: which body shows, the edition's
-// tiles, the layout arithmetic and the circles' texts.
+// tiles, the layout arithmetic, scrolling windows and the circles' texts.
 #include "menu/ConicTable.h"
 #include "menu/HuluPicture.h"
 #include "menu/LauncherRows.h"
 #include "menu/MenuBodies.h"
 #include "menu/MediaUtilityBar.h"
 #include "menu/MenuLayout.h"
+#include "menu/MenuScrolling.h"
+#include "menu/PanelScroller.h"
 #include "menu/StandardSections.h"
 #include "ui/Symbols.h"
 
@@ -104,6 +106,29 @@ TEST(MenuLayoutRules, RowsShareTheirWidthEquallyAndTalkStaysCompact)
     EXPECT_EQ(scrollLimit(292, 308), 0);
     EXPECT_EQ(clampedScroll(80, 358, 308), 50);
     EXPECT_EQ(clampedScroll(-5, 358, 308), 0);
+}
+
+TEST(MenuScrollRules, ListWindowsThumbsAndTheWheel)
+{
+    EXPECT_EQ(listWindowHeight(120, 300, 30), 120) << "all of a list that fits";
+    EXPECT_EQ(listWindowHeight(500, 300, 30), 300);
+    EXPECT_EQ(listWindowHeight(500, 10, 30), 30) << "at least the first row";
+    EXPECT_EQ(listWindowHeight(20, 10, 30), 20);
+
+    const QRectF window(7, 100, 308, 200);
+    EXPECT_TRUE(scrollThumb(window, 200, 0).isEmpty());
+    EXPECT_EQ(scrollThumb(window, 400, 0), QRectF(312, 100, 3, 100));
+    EXPECT_EQ(scrollThumb(window, 400, 200), QRectF(312, 200, 3, 100)) << "at the end, at the bottom";
+    EXPECT_EQ(scrollThumb(window, 400, 900), QRectF(312, 200, 3, 100)) << "never past it";
+    EXPECT_EQ(scrollThumb(window, 100000, 0).height(), PanelScroller::minimumThumb);
+
+    // A wheel turned down (towards the user) moves the list on; a touchpad by its own distance.
+    EXPECT_EQ(wheelPoints(QPoint(), QPoint(0, -120), Qt::Vertical), ScrollViewport::pointsPerNotch);
+    EXPECT_EQ(wheelPoints(QPoint(0, 7), QPoint(0, 120), Qt::Vertical), -7);
+    EXPECT_EQ(wheelPoints(QPoint(), QPoint(-240, 0), Qt::Vertical), 0) << "an upright list ignores sideways turns";
+    EXPECT_EQ(wheelPoints(QPoint(), QPoint(-240, 0), Qt::Horizontal), 2 * ScrollViewport::pointsPerNotch);
+    EXPECT_EQ(wheelPoints(QPoint(), QPoint(0, -120), Qt::Horizontal), ScrollViewport::pointsPerNotch)
+        << "a sideways strip moves on for a wheel turned down";
 }
 
 TEST(MenuCircleTexts, WeatherClockAndPersonalAppNames)

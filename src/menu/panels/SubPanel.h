@@ -1,7 +1,7 @@
 #pragma once
 
-#include "PanelScroller.h"
 #include "menu/MenuControls.h"
+#include "menu/PanelScroller.h"
 #include "model/CompanionModel.h"
 
 #include <QString>

@@ -97,7 +97,12 @@ void UsagePill::setOnScreen(bool onScreen)
 
 qreal UsagePill::layout(qreal top)
 {
-    m_button->setCardRect(QRectF(MenuContext::columnLeft(), top, MenuContext::columnWidth(), height));
+    return layoutAcross(top, MenuContext::columnWidth());
+}
+
+qreal UsagePill::layoutAcross(qreal top, qreal width)
+{
+    m_button->setCardRect(QRectF(MenuContext::columnLeft(), top, width, height));
     return height;
 }
 

@@ -17,6 +17,7 @@ public:
     bool refresh() override;
     void setOnScreen(bool onScreen) override;
     qreal layout(qreal top) override;
+    qreal layoutAcross(qreal top, qreal width) override;
     std::vector<MenuPiece*> pieces() override;
 
     // One agent's pill: its name and what is left, "Claude 59%", or "Claude —"

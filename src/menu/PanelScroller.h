@@ -1,6 +1,6 @@
 #pragma once
 
-#include "menu/MenuSection.h"
+#include "MenuSection.h"
 
 #include <QPointer>
 #include <QRectF>
@@ -18,14 +18,14 @@ qreal listWindowHeight(qreal contentHeight, qreal room, qreal minimum);
 // as the list is scrolled. Empty while the whole list is on show.
 QRectF scrollThumb(const QRectF& window, qreal contentHeight, qreal offset);
 
-// The window through which a panel shows a list taller than the room it
-// has: it clips the list's controls (they are its viewport's children),
-// scrolls it with the wheel and shows a thumb while some of it is hidden.
-// The list's owner lays the list out from top() and paints it through
-// paintClipped().
+// The window through which a sub-panel shows a list, or the menu its
+// standard sections, taller than the room it has: it clips the list's
+// controls (they are its viewport's children), scrolls it with the wheel and
+// shows a thumb while some of it is hidden. The list's owner lays the list
+// out from top() and paints it through paintClipped().
 class PanelScroller {
 public:
-    // relayout lays the owner out again after a scroll.
+    // relayout lays the list out again from top() after a scroll.
     PanelScroller(MenuContext& context, std::function<void()> relayout);
     ~PanelScroller();
 
@@ -45,6 +45,7 @@ public:
     void scrollBy(qreal points);
 
     MenuPiece& thumb() { return m_thumb; }
+    const QRectF& thumbRect() const { return m_thumb.rect(); }
     // Paints what of pieces shows through the window.
     void paintClipped(QPainter& painter, const QRectF& dirty, const std::vector<MenuPiece*>& pieces) const;
 

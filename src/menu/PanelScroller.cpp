@@ -1,8 +1,8 @@
 #include "PanelScroller.h"
 
-#include "menu/MenuLayout.h"
-#include "menu/MenuLooks.h"
-#include "menu/MenuScrolling.h"
+#include "MenuLayout.h"
+#include "MenuLooks.h"
+#include "MenuScrolling.h"
 
 #include <QPainter>
 
@@ -71,6 +71,7 @@ void PanelScroller::scrollBy(qreal points)
     if (offset == m_offset)
         return;
     m_offset = offset;
+    m_thumb.setRect(scrollThumb(m_window, m_contentHeight, m_offset));
     m_relayout();
     m_context.canvas.repaintCard(m_window.adjusted(-sideSpill, -sideSpill, sideSpill, sideSpill));
 }

@@ -13,6 +13,14 @@ namespace {
 
 constexpr qreal rowSpacing = 4;
 constexpr qreal tileHeight = 32;
+
+// Lays tiles side by side, equally wide, across the menu's column.
+qreal placeAcrossColumn(const std::vector<std::unique_ptr<MenuButton>>& tiles, qreal top)
+{
+    placeEqually(tiles, QRectF(MenuContext::columnLeft(), top, MenuContext::columnWidth(), tileHeight), rowSpacing);
+    return tileHeight;
+}
+
 constexpr double heroFaceSeconds = 2.4;
 
 // A hook as the tile reads it at the press.
@@ -179,8 +187,7 @@ void TopUtilityBar::dress(MenuButton& button, const LauncherTile& tile)
 
 qreal TopUtilityBar::layout(qreal top)
 {
-    placeEqually(buttons(), QRectF(MenuContext::columnLeft(), top, MenuContext::columnWidth(), tileHeight), rowSpacing);
-    return tileHeight;
+    return placeAcrossColumn(buttons(), top);
 }
 
 // Hero buttons --------------------------------------------------------------------
@@ -253,8 +260,7 @@ void AiCommandBar::dress(MenuButton& button, const LauncherTile& tile)
 
 qreal AiCommandBar::layout(qreal top)
 {
-    placeEqually(buttons(), QRectF(MenuContext::columnLeft(), top, MenuContext::columnWidth(), tileHeight), rowSpacing);
-    return tileHeight;
+    return placeAcrossColumn(buttons(), top);
 }
 
 // Agents grid ---------------------------------------------------------------------

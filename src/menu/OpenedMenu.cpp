@@ -475,20 +475,15 @@ void OpenedMenu::paintContent(const QRegion& region)
     // Every row's pieces, on nothing: the card's ground and light go under
     // them when the still picture is put together.
     QPainter painter(&m_content);
-    for (const QRect& part : region) {
-        for (const QRectF& band : paintingBands(QRectF(part), m_content.devicePixelRatio())) {
-            painter.save();
-            painter.setClipRect(band);
-            painter.setCompositionMode(QPainter::CompositionMode_Clear);
-            painter.fillRect(band, Qt::transparent);
-            painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
-            painter.translate(cardOrigin());
-            const QRectF onCard = band.translated(-cardOrigin());
-            for (MenuSection* section : sections())
-                section->paint(painter, onCard);
-            painter.restore();
-        }
-    }
+    paintInBands(painter, region, [&](const QRectF& band) {
+        painter.setCompositionMode(QPainter::CompositionMode_Clear);
+        painter.fillRect(band, Qt::transparent);
+        painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+        painter.translate(cardOrigin());
+        const QRectF onCard = band.translated(-cardOrigin());
+        for (MenuSection* section : sections())
+            section->paint(painter, onCard);
+    });
 }
 
 void OpenedMenu::paintFrame(QPainter& painter, const QRect& area, const QImage& rim)

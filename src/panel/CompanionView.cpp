@@ -377,10 +377,6 @@ void CompanionView::paintEvent(QPaintEvent* event)
     // the figure can cover is painted.
     const QRegion dirty =
         event->region().intersected(m_figure->reach(*m_requestedFrame).translated(centre).toAlignedRect());
-    // Each part on its own: a band of a part is a plain rectangle of clip,
-    // where one across parts would be a region, which Qt blends on its
-    // thread pool.
-    for (const QRect& part : dirty)
-        paintInBands(painter, QRectF(part),
-                     [&](const QRectF& band) { m_figure->paint(painter, centre, *m_requestedFrame, band); });
+    paintInBands(painter, dirty,
+                 [&](const QRectF& band) { m_figure->paint(painter, centre, *m_requestedFrame, band); });
 }

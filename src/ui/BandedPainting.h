@@ -2,6 +2,7 @@
 
 #include <QPainter>
 #include <QRect>
+#include <QRegion>
 
 #include <type_traits>
 #include <vector>
@@ -15,11 +16,17 @@ inline constexpr int bandDeviceRows = 90;
 
 // The horizontal bands, in points, that together cover area exactly.
 std::vector<QRectF> paintingBands(const QRectF& area, qreal devicePixelRatio);
+// Those of each rectangle of region in turn: a band then lies within one
+// rectangle of what is repainted, so its clip is a plain rectangle, where a
+// band across rectangles would clip to a region, which Qt also hands to its
+// thread pool.
+std::vector<QRectF> paintingBands(const QRegion& region, qreal devicePixelRatio);
 
-// Runs paint once per band with the painter clipped to that band; paint
-// may take the band, to leave out what lies outside it.
-template <typename Paint>
-void paintInBands(QPainter& painter, const QRectF& area, Paint&& paint)
+// Runs paint once per band of area (a QRectF or a QRegion) with the painter
+// clipped to that band; paint may take the band, to leave out what lies
+// outside it.
+template <typename Area, typename Paint>
+void paintInBands(QPainter& painter, const Area& area, Paint&& paint)
 {
     const qreal ratio = painter.device() ? painter.device()->devicePixelRatioF() : 1.0;
     for (const QRectF& band : paintingBands(area, ratio)) {

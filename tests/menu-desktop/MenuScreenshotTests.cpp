@@ -16,10 +16,8 @@
 
 #include <QCursor>
 #include <QDir>
-#include <QGuiApplication>
 #include <QJsonArray>
 #include <QPainter>
-#include <QScreen>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -52,10 +50,7 @@ protected:
     QImage capture(const QString& name)
     {
         QTest::qWait(120);
-        const QImage shot = QGuiApplication::primaryScreen()
-                                ->grabWindow(0, backdrop.x(), backdrop.y(), backdrop.width(), backdrop.height())
-                                .toImage()
-                                .convertToFormat(QImage::Format_RGB32);
+        const QImage shot = backdrop.screenshot();
         QDir().mkpath(folder);
         shot.save(folder + u"/menu-"_s + name + u".png"_s);
         return shot;

@@ -12,9 +12,7 @@
 
 #include <QCursor>
 #include <QDir>
-#include <QGuiApplication>
 #include <QPainter>
-#include <QScreen>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -41,10 +39,7 @@ protected:
     QImage capture(const QString& name)
     {
         QTest::qWait(50);
-        const QImage shot = QGuiApplication::primaryScreen()
-                                ->grabWindow(0, backdrop.x(), backdrop.y(), backdrop.width(), backdrop.height())
-                                .toImage()
-                                .convertToFormat(QImage::Format_RGB32);
+        const QImage shot = backdrop.screenshot();
         QDir().mkpath(folder);
         const qreal ratio = shot.devicePixelRatio();
         const QString scale = ratio == 1 ? QString() : QStringLiteral("@%1x").arg(ratio);

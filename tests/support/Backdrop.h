@@ -1,6 +1,10 @@
 #pragma once
 
 #include <QColor>
+#include <QGuiApplication>
+#include <QImage>
+#include <QPixmap>
+#include <QScreen>
 #include <QPainter>
 #include <QWidget>
 
@@ -11,6 +15,15 @@ inline const QColor backdropColour(38, 44, 58);
 class Backdrop final : public QWidget {
 public:
     Backdrop() { setWindowFlags(Qt::FramelessWindowHint); }
+
+    // What the screen shows where the backdrop stands, views and all.
+    QImage screenshot() const
+    {
+        return QGuiApplication::primaryScreen()
+            ->grabWindow(0, x(), y(), width(), height())
+            .toImage()
+            .convertToFormat(QImage::Format_RGB32);
+    }
 
 protected:
     void paintEvent(QPaintEvent*) override { QPainter(this).fillRect(rect(), backdropColour); }

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace {
 
 TEST(PaintingBands, CoverTheAreaExactlyInBandsOfFewDeviceRows)
@@ -22,6 +24,21 @@ TEST(PaintingBands, CoverTheAreaExactlyInBandsOfFewDeviceRows)
         }
     }
     EXPECT_TRUE(paintingBands(QRectF(0, 0, 10, 0), 1).empty());
+}
+
+TEST(PaintingBands, OfARegionEachLiesWithinOneOfItsRectanglesAndTogetherTheyCoverIt)
+{
+    // Two overlapping squares: a region of three rectangles.
+    const QRegion region = QRegion(0, 0, 200, 200) + QRegion(100, 100, 200, 200);
+    ASSERT_GT(region.rectCount(), 1);
+    QRegion covered;
+    for (const QRectF& band : paintingBands(region, 1)) {
+        const QRect pixels = band.toRect();
+        EXPECT_TRUE(std::any_of(region.begin(), region.end(), [&](const QRect& part) { return part.contains(pixels); }))
+            << "a band across rectangles";
+        covered += pixels;
+    }
+    EXPECT_EQ(covered, region);
 }
 
 } // namespace

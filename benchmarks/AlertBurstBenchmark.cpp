@@ -7,7 +7,7 @@
 //
 //   alert_burst_benchmark [alerts]
 
-#include "model/ApplicationPicker.h"
+#include "QuietModelParts.h"
 #include "model/CompanionModel.h"
 #include "model/CompanionSettings.h"
 #include "model/SystemSoundPlayer.h"
@@ -30,16 +30,6 @@
 #include <utility>
 
 namespace {
-
-class NoApplicationPicker final : public ApplicationPicker {
-public:
-    std::optional<QStringList> pickApplications(const ApplicationPickerRequest&) override { return std::nullopt; }
-};
-
-class SilentSounds final : public SystemSoundPlayer {
-public:
-    void play(const QString&) override {}
-};
 
 double threadProcessorMs()
 {

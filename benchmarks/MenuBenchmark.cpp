@@ -8,7 +8,7 @@
 //   menu_benchmark <resource bundle folder> [seconds]
 #include "menu/OpenedMenu.h"
 #include "menu/panels/MenuPanels.h"
-#include "model/ApplicationPicker.h"
+#include "QuietModelParts.h"
 #include "model/CompanionModel.h"
 #include "model/CompanionSettings.h"
 #include "model/ResourceBundle.h"
@@ -30,11 +30,6 @@
 #include <vector>
 
 namespace {
-
-class NoApplicationPicker final : public ApplicationPicker {
-public:
-    std::optional<QStringList> pickApplications(const ApplicationPickerRequest&) override { return std::nullopt; }
-};
 
 // Processor seconds (user and system) this process has used so far.
 double processorSeconds()

@@ -8,7 +8,7 @@
 // time from the openChat hook to the chat page's first paint on screen, then
 // to another page in the same window and to the funnel's window.
 // As root the engine's sandbox cannot run: set QTWEBENGINE_DISABLE_SANDBOX=1.
-#include "model/ApplicationPicker.h"
+#include "QuietModelParts.h"
 #include "model/CompanionModel.h"
 #include "model/CompanionSettings.h"
 #include "model/SystemSoundPlayer.h"
@@ -35,16 +35,6 @@
 #include <optional>
 
 namespace {
-
-class NoApplicationPicker final : public ApplicationPicker {
-public:
-    std::optional<QStringList> pickApplications(const ApplicationPickerRequest&) override { return std::nullopt; }
-};
-
-class NoSounds final : public SystemSoundPlayer {
-public:
-    void play(const QString&) override {}
-};
 
 // A line of /proc/<pid>/status, as kB.
 double statusKilobytes(qint64 pid, const char* key)
@@ -179,7 +169,7 @@ void measureWebWindows(const QString& buildSource)
     QTemporaryDir folder;
     std::unique_ptr<QSettings> settings = CompanionSettings::open(folder.filePath(QStringLiteral("settings.json")));
     NoApplicationPicker picker;
-    NoSounds sounds;
+    SilentSounds sounds;
     CompanionModel model({*settings, Scheduler::main(), sounds, picker, [] {}});
     FakePasteboard pasteboard;
     FakeBell bell;

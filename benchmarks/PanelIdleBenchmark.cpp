@@ -1,19 +1,40 @@
 // What the running companion costs while it sits on the desktop, measured
-// from outside the process on a private X11 desktop:
-//   panel_idle_benchmark <companion program> <allocation counter library> [case...]
+// from outside the process on a private X11 desktop, beside what any window
+// of its kind costs:
+//   panel_idle_benchmark [--rounds N] [--seconds S] [--before PROGRAM]
+//                        <companion program> <process counters library> [case...]
 // Each case starts a fresh copy of the program, brings it into the state the
-// case names, lets it settle, then watches it for a while. Cases: "rest" (the
-// panel animating on its own, one timed wave included), "alert" (an alert
-// on show), "menu" (the menu opened by a click on the mascot), "unseen" (the
-// screen saver on), and for reference "floor" (a window of the panel's kind
-// that repaints almost nothing at the ambient rate: what frames cost before
-// anything is drawn). Prints, per case: frames painted a second (counted by the
-// X server's damage reports on each of the program's windows), the share of
-// one core used by the process and by the X server, wake-ups a second (the
-// process's voluntary context switches, every thread), heap allocations a
-// frame, and resident (RSS) and private (USS) memory at the end.
+// case names, lets it settle, then watches it for S seconds (20 unless
+// told). The cases run in N rounds (3 unless told), each round in another
+// order, so that whatever else the machine does falls on all of them alike;
+// each figure is the mean of the rounds. With --before, every case of the
+// program also runs for PROGRAM (an older build, say) in the same rounds.
+//
+// Cases: "floor-a" and "floor-b" (the benchmark's own empty translucent
+// window of the panel's size, repainting 10 x 10 pixels or all of itself 24
+// times a second: what frames cost before anything is drawn), "rest" (the
+// panel animating on its own), "alert" (an alert on show), "menu" (the menu
+// opened by a click on the mascot), "google", "usage", "fleet", "task" and
+// "layout" (the menu with that panel opened from its control), "unseen" (the
+// screen saver on), and "menu-cycle" (memory: the menu opened and closed ten
+// times, then 45 s of rest, against the program's size once it had started).
+//
+// Prints, per case: frames painted a second (counted by the X server's
+// damage reports on each of the program's windows), the share of one core
+// used by the process and by the X server and their sum as a multiple of
+// floor a's, wake-ups a second (the process's voluntary context switches,
+// every thread), heap allocations, pictures sent to the X server and their
+// pixels per frame, and resident (RSS) and private (USS) memory at the end.
+#include "menu/OpenedMenu.h"
+#include "menu/panels/MenuPanels.h"
+#include "QuietModelParts.h"
+#include "model/CompanionEdition.h"
+#include "model/CompanionModel.h"
+#include "model/CompanionSettings.h"
+#include "model/ResourceBundle.h"
+#include "ui/ViewEnvironment.h"
+
 #include <QApplication>
-#include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -28,12 +49,14 @@
 #include <xcb/damage.h>
 #include <xcb/xcb.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <functional>
 #include <map>
 #include <memory>
 #include <optional>
+#include <tuple>
 #include <vector>
 
 #include <csignal>
@@ -92,6 +115,11 @@ double wakeUps(qint64 pid)
     for (const QString& task : tasksOf(pid))
         total += figureOf(readFile(task + QStringLiteral("/status")), "voluntary_ctxt_switches");
     return total;
+}
+
+double residentMiB(qint64 pid)
+{
+    return figureOf(readFile(QStringLiteral("/proc/%1/status").arg(pid)), "VmRSS") / 1024;
 }
 
 // The private desktop, as the benchmark sees it over its own connection.
@@ -223,17 +251,24 @@ private:
     qint64 m_serverPid = 0;
 };
 
-// One fresh copy of the program in a session of its own.
+// What the preloaded counters library has counted in a process so far.
+struct Counted {
+    double allocations = 0;
+    double pictures = 0;   // sent to the X server
+    double pixels = 0;     // in them
+};
+
+// One fresh copy of a program in a session of its own.
 class Companion {
 public:
-    Companion(const QString& program, const QStringList& arguments, const QString& counterLibrary) : m_program(program)
+    Companion(const QString& program, const QStringList& arguments, const QString& countersLibrary) : m_program(program)
     {
         m_environment = QProcessEnvironment::systemEnvironment();
         m_environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_runtime.path());
         m_environment.insert(QStringLiteral("XDG_CONFIG_HOME"), m_config.path());
         QProcessEnvironment counted = m_environment;
-        counted.insert(QStringLiteral("LD_PRELOAD"), counterLibrary);
-        counted.insert(QStringLiteral("LUMIVO_ALLOCATION_COUNTER"), counterPath());
+        counted.insert(QStringLiteral("LD_PRELOAD"), countersLibrary);
+        counted.insert(QStringLiteral("LUMIVO_PROCESS_COUNTERS"), countersPath());
         m_process.setProcessEnvironment(counted);
         m_process.setProcessChannelMode(QProcess::ForwardedChannels);
         m_process.start(program, arguments);
@@ -260,18 +295,17 @@ public:
         copy.waitForFinished(5000);
     }
 
-    double allocations() const
+    Counted counted() const
     {
-        QFile counter(counterPath());
-        if (!counter.open(QIODevice::ReadOnly) || counter.size() < 8)
-            return 0;
-        quint64 count = 0;
-        counter.read(reinterpret_cast<char*>(&count), sizeof count);
-        return static_cast<double>(count);
+        QFile file(countersPath());
+        quint64 values[3] = {};
+        if (!file.open(QIODevice::ReadOnly) || file.read(reinterpret_cast<char*>(values), sizeof values) != sizeof values)
+            return {};
+        return {double(values[0]), double(values[1]), double(values[2])};
     }
 
 private:
-    QString counterPath() const { return m_runtime.filePath(QStringLiteral("allocations")); }
+    QString countersPath() const { return m_runtime.filePath(QStringLiteral("counters")); }
 
     QString m_program;
     QTemporaryDir m_runtime;
@@ -323,6 +357,28 @@ bool waitFor(const std::function<bool()>& condition, int milliseconds = 10000)
     return true;
 }
 
+bool run(const QStringList& command)
+{
+    return QProcess::execute(command.first(), command.mid(1)) == 0;
+}
+
+void pointerTo(QPoint point)
+{
+    run({QStringLiteral("xdotool"), QStringLiteral("mousemove"), QString::number(point.x()), QString::number(point.y())});
+}
+
+void clickAt(QPoint point)
+{
+    run({QStringLiteral("xdotool"), QStringLiteral("mousemove"), QString::number(point.x()), QString::number(point.y()),
+         QStringLiteral("click"), QStringLiteral("1")});
+}
+
+// Takes the pointer off the program's windows, so nothing stays hovered.
+void pointerAway()
+{
+    pointerTo(QPoint(0, 0));
+}
+
 bool isAlertPanel(const PrivateDesktop::Window& window)
 {
     return window.name.startsWith(QStringLiteral("Vora alert"));
@@ -337,54 +393,147 @@ std::optional<PrivateDesktop::Window> panelOf(PrivateDesktop& display, qint64 pi
     return std::nullopt;
 }
 
-bool run(const QStringList& command)
+// The collapsed panel is 330 points wide; the open one is wider.
+bool isOpen(const QRect& panel)
 {
-    return QProcess::execute(command.first(), command.mid(1)) == 0;
+    return panel.width() > 330;
+}
+
+// The mascot sits in the panel's bottom-right corner, 20 points further in
+// while the menu opens to the left.
+QPoint mascotOf(const QRect& panel)
+{
+    return isOpen(panel) ? QPoint(panel.right() - 105, panel.bottom() - 90) : QPoint(panel.right() - 85, panel.bottom() - 85);
+}
+
+// Where the opened menu's controls lie in the open panel, found on a replica
+// of the menu built here from the program's own bundle, laid out as the
+// program lays out its card.
+class MenuReplica {
+public:
+    MenuReplica(const QString& program, QSize openPanel)
+    {
+        const std::optional<QString> folder = ResourceBundle::locate(ResourceBundle::candidatePlaces(program));
+        if (!folder)
+            return;
+        const ResourceBundle bundle(*folder);
+        QTemporaryDir settingsFolder;
+        const std::unique_ptr<QSettings> settings =
+            CompanionSettings::open(settingsFolder.filePath(QStringLiteral("settings.json")));
+        SilentSounds sounds;
+        NoApplicationPicker picker;
+        CompanionModel model({
+            .settings = *settings,
+            .scheduler = Scheduler::main(),
+            .systemSounds = sounds,
+            .applicationPicker = picker,
+            .playChime = [] {},
+        });
+        const ViewEnvironment environment = ViewEnvironment::live(bundle);
+        CompanionView view(model, environment);
+        view.resize(openPanel);
+        auto* menu = new OpenedMenu(view, environment, CompanionEdition::fromInfo(bundle.info()), {}, menuPanels());
+        view.hostMenu(menu);
+        model.menuOpen = true;
+        for (int turn = 0; turn < 3; ++turn)
+            QCoreApplication::processEvents();
+        for (MenuButton* control : menu->controls())
+            m_centres.emplace(control->accessibleName(), control->mapTo(&view, control->rect().center()));
+    }
+
+    std::optional<QPoint> centreOf(const QString& name) const
+    {
+        const auto found = m_centres.find(name);
+        return found == m_centres.end() ? std::nullopt : std::optional(found->second);
+    }
+
+private:
+    std::map<QString, QPoint> m_centres;
+};
+
+// What a case may reach while it brings the program into its state.
+struct Setting {
+    PrivateDesktop& display;
+    Companion& companion;
+    const QString& program;
+};
+
+// Opens the menu with a click on the mascot and waits for the card to be in.
+std::optional<QRect> openMenu(const Setting& setting)
+{
+    const std::optional<PrivateDesktop::Window> panel = panelOf(setting.display, setting.companion.pid());
+    if (!panel)
+        return std::nullopt;
+    clickAt(mascotOf(setting.display.geometry(panel->id)));
+    if (!waitFor([&] { return isOpen(setting.display.geometry(panel->id)); }))
+        return std::nullopt;
+    QThread::msleep(700);
+    pointerAway();
+    return setting.display.geometry(panel->id);
+}
+
+// Opens the menu, then the panel behind the control named control.
+bool openPanel(const Setting& setting, const QString& control)
+{
+    const std::optional<QRect> panel = openMenu(setting);
+    if (!panel)
+        return false;
+    static std::map<std::tuple<QString, int, int>, std::unique_ptr<MenuReplica>> replicas;
+    std::unique_ptr<MenuReplica>& replica = replicas[{setting.program, panel->width(), panel->height()}];
+    if (!replica)
+        replica = std::make_unique<MenuReplica>(setting.program, panel->size());
+    const std::optional<QPoint> centre = replica->centreOf(control);
+    if (!centre)
+        return false;
+    clickAt(panel->topLeft() + *centre);
+    pointerAway();
+    return true;
 }
 
 struct Case {
     const char* name;
     const char* description;
-    double seconds;
-    // Measures the benchmark's own empty panel instead of the program.
-    bool emptyPanel = false;
+    // The benchmark's own empty panel instead of the program, with these arguments.
+    QStringList emptyPanel = {};
     // Brings the program into the case's state; false when it could not.
-    std::function<bool(PrivateDesktop&, Companion&)> enter;
+    std::function<bool(const Setting&)> enter = [](const Setting&) { return true; };
     std::function<void()> leave = [] {};
 };
+
+Case panelCase(const char* name, const char* description, const char* control)
+{
+    return {name, description, {}, [control](const Setting& setting) {
+                return openPanel(setting, QString::fromLatin1(control));
+            }};
+}
 
 const std::vector<Case>& cases()
 {
     static const std::vector<Case> all{
-        {"rest", "the panel on its own", 28, false, [](PrivateDesktop&, Companion&) { return true; }},
-        {"alert", "an alert on show", 20, false,
-         [](PrivateDesktop& display, Companion& companion) {
-             companion.handOver(QStringLiteral("lumivo://notify?type=email&detail=The%20quarterly%20numbers%20are%20ready"));
+        {"floor-a", "an empty translucent 330 x 190 window repainting 10 x 10 pixels 24 times a second",
+         {QStringLiteral("--empty-panel")}},
+        {"floor-b", "the same window repainted whole 24 times a second",
+         {QStringLiteral("--empty-panel"), QStringLiteral("whole")}},
+        {"rest", "the panel on its own"},
+        {"alert", "an alert on show", {},
+         [](const Setting& setting) {
+             setting.companion.handOver(
+                 QStringLiteral("lumivo://notify?type=email&detail=The%20quarterly%20numbers%20are%20ready"));
              return waitFor([&] {
-                 for (const PrivateDesktop::Window& window : display.windowsOf(companion.pid())) {
-                     if (isAlertPanel(window))
-                         return true;
-                 }
-                 return false;
+                 const auto windows = setting.display.windowsOf(setting.companion.pid());
+                 return std::any_of(windows.begin(), windows.end(), isAlertPanel);
              });
          }},
-        {"menu", "the menu opened by a click on the mascot", 20, false,
-         [](PrivateDesktop& display, Companion& companion) {
-             const std::optional<PrivateDesktop::Window> panel = panelOf(display, companion.pid());
-             if (!panel)
-                 return false;
-             // The mascot sits in the collapsed panel's bottom-right corner.
-             const QRect frame = display.geometry(panel->id);
-             const QPoint mascot = frame.topLeft() + QPoint(frame.width() - 85, frame.height() - 85);
-             run({QStringLiteral("xdotool"), QStringLiteral("mousemove"), QString::number(mascot.x()),
-                  QString::number(mascot.y()), QStringLiteral("click"), QStringLiteral("1")});
-             return waitFor([&] { return display.geometry(panel->id).width() > frame.width(); });
-         }},
-        {"unseen", "the screen saver on", 20, false,
-         [](PrivateDesktop&, Companion&) { return run({QStringLiteral("xset"), QStringLiteral("s"), QStringLiteral("activate")}); },
+        {"menu", "the menu opened by a click on the mascot", {},
+         [](const Setting& setting) { return openMenu(setting).has_value(); }},
+        panelCase("google", "the menu with the Google links panel", "Search"),
+        panelCase("usage", "the menu with the AI usage panel", "AI usage"),
+        panelCase("fleet", "the menu with the bot fleet panel", "Fleet"),
+        panelCase("task", "the menu with the task manager", "Task Manager"),
+        panelCase("layout", "the menu with the window layout panel", "Screen"),
+        {"unseen", "the screen saver on", {},
+         [](const Setting&) { return run({QStringLiteral("xset"), QStringLiteral("s"), QStringLiteral("activate")}); },
          [] { run({QStringLiteral("xset"), QStringLiteral("s"), QStringLiteral("reset")}); }},
-        {"floor", "a window of the panel's kind repainting 10 x 10 pixels and nothing else, 24 times a second", 20,
-         true, [](PrivateDesktop&, Companion&) { return true; }},
     };
     return all;
 }
@@ -395,25 +544,57 @@ struct Figures {
     double processPercent = 0;
     double serverPercent = 0;
     double wakeUps = 0;       // a second
-    double allocationsPerFrame = 0;
+    double allocations = 0;   // a frame, as the next two
+    double pictures = 0;
+    double pixels = 0;
     double residentMiB = 0;
     double privateMiB = 0;
+
+    double frames() const { return panelFrames + otherFrames; }
+    double totalPercent() const { return processPercent + serverPercent; }
+    Figures& operator+=(const Figures& other)
+    {
+        for (auto member : {&Figures::panelFrames, &Figures::otherFrames, &Figures::processPercent,
+                            &Figures::serverPercent, &Figures::wakeUps, &Figures::allocations, &Figures::pictures,
+                            &Figures::pixels, &Figures::residentMiB, &Figures::privateMiB})
+            this->*member += other.*member;
+        return *this;
+    }
+    Figures dividedBy(double count) const
+    {
+        Figures mean = *this;
+        for (auto member : {&Figures::panelFrames, &Figures::otherFrames, &Figures::processPercent,
+                            &Figures::serverPercent, &Figures::wakeUps, &Figures::allocations, &Figures::pictures,
+                            &Figures::pixels, &Figures::residentMiB, &Figures::privateMiB})
+            mean.*member /= count;
+        return mean;
+    }
 };
 
-std::optional<Figures> measure(const Case& which, PrivateDesktop& display, const QString& program, const QString& counter)
+// Starts the program (or the empty panel) and waits until its panel shows.
+std::unique_ptr<Companion> start(const Case& which, PrivateDesktop& display, const QString& program, const QString& counters)
 {
     // Every case starts with the pointer away from the panel, whatever the
     // last one did with it: a hovered mascot prepares the menu.
-    run({QStringLiteral("xdotool"), QStringLiteral("mousemove"), QStringLiteral("0"), QStringLiteral("0")});
-    Companion companion(which.emptyPanel ? QCoreApplication::applicationFilePath() : program,
-                        which.emptyPanel ? QStringList{QStringLiteral("--empty-panel")} : QStringList{}, counter);
-    if (!waitFor([&] { return panelOf(display, companion.pid()).has_value(); })) {
+    pointerAway();
+    auto companion = std::make_unique<Companion>(
+        which.emptyPanel.isEmpty() ? program : QCoreApplication::applicationFilePath(), which.emptyPanel, counters);
+    if (!waitFor([&] { return panelOf(display, companion->pid()).has_value(); })) {
         std::fprintf(stderr, "%s: the panel did not appear\n", which.name);
-        return std::nullopt;
+        return nullptr;
     }
+    return companion;
+}
+
+std::optional<Figures> measure(const Case& which, PrivateDesktop& display, const QString& program,
+                               const QString& counters, double seconds)
+{
+    const std::unique_ptr<Companion> companion = start(which, display, program, counters);
+    if (!companion)
+        return std::nullopt;
     // Past start-up and the greeting wave.
     QThread::msleep(3000);
-    if (!which.enter(display, companion)) {
+    if (!which.enter({display, *companion, program})) {
         std::fprintf(stderr, "%s: could not reach the case's state\n", which.name);
         which.leave();
         return std::nullopt;
@@ -421,22 +602,22 @@ std::optional<Figures> measure(const Case& which, PrivateDesktop& display, const
     QThread::msleep(1500);
 
     std::vector<xcb_window_t> windows;
-    for (const PrivateDesktop::Window& window : display.windowsOf(companion.pid()))
+    for (const PrivateDesktop::Window& window : display.windowsOf(companion->pid()))
         windows.push_back(window.id);
-    const qint64 pid = companion.pid();
+    const qint64 pid = companion->pid();
     const double processBefore = processorSeconds(pid);
     const double serverBefore = processorSeconds(display.serverPid());
     const double wakeUpsBefore = wakeUps(pid);
-    const double allocationsBefore = companion.allocations();
+    const Counted countedBefore = companion->counted();
     QElapsedTimer wall;
     wall.start();
-    const std::map<xcb_window_t, int> frames = display.countFrames(windows, which.seconds);
+    const std::map<xcb_window_t, int> frames = display.countFrames(windows, seconds);
     const double elapsed = wall.nsecsElapsed() / 1e9;
     Figures figures;
     figures.processPercent = 100 * (processorSeconds(pid) - processBefore) / elapsed;
     figures.serverPercent = 100 * (processorSeconds(display.serverPid()) - serverBefore) / elapsed;
     figures.wakeUps = (wakeUps(pid) - wakeUpsBefore) / elapsed;
-    const double allocations = companion.allocations() - allocationsBefore;
+    const Counted counted = companion->counted();
     const std::optional<PrivateDesktop::Window> panel = panelOf(display, pid);
     int allFrames = 0;
     for (const auto& [window, count] : frames) {
@@ -446,26 +627,68 @@ std::optional<Figures> measure(const Case& which, PrivateDesktop& display, const
         else
             figures.otherFrames += count / elapsed;
     }
-    figures.allocationsPerFrame = allFrames ? allocations / allFrames : allocations;
-    const QByteArray status = readFile(QStringLiteral("/proc/%1/status").arg(pid));
+    const double perFrame = std::max(allFrames, 1);
+    figures.allocations = (counted.allocations - countedBefore.allocations) / perFrame;
+    figures.pictures = (counted.pictures - countedBefore.pictures) / perFrame;
+    figures.pixels = (counted.pixels - countedBefore.pixels) / perFrame;
     const LibraryWitness witness(pid);
     const QByteArray rollup = readFile(QStringLiteral("/proc/%1/smaps_rollup").arg(pid));
-    figures.residentMiB = figureOf(status, "VmRSS") / 1024;
+    figures.residentMiB = residentMiB(pid);
     figures.privateMiB = (figureOf(rollup, "Private_Clean") + figureOf(rollup, "Private_Dirty")) / 1024;
     which.leave();
-    if (!companion.running()) {
+    if (!companion->running()) {
         std::fprintf(stderr, "%s: the program ended while it was measured\n", which.name);
         return std::nullopt;
     }
     return figures;
 }
 
+// The program's resident size a while after it started, and 45 s after its
+// menu has been opened and closed ten times; nothing answers in between.
+struct MenuCycle {
+    double freshMiB = 0;
+    double afterMiB = 0;
+};
+
+std::optional<MenuCycle> cycleMenu(PrivateDesktop& display, const QString& program, const QString& counters)
+{
+    static const Case cycle{"menu-cycle", ""};
+    const std::unique_ptr<Companion> companion = start(cycle, display, program, counters);
+    if (!companion)
+        return std::nullopt;
+    // Start-up hands its freed memory back ten seconds in.
+    QThread::msleep(13000);
+    MenuCycle figures{.freshMiB = residentMiB(companion->pid())};
+    const std::optional<PrivateDesktop::Window> panel = panelOf(display, companion->pid());
+    if (!panel)
+        return std::nullopt;
+    for (int opening = 0; opening < 10; ++opening) {
+        clickAt(mascotOf(display.geometry(panel->id)));
+        if (!waitFor([&] { return isOpen(display.geometry(panel->id)); }))
+            return std::nullopt;
+        QThread::msleep(1000);
+        clickAt(mascotOf(display.geometry(panel->id)));
+        if (!waitFor([&] { return !isOpen(display.geometry(panel->id)); }))
+            return std::nullopt;
+        QThread::msleep(500);
+    }
+    pointerAway();
+    QThread::msleep(45000);
+    figures.afterMiB = residentMiB(companion->pid());
+    return figures;
+}
+
+void printLoad(const char* when)
+{
+    std::printf("load average %s: %s", when, readFile(QStringLiteral("/proc/loadavg")).constData());
+}
+
 } // namespace
 
 // What any frame of such a window costs, whatever is drawn: a translucent
-// frameless tool window of the panel's size that repaints a few pixels at
-// the ambient frame rate.
-int showEmptyPanel(int argc, char* argv[])
+// frameless tool window of the panel's size that repaints a few pixels (or
+// all of itself) at the ambient frame rate.
+int showEmptyPanel(int argc, char* argv[], bool whole)
 {
     // As the program sends its pictures.
     qputenv("QT_XCB_NO_MITSHM", "1");
@@ -478,19 +701,40 @@ int showEmptyPanel(int argc, char* argv[])
     panel.show();
     QTimer frames;
     frames.setTimerType(Qt::PreciseTimer);
-    QObject::connect(&frames, &QTimer::timeout, &panel, [&] { panel.update(240, 100, 10, 10); });
+    QObject::connect(&frames, &QTimer::timeout, &panel, [&] {
+        if (whole)
+            panel.update();
+        else
+            panel.update(240, 100, 10, 10);
+    });
     frames.start(1000 / 24);
     return application.exec();
 }
 
 int main(int argc, char* argv[])
 {
-    if (argc == 2 && QByteArray(argv[1]) == "--empty-panel")
-        return showEmptyPanel(argc, argv);
-    QCoreApplication application(argc, argv);
-    const QStringList arguments = application.arguments();
-    if (arguments.size() < 3) {
-        std::fprintf(stderr, "usage: %s <companion program> <allocation counter library> [case...]\n", argv[0]);
+    if (argc >= 2 && QByteArray(argv[1]) == "--empty-panel")
+        return showEmptyPanel(argc, argv, argc >= 3 && QByteArray(argv[2]) == "whole");
+    QApplication application(argc, argv);
+    QStringList arguments = application.arguments().mid(1);
+    int rounds = 3;
+    double seconds = 20;
+    QString before;
+    while (arguments.size() >= 2 && arguments.first().startsWith(QStringLiteral("--"))) {
+        const QString option = arguments.takeFirst();
+        const QString value = arguments.takeFirst();
+        if (option == QStringLiteral("--rounds"))
+            rounds = std::max(1, value.toInt());
+        else if (option == QStringLiteral("--seconds"))
+            seconds = std::max(1.0, value.toDouble());
+        else if (option == QStringLiteral("--before"))
+            before = value;
+    }
+    if (arguments.size() < 2) {
+        std::fprintf(stderr,
+                     "usage: %s [--rounds N] [--seconds S] [--before PROGRAM] <companion program> "
+                     "<process counters library> [case...]\n",
+                     argv[0]);
         return 2;
     }
     PrivateDesktop display;
@@ -498,27 +742,98 @@ int main(int argc, char* argv[])
         std::fprintf(stderr, "needs an X server with the damage extension\n");
         return 1;
     }
-    const QStringList wanted = arguments.mid(3);
-    std::printf("%-7s %9s %9s %9s %9s %9s %12s %7s %7s\n", "case", "frames/s", "other/s", "CPU %", "X CPU %",
-                "wakeups/s", "allocs/frame", "RSS MB", "USS MB");
-    int failures = 0;
+    const QString program = arguments[0];
+    const QString counters = arguments[1];
+    const QStringList wanted = arguments.mid(2);
+    const auto chosen = [&](const char* name) { return wanted.isEmpty() || wanted.contains(QString::fromLatin1(name)); };
+
+    // Each measurement: a case, the program it runs ("" for the floors),
+    // and what the rounds found.
+    struct Measurement {
+        const Case* which;
+        QString label;
+        QString program;
+        Figures sum;
+        int count = 0;
+    };
+    std::vector<Measurement> measurements;
     for (const Case& which : cases()) {
-        if (!wanted.isEmpty() && !wanted.contains(QString::fromLatin1(which.name)))
+        if (!chosen(which.name))
             continue;
-        const std::optional<Figures> figures = measure(which, display, arguments[1], arguments[2]);
-        if (!figures) {
-            ++failures;
+        if (!which.emptyPanel.isEmpty()) {
+            measurements.push_back({&which, QString(), program, {}});
             continue;
         }
+        if (!before.isEmpty())
+            measurements.push_back({&which, QStringLiteral("before"), before, {}});
+        measurements.push_back({&which, before.isEmpty() ? QString() : QStringLiteral("after"), program, {}});
+    }
+
+    printLoad("at the start");
+    std::fflush(stdout);
+    int failures = 0;
+    for (int round = 0; round < rounds; ++round) {
+        // Each round starts one further along, so no case always comes first.
+        for (std::size_t step = 0; step < measurements.size(); ++step) {
+            Measurement& measurement = measurements[(step + round) % measurements.size()];
+            const std::optional<Figures> figures =
+                measure(*measurement.which, display, measurement.program, counters, seconds);
+            if (!figures) {
+                ++failures;
+                continue;
+            }
+            measurement.sum += *figures;
+            ++measurement.count;
+        }
+        std::fprintf(stderr, "round %d of %d done\n", round + 1, rounds);
+    }
+    printLoad("at the end");
+
+    const auto floor = std::find_if(measurements.begin(), measurements.end(), [](const Measurement& measurement) {
+        return std::strcmp(measurement.which->name, "floor-a") == 0 && measurement.count > 0;
+    });
+    const double floorPercent = floor != measurements.end() ? floor->sum.dividedBy(floor->count).totalPercent() : 0;
+    std::printf("%d rounds of %.0f s; means per case; frames, CPU and the ratio count every window of the program\n",
+                rounds, seconds);
+    std::printf("%-10s %-6s %8s %7s %7s %7s %7s %9s %9s %9s %9s %9s %7s %7s\n", "case", "build", "frames/s", "other/s",
+                "CPU %", "X CPU %", "sum %", "x floor a", "wakeups/s", "allocs/fr", "puts/fr", "kpx/fr", "RSS MB",
+                "USS MB");
+    for (const Measurement& measurement : measurements) {
+        if (!measurement.count)
+            continue;
+        const Figures mean = measurement.sum.dividedBy(measurement.count);
         // Fewer than a frame a second say nothing about a frame's cost.
-        const QByteArray perFrame = figures->panelFrames + figures->otherFrames >= 1
-                                        ? QByteArray::number(figures->allocationsPerFrame, 'f', 1)
-                                        : QByteArrayLiteral("-");
-        std::printf("%-7s %9.1f %9.1f %9.2f %9.2f %9.1f %12s %7.1f %7.1f   (%s, %.0f s)\n", which.name,
-                    figures->panelFrames, figures->otherFrames, figures->processPercent, figures->serverPercent,
-                    figures->wakeUps, perFrame.constData(), figures->residentMiB, figures->privateMiB,
-                    which.description, which.seconds);
-        std::fflush(stdout);
+        const auto perFrame = [&](double value, int decimals) {
+            return mean.frames() >= 1 ? QByteArray::number(value, 'f', decimals) : QByteArrayLiteral("-");
+        };
+        const QByteArray ratio = floorPercent > 0 ? QByteArray::number(mean.totalPercent() / floorPercent, 'f', 2)
+                                                  : QByteArrayLiteral("-");
+        std::printf("%-10s %-6s %8.1f %7.1f %7.2f %7.2f %7.2f %9s %9.1f %9s %9s %9s %7.1f %7.1f\n",
+                    measurement.which->name, qPrintable(measurement.label), mean.panelFrames, mean.otherFrames,
+                    mean.processPercent, mean.serverPercent, mean.totalPercent(), ratio.constData(), mean.wakeUps,
+                    perFrame(mean.allocations, 0).constData(), perFrame(mean.pictures, 1).constData(),
+                    perFrame(mean.pixels / 1000, 1).constData(), mean.residentMiB, mean.privateMiB);
+    }
+    for (const Case& which : cases()) {
+        if (chosen(which.name))
+            std::printf("  %-10s %s\n", which.name, which.description);
+    }
+    std::fflush(stdout);
+
+    if (chosen("menu-cycle")) {
+        for (const auto& [label, cycled] : {std::pair(QStringLiteral("before"), before), std::pair(QString(), program)}) {
+            if (cycled.isEmpty())
+                continue;
+            const std::optional<MenuCycle> cycle = cycleMenu(display, cycled, counters);
+            if (!cycle) {
+                ++failures;
+                continue;
+            }
+            std::printf("menu-cycle %-6s RSS %.1f MB once started, %.1f MB 45 s after ten openings and closings "
+                        "of the menu: %+.1f MB\n",
+                        qPrintable(label.isEmpty() && !before.isEmpty() ? QStringLiteral("after") : label),
+                        cycle->freshMiB, cycle->afterMiB, cycle->afterMiB - cycle->freshMiB);
+        }
     }
     return failures ? 1 : 0;
 }

@@ -3,13 +3,11 @@
 #include "MascotArtwork.h"
 #include "WindowDragSurface.h"
 #include "model/CompanionModel.h"
-#include "ui/BandedPainting.h"
 #include "ui/Timing.h"
 
 #include <QEvent>
 #include <QPaintEvent>
 #include <QPainter>
-#include <QPainterPath>
 #include <QPointer>
 #include <QTimer>
 
@@ -153,7 +151,7 @@ void CompanionView::showEvent(QShowEvent* event)
 
 void CompanionView::insertMascot()
 {
-    m_requestedFrame.reset();
+    m_picture.clear();
     m_figure = std::make_unique<FloatingSwirl>(m_environment, [this] { repaintFigure(); });
     m_figure->start();
     m_dragSurface->show();
@@ -165,7 +163,7 @@ void CompanionView::insertMascot()
 void CompanionView::removeMascot()
 {
     m_figure.reset();
-    m_requestedFrame.reset();
+    m_picture.clear();
     m_dragSurface->hide();
     setBotHovering(false);
     // Nothing shows them until the mascot returns, which starts them afresh.
@@ -254,7 +252,12 @@ void CompanionView::repaintFigure()
     });
 }
 
-FloatingSwirl::Pose CompanionView::currentPose() const
+FigurePicture::Place CompanionView::figurePlace() const
+{
+    return {mascotFrame().center(), size(), devicePixelRatioF()};
+}
+
+FloatingSwirl::Frame CompanionView::currentFrame() const
 {
     const double now = m_environment.animations.now();
     // The slow values are taken on their own coarser grid, except while a
@@ -262,7 +265,7 @@ FloatingSwirl::Pose CompanionView::currentPose() const
     const double slow = m_waveRunning || m_waveAngle.isAnimating()
                             ? now
                             : std::floor(now * FloatingSwirl::slowFramesPerSecond) / FloatingSwirl::slowFramesPerSecond;
-    return {
+    const FloatingSwirl::Pose pose{
         .bob = m_bob.valueAt(slow),
         .glow = m_glow.valueAt(slow),
         .swirlPhase = m_swirlPhase.valueAt(now),
@@ -271,6 +274,7 @@ FloatingSwirl::Pose CompanionView::currentPose() const
         .brightness = m_figureBrightness.valueAt(now),
         .shadowTurn = FloatingSwirl::swirlRotation(m_swirlPhase.valueAt(slow), m_waveAngle.valueAt(slow)),
     };
+    return m_figure->frameAt(pose, devicePixelRatioF(), slow);
 }
 
 void CompanionView::refreshFigure()
@@ -278,15 +282,11 @@ void CompanionView::refreshFigure()
     m_figureRefreshPending = false;
     if (!m_figure)
         return;
-    // What the next picture shows is fixed now, so the area repainted is
-    // exactly where it differs from the one before.
-    const FloatingSwirl::Frame next = m_figure->frameAt(currentPose(), devicePixelRatioF());
-    if (m_requestedFrame && *m_requestedFrame == next)
-        return;
-    const QRegion changed = m_requestedFrame ? m_figure->changedArea(*m_requestedFrame, next)
-                                             : QRegion(m_figure->reach(next).toAlignedRect());
-    m_requestedFrame = next;
-    update(changed.translated(mascotFrame().center().toPoint()));
+    // The next picture is composed now, so the area repainted is exactly
+    // where its pixels differ from the one before.
+    const FloatingSwirl::Frame next = currentFrame();
+    if (!m_picture.shows(next, figurePlace()))
+        update(m_picture.compose(*m_figure, next, figurePlace()));
 }
 
 // Waves and the idle look ------------------------------------------------------
@@ -365,18 +365,16 @@ void CompanionView::placeMenu()
 
 void CompanionView::paintEvent(QPaintEvent* event)
 {
-    QPainter painter(this);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setRenderHint(QPainter::SmoothPixmapTransform);
     if (!m_figure)
         return;
-    if (!m_requestedFrame)
-        m_requestedFrame = m_figure->frameAt(currentPose(), devicePixelRatioF());
-    const QPointF centre = mascotFrame().center();
-    // Repaints of the menu beside the figure reach here too; only the part
-    // the figure can cover is painted.
-    const QRegion dirty =
-        event->region().intersected(m_figure->reach(*m_requestedFrame).translated(centre).toAlignedRect());
-    paintInBands(painter, dirty,
-                 [&](const QRectF& band) { m_figure->paint(painter, centre, *m_requestedFrame, band); });
+    // The picture follows the mascot when it has moved since the last
+    // frame; what that changes outside this repaint is repainted next.
+    const FloatingSwirl::Frame frame = m_picture.frame().value_or(currentFrame());
+    if (!m_picture.shows(frame, figurePlace())) {
+        const QRegion outside = m_picture.compose(*m_figure, frame, figurePlace()) - event->region();
+        if (!outside.isEmpty())
+            update(outside);
+    }
+    QPainter painter(this);
+    m_picture.paint(painter, event->region());
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "FigurePicture.h"
 #include "FloatingSwirl.h"
 #include "ui/AnimatedValue.h"
 #include "ui/ChangeObserver.h"
@@ -154,7 +155,10 @@ private:
     // Asks for the figure's next picture once the running frame is over.
     void repaintFigure();
     void refreshFigure();
-    FloatingSwirl::Pose currentPose() const;
+    // The figure's frame now, its slow values taken on their own coarser grid.
+    FloatingSwirl::Frame currentFrame() const;
+    // Where the figure stands in the view.
+    FigurePicture::Place figurePlace() const;
     void waveStep(std::size_t index, std::function<void()> finished);
     void finishWave(std::function<void()> finished);
     void scheduleTimedWave();
@@ -186,8 +190,7 @@ private:
     AnimatedValue m_mascotShift;
 
     std::unique_ptr<FloatingSwirl> m_figure;
-    // The figure's picture asked for last, which the next paint shows.
-    std::optional<FloatingSwirl::Frame> m_requestedFrame;
+    FigurePicture m_picture;
     bool m_figureRefreshPending = false;
     NativeWindowDragView* m_dragSurface = nullptr;
     CompanionMenuView* m_menu = nullptr;

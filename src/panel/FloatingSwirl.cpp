@@ -158,6 +158,12 @@ QRectF squareAbout(qreal half)
     return QRectF(-half, -half, 2 * half, 2 * half);
 }
 
+// The whole points a rectangle touches, and one more all round.
+QRect wholePoints(const QRectF& rect)
+{
+    return rect.adjusted(-1, -1, 1, 1).toAlignedRect();
+}
+
 // Where figure coordinates land for frame, about the frame's centre.
 QTransform placement(const FloatingSwirl::Frame& frame)
 {
@@ -216,14 +222,14 @@ void FloatingSwirl::start()
     for (auto& burst : m_bursts)
         burst->start();
     for (auto& sparkle : m_sparkles)
-        sparkle->start();
+        sparkle->start(slowFramesPerSecond);
 }
 
-FloatingSwirl::Frame FloatingSwirl::frameAt(const Pose& pose, qreal dpr) const
+FloatingSwirl::Frame FloatingSwirl::frameAt(const Pose& pose, qreal dpr, double slowMoment) const
 {
     Frame frame = snapped(pose, dpr);
     for (std::size_t i = 0; i < m_sparkles.size(); ++i)
-        frame.sparkleLit[i] = m_sparkles[i]->lit();
+        frame.sparkleLit[i] = m_sparkles[i]->litAt(slowMoment);
     for (std::size_t i = 0; i < m_bursts.size(); ++i)
         frame.burstStates[i] = m_bursts[i]->state();
     return frame;
@@ -234,31 +240,48 @@ QRectF FloatingSwirl::reach(const Frame& frame) const
     return placement(frame).mapRect(squareAbout(m_reach));
 }
 
-QRegion FloatingSwirl::changedArea(const Frame& previous, const Frame& next) const
+QRectF FloatingSwirl::farthestReach() const
 {
-    const auto whole = [](const QRectF& rect) { return rect.adjusted(-1, -1, 1, 1).toAlignedRect(); };
+    // Past the largest scale, 1.09, by what the liveliest spring overshoots.
+    const qreal half = m_reach * 1.12;
+    const qreal raised = verticalOffset(1);
+    return QRectF(-half, raised - half, 2 * half, 2 * half + verticalOffset(0) - raised);
+}
+
+QRect FloatingSwirl::changedGround(const Frame& previous, const Frame& next) const
+{
     // A move, a new size or a new breath changes every layer.
     if (previous.lift != next.lift || previous.scale != next.scale || previous.glowStep != next.glowStep)
-        return QRegion(whole(reach(previous))) + QRegion(whole(reach(next)));
+        return wholePoints(reach(previous)) | wholePoints(reach(next));
     const QTransform place = placement(next);
-    QRegion area;
+    QRect area;
     const auto add = [&](const QRectF& rect) {
         if (!rect.isEmpty())
-            area += whole(place.mapRect(rect));
+            area |= wholePoints(place.mapRect(rect));
     };
     if (previous.shadowTurn != next.shadowTurn)
         add(squareAbout(m_magentaReach));
-    else if (previous.turn != next.turn || previous.brightness != next.brightness)
-        add(squareAbout(m_swirlReach));
-    for (std::size_t i = 0; i < m_sparkles.size(); ++i) {
-        if (previous.sparkleLit[i] != next.sparkleLit[i])
-            add(m_sparkles[i]->bounds().translated(sparkles()[i].offset));
-    }
     for (std::size_t i = 0; i < m_bursts.size(); ++i) {
         if (previous.burstStates[i] == next.burstStates[i] && previous.ringTurn == next.ringTurn)
             continue;
         add(VoraEnergyBurst::bounds(bursts[i].angle, previous.ringTurn, previous.burstStates[i]));
         add(VoraEnergyBurst::bounds(bursts[i].angle, next.ringTurn, next.burstStates[i]));
+    }
+    return area;
+}
+
+QRect FloatingSwirl::changedArea(const Frame& previous, const Frame& next) const
+{
+    QRect area = changedGround(previous, next);
+    if (previous.lift != next.lift || previous.scale != next.scale || previous.glowStep != next.glowStep)
+        return area;
+    const QTransform place = placement(next);
+    const auto add = [&](const QRectF& rect) { area |= wholePoints(place.mapRect(rect)); };
+    if (previous.turn != next.turn || previous.brightness != next.brightness)
+        add(squareAbout(m_swirlReach));
+    for (std::size_t i = 0; i < m_sparkles.size(); ++i) {
+        if (previous.sparkleLit[i] != next.sparkleLit[i])
+            add(m_sparkles[i]->bounds().translated(sparkles()[i].offset));
     }
     return area;
 }
@@ -333,14 +356,14 @@ void FloatingSwirl::prepareShadows(int glowStep, double shadowTurn)
         return;
     m_shownStep = glowStep;
     m_shownShadowTurn = shadowTurn;
-    if (m_turnedMagentaHalf.size() != m_magentaStep.size()) {
-        m_turnedMagentaHalf = transparentImage(m_magentaStep.deviceIndependentSize(), m_magentaStep.devicePixelRatio());
+    if (m_turnedMagenta.size() != m_magentaStep.size()) {
+        m_turnedMagenta = transparentImage(m_magentaStep.deviceIndependentSize(), m_magentaStep.devicePixelRatio());
     } else {
-        m_turnedMagentaHalf.fill(Qt::transparent);
+        m_turnedMagenta.fill(Qt::transparent);
     }
     const QSizeF size = m_magentaStep.deviceIndependentSize();
     {
-        QPainter painter(&m_turnedMagentaHalf);
+        QPainter painter(&m_turnedMagenta);
         painter.setRenderHint(QPainter::SmoothPixmapTransform);
         paintInBands(painter, QRectF(QPointF(0, 0), size), [&] {
             painter.translate(size.width() / 2, size.height() / 2);
@@ -348,43 +371,91 @@ void FloatingSwirl::prepareShadows(int glowStep, double shadowTurn)
             drawCentred(painter, m_magentaStep);
         });
     }
-    upscale(m_turnedMagentaHalf, m_preparedRatio, m_turnedMagenta);
 }
+
+namespace {
+
+// A frame's layers as one painter draws them: placed about the figure's
+// centre, and each drawn only where it meets the area (even a draw that the
+// clip leaves empty costs a few microseconds).
+class PlacedLayers {
+public:
+    PlacedLayers(QPainter& painter, QPointF centre, const FloatingSwirl::Frame& frame, const QRectF& area)
+        : m_painter(painter), m_toPainter(placement(frame) * QTransform::fromTranslate(centre.x(), centre.y())),
+          m_area(area)
+    {
+        painter.save();
+        painter.setTransform(m_toPainter, true);
+        // Soft pictures need no smoothing, which would make every draw at a
+        // fractional place a costly filtered one; and every picture has clear
+        // edges, so none needs its outline antialiased.
+        painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
+        painter.setRenderHint(QPainter::Antialiasing, false);
+    }
+    ~PlacedLayers() { m_painter.restore(); }
+
+    bool meets(const QRectF& rect) const { return !rect.isEmpty() && m_toPainter.mapRect(rect).intersects(m_area); }
+    void drawCentredIfMeets(const QImage& image) const
+    {
+        if (meets(squareAbout(image.deviceIndependentSize().width() / 2)))
+            drawCentred(m_painter, image);
+    }
+
+private:
+    QPainter& m_painter;
+    QTransform m_toPainter;
+    QRectF m_area;
+};
+
+qreal ratioOf(const QPainter& painter)
+{
+    return painter.device() ? painter.device()->devicePixelRatioF() : 1.0;
+}
+
+} // namespace
 
 void FloatingSwirl::paint(QPainter& painter, QPointF centre, const Frame& frame, const QRectF& area)
 {
-    prepare(painter.device() ? painter.device()->devicePixelRatioF() : 1.0);
-    prepareShadows(frame.glowStep, frame.shadowTurn);
-    // Each layer is drawn only where it meets the area: even a draw that
-    // the clip leaves empty costs a few microseconds.
-    const QTransform toPainter = placement(frame) * QTransform::fromTranslate(centre.x(), centre.y());
-    const auto meets = [&](const QRectF& rect) { return !rect.isEmpty() && toPainter.mapRect(rect).intersects(area); };
-    const auto drawCentredIfMeets = [&](const QImage& image) {
-        if (meets(squareAbout(image.deviceIndependentSize().width() / 2)))
-            drawCentred(painter, image);
-    };
+    paintGround(painter, centre, frame, area);
+    paintOverGround(painter, centre, frame, area);
+}
 
-    painter.save();
-    painter.setTransform(toPainter, true);
-    // Soft pictures need no smoothing, which would make every draw at a
-    // fractional place a costly filtered one; and every picture has clear
-    // edges, so none needs its outline antialiased.
-    painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
-    painter.setRenderHint(QPainter::Antialiasing, false);
+void FloatingSwirl::paintGround(QPainter& painter, QPointF centre, const Frame& frame, const QRectF& area)
+{
+    prepare(ratioOf(painter));
+    prepareShadows(frame.glowStep, frame.shadowTurn);
+    const PlacedLayers layers(painter, centre, frame, area);
 
     // 1. The glow disc.
-    drawCentredIfMeets(m_discStep);
+    layers.drawCentredIfMeets(m_discStep);
 
     // 2. The burst ring, turning with the swirl.
     for (std::size_t i = 0; i < m_bursts.size(); ++i) {
-        if (meets(VoraEnergyBurst::bounds(bursts[i].angle, frame.ringTurn, frame.burstStates[i])))
+        if (layers.meets(VoraEnergyBurst::bounds(bursts[i].angle, frame.ringTurn, frame.burstStates[i])))
             m_bursts[i]->paint(painter, QPointF(0, 0), frame.ringTurn, frame.burstStates[i]);
     }
 
-    // 3. The swirl with its shadows, turned and tilted.
-    drawCentredIfMeets(m_violetStep);
-    drawCentredIfMeets(m_turnedMagenta);
-    if (meets(squareAbout(m_swirlReach))) {
+    // 3. The swirl's shadows.
+    layers.drawCentredIfMeets(m_violetStep);
+    // The magenta one is kept at half resolution: drawn at twice its size,
+    // filtered, it is as smooth as a picture of full resolution.
+    const QSizeF magenta = QSizeF(m_turnedMagenta.size()) * 2 / m_preparedRatio;
+    const QRectF magentaPlace(-magenta.width() / 2, -magenta.height() / 2, magenta.width(), magenta.height());
+    if (layers.meets(magentaPlace)) {
+        painter.save();
+        painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
+        painter.drawImage(magentaPlace, m_turnedMagenta);
+        painter.restore();
+    }
+}
+
+void FloatingSwirl::paintOverGround(QPainter& painter, QPointF centre, const Frame& frame, const QRectF& area)
+{
+    prepare(ratioOf(painter));
+    const PlacedLayers layers(painter, centre, frame, area);
+
+    // 3. The swirl, turned and tilted.
+    if (layers.meets(squareAbout(m_swirlReach))) {
         painter.save();
         painter.rotate(frame.turn);
         painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
@@ -399,9 +470,7 @@ void FloatingSwirl::paint(QPainter& painter, QPointF centre, const Frame& frame,
 
     // 4-6. The sparkles.
     for (std::size_t i = 0; i < m_sparkles.size(); ++i) {
-        if (meets(m_sparkles[i]->bounds().translated(sparkles()[i].offset)))
+        if (layers.meets(m_sparkles[i]->bounds().translated(sparkles()[i].offset)))
             m_sparkles[i]->paint(painter, sparkles()[i].offset, frame.sparkleLit[i]);
     }
-
-    painter.restore();
 }

@@ -25,8 +25,9 @@ class ResourceBundle;
 class FloatingSwirl {
 public:
     // The values the panel animates, as they stand at one moment. The slow
-    // ones (the float, the breath and the turn of the swirl's shadows) may
-    // be taken at a moment of their own: see slowFramesPerSecond.
+    // ones (the float, the breath and the turn of the swirl's shadows, like
+    // the twinkles) may be taken at a moment of their own: see
+    // slowFramesPerSecond.
     struct Pose {
         double bob = 0;          // 0 resting low, 1 raised
         double glow = 0;         // 0 weak, 1 strong
@@ -63,11 +64,12 @@ public:
 
     // The glow's breath is drawn in this many steps.
     static constexpr int glowSteps = 8;
-    // The float (a point or two a second), the breath and the turn of the
+    // The float (a point or two a second), the breath, the turn of the
     // swirl's wide soft shadow (three degrees between two of these frames)
-    // need no more new pictures a second than this, while the swirl itself
-    // turns on every frame; a host takes them at this rate, all in the same
-    // frames, so most frames repaint the swirl alone.
+    // and the twinkles (a swing of two seconds) need no more new pictures a
+    // second than this, while the swirl itself turns on every frame; a host
+    // takes them at this rate, all in the same frames, so most frames
+    // repaint the swirl alone.
     static constexpr double slowFramesPerSecond = 8;
 
     // Everything one picture shows, as it is drawn: the pose snapped to
@@ -93,20 +95,34 @@ public:
     const std::vector<std::unique_ptr<VoraEnergyBurst>>& energyBursts() const { return m_bursts; }
     const std::vector<std::unique_ptr<VoraSparkle>>& twinkles() const { return m_sparkles; }
 
-    // The frame of pose with the decorations as they are now.
-    Frame frameAt(const Pose& pose, qreal dpr) const;
-    // Where, about the frame's centre and in points, next looks different
-    // from previous.
-    QRegion changedArea(const Frame& previous, const Frame& next) const;
+    // The frame of pose with the bursts as they are now and the twinkles as
+    // they were at slowMoment.
+    Frame frameAt(const Pose& pose, qreal dpr, double slowMoment) const;
+    // The rectangle, about the frame's centre and in points, where next
+    // looks different from previous; and where its ground (what lies beneath
+    // the swirl: the glow disc, the bursts and the swirl's shadows) does.
+    QRect changedArea(const Frame& previous, const Frame& next) const;
+    QRect changedGround(const Frame& previous, const Frame& next) const;
     // Everything frame can paint on, about the frame's centre.
     QRectF reach(const Frame& frame) const;
+    // Everything any frame paints on, at either end of the float and grown
+    // as far as any spring carries it, about the frame's centre.
+    QRectF farthestReach() const;
+
+    // Makes the pictures the figure is drawn from, for ratio dpr, unless they
+    // are made; until then the reaches are the largest they can be.
+    void prepare(qreal dpr);
 
     // Paints frame with its 154-point frame centred at centre, where it
     // meets area (in the painter's coordinates).
     void paint(QPainter& painter, QPointF centre, const Frame& frame, const QRectF& area);
+    // The same in two layers: the ground, then the swirl and the sparkles
+    // over it. A host that keeps the ground paints it again only where it
+    // changed.
+    void paintGround(QPainter& painter, QPointF centre, const Frame& frame, const QRectF& area);
+    void paintOverGround(QPainter& painter, QPointF centre, const Frame& frame, const QRectF& area);
 
 private:
-    void prepare(qreal dpr);
     void prepareShadows(int glowStep, double shadowTurn);
 
     const ResourceBundle& m_resources;
@@ -128,13 +144,12 @@ private:
     QImage m_magentaStrong;
     QImage m_violetWeak;
     QImage m_violetStrong;
-    // The shadows of the step being shown (the magenta one at half
-    // resolution, then turned), drawn at full resolution.
+    // The shadows of the step being shown: the violet one at full
+    // resolution, the magenta one at half resolution, then turned.
     int m_shownStep = -1;
     double m_shownShadowTurn = 0;
     QImage m_discStep;
     QImage m_magentaStep;
     QImage m_violetStep;
-    QImage m_turnedMagentaHalf;
     QImage m_turnedMagenta;
 };

@@ -77,9 +77,9 @@ VoraSparkle::VoraSparkle(const ViewEnvironment& environment, qreal size, double 
 {
 }
 
-void VoraSparkle::start()
+void VoraSparkle::start(double framesPerSecond)
 {
-    m_lit.set(1, Motion::easeInOut(m_period).repeatForever(true).delayed(m_delay).atFramesPerSecond(ambientFramesPerSecond));
+    m_lit.set(1, Motion::easeInOut(m_period).repeatForever(true).delayed(m_delay).atFramesPerSecond(framesPerSecond));
 }
 
 namespace {

@@ -24,9 +24,11 @@ public:
                 std::function<void()> repaint);
 
     // Starts the twinkle: after delay, an endless ease-in-out swing of period
-    // seconds each way between unlit and lit.
-    void start();
+    // seconds each way between unlit and lit, with framesPerSecond new
+    // pictures a second.
+    void start(double framesPerSecond = ambientFramesPerSecond);
     double lit() const { return m_lit.value(); }
+    double litAt(double moment) const { return m_lit.valueAt(moment); }
     static double opacityAt(double lit) { return mix(0.06, 0.95, lit); }
     static double scaleAt(double lit) { return mix(0.55, 1.0, lit); }
 

@@ -252,12 +252,12 @@ void CompanionView::repaintFigure()
     });
 }
 
-FigurePicture::Place CompanionView::figurePlace() const
+FigurePicture::Place CompanionView::figurePlace(qreal dpr) const
 {
-    return {mascotFrame().center(), size(), devicePixelRatioF()};
+    return {mascotFrame().center(), size(), dpr};
 }
 
-FloatingSwirl::Frame CompanionView::currentFrame() const
+FloatingSwirl::Frame CompanionView::currentFrame(qreal dpr) const
 {
     const double now = m_environment.animations.now();
     // The slow values are taken on their own coarser grid, except while a
@@ -274,7 +274,7 @@ FloatingSwirl::Frame CompanionView::currentFrame() const
         .brightness = m_figureBrightness.valueAt(now),
         .shadowTurn = FloatingSwirl::swirlRotation(m_swirlPhase.valueAt(slow), m_waveAngle.valueAt(slow)),
     };
-    return m_figure->frameAt(pose, devicePixelRatioF(), slow);
+    return m_figure->frameAt(pose, dpr, slow);
 }
 
 void CompanionView::refreshFigure()
@@ -284,9 +284,12 @@ void CompanionView::refreshFigure()
         return;
     // The next picture is composed now, so the area repainted is exactly
     // where its pixels differ from the one before.
-    const FloatingSwirl::Frame next = currentFrame();
-    if (!m_picture.shows(next, figurePlace()))
-        update(m_picture.compose(*m_figure, next, figurePlace()));
+    // The screen's ratio is asked for once: it takes a look at the window's screen.
+    const qreal dpr = devicePixelRatioF();
+    const FloatingSwirl::Frame next = currentFrame(dpr);
+    const FigurePicture::Place place = figurePlace(dpr);
+    if (!m_picture.shows(next, place))
+        update(m_picture.compose(*m_figure, next, place));
 }
 
 // Waves and the idle look ------------------------------------------------------
@@ -369,9 +372,11 @@ void CompanionView::paintEvent(QPaintEvent* event)
         return;
     // The picture follows the mascot when it has moved since the last
     // frame; what that changes outside this repaint is repainted next.
-    const FloatingSwirl::Frame frame = m_picture.frame().value_or(currentFrame());
-    if (!m_picture.shows(frame, figurePlace())) {
-        const QRegion outside = m_picture.compose(*m_figure, frame, figurePlace()) - event->region();
+    const qreal dpr = devicePixelRatioF();
+    const FloatingSwirl::Frame frame = m_picture.frame().value_or(currentFrame(dpr));
+    const FigurePicture::Place place = figurePlace(dpr);
+    if (!m_picture.shows(frame, place)) {
+        const QRegion outside = m_picture.compose(*m_figure, frame, place) - event->region();
         if (!outside.isEmpty())
             update(outside);
     }

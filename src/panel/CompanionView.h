@@ -156,9 +156,9 @@ private:
     void repaintFigure();
     void refreshFigure();
     // The figure's frame now, its slow values taken on their own coarser grid.
-    FloatingSwirl::Frame currentFrame() const;
+    FloatingSwirl::Frame currentFrame(qreal dpr) const;
     // Where the figure stands in the view.
-    FigurePicture::Place figurePlace() const;
+    FigurePicture::Place figurePlace(qreal dpr) const;
     void waveStep(std::size_t index, std::function<void()> finished);
     void finishWave(std::function<void()> finished);
     void scheduleTimedWave();

@@ -5,9 +5,10 @@
 #include <QImage>
 #include <QRegion>
 
-#include <optional>
+#include <QPainter>
 
-class QPainter;
+#include <memory>
+#include <optional>
 
 // The mascot figure as the panel shows it: composed off screen, each frame
 // only where it may differ from the one before, and copied to the screen
@@ -46,8 +47,14 @@ private:
     QRect m_pixels;
     std::optional<FloatingSwirl::Frame> m_frame;
     QImage m_shown;
-    // What lies beneath the swirl, as the frame shows it.
-    QImage m_ground;
+    // A picture with the painter that stays on it, set to the view's points:
+    // beginning a painter costs as much as composing a small frame.
+    struct Canvas {
+        QImage image;
+        std::unique_ptr<QPainter> painter;
+    };
+    // What lies beneath the swirl, as the frame shows it, unlifted.
+    Canvas m_ground;
     // Where a frame is composed before its changes are carried over.
-    QImage m_next;
+    Canvas m_next;
 };

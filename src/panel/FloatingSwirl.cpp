@@ -134,19 +134,6 @@ QImage halved(const QImage& image)
     return half;
 }
 
-// Draws a half-resolution picture into target at twice its size and ratio
-// dpr, filtered, reusing target's pixels when it already has the size.
-void upscale(const QImage& half, qreal dpr, QImage& target)
-{
-    const QSizeF size = QSizeF(half.size()) * 2 / dpr;
-    if (target.isNull() || target.deviceIndependentSize() != size || target.devicePixelRatio() != dpr)
-        target = transparentImage(size, dpr);
-    QPainter painter(&target);
-    painter.setCompositionMode(QPainter::CompositionMode_Source);
-    painter.setRenderHint(QPainter::SmoothPixmapTransform);
-    paintInBands(painter, QRectF(QPointF(0, 0), size), [&] { painter.drawImage(QRectF(QPointF(0, 0), size), half); });
-}
-
 void drawCentred(QPainter& painter, const QImage& image)
 {
     const QSizeF size = image.deviceIndependentSize();
@@ -349,21 +336,21 @@ void FloatingSwirl::prepareShadows(int glowStep, double shadowTurn)
         disc.end();
         m_magentaStep = breathStep(m_magentaWeak, magentaShadow.weakOpacity, m_magentaStrong,
                                    magentaShadow.strongOpacity, glow);
-        upscale(breathStep(m_violetWeak, violetShadow.weakOpacity, m_violetStrong, violetShadow.strongOpacity, glow),
-                m_preparedRatio, m_violetStep);
+        drawDoubled(breathStep(m_violetWeak, violetShadow.weakOpacity, m_violetStrong, violetShadow.strongOpacity, glow),
+                    m_preparedRatio, m_violetStep);
     }
     if (!newStep && shadowTurn == m_shownShadowTurn && !m_turnedMagenta.isNull())
         return;
     m_shownStep = glowStep;
     m_shownShadowTurn = shadowTurn;
-    if (m_turnedMagenta.size() != m_magentaStep.size()) {
-        m_turnedMagenta = transparentImage(m_magentaStep.deviceIndependentSize(), m_magentaStep.devicePixelRatio());
+    if (m_turnedMagentaHalf.size() != m_magentaStep.size()) {
+        m_turnedMagentaHalf = transparentImage(m_magentaStep.deviceIndependentSize(), m_magentaStep.devicePixelRatio());
     } else {
-        m_turnedMagenta.fill(Qt::transparent);
+        m_turnedMagentaHalf.fill(Qt::transparent);
     }
     const QSizeF size = m_magentaStep.deviceIndependentSize();
     {
-        QPainter painter(&m_turnedMagenta);
+        QPainter painter(&m_turnedMagentaHalf);
         painter.setRenderHint(QPainter::SmoothPixmapTransform);
         paintInBands(painter, QRectF(QPointF(0, 0), size), [&] {
             painter.translate(size.width() / 2, size.height() / 2);
@@ -371,6 +358,7 @@ void FloatingSwirl::prepareShadows(int glowStep, double shadowTurn)
             drawCentred(painter, m_magentaStep);
         });
     }
+    drawDoubled(m_turnedMagentaHalf, m_preparedRatio, m_turnedMagenta);
 }
 
 namespace {
@@ -437,16 +425,7 @@ void FloatingSwirl::paintGround(QPainter& painter, QPointF centre, const Frame& 
 
     // 3. The swirl's shadows.
     layers.drawCentredIfMeets(m_violetStep);
-    // The magenta one is kept at half resolution: drawn at twice its size,
-    // filtered, it is as smooth as a picture of full resolution.
-    const QSizeF magenta = QSizeF(m_turnedMagenta.size()) * 2 / m_preparedRatio;
-    const QRectF magentaPlace(-magenta.width() / 2, -magenta.height() / 2, magenta.width(), magenta.height());
-    if (layers.meets(magentaPlace)) {
-        painter.save();
-        painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
-        painter.drawImage(magentaPlace, m_turnedMagenta);
-        painter.restore();
-    }
+    layers.drawCentredIfMeets(m_turnedMagenta);
 }
 
 void FloatingSwirl::paintOverGround(QPainter& painter, QPointF centre, const Frame& frame, const QRectF& area)

@@ -144,12 +144,13 @@ private:
     QImage m_magentaStrong;
     QImage m_violetWeak;
     QImage m_violetStrong;
-    // The shadows of the step being shown: the violet one at full
-    // resolution, the magenta one at half resolution, then turned.
+    // The shadows of the step being shown (the magenta one at half
+    // resolution, then turned), drawn at full resolution.
     int m_shownStep = -1;
     double m_shownShadowTurn = 0;
     QImage m_discStep;
     QImage m_magentaStep;
     QImage m_violetStep;
+    QImage m_turnedMagentaHalf;
     QImage m_turnedMagenta;
 };

@@ -120,6 +120,45 @@ TEST(ImageEffects, BrightnessAddsToEachChannelWhereDrawn)
     EXPECT_EQ(bright.pixel(1, 0), qRgba(0, 0, 0, 0));
 }
 
+// Doubling a picture by hand gives what Qt's smooth scaling gives, to a
+// few levels, for pictures of any size, soft or sharp.
+TEST(ImageEffects, ADoubledPictureIsWhatSmoothScalingMakesOfIt)
+{
+    const auto largestDifference = [](const QImage& first, const QImage& second) {
+        int largest = 0;
+        for (int y = 0; y < first.height(); ++y) {
+            for (int x = 0; x < first.width(); ++x) {
+                for (const int shift : {0, 8, 16, 24})
+                    largest = std::max(largest, std::abs(int((first.pixel(x, y) >> shift) & 0xff)
+                                                         - int((second.pixel(x, y) >> shift) & 0xff)));
+            }
+        }
+        return largest;
+    };
+    QImage glow = transparentImage(QSizeF(37, 24), 1);
+    {
+        QPainter painter(&glow);
+        QRadialGradient fill(QPointF(18, 12), 15);
+        fill.setColorAt(0, QColor(200, 40, 150, 220));
+        fill.setColorAt(1, Qt::transparent);
+        painter.fillRect(glow.rect(), fill);
+        painter.fillRect(QRect(30, 3, 4, 9), QColor(255, 255, 255, 160));   // a sharp edge
+    }
+    for (const QImage& half : {glow, square(1), square(5)}) {
+        QImage doubled;
+        drawDoubled(half, 2, doubled);
+        ASSERT_EQ(doubled.size(), half.size() * 2);
+        EXPECT_EQ(doubled.devicePixelRatio(), 2);
+        QImage scaled(half.size() * 2, QImage::Format_ARGB32_Premultiplied);
+        scaled.fill(Qt::transparent);
+        QPainter painter(&scaled);
+        painter.setRenderHint(QPainter::SmoothPixmapTransform);
+        painter.drawImage(QRectF(scaled.rect()), half);
+        painter.end();
+        EXPECT_LE(largestDifference(doubled, scaled), 3) << half.width() << " x " << half.height();
+    }
+}
+
 TEST(FittedText, ShrinksToFitButNotBelowItsFloor)
 {
     const QFont font = systemFont(11.5, QFont::Bold);

@@ -2,6 +2,7 @@
 
 #include "model/BrandColors.h"
 #include "panel/MascotArtwork.h"
+#include "ui/ChangedPixels.h"
 #include "ui/GlowCache.h"
 
 #include <QPainter>
@@ -228,6 +229,15 @@ void CardLights::prepareRim()
                                  QPoint(cardPoints.right() + 1 - cornerSide, cardPoints.bottom() + 1 - cornerSide)})
         region += QRect(corner, QSize(cornerSide, cornerSide));
     m_rimRegion = region;
+    // Each lit pixel's rectangle of the region, so that its changes gather by rectangle.
+    m_strips.clear();
+    for (const QRect& strip : region)
+        m_strips.push_back(QRectF(QPointF(strip.topLeft()) * m_dpr, QSizeF(strip.size()) * m_dpr).toAlignedRect());
+    for (RimPixel& pixel : m_rimPixels) {
+        const QPoint at(int(pixel.offset % std::uint32_t(m_pixels.width())), int(pixel.offset / std::uint32_t(m_pixels.width())));
+        const auto strip = std::find_if(m_strips.begin(), m_strips.end(), [&](const QRect& rect) { return rect.contains(at); });
+        pixel.strip = std::uint8_t(std::min<std::ptrdiff_t>(strip - m_strips.begin(), 255));
+    }
 }
 
 void CardLights::prepareBase(CompanionAppearance appearance)
@@ -263,9 +273,10 @@ bool CardLights::composeStill(const QImage& content, const QRegion& changed, Com
         // The aurora reaches no further than the card; the margins change
         // only where the content does.
         const bool newGround = !m_stillShows || m_stillShows->first != appearance;
+        const std::optional<int> shownRotation = newGround ? std::nullopt : std::optional(m_stillShows->second);
         m_stillShows = std::pair(appearance, rotation);
         const QRect card = QRectF(cardRect().topLeft() * m_dpr, cardRect().size() * m_dpr).toAlignedRect() & picture;
-        composeRows(content, newGround ? picture : card, rotation);
+        composeRows(content, newGround ? picture : card, rotation, shownRotation);
         for (const QRect& part : changed)
             composeRows(content,
                         QRectF(QPointF(part.topLeft()) * m_dpr, QSizeF(part.size()) * m_dpr).toAlignedRect() & picture,
@@ -278,7 +289,8 @@ bool CardLights::composeStill(const QImage& content, const QRegion& changed, Com
     return !changed.isEmpty();
 }
 
-void CardLights::composeRows(const QImage& content, const QRect& pixels, int auroraRotation)
+void CardLights::composeRows(const QImage& content, const QRect& pixels, int auroraRotation,
+                             std::optional<int> shownRotation)
 {
     const ConicTable& aurora = auroraTable();
     for (int y = pixels.top(); y <= pixels.bottom(); ++y) {
@@ -288,7 +300,13 @@ void CardLights::composeRows(const QImage& content, const QRect& pixels, int aur
         const std::uint16_t* steps = m_steps.data() + std::size_t(y) * m_pixels.width();
         auto* out = reinterpret_cast<std::uint32_t*>(m_still.scanLine(y));
         const Span card = m_cardRows[std::size_t(y)];
-        for (int x = pixels.left(); x <= pixels.right(); ++x) {
+        // When only the aurora turned, what lies outside the card, and where
+        // its light is what it was, stays as it is.
+        const int left = shownRotation ? std::max(pixels.left(), card.from) : pixels.left();
+        const int right = shownRotation ? std::min(pixels.right(), card.to - 1) : pixels.right();
+        for (int x = left; x <= right; ++x) {
+            if (shownRotation && aurora.at(steps[x], auroraRotation) == aurora.at(steps[x], *shownRotation))
+                continue;
             std::uint32_t under = ground[x];
             if (x >= card.from && x < card.to) {
                 // The aurora adds its light to the card's fill, within the card.
@@ -323,13 +341,13 @@ const QImage& CardLights::rimOver(const QImage& ground, bool groundChanged, cons
 
     const int turned = m_brandRotation ? std::abs(brandRotation - *m_brandRotation) : ConicTable::steps;
     const bool brandMoved = std::min(turned, ConicTable::steps - turned) >= ConicTable::stepOf(brandRedrawDegrees);
-    if (groundChanged || !m_brandRotation || brandMoved) {
-        if (groundChanged || !m_brandRotation) {
+    const bool groundCopied = groundChanged || !m_brandRotation;
+    const bool everyPixel = groundCopied || brandMoved;
+    if (everyPixel) {
+        if (groundCopied) {
             // The strips' other pixels are the ground's own.
-            const QRect picture(QPoint(0, 0), m_pixels);
-            for (const QRect& strip : m_rimRegion) {
-                const QRect pixels =
-                    QRectF(QPointF(strip.topLeft()) * m_dpr, QSizeF(strip.size()) * m_dpr).toAlignedRect() & picture;
+            for (const QRect& strip : m_strips) {
+                const QRect pixels = strip & QRect(QPoint(0, 0), m_pixels);
                 for (int y = pixels.top(); y <= pixels.bottom(); ++y)
                     std::memcpy(m_rimPicture.scanLine(y) + pixels.left() * 4, ground.constScanLine(y) + pixels.left() * 4,
                                 std::size_t(pixels.width()) * 4);
@@ -344,11 +362,62 @@ const QImage& CardLights::rimOver(const QImage& ground, bool groundChanged, cons
         }
         m_brandRotation = brandRotation;
     }
+    // Where the pixels change, gathered row by row in each strip.
+    struct Gathered {
+        ChangedRows rows;
+        int y = -1;
+        int left = 0;
+        int right = 0;
+    };
+    std::vector<Gathered> gathered(m_strips.size());
+    const int width = m_pixels.width();
+    const auto note = [&](std::size_t strip, std::uint32_t offset) {
+        Gathered& g = gathered[strip];
+        const int y = int(offset / std::uint32_t(width));
+        const int x = int(offset % std::uint32_t(width));
+        if (y != g.y) {
+            if (g.y >= 0)
+                g.rows.add(g.y, g.left, g.right);
+            g.y = y;
+            g.left = x;
+            g.right = x;
+        } else {
+            g.left = std::min(g.left, x);
+            g.right = std::max(g.right, x);
+        }
+    };
+    const auto lit = [&](const RimPixel& pixel, std::size_t ring, int rotation) {
+        return all[ring].colours.at(pixel.step, rotation) != 0;
+    };
     auto* out = reinterpret_cast<std::uint32_t*>(m_rimPicture.bits());
+    bool outsideStrips = false;
     for (std::size_t index = 0; index < m_rimPixels.size(); ++index) {
         const RimPixel& pixel = m_rimPixels[index];
+        // Unlit by the sparks before and now, a pixel shows the brand ring as it did.
+        if (!everyPixel && !lit(pixel, 1, rotations[1]) && !lit(pixel, 2, rotations[2])
+            && !lit(pixel, 1, m_sparkRotations[0]) && !lit(pixel, 2, m_sparkRotations[1]))
+            continue;
         const std::uint32_t sparks = addedSaturating(lightOf(1, pixel), lightOf(2, pixel));
-        out[pixel.offset] = sparks ? addedSaturating(m_brandOver[index], sparks) : m_brandOver[index];
+        const std::uint32_t shown = sparks ? addedSaturating(m_brandOver[index], sparks) : m_brandOver[index];
+        if (out[pixel.offset] != shown) {
+            out[pixel.offset] = shown;
+            if (pixel.strip < gathered.size())
+                note(pixel.strip, pixel.offset);
+            else
+                outsideStrips = true;
+        }
+    }
+    m_sparkRotations = {rotations[1], rotations[2]};
+    m_rimChanged = QRegion();
+    if (groundCopied || outsideStrips) {
+        m_rimChanged = m_rimRegion;
+        return m_rimPicture;
+    }
+    for (Gathered& g : gathered) {
+        if (g.y >= 0)
+            g.rows.add(g.y, g.left, g.right);
+        for (const QRect& rect : g.rows.region())
+            m_rimChanged += QRectF(QPointF(rect.topLeft()) / m_dpr, QSizeF(rect.size()) / m_dpr).toAlignedRect();
     }
     return m_rimPicture;
 }

@@ -30,8 +30,9 @@ public:
 
     QSizeF cardSize() const { return m_cardSize; }
     qreal devicePixelRatio() const { return m_dpr; }
-    // The card with its margins, in points; the card's place in it.
+    // The card with its margins, in points and in pixels; the card's place in it.
     QSizeF size() const;
+    QSize pixelSize() const { return m_pixels; }
     QRectF cardRect() const;
 
     // The card's still picture: the drop shadow and the card filled in the
@@ -54,8 +55,11 @@ public:
     // (plus-lighter). Only the strips of the answer are meaningful. The slow
     // brand ring is drawn again once it has turned brandRedrawDegrees, or
     // when groundChanged says the ground is not what it was last time.
+    // A pixel no ring lights, now or before, is left as it was.
     const QImage& rimOver(const QImage& ground, bool groundChanged, const RingPhases& phases);
     static constexpr double brandRedrawDegrees = 3.5;
+    // Where the last rimOver() changed the picture, in points.
+    const QRegion& rimChanged() const { return m_rimChanged; }
 
     // Where the rings paint, in points of the picture.
     const QRegion& rimRegion() const { return m_rimRegion; }
@@ -64,6 +68,7 @@ private:
     struct RimPixel {
         std::uint32_t offset;   // index into the pictures' pixels
         std::uint16_t step;     // its angle about the card's centre
+        std::uint8_t strip;     // the rectangle of the rim's region it lies in
         std::array<std::uint8_t, 3> band;
         std::array<std::uint8_t, 3> glow;
     };
@@ -75,7 +80,10 @@ private:
     void prepareGeometry();
     void prepareRim();
     void prepareBase(CompanionAppearance appearance);
-    void composeRows(const QImage& content, const QRect& pixels, int auroraRotation);
+    // Composes the still picture within pixels; given the aurora's turn it
+    // showed, only where its light differs.
+    void composeRows(const QImage& content, const QRect& pixels, int auroraRotation,
+                     std::optional<int> shownRotation = std::nullopt);
 
     QSizeF m_cardSize;
     qreal m_dpr;
@@ -94,7 +102,12 @@ private:
     std::optional<std::pair<CompanionAppearance, int>> m_stillShows;
 
     QImage m_rimPicture;
-    // The brand ring over the ground, per rim pixel, and the turn it shows.
+    QRegion m_rimChanged;
+    // The rim region's rectangles, in pixels.
+    std::vector<QRect> m_strips;
+    // The brand ring over the ground, per rim pixel, and the turns the
+    // rings show.
     std::vector<std::uint32_t> m_brandOver;
     std::optional<int> m_brandRotation;
+    std::array<int, 2> m_sparkRotations{};
 };

@@ -7,6 +7,7 @@
 #include "model/CompanionModel.h"
 #include "panel/WindowDragSurface.h"
 #include "ui/BandedPainting.h"
+#include "ui/ChangedPixels.h"
 #include "ui/ChangeObserver.h"
 #include "ui/FreedMemory.h"
 #include "ui/GlowCache.h"
@@ -181,7 +182,8 @@ void OpenedMenu::release()
     m_lights.clear();
     m_content = {};
     m_contentDirty = {};
-    m_transitionFrame = {};
+    m_frame = {};
+    m_frameOnScreen = {};
     m_pending = {};
     QTimer::singleShot(0, this, [this] {
         if (!m_built)
@@ -402,20 +404,27 @@ void OpenedMenu::newFrame(double now)
     m_shown.pulse = m_host.pulsePhase().value();
     m_shown.counterPulse = m_host.counterPulsePhase().value();
     const long long slot = std::llround(std::floor(now * auroraFramesPerSecond));
-    if (slot != m_auroraSlot || inTransition()) {
+    const bool auroraTurned = slot != m_auroraSlot;
+    if (auroraTurned) {
         m_auroraSlot = slot;
         m_shown.aurora = m_host.auroraPhase().value();
+    }
+    if (inTransition()) {
         m_pending = QRegion();
+        m_frameOnScreen = {};
         update();
         return;
     }
-    update(frameRegion() + std::exchange(m_pending, QRegion()));
+    // The frame is put together now, where anything may have changed, and
+    // only the pixels that did change are repainted.
+    const QRegion area = auroraTurned ? QRegion(rect()) : pulsingRegion() + std::exchange(m_pending, QRegion());
+    update(composeChanges(area));
 }
 
-QRegion OpenedMenu::frameRegion()
+QRegion OpenedMenu::pulsingRegion() const
 {
-    // The rim, and the sparks running round the round buttons.
-    QRegion region = lights().rimRegion();
+    // The sparks running round the round buttons.
+    QRegion region;
     for (MenuPiece* piece : m_pulsing) {
         for (const QRectF& area : piece->pulsingArea())
             region += area.translated(cardOrigin()).toAlignedRect();
@@ -440,28 +449,49 @@ void OpenedMenu::paintEvent(QPaintEvent* event)
 {
     if (!m_showing)
         return;
-    const QImage& rim = bringUpToDate();
     QPainter painter(this);
     if (inTransition()) {
-        paintTransition(painter, rim);
+        paintTransition(painter);
         return;
     }
-    // Each part of what changed is drawn on its own, in bands Qt blends on
-    // this thread (images are drawn without edge antialiasing, which keeps
-    // Qt on its plain blit).
+    if (m_frameOnScreen.isNull())
+        composeChanges(rect());
+    const qreal dpr = m_frameOnScreen.devicePixelRatio();
+    // Each part is copied in bands Qt blends on this thread.
     for (const QRect& part : event->region()) {
-        for (const QRectF& band : paintingBands(QRectF(part), devicePixelRatioF()))
-            paintFrame(painter, band.toAlignedRect() & part, rim);
+        for (const QRectF& band : paintingBands(QRectF(part), dpr)) {
+            const QRectF pixels(band.topLeft() * dpr, band.size() * dpr);
+            painter.drawImage(band, m_frameOnScreen, pixels);
+        }
     }
+}
+
+QRegion OpenedMenu::composeChanges(const QRegion& asked)
+{
+    const QImage& rim = bringUpToDate();
+    // With whatever the rings changed along the rim.
+    const QRegion area = asked + lights().rimChanged();
+    QRegion changed;
+    if (m_frameOnScreen.size() != lights().pixelSize() || m_frameOnScreen.devicePixelRatio() != lights().devicePixelRatio()) {
+        // A new card: everything is shown afresh, and nothing is left where it no longer reaches.
+        m_frameOnScreen = transparentImage(lights().size(), lights().devicePixelRatio());
+        changed = rect();
+        composeFrame(rect(), rim);
+    } else {
+        composeFrame(area, rim);
+    }
+    const qreal dpr = m_frame.devicePixelRatio();
+    for (const QRect& part : pixelsOfPoints(area, dpr) & m_frame.rect())
+        changed += pointsOfPixels(carryChangedPixels(m_frame, m_frameOnScreen, part), dpr);
+    return changed;
 }
 
 const QImage& OpenedMenu::bringUpToDate()
 {
     CardLights& light = lights();
-    const QSize pixels = (light.size() * light.devicePixelRatio()).toSize();
-    if (m_content.size() != pixels || m_content.devicePixelRatio() != light.devicePixelRatio()) {
+    if (m_content.size() != light.pixelSize() || m_content.devicePixelRatio() != light.devicePixelRatio()) {
         m_content = transparentImage(light.size(), light.devicePixelRatio());
-        m_contentDirty = QRect(QPoint(0, 0), light.size().toSize());
+        m_contentDirty = QRectF(QPointF(0, 0), light.size()).toAlignedRect();
     }
     const QRegion changed = std::exchange(m_contentDirty, QRegion());
     if (!changed.isEmpty())
@@ -486,49 +516,52 @@ void OpenedMenu::paintContent(const QRegion& region)
     });
 }
 
-void OpenedMenu::paintFrame(QPainter& painter, const QRect& area, const QImage& rim)
+void OpenedMenu::composeFrame(const QRegion& area, const QImage& rim)
 {
-    // The still picture, the rim's strips from the picture with the rings,
-    // then the sparks.
     const QImage& still = lights().still();
     const qreal dpr = still.devicePixelRatio();
-    auto copy = [&](const QImage& from, const QRect& part) {
-        painter.drawImage(QPointF(part.topLeft()), from, QRectF(QPointF(part.topLeft()) * dpr, QSizeF(part.size()) * dpr));
-    };
-    const QRegion rimPart = lights().rimRegion().intersected(area);
-    for (const QRect& part : QRegion(area).subtracted(rimPart))
-        copy(still, part);
-    for (const QRect& part : rimPart)
-        copy(rim, part);
-    // Most parts of a frame are strips of the rim, with no spark over them.
-    const QRectF onCard = QRectF(area).translated(-cardOrigin());
-    const auto meets = [&](const MenuPiece* piece) { return piece->reach().intersects(onCard); };
-    if (std::none_of(m_pulsing.begin(), m_pulsing.end(), meets))
-        return;
-    painter.save();
-    painter.setClipRect(area);
-    painter.translate(cardOrigin());
-    for (MenuPiece* piece : m_pulsing) {
-        if (meets(piece))
-            piece->paintPulse(painter);
+    if (m_frame.size() != lights().pixelSize() || m_frame.devicePixelRatio() != dpr)
+        m_frame = transparentImage(lights().size(), dpr);
+    QPainter painter(&m_frame);
+    for (const QRect& part : area & QRectF(QPointF(0, 0), lights().size()).toAlignedRect()) {
+        for (const QRectF& band : paintingBands(QRectF(part), dpr)) {
+            const QRect bandArea = band.toAlignedRect() & part;
+            // The still picture, and the rim's strips from the picture with the rings.
+            painter.setCompositionMode(QPainter::CompositionMode_Source);
+            const auto copy = [&](const QImage& from, const QRect& piece) {
+                painter.drawImage(QPointF(piece.topLeft()), from,
+                                  QRectF(QPointF(piece.topLeft()) * dpr, QSizeF(piece.size()) * dpr));
+            };
+            const QRegion rimPart = lights().rimRegion().intersected(bandArea);
+            for (const QRect& piece : QRegion(bandArea).subtracted(rimPart))
+                copy(still, piece);
+            for (const QRect& piece : rimPart)
+                copy(rim, piece);
+            // Then the sparks, over them; most parts are strips of the rim with none.
+            painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+            const QRectF onCard = QRectF(bandArea).translated(-cardOrigin());
+            const auto meets = [&](const MenuPiece* piece) { return piece->reach().intersects(onCard); };
+            if (std::none_of(m_pulsing.begin(), m_pulsing.end(), meets))
+                continue;
+            painter.save();
+            painter.setClipRect(bandArea);
+            painter.translate(cardOrigin());
+            for (MenuPiece* piece : m_pulsing) {
+                if (meets(piece))
+                    piece->paintPulse(painter);
+            }
+            painter.restore();
+        }
     }
-    painter.restore();
 }
 
-void OpenedMenu::paintTransition(QPainter& painter, const QImage& rim)
+void OpenedMenu::paintTransition(QPainter& painter)
 {
     // Coming in (or going), the card fades, grows from 0.94 about its top
     // corner on the side it opens to, and slides: it is put together once
     // as it stands, and that picture is drawn moved.
+    composeFrame(rect(), bringUpToDate());
     const qreal dpr = devicePixelRatioF();
-    if (m_transitionFrame.size() != m_content.size() || m_transitionFrame.devicePixelRatio() != dpr)
-        m_transitionFrame = transparentImage(lights().size(), dpr);
-    {
-        QPainter frame(&m_transitionFrame);
-        frame.setCompositionMode(QPainter::CompositionMode_Source);
-        for (const QRectF& band : paintingBands(QRectF(QPointF(0, 0), lights().size()), dpr))
-            paintFrame(frame, band.toAlignedRect(), rim);
-    }
     const double presence = m_presence;
     const QPointF anchor = cardOrigin() + QPointF(m_opensToRight ? CompanionView::menuWidth : 0, 0);
     const qreal scale = 0.94 + 0.06 * presence;
@@ -540,7 +573,7 @@ void OpenedMenu::paintTransition(QPainter& painter, const QImage& rim)
         painter.translate(anchor);
         painter.scale(scale, scale);
         painter.translate(-anchor);
-        painter.drawImage(QPointF(0, 0), m_transitionFrame);
+        painter.drawImage(QPointF(0, 0), m_frame);
         painter.restore();
     }
 }

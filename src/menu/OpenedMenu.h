@@ -102,12 +102,17 @@ private:
     bool inTransition() const;
     CardLights& lights();
     void newFrame(double now);
-    QRegion frameRegion();
+    QRegion pulsingRegion() const;
     // The still picture brought up to date, and the rim over it as it shows now.
     const QImage& bringUpToDate();
     void paintContent(const QRegion& region);
-    void paintFrame(QPainter& painter, const QRect& area, const QImage& rim);
-    void paintTransition(QPainter& painter, const QImage& rim);
+    // Puts the frame together within area: the still picture, the rim's
+    // strips and the sparks over them.
+    void composeFrame(const QRegion& area, const QImage& rim);
+    // Composes asked and what the rings changed, and carries what changed
+    // on screen; answers where.
+    QRegion composeChanges(const QRegion& asked);
+    void paintTransition(QPainter& painter);
 
     CompanionView& m_host;
     CompanionModel& m_model;
@@ -157,6 +162,10 @@ private:
     // them), and what of it is out of date.
     QImage m_content;
     QRegion m_contentDirty;
-    QImage m_transitionFrame;
+    // The card as last put together: coming and going it is drawn moved;
+    // at rest only the pixels where it differs from what the screen shows
+    // (the second picture) are repainted.
+    QImage m_frame;
+    QImage m_frameOnScreen;
     Frames m_frames{*this};
 };

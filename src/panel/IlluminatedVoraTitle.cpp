@@ -52,7 +52,7 @@ const std::array<IlluminatedVoraTitle::FlickerStep, 4>& IlluminatedVoraTitle::fl
 
 void IlluminatedVoraTitle::start()
 {
-    m_glowing.set(1, Motion::easeInOut(1.35).repeatForever(true).atFramesPerSecond(ambientFramesPerSecond));
+    m_glowing.set(1, Motion::easeInOut(1.35).repeatForever(true).atFramesPerSecond(glowFramesPerSecond));
     m_running = true;
     waitForFlicker();
 }

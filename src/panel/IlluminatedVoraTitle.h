@@ -29,6 +29,10 @@ public:
     double glowing() const { return m_glowing.value(); }
     double flicker() const { return m_flicker.value(); }
 
+    // The glow swells and fades over more than a second: this many new
+    // pictures a second carry it smoothly. A flicker's quick dips take more.
+    static constexpr double glowFramesPerSecond = 12;
+
     static constexpr double shortestPause = 2.4;
     static constexpr double longestPause = 6.8;
 

@@ -1,0 +1,137 @@
+// The open menu's frames: the card is put together again only where it
+// changed, and only the pixels that changed are painted.
+#include "MenuTestKit.h"
+
+#include "menu/CardLights.h"
+#include "ui/GlowCache.h"
+
+#include <QPaintEvent>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// A body of a height of our choosing that counts how often it is painted.
+class CountedBody final : public MenuSection {
+public:
+    CountedBody(MenuContext& context, qreal& height, int& paints)
+        : MenuSection(context), m_height(height), m_paints(paints)
+    {
+    }
+    qreal layout(qreal top) override
+    {
+        m_top = top;
+        return m_height;
+    }
+    void paint(QPainter&, const QRectF& dirty) override
+    {
+        m_paints += dirty.intersects(QRectF(0, m_top, CompanionView::menuWidth, m_height));
+    }
+    std::vector<MenuPiece*> pieces() override { return {}; }
+
+private:
+    qreal& m_height;
+    int& m_paints;
+    qreal m_top = 0;
+};
+
+// The area of the menu painted, in points.
+class PaintedArea final : public QObject {
+public:
+    long long area = 0;
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint) {
+            for (const QRect& rect : static_cast<QPaintEvent*>(event)->region())
+                area += static_cast<long long>(rect.width()) * rect.height();
+        }
+        return false;
+    }
+};
+
+TEST(MenuFrames, OnlyWhatTheRingsAndSparksChangeIsPaintedAndTheCardIsNotPutTogetherAgain)
+{
+    // A card whose height ends a quarter of a point past a whole one, whose
+    // picture a rounded size once told apart from its own every frame.
+    qreal bodyHeight = 60;
+    int bodyPaints = 0;
+    MenuBodies bodies;
+    bodies.taskSection = [&](MenuContext& context) { return std::make_unique<CountedBody>(context, bodyHeight, bodyPaints); };
+    {
+        MenuTestKit measuring(CompanionEdition::commandCenter, bodies);
+        measuring.model->taskPanelOpen = true;
+        const qreal height = measuring.open().cardGeometry().height();
+        bodyHeight += 0.25 - (height - std::floor(height));
+    }
+    MenuTestKit kit(CompanionEdition::commandCenter, bodies);
+    kit.model->taskPanelOpen = true;
+    OpenedMenu& menu = kit.open();
+    ASSERT_NEAR(menu.cardGeometry().height() - std::floor(menu.cardGeometry().height()), 0.25, 1e-6);
+    kit.view.show();
+    for (int frame = 0; frame < 24; ++frame) {
+        kit.advance(1 / OpenedMenu::rimFramesPerSecond);
+        kit.animations.tick();
+        kit.settle();
+    }
+
+    PaintedArea painted;
+    menu.installEventFilter(&painted);
+    const int paintsBefore = bodyPaints;
+    const long long card = static_cast<long long>(menu.width()) * menu.height();
+    // Frames between two turns of the slow aurora.
+    while (std::fmod(kit.now() * OpenedMenu::auroraFramesPerSecond, 1) > 0.5)
+        kit.advance(0.01);
+    for (int frame = 0; frame < 3; ++frame) {
+        kit.advance(1 / OpenedMenu::rimFramesPerSecond);
+        kit.animations.tick();
+        kit.settle();
+    }
+    EXPECT_EQ(bodyPaints, paintsBefore) << "nothing in the card changed";
+    EXPECT_GT(painted.area, 0) << "the sparks ran on";
+    EXPECT_LT(painted.area, 3 * card / 3) << "three frames, each less than a third of the card";
+}
+
+int differences(const QImage& a, const QImage& b, const QRegion& outside = {})
+{
+    int count = 0;
+    for (int y = 0; y < a.height(); ++y) {
+        for (int x = 0; x < a.width(); ++x)
+            count += a.pixel(x, y) != b.pixel(x, y) && !outside.contains(QPoint(x, y));
+    }
+    return count;
+}
+
+TEST(CardLightsChanges, TheRimTellsWhereItChangedAndNothingChangesElsewhere)
+{
+    CardLights lights(QSizeF(322, 300), 1);
+    const QImage content = transparentImage(lights.size(), 1);
+    lights.composeStill(content, {}, CompanionAppearance::light, 0);
+    const QImage first = lights.rimOver(lights.still(), true, {0, 0, 0});
+    EXPECT_EQ(lights.rimChanged(), lights.rimRegion()) << "a new ground changes the whole rim";
+    lights.rimOver(lights.still(), false, {0, 0, 0});
+    EXPECT_TRUE(lights.rimChanged().isEmpty()) << "nothing moved";
+
+    for (const CardLights::RingPhases& phases :
+         {CardLights::RingPhases{0, 40, -25}, CardLights::RingPhases{CardLights::brandRedrawDegrees + 1, 80, -50}}) {
+        const QImage before = lights.rimOver(lights.still(), false, {0, 0, 0});
+        const QImage after = lights.rimOver(lights.still(), false, phases);
+        EXPECT_GT(differences(before, after), 100);
+        EXPECT_EQ(differences(before, after, lights.rimChanged()), 0) << "a change was not told";
+    }
+}
+
+TEST(CardLightsChanges, ATurnOfTheAuroraAloneGivesTheStillPictureAFreshComposeGives)
+{
+    QImage content = transparentImage(QSizeF(322, 300).grownBy(CardLights::margins), 1);
+    QPainter(&content).fillRect(QRect(60, 60, 40, 20), QColor(255, 255, 255, 200));
+    CardLights turned(QSizeF(322, 300), 1);
+    turned.composeStill(content, {}, CompanionAppearance::dark, 10);
+    turned.composeStill(content, {}, CompanionAppearance::dark, 37);
+    CardLights fresh(QSizeF(322, 300), 1);
+    fresh.composeStill(content, {}, CompanionAppearance::dark, 37);
+    EXPECT_EQ(differences(turned.still(), fresh.still()), 0);
+}
+
+} // namespace

@@ -126,8 +126,8 @@ CardLights::CardLights(QSizeF cardSize, qreal devicePixelRatio) : m_cardSize(car
 {
     const QSizeF points = size();
     m_pixels = QSize(int(std::ceil(points.width() * m_dpr)), int(std::ceil(points.height() * m_dpr)));
-    m_rimPicture = deviceImage(m_pixels, QImage::Format_ARGB32_Premultiplied);
-    m_rimPicture.setDevicePixelRatio(m_dpr);
+    m_lit = deviceImage(m_pixels, QImage::Format_ARGB32_Premultiplied);
+    m_lit.setDevicePixelRatio(m_dpr);
     prepareGeometry();
 }
 
@@ -205,6 +205,8 @@ void CardLights::prepareRim()
                 continue;
             const std::size_t offset = std::size_t(y) * m_pixels.width() + x;
             pixel.offset = std::uint32_t(offset);
+            pixel.x = std::uint16_t(x);
+            pixel.y = std::uint16_t(y);
             pixel.step = m_steps[offset];
             m_rimPixels.push_back(pixel);
             outer |= QRect(x, y, 1, 1);
@@ -234,7 +236,7 @@ void CardLights::prepareRim()
     for (const QRect& strip : region)
         m_strips.push_back(QRectF(QPointF(strip.topLeft()) * m_dpr, QSizeF(strip.size()) * m_dpr).toAlignedRect());
     for (RimPixel& pixel : m_rimPixels) {
-        const QPoint at(int(pixel.offset % std::uint32_t(m_pixels.width())), int(pixel.offset / std::uint32_t(m_pixels.width())));
+        const QPoint at(pixel.x, pixel.y);
         const auto strip = std::find_if(m_strips.begin(), m_strips.end(), [&](const QRect& rect) { return rect.contains(at); });
         pixel.strip = std::uint8_t(std::min<std::ptrdiff_t>(strip - m_strips.begin(), 255));
     }
@@ -269,7 +271,8 @@ bool CardLights::composeStill(const QImage& content, const QRegion& changed, Com
         m_still = transparentImage(size(), m_dpr);
     if (m_baseAppearance != appearance)
         prepareBase(appearance);
-    if (m_stillShows != std::pair(appearance, rotation)) {
+    const bool turned = m_stillShows != std::pair(appearance, rotation);
+    if (turned) {
         // The aurora reaches no further than the card; the margins change
         // only where the content does.
         const bool newGround = !m_stillShows || m_stillShows->first != appearance;
@@ -277,16 +280,14 @@ bool CardLights::composeStill(const QImage& content, const QRegion& changed, Com
         m_stillShows = std::pair(appearance, rotation);
         const QRect card = QRectF(cardRect().topLeft() * m_dpr, cardRect().size() * m_dpr).toAlignedRect() & picture;
         composeRows(content, newGround ? picture : card, rotation, shownRotation);
-        for (const QRect& part : changed)
-            composeRows(content,
-                        QRectF(QPointF(part.topLeft()) * m_dpr, QSizeF(part.size()) * m_dpr).toAlignedRect() & picture,
-                        rotation);
-        return true;
+        m_stillChanged.push_back(newGround ? picture : card);
     }
-    for (const QRect& part : changed)
-        composeRows(content, QRectF(QPointF(part.topLeft()) * m_dpr, QSizeF(part.size()) * m_dpr).toAlignedRect() & picture,
-                    rotation);
-    return !changed.isEmpty();
+    for (const QRect& part : changed) {
+        const QRect pixels = QRectF(QPointF(part.topLeft()) * m_dpr, QSizeF(part.size()) * m_dpr).toAlignedRect() & picture;
+        composeRows(content, pixels, rotation);
+        m_stillChanged.push_back(pixels);
+    }
+    return turned || !changed.isEmpty();
 }
 
 void CardLights::composeRows(const QImage& content, const QRect& pixels, int auroraRotation,
@@ -319,11 +320,17 @@ void CardLights::composeRows(const QImage& content, const QRect& pixels, int aur
     }
 }
 
-const QImage& CardLights::rimOver(const QImage& ground, bool groundChanged, const RingPhases& phases)
+const QImage& CardLights::lightUp(const RingPhases& phases)
 {
     const auto& all = rings();
+    // The brand ring keeps the turn it shows until it has moved far enough.
     const int brandRotation = ConicTable::stepOf(phases.border);
-    const std::array<int, 3> rotations{brandRotation, ConicTable::stepOf(phases.pulse),
+    const int turned = m_brandRotation ? std::abs(brandRotation - *m_brandRotation) : 0;
+    const bool brandMoved =
+        !m_brandRotation || std::min(turned, ConicTable::steps - turned) >= ConicTable::stepOf(brandRedrawDegrees);
+    if (brandMoved)
+        m_brandRotation = brandRotation;
+    const std::array<int, 3> rotations{*m_brandRotation, ConicTable::stepOf(phases.pulse),
                                        ConicTable::stepOf(phases.counterPulse)};
     // One ring at one pixel: its band, over the glow it casts. Most rim
     // pixels lie in the glow alone.
@@ -338,31 +345,43 @@ const QImage& CardLights::rimOver(const QImage& ground, bool groundChanged, cons
         const std::uint32_t band = scaled(colour, pixel.band[ring]);
         return band + scaled(glow, 255 - (band >> 24));
     };
+    const auto brandOver = [&](std::size_t index) {
+        const std::uint32_t brand = lightOf(0, m_rimPixels[index]);
+        return brand + scaled(m_under[index], 255 - (brand >> 24));
+    };
 
-    const int turned = m_brandRotation ? std::abs(brandRotation - *m_brandRotation) : ConicTable::steps;
-    const bool brandMoved = std::min(turned, ConicTable::steps - turned) >= ConicTable::stepOf(brandRedrawDegrees);
-    const bool groundCopied = groundChanged || !m_brandRotation;
-    const bool everyPixel = groundCopied || brandMoved;
-    if (everyPixel) {
-        if (groundCopied) {
-            // The strips' other pixels are the ground's own.
-            for (const QRect& strip : m_strips) {
-                const QRect pixels = strip & QRect(QPoint(0, 0), m_pixels);
-                for (int y = pixels.top(); y <= pixels.bottom(); ++y)
-                    std::memcpy(m_rimPicture.scanLine(y) + pixels.left() * 4, ground.constScanLine(y) + pixels.left() * 4,
-                                std::size_t(pixels.width()) * 4);
+    // The still picture's changes, and the brand ring over them.
+    m_litChanged = QRegion();
+    m_under.resize(m_rimPixels.size());
+    m_brandOver.resize(m_rimPixels.size());
+    m_shown.resize(m_rimPixels.size());
+    m_beneathChanged.assign(m_rimPixels.size(), 0);
+    const auto* still = reinterpret_cast<const std::uint32_t*>(m_still.constBits());
+    for (const QRect& pixels : std::exchange(m_stillChanged, {})) {
+        for (int y = pixels.top(); y <= pixels.bottom(); ++y)
+            std::memcpy(m_lit.scanLine(y) + pixels.left() * 4, m_still.constScanLine(y) + pixels.left() * 4,
+                        std::size_t(pixels.width()) * 4);
+        m_litChanged += QRectF(QPointF(pixels.topLeft()) / m_dpr, QSizeF(pixels.size()) / m_dpr).toAlignedRect();
+        // The rim's pixels run row by row: those of these rows are found by halving.
+        const auto first = std::lower_bound(m_rimPixels.begin(), m_rimPixels.end(), pixels.top(),
+                                            [](const RimPixel& pixel, int y) { return pixel.y < y; });
+        for (auto pixel = first; pixel != m_rimPixels.end() && pixel->y <= pixels.bottom(); ++pixel) {
+            if (pixel->x >= pixels.left() && pixel->x <= pixels.right()) {
+                const std::size_t index = std::size_t(pixel - m_rimPixels.begin());
+                m_under[index] = still[pixel->offset];
+                m_brandOver[index] = brandOver(index);
+                // The still picture was copied over it: whatever it shows now is new.
+                m_shown[index] = m_under[index];
+                m_beneathChanged[index] = 1;
             }
         }
-        const auto* under = reinterpret_cast<const std::uint32_t*>(ground.constBits());
-        m_brandOver.resize(m_rimPixels.size());
-        for (std::size_t index = 0; index < m_rimPixels.size(); ++index) {
-            const RimPixel& pixel = m_rimPixels[index];
-            const std::uint32_t brand = lightOf(0, pixel);
-            m_brandOver[index] = brand + scaled(under[pixel.offset], 255 - (brand >> 24));
-        }
-        m_brandRotation = brandRotation;
     }
-    // Where the pixels change, gathered row by row in each strip.
+    if (brandMoved) {
+        for (std::size_t index = 0; index < m_rimPixels.size(); ++index)
+            m_brandOver[index] = brandOver(index);
+    }
+
+    // The sparks over the brand ring, noting each changed pixel's row in its strip.
     struct Gathered {
         ChangedRows rows;
         int y = -1;
@@ -370,54 +389,48 @@ const QImage& CardLights::rimOver(const QImage& ground, bool groundChanged, cons
         int right = 0;
     };
     std::vector<Gathered> gathered(m_strips.size());
-    const int width = m_pixels.width();
-    const auto note = [&](std::size_t strip, std::uint32_t offset) {
-        Gathered& g = gathered[strip];
-        const int y = int(offset / std::uint32_t(width));
-        const int x = int(offset % std::uint32_t(width));
-        if (y != g.y) {
-            if (g.y >= 0)
-                g.rows.add(g.y, g.left, g.right);
-            g.y = y;
-            g.left = x;
-            g.right = x;
-        } else {
-            g.left = std::min(g.left, x);
-            g.right = std::max(g.right, x);
-        }
-    };
     const auto lit = [&](const RimPixel& pixel, std::size_t ring, int rotation) {
         return all[ring].colours.at(pixel.step, rotation) != 0;
     };
-    auto* out = reinterpret_cast<std::uint32_t*>(m_rimPicture.bits());
+    auto* out = reinterpret_cast<std::uint32_t*>(m_lit.bits());
     bool outsideStrips = false;
     for (std::size_t index = 0; index < m_rimPixels.size(); ++index) {
         const RimPixel& pixel = m_rimPixels[index];
         // Unlit by the sparks before and now, a pixel shows the brand ring as it did.
-        if (!everyPixel && !lit(pixel, 1, rotations[1]) && !lit(pixel, 2, rotations[2])
+        if (!brandMoved && !m_beneathChanged[index] && !lit(pixel, 1, rotations[1]) && !lit(pixel, 2, rotations[2])
             && !lit(pixel, 1, m_sparkRotations[0]) && !lit(pixel, 2, m_sparkRotations[1]))
             continue;
         const std::uint32_t sparks = addedSaturating(lightOf(1, pixel), lightOf(2, pixel));
         const std::uint32_t shown = sparks ? addedSaturating(m_brandOver[index], sparks) : m_brandOver[index];
-        if (out[pixel.offset] != shown) {
-            out[pixel.offset] = shown;
-            if (pixel.strip < gathered.size())
-                note(pixel.strip, pixel.offset);
-            else
-                outsideStrips = true;
+        if (m_shown[index] == shown && !m_beneathChanged[index])
+            continue;
+        m_shown[index] = shown;
+        out[pixel.offset] = shown;
+        if (pixel.strip >= gathered.size()) {
+            outsideStrips = true;
+            continue;
+        }
+        Gathered& g = gathered[pixel.strip];
+        if (pixel.y != g.y) {
+            if (g.y >= 0)
+                g.rows.add(g.y, g.left, g.right);
+            g.y = pixel.y;
+            g.left = pixel.x;
+            g.right = pixel.x;
+        } else {
+            g.left = std::min<int>(g.left, pixel.x);
+            g.right = std::max<int>(g.right, pixel.x);
         }
     }
     m_sparkRotations = {rotations[1], rotations[2]};
-    m_rimChanged = QRegion();
-    if (groundCopied || outsideStrips) {
-        m_rimChanged = m_rimRegion;
-        return m_rimPicture;
+    if (outsideStrips) {
+        m_litChanged += m_rimRegion;
+        return m_lit;
     }
     for (Gathered& g : gathered) {
         if (g.y >= 0)
             g.rows.add(g.y, g.left, g.right);
-        for (const QRect& rect : g.rows.region())
-            m_rimChanged += QRectF(QPointF(rect.topLeft()) / m_dpr, QSizeF(rect.size()) / m_dpr).toAlignedRect();
+        m_litChanged += pointsOfPixels(g.rows.region(), m_dpr);
     }
-    return m_rimPicture;
+    return m_lit;
 }

@@ -49,17 +49,15 @@ public:
         double pulse = 0;
         double counterPulse = 0;
     };
-    // The rim's strips of ground (the card's picture without its rings, this
-    // size) with the rings at these phases over them: the brand ring in its
-    // normal blend, the two spark rings added to what lies beneath
-    // (plus-lighter). Only the strips of the answer are meaningful. The slow
-    // brand ring is drawn again once it has turned brandRedrawDegrees, or
-    // when groundChanged says the ground is not what it was last time.
-    // A pixel no ring lights, now or before, is left as it was.
-    const QImage& rimOver(const QImage& ground, bool groundChanged, const RingPhases& phases);
+    // The card as it shows: the still picture with the rings at these
+    // phases over its rim, the brand ring in its normal blend, the two
+    // spark rings added to what lies beneath (plus-lighter). The slow brand
+    // ring is drawn again once it has turned brandRedrawDegrees; a pixel no
+    // spark lights, now or before, is left as it was.
+    const QImage& lightUp(const RingPhases& phases);
     static constexpr double brandRedrawDegrees = 3.5;
-    // Where the last rimOver() changed the picture, in points.
-    const QRegion& rimChanged() const { return m_rimChanged; }
+    // Where the lit picture changed in the last lightUp(), in points.
+    const QRegion& litChanged() const { return m_litChanged; }
 
     // Where the rings paint, in points of the picture.
     const QRegion& rimRegion() const { return m_rimRegion; }
@@ -67,6 +65,8 @@ public:
 private:
     struct RimPixel {
         std::uint32_t offset;   // index into the pictures' pixels
+        std::uint16_t x;
+        std::uint16_t y;
         std::uint16_t step;     // its angle about the card's centre
         std::uint8_t strip;     // the rectangle of the rim's region it lies in
         std::array<std::uint8_t, 3> band;
@@ -100,14 +100,22 @@ private:
     QImage m_base;
     QImage m_still;
     std::optional<std::pair<CompanionAppearance, int>> m_stillShows;
+    // Where the still picture changed since the lit one last followed it, in pixels.
+    std::vector<QRect> m_stillChanged;
 
-    QImage m_rimPicture;
-    QRegion m_rimChanged;
+    QImage m_lit;
+    QRegion m_litChanged;
     // The rim region's rectangles, in pixels.
     std::vector<QRect> m_strips;
-    // The brand ring over the ground, per rim pixel, and the turns the
-    // rings show.
+    // Per rim pixel, side by side so that a frame reads them in one sweep
+    // (the picture's own pixels lie far apart): the still picture beneath
+    // it, the brand ring over that, and what the lit picture shows; and the
+    // turns the rings show.
+    std::vector<std::uint32_t> m_under;
     std::vector<std::uint32_t> m_brandOver;
+    std::vector<std::uint32_t> m_shown;
+    // Rim pixels whose still picture changed beneath them.
+    std::vector<std::uint8_t> m_beneathChanged;
     std::optional<int> m_brandRotation;
     std::array<int, 2> m_sparkRotations{};
 };

@@ -468,17 +468,17 @@ void OpenedMenu::paintEvent(QPaintEvent* event)
 
 QRegion OpenedMenu::composeChanges(const QRegion& asked)
 {
-    const QImage& rim = bringUpToDate();
-    // With whatever the rings changed along the rim.
-    const QRegion area = asked + lights().rimChanged();
+    const QImage& lit = bringUpToDate();
+    // With whatever changed in the card's lit picture.
+    const QRegion area = asked + lights().litChanged();
     QRegion changed;
     if (m_frameOnScreen.size() != lights().pixelSize() || m_frameOnScreen.devicePixelRatio() != lights().devicePixelRatio()) {
         // A new card: everything is shown afresh, and nothing is left where it no longer reaches.
         m_frameOnScreen = transparentImage(lights().size(), lights().devicePixelRatio());
         changed = rect();
-        composeFrame(rect(), rim);
+        composeFrame(rect(), lit);
     } else {
-        composeFrame(area, rim);
+        composeFrame(area, lit);
     }
     const qreal dpr = m_frame.devicePixelRatio();
     for (const QRect& part : pixelsOfPoints(area, dpr) & m_frame.rect())
@@ -496,8 +496,8 @@ const QImage& OpenedMenu::bringUpToDate()
     const QRegion changed = std::exchange(m_contentDirty, QRegion());
     if (!changed.isEmpty())
         paintContent(changed);
-    const bool stillChanged = light.composeStill(m_content, changed, m_model.appearance, m_shown.aurora);
-    return light.rimOver(light.still(), stillChanged, {m_shown.border, m_shown.pulse, m_shown.counterPulse});
+    light.composeStill(m_content, changed, m_model.appearance, m_shown.aurora);
+    return light.lightUp({m_shown.border, m_shown.pulse, m_shown.counterPulse});
 }
 
 void OpenedMenu::paintContent(const QRegion& region)
@@ -516,38 +516,35 @@ void OpenedMenu::paintContent(const QRegion& region)
     });
 }
 
-void OpenedMenu::composeFrame(const QRegion& area, const QImage& rim)
+void OpenedMenu::composeFrame(const QRegion& area, const QImage& lit)
 {
-    const QImage& still = lights().still();
-    const qreal dpr = still.devicePixelRatio();
-    if (m_frame.size() != lights().pixelSize() || m_frame.devicePixelRatio() != dpr)
+    const qreal dpr = lit.devicePixelRatio();
+    if (m_frame.size() != lit.size() || m_frame.devicePixelRatio() != dpr)
         m_frame = transparentImage(lights().size(), dpr);
+    const QRegion pixels = pixelsOfPoints(area, dpr) & m_frame.rect();
+    // The card as lit, then the sparks running round the round buttons over it.
+    for (const QRect& part : pixels) {
+        for (int y = part.top(); y <= part.bottom(); ++y)
+            std::memcpy(m_frame.scanLine(y) + part.left() * 4, lit.constScanLine(y) + part.left() * 4,
+                        std::size_t(part.width()) * 4);
+    }
+    QRegion sparked;
+    for (MenuPiece* piece : m_pulsing) {
+        const QRectF reach = piece->reach().translated(cardOrigin());
+        if (area.intersects(reach.toAlignedRect()))
+            sparked += area & reach.toAlignedRect();
+    }
+    if (sparked.isEmpty())
+        return;
     QPainter painter(&m_frame);
-    for (const QRect& part : area & QRectF(QPointF(0, 0), lights().size()).toAlignedRect()) {
+    for (const QRect& part : sparked) {
         for (const QRectF& band : paintingBands(QRectF(part), dpr)) {
-            const QRect bandArea = band.toAlignedRect() & part;
-            // The still picture, and the rim's strips from the picture with the rings.
-            painter.setCompositionMode(QPainter::CompositionMode_Source);
-            const auto copy = [&](const QImage& from, const QRect& piece) {
-                painter.drawImage(QPointF(piece.topLeft()), from,
-                                  QRectF(QPointF(piece.topLeft()) * dpr, QSizeF(piece.size()) * dpr));
-            };
-            const QRegion rimPart = lights().rimRegion().intersected(bandArea);
-            for (const QRect& piece : QRegion(bandArea).subtracted(rimPart))
-                copy(still, piece);
-            for (const QRect& piece : rimPart)
-                copy(rim, piece);
-            // Then the sparks, over them; most parts are strips of the rim with none.
-            painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
-            const QRectF onCard = QRectF(bandArea).translated(-cardOrigin());
-            const auto meets = [&](const MenuPiece* piece) { return piece->reach().intersects(onCard); };
-            if (std::none_of(m_pulsing.begin(), m_pulsing.end(), meets))
-                continue;
+            const QRectF onCard = band.translated(-cardOrigin());
             painter.save();
-            painter.setClipRect(bandArea);
+            painter.setClipRect(band);
             painter.translate(cardOrigin());
             for (MenuPiece* piece : m_pulsing) {
-                if (meets(piece))
+                if (piece->reach().intersects(onCard))
                     piece->paintPulse(painter);
             }
             painter.restore();

@@ -103,12 +103,11 @@ private:
     CardLights& lights();
     void newFrame(double now);
     QRegion pulsingRegion() const;
-    // The still picture brought up to date, and the rim over it as it shows now.
+    // The card as lit, brought up to date.
     const QImage& bringUpToDate();
     void paintContent(const QRegion& region);
-    // Puts the frame together within area: the still picture, the rim's
-    // strips and the sparks over them.
-    void composeFrame(const QRegion& area, const QImage& rim);
+    // Puts the frame together within area: the card as lit and the sparks over it.
+    void composeFrame(const QRegion& area, const QImage& lit);
     // Composes asked and what the rings changed, and carries what changed
     // on screen; answers where.
     QRegion composeChanges(const QRegion& asked);

@@ -39,17 +39,17 @@ TEST(CardLights, TheRingsLightOnlyTheRimAndTurnWithTheirPhases)
     EXPECT_FALSE(lights.rimRegion().contains(card.center()));
     EXPECT_FALSE(lights.rimRegion().intersects(card.adjusted(40, 40, -40, -40)));
 
-    const QImage first = lights.rimOver(still, true, {0, 0, 0});
+    const QImage first = lights.lightUp({0, 0, 0});
     const QRect leftEdge(card.left(), card.top() + 30, 2, card.height() - 60);
     EXPECT_GT(differences(first, still, leftEdge), leftEdge.width() * leftEdge.height() * 9 / 10)
         << "the brand ring lights the whole edge";
-    const QImage turned = lights.rimOver(still, false, {0, 120, -120});
+    const QImage turned = lights.lightUp({0, 120, -120});
     const QRect rim(card.left(), card.top(), card.width(), 3);
     EXPECT_GT(differences(first, turned, rim), 40) << "the sparks moved";
     // A turn of the brand ring short of its redraw step leaves it as it was.
-    const QImage nudged = lights.rimOver(still, false, {1, 120, -120});
+    const QImage nudged = lights.lightUp({1, 120, -120});
     EXPECT_EQ(differences(turned, nudged, rim), 0);
-    const QImage moved = lights.rimOver(still, false, {CardLights::brandRedrawDegrees + 1, 120, -120});
+    const QImage moved = lights.lightUp({CardLights::brandRedrawDegrees + 1, 120, -120});
     EXPECT_GT(differences(turned, moved, rim), 0);
 }
 

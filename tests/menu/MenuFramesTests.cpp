@@ -76,18 +76,21 @@ TEST(MenuFrames, OnlyWhatTheRingsAndSparksChangeIsPaintedAndTheCardIsNotPutToget
         kit.settle();
     }
 
+    const auto nextFrame = [&] {
+        kit.advance(1 / OpenedMenu::rimFramesPerSecond);
+        kit.animations.tick();
+        kit.settle();
+    };
+    // Three frames between two turns of the slow aurora.
+    const auto auroraTurn = [&] { return std::floor(kit.now() * OpenedMenu::auroraFramesPerSecond); };
+    for (const double turn = auroraTurn(); auroraTurn() == turn;)
+        nextFrame();
     PaintedArea painted;
     menu.installEventFilter(&painted);
     const int paintsBefore = bodyPaints;
     const long long card = static_cast<long long>(menu.width()) * menu.height();
-    // Frames between two turns of the slow aurora.
-    while (std::fmod(kit.now() * OpenedMenu::auroraFramesPerSecond, 1) > 0.5)
-        kit.advance(0.01);
-    for (int frame = 0; frame < 3; ++frame) {
-        kit.advance(1 / OpenedMenu::rimFramesPerSecond);
-        kit.animations.tick();
-        kit.settle();
-    }
+    for (int frame = 0; frame < 3; ++frame)
+        nextFrame();
     EXPECT_EQ(bodyPaints, paintsBefore) << "nothing in the card changed";
     EXPECT_GT(painted.area, 0) << "the sparks ran on";
     EXPECT_LT(painted.area, 3 * card / 3) << "three frames, each less than a third of the card";
@@ -103,22 +106,23 @@ int differences(const QImage& a, const QImage& b, const QRegion& outside = {})
     return count;
 }
 
-TEST(CardLightsChanges, TheRimTellsWhereItChangedAndNothingChangesElsewhere)
+TEST(CardLightsChanges, TheLitCardTellsWhereItChangedAndNothingChangesElsewhere)
 {
     CardLights lights(QSizeF(322, 300), 1);
     const QImage content = transparentImage(lights.size(), 1);
     lights.composeStill(content, {}, CompanionAppearance::light, 0);
-    const QImage first = lights.rimOver(lights.still(), true, {0, 0, 0});
-    EXPECT_EQ(lights.rimChanged(), lights.rimRegion()) << "a new ground changes the whole rim";
-    lights.rimOver(lights.still(), false, {0, 0, 0});
-    EXPECT_TRUE(lights.rimChanged().isEmpty()) << "nothing moved";
+    lights.lightUp({0, 0, 0});
+    EXPECT_TRUE((QRegion(QRect(QPoint(0, 0), lights.size().toSize())) - lights.litChanged()).isEmpty())
+        << "the first picture is all new";
+    lights.lightUp({0, 0, 0});
+    EXPECT_TRUE(lights.litChanged().isEmpty()) << "nothing moved";
 
     for (const CardLights::RingPhases& phases :
          {CardLights::RingPhases{0, 40, -25}, CardLights::RingPhases{CardLights::brandRedrawDegrees + 1, 80, -50}}) {
-        const QImage before = lights.rimOver(lights.still(), false, {0, 0, 0});
-        const QImage after = lights.rimOver(lights.still(), false, phases);
+        const QImage before = lights.lightUp({0, 0, 0});
+        const QImage after = lights.lightUp(phases);
         EXPECT_GT(differences(before, after), 100);
-        EXPECT_EQ(differences(before, after, lights.rimChanged()), 0) << "a change was not told";
+        EXPECT_EQ(differences(before, after, lights.litChanged()), 0) << "a change was not told";
     }
 }
 
@@ -135,3 +139,4 @@ TEST(CardLightsChanges, ATurnOfTheAuroraAloneGivesTheStillPictureAFreshComposeGi
 }
 
 } // namespace
+

@@ -104,6 +104,33 @@ TEST_F(DesktopActionsTest, ALauncherStartsItsApplicationHidesItAndBringsItBack)
         << "one copy all along";
 }
 
+TEST_F(DesktopActionsTest, ASecondPressWhileTheApplicationIsStillStartingStartsNoSecondCopy)
+{
+    const QString ready = folder.filePath(QStringLiteral("slack-may-show"));
+    folder.addApplication(QStringLiteral("slack"), QStringLiteral("Slack"), {},
+                          "--windows 1 --class slack --wait-for " + ready.toUtf8());
+    // Started copies, found by the file they wait for.
+    const auto copies = [&] {
+        int found = 0;
+        for (const QString& process : QDir(QStringLiteral("/proc")).entryList({QStringLiteral("[0-9]*")}, QDir::Dirs)) {
+            QFile commandLine(QStringLiteral("/proc/%1/cmdline").arg(process));
+            found += commandLine.open(QIODevice::ReadOnly) && commandLine.readAll().contains(ready.toUtf8());
+        }
+        return found;
+    };
+    model->openSlack();
+    ASSERT_TRUE(eventually([&] { return copies() == 1; }));
+    model->openSlack();
+    EXPECT_EQ(copies(), 1);
+
+    QFile(ready).open(QIODevice::WriteOnly);
+    ASSERT_TRUE(eventually([&] {
+        const auto slack = running(QStringLiteral("slack"));
+        return slack && slack->active;
+    }));
+    EXPECT_EQ(copies(), 1);
+}
+
 TEST_F(DesktopActionsTest, ALauncherBringsItsApplicationOverFromAnotherDesktop)
 {
     folder.addApplication(QStringLiteral("slack"), QStringLiteral("Slack"));

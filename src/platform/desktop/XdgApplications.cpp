@@ -112,11 +112,19 @@ bool XdgApplications::startNewInstance(const QString& applicationPath, const QSt
 
 bool XdgApplications::bringUp(const ResolvedApplication& application)
 {
+    const QString launch = application.identifier.isEmpty() ? application.executable : application.identifier;
     if (const auto running = runningCopy(application)) {
+        m_launching.arrived(launch);
         m_workspace.unhide(*running);
         return m_workspace.activateAllWindows(*running);
     }
-    return start(application, {}, {});
+    const auto now = LaunchesInFlight::Clock::now();
+    if (m_launching.inFlight(launch, now))
+        return true;
+    if (!start(application, {}, {}))
+        return false;
+    m_launching.started(launch, now);
+    return true;
 }
 
 std::optional<qint32> XdgApplications::runningCopy(const ResolvedApplication& application) const

@@ -159,10 +159,35 @@ TEST_F(XdgApplicationsTest, TheOtherDesktopsSettingsPanesOpenNothing)
     EXPECT_FALSE(folder.waitForRecord(QStringLiteral("settings"), 500));
 }
 
-TEST_F(XdgApplicationsTest, AnApplicationsFileAddressOpensTheApplication)
+TEST_F(XdgApplicationsTest, AnApplicationsFileAddressStartsTheApplicationAndNeverOpensItsText)
 {
+    const QByteArray root = QFileInfo(folder.path()).path().toUtf8();
+    qputenv("XDG_DATA_HOME", root);
+    qputenv("XDG_DATA_DIRS", root);
+    qputenv("XDG_CONFIG_HOME", root);
+    folder.addApplication(QStringLiteral("editor"), QStringLiteral("Editor"),
+                          "MimeType=application/x-desktop;text/plain;application/x-shellscript;\n", "%f");
+    folder.write(QStringLiteral("../mimeapps.list"),
+                 "[Default Applications]\napplication/x-desktop=editor.desktop\n"
+                 "text/plain=editor.desktop\napplication/x-shellscript=editor.desktop\n");
+    const QString entry = folder.addApplication(QStringLiteral("notes"), QStringLiteral("Notes"));
+    // An entry whose program is not installed, and a bundle path that names nothing.
+    const QString broken = folder.write(QStringLiteral("../broken.desktop"),
+                                        "[Desktop Entry]\nType=Application\nName=Broken\nExec=/nonexistent/broken\n");
+    const QString script = folder.write(QStringLiteral("../script.sh"), "#!/bin/sh\n");
+    QFile(script).setPermissions(QFile::ReadOwner | QFile::ExeOwner);
+
     applications.openURL(QUrl::fromLocalFile(QStringLiteral("/Applications/Slack.app")));
     EXPECT_EQ(folder.waitForRecord(QStringLiteral("slack")), QStringList());
+    applications.openURL(QUrl::fromLocalFile(entry));
+    EXPECT_EQ(folder.waitForRecord(QStringLiteral("notes")), QStringList());
+    for (const QString& path : {broken, script, QStringLiteral("/Applications/Nothing Here.app")})
+        applications.openURL(QUrl::fromLocalFile(path));
+    EXPECT_FALSE(folder.waitForRecord(QStringLiteral("editor"), 500)) << "an editor opened an application's file";
+
+    // A document still opens with its handler.
+    applications.openURL(QUrl::fromLocalFile(folder.write(QStringLiteral("../notes.txt"), "text")));
+    EXPECT_TRUE(folder.waitForRecord(QStringLiteral("editor")));
 }
 
 TEST_F(XdgApplicationsTest, IconsFallBackToAGenericOne)

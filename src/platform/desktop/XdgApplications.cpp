@@ -20,6 +20,15 @@ bool start(const ResolvedApplication& application, const QList<QUrl>& urls, cons
     return ChildProcesses::startDetached(application.executable, commandLine);
 }
 
+// A desktop entry, an application bundle's path or a program: what opening
+// can only mean starting it.
+bool namesApplication(const QString& path)
+{
+    const QFileInfo file(path);
+    return path.endsWith(QLatin1String(".desktop")) || path.endsWith(QLatin1String(".app"))
+        || (file.isFile() && file.isExecutable());
+}
+
 QIcon genericApplicationIcon()
 {
     QIcon icon = QIcon::fromTheme(QStringLiteral("application-x-executable"));
@@ -94,12 +103,12 @@ void XdgApplications::openURL(const QUrl& url)
         return;
 
     // An application's own file opens the application, as opening it from
-    // the file manager would.
-    if (url.isLocalFile()) {
-        if (const auto application = m_directory.resolve(url.toLocalFile())) {
+    // the file manager would; one that cannot start opens nothing, never its
+    // text in an editor.
+    if (url.isLocalFile() && namesApplication(url.toLocalFile())) {
+        if (const auto application = m_directory.resolve(url.toLocalFile()))
             bringUp(*application);
-            return;
-        }
+        return;
     }
     openWithDefaultApplication(url);
 }

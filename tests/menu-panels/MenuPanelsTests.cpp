@@ -15,6 +15,7 @@
 
 #include <QWheelEvent>
 
+#include <map>
 #include <tuple>
 
 using namespace Qt::StringLiterals;
@@ -129,7 +130,7 @@ TEST(MenuPanels, LayoutAndGoogleTilesCallTheirHooks)
     kit.model->googlePanelOpen = true;
     kit.settle();
     // One tile per Google and business link of the catalogue, from Google search to Hubstaff.
-    const std::vector<GoogleLinksPanel::Link> links = GoogleLinksPanel::links();
+    const std::vector<GoogleLinksPanel::Link> links = GoogleLinksPanel::links(CompanionEdition::commandCenter);
     ASSERT_EQ(links.size(), std::size_t(CompanionCTA::hubstaff - CompanionCTA::googleSearch + 1));
     for (std::size_t index = 0; index < links.size(); ++index) {
         EXPECT_EQ(links[index].target, CompanionCTA(CompanionCTA::Value(CompanionCTA::googleSearch + index)));
@@ -153,6 +154,27 @@ TEST(MenuPanels, LayoutAndGoogleTilesCallTheirHooks)
     kit.press(u"New Windows"_s);
     EXPECT_TRUE(kit.model->googleOpensSeparately);
     EXPECT_TRUE(kit.takeCalls().empty());
+}
+
+TEST(MenuPanels, OnlyTheOwnersEditionHasThePayrollAndAccountingTiles)
+{
+    std::map<QString, CompanionCTA> owners;
+    for (const GoogleLinksPanel::Link& link : GoogleLinksPanel::links(CompanionEdition::commandCenter))
+        owners.emplace(link.title, link.target);
+    EXPECT_EQ(owners.at(u"HR/Payroll"_s), CompanionCTA::gusto);
+    EXPECT_EQ(owners.at(u"Accounting"_s), CompanionCTA::xero);
+
+    PanelKit kit(CompanionEdition::employee);
+    kit.show(&CompanionModel::googlePanelOpen);
+    const std::vector<GoogleLinksPanel::Link> employees = GoogleLinksPanel::links(CompanionEdition::employee);
+    EXPECT_EQ(employees.size(), owners.size() - 2);
+    for (const GoogleLinksPanel::Link& link : employees) {
+        EXPECT_NE(link.target, CompanionCTA::gusto);
+        EXPECT_NE(link.target, CompanionCTA::xero);
+        EXPECT_TRUE(kit.has(link.title)) << link.title.toStdString();
+    }
+    EXPECT_FALSE(kit.has(u"HR/Payroll"_s));
+    EXPECT_FALSE(kit.has(u"Accounting"_s));
 }
 
 TEST(MenuPanels, TheUsagePanelWaitsThenShowsBothAgents)

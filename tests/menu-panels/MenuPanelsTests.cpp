@@ -13,6 +13,7 @@
 #include "menu/panels/UsagePanel.h"
 #include "ui/Symbols.h"
 
+#include <QAccessible>
 #include <QWheelEvent>
 
 #include <map>
@@ -250,11 +251,22 @@ TEST(MenuPanels, TaskRowsQuitOrForceQuitAndQuitAllAsksFirst)
     kit.press(u"Quit All"_s);
     EXPECT_TRUE(kit.takeCalls().empty());
 
-    // Nothing running: nothing to quit.
+    // Nothing running: nothing to quit, and nothing for assistive technology to find.
     model.runningApps = {};
     kit.settle();
     EXPECT_FALSE(kit.has(u"Quit All"_s));
     EXPECT_FALSE(kit.has(u"Confirm Quit All"_s));
+    QAccessible::setActive(true);
+    std::function<int(QAccessibleInterface*)> quitAllsUnder = [&](QAccessibleInterface* node) {
+        int found = node->text(QAccessible::Name).contains(u"Quit All"_s);
+        for (int index = 0; index < node->childCount(); ++index)
+            found += quitAllsUnder(node->child(index));
+        return found;
+    };
+    EXPECT_EQ(quitAllsUnder(QAccessible::queryAccessibleInterface(&kit.view)), 0);
+    model.runningApps = apps(1);
+    kit.settle();
+    EXPECT_EQ(quitAllsUnder(QAccessible::queryAccessibleInterface(&kit.view)), 1);
 }
 
 TEST(MenuPanels, FleetRowsSwitchBotsAndSwitchingOffAsksFirst)

@@ -25,6 +25,21 @@ protected:
         return outcome;
     }
 
+    // Makes the entry id the desktop's default application for the types, in
+    // an XDG configuration of the test's own.
+    void makeDefaultHandler(const QString& id, const QByteArrayList& types, const QByteArray& arguments)
+    {
+        const QByteArray root = QFileInfo(folder.path()).path().toUtf8();
+        qputenv("XDG_DATA_HOME", root);
+        qputenv("XDG_DATA_DIRS", root);
+        qputenv("XDG_CONFIG_HOME", root);
+        QByteArray defaults = "[Default Applications]\n";
+        for (const QByteArray& type : types)
+            defaults += type + '=' + id.toUtf8() + ".desktop\n";
+        folder.addApplication(id, id, "MimeType=" + types.join(';') + ";\n", arguments);
+        folder.write(QStringLiteral("../mimeapps.list"), defaults);
+    }
+
     RunningApplication running(qint32 processIdentifier, const QString& identifier)
     {
         RunningApplication application;
@@ -141,15 +156,8 @@ TEST_F(XdgApplicationsTest, AddressesForARunningApplicationBringItUpAndReachIt)
 
 TEST_F(XdgApplicationsTest, TheOtherDesktopsSettingsPanesOpenNothing)
 {
-    const QByteArray root = QFileInfo(folder.path()).path().toUtf8();
-    qputenv("XDG_DATA_HOME", root);
-    qputenv("XDG_DATA_DIRS", root);
-    qputenv("XDG_CONFIG_HOME", root);
     // Even where something claims their scheme.
-    folder.addApplication(QStringLiteral("settings"), QStringLiteral("Settings"),
-                          "MimeType=x-scheme-handler/x-apple.systempreferences;\n", "%u");
-    folder.write(QStringLiteral("../mimeapps.list"),
-                 "[Default Applications]\nx-scheme-handler/x-apple.systempreferences=settings.desktop\n");
+    makeDefaultHandler(QStringLiteral("settings"), {"x-scheme-handler/x-apple.systempreferences"}, "%u");
     const QUrl pane(QStringLiteral("x-apple.systempreferences:com.apple.preference.security?Privacy_Automation"));
     ASSERT_TRUE(openWithDefaultApplication(pane));
     ASSERT_TRUE(folder.waitForRecord(QStringLiteral("settings")));
@@ -161,15 +169,7 @@ TEST_F(XdgApplicationsTest, TheOtherDesktopsSettingsPanesOpenNothing)
 
 TEST_F(XdgApplicationsTest, AnApplicationsFileAddressStartsTheApplicationAndNeverOpensItsText)
 {
-    const QByteArray root = QFileInfo(folder.path()).path().toUtf8();
-    qputenv("XDG_DATA_HOME", root);
-    qputenv("XDG_DATA_DIRS", root);
-    qputenv("XDG_CONFIG_HOME", root);
-    folder.addApplication(QStringLiteral("editor"), QStringLiteral("Editor"),
-                          "MimeType=application/x-desktop;text/plain;application/x-shellscript;\n", "%f");
-    folder.write(QStringLiteral("../mimeapps.list"),
-                 "[Default Applications]\napplication/x-desktop=editor.desktop\n"
-                 "text/plain=editor.desktop\napplication/x-shellscript=editor.desktop\n");
+    makeDefaultHandler(QStringLiteral("editor"), {"application/x-desktop", "text/plain", "application/x-shellscript"}, "%f");
     const QString entry = folder.addApplication(QStringLiteral("notes"), QStringLiteral("Notes"));
     // An entry whose program is not installed, and a bundle path that names nothing.
     const QString broken = folder.write(QStringLiteral("../broken.desktop"),

@@ -100,23 +100,6 @@ TEST(LaunchesInFlight, LastUntilTheWindowShowsOrTenSecondsPass)
     EXPECT_FALSE(launches.inFlight(QStringLiteral("slack"), pressed + 1s));
 }
 
-TEST_F(XdgApplicationsTest, AnApplicationStillStartingIsNotStartedTwice)
-{
-    EXPECT_EQ(open(QStringLiteral("/Applications/Slack.app")), true);
-    ASSERT_TRUE(folder.waitForRecord(QStringLiteral("slack")));
-    QFile::remove(folder.recordOf(QStringLiteral("slack")));
-    EXPECT_EQ(open(QStringLiteral("/Applications/Slack.app")), true);
-    EXPECT_FALSE(folder.waitForRecord(QStringLiteral("slack"), 300)) << "no window yet: still starting";
-
-    // Its window shows, and later the application quits: the next press starts it anew.
-    workspace.applications = {running(41, QStringLiteral("slack"))};
-    EXPECT_EQ(open(QStringLiteral("/Applications/Slack.app")), true);
-    EXPECT_EQ(workspace.requests.size(), 2);
-    workspace.applications.clear();
-    EXPECT_EQ(open(QStringLiteral("/Applications/Slack.app")), true);
-    EXPECT_TRUE(folder.waitForRecord(QStringLiteral("slack")));
-}
-
 TEST_F(XdgApplicationsTest, ARunningExecutableIsFoundByItsProgramFile)
 {
     workspace.applications = {running(qint32(QCoreApplication::applicationPid()), QString())};

@@ -104,6 +104,58 @@ TEST_F(DesktopActionsTest, ALauncherStartsItsApplicationHidesItAndBringsItBack)
         << "one copy all along";
 }
 
+TEST_F(DesktopActionsTest, ASecondPressWhileTheApplicationIsStillStartingStartsNoSecondCopy)
+{
+    const QString ready = folder.filePath(QStringLiteral("slack-may-show"));
+    folder.addApplication(QStringLiteral("slack"), QStringLiteral("Slack"), {},
+                          "--windows 1 --class slack --wait-for " + ready.toUtf8());
+    // Started copies, found by the file they wait for.
+    const auto copies = [&] {
+        int found = 0;
+        for (const QString& process : QDir(QStringLiteral("/proc")).entryList({QStringLiteral("[0-9]*")}, QDir::Dirs)) {
+            QFile commandLine(QStringLiteral("/proc/%1/cmdline").arg(process));
+            found += commandLine.open(QIODevice::ReadOnly) && commandLine.readAll().contains(ready.toUtf8());
+        }
+        return found;
+    };
+    model->openSlack();
+    ASSERT_TRUE(eventually([&] { return copies() == 1; }));
+    model->openSlack();
+    EXPECT_EQ(copies(), 1);
+
+    QFile(ready).open(QIODevice::WriteOnly);
+    ASSERT_TRUE(eventually([&] {
+        const auto slack = running(QStringLiteral("slack"));
+        return slack && slack->active;
+    }));
+    EXPECT_EQ(copies(), 1);
+}
+
+TEST_F(DesktopActionsTest, ALauncherBringsItsApplicationOverFromAnotherDesktop)
+{
+    folder.addApplication(QStringLiteral("slack"), QStringLiteral("Slack"));
+    StandInApplication slack({QStringLiteral("--windows"), QStringLiteral("1"), QStringLiteral("--class"),
+                              QStringLiteral("slack")});
+    const qint32 process = slack.processIdentifier();
+    ASSERT_TRUE(eventually([&] { return running(QStringLiteral("slack")) && windowsOf(process).size() == 1; }));
+    const QString window = QString::number(windowsOf(process).first());
+    const auto xdotool = [](const QStringList& arguments) {
+        return runTool(QStringLiteral("xdotool"), arguments).trimmed();
+    };
+    xdotool({QStringLiteral("set_desktop_for_window"), window, QStringLiteral("1")});
+    ASSERT_TRUE(eventually([&] {
+        return xdotool({QStringLiteral("get_desktop_for_window"), window}) == QLatin1String("1");
+    }));
+    ASSERT_EQ(xdotool({QStringLiteral("get_desktop")}), QStringLiteral("0"));
+    EXPECT_FALSE(workspace->withProcessIdentifier(process)->hidden) << "on another desktop is not minimised";
+
+    model->openSlack();
+    EXPECT_TRUE(eventually([&] {
+        return xdotool({QStringLiteral("get_desktop")}) == QLatin1String("1")
+            && workspace->withProcessIdentifier(process)->active;
+    }));
+}
+
 TEST_F(DesktopActionsTest, TheTaskManagerListsQuitsAndForceQuits)
 {
     // The companion's own window, which the list leaves out.
@@ -115,11 +167,16 @@ TEST_F(DesktopActionsTest, TheTaskManagerListsQuitsAndForceQuits)
                                QStringLiteral("--icon")});
     StandInApplication stubborn({QStringLiteral("--windows"), QStringLiteral("2"), QStringLiteral("--class"), QStringLiteral("Stubborn"),
                                  QStringLiteral("--refuse-close")});
+    // A real program whose window does not say which process it is.
+    QProcess xeyes;
+    xeyes.start(QStringLiteral("xeyes"), {});
+    ASSERT_TRUE(xeyes.waitForStarted());
+    const qint32 eyes = qint32(xeyes.processId());
     const qint32 ownProcess = workspace->ownProcessIdentifier();
     ASSERT_TRUE(eventually([&] {
         const auto self = workspace->withProcessIdentifier(ownProcess);
         return self && self->regular && workspace->withProcessIdentifier(polite.processIdentifier())
-            && windowsOf(stubborn.processIdentifier()).size() == 2;
+            && windowsOf(stubborn.processIdentifier()).size() == 2 && workspace->withProcessIdentifier(eyes);
     }));
 
     model->menuOpen = true;
@@ -136,12 +193,16 @@ TEST_F(DesktopActionsTest, TheTaskManagerListsQuitsAndForceQuits)
     ASSERT_TRUE(row(polite.processIdentifier())->icon);
     EXPECT_FALSE(row(polite.processIdentifier())->icon->pixmap(16).isNull());
     EXPECT_EQ(row(stubborn.processIdentifier())->name, QStringLiteral("Stubborn"));
+    ASSERT_TRUE(row(eyes));
+    EXPECT_EQ(row(eyes)->name, QStringLiteral("XEyes"));
     EXPECT_FALSE(row(ownProcess));
-    EXPECT_EQ(model->runningApps->size(), 2u);
+    EXPECT_EQ(model->runningApps->size(), 3u);
 
     model->quitApp(polite.processIdentifier());
     model->quitApp(stubborn.processIdentifier());
+    model->quitApp(eyes);
     EXPECT_TRUE(polite.waitForExit());
+    EXPECT_TRUE(xeyes.waitForFinished());
     EXPECT_TRUE(eventually([&] { return model->forceReadyApps->contains(stubborn.processIdentifier()); }, 5000));
     EXPECT_EQ(model->forceReadyApps.get(), QSet<std::int32_t>({stubborn.processIdentifier()}));
     EXPECT_EQ(model->runningApps->size(), 1u);

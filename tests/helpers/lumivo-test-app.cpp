@@ -4,9 +4,11 @@
 // WM_DELETE_WINDOW) until they are closed.
 //   lumivo-test-app [--record FILE] [--signals FILE] [--windows N] [--class CLASS]
 //                   [--window-type ATOM] [--icon] [--refuse-close] [--fullscreen]
-//                   [ARGUMENT...]
+//                   [--claim-pid PID] [--wait-for FILE] [ARGUMENT...]
 // Every argument is recorded, one a line, options included. --signals writes
-// the SigBlk and SigIgn lines of the process's status.
+// the SigBlk and SigIgn lines of the process's status. --claim-pid puts PID
+// into _NET_WM_PID instead of its own (0: no _NET_WM_PID at all); with
+// --wait-for it starts slowly, showing its windows once FILE exists.
 #include <xcb/xcb.h>
 #include <xcb/xcb_icccm.h>
 
@@ -30,6 +32,8 @@ struct Options {
     bool icon = false;
     bool refuseClose = false;
     bool fullscreen = false;
+    long claimedPid = -1;
+    std::string waitFor;
 };
 
 Options parse(int argc, char** argv)
@@ -54,6 +58,10 @@ Options parse(int argc, char** argv)
             options.refuseClose = true;
         else if (argument == "--fullscreen")
             options.fullscreen = true;
+        else if (argument == "--claim-pid" && hasValue)
+            options.claimedPid = std::atol(argv[++index]);
+        else if (argument == "--wait-for" && hasValue)
+            options.waitFor = argv[++index];
     }
     return options;
 }
@@ -116,6 +124,8 @@ int main(int argc, char** argv)
         record(options.record, std::vector<std::string>(argv + 1, argv + argc));
     if (options.windows <= 0)
         return 0;
+    while (!options.waitFor.empty() && access(options.waitFor.c_str(), F_OK) != 0)
+        usleep(10000);
 
     int screenNumber = 0;
     xcb_connection_t* connection = xcb_connect(nullptr, &screenNumber);
@@ -154,7 +164,9 @@ int main(int argc, char** argv)
         xcb_icccm_set_wm_class(connection, window, uint32_t(wmClass.size()), wmClass.c_str());
         xcb_icccm_set_wm_client_machine(connection, window, XCB_ATOM_STRING, 8, uint32_t(std::strlen(host)), host);
         xcb_icccm_set_wm_protocols(connection, window, protocols, 1, &deleteWindow);
-        setCardinals(connection, window, pidProperty, XCB_ATOM_CARDINAL, {uint32_t(getpid())});
+        if (options.claimedPid != 0)
+            setCardinals(connection, window, pidProperty, XCB_ATOM_CARDINAL,
+                         {uint32_t(options.claimedPid > 0 ? options.claimedPid : getpid())});
         if (!options.windowType.empty())
             setCardinals(connection, window, typeProperty, XCB_ATOM_ATOM, {atom(connection, options.windowType)});
         if (options.icon) {

@@ -8,6 +8,7 @@
 
 class ApplicationDirectory;
 class EwmhClients;
+struct ClientWindow;
 class XcbConnection;
 
 // The running applications as the window manager's client list shows them,
@@ -15,6 +16,9 @@ class XcbConnection;
 // the application directory. Launches, terminations, activations and
 // windows opening or closing are read from the root window's client list
 // and active window.
+// A window's process is the one the X server names for it (see
+// WindowOwnership). Quits go only to a process that owns a managed window at
+// that moment and runs as the same user.
 // Main thread only, except terminate and forceTerminate, which touch no
 // state of their own and may be asked from a background task.
 class X11Workspace final : public Workspace {
@@ -35,9 +39,13 @@ public:
 private:
     X11Workspace(std::unique_ptr<XcbConnection> connection, const ApplicationDirectory& directory);
 
-    // The process's managed windows, oldest first.
-    QList<quint32> windowsOf(qint32 processIdentifier) const;
-    QList<quint32> frontMostFirst(const QList<quint32>& windows) const;
+    // The managed windows as they are now, oldest first, and a process's.
+    QList<ClientWindow> managedWindows() const;
+    QList<ClientWindow> windowsOf(qint32 processIdentifier) const;
+    // The windows a quit of the process may close, read afresh: none when
+    // it may not be quit (see WindowOwnership::mayQuit).
+    QList<ClientWindow> windowsToQuit(qint32 processIdentifier) const;
+    QList<ClientWindow> frontMostFirst(const QList<ClientWindow>& windows) const;
     void clientsChanged();
     void activeWindowChanged();
 

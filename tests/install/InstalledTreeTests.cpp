@@ -8,6 +8,7 @@
 
 #include <QFileInfo>
 #include <QImageReader>
+#include <QRegularExpression>
 #include <QSvgRenderer>
 
 #include <memory>
@@ -149,6 +150,19 @@ TEST_F(InstalledTree, TheManualPageReadsUnderBothProgramNames)
                                  "com.lumivo-intelligence.companion.employee.lock", "lumivo-companion.commandCenter.socket",
                                  "SIGTERM", "XDG_RUNTIME_DIR", "EXIT STATUS"})
             EXPECT_TRUE(page.output.contains(QString::fromUtf8(text))) << program.toStdString() << " lacks " << text;
+
+        // It names every option and link that the program's own help lists.
+        const ToolRun help = runChecked(installed(QStringLiteral("bin/") + program), {QStringLiteral("--help")});
+        ASSERT_EQ(help.exitCode, 0) << help.output.toStdString();
+        static const QRegularExpression listed(QStringLiteral("^  (-\\w, --\\w+|lumivo://\\S+)"),
+                                               QRegularExpression::MultilineOption);
+        qsizetype count = 0;
+        for (const QRegularExpressionMatch& match : listed.globalMatch(help.output)) {
+            EXPECT_TRUE(page.output.contains(match.captured(1)))
+                << program.toStdString() << " lacks " << match.captured(1).toStdString();
+            ++count;
+        }
+        EXPECT_EQ(count, 5) << help.output.toStdString();
     }
 }
 

@@ -59,9 +59,9 @@ bool handOverToOtherEdition(const UrlHandoff::Request& request, CompanionEdition
     } else {
         handedOver = UrlHandoff::send(socketPath, request, patience).delivery == UrlHandoff::Delivery::delivered;
     }
-    qCDebug(lcHandoff).noquote() << (handedOver ? "the links went to the running copy of the edition"
-                                                : "no copy takes the links of the edition")
-                                 << other.rawValue();
+    qCDebug(lcHandoff).noquote() << QString::fromLatin1(handedOver ? "the running %1 copy took the links"
+                                                                   : "no %1 copy takes the links")
+                                        .arg(other.rawValue());
     return handedOver;
 }
 

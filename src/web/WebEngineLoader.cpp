@@ -75,6 +75,7 @@ WebEngineModule* load(const QStringList& folders)
                                                  "(QTWEBENGINE_DISABLE_SANDBOX=1 turns it off)"));
         return nullptr;
     }
+    QStringList failures;
     for (const QString& folder : folders) {
         // A relative name would be looked for among Qt's plugin folders.
         const QFileInfo file(QDir(folder).filePath(moduleFileName));
@@ -87,10 +88,14 @@ WebEngineModule* load(const QStringList& folders)
             qCDebug(lcWeb).noquote() << "loaded" << file.absoluteFilePath();
             return loaded;
         }
-        reportFallback(QtWarningMsg, plugin.errorString());
+        failures.append(plugin.errorString());
     }
-    reportFallback(QtInfoMsg, QStringLiteral("the web engine module %1 is not installed in %2")
-                                  .arg(moduleFileName, folders.join(QStringLiteral(", "))));
+    if (failures.isEmpty()) {
+        reportFallback(QtInfoMsg, QStringLiteral("the web engine module %1 is not installed in %2")
+                                      .arg(moduleFileName, folders.join(QStringLiteral(", "))));
+    } else {
+        reportFallback(QtWarningMsg, failures.join(QStringLiteral("; ")));
+    }
     return nullptr;
 }
 

@@ -2,6 +2,7 @@
 
 #include "InboundActivityRules.h"
 #include "model/CompanionModel.h"
+#include "model/LogCategories.h"
 
 InboundActivityWatcher::InboundActivityWatcher(CompanionModel& model, Scheduler& scheduler,
                                                std::unique_ptr<NotificationStream> stream)
@@ -43,12 +44,16 @@ void InboundActivityWatcher::scan()
 {
     NotificationStream::Batch batch = m_stream->take();
     for (const DesktopNotification& notification : batch.notifications) {
-        if (const std::optional<InboundActivityRules::Finding> finding = InboundActivityRules::findingFor(notification))
+        if (const auto finding = InboundActivityRules::findingFor(notification)) {
+            qCDebug(lcActivity).noquote() << "a notification of" << notification.appName << "raises an alert";
             m_model.enqueueAlert(finding->source, finding->detail);
+        }
     }
     if (batch.state != NotificationStream::State::failed)
         return;
     if (!m_setupAlertShown) {
+        qCWarning(lcActivity) << "cannot watch the desktop notifications on the session bus; trying again every"
+                              << scanPeriod.count() << "s";
         m_setupAlertShown = true;
         m_model.enqueueAlert(CompanionAlertSource::setup, setupDetail);
     }

@@ -1,6 +1,7 @@
 #include "shell/LumivoCompanionApp.h"
 
 #include "model/CompanionSettings.h"
+#include "model/LogCategories.h"
 #include "model/ResourceBundle.h"
 #include "platform/Applications.h"
 #include "platform/Workspace.h"
@@ -242,6 +243,7 @@ void LumivoCompanionApp::openURLs(const QList<QUrl>& urls)
 void LumivoCompanionApp::handleCompanionURL(const QUrl& url)
 {
     const std::optional<CompanionLink::Request> request = CompanionLink::parse(url);
+    qCDebug(lcLinks).noquote() << (request ? "acting on" : "ignoring") << url.toString();
     if (!request)
         return;
     if (std::holds_alternative<CompanionLink::OpenActivityMonitor>(*request)) {

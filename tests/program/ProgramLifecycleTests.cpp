@@ -1,4 +1,6 @@
 // Starts the built programs as a user would and stops them as a session end does.
+#include "support/QtPrinters.h"
+
 #include <gtest/gtest.h>
 
 #include <QFile>
@@ -38,6 +40,42 @@ TEST(Program, BothEditionsStartAndQuitCleanlyWhenAskedToTerminate)
         ASSERT_TRUE(process.waitForFinished(10000));
         EXPECT_EQ(process.exitStatus(), QProcess::NormalExit) << name.toStdString();
         EXPECT_EQ(process.exitCode(), 0) << process.readAllStandardError().toStdString();
+    }
+}
+
+TEST(Program, HelpVersionAndAMistypedOptionEndItBeforeAnyLockOrWindow)
+{
+    const struct {
+        QStringList arguments;
+        int exitCode;
+        const char* output;   // the start of standard output
+        const char* errors;   // the start of standard error
+    } cases[] = {
+        {{QStringLiteral("--help")}, 0, "Usage: lumivo-companion-employee [options] [link...]\n", ""},
+        {{QStringLiteral("--version"), QStringLiteral("lumivo://schedule")}, 0,
+         "lumivo-companion-employee " LUMIVO_PROJECT_VERSION "\n", ""},
+        {{QStringLiteral("lumivo://schedule"), QStringLiteral("--bogus")}, 2, "",
+         "lumivo-companion-employee: Unknown option 'bogus'.\n"},
+    };
+    for (const auto& [arguments, exitCode, output, errors] : cases) {
+        // No display to show a window on: a copy that went on to start would fail.
+        QTemporaryDir runtime;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.remove(QStringLiteral("DISPLAY"));
+        environment.remove(QStringLiteral("WAYLAND_DISPLAY"));
+        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+        environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
+        QProcess process;
+        process.setProcessEnvironment(environment);
+        process.start(programs + QStringLiteral("lumivo-companion-employee"), arguments);
+        ASSERT_TRUE(process.waitForFinished(10000)) << arguments.join(u' ').toStdString();
+        const QString standardError = QString::fromUtf8(process.readAllStandardError());
+        EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(process.exitCode(), exitCode) << standardError.toStdString();
+        EXPECT_EQ(QString::fromUtf8(process.readAllStandardOutput()).left(qstrlen(output)), QString::fromUtf8(output));
+        EXPECT_EQ(standardError.left(qstrlen(errors)), QString::fromUtf8(errors));
+        EXPECT_TRUE(QDir(runtime.path()).isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System))
+            << "it took the lock or listened: " << arguments.join(u' ').toStdString();
     }
 }
 

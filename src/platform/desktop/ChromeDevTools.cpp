@@ -1,5 +1,6 @@
 #include "platform/desktop/ChromeDevTools.h"
 
+#include "model/LogCategories.h"
 #include "platform/Workspace.h"
 #include "platform/desktop/KnownApplications.h"
 
@@ -144,6 +145,7 @@ void ChromeDevTools::closeTabs(AddressTest closes, std::function<void(bool answe
 void ChromeDevTools::closeTabsAt(QList<quint16> ports, AddressTest closes, std::function<void(bool answered)> completion)
 {
     if (ports.isEmpty()) {
+        qCDebug(lcActions) << "no remote-debugging endpoint of Chrome answers: its tabs cannot be closed through one";
         // Told later, as an answer would be.
         QMetaObject::invokeMethod(&m_network, [completion = std::move(completion)] { completion(false); }, Qt::QueuedConnection);
         return;
@@ -157,6 +159,7 @@ void ChromeDevTools::closeTabsAt(QList<quint16> ports, AddressTest closes, std::
                              && reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt() == 200;
                          const std::optional<QStringList> ids = ok ? pagesToClose(reply->readAll(), closes) : std::nullopt;
                          if (!ids) {
+                             qCDebug(lcActions) << "Chrome's endpoint on port" << port << "did not list its tabs";
                              closeTabsAt(std::move(ports), std::move(closes), std::move(completion));
                              return;
                          }

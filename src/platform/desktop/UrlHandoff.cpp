@@ -1,5 +1,7 @@
 #include "platform/desktop/UrlHandoff.h"
 
+#include "model/LogCategories.h"
+
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
@@ -89,6 +91,18 @@ bool waitFor(int descriptor, short events, const QDeadlineTimer& deadline)
     }
 }
 
+// A hand-over that fails says why in the log as well as to its caller; one
+// that may succeed at the next try only in debug messages.
+UrlHandoff::Outcome logged(const QString& path, UrlHandoff::Outcome outcome)
+{
+    switch (outcome.delivery) {
+    case UrlHandoff::Delivery::delivered: qCDebug(lcHandoff).noquote() << "handed over to the copy at" << path; break;
+    case UrlHandoff::Delivery::unavailable: qCDebug(lcHandoff).noquote() << outcome.problem; break;
+    case UrlHandoff::Delivery::unsafe: qCWarning(lcHandoff).noquote() << outcome.problem; break;
+    }
+    return outcome;
+}
+
 // Whether a copy answers at address (a full backlog means one listens).
 bool answers(const sockaddr_un& address)
 {
@@ -151,7 +165,9 @@ bool isPrivateSocket(const QString& path)
     return S_ISSOCK(status.st_mode) && status.st_uid == ::geteuid() && (status.st_mode & (S_IRWXG | S_IRWXO)) == 0;
 }
 
-Outcome send(const QString& path, const Request& request, std::chrono::milliseconds timeout)
+namespace {
+
+Outcome sendUnlogged(const QString& path, const Request& request, std::chrono::milliseconds timeout)
 {
     const QDeadlineTimer deadline(timeout);
     const std::optional<sockaddr_un> address = addressOf(path);
@@ -204,6 +220,13 @@ Outcome send(const QString& path, const Request& request, std::chrono::milliseco
     if (!answer.startsWith(confirmation))
         return {Delivery::unavailable, QStringLiteral("the running copy hung up without confirming")};
     return {Delivery::delivered, {}};
+}
+
+} // namespace
+
+Outcome send(const QString& path, const Request& request, std::chrono::milliseconds timeout)
+{
+    return logged(path, sendUnlogged(path, request, timeout));
 }
 
 } // namespace UrlHandoff

@@ -1,6 +1,6 @@
 // The built companion's web windows on the private desktop, against a local
-// server on the program's own port: a page's alert loop blocks neither the
-// mascot nor the window's close button.
+// server on the program's own port: the windows' names, and a page's alert
+// loop, which blocks neither the mascot nor the window's close button.
 #include "WebDesktopKit.h"
 #include "menu-desktop/ProgramMenuKit.h"
 #include "platform/x11/X11ApplicationWindows.h"
@@ -91,6 +91,26 @@ protected:
     std::unique_ptr<RunningCompanion> companion;
     X11ApplicationWindows windows;
 };
+
+QString netWmName(quint64 window)
+{
+    return runTool(u"xprop"_s, {u"-id"_s, QString::number(window), u"_NET_WM_NAME"_s}).trimmed();
+}
+
+TEST_F(WebProgram, TheWebWindowsCarryTheirOwnNames)
+{
+    server->answer("GET", "/", TestResponse::html(pageFilledBy("chat", "Chat")));
+    server->answer("GET", "/join", TestResponse::html(pageFilledBy("join", "Audit")));
+    press(u"Message My Vora"_s);
+    const std::optional<ShownWindow> chat = waitForWindow(u"My Vora Chat"_s);
+    ASSERT_TRUE(chat.has_value());
+    EXPECT_EQ(netWmName(chat->id), u"_NET_WM_NAME(UTF8_STRING) = \"My Vora Chat\""_s);
+
+    press(u"My Vora Audit"_s);
+    const std::optional<ShownWindow> funnel = waitForWindow(u"Vora AI Audit"_s);
+    ASSERT_TRUE(funnel.has_value());
+    EXPECT_EQ(netWmName(funnel->id), u"_NET_WM_NAME(UTF8_STRING) = \"Vora AI Audit · Zorivir 2.0\""_s);
+}
 
 TEST_F(WebProgram, AnAlertLoopBlocksNeitherTheMascotNorClosingItsWindow)
 {

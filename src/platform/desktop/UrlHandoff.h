@@ -67,7 +67,8 @@ Outcome send(const QString& path, const Request& request, std::chrono::milliseco
 // new one pushes out the oldest), a deadline and a size cap on each, a cap on
 // the bytes all of them hold together (what arrives pushes out what the
 // oldest hold), a backlog's worth of connections accepted per turn of the
-// event loop, and a listening socket that is never given up, even when accepting fails.
+// event loop, and a listening socket that is never given up, even when
+// accepting fails.
 class UrlHandoffReceiver final : public QObject {
     Q_OBJECT
 

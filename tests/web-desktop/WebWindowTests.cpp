@@ -1,13 +1,43 @@
 #include "WebDesktopKit.h"
+#include "platform/fake/FakeApplications.h"
 #include "support/QtPrinters.h"
 
+#include <QDesktopServices>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QWindow>
 
 using namespace std::chrono_literals;
+using namespace Qt::StringLiterals;
 
 namespace {
+
+// Records the links handed to the desktop's handler of a scheme.
+class SchemeHandler final : public QObject {
+    Q_OBJECT
+
+public:
+    explicit SchemeHandler(const QString& scheme) : m_scheme(scheme)
+    {
+        QDesktopServices::setUrlHandler(scheme, this, "open");
+    }
+    ~SchemeHandler() override { QDesktopServices::unsetUrlHandler(m_scheme); }
+
+    QList<QUrl> opened;
+
+public Q_SLOTS:
+    void open(const QUrl& url) { opened.append(url); }
+
+private:
+    QString m_scheme;
+};
+
+// The web windows with a browser that records every address handed to it.
+struct RecordedWebWindows {
+    FakeApplications browser;
+    WebWindowsTestKit kit {browser, engineFolders};
+    SchemeHandler lumivoLinks {u"lumivo"_s};
+};
 
 const auto* const privateWebHome = ::testing::AddGlobalTestEnvironment(new PrivateWebHome);
 
@@ -131,6 +161,80 @@ TEST_F(WebDesktop, NewWindowsOpenInTheDefaultBrowserAndTheWindowKeepsItsPage)
     EXPECT_EQ(shown, 1);
 }
 
+TEST_F(WebDesktop, ScriptsSendNothingOutAndAClickAtMostOneWebAddress)
+{
+    RecordedWebWindows recorded;
+    const QByteArray button = R"(<button class="fill">Go</button>)";
+    recorded.kit.server().answer("GET", "/", TestResponse::html(pageFilledBy("links", button, R"(
+        const openAll = stage => {
+            for (let i = 0; i < 50; ++i)
+                window.open('https://example.com/' + stage + '/' + i);
+            window.open('lumivo://notify?type=call&detail=' + stage);
+        };
+        openAll('load');
+        document.title = 'tried';
+        document.querySelector('button').onclick = () => {
+            openAll('click');
+            document.title = 'clicked';
+        };
+    )")));
+    recorded.kit.model().openChat();
+    WebWindow& chat = *recorded.kit.windows->chatWindow();
+    ASSERT_TRUE(titleBecomes(chat, u"tried"_s));
+    ASSERT_TRUE(clickPageUntil(chat, [&] { return pageTitle(chat) == u"clicked"_s; }));
+    ASSERT_TRUE(waitUntil([&] { return !recorded.browser.openedURLs.isEmpty(); }));
+    settleDesktop(300);
+    EXPECT_EQ(recorded.browser.openedURLs, QList<QUrl> {QUrl(u"https://example.com/click/0"_s)});
+    EXPECT_EQ(recorded.lumivoLinks.opened, QList<QUrl>());
+}
+
+TEST_F(WebDesktop, OtherSitesAndSchemesLeaveOnlyAfterAClickAndTheWindowKeepsItsPage)
+{
+    RecordedWebWindows recorded;
+    TestServer& server = recorded.kit.server();
+    // Another origin, on the same server.
+    const auto elsewhere = [&](const char* path) {
+        QUrl url = recorded.kit.served(QString::fromLatin1(path));
+        url.setHost(u"localhost"_s);
+        return url;
+    };
+    // The page's title comes after its script tried to leave, so the attempt
+    // is decided before the test clicks.
+    server.answer("GET", "/", TestResponse::html(pageFilledBy("loading",
+        R"(<a class="fill" href=")" + elsewhere("/away").toEncoded() + R"(">Away</a>)",
+        "location.href = '" + elsewhere("/pushed").toEncoded() + "'; document.title = 'links';")));
+    recorded.kit.model().openChat();
+    WebWindow& chat = *recorded.kit.windows->chatWindow();
+    ASSERT_TRUE(titleBecomes(chat, u"links"_s));
+    const QUrl page = pageURL(chat);
+    ASSERT_TRUE(clickPageUntil(chat, [&] { return !recorded.browser.openedURLs.isEmpty(); }));
+    settleDesktop(300);
+    EXPECT_EQ(recorded.browser.openedURLs, QList<QUrl> {elsewhere("/away")});
+    EXPECT_EQ(pageURL(chat), page);
+    EXPECT_EQ(pageTitle(chat), u"links"_s);
+    EXPECT_EQ(server.countOf("/away") + server.countOf("/pushed"), 0);
+
+    // A lumivo link stays inside, even when clicked; then the link turns
+    // into a web address for a new window, which the next click opens.
+    server.answer("GET", "/scheme", TestResponse::html(pageFilledBy("scheme",
+        R"(<a class="fill" href="lumivo://notify?type=call&amp;detail=Hi">Notify</a>)", R"(
+        const link = document.querySelector('a');
+        link.onclick = () => setTimeout(() => {
+            link.href = 'https://example.com/after';
+            link.target = '_blank';
+            document.title = 'clicked';
+        }, 0);
+    )")));
+    chat.show(recorded.kit.served(u"/scheme"_s));
+    ASSERT_TRUE(titleBecomes(chat, u"scheme"_s));
+    ASSERT_TRUE(clickPageUntil(chat, [&] { return pageTitle(chat) == u"clicked"_s; }));
+    ASSERT_TRUE(clickPageUntil(chat, [&] { return recorded.browser.openedURLs.size() == 2; }));
+    settleDesktop(300);
+    EXPECT_EQ(recorded.browser.openedURLs.last(), QUrl(u"https://example.com/after"_s));
+    EXPECT_EQ(recorded.lumivoLinks.opened, QList<QUrl>());
+    EXPECT_EQ(pageURL(chat), recorded.kit.served(u"/scheme"_s));
+}
+
 // One second of a quiet tone, as a WAV file.
 QByteArray toneWave()
 {
@@ -176,3 +280,5 @@ TEST_F(WebDesktop, ClosingTheWindowPausesItsMediaAndShowingItAgainDoesNotReload)
 }
 
 } // namespace
+
+#include "WebWindowTests.moc"

@@ -241,8 +241,11 @@ public:
     }
     ~Connection() override { close(); }
 
+    // Ends the connection and lets go of what it holds at once; the object
+    // itself may be in the middle of a signal of its own, so it goes later.
     void close()
     {
+        received = QByteArray();
         if (descriptor < 0)
             return;
         notifier.setEnabled(false);
@@ -337,9 +340,32 @@ void UrlHandoffReceiver::close()
         ::unlink(name.constData());
 }
 
+QList<int> UrlHandoffReceiver::connectionsToRelease(const QList<qsizetype>& othersOldestFirst, qsizetype held,
+                                                    qsizetype arriving, qsizetype budget)
+{
+    QList<int> released;
+    for (int index = 0; index < othersOldestFirst.size() && held + arriving > budget; ++index) {
+        if (othersOldestFirst[index] > 0) {
+            released.append(index);
+            held -= othersOldestFirst[index];
+        }
+    }
+    return released;
+}
+
+qsizetype UrlHandoffReceiver::bufferedBytes() const
+{
+    qsizetype held = 0;
+    for (const Connection* connection : m_connections)
+        held += connection->received.size();
+    return held;
+}
+
 void UrlHandoffReceiver::acceptPending()
 {
-    for (;;) {
+    // A backlog's worth at a time, so that a flood of connections cannot keep
+    // the event loop (and the deadlines it runs) waiting.
+    for (int accepted = 0; accepted < listenBacklog; ++accepted) {
         const int descriptor = ::accept4(m_descriptor, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
         if (descriptor < 0) {
             if (errno == EINTR || errno == ECONNABORTED)
@@ -382,6 +408,7 @@ bool UrlHandoffReceiver::serve(Connection* connection)
                 drop(connection);
                 return true;
             }
+            makeRoom(connection, count);
             connection->received.append(chunk, count);
         } else if (count == 0) {
             // A hand-over is complete when the other copy has said all.
@@ -394,6 +421,20 @@ bool UrlHandoffReceiver::serve(Connection* connection)
             return true;
         }
     }
+}
+
+void UrlHandoffReceiver::makeRoom(const Connection* reader, qsizetype arriving)
+{
+    QList<Connection*> others;
+    QList<qsizetype> held;
+    for (Connection* connection : m_connections) {
+        if (connection != reader) {
+            others.append(connection);
+            held.append(connection->received.size());
+        }
+    }
+    for (const int index : connectionsToRelease(held, bufferedBytes(), arriving, largestBuffered))
+        drop(others[index]);
 }
 
 void UrlHandoffReceiver::complete(Connection* connection)

@@ -37,26 +37,12 @@ std::optional<quint16> activePortIn(const QString& profileFolder)
     return portNumber(QString::fromUtf8(file.readLine(64)));
 }
 
-// A switch written "--name=value" on the command line.
-QString switchValue(const QStringList& arguments, const QString& name)
-{
-    const QString prefix = QStringLiteral("--") + name + QLatin1Char('=');
-    for (const QString& argument : arguments) {
-        if (argument.startsWith(prefix))
-            return argument.mid(prefix.size());
-    }
-    return {};
-}
-
-QStringList commandLineOf(qint32 processIdentifier)
+QByteArray commandLineOf(qint32 processIdentifier)
 {
     QFile file(QStringLiteral("/proc/%1/cmdline").arg(processIdentifier));
     if (!file.open(QIODevice::ReadOnly))
         return {};
-    QStringList arguments;
-    for (const QByteArray& argument : file.readAll().split('\0'))
-        arguments.append(QString::fromLocal8Bit(argument));
-    return arguments;
+    return file.readAll();
 }
 
 QUrl endpoint(quint16 port, const QString& path)
@@ -96,6 +82,35 @@ std::optional<QStringList> pagesToClose(const QByteArray& body, const BrowserTab
 
 } // namespace
 
+QStringList ChromeDevTools::switchValues(const QByteArray& commandLine, QLatin1String name)
+{
+    QByteArray line = commandLine;
+    while (line.endsWith('\0'))
+        line.chop(1);
+    const QByteArray prefix = "--" + QByteArray(name.data(), name.size()) + '=';
+    QStringList values;
+    // The browser takes the last of a repeated switch.
+    if (line.contains('\0')) {
+        const QList<QByteArray> arguments = line.split('\0');
+        for (auto argument = arguments.rbegin(); argument != arguments.rend(); ++argument) {
+            if (argument->startsWith(prefix) && argument->size() > prefix.size())
+                values.append(QString::fromLocal8Bit(argument->mid(prefix.size())));
+        }
+        return values;
+    }
+    for (qsizetype at = line.lastIndexOf(prefix); at >= 0; at = at > 0 ? line.lastIndexOf(prefix, at - 1) : -1) {
+        if (at > 0 && line.at(at - 1) != ' ')
+            continue;
+        const qsizetype start = at + prefix.size();
+        qsizetype end = line.indexOf(" --", start);
+        if (end < 0)
+            end = line.size();
+        for (qsizetype cut = end; cut > start; cut = line.lastIndexOf(' ', cut - 1))
+            values.append(QString::fromLocal8Bit(line.mid(start, cut - start)));
+    }
+    return values;
+}
+
 ChromeDevTools::ChromeDevTools(const Workspace& workspace, QStringList profileFolders)
     : m_workspace(workspace)
     , m_profileFolders(std::move(profileFolders))
@@ -117,11 +132,13 @@ QList<quint16> ChromeDevTools::candidatePorts() const
 {
     QList<std::optional<quint16>> found;
     if (const auto known = KnownApplications::withPath(chromePath)) {
-        if (const auto browser = m_workspace.firstWithBundleIdentifier(known->identifier)) {
-            const QStringList arguments = commandLineOf(browser->processIdentifier);
-            found.append(portNumber(switchValue(arguments, QStringLiteral("remote-debugging-port"))));
-            const QString profile = switchValue(arguments, QStringLiteral("user-data-dir"));
-            if (!profile.isEmpty())
+        for (const RunningApplication& browser : m_workspace.runningApplications()) {
+            if (browser.bundleIdentifier != known->identifier)
+                continue;
+            const QByteArray commandLine = commandLineOf(browser.processIdentifier);
+            for (const QString& port : switchValues(commandLine, QLatin1String("remote-debugging-port")))
+                found.append(portNumber(port));
+            for (const QString& profile : switchValues(commandLine, QLatin1String("user-data-dir")))
                 found.append(activePortIn(profile));
         }
     }

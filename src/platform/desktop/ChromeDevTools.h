@@ -13,14 +13,21 @@ class Workspace;
 // DevToolsActivePort file of its profile folder. Main thread only.
 class ChromeDevTools final : public BrowserTabs {
 public:
-    // profileFolders: where to look for the port besides the profile folder
-    // the running browser names on its command line.
+    // profileFolders: where to look for the port besides the profile folders
+    // the running browsers name on their command lines.
     explicit ChromeDevTools(const Workspace& workspace, QStringList profileFolders = standardProfileFolders());
 
     // The profile folders of Google Chrome's channels and of Chromium.
     static QStringList standardProfileFolders();
 
     void closeTabs(AddressTest closes, std::function<void(bool answered)> completion) override;
+
+    // The values a "--name=value" switch may have in the contents of a
+    // /proc/PID/cmdline, the most likely first. The arguments are separated
+    // by NUL bytes, or the browser rewrote them into one space-joined line;
+    // there a value runs to the next " --" or ends at one of the spaces
+    // before it, so each of those cuts is a candidate, longest first.
+    static QStringList switchValues(const QByteArray& commandLine, QLatin1String name);
 
 private:
     // The ports to try, most likely first.

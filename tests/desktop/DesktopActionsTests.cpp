@@ -1,8 +1,8 @@
 // The desktop actions on the real desktop: stand-in applications launched,
 // hidden and brought back through the hooks, listed and quit by the task
 // manager, Chrome stand-ins tiled on two monitors, and the Google links'
-// tabs closed through a scripted remote-debugging endpoint or by closing
-// the windows they opened.
+// tabs closed through a scripted remote-debugging endpoint, through the
+// real Chromium's, or by closing the windows they opened.
 #include "DesktopTestKit.h"
 #include "StandInApplication.h"
 #include "WindowGeometry.h"
@@ -22,10 +22,21 @@
 
 #include <gtest/gtest.h>
 
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QNetworkAccessManager>
+#include <QNetworkProxy>
+#include <QNetworkReply>
+#include <QProcess>
 #include <QSet>
+#include <QStandardPaths>
+#include <QTemporaryDir>
 #include <QWidget>
 
 #include <algorithm>
+
+#include <unistd.h>
 
 namespace {
 
@@ -271,6 +282,92 @@ TEST_F(DesktopActionsTest, TheCloserClosesTheMatchingTabsThroughChromesEndpoint)
         EXPECT_EQ(endpoint.countOf(path), 1) << path.constData();
     EXPECT_EQ(endpoint.requests().size(), 4u) << "B and D stay open";
     EXPECT_EQ(fake.bell.rings, 0);
+}
+
+// The addresses of the pages a browser's endpoint lists, in text order;
+// none while it does not answer.
+QStringList listedPages(quint16 port)
+{
+    QNetworkAccessManager network;
+    network.setProxy(QNetworkProxy::NoProxy);
+    const QUrl list(QStringLiteral("http://127.0.0.1:%1/json/list").arg(port));
+    std::unique_ptr<QNetworkReply> reply(network.get(QNetworkRequest(list)));
+    if (!waitUntil([&] { return reply->isFinished(); }) || reply->error() != QNetworkReply::NoError)
+        return {};
+    QStringList addresses;
+    for (const QJsonValue target : QJsonDocument::fromJson(reply->readAll()).array()) {
+        if (target[QStringLiteral("type")] == QStringLiteral("page"))
+            addresses.append(target[QStringLiteral("url")].toString());
+    }
+    addresses.sort();
+    return addresses;
+}
+
+TEST_F(DesktopActionsTest, ChromiumStartedAsTheReadmeSaysLosesTheLinksTabsAndKeepsTheOthers)
+{
+    // The user's Chromium: a profile folder of its own and the endpoint on a
+    // port it picks, from a desktop entry of the user's that the desktop also
+    // opens web addresses with. No sandbox for root, and no network: the
+    // pages' sites are behind a proxy that never answers, so every tab keeps
+    // its address (a failed load would swap in an error page).
+    ASSERT_FALSE(QStandardPaths::findExecutable(QStringLiteral("chromium")).isEmpty())
+        << "scripts/install-deps.sh --with-tests installs it";
+    TestServer proxy;
+    for (const QByteArray site : {"drive.google.com:443", "www.youtube.com:443", "example.org:443"})
+        proxy.answer("CONNECT", site, TestResponse::held());
+    QTemporaryDir profile;
+    QByteArray command = "chromium --user-data-dir=" + profile.path().toUtf8()
+        + " --remote-debugging-port=0 --no-first-run --disable-background-networking --disable-component-update"
+          " --disable-sync --disable-gpu --proxy-server=" + proxy.origin().toEncoded();
+    if (geteuid() == 0)
+        command += " --no-sandbox";
+    folder.write(QStringLiteral("chromium.desktop"),
+                 "[Desktop Entry]\nType=Application\nName=Chromium\nExec=" + command
+                     + " %U\nMimeType=x-scheme-handler/http;x-scheme-handler/https;\n");
+    folder.write(QStringLiteral("../mimeapps.list"),
+                 "[Default Applications]\nx-scheme-handler/https=chromium.desktop\n");
+    const QByteArray root = QFileInfo(folder.path()).path().toUtf8();
+    for (const char* variable : {"XDG_DATA_HOME", "XDG_DATA_DIRS", "XDG_CONFIG_HOME"})
+        qputenv(variable, root);
+
+    // Started by the user with two pages of their own.
+    const QString usersDrive = QStringLiteral("https://drive.google.com/drive/folders/mine");
+    const QString elsewhere = QStringLiteral("https://example.org/mine");
+    QStringList arguments = QProcess::splitCommand(QString::fromUtf8(command));
+    const QString program = arguments.takeFirst();
+    qint64 browser = 0;
+    ASSERT_TRUE(QProcess::startDetached(program, arguments << usersDrive << elsewhere, {}, &browser));
+    QFile portFile(QDir(profile.path()).filePath(QStringLiteral("DevToolsActivePort")));
+    ASSERT_TRUE(eventually([&] {
+        const auto listed = workspace->withProcessIdentifier(qint32(browser));
+        return listed && listed->bundleIdentifier == chromeIdentifier && portFile.size() > 0;
+    }, 30000));
+    ASSERT_TRUE(portFile.open(QIODevice::ReadOnly));
+    const quint16 port = portFile.readLine().trimmed().toUShort();
+
+    // One link in a window of its own, one in the browser as it stands.
+    model->setGoogleOpensSeparately(true);
+    model->openGoogleLink(CompanionCTA::drive);
+    model->setGoogleOpensSeparately(false);
+    model->openGoogleLink(CompanionCTA::youtube);
+    const QString drive = CompanionCTA(CompanionCTA::drive).destination().fallbackURL().toString();
+    const QString youtube = CompanionCTA(CompanionCTA::youtube).destination().fallbackURL().toString();
+    const auto pages = [port] { return listedPages(port); };
+    ASSERT_TRUE(eventually([&] { return pages() == QStringList({drive, usersDrive, elsewhere, youtube}); }, 30000))
+        << pages().join(u' ').toStdString();
+    EXPECT_TRUE(eventually([&] { return windowsOf(browser).size() == 2; }, 10000));
+
+    model->closeGoogleSearchWindows();
+    EXPECT_TRUE(eventually([&] { return pages() == QStringList({elsewhere}); }, 10000))
+        << pages().join(u' ').toStdString();
+    EXPECT_TRUE(eventually([&] { return windowsOf(browser).size() == 1; }, 10000))
+        << "the link's window went with its tab";
+    EXPECT_TRUE(actions.google.googleOpenedURLs.isEmpty());
+    EXPECT_EQ(fake.bell.rings, 0);
+
+    // Gone before its profile folder is.
+    workspace->forceTerminate(qint32(browser));
+    EXPECT_TRUE(eventually([&] { return !workspace->withProcessIdentifier(qint32(browser)); }));
 }
 
 TEST_F(DesktopActionsTest, WithoutAnEndpointTheWindowsTheLinksOpenedAreClosed)

@@ -115,6 +115,7 @@ public:
     void endPanelDrag();
     void startWalking();
     void stopWalking();
+    // Walking's on-off switch. Nothing calls it yet, so the mascot never walks.
     void toggleWalking();
     void takeStep();
 

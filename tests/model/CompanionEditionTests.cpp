@@ -11,6 +11,16 @@
 
 namespace {
 
+// The check each table of texts per case passes when it is built: it fails a
+// table that leaves a case out or lists the cases out of order.
+struct EditionRow {
+    CompanionEdition::Value value;
+};
+using E = CompanionEdition;
+static_assert(holdsEveryCaseInOrder<E>(std::array<EditionRow, 2>{{{E::commandCenter}, {E::employee}}}));
+static_assert(!holdsEveryCaseInOrder<E>(std::array<EditionRow, 2>{{{E::employee}, {E::commandCenter}}}));
+static_assert(!holdsEveryCaseInOrder<E>(std::array<EditionRow, 1>{{{E::commandCenter}}}));
+
 TEST(CompanionEdition, OnlyTheExactEmployeeTextChoosesTheEmployeeEdition)
 {
     const auto info = [](const QJsonValue& value) { return QJsonObject{{QStringLiteral("LumivoEdition"), value}}; };

@@ -1,6 +1,5 @@
 #include "InboundActivityWatcher.h"
 
-#include "InboundActivityRules.h"
 #include "model/CompanionModel.h"
 #include "model/LogCategories.h"
 
@@ -42,13 +41,9 @@ void InboundActivityWatcher::scanAndWait()
 
 void InboundActivityWatcher::scan()
 {
-    NotificationStream::Batch batch = m_stream->take();
-    for (const DesktopNotification& notification : batch.notifications) {
-        if (const auto finding = InboundActivityRules::findingFor(notification)) {
-            qCDebug(lcActivity).noquote() << "a notification of" << notification.appName << "raises an alert";
-            m_model.enqueueAlert(finding->source, finding->detail);
-        }
-    }
+    const NotificationStream::Batch batch = m_stream->take();
+    for (const InboundActivityRules::Finding& finding : batch.findings)
+        m_model.enqueueAlert(finding.source, finding.detail);
     if (batch.state != NotificationStream::State::failed)
         return;
     if (!m_setupAlertShown) {

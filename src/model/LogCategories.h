@@ -13,3 +13,4 @@ Q_DECLARE_LOGGING_CATEGORY(lcActions)   // applications, pages and tabs opened o
 Q_DECLARE_LOGGING_CATEGORY(lcActivity)  // desktop notifications that become alerts
 Q_DECLARE_LOGGING_CATEGORY(lcWeb)       // the web engine module and the web windows
 Q_DECLARE_LOGGING_CATEGORY(lcAudio)     // the audio module behind the chime
+Q_DECLARE_LOGGING_CATEGORY(lcSettings)  // the saved settings

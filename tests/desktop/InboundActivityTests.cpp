@@ -12,6 +12,9 @@
 #include <QGuiApplication>
 #include <QScreen>
 
+#include <algorithm>
+#include <iterator>
+
 using namespace std::chrono_literals;
 
 namespace {
@@ -74,6 +77,49 @@ TEST(InboundActivity, TheWatcherRaisesAnAlertOfEachNotificationsSourceFromTheBus
     EXPECT_EQ(shown, (std::vector<std::string> {"email: Dana: Quarterly report", "slack: #sales: Deal closed"}));
 }
 
+// Hostile notifications through the real bus: the monitor reads each one's
+// start, judges it on arrival and holds only the alerts, the newest of a flood.
+TEST(InboundActivity, TheMonitorHoldsOnlyTheNewestAlertsHoweverManyOrLargeTheNotifications)
+{
+    StandInNotificationServer server;
+    ASSERT_TRUE(server.isRegistered());
+    SessionBusNotificationMonitor monitor;
+    monitor.open();
+    ASSERT_TRUE(waitUntil([&] { return monitor.take().state == NotificationStream::State::watching; }));
+
+    // Hundreds that raise nothing push out no mail.
+    for (int index = 0; index < 300; ++index)
+        ASSERT_TRUE(notifyOverTheBus(QStringLiteral("USB stick"), QString(), QStringLiteral("device.added")));
+    const QString mail = QStringLiteral("email.arrived");
+    ASSERT_TRUE(notifyOverTheBus(QStringLiteral("Dana"), QStringLiteral("Quarterly report"), mail));
+    std::vector<InboundActivityRules::Finding> taken;
+    EXPECT_TRUE(waitUntil([&] {
+        std::ranges::move(monitor.take().findings, std::back_inserter(taken));
+        return !taken.empty();
+    }));
+    ASSERT_EQ(taken.size(), 1U);
+    EXPECT_EQ(taken[0].source, CompanionAlertSource::email);
+    EXPECT_EQ(taken[0].detail, QStringLiteral("Dana: Quarterly report"));
+
+    // A flood of mails of a megabyte each: every take holds at most the
+    // newest few, each cut to the longest detail.
+    const int mails = int(SessionBusNotificationMonitor::waitingLimit) + 8;
+    const QString megabyte = QStringLiteral("<a").repeated(512 * 1024);
+    for (int index = 1; index <= mails; ++index)
+        ASSERT_TRUE(notifyOverTheBus(QString::number(index), megabyte, mail));
+    taken.clear();
+    std::size_t largestTake = 0;
+    EXPECT_TRUE(waitUntil([&] {
+        NotificationStream::Batch batch = monitor.take();
+        largestTake = std::max(largestTake, batch.findings.size());
+        std::ranges::move(batch.findings, std::back_inserter(taken));
+        return !taken.empty() && taken.back().detail.startsWith(QString::number(mails) + u':');
+    }));
+    EXPECT_LE(largestTake, SessionBusNotificationMonitor::waitingLimit);
+    for (const InboundActivityRules::Finding& finding : taken)
+        EXPECT_EQ(finding.detail.size(), InboundActivityRules::longestDetail) << finding.detail.left(8).toStdString();
+}
+
 // The built companion on the session bus, beside the stand-in server.
 class InboundActivityInTheCompanion : public ::testing::Test {
 protected:
@@ -104,6 +150,16 @@ TEST_F(InboundActivityInTheCompanion, ASlackNotificationRaisesAnAlert)
 {
     EXPECT_EQ(notifySend({QStringLiteral("--app-name=Slack"), QStringLiteral("#sales"), QStringLiteral("Deal closed")}), 0);
     EXPECT_TRUE(waitForAlert(companion, QStringLiteral("slack")).has_value());
+}
+
+TEST_F(InboundActivityInTheCompanion, AMegabyteOfUnclosedTagsLeavesThePanelAnswering)
+{
+    const QString megabyte = QStringLiteral("<a").repeated(512 * 1024);
+    ASSERT_TRUE(notifyOverTheBus(QStringLiteral("Dana"), megabyte, QStringLiteral("email.arrived")));
+    EXPECT_TRUE(waitForAlert(companion, QStringLiteral("megabyte")).has_value());
+    EXPECT_EQ(startAnotherCopy(session, {QStringLiteral("lumivo://notify?type=call&detail=Front%20desk")}), 0)
+        << "the link was not taken at once";
+    EXPECT_TRUE(companion.isRunning());
 }
 
 TEST(InboundActivity, WithoutASessionBusOneSetupAlertShowsAndTheCompanionRunsOn)

@@ -11,19 +11,23 @@
 
 #include <csignal>
 
+#include <sys/stat.h>
+
 namespace {
 
 const QString programs = QStringLiteral(LUMIVO_BINARY_DIR "/src/");
 
 // Each start gets folders of its own: its lock, socket and settings never
-// meet those of another test running at the same time.
-void startOffscreen(QProcess& process, const QString& program)
+// meet those of another test running at the same time. A test may name the
+// folder to use instead.
+void startOffscreen(QProcess& process, const QString& program, const QString& folder = {})
 {
     static QTemporaryDir home;
+    const QDir used(folder.isEmpty() ? home.path() : folder);
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), home.path());
-    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), home.filePath(QStringLiteral("config")));
+    environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), used.path());
+    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), used.filePath(QStringLiteral("config")));
     process.setProcessEnvironment(environment);
     process.start(program, {});
 }
@@ -95,6 +99,30 @@ TEST(Program, StopsWithItsMessageWhenTheResourceBundleIsMissing)
     const QString bin = QFileInfo(copy).canonicalPath();
     EXPECT_EQ(message, QStringLiteral("could not load resource bundle: from ") + bin
                            + QStringLiteral("/lumivo-companion.resources, ") + QDir::cleanPath(bin + QStringLiteral("/../share/lumivo-companion")));
+}
+
+TEST(Program, RunsOnWithASettingsPathItCannotSaveAtAndSaysOnceWhy)
+{
+    QTemporaryDir home;
+    const QString settings = home.filePath(QStringLiteral("config/lumivo-companion/settings.json"));
+    ASSERT_TRUE(QDir().mkpath(QFileInfo(settings).path()));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(settings).constData(), 0600), 0);
+
+    QProcess process;
+    process.setReadChannel(QProcess::StandardError);
+    startOffscreen(process, programs + QStringLiteral("lumivo-companion"), home.path());
+    ASSERT_TRUE(process.waitForStarted(10000));
+    QByteArray said;
+    while (!said.contains('\n') && process.waitForReadyRead(10000))
+        said += process.readAllStandardError();
+    // Blocked on the FIFO, it would not end on request.
+    ::kill(static_cast<pid_t>(process.processId()), SIGTERM);
+    ASSERT_TRUE(process.waitForFinished(10000));
+    said += process.readAllStandardError();
+    EXPECT_EQ(process.exitCode(), 0);
+    EXPECT_EQ(QString::fromUtf8(said).count(QStringLiteral("settings are not saved")), 1) << said.toStdString();
+    EXPECT_TRUE(said.contains(QFile::encodeName(settings) + " is not a regular file")) << said.toStdString();
+    EXPECT_TRUE(QFileInfo(settings).exists() && !QFileInfo(settings).isFile()) << "still the FIFO";
 }
 
 } // namespace

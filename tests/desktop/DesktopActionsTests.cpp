@@ -8,6 +8,7 @@
 #include "WindowGeometry.h"
 #include "actions/DesktopActions.h"
 #include "platform/desktop/ApplicationDirectory.h"
+#include "platform/desktop/LinuxDesktop.h"
 #include "platform/desktop/ChromeDevTools.h"
 #include "platform/desktop/XdgApplications.h"
 #include "platform/fake/FakeDesktop.h"
@@ -69,7 +70,7 @@ protected:
 
     ApplicationFolder folder;
     ApplicationDirectory directory {{folder.path()}};
-    std::unique_ptr<X11Workspace> workspace = X11Workspace::open(directory);
+    std::unique_ptr<X11Workspace> workspace = X11Workspace::open(LinuxDesktop::identifyingWindowsBy(directory));
     XdgApplications applications {directory, *workspace};
     X11ApplicationWindows windows;
     std::unique_ptr<XcbConnection> connection = XcbConnection::open();

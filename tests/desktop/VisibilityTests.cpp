@@ -2,7 +2,8 @@
 // the screen saver, the session's locker, hiding and covering.
 #include "DesktopTestKit.h"
 
-#include "platform/x11/X11Visibility.h"
+#include "platform/Visibility.h"
+#include "platform/desktop/LinuxDesktop.h"
 
 #include <gtest/gtest.h>
 
@@ -32,7 +33,9 @@ protected:
     }
 
     QWidget panel;
-    X11VisibilityMonitoring monitoring;
+    // As the program has it: the window system's view joined with the locker's.
+    LinuxDesktop desktop;
+    VisibilityMonitoring& monitoring = desktop.desktop().visibility;
     std::vector<bool> answers;
     std::unique_ptr<MonitorToken> token;
 };

@@ -1,4 +1,5 @@
 #include "platform/desktop/ApplicationDirectory.h"
+#include "platform/desktop/LinuxDesktop.h"
 #include "platform/desktop/XdgApplications.h"
 #include "platform/x11/EwmhClients.h"
 #include "platform/x11/X11ApplicationWindows.h"
@@ -43,7 +44,7 @@ protected:
 
     ApplicationFolder folder;
     ApplicationDirectory directory {{folder.path()}};
-    std::unique_ptr<X11Workspace> workspace = X11Workspace::open(directory);
+    std::unique_ptr<X11Workspace> workspace = X11Workspace::open(LinuxDesktop::identifyingWindowsBy(directory));
     X11ApplicationWindows windowList;
     std::vector<StandInApplication> applications;
 };

@@ -10,6 +10,7 @@
 #include "desktop/StandInApplication.h"
 #include "desktop/WindowGeometry.h"
 #include "platform/desktop/ApplicationDirectory.h"
+#include "platform/desktop/LinuxDesktop.h"
 #include "platform/x11/X11ApplicationWindows.h"
 #include "platform/x11/X11Workspace.h"
 #include "server/FixtureServer.h"
@@ -181,7 +182,7 @@ TEST_F(PanelProgram, TheUsagePillAndPanelShowTheServersFigures)
 TEST_F(PanelProgram, TheTaskManagerListsTheDesktopsApplicationsAndQuitsThem)
 {
     ApplicationDirectory directory{{folder.path()}};
-    const std::unique_ptr<X11Workspace> workspace = X11Workspace::open(directory);
+    const std::unique_ptr<X11Workspace> workspace = X11Workspace::open(LinuxDesktop::identifyingWindowsBy(directory));
     StandInApplication alder({u"--windows"_s, u"1"_s, u"--class"_s, u"Alder"_s, u"--icon"_s});
     StandInApplication birch({u"--windows"_s, u"1"_s, u"--class"_s, u"Birch"_s, u"--icon"_s, u"--refuse-close"_s});
     ASSERT_TRUE(waitUntil([&] { return workspace->runningApplications().size() >= 2; }));

@@ -1,6 +1,5 @@
 #include "platform/x11/X11Workspace.h"
 
-#include "platform/desktop/ApplicationDirectory.h"
 #include "platform/x11/EwmhClients.h"
 #include "platform/x11/WindowOwnership.h"
 
@@ -86,18 +85,18 @@ QSet<quint32> windowSet(const QHash<quint32, qint32>& processOfWindow)
 
 } // namespace
 
-std::unique_ptr<X11Workspace> X11Workspace::open(const ApplicationDirectory& directory)
+std::unique_ptr<X11Workspace> X11Workspace::open(IdentifyWindow identifyWindow)
 {
     auto connection = XcbConnection::open();
     if (!connection)
         return nullptr;
-    return std::unique_ptr<X11Workspace>(new X11Workspace(std::move(connection), directory));
+    return std::unique_ptr<X11Workspace>(new X11Workspace(std::move(connection), std::move(identifyWindow)));
 }
 
-X11Workspace::X11Workspace(std::unique_ptr<XcbConnection> connection, const ApplicationDirectory& directory)
+X11Workspace::X11Workspace(std::unique_ptr<XcbConnection> connection, IdentifyWindow identifyWindow)
     : m_connection(std::move(connection))
     , m_clients(std::make_unique<EwmhClients>(*m_connection))
-    , m_directory(directory)
+    , m_identifyWindow(std::move(identifyWindow))
 {
     const uint32_t mask = XCB_EVENT_MASK_PROPERTY_CHANGE;
     xcb_change_window_attributes(m_connection->raw(), m_connection->root(), XCB_CW_EVENT_MASK, &mask);
@@ -186,21 +185,20 @@ QList<RunningApplication> X11Workspace::runningApplications() const
         const auto isRegular = [](const ClientWindow& window) { return window.normalType && !window.skipsTaskbar; };
         const auto main = std::find_if(own.begin(), own.end(), isRegular);
         const ClientWindow& named = main != own.end() ? *main : own.first();
-        const auto resolved = m_directory.identifyWindow(named.instance, named.windowClass);
+        const std::optional<InstalledApplication> installed = m_identifyWindow(named.instance, named.windowClass);
 
         RunningApplication application;
         application.processIdentifier = process;
-        const std::optional<DesktopEntry> entry = resolved ? resolved->entry : std::nullopt;
-        if (resolved)
-            application.bundleIdentifier = resolved->identifier;
-        // The entry's name, else the window's class; the window's own icon,
-        // else the entry's from the icon theme.
-        application.localizedName = entry ? entry->name : QString();
+        if (installed)
+            application.bundleIdentifier = installed->identifier;
+        // The installed application's name, else the window's class; the
+        // window's own icon, else the installed application's.
+        application.localizedName = installed ? installed->name : QString();
         if (application.localizedName.isEmpty())
             application.localizedName = named.windowClass;
         QIcon icon = m_clients->icon(named.id);
-        if (icon.isNull() && entry)
-            icon = entry->icon();
+        if (icon.isNull() && installed)
+            icon = installed->icon;
         if (!icon.isNull())
             application.icon = icon;
         application.regular = main != own.end();

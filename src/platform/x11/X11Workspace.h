@@ -3,17 +3,19 @@
 #include "platform/Workspace.h"
 
 #include <QHash>
+#include <QIcon>
 
+#include <functional>
 #include <memory>
+#include <optional>
 
-class ApplicationDirectory;
 class EwmhClients;
 struct ClientWindow;
 class XcbConnection;
 
 // The running applications as the window manager's client list shows them,
-// one per process that owns a managed window, named and identified through
-// the application directory. Launches, terminations, activations and
+// one per process that owns a managed window, named and identified by what
+// the desktop's installed applications say of its window class. Launches, terminations, activations and
 // windows opening or closing are read from the root window's client list
 // and active window.
 // A window's process is the one the X server names for it (see
@@ -24,8 +26,20 @@ class XcbConnection;
 class X11Workspace final : public Workspace {
     Q_OBJECT
 public:
+    // An installed application, as it is known by a window's class.
+    struct InstalledApplication {
+        // The identifier Applications and Workspace agree on.
+        QString identifier;
+        QString name;
+        QIcon icon;
+    };
+    // The installed application a window's WM_CLASS instance and class
+    // belong to; none when nothing installed matches.
+    using IdentifyWindow =
+        std::function<std::optional<InstalledApplication>(const QString& instance, const QString& windowClass)>;
+
     // None without an X server.
-    static std::unique_ptr<X11Workspace> open(const ApplicationDirectory& directory);
+    static std::unique_ptr<X11Workspace> open(IdentifyWindow identifyWindow);
     ~X11Workspace() override;
 
     QList<RunningApplication> runningApplications() const override;
@@ -37,7 +51,7 @@ public:
     bool activateAllWindows(qint32 processIdentifier) override;
 
 private:
-    X11Workspace(std::unique_ptr<XcbConnection> connection, const ApplicationDirectory& directory);
+    X11Workspace(std::unique_ptr<XcbConnection> connection, IdentifyWindow identifyWindow);
 
     // The managed windows as they are now, oldest first, and a process's.
     QList<ClientWindow> managedWindows() const;
@@ -51,7 +65,7 @@ private:
 
     std::unique_ptr<XcbConnection> m_connection;
     std::unique_ptr<EwmhClients> m_clients;
-    const ApplicationDirectory& m_directory;
+    IdentifyWindow m_identifyWindow;
     // What the last change showed: the process of every managed window and
     // the process of the active one.
     QHash<quint32, qint32> m_processOfWindow;

@@ -1,9 +1,9 @@
 #include "actions/LauncherDispatch.h"
 
 #include "actions/Chrome.h"
-#include "actions/MenuSettling.h"
 #include "model/CompanionModel.h"
 #include "model/LogCategories.h"
+#include "model/MenuSettling.h"
 #include "platform/Applications.h"
 #include "platform/Workspace.h"
 

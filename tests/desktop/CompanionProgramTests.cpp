@@ -36,7 +36,7 @@ void dragThrough(const QPoint& from, const QPoint& to)
         moveMouse(from + (to - from) * step / steps);
 }
 
-TEST(CompanionProgram, StartsInTheCornerAboveOtherWindowsWithoutTakingFocus)
+TEST(CompanionProgram, StartsInTheCornerWithoutTakingFocusOutOfTheTaskbarAndOnEveryDesktop)
 {
     QWidget ordinary;
     ordinary.setGeometry(100, 100, 400, 300);

@@ -35,7 +35,8 @@ public:
                         QStringLiteral("--disable-shm=yes"),
                         QStringLiteral("--load=module-null-sink sink_name=companion"),
                         QStringLiteral("--load=module-native-protocol-unix socket=%1").arg(socket)});
-        return waitUntil([] { return QProcess::execute(QStringLiteral("pactl"), {QStringLiteral("info")}) == 0; }, 10000);
+        const auto answers = [] { return QProcess::execute(QStringLiteral("pactl"), {QStringLiteral("info")}) == 0; };
+        return waitUntil(answers, 10000);
     }
 
     ~PrivateSoundServer()
@@ -54,7 +55,8 @@ class MonitorRecording {
 public:
     MonitorRecording()
     {
-        QObject::connect(&m_recorder, &QProcess::readyReadStandardOutput, [this] { m_bytes += m_recorder.readAllStandardOutput(); });
+        QObject::connect(&m_recorder, &QProcess::readyReadStandardOutput,
+                         [this] { m_bytes += m_recorder.readAllStandardOutput(); });
         m_recorder.start(QStringLiteral("parec"),
                          {QStringLiteral("--device=companion.monitor"), QStringLiteral("--raw"),
                           QStringLiteral("--format=s16le"), QStringLiteral("--channels=1"), QStringLiteral("--rate=44100"),
@@ -111,8 +113,10 @@ double audibleSeconds(const std::vector<float>& samples)
 // Whether the samples hold a sound followed by at least `seconds` of silence.
 bool silentFor(const std::vector<float>& samples, double seconds)
 {
-    const auto last = std::find_if(samples.rbegin(), samples.rend(), [](float sample) { return std::abs(sample) > 0.01f; });
-    return last != samples.rend() && double(std::distance(samples.rbegin(), last)) / CompanionChime::sampleRate >= seconds;
+    const auto loud = [](float sample) { return std::abs(sample) > 0.01f; };
+    const auto last = std::find_if(samples.rbegin(), samples.rend(), loud);
+    return last != samples.rend()
+        && double(std::distance(samples.rbegin(), last)) / CompanionChime::sampleRate >= seconds;
 }
 
 class ChimeOnASoundDevice : public ::testing::Test {

@@ -95,8 +95,10 @@ protected:
         // Mapped, and painted once its corners show a tooltip's colours.
         EXPECT_TRUE(waitUntil([&] {
             const QImage now = grabScreen(tooltip->geometry);
-            return now.pixel(0, 0) == reference.pixel(0, 0)
-                && now.pixel(now.width() - 1, now.height() - 1) == reference.pixel(reference.width() - 1, reference.height() - 1);
+            const auto lastPixel = [](const QImage& picture) {
+                return picture.pixel(picture.width() - 1, picture.height() - 1);
+            };
+            return now.pixel(0, 0) == reference.pixel(0, 0) && lastPixel(now) == lastPixel(reference);
         }));
         const QImage shown = captureScreen(tooltip->geometry, named(QStringLiteral("tooltip-") + text.section(QLatin1Char(' '), 0, 0)));
         captureScreen(around.united(tooltip->geometry), named(QStringLiteral("hovered-") + text.section(QLatin1Char(' '), 0, 0)));
@@ -150,7 +152,8 @@ TEST_P(CompanionLooks, AtRestHoveredWithItsTooltipsWithAnAlertAndOverAFullScreen
 
     // A video player goes full screen, white all over: both panels stay in
     // front of it, and it keeps the focus.
-    StandInApplication player({QStringLiteral("--windows"), QStringLiteral("1"), QStringLiteral("--fullscreen"), QStringLiteral("--report-presses")});
+    StandInApplication player({QStringLiteral("--windows"), QStringLiteral("1"), QStringLiteral("--fullscreen"),
+                               QStringLiteral("--report-presses")});
     ASSERT_TRUE(waitUntil([] { return grabScreen(QRect(5, 5, 1, 1)).pixel(0, 0) == qRgb(255, 255, 255); }))
         << "the full-screen window never came up";
     QString playerWindow;

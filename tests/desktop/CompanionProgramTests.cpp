@@ -57,7 +57,8 @@ TEST(CompanionProgram, StartsInTheCornerWithoutTakingFocusOutOfTheTaskbarAndOnEv
     const QString clients = runTool(QStringLiteral("xprop"), {QStringLiteral("-root"), QStringLiteral("_NET_CLIENT_LIST")});
     EXPECT_FALSE(clients.contains(QStringLiteral("0x%1").arg(panel->id, 0, 16))) << clients.toStdString();
     runTool(QStringLiteral("xdotool"), {QStringLiteral("set_desktop"), QStringLiteral("1")});
-    ASSERT_TRUE(waitUntil([] { return runTool(QStringLiteral("xdotool"), {QStringLiteral("get_desktop")}).trimmed() == QStringLiteral("1"); }));
+    const auto desktop = [] { return runTool(QStringLiteral("xdotool"), {QStringLiteral("get_desktop")}).trimmed(); };
+    ASSERT_TRUE(waitUntil([&] { return desktop() == QStringLiteral("1"); }));
     ASSERT_TRUE(runningCopyCaughtUp(session));
     EXPECT_TRUE(companion.panel().has_value()) << "gone on another desktop";
     EXPECT_FALSE(companion.alertPanel().has_value());

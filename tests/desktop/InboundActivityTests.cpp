@@ -44,7 +44,8 @@ int sessionBusMonitors()
     const QDBusMessage stats = QDBusConnection::sessionBus().call(QDBusMessage::createMethodCall(
         QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
         QStringLiteral("org.freedesktop.DBus.Debug.Stats"), QStringLiteral("GetStats")));
-    const int connections = qdbus_cast<QVariantMap>(stats.arguments().value(0)).value(QStringLiteral("ActiveConnections")).toInt();
+    const QVariantMap counts = qdbus_cast<QVariantMap>(stats.arguments().value(0));
+    const int connections = counts.value(QStringLiteral("ActiveConnections")).toInt();
     const QStringList names = QDBusConnection::sessionBus().interface()->registeredServiceNames();
     return connections - int(std::ranges::count_if(names, [](const QString& name) { return name.startsWith(u':'); }));
 }

@@ -167,7 +167,8 @@ TEST(X11Panel, FloatsOnEveryDesktopOutsideTaskbarAndPagerWithoutFocus)
         ordinary.raise();
         ordinary.activateWindow();
         // Both on screen, the panel painted.
-        EXPECT_TRUE(waitUntil([&] { return isViewable(*window) && isViewable(ordinary) && shownAt(centre) == QColor(Qt::magenta); }));
+        EXPECT_TRUE(waitUntil(
+            [&] { return isViewable(*window) && isViewable(ordinary) && shownAt(centre) == QColor(Qt::magenta); }));
         EXPECT_EQ(shownAt(centre), QColor(Qt::magenta)) << "the ordinary window covered the panel";
         const QString clients = runTool(QStringLiteral("xprop"), {QStringLiteral("-root"), QStringLiteral("_NET_CLIENT_LIST")});
         EXPECT_FALSE(clients.contains(id)) << "taskbars and pagers list it: " << clients.toStdString();
@@ -224,7 +225,8 @@ TEST(X11Panel, BothLevelsStayInFrontOfAFullScreenWindowWithoutTakingFocus)
     ASSERT_TRUE(waitUntil(bothShown));
 
     // A video player going full screen over everything, white all over.
-    StandInApplication player({QStringLiteral("--windows"), QStringLiteral("1"), QStringLiteral("--fullscreen"), QStringLiteral("--report-presses")});
+    StandInApplication player({QStringLiteral("--windows"), QStringLiteral("1"), QStringLiteral("--fullscreen"),
+                               QStringLiteral("--report-presses")});
     QString playerWindow;
     ASSERT_TRUE(waitUntil([&] {
         playerWindow = runTool(QStringLiteral("xdotool"), {QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--classname"), QStringLiteral("lumivo-test-app")}).trimmed();

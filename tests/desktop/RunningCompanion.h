@@ -94,7 +94,8 @@ inline int startAnotherCopy(const CompanionSession& session, const QStringList& 
 // Hands the session's running copy a link it ignores and waits for its
 // confirmation: by then it has dealt with what reached it before (input,
 // links) and has gone back to its event loop, its windows' requests sent.
-inline bool runningCopyCaughtUp(const CompanionSession& session, const QString& program = QStringLiteral("lumivo-companion"))
+inline bool runningCopyCaughtUp(const CompanionSession& session,
+                                const QString& program = QStringLiteral("lumivo-companion"))
 {
     return startAnotherCopy(session, {QStringLiteral("lumivo://caught-up")}, program) == 0;
 }

@@ -159,8 +159,9 @@ int main(int argc, char** argv)
     int open = 0;
     for (int index = 0; index < options.windows; ++index) {
         const xcb_window_t window = xcb_generate_id(connection);
-        const uint32_t values[] = {screen->white_pixel,
-                                   XCB_EVENT_MASK_STRUCTURE_NOTIFY | (options.reportPresses ? XCB_EVENT_MASK_BUTTON_PRESS : 0u)};
+        const uint32_t presses = options.reportPresses ? uint32_t(XCB_EVENT_MASK_BUTTON_PRESS) : 0u;
+        const uint32_t events = XCB_EVENT_MASK_STRUCTURE_NOTIFY | presses;
+        const uint32_t values[] = {screen->white_pixel, events};
         xcb_create_window(connection, XCB_COPY_FROM_PARENT, window, screen->root, int16_t(40 * index),
                           int16_t(40 * index), 300, 200, 0, XCB_WINDOW_CLASS_INPUT_OUTPUT, screen->root_visual,
                           XCB_CW_BACK_PIXEL | XCB_CW_EVENT_MASK, values);

@@ -61,12 +61,14 @@ TEST(MenuProgram, ATileOfEachRowActsThroughItsHook)
     for (const QString& toggle : {u"Task Manager"_s, u"Search"_s}) {
         clickAt(map.centreOf(toggle, *panel));
         // The panel takes the place of the sections.
-        EXPECT_TRUE(waitUntil([&] { return alikeShare(standard, grabDesktop(sections)) < 0.75; })) << toggle.toStdString();
+        EXPECT_TRUE(waitUntil([&] { return alikeShare(standard, grabDesktop(sections)) < 0.75; }))
+            << toggle.toStdString();
         EXPECT_TRUE(isOpen(companion)) << toggle.toStdString();
         EXPECT_LT(alikeShare(standard, captureScreen(sections, u"sections-"_s + QString(toggle).remove(u' '))), 0.75)
             << toggle.toStdString();
         clickAt(map.centreOf(toggle, *panel));
-        EXPECT_TRUE(waitUntil([&] { return alikeShare(standard, grabDesktop(sections)) > 0.9; })) << toggle.toStdString();
+        EXPECT_TRUE(waitUntil([&] { return alikeShare(standard, grabDesktop(sections)) > 0.9; }))
+            << toggle.toStdString();
         EXPECT_GT(alikeShare(standard, captureScreen(sections, u"sections-back"_s)), 0.9) << toggle.toStdString();
     }
 

@@ -138,6 +138,7 @@ inline bool clickPageUntil(WebWindow& window, const std::function<bool()>& react
 inline QByteArray pageFilledBy(const QByteArray& title, const QByteArray& control, const QByteArray& script = {})
 {
     return "<!doctype html><title>" + title + "</title><style>body{margin:0} .fill{position:fixed;inset:0;"
-           "display:block;width:100%;height:100%;background:" + fillColour.name().toLatin1() + "}</style><body>" + control
+           "display:block;width:100%;height:100%;background:"
+        + fillColour.name().toLatin1() + "}</style><body>" + control
         + "<script>" + script + "</script></body>";
 }

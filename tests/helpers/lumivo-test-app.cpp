@@ -4,8 +4,9 @@
 // WM_DELETE_WINDOW) until they are closed.
 //   lumivo-test-app [--record FILE] [--signals FILE] [--windows N] [--class CLASS]
 //                   [--window-type ATOM] [--icon] [--refuse-close] [--fullscreen]
-//                   [--claim-pid PID] [--wait-for FILE] [ARGUMENT...]
-// Every argument is recorded, one a line, options included. --signals writes
+//                   [--report-presses] [--claim-pid PID] [--wait-for FILE] [ARGUMENT...]
+// Every argument is recorded, one a line, options included. --report-presses
+// writes "press" on standard output for each button press on a window. --signals writes
 // the SigBlk and SigIgn lines of the process's status. --claim-pid puts PID
 // into _NET_WM_PID instead of its own (0: no _NET_WM_PID at all); with
 // --wait-for it starts slowly, showing its windows once FILE exists.
@@ -32,6 +33,7 @@ struct Options {
     bool icon = false;
     bool refuseClose = false;
     bool fullscreen = false;
+    bool reportPresses = false;
     long claimedPid = -1;
     std::string waitFor;
 };
@@ -58,6 +60,8 @@ Options parse(int argc, char** argv)
             options.refuseClose = true;
         else if (argument == "--fullscreen")
             options.fullscreen = true;
+        else if (argument == "--report-presses")
+            options.reportPresses = true;
         else if (argument == "--claim-pid" && hasValue)
             options.claimedPid = std::atol(argv[++index]);
         else if (argument == "--wait-for" && hasValue)
@@ -155,7 +159,9 @@ int main(int argc, char** argv)
     int open = 0;
     for (int index = 0; index < options.windows; ++index) {
         const xcb_window_t window = xcb_generate_id(connection);
-        const uint32_t values[] = {screen->white_pixel, XCB_EVENT_MASK_STRUCTURE_NOTIFY};
+        const uint32_t presses = options.reportPresses ? uint32_t(XCB_EVENT_MASK_BUTTON_PRESS) : 0u;
+        const uint32_t events = XCB_EVENT_MASK_STRUCTURE_NOTIFY | presses;
+        const uint32_t values[] = {screen->white_pixel, events};
         xcb_create_window(connection, XCB_COPY_FROM_PARENT, window, screen->root, int16_t(40 * index),
                           int16_t(40 * index), 300, 200, 0, XCB_WINDOW_CLASS_INPUT_OUTPUT, screen->root_visual,
                           XCB_CW_BACK_PIXEL | XCB_CW_EVENT_MASK, values);
@@ -195,6 +201,9 @@ int main(int argc, char** argv)
             }
         } else if (type == XCB_DESTROY_NOTIFY) {
             --open;
+        } else if (type == XCB_BUTTON_PRESS) {
+            std::fputs("press\n", stdout);
+            std::fflush(stdout);
         }
         std::free(event);
     }

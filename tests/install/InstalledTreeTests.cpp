@@ -241,8 +241,9 @@ TEST_F(InstalledTree, TheInstalledProgramsShowTheirPanelAndLeaveCleanlyOnSigterm
             // The screenshot of the AppStream metadata: Vora in the corner
             // of the screen with an alert handed over by a second copy.
             ASSERT_EQ(startAnotherCopy(session, {QStringLiteral("lumivo://notify?type=call&detail=Front%20desk")}, installed(QStringLiteral("bin/") + program)), 0);
-            ASSERT_TRUE(waitUntil([&] { return companion.alertPanel().has_value(); }));
-            settleDesktop(1000);
+            std::optional<ShownWindow> alert;
+            ASSERT_TRUE(waitUntil([&] { return (alert = companion.alertPanel()).has_value(); }));
+            ASSERT_TRUE(waitForStillPicture(alert->geometry));
             const QImage screenshot = captureDesktop(QRect(3200 - 640, 1200 - 360, 640, 360), QStringLiteral("metainfo-vora-alert"));
             EXPECT_GT(drawnPixels(screenshot), 8000);
         }

@@ -34,13 +34,10 @@ protected:
     void SetUp() override
     {
         // Another run on this machine may hold the port for a while.
-        QElapsedTimer waited;
-        waited.start();
-        while (!(server = std::make_unique<FixtureServer>(localServerPort))->server().isListening()) {
-            server.reset();
-            ASSERT_LT(waited.elapsed(), 90000) << "port " << localServerPort << " stays taken";
-            settleDesktop(500);
-        }
+        ASSERT_TRUE(waitUntil([&] {
+            server = std::make_unique<FixtureServer>(localServerPort);
+            return server->server().isListening();
+        }, 90000)) << "port " << localServerPort << " stays taken";
         const QDateTime now = QDateTime::currentDateTime();
         usage = usageFeed(now);
         bots = fleetFeed(now);
@@ -53,8 +50,7 @@ protected:
     void start()
     {
         companion = std::make_unique<RunningCompanion>(session);
-        ASSERT_TRUE(companion->waitForPanel().has_value());
-        settleDesktop(1000);
+        ASSERT_TRUE(companion->waitForMascot().has_value());
         openAgain();
         map = std::make_unique<MenuMap>(CompanionEdition::commandCenter, QStringList(), panel->geometry.size());
         // The program read the server's usage as it started.
@@ -157,7 +153,7 @@ TEST_F(PanelProgram, TheFleetShowsTheServersBotsAndItsSwitchesSendChanges)
     const QJsonArray lastList = server->bots();
     server->setFixture({{u"statuses"_s, QJsonObject{{u"/api/fleet/bots"_s, 503}}}});
     click(u"Fleet"_s);
-    settleDesktop(400);
+    ASSERT_TRUE(runningCopyCaughtUp(session));
     click(u"Fleet"_s);
     EXPECT_TRUE(shows(u"panel-fleet-offline"_s, [&](CompanionModel& replica) {
         replica.fleetBots = botsOf(lastList);

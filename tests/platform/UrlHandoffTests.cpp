@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QFile>
 #include <QSignalSpy>
+#include <QTest>
 #include <QSocketNotifier>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -142,8 +143,6 @@ protected:
         waitUntil([&] { return outcome.wait_for(0s) == std::future_status::ready; }, int(timeout.count()) + 2000);
         return outcome.get();
     }
-
-    static void settle(int milliseconds = 200) { waitUntil([] { return false; }, milliseconds); }
 
     QTemporaryDir m_folder;
 };
@@ -300,10 +299,11 @@ TEST_F(UrlHandoffTest, IgnoresWhatIsNotAHandoff)
         ASSERT_GE(client, 0);
         writeAll(client, message);
         ::close(client);
-        settle(50);
     }
+    // Connections are taken in the order they came, each read to its end as
+    // it is taken: once the last message is heard, every one before it has
+    // been judged.
     ASSERT_TRUE(waitUntil([&] { return urls.count() == 1; }));
-    settle();
     EXPECT_EQ(urls.count(), 1);
     EXPECT_EQ(urls.at(0).at(0).value<QList<QUrl>>(), QList<QUrl> {QUrl(QStringLiteral("lumivo://notify?type=call"))});
     EXPECT_EQ(reopens.count(), 0);
@@ -333,14 +333,13 @@ TEST_F(UrlHandoffTest, ConnectionsThatNeverSendCannotMakeItDeaf)
         }
         QCoreApplication::processEvents();
     }
-    settle();
+    // A hand-over behind them is taken once the receiver has been through them all.
+    EXPECT_EQ(handOver({.reopen = false, .urls = {callLink}}).delivery, Delivery::delivered);
+    EXPECT_EQ(urls.count(), 1);
     EXPECT_GT(idle.size(), 1000u);
     EXPECT_LE(receiver.connectionCount(), UrlHandoffReceiver::largestConnectionCount);
     EXPECT_TRUE(receiver.isListening());
     EXPECT_TRUE(UrlHandoff::isPrivateSocket(path()));
-
-    EXPECT_EQ(handOver({.reopen = false, .urls = {callLink}}).delivery, Delivery::delivered);
-    EXPECT_EQ(urls.count(), 1);
 
     // The idle ones that are still held are let go at their deadline.
     ASSERT_TRUE(waitUntil([&] { return receiver.connectionCount() == 0; }, 4000));
@@ -382,7 +381,9 @@ TEST_F(UrlHandoffTest, RunningOutOfDescriptorsOnlyDelaysAHandoff)
     for (int filler; (filler = ::open("/dev/null", O_RDONLY | O_CLOEXEC)) >= 0;)
         fillers.push_back(filler);
     EXPECT_EQ(errno, EMFILE);
-    settle(400);
+    // Time is the point: starved of descriptors through several of its pauses,
+    // the receiver must neither deliver nor give up its socket.
+    QTest::qWait(400);
     EXPECT_EQ(urls.count(), 0);
     EXPECT_TRUE(receiver.isListening());
     EXPECT_TRUE(UrlHandoff::isPrivateSocket(path())) << "the socket must outlive a failed accept";

@@ -49,6 +49,8 @@ public:
         return QDir(folder).filePath(SingletonLock::lockFileName(edition));
     }
     void set(const QString& name, const QString& value) { m_environment.insert(name, value); }
+    // Every copy started from now on says on standard error how each of its hand-overs went.
+    void logHandoffs() { set(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("lumivo.handoff.debug=true")); }
 
     void start(QProcess& process, const QStringList& arguments = {},
                const QString& program = QStringLiteral("lumivo-companion")) const
@@ -117,13 +119,16 @@ TEST(SecondCopy, WaitsForARunningCopyThatIsStillStartingAndSaysSoWhenItNeverList
     StandInRunningCopy running(session);
     ASSERT_TRUE(running.lock.isHeld());
 
-    // The running copy starts listening a second after the second copy came.
+    // The running copy starts listening only after the second copy found nobody there.
+    session.logHandoffs();
     QProcess copy;
     session.start(copy, {QStringLiteral("lumivo://notify?type=email&detail=Invoice")});
-    waitUntil([] { return false; }, 1000);
+    QByteArray errors;
+    ASSERT_TRUE(waitUntil([&] { return (errors += copy.readAllStandardError()).contains("nobody listens at"); }, 15000))
+        << errors.toStdString();
     ASSERT_TRUE(running.receiver.listen(session.socketPath(session.runtimeFolder())));
     ASSERT_TRUE(waitUntil([&] { return copy.state() == QProcess::NotRunning; }, 15000));
-    EXPECT_EQ(copy.exitCode(), 0) << copy.readAllStandardError().toStdString();
+    EXPECT_EQ(copy.exitCode(), 0) << (errors + copy.readAllStandardError()).toStdString();
     EXPECT_EQ(running.received.size(), 1);
 
     // One that never listens: the second copy gives up, says why and fails.
@@ -137,11 +142,14 @@ TEST(SecondCopy, WaitsForARunningCopyThatIsStillStartingAndSaysSoWhenItNeverList
 TEST(SecondCopy, TakesOverWhenTheRunningCopyQuitsAndLeavesNoSocketAfterItsOwnQuit)
 {
     ProgramSession session;
+    session.logHandoffs();
     QProcess second;
     {
+        // The running copy quits while the second one is waiting for it to listen.
         StandInRunningCopy running(session);
         session.start(second, {QStringLiteral("lumivo://notify?type=email&detail=Invoice")});
-        waitUntil([] { return false; }, 500);
+        second.setReadChannel(QProcess::StandardError);
+        ASSERT_TRUE(waitUntil([&] { return second.peek(1 << 20).contains("nobody listens at"); }, 15000));
     }
     // The lock came free: the second copy runs as the companion itself.
     const QString socket = session.socketPath(session.runtimeFolder());

@@ -35,20 +35,16 @@ protected:
     void SetUp() override
     {
         // Another run on this machine may hold the port for a while.
-        QElapsedTimer waited;
-        waited.start();
-        while (!(server = std::make_unique<TestServer>(localServerPort))->isListening()) {
-            server.reset();
-            ASSERT_LT(waited.elapsed(), 90000) << "port " << localServerPort << " stays taken";
-            settleDesktop(500);
-        }
+        ASSERT_TRUE(waitUntil([&] {
+            server = std::make_unique<TestServer>(localServerPort);
+            return server->isListening();
+        }, 90000)) << "port " << localServerPort << " stays taken";
 #if defined(__SANITIZE_ADDRESS__)
         // The engine's own code trips this check (see EngineSanitizerOptions.cpp).
         session.setVariable(u"ASAN_OPTIONS"_s, qEnvironmentVariable("ASAN_OPTIONS") + u":new_delete_type_mismatch=0"_s);
 #endif
         companion = std::make_unique<RunningCompanion>(session);
-        ASSERT_TRUE(companion->waitForPanel().has_value());
-        settleDesktop(1000);
+        ASSERT_TRUE(companion->waitForMascot().has_value());
     }
 
     // Opens the menu and presses one of its tiles.

@@ -119,7 +119,7 @@ TEST(MenuProgram, TheCardsBareMarginDragsThePanel)
     EXPECT_TRUE(waitUntil([&] { return session.settings().contains(u"lumivo-companion-panel-x"_s); }));
 }
 
-TEST(MenuProgram, TheEmployeeEditionOpensItsOwnMenu)
+TEST(MenuProgram, TheEmployeeEditionsMenuIsDrawnStaysOpenInItsGapsAndClosesFromItsButton)
 {
     CompanionSession session;
     RunningCompanion companion(session, u"lumivo-companion-employee"_s);

@@ -127,7 +127,7 @@ TEST_F(MenuScreenshots, BothEditionsInLightAndDark)
     }
 }
 
-TEST_F(MenuScreenshots, TheRingsAndTheButtonsSparksTurn)
+TEST_F(MenuScreenshots, TheRimChangesAsTheRingsTurnWhileTheTilesKeepStill)
 {
     open(CompanionEdition::commandCenter);
     const QImage before = capture(u"rings-before"_s);
@@ -142,7 +142,7 @@ TEST_F(MenuScreenshots, TheRingsAndTheButtonsSparksTurn)
     EXPECT_LT(differentPixels(before, after, still), still.width() * still.height() / 2);
 }
 
-TEST_F(MenuScreenshots, AHoveredTileLiftsAndGlowsPastItsFrame)
+TEST_F(MenuScreenshots, AHoveredTileGlowsPastItsFrame)
 {
     open(CompanionEdition::commandCenter);
     MenuButton* email = menu->control(u"Email"_s);

@@ -1,33 +1,64 @@
 #!/usr/bin/env bash
-# Builds the Debian package from a build folder and checks it: lintian finds
-# no error or warning, the dependencies were computed from the programs, and
-# it holds what an installed companion needs.
+# Builds the Debian packages from a build folder and checks them: lintian
+# finds no error or warning, the dependencies were computed from the
+# programs, the web engine is a dependency of the web module's package alone,
+# and each package holds what it should.
 #   scripts/check-package.sh [build-folder]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${1:-build-tests}
 
-rm -f "$build"/lumivo-companion_*.deb
+rm -f "$build"/lumivo-companion_*.deb "$build"/lumivo-companion-web_*.deb
 (cd "$build" && cpack -G DEB >/dev/null)
 package=$(echo "$build"/lumivo-companion_*.deb)
+web=$(echo "$build"/lumivo-companion-web_*.deb)
 
 # Root runs are fine in a throwaway CI machine; lintian only warns about them.
-lintian --fail-on error,warning "$package" 2> >(grep -v 'running with root privileges' >&2)
+lintian --fail-on error,warning "$package" "$web" 2> >(grep -v 'running with root privileges' >&2)
+
+failed=0
+fail() { echo "$*" >&2; failed=1; }
+# Whether the comma-separated list names the package (with or without a version).
+names() { [[ ", $1," == *", $2"[\ ,]* ]]; }
 
 depends=$(dpkg-deb --field "$package" Depends)
 for needed in libqt6core6 libqt6widgets6 libxcb1 fonts-material-design-icons-iconfont hicolor-icon-theme; do
-  [[ ", $depends," == *", $needed"[\ ,]* ]] || { echo "$package does not depend on $needed: $depends" >&2; exit 1; }
+  names "$depends" "$needed" || fail "$package does not depend on $needed: $depends"
 done
+if grep -qi webengine <<<"$depends"; then fail "$package depends on the web engine: $depends"; fi
+names "$(dpkg-deb --field "$package" Recommends)" lumivo-companion-web || fail "$package does not recommend lumivo-companion-web"
 
-contents=$(dpkg-deb --contents "$package" | awk '{print $6}')
+version=$(dpkg-deb --field "$package" Version)
+web_depends=$(dpkg-deb --field "$web" Depends)
+[[ ", $web_depends," == *", lumivo-companion (= $version),"* ]] \
+  || fail "$web does not depend on lumivo-companion (= $version): $web_depends"
+names "$web_depends" libqt6webenginewidgets6 || fail "$web does not depend on the web engine: $web_depends"
+
+# Each package holds its paths: "-" before a path says it must not be there.
+check_contents() {
+  local deb=$1; shift
+  local contents
+  contents=$(dpkg-deb --contents "$deb" | awk '{print $6}')
+  for path in "$@"; do
+    if [[ $path == -* ]]; then
+      ! grep -qxF "${path#-}" <<<"$contents" || fail "$deb holds ${path#-}"
+    else
+      grep -qxF "$path" <<<"$contents" || fail "$deb lacks $path"
+    fi
+  done
+  # Nothing of the build machine: every path lies under /usr.
+  if grep -vE '^\./(usr/.*)?$' <<<"$contents" >&2; then fail "$deb installs outside /usr"; fi
+}
+
+modules="./usr/lib/$(dpkg-architecture -qDEB_HOST_MULTIARCH)/lumivo-companion"
 expected=(
   ./usr/share/man/man1/lumivo-companion.1.gz
   ./usr/share/doc/lumivo-companion/copyright
   ./usr/share/doc/lumivo-companion/changelog.gz
   ./usr/share/metainfo/com.lumivo_intelligence.companion.metainfo.xml
   ./usr/share/metainfo/com.lumivo_intelligence.companion.employee.metainfo.xml
-  "./usr/lib/$(dpkg-architecture -qDEB_HOST_MULTIARCH)/lumivo-companion/lumivo-web-engine.so"
-  "./usr/lib/$(dpkg-architecture -qDEB_HOST_MULTIARCH)/lumivo-companion/lumivo-audio.so"
+  "$modules/lumivo-audio.so"
+  "-$modules/lumivo-web-engine.so"
 )
 for program in lumivo-companion lumivo-companion-employee; do
   expected+=(
@@ -41,13 +72,12 @@ for program in lumivo-companion lumivo-companion-employee; do
     expected+=("./usr/share/icons/hicolor/${size}x${size}/apps/$program.png")
   done
 done
-missing=0
-for path in "${expected[@]}"; do
-  grep -qxF "$path" <<<"$contents" || { echo "$package lacks $path" >&2; missing=1; }
-done
-# Nothing of the build machine: every path lies under /usr.
-if grep -vE '^\./(usr/.*)?$' <<<"$contents" >&2; then
-  echo "$package installs outside /usr" >&2
-  missing=1
-fi
-exit $missing
+check_contents "$package" "${expected[@]}"
+check_contents "$web" "$modules/lumivo-web-engine.so" ./usr/share/doc/lumivo-companion-web/copyright \
+  ./usr/share/doc/lumivo-companion-web/changelog.gz
+
+# The employee edition is the same program under its own name.
+listing=$(dpkg-deb --contents "$package")
+grep -qE ' \./usr/bin/lumivo-companion-employee -> lumivo-companion$' <<<"$listing" \
+  || fail "$package does not link lumivo-companion-employee to lumivo-companion"
+exit $failed

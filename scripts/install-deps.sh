@@ -6,15 +6,15 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-svg-dev qt6-multimedia-dev qt6-webengine-dev
-  libglib2.0-dev libglib2.0-bin libx11-dev libxcb1-dev libxcb-xinput-dev libxcb-ewmh-dev libxcb-icccm4-dev libxcb-randr0-dev libxcb-screensaver0-dev
+  libglib2.0-dev libglib2.0-bin libx11-dev libxcb1-dev libxcb-xinput-dev libxcb-ewmh-dev libxcb-icccm4-dev libxcb-randr0-dev libxcb-res0-dev libxcb-screensaver0-dev
   libqrencode-dev libsqlite3-dev fonts-material-design-icons-iconfont
   scdoc dpkg-dev file
   fonts-smc-manjari
 )
 if [[ "${1:-}" == "--with-tests" ]]; then
-  packages+=(libgtest-dev libgmock-dev libbenchmark-dev libxcb-damage0-dev xvfb xauth openbox xdotool x11-xserver-utils x11-utils dbus pulseaudio pulseaudio-utils
-             desktop-file-utils appstream man-db lintian
-             weston xwayland qt6-wayland libnotify-bin)
+  packages+=(libgtest-dev libgmock-dev libbenchmark-dev libxcb-damage0-dev xvfb xauth openbox xdotool x11-apps x11-xserver-utils x11-utils dbus pulseaudio pulseaudio-utils
+             desktop-file-utils xdg-utils appstream man-db lintian
+             weston xwayland qt6-wayland libnotify-bin chromium)
 fi
 
 missing=()

@@ -11,11 +11,12 @@ cmake --build build
 program=lumivo-companion
 [[ "${1:-}" == "--employee" ]] && program=lumivo-companion-employee
 
-# Let the desktop hand "lumivo:" links to this build.
+# Let the desktop hand "lumivo:" links to this build: to the command center's
+# entry, whose copy passes a link on to the employee edition when only that runs.
 applications="${XDG_DATA_HOME:-$HOME/.local/share}/applications"
 mkdir -p "$applications"
-cp "build/src/$program.desktop" "$applications/"
+cp build/src/lumivo-companion*.desktop "$applications/"
 command -v update-desktop-database >/dev/null && update-desktop-database "$applications" || true
-gio mime x-scheme-handler/lumivo "$program.desktop" >/dev/null
+gio mime x-scheme-handler/lumivo lumivo-companion.desktop >/dev/null
 
 exec "build/src/$program"

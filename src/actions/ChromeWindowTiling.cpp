@@ -56,17 +56,20 @@ void ChromeWindowTiling::tileChromeWindows(WindowTileLayout layout)
         m_environment.launcher.openRecallPage();
         return;
     }
+    // The order is read before Chrome comes forward: while its windows are
+    // being raised one by one the stack is half old, half new, and the
+    // front-most windows would not reliably take the first rectangles.
+    ApplicationWindows& windows = m_environment.windows;
+    const std::optional<QList<ApplicationWindows::WindowId>> chromeWindows = windows.windows(chrome->processIdentifier);
     // Chrome comes to the front even when tiling is refused.
     workspace.unhide(chrome->processIdentifier);
     workspace.activateAllWindows(chrome->processIdentifier);
 
     Bell& bell = m_environment.bell;
-    ApplicationWindows& windows = m_environment.windows;
     if (!windows.isTrusted()) {
         bell.ring();
         return;
     }
-    const std::optional<QList<ApplicationWindows::WindowId>> chromeWindows = windows.windows(chrome->processIdentifier);
     if (!chromeWindows || chromeWindows->isEmpty()) {
         bell.ring();
         return;

@@ -1,8 +1,9 @@
 #include "actions/LauncherDispatch.h"
 
 #include "actions/Chrome.h"
-#include "actions/MenuSettling.h"
 #include "model/CompanionModel.h"
+#include "model/LogCategories.h"
+#include "model/MenuSettling.h"
 #include "platform/Applications.h"
 #include "platform/Workspace.h"
 
@@ -57,12 +58,15 @@ void LauncherDispatch::openApplication(const QString& applicationPath, const QUr
 {
     Applications& applications = m_environment.applications;
     if (!applications.exists(applicationPath) || !applications.bundleIdentifier(applicationPath)) {
+        qCDebug(lcActions).noquote() << applicationPath << "is not installed here: opening" << fallback.toString();
         applications.openURL(fallback);
         return;
     }
-    applications.openApplication(applicationPath, [&applications, fallback](bool opened) {
-        if (!opened)
+    applications.openApplication(applicationPath, [&applications, applicationPath, fallback](bool opened) {
+        if (!opened) {
+            qCInfo(lcActions).noquote() << applicationPath << "did not start: opening" << fallback.toString();
             applications.openURL(fallback);
+        }
     });
 }
 

@@ -170,26 +170,52 @@ bool isFromCompanion(const DesktopNotification& notification)
     return false;
 }
 
+QString arrivingText(QByteArrayView utf8)
+{
+    if (utf8.size() > longestArrivingText) {
+        // Back to the first byte of the character the cut would split.
+        qsizetype end = longestArrivingText;
+        const auto continues = [&] { return (static_cast<uchar>(utf8[end]) & 0xC0) == 0x80; };
+        for (int step = 0; step < 3 && continues(); ++step)
+            --end;
+        utf8 = utf8.first(end);
+    }
+    return QString::fromUtf8(utf8);
+}
+
 QString plainText(QStringView markup)
 {
     QString text;
     text.reserve(markup.size());
+    // The first ">" at or after the "<" being read. It is searched for again
+    // only once passed, and never again once none is left, so the many "<"
+    // before one ">" (or before the end) share a single search.
+    qsizetype closing = -1;
+    const auto closingAfter = [&](qsizetype index) {
+        if (closing < index && closing != markup.size()) {
+            closing = markup.indexOf(u'>', index);
+            if (closing < 0)
+                closing = markup.size();
+        }
+        return closing;
+    };
     qsizetype index = 0;
     while (index < markup.size()) {
         const QStringView rest = markup.mid(index);
         if (rest.front() == u'<' && startsTag(rest)) {
-            const qsizetype end = rest.indexOf(u'>');
-            if (end > 0) {
-                const QStringView tag = rest.mid(1, end - 1);
+            const qsizetype end = closingAfter(index);
+            if (end < markup.size()) {
+                const QStringView tag = markup.mid(index + 1, end - index - 1);
                 if (tag.startsWith(u"br", Qt::CaseInsensitive))
                     text += QLatin1Char(' ');
-                index += end + 1;
+                index = end + 1;
                 continue;
             }
         }
         if (rest.front() == u'&') {
-            const qsizetype end = rest.indexOf(u';');
-            if (end > 1 && end <= 10) {
+            // An entity's name is short: its ";" comes within ten characters.
+            const qsizetype end = rest.left(11).indexOf(u';');
+            if (end > 1) {
                 if (const std::optional<QString> character = decodedEntity(rest.mid(1, end - 1))) {
                     text += *character;
                     index += end + 1;
@@ -211,6 +237,7 @@ QString alertDetail(const DesktopNotification& notification)
     if (detail.size() > longestDetail) {
         // Never end on the first half of a character outside the basic plane.
         detail.truncate(detail.at(longestDetail - 1).isHighSurrogate() ? longestDetail - 1 : longestDetail);
+        detail.squeeze();
     }
     return detail;
 }

@@ -3,6 +3,7 @@
 #include "DesktopNotification.h"
 #include "model/CompanionRecords.h"
 
+#include <QByteArrayView>
 #include <QString>
 #include <QStringView>
 
@@ -15,6 +16,11 @@ namespace InboundActivityRules {
 // The longest detail an alert carries; the bubble shows less and ends it
 // with an ellipsis.
 inline constexpr int longestDetail = 120;
+
+// The most of each text of a notification that is read, in bytes: far more
+// than a detail needs after its markup is gone, and little enough that a
+// notification of any size costs next to nothing.
+inline constexpr qsizetype longestArrivingText = 4096;
 
 struct Finding {
     CompanionAlertSource source;
@@ -31,9 +37,13 @@ std::optional<CompanionAlertSource> sourceFor(const DesktopNotification& notific
 // Whether the notification comes from this program (either edition).
 bool isFromCompanion(const DesktopNotification& notification);
 
+// A text of a notification as it arrives, in UTF-8, cut to
+// longestArrivingText bytes, never through a character.
+QString arrivingText(QByteArrayView utf8);
+
 // Text with the notification body's markup removed: tags dropped (a line
 // break becomes a space), entities decoded; text that only looks like markup
-// ("a < b") is kept.
+// ("a < b") is kept. Takes time in proportion to the markup's length.
 QString plainText(QStringView markup);
 
 // The summary, then ": " and the plain text of the body when there is one,

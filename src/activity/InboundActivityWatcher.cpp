@@ -1,7 +1,7 @@
 #include "InboundActivityWatcher.h"
 
-#include "InboundActivityRules.h"
 #include "model/CompanionModel.h"
+#include "model/LogCategories.h"
 
 InboundActivityWatcher::InboundActivityWatcher(CompanionModel& model, Scheduler& scheduler,
                                                std::unique_ptr<NotificationStream> stream)
@@ -41,14 +41,14 @@ void InboundActivityWatcher::scanAndWait()
 
 void InboundActivityWatcher::scan()
 {
-    NotificationStream::Batch batch = m_stream->take();
-    for (const DesktopNotification& notification : batch.notifications) {
-        if (const std::optional<InboundActivityRules::Finding> finding = InboundActivityRules::findingFor(notification))
-            m_model.enqueueAlert(finding->source, finding->detail);
-    }
+    const NotificationStream::Batch batch = m_stream->take();
+    for (const InboundActivityRules::Finding& finding : batch.findings)
+        m_model.enqueueAlert(finding.source, finding.detail);
     if (batch.state != NotificationStream::State::failed)
         return;
     if (!m_setupAlertShown) {
+        qCWarning(lcActivity) << "cannot watch the desktop notifications on the session bus; trying again every"
+                              << scanPeriod.count() << "s";
         m_setupAlertShown = true;
         m_model.enqueueAlert(CompanionAlertSource::setup, setupDetail);
     }

@@ -12,10 +12,10 @@
 class CompanionModel;
 
 // Turns the user's own incoming mail, messages and calls, as the desktop's
-// notifications announce them, into alerts. Observing runs elsewhere; every
-// scan period the main thread hands what arrived to the model in arrival
-// order. When the notifications cannot be observed it raises one setup
-// alert per run and keeps trying quietly.
+// notifications announce them, into alerts. Observing and judging the
+// notifications run elsewhere; every scan period the main thread hands what
+// arrived to the model in arrival order. When the notifications cannot be
+// observed it raises one setup alert per run and keeps trying quietly.
 class InboundActivityWatcher {
 public:
     static constexpr std::chrono::seconds scanPeriod{4};

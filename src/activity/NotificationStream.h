@@ -1,14 +1,15 @@
 #pragma once
 
-#include "DesktopNotification.h"
+#include "InboundActivityRules.h"
 
 #include <cstdint>
 #include <vector>
 
-// The desktop notifications other programs send, observed on their way to
-// the notification server without taking part in the exchange. The
-// observing happens off the main thread; the main thread opens, closes and
-// takes what arrived.
+// The alerts that the desktop notifications other programs send call for,
+// observed on their way to the notification server without taking part in
+// the exchange. Each notification is judged as it arrives and only what it
+// raises is kept. The observing happens off the main thread; the main
+// thread opens, closes and takes what arrived.
 class NotificationStream {
 public:
     enum class State : std::uint8_t {
@@ -22,7 +23,7 @@ public:
     struct Batch {
         State state = State::closed;
         // Oldest first.
-        std::vector<DesktopNotification> notifications;
+        std::vector<InboundActivityRules::Finding> findings;
     };
 
     virtual ~NotificationStream() = default;

@@ -1,5 +1,8 @@
 #include "SessionBusNotificationMonitor.h"
 
+#include "model/BoundedQueue.h"
+#include "model/LogCategories.h"
+
 #include <QFileInfo>
 
 #include <gio/gio.h>
@@ -17,11 +20,10 @@ struct SessionBusNotificationMonitor::Observation {
     Observation(const Observation&) = delete;
     Observation& operator=(const Observation&) = delete;
 
-    void arrive(DesktopNotification notification)
+    void arrive(InboundActivityRules::Finding finding)
     {
         const std::lock_guard lock(mutex);
-        if (arrived.size() < waitingLimit)
-            arrived.push_back(std::move(notification));
+        arrived.push(std::move(finding));
     }
     State currentState()
     {
@@ -36,9 +38,7 @@ struct SessionBusNotificationMonitor::Observation {
     Batch take()
     {
         const std::lock_guard lock(mutex);
-        Batch batch {state, {}};
-        batch.notifications.swap(arrived);
-        return batch;
+        return {state, arrived.takeAll()};
     }
 
     GCancellable* const cancellable;
@@ -47,7 +47,7 @@ struct SessionBusNotificationMonitor::Observation {
 private:
     std::mutex mutex;
     State state = State::connecting;
-    std::vector<DesktopNotification> arrived;
+    BoundedQueue<InboundActivityRules::Finding> arrived {waitingLimit};
 };
 
 namespace {
@@ -58,9 +58,15 @@ constexpr const char* notifyRule =
     "type='method_call',interface='org.freedesktop.Notifications',member='Notify'";
 constexpr int becomeMonitorTimeoutMs = 10000;
 
+// Only the start of a text is read: a notification may be as large as the
+// bus lets a message be.
 QString text(GVariant* value)
 {
-    return value ? QString::fromUtf8(g_variant_get_string(value, nullptr)) : QString();
+    if (!value)
+        return {};
+    gsize length = 0;
+    const gchar* utf8 = g_variant_get_string(value, &length);
+    return InboundActivityRules::arrivingText(QByteArrayView(utf8, qsizetype(length)));
 }
 
 DesktopNotification::Urgency urgencyOf(GVariant* hints)
@@ -125,15 +131,20 @@ std::optional<DesktopNotification> notificationIn(GDBusMessage* message)
 }
 
 // Every method call that reaches a monitor belongs to other programs: the
-// notifications among them are read, and none goes further, so the
-// connection never answers anything. Replies and signals pass, so the
-// connection's own call to become a monitor gets its answer.
+// notifications among them are judged here, as they arrive, and none goes
+// further, so the connection never answers anything and the message is
+// freed at once. Replies and signals pass, so the connection's own call to
+// become a monitor gets its answer.
 GDBusMessage* filterMessage(GDBusConnection*, GDBusMessage* message, gboolean incoming, gpointer data)
 {
     if (!incoming || g_dbus_message_get_message_type(message) != G_DBUS_MESSAGE_TYPE_METHOD_CALL)
         return message;
-    if (std::optional<DesktopNotification> notification = notificationIn(message))
-        (*static_cast<std::shared_ptr<Observation>*>(data))->arrive(std::move(*notification));
+    if (const std::optional<DesktopNotification> notification = notificationIn(message)) {
+        if (std::optional<InboundActivityRules::Finding> finding = InboundActivityRules::findingFor(*notification)) {
+            qCDebug(lcActivity).noquote() << "a notification of" << notification->appName << "raises an alert";
+            (*static_cast<std::shared_ptr<Observation>*>(data))->arrive(std::move(*finding));
+        }
+    }
     g_object_unref(message);
     return nullptr;
 }

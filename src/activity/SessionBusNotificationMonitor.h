@@ -18,9 +18,9 @@
 // open() is called again after a failure.
 class SessionBusNotificationMonitor final : public NotificationStream {
 public:
-    // At most this many notifications wait for the next take; a flood beyond
-    // it is dropped rather than held.
-    static constexpr std::size_t waitingLimit = 256;
+    // At most this many alerts wait for the next take; a flood beyond it
+    // keeps the newest. Notifications that raise none are never held.
+    static constexpr std::size_t waitingLimit = 32;
 
     SessionBusNotificationMonitor();
     // Ends observing and waits for the attempts' threads, which end promptly

@@ -48,7 +48,6 @@ public:
     // Lays the row out from row's top-left across its width; answers its height.
     qreal layout(const QRectF& row);
     std::vector<MenuPiece*> pieces() { return {&m_title, m_back.get()}; }
-    MenuButton& backButton() const { return *m_back; }
 
     static QFont titleFont();
     static qreal height();

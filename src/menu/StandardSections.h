@@ -22,7 +22,6 @@ public:
     qreal layout(qreal top) override;
     qreal layoutAcross(qreal top, qreal width) override;
     std::vector<MenuPiece*> pieces() override;
-    MenuButton& backButton() const { return m_heading.backButton(); }
 
     static constexpr qreal qrSide = 148;
     static constexpr qreal qrPadding = 14;
@@ -65,9 +64,6 @@ public:
     static std::vector<IconTile> osGridTiles();
     static std::vector<IconTile> businessLinkTiles();
 
-    const std::vector<std::unique_ptr<MenuButton>>& osGrid() const { return m_osGrid; }
-    const std::vector<std::unique_ptr<MenuButton>>& businessLinks() const { return m_businessLinks; }
-    const std::vector<std::unique_ptr<MenuButton>>& reportingTiles() const { return m_reporting; }
     MobileInstructions* mobileInstructions() const { return m_mobile.get(); }
     MenuSection* usagePill() const { return m_usagePill.get(); }
     const PanelScroller& scroller() const { return m_scroller; }

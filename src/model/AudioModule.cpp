@@ -1,5 +1,7 @@
 #include "AudioModule.h"
 
+#include "LogCategories.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QLibrary>
@@ -14,6 +16,8 @@ const AudioModule* loadFrom(const QString& folder)
     library.setLoadHints(QLibrary::PreventUnloadHint);
     using Entry = const AudioModule* (*)();
     const auto entry = reinterpret_cast<Entry>(library.resolve(AudioModule::entryPoint));
+    if (!entry)
+        qCDebug(lcAudio).noquote() << library.errorString();
     return entry ? entry() : nullptr;
 }
 
@@ -27,7 +31,11 @@ const AudioModule* AudioModule::load()
         // Beside the program in the build tree, in the private module folder once installed.
         const QString programs = QCoreApplication::applicationDirPath();
         const AudioModule* found = loadFrom(programs);
-        return found ? found : loadFrom(QDir::cleanPath(programs + QLatin1Char('/') + QStringLiteral(LUMIVO_AUDIO_FROM_PROGRAMS)));
+        if (!found)
+            found = loadFrom(QDir::cleanPath(programs + QLatin1Char('/') + QStringLiteral(LUMIVO_AUDIO_FROM_PROGRAMS)));
+        if (!found)
+            qCWarning(lcAudio) << "no audio module loads: the chime and the sounds stay silent";
+        return found;
     }();
     return module;
 }

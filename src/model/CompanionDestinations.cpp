@@ -76,6 +76,91 @@ QString netflixApplicationPath()
     return QStringLiteral("/Users/%1/Applications/Netflix.app").arg(ownerAccount);
 }
 
+using CTA = CompanionCTA;
+using D = CompanionDestination;
+
+// One call to action: its raw value and where it leads.
+struct CallToAction {
+    CompanionCTA::Value value;
+    QStringView rawValue;
+    CompanionDestination (*destination)();
+};
+
+constexpr std::array<CallToAction, CompanionCTA::allCases.size()> callsToAction{{
+    {CTA::openDadi, u"openDadi", [] { return D::url(page(dadiOrigin, u"/")); }},
+    {CTA::activityMonitor, u"activityMonitor", [] {
+         const QString path = QStringLiteral("/System/Applications/Utilities/Activity Monitor.app");
+         return D::app(path, QUrl::fromLocalFile(path));
+     }},
+    {CTA::chatGPT, u"chatGPT",
+     [] { return D::app(QStringLiteral("/Applications/ChatGPT.app"), page(chatGPTSite, u"/")); }},
+    {CTA::claude, u"claude", [] { return D::app(QStringLiteral("/Applications/Claude.app"), page(claudeSite, u"/")); }},
+    {CTA::slack, u"slack", [] { return D::app(QStringLiteral("/Applications/Slack.app"), page(slackWebApp, u"/")); }},
+    {CTA::email, u"email", [] {
+         return D::app(QStringLiteral("/Applications/Superhuman.app"),
+                       page(superhumanMail, QStringLiteral("/%1").arg(ownerMailbox)));
+     }},
+    {CTA::calendar, u"calendar", [] {
+         return D::app(QStringLiteral("/Applications/Fantastical.app"),
+                       required(u"file:///System/Applications/Calendar.app"));
+     }},
+    {CTA::meet, u"meet", [] { return D::url(page(googleMeet, u"/")); }},
+    {CTA::writeWithAI, u"writeWithAI", [] {
+         return D::app(QStringLiteral("/Applications/Superhuman Go.app"),
+                       page(superhumanSite, u"/products/go-ai-assistant"));
+     }},
+    {CTA::sales, u"sales", [] { return D::url(page(goHighLevelApp, u"/")); }},
+    {CTA::service, u"service",
+     [] { return D::app(QStringLiteral("/Applications/ClickUp.app"), page(clickUpApp, u"/")); }},
+    {CTA::rozidari, u"rozidari", [] { return D::url(page(rerizereApp, u"/login")); }},
+    {CTA::cardConnect, u"cardConnect", [] { return D::url(page(cardConnectPortal, u"/")); }},
+    // Lumivo Ignite is run from the same Rerizere workspace.
+    {CTA::lumivoIgnite, u"lumivoIgnite", [] { return D::url(page(rerizereApp, u"/login")); }},
+    {CTA::support, u"support", [] { return D::url(required(QStringLiteral("mailto:%1").arg(supportMailbox))); }},
+    // Searching opens in Chrome itself, so the owner's profile and extensions apply.
+    {CTA::web, u"web",
+     [] { return D::app(QStringLiteral("/Applications/Google Chrome.app"), page(googleSearchSite, u"/"), true); }},
+    {CTA::googleAds, u"googleAds", [] { return D::url(page(googleAdsSite, u"/")); }},
+    {CTA::metaAds, u"metaAds", [] { return D::url(page(facebookSite, u"/adsmanager/")); }},
+    {CTA::semrush, u"semrush", [] { return D::url(page(semrushSite, u"/projects/")); }},
+    {CTA::joinLumivo, u"joinLumivo", [] { return D::url(page(lumivoOSOrigin, u"/join")); }},
+    {CTA::bank, u"bank", [] { return D::url(page(mercuryApp, u"/login")); }},
+    {CTA::messages, u"messages",
+     [] { return D::app(QStringLiteral("/System/Applications/Messages.app"), required(u"sms:")); }},
+    {CTA::phone, u"phone", [] { return D::app(QStringLiteral("/System/Applications/Phone.app"), required(u"tel:")); }},
+    {CTA::googleSearch, u"googleSearch", [] { return D::url(page(googleSearchSite, u"/")); }},
+    {CTA::googleAdmin, u"googleAdmin", [] { return D::url(page(googleAdminConsole, u"/")); }},
+    {CTA::gusto, u"gusto", [] { return D::url(page(gustoApp, u"/login")); }},
+    {CTA::googleDocs, u"googleDocs", [] { return D::url(page(googleDocsSite, u"/document/u/0/")); }},
+    {CTA::workspaceDashboard, u"workspaceDashboard", [] { return D::url(page(googleWorkspaceSite, u"/dashboard")); }},
+    {CTA::agencyAnalytics, u"agencyAnalytics", [] { return D::url(page(agencyAnalyticsApp, u"/")); }},
+    {CTA::onePassword, u"onePassword",
+     [] { return D::app(QStringLiteral("/Applications/1Password.app"), page(onePasswordApp, u"/signin")); }},
+    {CTA::xero, u"xero", [] { return D::url(page(xeroApp, u"/")); }},
+    {CTA::agreements, u"agreements", [] { return D::url(page(pandaDocApp, u"/a/#/library")); }},
+    {CTA::cca, u"cca", [] { return D::url(page(lumivoOSOrigin, u"/join?stage=pay")); }},
+    {CTA::proposal, u"proposal", [] { return D::url(page(pandaDocApp, u"/a/#/templates")); }},
+    {CTA::drive, u"drive", [] { return D::url(page(googleDriveSite, u"/")); }},
+    {CTA::sheets, u"sheets", [] { return D::url(page(googleDocsSite, u"/spreadsheets/u/0/")); }},
+    {CTA::webflow, u"webflow", [] { return D::url(page(webflowSite, u"/dashboard")); }},
+    {CTA::siteground, u"siteground", [] { return D::url(page(siteGroundCustomerSite, u"/")); }},
+    {CTA::cloudflare, u"cloudflare", [] { return D::url(page(cloudflareDashboard, u"/")); }},
+    {CTA::github, u"github", [] { return D::url(page(gitHubSite, u"/")); }},
+    {CTA::hubstaff, u"hubstaff", [] { return D::url(page(hubstaffApp, u"/")); }},
+    {CTA::appleMusic, u"appleMusic",
+     [] { return D::app(QStringLiteral("/System/Applications/Music.app"), page(appleMusicWeb, u"/")); }},
+    {CTA::youtube, u"youtube", [] { return D::url(page(youTubeSite, u"/")); }},
+    {CTA::hulu, u"hulu", [] { return D::url(page(huluSite, u"/")); }},
+    {CTA::netflix, u"netflix", [] { return D::app(netflixApplicationPath(), page(netflixSite, u"/browse")); }},
+    {CTA::focusSettings, u"focusSettings",
+     [] { return D::url(required(u"x-apple.systempreferences:com.apple.Focus-Settings.extension")); }},
+    {CTA::weather, u"weather",
+     [] { return D::app(QStringLiteral("/System/Applications/Weather.app"), page(weatherSite, u"/")); }},
+    {CTA::clock, u"clock",
+     [] { return D::app(QStringLiteral("/System/Applications/Clock.app"), page(worldClockSite, u"/")); }},
+}};
+static_assert(holdsEveryCaseInOrder<CompanionCTA>(callsToAction));
+
 } // namespace
 
 CompanionDestination::CompanionDestination(std::optional<QString> applicationPath, QUrl fallbackURL,
@@ -166,125 +251,10 @@ std::optional<CompanionCTA> CompanionCTA::fromRawValue(QStringView text)
 
 QString CompanionCTA::rawValue() const
 {
-    switch (m_value) {
-    case openDadi: return QStringLiteral("openDadi");
-    case activityMonitor: return QStringLiteral("activityMonitor");
-    case chatGPT: return QStringLiteral("chatGPT");
-    case claude: return QStringLiteral("claude");
-    case slack: return QStringLiteral("slack");
-    case email: return QStringLiteral("email");
-    case calendar: return QStringLiteral("calendar");
-    case meet: return QStringLiteral("meet");
-    case writeWithAI: return QStringLiteral("writeWithAI");
-    case sales: return QStringLiteral("sales");
-    case service: return QStringLiteral("service");
-    case rozidari: return QStringLiteral("rozidari");
-    case cardConnect: return QStringLiteral("cardConnect");
-    case lumivoIgnite: return QStringLiteral("lumivoIgnite");
-    case support: return QStringLiteral("support");
-    case web: return QStringLiteral("web");
-    case googleAds: return QStringLiteral("googleAds");
-    case metaAds: return QStringLiteral("metaAds");
-    case semrush: return QStringLiteral("semrush");
-    case joinLumivo: return QStringLiteral("joinLumivo");
-    case bank: return QStringLiteral("bank");
-    case messages: return QStringLiteral("messages");
-    case phone: return QStringLiteral("phone");
-    case googleSearch: return QStringLiteral("googleSearch");
-    case googleAdmin: return QStringLiteral("googleAdmin");
-    case gusto: return QStringLiteral("gusto");
-    case googleDocs: return QStringLiteral("googleDocs");
-    case workspaceDashboard: return QStringLiteral("workspaceDashboard");
-    case agencyAnalytics: return QStringLiteral("agencyAnalytics");
-    case onePassword: return QStringLiteral("onePassword");
-    case xero: return QStringLiteral("xero");
-    case agreements: return QStringLiteral("agreements");
-    case cca: return QStringLiteral("cca");
-    case proposal: return QStringLiteral("proposal");
-    case drive: return QStringLiteral("drive");
-    case sheets: return QStringLiteral("sheets");
-    case webflow: return QStringLiteral("webflow");
-    case siteground: return QStringLiteral("siteground");
-    case cloudflare: return QStringLiteral("cloudflare");
-    case github: return QStringLiteral("github");
-    case hubstaff: return QStringLiteral("hubstaff");
-    case appleMusic: return QStringLiteral("appleMusic");
-    case youtube: return QStringLiteral("youtube");
-    case hulu: return QStringLiteral("hulu");
-    case netflix: return QStringLiteral("netflix");
-    case focusSettings: return QStringLiteral("focusSettings");
-    case weather: return QStringLiteral("weather");
-    case clock: return QStringLiteral("clock");
-    }
-    Q_UNREACHABLE();
-    return {};
+    return tableText(rowOf(callsToAction, m_value).rawValue);
 }
 
 CompanionDestination CompanionCTA::destination() const
 {
-    using D = CompanionDestination;
-    switch (m_value) {
-    case openDadi: return D::url(page(dadiOrigin, u"/"));
-    case activityMonitor: {
-        const QString path = QStringLiteral("/System/Applications/Utilities/Activity Monitor.app");
-        return D::app(path, QUrl::fromLocalFile(path));
-    }
-    case chatGPT: return D::app(QStringLiteral("/Applications/ChatGPT.app"), page(chatGPTSite, u"/"));
-    case claude: return D::app(QStringLiteral("/Applications/Claude.app"), page(claudeSite, u"/"));
-    case slack: return D::app(QStringLiteral("/Applications/Slack.app"), page(slackWebApp, u"/"));
-    case email:
-        return D::app(QStringLiteral("/Applications/Superhuman.app"),
-                      page(superhumanMail, QStringLiteral("/%1").arg(ownerMailbox)));
-    case calendar:
-        return D::app(QStringLiteral("/Applications/Fantastical.app"),
-                      required(u"file:///System/Applications/Calendar.app"));
-    case meet: return D::url(page(googleMeet, u"/"));
-    case writeWithAI:
-        return D::app(QStringLiteral("/Applications/Superhuman Go.app"),
-                      page(superhumanSite, u"/products/go-ai-assistant"));
-    case sales: return D::url(page(goHighLevelApp, u"/"));
-    case service: return D::app(QStringLiteral("/Applications/ClickUp.app"), page(clickUpApp, u"/"));
-    case rozidari: return D::url(page(rerizereApp, u"/login"));
-    case cardConnect: return D::url(page(cardConnectPortal, u"/"));
-    // Lumivo Ignite is run from the same Rerizere workspace.
-    case lumivoIgnite: return D::url(page(rerizereApp, u"/login"));
-    case support: return D::url(required(QStringLiteral("mailto:%1").arg(supportMailbox)));
-    // Searching opens in Chrome itself, so the owner's profile and extensions apply.
-    case web: return D::app(QStringLiteral("/Applications/Google Chrome.app"), page(googleSearchSite, u"/"), true);
-    case googleAds: return D::url(page(googleAdsSite, u"/"));
-    case metaAds: return D::url(page(facebookSite, u"/adsmanager/"));
-    case semrush: return D::url(page(semrushSite, u"/projects/"));
-    case joinLumivo: return D::url(page(lumivoOSOrigin, u"/join"));
-    case bank: return D::url(page(mercuryApp, u"/login"));
-    case messages: return D::app(QStringLiteral("/System/Applications/Messages.app"), required(u"sms:"));
-    case phone: return D::app(QStringLiteral("/System/Applications/Phone.app"), required(u"tel:"));
-    case googleSearch: return D::url(page(googleSearchSite, u"/"));
-    case googleAdmin: return D::url(page(googleAdminConsole, u"/"));
-    case gusto: return D::url(page(gustoApp, u"/login"));
-    case googleDocs: return D::url(page(googleDocsSite, u"/document/u/0/"));
-    case workspaceDashboard: return D::url(page(googleWorkspaceSite, u"/dashboard"));
-    case agencyAnalytics: return D::url(page(agencyAnalyticsApp, u"/"));
-    case onePassword: return D::app(QStringLiteral("/Applications/1Password.app"), page(onePasswordApp, u"/signin"));
-    case xero: return D::url(page(xeroApp, u"/"));
-    case agreements: return D::url(page(pandaDocApp, u"/a/#/library"));
-    case cca: return D::url(page(lumivoOSOrigin, u"/join?stage=pay"));
-    case proposal: return D::url(page(pandaDocApp, u"/a/#/templates"));
-    case drive: return D::url(page(googleDriveSite, u"/"));
-    case sheets: return D::url(page(googleDocsSite, u"/spreadsheets/u/0/"));
-    case webflow: return D::url(page(webflowSite, u"/dashboard"));
-    case siteground: return D::url(page(siteGroundCustomerSite, u"/"));
-    case cloudflare: return D::url(page(cloudflareDashboard, u"/"));
-    case github: return D::url(page(gitHubSite, u"/"));
-    case hubstaff: return D::url(page(hubstaffApp, u"/"));
-    case appleMusic: return D::app(QStringLiteral("/System/Applications/Music.app"), page(appleMusicWeb, u"/"));
-    case youtube: return D::url(page(youTubeSite, u"/"));
-    case hulu: return D::url(page(huluSite, u"/"));
-    case netflix: return D::app(netflixApplicationPath(), page(netflixSite, u"/browse"));
-    case focusSettings:
-        return D::url(required(u"x-apple.systempreferences:com.apple.Focus-Settings.extension"));
-    case weather: return D::app(QStringLiteral("/System/Applications/Weather.app"), page(weatherSite, u"/"));
-    case clock: return D::app(QStringLiteral("/System/Applications/Clock.app"), page(worldClockSite, u"/"));
-    }
-    Q_UNREACHABLE();
-    return D::url({});
+    return rowOf(callsToAction, m_value).destination();
 }

@@ -83,10 +83,7 @@ void CompanionModel::enqueueAlert(CompanionAlertSource source, const QString& de
         presentAlert(alert);
         return;
     }
-    const bool alreadyQueued = std::any_of(queuedAlerts.begin(), queuedAlerts.end(),
-                                           [&](const CompanionAlert& queued) { return queued.isSameAlertAs(alert); });
-    if (!alreadyQueued)
-        queuedAlerts.push_back(alert);
+    queuedAlerts.push(alert);
 }
 
 void CompanionModel::presentQueuedAlertIfIdle()
@@ -98,9 +95,7 @@ void CompanionModel::presentNextAlert()
 {
     if (activeAlert.get() || queuedAlerts.empty() || menuOpen || companionHidden)
         return;
-    const CompanionAlert next = queuedAlerts.front();
-    queuedAlerts.erase(queuedAlerts.begin());
-    presentAlert(next);
+    presentAlert(*queuedAlerts.takeFirst());
 }
 
 void CompanionModel::presentAlert(const CompanionAlert& alert)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Animation.h"
+#include "BoundedQueue.h"
 #include "CompanionAgentUsage.h"
 #include "CompanionDestinations.h"
 #include "CompanionRecords.h"
@@ -48,6 +49,10 @@ public:
     static inline const QString appearanceKey = QStringLiteral("lumivo-companion-appearance");
     static inline const QString googleSeparateKey = QStringLiteral("lumivo-companion-google-separate");
     static inline const QString personalAppsKey = QStringLiteral("lumivo-companion-personal-apps");
+
+    // The most alerts that wait behind the one on show: about seven minutes
+    // of bubbles at 24 s each. A flood beyond it keeps the newest.
+    static constexpr std::size_t longestAlertQueue = 16;
 
     // How an alert springs into the bubble and how it leaves.
     static constexpr Animation alertArrival = Animation::spring(0.34, 0.86);
@@ -97,7 +102,10 @@ public:
     Published<QStringList> personalApps;
 
 private:
-    std::vector<CompanionAlert> queuedAlerts;
+    struct SameAlert {
+        bool operator()(const CompanionAlert& a, const CompanionAlert& b) const { return a.isSameAlertAs(b); }
+    };
+    BoundedQueue<CompanionAlert, SameAlert> queuedAlerts {longestAlertQueue};
     ScheduledWork alertDismissTask;
 
 public:
@@ -154,7 +162,8 @@ public:
     void toggleAppearance();
     void requestWave();
 
-    // The alert queue: at most one alert on show, the others wait oldest first.
+    // The alert queue: at most one alert on show, the newest others wait
+    // oldest first.
     void enqueueAlert(CompanionAlertSource source, const QString& detail = QString());
     void presentQueuedAlertIfIdle();
     void dismissAlert(bool openSource = false);

@@ -2,6 +2,32 @@
 
 #include <QStringLiteral>
 
+namespace {
+
+// What each kind of alert stands for: its raw value, the heading of its
+// bubble and the symbol beside the heading.
+struct AlertSourceTexts {
+    CompanionAlertSource::Value value;
+    QStringView rawValue;
+    QStringView title;
+    QStringView symbol;
+};
+
+// "ZQ" are the owner's initials; the dash is an em dash with a space either side.
+constexpr std::array<AlertSourceTexts, CompanionAlertSource::allCases.size()> alertSourceTexts{{
+    {CompanionAlertSource::email, u"email", u"ZQ \u2014 you got an email", u"envelope.fill"},
+    {CompanionAlertSource::slack, u"slack", u"ZQ \u2014 you got a Slack", u"bubble.left.and.bubble.right.fill"},
+    {CompanionAlertSource::call, u"call", u"ZQ \u2014 you got a call", u"phone.fill"},
+    {CompanionAlertSource::message, u"message", u"ZQ \u2014 you got a text", u"message.fill"},
+    {CompanionAlertSource::voicemail, u"voicemail", u"ZQ \u2014 you got a voicemail", u"recordingtape"},
+    {CompanionAlertSource::calendar, u"calendar", u"ZQ \u2014 calendar update", u"calendar.badge.exclamationmark"},
+    {CompanionAlertSource::agent, u"agent", u"ZQ \u2014 your AI needs you", u"sparkles"},
+    {CompanionAlertSource::setup, u"setup", u"Turn on inbound alerts", u"bell.badge.fill"},
+}};
+static_assert(holdsEveryCaseInOrder<CompanionAlertSource>(alertSourceTexts));
+
+} // namespace
+
 std::optional<CompanionAppearance> CompanionAppearance::fromRawValue(QStringView text)
 {
     return caseWithRawValue<CompanionAppearance>(text);
@@ -19,51 +45,17 @@ std::optional<CompanionAlertSource> CompanionAlertSource::fromRawValue(QStringVi
 
 QString CompanionAlertSource::rawValue() const
 {
-    switch (m_value) {
-    case email: return QStringLiteral("email");
-    case slack: return QStringLiteral("slack");
-    case call: return QStringLiteral("call");
-    case message: return QStringLiteral("message");
-    case voicemail: return QStringLiteral("voicemail");
-    case calendar: return QStringLiteral("calendar");
-    case agent: return QStringLiteral("agent");
-    case setup: return QStringLiteral("setup");
-    }
-    Q_UNREACHABLE();
-    return {};
+    return tableText(rowOf(alertSourceTexts, m_value).rawValue);
 }
 
 QString CompanionAlertSource::title() const
 {
-    // "ZQ" are the owner's initials; the dash is an em dash with a space either side.
-    switch (m_value) {
-    case email: return QStringLiteral("ZQ \u2014 you got an email");
-    case slack: return QStringLiteral("ZQ \u2014 you got a Slack");
-    case call: return QStringLiteral("ZQ \u2014 you got a call");
-    case message: return QStringLiteral("ZQ \u2014 you got a text");
-    case voicemail: return QStringLiteral("ZQ \u2014 you got a voicemail");
-    case calendar: return QStringLiteral("ZQ \u2014 calendar update");
-    case agent: return QStringLiteral("ZQ \u2014 your AI needs you");
-    case setup: return QStringLiteral("Turn on inbound alerts");
-    }
-    Q_UNREACHABLE();
-    return {};
+    return tableText(rowOf(alertSourceTexts, m_value).title);
 }
 
 QString CompanionAlertSource::symbol() const
 {
-    switch (m_value) {
-    case email: return QStringLiteral("envelope.fill");
-    case slack: return QStringLiteral("bubble.left.and.bubble.right.fill");
-    case call: return QStringLiteral("phone.fill");
-    case message: return QStringLiteral("message.fill");
-    case voicemail: return QStringLiteral("recordingtape");
-    case calendar: return QStringLiteral("calendar.badge.exclamationmark");
-    case agent: return QStringLiteral("sparkles");
-    case setup: return QStringLiteral("bell.badge.fill");
-    }
-    Q_UNREACHABLE();
-    return {};
+    return tableText(rowOf(alertSourceTexts, m_value).symbol);
 }
 
 CompanionAlert::CompanionAlert(CompanionAlertSource source, QString detail)

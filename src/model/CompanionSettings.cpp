@@ -1,9 +1,13 @@
 #include "CompanionSettings.h"
 
+#include "LogCategories.h"
+
+#include <QFileInfo>
 #include <QIODevice>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QStandardPaths>
+#include <QTemporaryDir>
 
 namespace CompanionSettings {
 namespace {
@@ -36,6 +40,17 @@ QSettings::Format jsonFormat()
         QSettings::registerFormat(QStringLiteral("json"), readJson, writeJson, Qt::CaseSensitive);
     return format;
 }
+
+struct ScratchFolder {
+    QTemporaryDir folder;
+};
+
+// Settings kept for one run: written only to a private folder that goes
+// with them.
+class RunOnlySettings final : private ScratchFolder, public QSettings {
+public:
+    RunOnlySettings() : QSettings(folder.filePath(QStringLiteral("settings.json")), jsonFormat()) {}
+};
 
 bool isNumber(const QVariant& value)
 {
@@ -76,7 +91,22 @@ QString defaultPath()
 
 std::unique_ptr<QSettings> open(const QString& path)
 {
+    if (const std::optional<QString> reason = whyNotSavedAt(path)) {
+        qCWarning(lcSettings).noquote() << "settings are not saved:" << *reason;
+        return std::make_unique<RunOnlySettings>();
+    }
     return std::make_unique<QSettings>(path, jsonFormat());
+}
+
+std::optional<QString> whyNotSavedAt(const QString& path)
+{
+    for (const QString& file : {path, path + QStringLiteral(".lock")}) {
+        // Follows symbolic links, and never opens what it looks at.
+        const QFileInfo info(file);
+        if (info.exists() && !info.isFile())
+            return file + QStringLiteral(" is not a regular file");
+    }
+    return std::nullopt;
 }
 
 void store(QSettings& settings, const QString& key, const QVariant& value)

@@ -19,7 +19,16 @@ namespace CompanionSettings {
 
 // $XDG_CONFIG_HOME/lumivo-companion/settings.json
 QString defaultPath();
+// The store at path. Where settings cannot be kept there (see
+// whyNotSavedAt), the store holds them for this run only and says so once on
+// standard error, leaving what is at the path untouched.
 std::unique_ptr<QSettings> open(const QString& path = defaultPath());
+
+// Why settings cannot be kept at path: something other than a regular file
+// there or at its lock file beside it (a FIFO, a device, a socket, a folder),
+// which reading could block on and a save would replace. Nothing when path,
+// followed through any symbolic links, is a regular file or nothing yet.
+std::optional<QString> whyNotSavedAt(const QString& path);
 
 // Written at once: a setting changed by the user survives a crash right after.
 void store(QSettings& settings, const QString& key, const QVariant& value);

@@ -2,8 +2,9 @@
 
 // Helpers for the enumerations with text raw values: a class wrapping an
 // `enum Value` numbered from 0 in declaration order, with `allCases` and
-// `rawValue()`.
+// `rawValue()`, and the one table that holds what each case stands for.
 
+#include <QString>
 #include <QStringView>
 
 #include <array>
@@ -29,4 +30,32 @@ std::optional<Enum> caseWithRawValue(QStringView text)
             return Enum(candidate);
     }
     return std::nullopt;
+}
+
+// Whether rows holds one row per case of Enum, in declaration order, each
+// naming its case as `value`; a table that does can be read by case.
+template <typename Enum, typename Row, std::size_t count>
+constexpr bool holdsEveryCaseInOrder(const std::array<Row, count>& rows)
+{
+    if (count != Enum::allCases.size())
+        return false;
+    for (std::size_t index = 0; index < count; ++index) {
+        if (rows[index].value != Enum::allCases[index])
+            return false;
+    }
+    return true;
+}
+
+// The row of value in a table that holdsEveryCaseInOrder.
+template <typename Row, std::size_t count, typename Value>
+constexpr const Row& rowOf(const std::array<Row, count>& rows, Value value)
+{
+    return rows[static_cast<std::size_t>(value)];
+}
+
+// A text of such a table as a QString sharing the literal's storage, as
+// QStringLiteral does; the texts are literals, so they outlive every copy.
+inline QString tableText(QStringView text)
+{
+    return QString::fromRawData(text.data(), text.size());
 }

@@ -10,12 +10,21 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include <sys/auxv.h>
+
 namespace {
 
+const QString bundleSuffix = QStringLiteral(".resources");
+
+// The path the program was executed by, symbolic links not followed (the
+// kernel's record of it; the program's own file when there is none).
 // Readable before the application object exists, which the single-instance
 // lock needs (it names its file after the edition).
-QString runningProgramPath()
+QString startedProgramPath()
 {
+    const auto* started = reinterpret_cast<const char*>(::getauxval(AT_EXECFN));
+    if (started && *started)
+        return QFileInfo(QFile::decodeName(started)).absoluteFilePath();
     return QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath();
 }
 
@@ -26,7 +35,7 @@ ResourceBundle::ResourceBundle(QString root) : m_root(std::move(root)) {}
 const ResourceBundle& ResourceBundle::main()
 {
     static const ResourceBundle bundle = [] {
-        const QStringList places = candidatePlaces(runningProgramPath());
+        const QStringList places = placesFor(startedProgramPath());
         const std::optional<QString> root = locate(places);
         if (!root) {
             std::fprintf(stderr, "%s\n", qPrintable(missingBundleMessage(places)));
@@ -37,13 +46,34 @@ const ResourceBundle& ResourceBundle::main()
     return bundle;
 }
 
+QStringList ResourceBundle::programChain(const QString& startedAs)
+{
+    QStringList chain {QDir::cleanPath(startedAs)};
+    for (QFileInfo program(chain.last()); program.isSymLink(); program.setFile(chain.last())) {
+        const QString target = QDir::cleanPath(program.symLinkTarget());
+        // A loop of links leads nowhere further.
+        if (chain.contains(target))
+            break;
+        chain.append(target);
+    }
+    return chain;
+}
+
 QStringList ResourceBundle::candidatePlaces(const QString& programPath)
 {
     const QFileInfo program(programPath);
     const QString folder = program.absolutePath();
     const QString name = program.fileName();
-    return {QDir::cleanPath(folder + QStringLiteral("/") + name + QStringLiteral(".resources")),
+    return {QDir::cleanPath(folder + QStringLiteral("/") + name + bundleSuffix),
             QDir::cleanPath(folder + QStringLiteral("/../share/") + name)};
+}
+
+QStringList ResourceBundle::placesFor(const QString& startedAs)
+{
+    QStringList places;
+    for (const QString& program : programChain(startedAs))
+        places += candidatePlaces(program);
+    return places;
 }
 
 std::optional<QString> ResourceBundle::locate(const QStringList& places)
@@ -58,6 +88,12 @@ std::optional<QString> ResourceBundle::locate(const QStringList& places)
 QString ResourceBundle::missingBundleMessage(const QStringList& places)
 {
     return QStringLiteral("could not load resource bundle: from ") + places.join(QStringLiteral(", "));
+}
+
+QString ResourceBundle::programName() const
+{
+    const QString folder = QFileInfo(m_root).fileName();
+    return folder.endsWith(bundleSuffix) ? folder.chopped(bundleSuffix.size()) : folder;
 }
 
 QString ResourceBundle::pathFor(const QString& name, const QString& type) const

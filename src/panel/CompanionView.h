@@ -52,7 +52,7 @@ public:
     static constexpr qreal menuWidth = 322;
     static constexpr qreal menuPadding = 7;
     static constexpr qreal zorivirSpacing = 5;
-    static constexpr qreal actionHeight = 35;
+    static constexpr qreal actionHeight = 35;   // nothing reads it yet; kept with the other metrics
     static constexpr qreal primaryActionHeight = 40;
     static constexpr qreal topActionHeight = 46;
     static constexpr qreal headerActionHeight = 26;
@@ -60,7 +60,7 @@ public:
     static constexpr qreal personalCircleSize = 28;
     static constexpr qreal actionIconSize = 23;
     static constexpr qreal actionIconRadius = 6;
-    static constexpr qreal actionSymbolSize = 14;
+    static constexpr qreal actionSymbolSize = 14;   // nothing reads it yet; kept with the other metrics
     static constexpr qreal actionHorizontalPadding = 9;
     static constexpr qreal actionSpacing = 8;
     static constexpr qreal zorivirActionWidth() { return (menuWidth - 2 * menuPadding - zorivirSpacing) / 2; }
@@ -76,6 +76,7 @@ public:
     // Where the mascot sits: the bottom-leading corner while the menu is open
     // to the right, the bottom-trailing corner otherwise.
     static Qt::Alignment companionAlignmentFor(bool menuOpen, bool menuOpensToRight);
+    // The same for the model as it stands; nothing reads it yet, as the layout places what it last saw.
     Qt::Alignment companionAlignment() const;
     // The mascot's sideways shift toward the side the menu opens to.
     static qreal mascotShiftFor(bool menuOpen, bool menuOpensToRight);

@@ -92,8 +92,6 @@ public:
     FloatingSwirl(const ViewEnvironment& environment, std::function<void()> repaint);
 
     void start();
-    const std::vector<std::unique_ptr<VoraEnergyBurst>>& energyBursts() const { return m_bursts; }
-    const std::vector<std::unique_ptr<VoraSparkle>>& twinkles() const { return m_sparkles; }
 
     // The frame of pose with the bursts as they are now and the twinkles as
     // they were at slowMoment.

@@ -13,7 +13,8 @@ public:
     virtual ~BrowserTabs() = default;
 
     // Closes every open tab whose address passes the test. completion runs
-    // later on the main thread, told whether the browser answered at all
-    // (an answer that closed nothing is still an answer).
+    // later on the main thread, within a few seconds, told whether the
+    // browser answered at all (an answer that closed nothing is still an
+    // answer).
     virtual void closeTabs(AddressTest closes, std::function<void(bool answered)> completion) = 0;
 };

@@ -19,7 +19,7 @@ struct RunningApplication {
     // Has a normal window managed by the window manager (not a dock, panel
     // or background helper).
     bool regular = false;
-    // Every window of it is minimised.
+    // Every window of it is minimised (one on another desktop is not).
     bool hidden = false;
     // Owns the active window.
     bool active = false;

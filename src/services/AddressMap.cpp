@@ -2,12 +2,18 @@
 
 namespace {
 
-bool sameOrigin(const QUrl& a, const QUrl& b)
+int portOf(const QUrl& address)
 {
-    return a.scheme() == b.scheme() && a.host() == b.host() && a.port() == b.port();
+    const QString scheme = address.scheme();
+    return address.port(scheme == u"https" ? 443 : scheme == u"http" ? 80 : -1);
 }
 
 } // namespace
+
+bool sameOrigin(const QUrl& a, const QUrl& b)
+{
+    return a.scheme() == b.scheme() && a.host() == b.host() && portOf(a) == portOf(b);
+}
 
 void AddressMap::redirect(const QUrl& from, const QUrl& to)
 {

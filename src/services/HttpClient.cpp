@@ -4,6 +4,7 @@
 #include <QNetworkReply>
 #include <QNetworkRequest>
 
+#include <algorithm>
 #include <memory>
 
 namespace {
@@ -49,9 +50,19 @@ HttpClient::HttpClient(Scheduler& scheduler, AddressMap addresses, QObject* pare
     m_network.setProxy(QNetworkProxy::NoProxy);
 }
 
+bool HttpClient::followsRedirect(const QList<QUrl>& visited, const QUrl& target)
+{
+    const QUrl address = target.adjusted(QUrl::RemoveFragment);
+    return !visited.isEmpty() && visited.size() <= longestRedirectChain && sameOrigin(visited.front(), address)
+        && std::none_of(visited.begin(), visited.end(),
+                        [&](const QUrl& earlier) { return earlier.adjusted(QUrl::RemoveFragment) == address; });
+}
+
 QNetworkRequest HttpClient::requestFor(const QUrl& address) const
 {
-    return QNetworkRequest(m_addresses.resolve(address));
+    QNetworkRequest request(m_addresses.resolve(address));
+    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::UserVerifiedRedirectPolicy);
+    return request;
 }
 
 HttpCall HttpClient::get(const QObject* context, const QUrl& address, Completion completion, Duration timeout,
@@ -81,8 +92,11 @@ HttpCall HttpClient::track(const QObject* context, QNetworkReply* reply, Complet
     // past its cap; the network reads ahead only a little, so an answer
     // without end never fills the memory.
     reply->setReadBufferSize(readAhead);
+    // A reply that was cut off (aborted) is closed: nothing more is read.
     const auto body = std::make_shared<QByteArray>();
     const auto take = [reply, body, largestAnswer] {
+        if (!reply->isOpen())
+            return;
         const QVariant announced = reply->header(QNetworkRequest::ContentLengthHeader);
         body->append(reply->readAll());
         if (body->size() > largestAnswer || (announced.isValid() && announced.toLongLong() > largestAnswer))
@@ -90,12 +104,22 @@ HttpCall HttpClient::track(const QObject* context, QNetworkReply* reply, Complet
     };
     connect(reply, &QNetworkReply::metaDataChanged, reply, take);
     connect(reply, &QNetworkReply::readyRead, reply, take);
+    const auto visited = std::make_shared<QList<QUrl>>(QList<QUrl> {reply->url()});
+    connect(reply, &QNetworkReply::redirected, reply, [reply, visited](const QUrl& target) {
+        if (!followsRedirect(*visited, target)) {
+            reply->abort();
+            return;
+        }
+        visited->append(target);
+        Q_EMIT reply->redirectAllowed();
+    });
     // Without a living context the reply is still cleaned up, but nobody hears of it.
     connect(reply, &QNetworkReply::finished, reply, &QObject::deleteLater);
     connect(reply, &QNetworkReply::finished, context,
             [reply, body, deadline, completion = std::move(completion)]() mutable {
                 deadline.cancel();
-                body->append(reply->readAll());
+                if (reply->isOpen())
+                    body->append(reply->readAll());
                 const HttpAnswer answer = answerOf(*reply, *body);
                 if (completion)
                     completion(answer);

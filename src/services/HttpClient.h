@@ -44,7 +44,8 @@ private:
 // never once `context` is gone. Each answer is capped in size, and each
 // request gives up after its time-out,
 // measured on the scheduler from the moment it is sent, so tests can move
-// that clock.
+// that clock. A redirect is followed only within the origin the request was
+// sent to, and never in a circle; one that is refused counts as no answer.
 class HttpClient final : public QObject {
     Q_OBJECT
 
@@ -60,6 +61,14 @@ public:
     // few megabytes, far above any feed of the local server. An answer that
     // grows past its cap is cut off and counts as no answer.
     static constexpr qint64 largestFeedAnswer = 4 * 1024 * 1024;
+    // The most redirects one request follows.
+    static constexpr int longestRedirectChain = 5;
+
+    // Whether a request may follow a redirect to target, having been sent
+    // to `visited` so far, its first address first: only to its first
+    // address's origin, to an address it has not been sent to yet, and not
+    // beyond the longest chain.
+    static bool followsRedirect(const QList<QUrl>& visited, const QUrl& target);
 
     HttpClient(Scheduler& scheduler, AddressMap addresses, QObject* parent = nullptr);
 

@@ -106,12 +106,14 @@ HttpCall LocalServerPolling::pollCompanionNotifications(Done done)
     query.addQueryItem(QStringLiteral("after"), QString::number(m_latestNotificationID));
     address.setQuery(query);
 
-    return m_environment.http.get(&m_context, address, [this, done = std::move(done)](const HttpAnswer& answer) mutable {
+    const auto completion = [this, address, done = std::move(done)](const HttpAnswer& answer) mutable {
+        m_localServer.heard(address, answer);
         if (answer.isOK())
             raiseAlertsFrom(answer.body, std::move(done));
         else if (done)
             done();
-    });
+    };
+    return m_environment.http.get(&m_context, address, std::move(completion));
 }
 
 void LocalServerPolling::raiseAlertsFrom(const QByteArray& body, Done done)
@@ -182,6 +184,7 @@ void LocalServerPolling::saveLatestNotificationID()
 HttpCall LocalServerPolling::pollAgentUsage(Done done)
 {
     return m_environment.http.get(&m_context, CompanionRoute::agentUsage(), [this, done = std::move(done)](const HttpAnswer& answer) {
+        m_localServer.heard(CompanionRoute::agentUsage(), answer);
         if (answer.isOK()) {
             if (auto usage = CompanionAgentUsage::decode(answer.body))
                 m_environment.model.agentUsage = std::move(usage);
@@ -194,6 +197,7 @@ HttpCall LocalServerPolling::pollAgentUsage(Done done)
 HttpCall LocalServerPolling::pollWeather(Done done)
 {
     const auto completion = [this, done = std::move(done)](const HttpAnswer& answer) {
+        m_weatherService.heard(WeatherText::serviceAddress(), answer);
         if (answer.isOK()) {
             if (auto text = WeatherText::fromBody(answer.body))
                 m_environment.model.weatherText = std::move(*text);

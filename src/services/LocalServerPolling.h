@@ -1,5 +1,6 @@
 #pragma once
 
+#include "AnswerLog.h"
 #include "HttpClient.h"
 #include "PollingLoop.h"
 
@@ -18,7 +19,8 @@ struct CompanionRemoteAlert;
 // The three loops that keep the companion fresh without any action of the
 // user: new alerts from the local server every 2 s, the AI-usage feed every
 // 60 s, and the weather text every 20 minutes. What they fetch goes into the
-// model; every failure is silent and simply waits for the next turn.
+// model; a failure simply waits for the next turn, and only the log hears of
+// a server that stops answering.
 //
 // The shell starts each loop once at start-up and cancels them at shutdown
 // (destroying this object cancels them as well). Main thread only.
@@ -88,6 +90,8 @@ private:
     // Answers arrive only while this object exists.
     QObject m_context;
     qint64 m_latestNotificationID;
+    AnswerLog m_localServer {QStringLiteral("the local server")};
+    AnswerLog m_weatherService {QStringLiteral("the weather service")};
     // Alive while the alerts of an answer are being raised.
     std::shared_ptr<bool> m_raising;
     PollingLoop m_notificationLoop;

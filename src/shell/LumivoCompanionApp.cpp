@@ -1,6 +1,7 @@
 #include "shell/LumivoCompanionApp.h"
 
 #include "model/CompanionSettings.h"
+#include "model/LogCategories.h"
 #include "model/ResourceBundle.h"
 #include "platform/Applications.h"
 #include "platform/Workspace.h"
@@ -51,24 +52,24 @@ auto weakly(LumivoCompanionApp* delegate, Body body)
 } // namespace
 
 LumivoCompanionApp::LumivoCompanionApp(Environment environment)
-    : model(CompanionModel::Environment {environment.settings, environment.scheduler, environment.systemSounds,
+    : m_model(CompanionModel::Environment {environment.settings, environment.scheduler, environment.systemSounds,
                                          environment.applicationPicker, environment.playChime})
     , m_environment(std::move(environment))
 {
-    services = std::make_unique<CompanionServices>(CompanionServices::Environment {
-        model, m_environment.settings, m_environment.scheduler, m_environment.desktop.pasteboard, m_environment.desktop.bell,
-        m_environment.edition, m_environment.serverAddresses});
-    actions = std::make_unique<DesktopActions>(DesktopActions::Environment {
-        .model = model,
+    m_services = std::make_unique<CompanionServices>(CompanionServices::Environment {
+        m_model, m_environment.settings, m_environment.scheduler, m_environment.desktop.pasteboard,
+        m_environment.desktop.bell, m_environment.edition, m_environment.serverAddresses});
+    m_actions = std::make_unique<DesktopActions>(DesktopActions::Environment {
+        .model = m_model,
         .scheduler = m_environment.scheduler,
         .desktop = m_environment.desktop,
         .screenUnderMouse = [this] { return screenUnderMouse(); },
-        .panelScreen = [this] { return panel ? panel->screen() : std::nullopt; },
+        .panelScreen = [this] { return m_panel ? m_panel->screen() : std::nullopt; },
     });
-    webWindows = std::make_unique<WebWindows>(WebWindows::Environment {
-        model, m_environment.scheduler, m_environment.desktop.applications, *services, m_environment.edition,
+    m_webWindows = std::make_unique<WebWindows>(WebWindows::Environment {
+        m_model, m_environment.scheduler, m_environment.desktop.applications, *m_services, m_environment.edition,
         m_environment.serverAddresses});
-    followAcrossScreens = followAcrossScreensDefault();
+    m_followAcrossScreens = followAcrossScreensDefault();
 }
 
 LumivoCompanionApp::~LumivoCompanionApp() = default;
@@ -120,7 +121,7 @@ std::unique_ptr<QMenu> LumivoCompanionApp::makeMainMenu(LumivoCompanionApp* dele
 
 void LumivoCompanionApp::configureStatusItem()
 {
-    statusItem = std::make_unique<QSystemTrayIcon>();
+    m_statusItem = std::make_unique<QSystemTrayIcon>();
     const QPixmap image = QPixmap::fromImage(readPng(m_environment.statusIconPath));
     const QIcon bundled = m_environment.statusIconPath.isEmpty() || image.isNull()
         ? QIcon()
@@ -129,39 +130,40 @@ void LumivoCompanionApp::configureStatusItem()
     // size, and a tray that takes icons by name gets the name.
     const QIcon icon = QIcon::fromTheme(m_environment.statusIconName, bundled);
     if (!icon.isNull()) {
-        statusItem->setIcon(icon);
-        statusItem->setToolTip(QStringLiteral("CEO Vora"));
+        m_statusItem->setIcon(icon);
+        m_statusItem->setToolTip(QStringLiteral("CEO Vora"));
     } else {
         // Without its picture the item still stands, as an empty square.
         QPixmap empty(18, 18);
         empty.fill(Qt::transparent);
-        statusItem->setIcon(QIcon(empty));
+        m_statusItem->setIcon(QIcon(empty));
     }
 
-    statusMenu = std::make_unique<QMenu>(QStringLiteral("CEO Vora"));
-    statusMenu->setPalette(companionMenuPalette(statusMenu->palette()));
-    addPlacementItems(*statusMenu, QStringLiteral("CEO Vora"), this);
-    addQuitItem(*statusMenu, QStringLiteral("CEO Vora"), this);
-    statusItem->setContextMenu(statusMenu.get());
-    statusItem->show();
+    m_statusMenu = std::make_unique<QMenu>(QStringLiteral("CEO Vora"));
+    m_statusMenu->setPalette(companionMenuPalette(m_statusMenu->palette()));
+    addPlacementItems(*m_statusMenu, QStringLiteral("CEO Vora"), this);
+    addQuitItem(*m_statusMenu, QStringLiteral("CEO Vora"), this);
+    m_statusItem->setContextMenu(m_statusMenu.get());
+    m_statusItem->show();
 }
 
 // Start-up, in order: the panel, the status item, placement, following,
 // the alert panel, the greeting, the hooks and the observers.
 void LumivoCompanionApp::applicationDidFinishLaunching()
 {
-    std::unique_ptr<QWidget> view = m_environment.makeCompanionView(model);
-    mainMenu = makeMainMenu(this);
+    std::unique_ptr<QWidget> view = m_environment.makeCompanionView(m_model);
+    m_mainMenu = makeMainMenu(this);
     // The desktop has no application menu bar: the main menu opens from the panel.
     view->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(view.get(), &QWidget::customContextMenuRequested, this, [this, widget = view.get()](const QPoint& point) {
-        mainMenu->popup(widget->mapToGlobal(point));
+        m_mainMenu->popup(widget->mapToGlobal(point));
     });
 
     const QRectF visible = mainScreen() ? mainScreen()->visibleFrame : fallbackScreenFrame;
     m_panelContents.append(view.get());
-    panel = m_environment.desktop.panels.makePanel(std::move(view), cornerFrame(collapsedPanelSize, visible), PanelLevel::floating);
-    panel->orderFront();
+    m_panel = m_environment.desktop.panels.makePanel(std::move(view), cornerFrame(collapsedPanelSize, visible),
+                                                     PanelLevel::floating);
+    m_panel->orderFront();
 
     configureStatusItem();
     restorePanelPosition();
@@ -170,13 +172,14 @@ void LumivoCompanionApp::applicationDidFinishLaunching()
     startClickSummonMonitoring();
     configureAlertPanel();
     startVisibilityMonitoring();
-    services->polling.startNotificationPolling();
-    services->polling.startAgentUsagePolling();
-    services->polling.startWeatherPolling();
-    later([](LumivoCompanionApp& delegate) { delegate.model.requestWave(); });
-    auto watcher = std::make_unique<InboundActivityWatcher>(model, m_environment.scheduler, m_environment.makeNotificationStream());
+    m_services->polling.startNotificationPolling();
+    m_services->polling.startAgentUsagePolling();
+    m_services->polling.startWeatherPolling();
+    later([](LumivoCompanionApp& delegate) { delegate.m_model.requestWave(); });
+    auto watcher = std::make_unique<InboundActivityWatcher>(m_model, m_environment.scheduler,
+                                                            m_environment.makeNotificationStream());
     watcher->start();
-    inboundWatcher = std::move(watcher);
+    m_inboundWatcher = std::move(watcher);
 
     wireHooks();
     stopWalking();
@@ -184,45 +187,48 @@ void LumivoCompanionApp::applicationDidFinishLaunching()
 
 void LumivoCompanionApp::wireHooks()
 {
-    model.setMenuOpen = weakly(this, [](LumivoCompanionApp& delegate, bool open) { delegate.setMenuOpen(open); });
-    model.hide = weakly(this, [](LumivoCompanionApp& delegate) { delegate.toggleCompanionHidden(); });
-    model.resetPosition = weakly(this, [](LumivoCompanionApp& delegate) { delegate.resetLumivoPosition(); });
+    m_model.setMenuOpen = weakly(this, [](LumivoCompanionApp& delegate, bool open) { delegate.setMenuOpen(open); });
+    m_model.hide = weakly(this, [](LumivoCompanionApp& delegate) { delegate.toggleCompanionHidden(); });
+    m_model.resetPosition = weakly(this, [](LumivoCompanionApp& delegate) { delegate.resetLumivoPosition(); });
 
-    screenParametersObserver = connect(&m_environment.desktop.screens, &Screens::parametersChanged, this, [this] {
+    m_screenParametersObserver = connect(&m_environment.desktop.screens, &Screens::parametersChanged, this, [this] {
         later([](LumivoCompanionApp& delegate) { delegate.reconcilePanelWithScreens(); });
     });
 
-    model.prepareAlertPresentation = weakly(this, [](LumivoCompanionApp& delegate) { delegate.prepareAlertPresentation(); });
-    model.finishAlertPresentation = weakly(this, [](LumivoCompanionApp& delegate) { delegate.finishAlertPresentation(); });
-    model.summonCompanion = weakly(this, [](LumivoCompanionApp& delegate) { delegate.summonPanelToActiveScreen(); });
-    services->fillModelHooks();
-    actions->fillModelHooks();
-    webWindows->fillModelHooks();
+    m_model.prepareAlertPresentation =
+        weakly(this, [](LumivoCompanionApp& delegate) { delegate.prepareAlertPresentation(); });
+    m_model.finishAlertPresentation =
+        weakly(this, [](LumivoCompanionApp& delegate) { delegate.finishAlertPresentation(); });
+    m_model.summonCompanion = weakly(this, [](LumivoCompanionApp& delegate) { delegate.summonPanelToActiveScreen(); });
+    m_services->fillModelHooks();
+    m_actions->fillModelHooks();
+    m_webWindows->fillModelHooks();
 
     Workspace& workspace = m_environment.desktop.workspace;
     for (auto notification : {&Workspace::applicationLaunched, &Workspace::applicationTerminated, &Workspace::applicationActivated}) {
-        workspaceObservers.append(connect(&workspace, notification, this, [this] {
-            later([](LumivoCompanionApp& delegate) { delegate.model.refreshRunningApps(); });
+        m_workspaceObservers.append(connect(&workspace, notification, this, [this] {
+            later([](LumivoCompanionApp& delegate) { delegate.m_model.refreshRunningApps(); });
         }));
     }
 
-    model.beginDrag = weakly(this, [](LumivoCompanionApp& delegate) { delegate.beginPanelDrag(); });
-    model.dragBy = weakly(this, [](LumivoCompanionApp& delegate, const QSizeF& translation) { delegate.dragPanel(translation); });
-    model.endDrag = weakly(this, [](LumivoCompanionApp& delegate) { delegate.endPanelDrag(); });
-    model.quit = m_environment.terminate;
+    m_model.beginDrag = weakly(this, [](LumivoCompanionApp& delegate) { delegate.beginPanelDrag(); });
+    m_model.dragBy =
+        weakly(this, [](LumivoCompanionApp& delegate, const QSizeF& translation) { delegate.dragPanel(translation); });
+    m_model.endDrag = weakly(this, [](LumivoCompanionApp& delegate) { delegate.endPanelDrag(); });
+    m_model.quit = m_environment.terminate;
 }
 
 void LumivoCompanionApp::applicationWillTerminate()
 {
-    services->polling.cancelAll();
-    if (screenFollowTimer)
-        screenFollowTimer->cancel();
-    clickSummonMonitor.reset();
-    visibilityMonitor.reset();
-    if (inboundWatcher)
-        inboundWatcher->stop();
-    disconnect(screenParametersObserver);
-    for (const QMetaObject::Connection& observer : std::as_const(workspaceObservers))
+    m_services->polling.cancelAll();
+    if (m_screenFollowTimer)
+        m_screenFollowTimer->cancel();
+    m_clickSummonMonitor.reset();
+    m_visibilityMonitor.reset();
+    if (m_inboundWatcher)
+        m_inboundWatcher->stop();
+    disconnect(m_screenParametersObserver);
+    for (const QMetaObject::Connection& observer : std::as_const(m_workspaceObservers))
         disconnect(observer);
     persistPanelPosition();
 }
@@ -242,21 +248,22 @@ void LumivoCompanionApp::openURLs(const QList<QUrl>& urls)
 void LumivoCompanionApp::handleCompanionURL(const QUrl& url)
 {
     const std::optional<CompanionLink::Request> request = CompanionLink::parse(url);
+    qCDebug(lcLinks).noquote() << (request ? "acting on" : "ignoring") << url.toString();
     if (!request)
         return;
     if (std::holds_alternative<CompanionLink::OpenActivityMonitor>(*request)) {
-        model.openActivityMonitor();
+        m_model.openActivityMonitor();
         return;
     }
     if (std::holds_alternative<CompanionLink::OpenSchedule>(*request)) {
-        model.openSchedule();
+        m_model.openSchedule();
         summonPanelToActiveScreen();
     } else {
         const auto& alert = std::get<CompanionLink::RaiseAlert>(*request);
-        model.enqueueAlert(alert.source, alert.detail);
+        m_model.enqueueAlert(alert.source, alert.detail);
     }
-    if (panel)
-        panel->orderFront();
+    if (m_panel)
+        m_panel->orderFront();
 }
 
 // Screens and the saved position.
@@ -268,8 +275,8 @@ std::optional<DesktopScreen> LumivoCompanionApp::mainScreen() const
 
 std::optional<DesktopScreen> LumivoCompanionApp::panelScreenOrMain() const
 {
-    if (panel) {
-        if (std::optional<DesktopScreen> screen = panel->screen())
+    if (m_panel) {
+        if (std::optional<DesktopScreen> screen = m_panel->screen())
             return screen;
     }
     return mainScreen();
@@ -301,7 +308,7 @@ void LumivoCompanionApp::savePanelOrigin(const QPointF& origin)
 
 void LumivoCompanionApp::restorePanelPosition()
 {
-    if (!panel)
+    if (!m_panel)
         return;
     QSettings& settings = m_environment.settings;
     if (!settings.contains(panelPositionXKey) || !settings.contains(panelPositionYKey))
@@ -309,19 +316,19 @@ void LumivoCompanionApp::restorePanelPosition()
     // Whole points: a fractional origin would make the window system grow the
     // panel by a pixel to cover it.
     QPointF origin(std::round(settings.value(panelPositionXKey).toDouble()), std::round(settings.value(panelPositionYKey).toDouble()));
-    const QRectF rect(origin, panel->frame().size());
+    const QRectF rect(origin, m_panel->frame().size());
     if (const std::optional<DesktopScreen> screen = bestScreenOrMain(rect))
         origin = clampedOrigin(rect, screen->visibleFrame);
-    panel->setFrame(QRectF(origin, rect.size()), FrameChange::immediate);
+    m_panel->setFrame(QRectF(origin, rect.size()), FrameChange::immediate);
 }
 
 void LumivoCompanionApp::persistPanelPosition()
 {
     std::optional<QPointF> origin;
-    if (model.menuOpen)
-        origin = panelOriginBeforeMenuOpen;
-    else if (panel)
-        origin = panel->frame().topLeft();
+    if (m_model.menuOpen)
+        origin = m_panelOriginBeforeMenuOpen;
+    else if (m_panel)
+        origin = m_panel->frame().topLeft();
     if (!origin)
         return;
     savePanelOrigin(*origin);
@@ -331,48 +338,48 @@ void LumivoCompanionApp::persistPanelPosition()
 
 void LumivoCompanionApp::configureAlertPanel()
 {
-    std::unique_ptr<QWidget> bubble = m_environment.makeAlertBubbleView(model);
+    std::unique_ptr<QWidget> bubble = m_environment.makeAlertBubbleView(m_model);
     m_panelContents.append(bubble.get());
-    alertPanel = m_environment.desktop.panels.makePanel(std::move(bubble), QRectF(QPointF(0, 0), alertPanelSize),
+    m_alertPanel = m_environment.desktop.panels.makePanel(std::move(bubble), QRectF(QPointF(0, 0), alertPanelSize),
                                                         PanelLevel::aboveFloating);
 }
 
 void LumivoCompanionApp::startVisibilityMonitoring()
 {
-    visibilityMonitor = m_environment.desktop.visibility.addVisibilityMonitor(
+    m_visibilityMonitor = m_environment.desktop.visibility.addVisibilityMonitor(
         m_panelContents, weakly(this, [](LumivoCompanionApp& delegate, bool seen) { delegate.m_environment.panelsSeen(seen); }));
 }
 
 void LumivoCompanionApp::positionAlertPanel()
 {
-    if (!panel || !alertPanel || model.menuOpen)
+    if (!m_panel || !m_alertPanel || m_model.menuOpen)
         return;
     const std::optional<DesktopScreen> screen = panelScreenOrMain();
     if (!screen)
         return;
-    const QRectF alertFrame = alertPanel->frame();
-    const AlertPlacement placement = alertPanelPlacement(panel->frame(), alertFrame.size(), screen->visibleFrame);
-    model.alertOpensToRight = placement.opensToRight;
-    alertPanel->setFrame(QRectF(placement.origin, alertFrame.size()), FrameChange::immediate);
+    const QRectF alertFrame = m_alertPanel->frame();
+    const AlertPlacement placement = alertPanelPlacement(m_panel->frame(), alertFrame.size(), screen->visibleFrame);
+    m_model.alertOpensToRight = placement.opensToRight;
+    m_alertPanel->setFrame(QRectF(placement.origin, alertFrame.size()), FrameChange::immediate);
 }
 
 void LumivoCompanionApp::prepareAlertPresentation()
 {
-    if (model.menuOpen || model.companionHidden || panelDragOrigin)
+    if (m_model.menuOpen || m_model.companionHidden || m_panelDragOrigin)
         return;
     positionAlertPanel();
-    if (alertPanel)
-        alertPanel->orderFront();
+    if (m_alertPanel)
+        m_alertPanel->orderFront();
 }
 
 void LumivoCompanionApp::finishAlertPresentation()
 {
     m_environment.scheduler.schedule(alertPanelRemovalDelay, weakly(this, [](LumivoCompanionApp& delegate) {
-        if (delegate.model.activeAlert.get())
+        if (delegate.m_model.activeAlert.get())
             return;
-        if (delegate.alertPanel)
-            delegate.alertPanel->orderOut();
-        delegate.model.alertOpensToRight = false;
+        if (delegate.m_alertPanel)
+            delegate.m_alertPanel->orderOut();
+        delegate.m_model.alertOpensToRight = false;
     }));
 }
 
@@ -380,30 +387,30 @@ void LumivoCompanionApp::finishAlertPresentation()
 
 void LumivoCompanionApp::setMenuOpen(bool open)
 {
-    if (model.menuOpen == open)
+    if (m_model.menuOpen == open)
         return;
-    if (open && (screenHopInFlight || model.isWalking))
+    if (open && (m_screenHopInFlight || m_model.isWalking))
         return;
 
     if (open) {
-        if (alertPanel)
-            alertPanel->orderOut();
+        if (m_alertPanel)
+            m_alertPanel->orderOut();
         resizePanel(true);
-        model.withAnimation(menuOpening, [this] { model.menuOpen = true; });
+        m_model.withAnimation(menuOpening, [this] { m_model.menuOpen = true; });
         return;
     }
 
-    model.withAnimation(menuClosing, [this] {
-        model.menuOpen = false;
-        model.googlePanelOpen = false;
-        model.usagePanelOpen = false;
-        model.taskPanelOpen = false;
-        model.fleetPanelOpen = false;
+    m_model.withAnimation(menuClosing, [this] {
+        m_model.menuOpen = false;
+        m_model.googlePanelOpen = false;
+        m_model.usagePanelOpen = false;
+        m_model.taskPanelOpen = false;
+        m_model.fleetPanelOpen = false;
     });
     later([](LumivoCompanionApp& delegate) {
         delegate.resizePanel(false);
-        if (!delegate.model.activeAlert.get())
-            delegate.model.presentQueuedAlertIfIdle();
+        if (!delegate.m_model.activeAlert.get())
+            delegate.m_model.presentQueuedAlertIfIdle();
         else
             delegate.prepareAlertPresentation();
     });
@@ -411,35 +418,35 @@ void LumivoCompanionApp::setMenuOpen(bool open)
 
 void LumivoCompanionApp::resizePanel(bool forMenu)
 {
-    if (!panel)
+    if (!m_panel)
         return;
     const std::optional<DesktopScreen> screen = panelScreenOrMain();
     if (!screen)
         return;
-    const QRectF current = panel->frame();
+    const QRectF current = m_panel->frame();
     const QSizeF target = panelSize(forMenu, screen->visibleFrame);
     if (isAlreadySized(current.size(), target))
         return;
 
     QPointF origin = current.topLeft();
     if (forMenu) {
-        panelOriginBeforeMenuOpen = origin;
-        model.menuOpensToRight = menuOpensToRight(current, screen->visibleFrame);
-        origin = openedPanelOrigin(current, model.menuOpensToRight);
-    } else if (panelOriginBeforeMenuOpen) {
-        origin = *std::exchange(panelOriginBeforeMenuOpen, std::nullopt);
+        m_panelOriginBeforeMenuOpen = origin;
+        m_model.menuOpensToRight = menuOpensToRight(current, screen->visibleFrame);
+        origin = openedPanelOrigin(current, m_model.menuOpensToRight);
+    } else if (m_panelOriginBeforeMenuOpen) {
+        origin = *std::exchange(m_panelOriginBeforeMenuOpen, std::nullopt);
     }
     origin = clampedOrigin(QRectF(origin, target), screen->visibleFrame);
-    panel->setFrame(QRectF(origin, target), FrameChange::immediate);
+    m_panel->setFrame(QRectF(origin, target), FrameChange::immediate);
 }
 
 void LumivoCompanionApp::toggleCompanionHidden()
 {
-    model.companionHidden = !model.companionHidden;
-    if (model.companionHidden) {
-        if (alertPanel)
-            alertPanel->orderOut();
-    } else if (model.activeAlert.get()) {
+    m_model.companionHidden = !m_model.companionHidden;
+    if (m_model.companionHidden) {
+        if (m_alertPanel)
+            m_alertPanel->orderOut();
+    } else if (m_model.activeAlert.get()) {
         prepareAlertPresentation();
     }
 }
@@ -448,77 +455,79 @@ void LumivoCompanionApp::toggleCompanionHidden()
 
 void LumivoCompanionApp::beginPanelDrag()
 {
-    if (!panel)
+    if (!m_panel)
         return;
-    panelDragOrigin = panel->frame().topLeft();
-    model.isDragging = true;
-    model.expression = CompanionExpression::excited;
-    if (alertPanel)
-        alertPanel->orderOut();
-    resumeWalkingAfterDrag = walkTimer.has_value();
-    if (resumeWalkingAfterDrag)
+    m_panelDragOrigin = m_panel->frame().topLeft();
+    m_model.isDragging = true;
+    m_model.expression = CompanionExpression::excited;
+    if (m_alertPanel)
+        m_alertPanel->orderOut();
+    m_resumeWalkingAfterDrag = m_walkTimer.has_value();
+    if (m_resumeWalkingAfterDrag)
         stopWalking();
 }
 
 void LumivoCompanionApp::dragPanel(const QSizeF& translation)
 {
-    if (!panel || !panelDragOrigin)
+    if (!m_panel || !m_panelDragOrigin)
         return;
     const std::optional<DesktopScreen> screen = panelScreenOrMain();
     if (!screen)
         return;
-    const QRectF frame = panel->frame();
-    const QPointF origin = draggedOrigin(*panelDragOrigin, translation, frame.size(), screen->visibleFrame);
-    panel->setFrame(QRectF(origin, frame.size()), FrameChange::immediate);
-    if (model.menuOpen)
-        panelOriginBeforeMenuOpen = collapsedOriginForOpenedPanel(origin, model.menuOpensToRight, screen->visibleFrame);
+    const QRectF frame = m_panel->frame();
+    const QPointF origin = draggedOrigin(*m_panelDragOrigin, translation, frame.size(), screen->visibleFrame);
+    m_panel->setFrame(QRectF(origin, frame.size()), FrameChange::immediate);
+    if (m_model.menuOpen)
+        m_panelOriginBeforeMenuOpen =
+            collapsedOriginForOpenedPanel(origin, m_model.menuOpensToRight, screen->visibleFrame);
 }
 
 void LumivoCompanionApp::endPanelDrag()
 {
-    if (panel) {
-        const QRectF frame = panel->frame();
+    if (m_panel) {
+        const QRectF frame = m_panel->frame();
         if (const std::optional<DesktopScreen> screen = bestScreenOrMain(frame)) {
             const QPointF clamped = clampedOrigin(frame, screen->visibleFrame);
             const QPointF offset = clamped - frame.topLeft();
             if (std::abs(offset.x()) > dropTolerance || std::abs(offset.y()) > dropTolerance)
-                panel->setFrame(QRectF(clamped, frame.size()), FrameChange::windowSystemAnimation);
-            if (model.menuOpen)
-                panelOriginBeforeMenuOpen = collapsedOriginForOpenedPanel(clamped, model.menuOpensToRight, screen->visibleFrame);
+                m_panel->setFrame(QRectF(clamped, frame.size()), FrameChange::windowSystemAnimation);
+            if (m_model.menuOpen)
+                m_panelOriginBeforeMenuOpen =
+                    collapsedOriginForOpenedPanel(clamped, m_model.menuOpensToRight, screen->visibleFrame);
         }
     }
-    panelDragOrigin.reset();
-    model.isDragging = false;
-    if (model.expression == CompanionExpression::excited)
-        model.expression = CompanionExpression::idle;
+    m_panelDragOrigin.reset();
+    m_model.isDragging = false;
+    if (m_model.expression == CompanionExpression::excited)
+        m_model.expression = CompanionExpression::idle;
     persistPanelPosition();
-    if (model.activeAlert.get())
+    if (m_model.activeAlert.get())
         prepareAlertPresentation();
-    if (resumeWalkingAfterDrag)
+    if (m_resumeWalkingAfterDrag)
         startWalking();
-    resumeWalkingAfterDrag = false;
+    m_resumeWalkingAfterDrag = false;
 }
 
 void LumivoCompanionApp::startWalking()
 {
-    model.isWalking = true;
-    if (walkTimer)
-        walkTimer->cancel();
-    walkTimer = m_environment.scheduler.repeat(std::chrono::duration_cast<Scheduler::Duration>(walkInterval),
+    m_model.isWalking = true;
+    if (m_walkTimer)
+        m_walkTimer->cancel();
+    m_walkTimer = m_environment.scheduler.repeat(std::chrono::duration_cast<Scheduler::Duration>(walkInterval),
                                                weakly(this, [](LumivoCompanionApp& delegate) { delegate.takeStep(); }));
 }
 
 void LumivoCompanionApp::stopWalking()
 {
-    model.isWalking = false;
-    if (walkTimer)
-        walkTimer->cancel();
-    walkTimer.reset();
+    m_model.isWalking = false;
+    if (m_walkTimer)
+        m_walkTimer->cancel();
+    m_walkTimer.reset();
 }
 
 void LumivoCompanionApp::toggleWalking()
 {
-    if (walkTimer)
+    if (m_walkTimer)
         stopWalking();
     else
         startWalking();
@@ -526,32 +535,32 @@ void LumivoCompanionApp::toggleWalking()
 
 void LumivoCompanionApp::takeStep()
 {
-    if (!panel)
+    if (!m_panel)
         return;
     const std::optional<DesktopScreen> screen = panelScreenOrMain();
     if (!screen)
         return;
-    const QRectF frame = panel->frame();
-    const WalkStep step = walkStep(frame, direction, screen->visibleFrame);
-    direction = step.direction;
+    const QRectF frame = m_panel->frame();
+    const WalkStep step = walkStep(frame, m_direction, screen->visibleFrame);
+    m_direction = step.direction;
     if (step.facingRight)
-        model.facingRight = *step.facingRight;
-    panel->setFrame(QRectF(QPointF(step.x, frame.y()), frame.size()), FrameChange::immediate);
+        m_model.facingRight = *step.facingRight;
+    m_panel->setFrame(QRectF(QPointF(step.x, frame.y()), frame.size()), FrameChange::immediate);
 }
 
 // Summoning and following.
 
 void LumivoCompanionApp::summonPanelToActiveScreen(bool animate, bool force)
 {
-    if (!force && (!followAcrossScreens || model.menuOpen))
+    if (!force && (!m_followAcrossScreens || m_model.menuOpen))
         return;
-    if (!panel || panelDragOrigin || screenHopInFlight || model.companionHidden)
+    if (!m_panel || m_panelDragOrigin || m_screenHopInFlight || m_model.companionHidden)
         return;
     const std::optional<DesktopScreen> target = screenUnderMouse();
     if (!target)
         return;
-    screenFollowDwell = 0;
-    const std::optional<DesktopScreen> current = bestScreen(panel->frame());
+    m_screenFollowDwell = 0;
+    const std::optional<DesktopScreen> current = bestScreen(m_panel->frame());
     if (current && sameDisplay(*current, *target))
         return;
     movePanel(*target, animate);
@@ -559,9 +568,9 @@ void LumivoCompanionApp::summonPanelToActiveScreen(bool animate, bool force)
 
 void LumivoCompanionApp::startScreenFollowing()
 {
-    if (screenFollowTimer)
-        screenFollowTimer->cancel();
-    screenFollowTimer = m_environment.scheduler.repeat(followInterval, weakly(this, [](LumivoCompanionApp& delegate) {
+    if (m_screenFollowTimer)
+        m_screenFollowTimer->cancel();
+    m_screenFollowTimer = m_environment.scheduler.repeat(followInterval, weakly(this, [](LumivoCompanionApp& delegate) {
         delegate.followActiveScreenIfNeeded();
     }));
 }
@@ -569,71 +578,74 @@ void LumivoCompanionApp::startScreenFollowing()
 void LumivoCompanionApp::followActiveScreenIfNeeded()
 {
     const auto target = [this]() -> std::optional<DesktopScreen> {
-        if (!followAcrossScreens || m_environment.desktop.screens.screens().size() <= 1 || !panel || panelDragOrigin
-            || screenHopInFlight || model.menuOpen || model.companionHidden || model.activeAlert.get())
+        if (!m_followAcrossScreens || m_environment.desktop.screens.screens().size() <= 1 || !m_panel
+            || m_panelDragOrigin || m_screenHopInFlight || m_model.menuOpen || m_model.companionHidden
+            || m_model.activeAlert.get())
             return std::nullopt;
         return screenUnderMouse();
     }();
     if (!target) {
-        screenFollowDwell = 0;
+        m_screenFollowDwell = 0;
         return;
     }
-    const std::optional<DesktopScreen> current = bestScreen(panel->frame());
+    const std::optional<DesktopScreen> current = bestScreen(m_panel->frame());
     if (current && sameDisplay(*current, *target)) {
-        screenFollowDwell = 0;
+        m_screenFollowDwell = 0;
         return;
     }
-    if (++screenFollowDwell >= followDwellTicks) {
-        screenFollowDwell = 0;
+    if (++m_screenFollowDwell >= followDwellTicks) {
+        m_screenFollowDwell = 0;
         movePanel(*target, true);
     }
 }
 
 void LumivoCompanionApp::startClickSummonMonitoring()
 {
-    clickSummonMonitor.reset();
-    clickSummonMonitor = m_environment.desktop.mouse.addGlobalMouseDownMonitor(weakly(this, [](LumivoCompanionApp& delegate) {
-        delegate.later([](LumivoCompanionApp& delegate) { delegate.summonPanelToActiveScreen(); });
-    }));
+    m_clickSummonMonitor.reset();
+    m_clickSummonMonitor =
+        m_environment.desktop.mouse.addGlobalMouseDownMonitor(weakly(this, [](LumivoCompanionApp& delegate) {
+            delegate.later([](LumivoCompanionApp& delegate) { delegate.summonPanelToActiveScreen(); });
+        }));
 }
 
 void LumivoCompanionApp::movePanel(const DesktopScreen& screen, bool animate)
 {
-    if (!panel)
+    if (!m_panel)
         return;
-    const QRectF frame = panel->frame();
+    const QRectF frame = m_panel->frame();
     const QRectF& visible = screen.visibleFrame;
-    const QSizeF size(frame.width(), model.menuOpen ? std::min(largestMenuHeight, visible.height() - menuScreenMargin) : frame.height());
+    const QSizeF size(frame.width(), m_model.menuOpen ? std::min(largestMenuHeight, visible.height() - menuScreenMargin)
+                                                      : frame.height());
     const QRectF corner = cornerFrame(size, visible);
     const QRectF target(clampedOrigin(corner, visible), size);
 
     if (std::abs(target.x() - frame.x()) > facingThreshold)
-        model.facingRight = frame.x() <= target.x();
-    model.showExpression(CompanionExpression::excited, arrivalExpressionSeconds);
-    if (panelOriginBeforeMenuOpen) {
+        m_model.facingRight = frame.x() <= target.x();
+    m_model.showExpression(CompanionExpression::excited, arrivalExpressionSeconds);
+    if (m_panelOriginBeforeMenuOpen) {
         const QRectF collapsedCorner = cornerFrame(collapsedPanelSize, visible);
-        panelOriginBeforeMenuOpen = clampedOrigin(collapsedCorner, visible);
+        m_panelOriginBeforeMenuOpen = clampedOrigin(collapsedCorner, visible);
     }
 
     if (!animate) {
-        panel->setFrame(target, FrameChange::immediate);
-        if (model.activeAlert.get() && !model.menuOpen && !model.companionHidden)
+        m_panel->setFrame(target, FrameChange::immediate);
+        if (m_model.activeAlert.get() && !m_model.menuOpen && !m_model.companionHidden)
             positionAlertPanel();
         return;
     }
 
-    screenHopInFlight = true;
-    panel->animateFrame(target, screenHopDuration, weakly(this, [](LumivoCompanionApp& delegate) {
+    m_screenHopInFlight = true;
+    m_panel->animateFrame(target, screenHopDuration, weakly(this, [](LumivoCompanionApp& delegate) {
         delegate.later([](LumivoCompanionApp& delegate) {
-            delegate.screenHopInFlight = false;
-            CompanionModel& model = delegate.model;
+            delegate.m_screenHopInFlight = false;
+            CompanionModel& model = delegate.m_model;
             model.requestWave();
             if (model.menuOpen)
                 delegate.resizePanel(true);
-            if (model.activeAlert.get() && !delegate.panelDragOrigin && !model.menuOpen && !model.companionHidden) {
+            if (model.activeAlert.get() && !delegate.m_panelDragOrigin && !model.menuOpen && !model.companionHidden) {
                 delegate.positionAlertPanel();
-                if (delegate.alertPanel)
-                    delegate.alertPanel->orderFront();
+                if (delegate.m_alertPanel)
+                    delegate.m_alertPanel->orderFront();
             }
         });
     }));
@@ -641,67 +653,67 @@ void LumivoCompanionApp::movePanel(const DesktopScreen& screen, bool animate)
 
 void LumivoCompanionApp::reconcilePanelWithScreens()
 {
-    if (!panel)
+    if (!m_panel)
         return;
-    const QRectF frame = panel->frame();
+    const QRectF frame = m_panel->frame();
     const std::optional<DesktopScreen> screen = bestScreenOrMain(frame);
     if (!screen)
         return;
-    const QSizeF size = panelSize(model.menuOpen, screen->visibleFrame);
+    const QSizeF size = panelSize(m_model.menuOpen, screen->visibleFrame);
     const QPointF origin = clampedOrigin(QRectF(frame.topLeft(), size), screen->visibleFrame);
-    panel->setFrame(QRectF(origin, size), FrameChange::windowSystemAnimation);
-    if (!model.menuOpen)
+    m_panel->setFrame(QRectF(origin, size), FrameChange::windowSystemAnimation);
+    if (!m_model.menuOpen)
         persistPanelPosition();
 }
 
 void LumivoCompanionApp::resetLumivoPosition()
 {
-    if (!panel)
+    if (!m_panel)
         return;
     std::optional<DesktopScreen> screen = screenUnderMouse();
     if (!screen)
         screen = mainScreen();
     if (!screen)
-        screen = panel->screen();
+        screen = m_panel->screen();
     if (!screen)
         return;
-    const QRectF frame = panel->frame();
+    const QRectF frame = m_panel->frame();
     const QPointF origin = cornerFrame(frame.size(), screen->visibleFrame).topLeft();
-    panel->setFrame(QRectF(origin, frame.size()), FrameChange::immediate);
-    if (model.menuOpen)
-        panelOriginBeforeMenuOpen = origin;
+    m_panel->setFrame(QRectF(origin, frame.size()), FrameChange::immediate);
+    if (m_model.menuOpen)
+        m_panelOriginBeforeMenuOpen = origin;
     savePanelOrigin(origin);
 }
 
 void LumivoCompanionApp::toggleFollowAcrossScreens(QAction* item)
 {
-    followAcrossScreens = !followAcrossScreens;
-    CompanionSettings::store(m_environment.settings, followAcrossScreensKey, followAcrossScreens);
+    m_followAcrossScreens = !m_followAcrossScreens;
+    CompanionSettings::store(m_environment.settings, followAcrossScreensKey, m_followAcrossScreens);
     if (item)
-        item->setChecked(followAcrossScreens);
-    if (followAcrossScreens)
+        item->setChecked(m_followAcrossScreens);
+    if (m_followAcrossScreens)
         summonPanelToActiveScreen();
 }
 
 void LumivoCompanionApp::showLumivo()
 {
-    model.companionHidden = false;
+    m_model.companionHidden = false;
     summonPanelToActiveScreen(true, true);
-    if (panel)
-        panel->orderFront();
-    if (!model.activeAlert.get())
-        model.presentQueuedAlertIfIdle();
+    if (m_panel)
+        m_panel->orderFront();
+    if (!m_model.activeAlert.get())
+        m_model.presentQueuedAlertIfIdle();
 }
 
 void LumivoCompanionApp::hideLumivo()
 {
-    model.companionHidden = true;
-    if (alertPanel)
-        alertPanel->orderOut();
+    m_model.companionHidden = true;
+    if (m_alertPanel)
+        m_alertPanel->orderOut();
     setMenuOpen(false);
     later([](LumivoCompanionApp& delegate) {
-        if (delegate.panel)
-            delegate.panel->orderOut();
+        if (delegate.m_panel)
+            delegate.m_panel->orderOut();
     });
 }
 

@@ -115,6 +115,7 @@ public:
     void endPanelDrag();
     void startWalking();
     void stopWalking();
+    // Walking's on-off switch. Nothing calls it yet, so the mascot never walks.
     void toggleWalking();
     void takeStep();
 
@@ -130,34 +131,10 @@ public:
     void showLumivo();
     void hideLumivo();
 
-    // The delegate's state; other parts of the shell and the tests read it.
-    std::unique_ptr<QSystemTrayIcon> statusItem;
-    std::unique_ptr<QMenu> statusMenu;
-    std::unique_ptr<QMenu> mainMenu;
-    std::unique_ptr<Panel> panel;
-    std::unique_ptr<Panel> alertPanel;
-    QMetaObject::Connection screenParametersObserver;
-    QList<QMetaObject::Connection> workspaceObservers;
-    std::optional<ScheduledWork> walkTimer;
-    std::optional<ScheduledWork> screenFollowTimer;
-    int screenFollowDwell = 0;
-    bool screenHopInFlight = false;
-    bool followAcrossScreens = true;
-    std::unique_ptr<MonitorToken> clickSummonMonitor;
-    std::unique_ptr<MonitorToken> visibilityMonitor;
-    qreal direction = 1;
-    std::optional<QPointF> panelDragOrigin;
-    std::optional<QPointF> panelOriginBeforeMenuOpen;
-    bool resumeWalkingAfterDrag = false;
-    CompanionModel model;
-    // The local server's and the weather service's clients: the poll loops,
-    // the fleet and the mobile link.
-    std::unique_ptr<CompanionServices> services;
-    // The launchers, the task manager, the Chrome tiling and the Google links.
-    std::unique_ptr<DesktopActions> actions;
-    std::unique_ptr<InboundActivityWatcher> inboundWatcher;
-    // The chat and reporting-funnel windows, made on first use.
-    std::unique_ptr<WebWindows> webWindows;
+    // The status item, with the status menu as its context menu.
+    const QSystemTrayIcon* statusItem() const { return m_statusItem.get(); }
+    // The collapsed origin the panel goes back to when the menu closes; nothing once it has.
+    std::optional<QPointF> panelOriginBeforeMenuOpen() const { return m_panelOriginBeforeMenuOpen; }
 
 private:
     static void addPlacementItems(QMenu& menu, const QString& name, LumivoCompanionApp* delegate);
@@ -172,6 +149,33 @@ private:
     void savePanelOrigin(const QPointF& origin);
     void startVisibilityMonitoring();
 
+    std::unique_ptr<QSystemTrayIcon> m_statusItem;
+    std::unique_ptr<QMenu> m_statusMenu;
+    std::unique_ptr<QMenu> m_mainMenu;
+    std::unique_ptr<Panel> m_panel;
+    std::unique_ptr<Panel> m_alertPanel;
+    QMetaObject::Connection m_screenParametersObserver;
+    QList<QMetaObject::Connection> m_workspaceObservers;
+    std::optional<ScheduledWork> m_walkTimer;
+    std::optional<ScheduledWork> m_screenFollowTimer;
+    int m_screenFollowDwell = 0;
+    bool m_screenHopInFlight = false;
+    bool m_followAcrossScreens = true;
+    std::unique_ptr<MonitorToken> m_clickSummonMonitor;
+    std::unique_ptr<MonitorToken> m_visibilityMonitor;
+    qreal m_direction = 1;
+    std::optional<QPointF> m_panelDragOrigin;
+    std::optional<QPointF> m_panelOriginBeforeMenuOpen;
+    bool m_resumeWalkingAfterDrag = false;
+    CompanionModel m_model;
+    // The local server's and the weather service's clients: the poll loops,
+    // the fleet and the mobile link.
+    std::unique_ptr<CompanionServices> m_services;
+    // The launchers, the task manager, the Chrome tiling and the Google links.
+    std::unique_ptr<DesktopActions> m_actions;
+    std::unique_ptr<InboundActivityWatcher> m_inboundWatcher;
+    // The chat and reporting-funnel windows, made on first use.
+    std::unique_ptr<WebWindows> m_webWindows;
     Environment m_environment;
     // What the panels show, for watching whether anybody can see them.
     QList<QWidget*> m_panelContents;

@@ -1,6 +1,9 @@
 #include "shell/SecondCopy.h"
 
+#include "model/LogCategories.h"
+
 #include <QDeadlineTimer>
+#include <QDir>
 
 #include <algorithm>
 
@@ -38,6 +41,28 @@ Result handOver(const UrlHandoff::Request& request, const QString& socketPath, c
             return failed(outcome.problem);
         ::usleep(50'000);
     }
+}
+
+bool handOverToOtherEdition(const UrlHandoff::Request& request, CompanionEdition edition, const QString& folder,
+                            std::chrono::milliseconds patience)
+{
+    const CompanionEdition other = edition.isCommandCenter() ? CompanionEdition::employee
+                                                             : CompanionEdition::commandCenter;
+    const QString socketPath = UrlHandoff::socketPath(folder, other.rawValue());
+    const QString lockPath = QDir(folder).filePath(SingletonLock::lockFileName(other.rawValue()));
+    bool handedOver = false;
+    if (edition.isCommandCenter()) {
+        Result result = handOver(request, socketPath, lockPath, patience);
+        // Its lock was free: no copy of the other edition runs.
+        SingletonLock::release(result.lock);
+        handedOver = result.handedOver;
+    } else {
+        handedOver = UrlHandoff::send(socketPath, request, patience).delivery == UrlHandoff::Delivery::delivered;
+    }
+    qCDebug(lcHandoff).noquote() << QString::fromLatin1(handedOver ? "the running %1 copy took the links"
+                                                                   : "no %1 copy takes the links")
+                                        .arg(other.rawValue());
+    return handedOver;
 }
 
 } // namespace SecondCopy

@@ -1,6 +1,7 @@
 #include "model/CompanionEdition.h"
 #include "model/CompanionNotificationSound.h"
 #include "model/CompanionSettings.h"
+#include "model/LogCategories.h"
 #include "model/ResourceBundle.h"
 #include "model/SystemSoundPlayer.h"
 #include "menu/OpenedMenu.h"
@@ -13,6 +14,7 @@
 #include "platform/desktop/RuntimeFolder.h"
 #include "platform/desktop/TerminationSignals.h"
 #include "platform/desktop/UrlHandoff.h"
+#include "shell/CommandLine.h"
 #include "shell/DisplayPlatform.h"
 #include "shell/LumivoCompanionApp.h"
 #include "shell/SecondCopy.h"
@@ -66,9 +68,25 @@ int complain(const char* program, const QString& message)
 int main(int argc, char* argv[])
 {
     TerminationSignals::blockInProcess();
+    // The command line is read first: the help, the version and a mistyped
+    // option need no display, no lock and no window.
+    const QStringList arguments = argumentList(argc, argv);
+    const CommandLine::Reading commandLine =
+        CommandLine::read(arguments, QFileInfo(arguments.value(0)).fileName(), QStringLiteral(LUMIVO_VERSION));
+    switch (commandLine.outcome) {
+    case CommandLine::Reading::Outcome::run: break;
+    case CommandLine::Reading::Outcome::help:
+    case CommandLine::Reading::Outcome::version:
+        std::fputs(qPrintable(commandLine.text), stdout);
+        return EXIT_SUCCESS;
+    case CommandLine::Reading::Outcome::error:
+        std::fputs(qPrintable(commandLine.text), stderr);
+        return CommandLine::usageError;
+    }
+
     // The edition is fixed before anything else exists.
     const CompanionEdition edition = CompanionEdition::current();
-    const UrlHandoff::Request request = UrlHandoff::requestFrom(argumentList(argc, argv));
+    const UrlHandoff::Request request = UrlHandoff::requestFrom(commandLine.remaining);
 
     const RuntimeFolder::Choice runtime = RuntimeFolder::choose();
     if (runtime.path.isEmpty())
@@ -91,6 +109,11 @@ int main(int argc, char* argv[])
         if (!handover.lock.isHeld())
             return complain(argv[0], QStringLiteral("could not hand over to the running copy: ") + handover.problem);
         lock = handover.lock;
+    }
+    // No copy of this edition runs: links go to the other edition's copy when that runs.
+    if (!request.urls.isEmpty() && SecondCopy::handOverToOtherEdition(request, edition, runtime.path)) {
+        SingletonLock::release(lock);
+        return EXIT_SUCCESS;
     }
 
     // Qt's platform is chosen before the application object exists; it goes
@@ -134,8 +157,8 @@ int main(int argc, char* argv[])
         .terminate = [] { QApplication::quit(); },
         .panelsSeen = [](bool seen) { AnimationDriver::main().setSeen(seen); },
         .statusIconPath = ResourceBundle::main().pathFor(QStringLiteral("tovi-agent-logo"), QStringLiteral("png")),
-        // Each program's icon is installed under the program's name.
-        .statusIconName = QFileInfo(QCoreApplication::applicationFilePath()).fileName(),
+        // Each edition's icon is installed under its program's name.
+        .statusIconName = ResourceBundle::main().programName(),
         .edition = edition,
     });
 
@@ -151,7 +174,7 @@ int main(int argc, char* argv[])
     delegate.openURLs(request.urls);
     // Other copies wait for this while the panel is being built.
     if (!handoff.listen(socketPath))
-        complain(argv[0], QStringLiteral("links cannot be handed over: ") + handoff.problem());
+        qCWarning(lcHandoff).noquote() << "links cannot be handed over to this copy:" << handoff.problem();
     // Start-up makes and lets go of many pictures; once the panel has drawn
     // its first ones, the heap's freed pages go back to the system.
     QTimer::singleShot(std::chrono::seconds(10), [] { returnFreedMemory(); });

@@ -1,12 +1,15 @@
 #include "WebEngineLoader.h"
 
 #include "WebEngineModule.h"
+#include "model/LogCategories.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QOpenGLContext>
 #include <QPluginLoader>
+
+#include <utility>
 
 #include <unistd.h>
 
@@ -31,6 +34,19 @@ void prepareSharedGraphics()
     qt_gl_set_global_share_context(context);
 }
 
+// Says once why the web windows' pages go to the browser.
+void reportFallback(QtMsgType type, const QString& why)
+{
+    static bool reported = false;
+    if (std::exchange(reported, true))
+        return;
+    const QString message = why + QStringLiteral(": web pages open in the default browser");
+    if (type == QtWarningMsg)
+        qCWarning(lcWeb).noquote() << message;
+    else
+        qCInfo(lcWeb).noquote() << message;
+}
+
 } // namespace
 
 namespace WebEngineLoader {
@@ -53,8 +69,13 @@ WebEngineModule* load(const QStringList& folders)
     static WebEngineModule* loaded = nullptr;
     if (loaded)
         return loaded;
-    if (!engineCanStart(::geteuid() == 0, qgetenv("QTWEBENGINE_DISABLE_SANDBOX"), qgetenv("QTWEBENGINE_CHROMIUM_FLAGS")))
+    const bool runningAsRoot = ::geteuid() == 0;
+    if (!engineCanStart(runningAsRoot, qgetenv("QTWEBENGINE_DISABLE_SANDBOX"), qgetenv("QTWEBENGINE_CHROMIUM_FLAGS"))) {
+        reportFallback(QtInfoMsg, QStringLiteral("the web engine's sandbox cannot run as root "
+                                                 "(QTWEBENGINE_DISABLE_SANDBOX=1 turns it off)"));
         return nullptr;
+    }
+    QStringList failures;
     for (const QString& folder : folders) {
         // A relative name would be looked for among Qt's plugin folders.
         const QFileInfo file(QDir(folder).filePath(moduleFileName));
@@ -63,10 +84,19 @@ WebEngineModule* load(const QStringList& folders)
         prepareSharedGraphics();
         QPluginLoader plugin(file.absoluteFilePath());
         loaded = qobject_cast<WebEngineModule*>(plugin.instance());
-        if (loaded)
-            break;
+        if (loaded) {
+            qCDebug(lcWeb).noquote() << "loaded" << file.absoluteFilePath();
+            return loaded;
+        }
+        failures.append(plugin.errorString());
     }
-    return loaded;
+    if (failures.isEmpty()) {
+        reportFallback(QtInfoMsg, QStringLiteral("the web engine module %1 is not installed in %2")
+                                      .arg(moduleFileName, folders.join(QStringLiteral(", "))));
+    } else {
+        reportFallback(QtWarningMsg, failures.join(QStringLiteral("; ")));
+    }
+    return nullptr;
 }
 
 } // namespace WebEngineLoader

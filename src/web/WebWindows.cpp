@@ -3,9 +3,10 @@
 #include "WebEngineLoader.h"
 #include "WebEngineModule.h"
 #include "WebPages.h"
-#include "actions/MenuSettling.h"
 #include "model/CompanionModel.h"
+#include "model/MenuSettling.h"
 #include "platform/Applications.h"
+#include "platform/WindowTitles.h"
 #include "services/CompanionServices.h"
 #include "ui/Symbols.h"
 
@@ -130,6 +131,7 @@ void WebWindows::showIn(std::unique_ptr<WebWindow>& window, const QString& title
         });
     }
     window->show(address);
+    showExactTitle(window->window(), title);
 }
 
 WebEngineModule* WebWindows::engine()

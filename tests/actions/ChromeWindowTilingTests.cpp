@@ -68,6 +68,16 @@ TEST_F(Tiling, TheFrontMostWindowsFillTheScreenUnderTheMouseAndThePanelCloses)
     EXPECT_FALSE(t.model().layoutPanelOpen);
 }
 
+TEST_F(Tiling, TheOrderIsReadBeforeChromeComesForward)
+{
+    chromeWindows({11, 12});
+    // Raising the windows one by one leaves the stack half turned over.
+    QObject::connect(&t.fake.workspace, &Workspace::applicationActivated, [this] { chromeWindows({12, 11}); });
+    t.model().tileWindowsLeftRight();
+    EXPECT_EQ(t.fake.windows.placements,
+              placed({{11, QRectF(1511, -98, 960, 1080)}, {12, QRectF(2471, -98, 960, 1080)}}));
+}
+
 TEST_F(Tiling, OneWindowTakesTheTopLeftQuarterAndAFifthStaysWhereItIs)
 {
     chromeWindows({11});

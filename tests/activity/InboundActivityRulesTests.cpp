@@ -3,6 +3,12 @@
 
 #include <gtest/gtest.h>
 
+#include <QElapsedTimer>
+
+#include <algorithm>
+#include <limits>
+#include <utility>
+
 using namespace InboundActivityRules;
 using Source = CompanionAlertSource;
 
@@ -59,6 +65,54 @@ TEST(InboundActivityRules, TheDetailIsTheSummaryAndThePlainBodyOnOneShortLine)
     EXPECT_EQ(alertDetail(n).size(), longestDetail - 1);
     n.body = QString(200, QLatin1Char('x'));
     EXPECT_EQ(alertDetail(n).size(), longestDetail);
+}
+
+TEST(InboundActivityRules, ArrivingTextIsCutToAFewKilobytesNeverThroughACharacter)
+{
+    const qsizetype most = longestArrivingText;
+    const auto filler = [](qsizetype size) { return QByteArray(size, 'x'); };
+    // Each text and how many of its bytes are kept.
+    const std::pair<QByteArray, qsizetype> cases[] = {
+        {"Dana", 4},
+        {filler(most), most},
+        {filler(most + 1), most},
+        {filler(most - 1) + "\xc3\xa9", most - 1},           // a two-byte character across the cut
+        {filler(most - 2) + "\xf0\x9f\x98\x80", most - 2}, // a four-byte one
+        {filler(most - 3) + "\xe2\x82\xac" "more", most},   // a three-byte one that just fits
+    };
+    for (const auto& [utf8, kept] : cases)
+        EXPECT_EQ(arrivingText(utf8), QString::fromUtf8(utf8.first(kept))) << utf8.size();
+}
+
+// The least time each of two markups takes over several runs, taken in
+// turn, so a busy machine weighs on both alike.
+std::pair<qint64, qint64> fastestStrips(const QString& first, const QString& second)
+{
+    std::pair<qint64, qint64> fastest {std::numeric_limits<qint64>::max(), std::numeric_limits<qint64>::max()};
+    for (int run = 0; run < 9; ++run) {
+        for (auto [markup, time] : {std::pair(&first, &fastest.first), std::pair(&second, &fastest.second)}) {
+            QElapsedTimer timer;
+            timer.start();
+            static_cast<void>(plainText(*markup));
+            *time = std::min(*time, timer.nsecsElapsed());
+        }
+    }
+    return fastest;
+}
+
+TEST(InboundActivityRules, StrippingHostileMarkupTakesTimeInProportionToItsLength)
+{
+    // Tags and entities that never end, read as written.
+    constexpr int repeats = 4096;
+    constexpr int longer = 16;
+    for (const QString& unit :
+         {QStringLiteral("<a"), QStringLiteral("&"), QStringLiteral("&#x"), QStringLiteral("<b&amp")}) {
+        const QString markup = unit.repeated(repeats);
+        ASSERT_EQ(plainText(markup), markup) << unit.toStdString();
+        // Sixteen times the length: sixteen times the work, far from 256 times.
+        const auto [once, longerTime] = fastestStrips(markup, unit.repeated(longer * repeats));
+        EXPECT_LT(longerTime, 4 * longer * once) << unit.toStdString() << ": " << once << " ns, then " << longerTime << " ns";
+    }
 }
 
 TEST(InboundActivityRules, TheCompanionsOwnAndLowUrgencyNotificationsRaiseNothing)

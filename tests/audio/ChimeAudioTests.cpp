@@ -2,17 +2,15 @@
 #include "audio/AudioSinkChimeOutput.h"
 #include "model/CompanionNotificationSound.h"
 #include "support/RecordingSystemSounds.h"
+#include "support/WaitUntil.h"
 
 #include <gtest/gtest.h>
 
 #include <QAudioDevice>
-#include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QMediaDevices>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
-#include <QThread>
 
 #include <algorithm>
 #include <cmath>
@@ -37,14 +35,8 @@ public:
                         QStringLiteral("--disable-shm=yes"),
                         QStringLiteral("--load=module-null-sink sink_name=companion"),
                         QStringLiteral("--load=module-native-protocol-unix socket=%1").arg(socket)});
-        QElapsedTimer waited;
-        waited.start();
-        while (waited.elapsed() < 10000) {
-            if (QProcess::execute(QStringLiteral("pactl"), {QStringLiteral("info")}) == 0)
-                return true;
-            QThread::msleep(50);
-        }
-        return false;
+        const auto answers = [] { return QProcess::execute(QStringLiteral("pactl"), {QStringLiteral("info")}) == 0; };
+        return waitUntil(answers, 10000);
     }
 
     ~PrivateSoundServer()
@@ -63,6 +55,8 @@ class MonitorRecording {
 public:
     MonitorRecording()
     {
+        QObject::connect(&m_recorder, &QProcess::readyReadStandardOutput,
+                         [this] { m_bytes += m_recorder.readAllStandardOutput(); });
         m_recorder.start(QStringLiteral("parec"),
                          {QStringLiteral("--device=companion.monitor"), QStringLiteral("--raw"),
                           QStringLiteral("--format=s16le"), QStringLiteral("--channels=1"), QStringLiteral("--rate=44100"),
@@ -73,29 +67,28 @@ public:
         m_recorder.waitForReadyRead(10000);
     }
 
-    std::vector<float> stop()
+    // What it has recorded so far.
+    std::vector<float> samples() const
     {
-        m_recorder.terminate();
-        m_recorder.waitForFinished();
-        const QByteArray bytes = m_recorder.readAllStandardOutput();
-        EXPECT_GT(bytes.size(), 0) << "the monitor recorded nothing";
-        std::vector<float> samples(static_cast<std::size_t>(bytes.size()) / 2);
-        const auto* raw = reinterpret_cast<const qint16*>(bytes.constData());
+        std::vector<float> samples(static_cast<std::size_t>(m_bytes.size()) / 2);
+        const auto* raw = reinterpret_cast<const qint16*>(m_bytes.constData());
         for (std::size_t index = 0; index < samples.size(); ++index)
             samples[index] = float(raw[index]) / 32768.0f;
         return samples;
     }
 
-    static void settle(int milliseconds)
+    std::vector<float> stop()
     {
-        QElapsedTimer waited;
-        waited.start();
-        while (waited.elapsed() < milliseconds)
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        m_recorder.terminate();
+        m_recorder.waitForFinished();
+        m_bytes += m_recorder.readAllStandardOutput();
+        EXPECT_GT(m_bytes.size(), 0) << "the monitor recorded nothing";
+        return samples();
     }
 
 private:
     QProcess m_recorder;
+    QByteArray m_bytes;
 };
 
 float peakOf(const std::vector<float>& samples)
@@ -115,6 +108,15 @@ double audibleSeconds(const std::vector<float>& samples)
     if (first == samples.end())
         return 0;
     return double(std::distance(first, last.base())) / CompanionChime::sampleRate;
+}
+
+// Whether the samples hold a sound followed by at least `seconds` of silence.
+bool silentFor(const std::vector<float>& samples, double seconds)
+{
+    const auto loud = [](float sample) { return std::abs(sample) > 0.01f; };
+    const auto last = std::find_if(samples.rbegin(), samples.rend(), loud);
+    return last != samples.rend()
+        && double(std::distance(samples.rbegin(), last)) / CompanionChime::sampleRate >= seconds;
 }
 
 class ChimeOnASoundDevice : public ::testing::Test {
@@ -143,7 +145,8 @@ TEST_F(ChimeOnASoundDevice, TheDeviceHearsTheWholeChime)
     ASSERT_TRUE(output.start());
     EXPECT_TRUE(output.isRunning());
     output.playFromStart(CompanionChime::samples());
-    MonitorRecording::settle(700);
+    // The chime is about a quarter of a second long, with no pause as long as this in it.
+    EXPECT_TRUE(waitUntil([&] { return silentFor(recording.samples(), 0.15); }));
     output.pause();
     EXPECT_FALSE(output.isRunning());
     const std::vector<float> heard = recording.stop();
@@ -161,8 +164,7 @@ TEST_F(ChimeOnASoundDevice, TheSharedPlayerPlaysAndThenGivesTheDeviceBack)
 
     sound.play();
     EXPECT_TRUE(output.isRunning());
-    MonitorRecording::settle(900);
-    EXPECT_FALSE(output.isRunning()) << "paused 700 ms after the chime";
+    EXPECT_TRUE(waitUntil([&] { return !output.isRunning(); }, 900)) << "paused 700 ms after the chime";
     const std::vector<float> heard = recording.stop();
 
     EXPECT_TRUE(systemSounds.played.isEmpty()) << "no fallback with a device";

@@ -14,6 +14,7 @@
 #include <QImage>
 #include <QScreen>
 #include <QToolTip>
+#include <QWindow>
 
 namespace {
 
@@ -55,12 +56,15 @@ QImage referenceTooltip(const QString& text)
             if (widget->inherits("QTipLabel") && widget->isVisible())
                 label = widget;
         }
-        return label != nullptr;
+        return label != nullptr && label->windowHandle()->isExposed();
     });
-    settleDesktop(300);
-    const QImage picture = label ? grabScreen(label->geometry()) : QImage();
+    if (!label)
+        return {};
+    // On the screen as it paints now.
+    label->repaint();
+    const QImage picture = grabScreen(label->geometry());
     QToolTip::hideText();
-    settleDesktop(300);
+    waitUntil([&] { return !QToolTip::isVisible(); });
     return picture;
 }
 
@@ -69,7 +73,6 @@ QImage referenceTooltip(const QString& text)
 std::optional<ShownWindow> hoverFor(const RunningCompanion& companion, const QPoint& point)
 {
     moveMouse(point + QPoint(-6, 4));
-    settleDesktop(60);
     moveMouse(point);
     std::optional<ShownWindow> tooltip;
     waitUntil([&] { return (tooltip = companion.tooltip()).has_value(); }, 4000);
@@ -87,9 +90,16 @@ protected:
                        const QRect& around)
     {
         ASSERT_TRUE(tooltip.has_value()) << "no tooltip for " << text.toStdString();
-        settleDesktop(200); // mapped; let it paint
         const QImage reference = referenceTooltip(text);
         ASSERT_FALSE(reference.isNull());
+        // Mapped, and painted once its corners show a tooltip's colours.
+        EXPECT_TRUE(waitUntil([&] {
+            const QImage now = grabScreen(tooltip->geometry);
+            const auto lastPixel = [](const QImage& picture) {
+                return picture.pixel(picture.width() - 1, picture.height() - 1);
+            };
+            return now.pixel(0, 0) == reference.pixel(0, 0) && lastPixel(now) == lastPixel(reference);
+        }));
         const QImage shown = captureScreen(tooltip->geometry, named(QStringLiteral("tooltip-") + text.section(QLatin1Char(' '), 0, 0)));
         captureScreen(around.united(tooltip->geometry), named(QStringLiteral("hovered-") + text.section(QLatin1Char(' '), 0, 0)));
         if (scale() == 1) {
@@ -114,7 +124,8 @@ TEST_P(CompanionLooks, AtRestHoveredWithItsTooltipsWithAnAlertAndOverAFullScreen
     ASSERT_TRUE(panel.has_value());
     // The corner of the desktop's 3200 / s by 1200 / s points.
     ASSERT_EQ(panel->geometry, QRect(3200 - (24 + 330) * s, 1200 - (10 + 190) * s, 330 * s, 190 * s));
-    settleDesktop(1500);
+    // The mascot drawn.
+    EXPECT_TRUE(waitUntil([&] { return pixelsUnlike(grabScreen(panel->geometry), qRgb(0, 0, 0)) > 2000 * s * s; }));
     const QImage rest = captureScreen(panel->geometry, named(QStringLiteral("panel-at-rest")));
     EXPECT_GT(pixelsUnlike(rest, qRgb(0, 0, 0)), 2000 * s * s);
 
@@ -129,7 +140,7 @@ TEST_P(CompanionLooks, AtRestHoveredWithItsTooltipsWithAnAlertAndOverAFullScreen
     ASSERT_EQ(startAnotherCopy(session, {QStringLiteral("lumivo://notify?type=calendar&detail=") + QString::fromUtf8(QUrl::toPercentEncoding(alert.detail()))}), 0);
     std::optional<ShownWindow> alertPanel;
     ASSERT_TRUE(waitUntil([&] { return (alertPanel = companion.alertPanel()).has_value(); }));
-    settleDesktop(800);
+    EXPECT_TRUE(waitForStillPicture(alertPanel->geometry));
     const QRect both = alertPanel->geometry.united(panel->geometry);
     captureScreen(both, named(QStringLiteral("alert")));
     EXPECT_GT(pixelsUnlike(captureScreen(alertPanel->geometry, named(QStringLiteral("alert-bubble"))), qRgb(0, 0, 0)), 4000 * s * s);
@@ -141,20 +152,29 @@ TEST_P(CompanionLooks, AtRestHoveredWithItsTooltipsWithAnAlertAndOverAFullScreen
 
     // A video player goes full screen, white all over: both panels stay in
     // front of it, and it keeps the focus.
-    StandInApplication player({QStringLiteral("--windows"), QStringLiteral("1"), QStringLiteral("--fullscreen")});
+    StandInApplication player({QStringLiteral("--windows"), QStringLiteral("1"), QStringLiteral("--fullscreen"),
+                               QStringLiteral("--report-presses")});
     ASSERT_TRUE(waitUntil([] { return grabScreen(QRect(5, 5, 1, 1)).pixel(0, 0) == qRgb(255, 255, 255); }))
         << "the full-screen window never came up";
     QString playerWindow;
     ASSERT_TRUE(waitUntil([&] { return !(playerWindow = activeWindow()).isEmpty(); })) << "the full-screen window never took the focus";
-    settleDesktop(500);
-    captureScreen(both, named(QStringLiteral("over-full-screen")));
     const QRect mascotArea(panel->geometry.right() - 170 * s, panel->geometry.top(), 170 * s, 190 * s);
+    // The panels step back in front of the full-screen window the window manager raised.
+    EXPECT_TRUE(waitUntil([&] {
+        return pixelsUnlike(grabScreen(mascotArea), qRgb(255, 255, 255)) > 2000 * s * s
+            && pixelsUnlike(grabScreen(alertPanel->geometry), qRgb(255, 255, 255)) > 4000 * s * s;
+    }));
+    captureScreen(both, named(QStringLiteral("over-full-screen")));
     EXPECT_GT(pixelsUnlike(grabScreen(mascotArea), qRgb(255, 255, 255)), 2000 * s * s)
         << "the full-screen window covers the panel";
     EXPECT_GT(pixelsUnlike(grabScreen(alertPanel->geometry), qRgb(255, 255, 255)), 4000 * s * s)
         << "the full-screen window covers the alert panel";
     clickAt(QPoint(400, 400));
-    settleDesktop(300);
+    // The window manager has dealt with the press by the time the window has
+    // it; the companion, which hears every press, has once it has caught up.
+    ASSERT_TRUE(waitUntil([&] { return player.presses() == 1; }));
+    ASSERT_TRUE(runningCopyCaughtUp(session));
+    EXPECT_TRUE(waitUntil([&] { return pixelsUnlike(grabScreen(mascotArea), qRgb(255, 255, 255)) > 2000 * s * s; }));
     EXPECT_EQ(activeWindow(), playerWindow);
     EXPECT_GT(pixelsUnlike(grabScreen(mascotArea), qRgb(255, 255, 255)), 2000 * s * s)
         << "covered once the full-screen window was clicked";

@@ -46,7 +46,7 @@ TEST_F(CompanionProgramActions, AnAlertsReplyOpensItsSource)
     ASSERT_EQ(startAnotherCopy(session, {QStringLiteral("lumivo://notify?type=email&detail=Hello")}), 0);
     std::optional<ShownWindow> alert;
     ASSERT_TRUE(waitUntil([&] { return (alert = companion.alertPanel()).has_value(); }));
-    settleDesktop(800);
+    ASSERT_TRUE(waitForStillPicture(alert->geometry));
     const QRectF reply = CompanionAlertBubbleView::layoutFor(CompanionAlert(CompanionAlertSource::email, QStringLiteral("Hello"))).reply;
     clickAt(alert->geometry.topLeft() + reply.center().toPoint());
 

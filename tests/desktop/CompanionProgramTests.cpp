@@ -10,6 +10,7 @@
 #include <QGuiApplication>
 #include <QImage>
 #include <QScreen>
+#include <QTest>
 #include <QWidget>
 
 #include "shell/SingletonLock.h"
@@ -31,14 +32,11 @@ QPoint mascotCentre(const ShownWindow& panel)
 void dragThrough(const QPoint& from, const QPoint& to)
 {
     constexpr int steps = 8;
-    for (int step = 1; step <= steps; ++step) {
-        const QPoint point = from + (to - from) * step / steps;
-        moveMouse(point);
-        settleDesktop(20);
-    }
+    for (int step = 1; step <= steps; ++step)
+        moveMouse(from + (to - from) * step / steps);
 }
 
-TEST(CompanionProgram, StartsInTheCornerAboveOtherWindowsWithoutTakingFocus)
+TEST(CompanionProgram, StartsInTheCornerWithoutTakingFocusOutOfTheTaskbarAndOnEveryDesktop)
 {
     QWidget ordinary;
     ordinary.setGeometry(100, 100, 400, 300);
@@ -52,14 +50,16 @@ TEST(CompanionProgram, StartsInTheCornerAboveOtherWindowsWithoutTakingFocus)
     const std::optional<ShownWindow> panel = companion.waitForPanel();
     ASSERT_TRUE(panel.has_value());
     EXPECT_EQ(panel->geometry, homeCorner);
-    settleDesktop(500);
+    ASSERT_TRUE(runningCopyCaughtUp(session));
     EXPECT_EQ(activeWindow(), ordinaryId) << "the companion took the focus";
 
     // Out of the taskbar, and still there on another desktop.
     const QString clients = runTool(QStringLiteral("xprop"), {QStringLiteral("-root"), QStringLiteral("_NET_CLIENT_LIST")});
     EXPECT_FALSE(clients.contains(QStringLiteral("0x%1").arg(panel->id, 0, 16))) << clients.toStdString();
     runTool(QStringLiteral("xdotool"), {QStringLiteral("set_desktop"), QStringLiteral("1")});
-    settleDesktop(300);
+    const auto desktop = [] { return runTool(QStringLiteral("xdotool"), {QStringLiteral("get_desktop")}).trimmed(); };
+    ASSERT_TRUE(waitUntil([&] { return desktop() == QStringLiteral("1"); }));
+    ASSERT_TRUE(runningCopyCaughtUp(session));
     EXPECT_TRUE(companion.panel().has_value()) << "gone on another desktop";
     EXPECT_FALSE(companion.alertPanel().has_value());
 }
@@ -93,7 +93,7 @@ TEST(CompanionProgram, ALinkGivenToASecondCopyRaisesTheAlertInTheRunningOne)
     ASSERT_TRUE(running.waitForPanel().has_value());
 
     EXPECT_EQ(startAnotherCopy(session, {QStringLiteral("lumivo://notify?type=fax&detail=Paper")}), 0);
-    settleDesktop(500);
+    ASSERT_TRUE(runningCopyCaughtUp(session));
     EXPECT_FALSE(running.alertPanel().has_value()) << "a fax is no alert";
 
     EXPECT_EQ(startAnotherCopy(session, {QStringLiteral("LUMIVO://NOTIFY?type=CALL&detail=Front%20desk")}), 0);
@@ -185,9 +185,8 @@ TEST(CompanionProgram, ADragOffTheScreenSnapsBackInsideAndIsSaved)
 {
     CompanionSession session;
     RunningCompanion companion(session);
-    const std::optional<ShownWindow> panel = companion.waitForPanel();
+    const std::optional<ShownWindow> panel = companion.waitForMascot();
     ASSERT_TRUE(panel.has_value());
-    settleDesktop(500);
 
     // Grab the mascot and carry the panel half off the right edge and down.
     const QPoint grab = mascotCentre(*panel);
@@ -213,17 +212,18 @@ TEST(CompanionProgram, StaysPutWhileTheMenuIsOpenOrADragIsUnderWay)
     ASSERT_TRUE(companion.waitForPanel().has_value());
     const QRect leftCorner(1600 - 354, 1000, 330, 190);
     ASSERT_TRUE(waitUntil([&] { return companion.panel()->geometry == leftCorner; }));
-    settleDesktop(500);
+    ASSERT_TRUE(runningCopyCaughtUp(session));
 
     // With the menu open the mouse may wander to the other monitor.
     clickAt(mascotCentre(*companion.panel()));
     ASSERT_TRUE(waitUntil([&] { return companion.panel()->geometry.width() == 516; }));
     const QRect opened = companion.panel()->geometry;
     moveMouse(QPoint(2400, 600));
-    settleDesktop(3000);
+    // Time is the point: the panel looks for the mouse's monitor every second and follows after two looks.
+    QTest::qWait(3000);
     EXPECT_EQ(companion.panel()->geometry, opened) << "moved while the menu was open";
     moveMouse(QPoint(opened.right() - 85, opened.bottom() - 95));
-    settleDesktop(1500);
+    ASSERT_TRUE(runningCopyCaughtUp(session));
     clickAt(QPoint(opened.right() - 85, opened.bottom() - 95));
     ASSERT_TRUE(waitUntil([&] { return companion.panel()->geometry == leftCorner; }));
 
@@ -231,9 +231,11 @@ TEST(CompanionProgram, StaysPutWhileTheMenuIsOpenOrADragIsUnderWay)
     const QPoint grab = mascotCentre(*companion.panel());
     pressAt(grab);
     dragThrough(grab, QPoint(2000, 500));
+    ASSERT_TRUE(runningCopyCaughtUp(session));
     const QRect held = companion.panel()->geometry;
     ASSERT_GT(held.x(), 1600 - 330) << "the drag did not carry the panel";
-    settleDesktop(3000);
+    // Time is the point: the panel looks for the mouse's monitor every second and follows after two looks.
+    QTest::qWait(3000);
     EXPECT_EQ(companion.panel()->geometry, held) << "hopped to the corner during the drag";
     releaseAt(QPoint(2000, 500));
 }
@@ -242,9 +244,8 @@ TEST(CompanionProgram, ShowsTheMascotTheAlertBubbleAndTheOpenedPanel)
 {
     CompanionSession session;
     RunningCompanion companion(session);
-    const std::optional<ShownWindow> panel = companion.waitForPanel();
+    const std::optional<ShownWindow> panel = companion.waitForMascot();
     ASSERT_TRUE(panel.has_value());
-    settleDesktop(1500);
     const QImage rest = captureDesktop(panel->geometry, QStringLiteral("companion-rest"));
     // The mascot stands in the right-hand 170 points; the rest stays bare.
     EXPECT_GT(drawnPixels(rest.copy(160, 0, 170, 190)), 2000);
@@ -253,7 +254,7 @@ TEST(CompanionProgram, ShowsTheMascotTheAlertBubbleAndTheOpenedPanel)
     ASSERT_EQ(startAnotherCopy(session, {QStringLiteral("lumivo://notify?type=call&detail=Front%20desk")}), 0);
     std::optional<ShownWindow> alert;
     ASSERT_TRUE(waitUntil([&] { return (alert = companion.alertPanel()).has_value(); }));
-    settleDesktop(800);
+    EXPECT_TRUE(waitForStillPicture(alert->geometry));
     const QImage bubble = captureDesktop(alert->geometry.united(panel->geometry), QStringLiteral("companion-alert"));
     EXPECT_GT(drawnPixels(captureDesktop(alert->geometry, QStringLiteral("companion-alert-bubble"))), 4000);
     Q_UNUSED(bubble);
@@ -265,7 +266,8 @@ TEST(CompanionProgram, ShowsTheMascotTheAlertBubbleAndTheOpenedPanel)
     ASSERT_TRUE(waitUntil([&] { return (opened = companion.panel()) && opened->geometry.width() == 516; }));
     EXPECT_EQ(opened->geometry, QRect(3176 + 8 - 516, 1190 - 590, 516, 590));
     EXPECT_TRUE(waitUntil([&] { return !companion.alertPanel().has_value(); }));
-    settleDesktop(800);
+    // The card comes in beside the mascot.
+    EXPECT_TRUE(waitUntil([&] { return drawnPixels(grabDesktop(opened->geometry)) > 5000; }));
     EXPECT_GT(drawnPixels(captureDesktop(opened->geometry, QStringLiteral("companion-menu-open"))), 5000);
 
     // A second click closes it; the panel returns to its corner and the bubble comes back.

@@ -1,13 +1,14 @@
 // The desktop actions on the real desktop: stand-in applications launched,
 // hidden and brought back through the hooks, listed and quit by the task
 // manager, Chrome stand-ins tiled on two monitors, and the Google links'
-// tabs closed through a scripted remote-debugging endpoint or by closing
-// the windows they opened.
+// tabs closed through a scripted remote-debugging endpoint, through the
+// real Chromium's, or by closing the windows they opened.
 #include "DesktopTestKit.h"
 #include "StandInApplication.h"
 #include "WindowGeometry.h"
 #include "actions/DesktopActions.h"
 #include "platform/desktop/ApplicationDirectory.h"
+#include "platform/desktop/LinuxDesktop.h"
 #include "platform/desktop/ChromeDevTools.h"
 #include "platform/desktop/XdgApplications.h"
 #include "platform/fake/FakeDesktop.h"
@@ -22,10 +23,21 @@
 
 #include <gtest/gtest.h>
 
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QNetworkAccessManager>
+#include <QNetworkProxy>
+#include <QNetworkReply>
+#include <QProcess>
 #include <QSet>
+#include <QStandardPaths>
+#include <QTemporaryDir>
 #include <QWidget>
 
 #include <algorithm>
+
+#include <unistd.h>
 
 namespace {
 
@@ -58,7 +70,7 @@ protected:
 
     ApplicationFolder folder;
     ApplicationDirectory directory {{folder.path()}};
-    std::unique_ptr<X11Workspace> workspace = X11Workspace::open(directory);
+    std::unique_ptr<X11Workspace> workspace = X11Workspace::open(LinuxDesktop::identifyingWindowsBy(directory));
     XdgApplications applications {directory, *workspace};
     X11ApplicationWindows windows;
     std::unique_ptr<XcbConnection> connection = XcbConnection::open();
@@ -104,6 +116,58 @@ TEST_F(DesktopActionsTest, ALauncherStartsItsApplicationHidesItAndBringsItBack)
         << "one copy all along";
 }
 
+TEST_F(DesktopActionsTest, ASecondPressWhileTheApplicationIsStillStartingStartsNoSecondCopy)
+{
+    const QString ready = folder.filePath(QStringLiteral("slack-may-show"));
+    folder.addApplication(QStringLiteral("slack"), QStringLiteral("Slack"), {},
+                          "--windows 1 --class slack --wait-for " + ready.toUtf8());
+    // Started copies, found by the file they wait for.
+    const auto copies = [&] {
+        int found = 0;
+        for (const QString& process : QDir(QStringLiteral("/proc")).entryList({QStringLiteral("[0-9]*")}, QDir::Dirs)) {
+            QFile commandLine(QStringLiteral("/proc/%1/cmdline").arg(process));
+            found += commandLine.open(QIODevice::ReadOnly) && commandLine.readAll().contains(ready.toUtf8());
+        }
+        return found;
+    };
+    model->openSlack();
+    ASSERT_TRUE(eventually([&] { return copies() == 1; }));
+    model->openSlack();
+    EXPECT_EQ(copies(), 1);
+
+    QFile(ready).open(QIODevice::WriteOnly);
+    ASSERT_TRUE(eventually([&] {
+        const auto slack = running(QStringLiteral("slack"));
+        return slack && slack->active;
+    }));
+    EXPECT_EQ(copies(), 1);
+}
+
+TEST_F(DesktopActionsTest, ALauncherBringsItsApplicationOverFromAnotherDesktop)
+{
+    folder.addApplication(QStringLiteral("slack"), QStringLiteral("Slack"));
+    StandInApplication slack({QStringLiteral("--windows"), QStringLiteral("1"), QStringLiteral("--class"),
+                              QStringLiteral("slack")});
+    const qint32 process = slack.processIdentifier();
+    ASSERT_TRUE(eventually([&] { return running(QStringLiteral("slack")) && windowsOf(process).size() == 1; }));
+    const QString window = QString::number(windowsOf(process).first());
+    const auto xdotool = [](const QStringList& arguments) {
+        return runTool(QStringLiteral("xdotool"), arguments).trimmed();
+    };
+    xdotool({QStringLiteral("set_desktop_for_window"), window, QStringLiteral("1")});
+    ASSERT_TRUE(eventually([&] {
+        return xdotool({QStringLiteral("get_desktop_for_window"), window}) == QLatin1String("1");
+    }));
+    ASSERT_EQ(xdotool({QStringLiteral("get_desktop")}), QStringLiteral("0"));
+    EXPECT_FALSE(workspace->withProcessIdentifier(process)->hidden) << "on another desktop is not minimised";
+
+    model->openSlack();
+    EXPECT_TRUE(eventually([&] {
+        return xdotool({QStringLiteral("get_desktop")}) == QLatin1String("1")
+            && workspace->withProcessIdentifier(process)->active;
+    }));
+}
+
 TEST_F(DesktopActionsTest, TheTaskManagerListsQuitsAndForceQuits)
 {
     // The companion's own window, which the list leaves out.
@@ -115,11 +179,16 @@ TEST_F(DesktopActionsTest, TheTaskManagerListsQuitsAndForceQuits)
                                QStringLiteral("--icon")});
     StandInApplication stubborn({QStringLiteral("--windows"), QStringLiteral("2"), QStringLiteral("--class"), QStringLiteral("Stubborn"),
                                  QStringLiteral("--refuse-close")});
+    // A real program whose window does not say which process it is.
+    QProcess xeyes;
+    xeyes.start(QStringLiteral("xeyes"), {});
+    ASSERT_TRUE(xeyes.waitForStarted());
+    const qint32 eyes = qint32(xeyes.processId());
     const qint32 ownProcess = workspace->ownProcessIdentifier();
     ASSERT_TRUE(eventually([&] {
         const auto self = workspace->withProcessIdentifier(ownProcess);
         return self && self->regular && workspace->withProcessIdentifier(polite.processIdentifier())
-            && windowsOf(stubborn.processIdentifier()).size() == 2;
+            && windowsOf(stubborn.processIdentifier()).size() == 2 && workspace->withProcessIdentifier(eyes);
     }));
 
     model->menuOpen = true;
@@ -136,12 +205,16 @@ TEST_F(DesktopActionsTest, TheTaskManagerListsQuitsAndForceQuits)
     ASSERT_TRUE(row(polite.processIdentifier())->icon);
     EXPECT_FALSE(row(polite.processIdentifier())->icon->pixmap(16).isNull());
     EXPECT_EQ(row(stubborn.processIdentifier())->name, QStringLiteral("Stubborn"));
+    ASSERT_TRUE(row(eyes));
+    EXPECT_EQ(row(eyes)->name, QStringLiteral("XEyes"));
     EXPECT_FALSE(row(ownProcess));
-    EXPECT_EQ(model->runningApps->size(), 2u);
+    EXPECT_EQ(model->runningApps->size(), 3u);
 
     model->quitApp(polite.processIdentifier());
     model->quitApp(stubborn.processIdentifier());
+    model->quitApp(eyes);
     EXPECT_TRUE(polite.waitForExit());
+    EXPECT_TRUE(xeyes.waitForFinished());
     EXPECT_TRUE(eventually([&] { return model->forceReadyApps->contains(stubborn.processIdentifier()); }, 5000));
     EXPECT_EQ(model->forceReadyApps.get(), QSet<std::int32_t>({stubborn.processIdentifier()}));
     EXPECT_EQ(model->runningApps->size(), 1u);
@@ -212,6 +285,92 @@ TEST_F(DesktopActionsTest, TheCloserClosesTheMatchingTabsThroughChromesEndpoint)
     EXPECT_EQ(fake.bell.rings, 0);
 }
 
+// The addresses of the pages a browser's endpoint lists, in text order;
+// none while it does not answer.
+QStringList listedPages(quint16 port)
+{
+    QNetworkAccessManager network;
+    network.setProxy(QNetworkProxy::NoProxy);
+    const QUrl list(QStringLiteral("http://127.0.0.1:%1/json/list").arg(port));
+    std::unique_ptr<QNetworkReply> reply(network.get(QNetworkRequest(list)));
+    if (!waitUntil([&] { return reply->isFinished(); }) || reply->error() != QNetworkReply::NoError)
+        return {};
+    QStringList addresses;
+    for (const QJsonValue target : QJsonDocument::fromJson(reply->readAll()).array()) {
+        if (target[QStringLiteral("type")] == QStringLiteral("page"))
+            addresses.append(target[QStringLiteral("url")].toString());
+    }
+    addresses.sort();
+    return addresses;
+}
+
+TEST_F(DesktopActionsTest, ChromiumStartedAsTheReadmeSaysLosesTheLinksTabsAndKeepsTheOthers)
+{
+    // The user's Chromium: a profile folder of its own and the endpoint on a
+    // port it picks, from a desktop entry of the user's that the desktop also
+    // opens web addresses with. No sandbox for root, and no network: the
+    // pages' sites are behind a proxy that never answers, so every tab keeps
+    // its address (a failed load would swap in an error page).
+    ASSERT_FALSE(QStandardPaths::findExecutable(QStringLiteral("chromium")).isEmpty())
+        << "scripts/install-deps.sh --with-tests installs it";
+    TestServer proxy;
+    for (const QByteArray site : {"drive.google.com:443", "www.youtube.com:443", "example.org:443"})
+        proxy.answer("CONNECT", site, TestResponse::held());
+    QTemporaryDir profile;
+    QByteArray command = "chromium --user-data-dir=" + profile.path().toUtf8()
+        + " --remote-debugging-port=0 --no-first-run --disable-background-networking --disable-component-update"
+          " --disable-sync --disable-gpu --proxy-server=" + proxy.origin().toEncoded();
+    if (geteuid() == 0)
+        command += " --no-sandbox";
+    folder.write(QStringLiteral("chromium.desktop"),
+                 "[Desktop Entry]\nType=Application\nName=Chromium\nExec=" + command
+                     + " %U\nMimeType=x-scheme-handler/http;x-scheme-handler/https;\n");
+    folder.write(QStringLiteral("../mimeapps.list"),
+                 "[Default Applications]\nx-scheme-handler/https=chromium.desktop\n");
+    const QByteArray root = QFileInfo(folder.path()).path().toUtf8();
+    for (const char* variable : {"XDG_DATA_HOME", "XDG_DATA_DIRS", "XDG_CONFIG_HOME"})
+        qputenv(variable, root);
+
+    // Started by the user with two pages of their own.
+    const QString usersDrive = QStringLiteral("https://drive.google.com/drive/folders/mine");
+    const QString elsewhere = QStringLiteral("https://example.org/mine");
+    QStringList arguments = QProcess::splitCommand(QString::fromUtf8(command));
+    const QString program = arguments.takeFirst();
+    qint64 browser = 0;
+    ASSERT_TRUE(QProcess::startDetached(program, arguments << usersDrive << elsewhere, {}, &browser));
+    QFile portFile(QDir(profile.path()).filePath(QStringLiteral("DevToolsActivePort")));
+    ASSERT_TRUE(eventually([&] {
+        const auto listed = workspace->withProcessIdentifier(qint32(browser));
+        return listed && listed->bundleIdentifier == chromeIdentifier && portFile.size() > 0;
+    }, 30000));
+    ASSERT_TRUE(portFile.open(QIODevice::ReadOnly));
+    const quint16 port = portFile.readLine().trimmed().toUShort();
+
+    // One link in a window of its own, one in the browser as it stands.
+    model->setGoogleOpensSeparately(true);
+    model->openGoogleLink(CompanionCTA::drive);
+    model->setGoogleOpensSeparately(false);
+    model->openGoogleLink(CompanionCTA::youtube);
+    const QString drive = CompanionCTA(CompanionCTA::drive).destination().fallbackURL().toString();
+    const QString youtube = CompanionCTA(CompanionCTA::youtube).destination().fallbackURL().toString();
+    const auto pages = [port] { return listedPages(port); };
+    ASSERT_TRUE(eventually([&] { return pages() == QStringList({drive, usersDrive, elsewhere, youtube}); }, 30000))
+        << pages().join(u' ').toStdString();
+    EXPECT_TRUE(eventually([&] { return windowsOf(browser).size() == 2; }, 10000));
+
+    model->closeGoogleSearchWindows();
+    EXPECT_TRUE(eventually([&] { return pages() == QStringList({elsewhere}); }, 10000))
+        << pages().join(u' ').toStdString();
+    EXPECT_TRUE(eventually([&] { return windowsOf(browser).size() == 1; }, 10000))
+        << "the link's window went with its tab";
+    EXPECT_TRUE(actions.google.googleOpenedURLs.isEmpty());
+    EXPECT_EQ(fake.bell.rings, 0);
+
+    // Gone before its profile folder is.
+    workspace->forceTerminate(qint32(browser));
+    EXPECT_TRUE(eventually([&] { return !workspace->withProcessIdentifier(qint32(browser)); }));
+}
+
 TEST_F(DesktopActionsTest, WithoutAnEndpointTheWindowsTheLinksOpenedAreClosed)
 {
     folder.addApplication(QStringLiteral("google-chrome"), QStringLiteral("Google Chrome"), {}, "--windows 1 --class google-chrome %U");
@@ -240,14 +399,13 @@ TEST_F(DesktopActionsTest, WithoutAnEndpointTheWindowsTheLinksOpenedAreClosed)
     EXPECT_TRUE(eventually([&] { return !workspace->withProcessIdentifier(opened); })) << "its window was closed";
     EXPECT_TRUE(actions.google.googleOpenedURLs.isEmpty());
     EXPECT_EQ(fake.bell.rings, 0);
-    settleDesktop(300);
-    EXPECT_FALSE(users.hasExited()) << "the user's own window stays";
 
     // The next link's window is closed by the user: nothing is left to
     // close, so the bell rings and the address stays.
     model->openGoogleLink(CompanionCTA::googleDocs);
     ASSERT_TRUE(eventually([&] { return (opened = openedCopy()) != 0 && windowsOf(opened).size() == 1; }));
-    settleDesktop();
+    // A close sent to the user's window with the other's has long reached it by now.
+    EXPECT_FALSE(users.hasExited()) << "the user's own window stays";
     workspace->terminate(opened);
     ASSERT_TRUE(eventually([&] { return openedCopy() == 0; }));
     model->closeGoogleSearchWindows();

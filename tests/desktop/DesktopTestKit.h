@@ -23,12 +23,6 @@ inline QString runTool(const QString& program, const QStringList& arguments)
     return QString::fromUtf8(process.readAllStandardOutput());
 }
 
-// Lets pending events of every client reach us.
-inline void settleDesktop(int milliseconds = 150)
-{
-    waitUntil([] { return false; }, milliseconds);
-}
-
 // The private desktop is one 3200 x 1200 screen; split it as two monitors
 // side by side, as a second display plugged in does. The left one is primary.
 inline void splitIntoTwoMonitors()
@@ -53,11 +47,16 @@ inline QString activeWindow()
     return runTool(QStringLiteral("xdotool"), {QStringLiteral("getactivewindow")}).trimmed();
 }
 
-// The desktop's pixels in a rectangle of X coordinates, kept as
-// screenshots/<name>.png for people to look at.
+// The desktop's pixels in a rectangle of X coordinates.
+inline QImage grabDesktop(const QRect& area)
+{
+    return QGuiApplication::primaryScreen()->grabWindow(0, area.x(), area.y(), area.width(), area.height()).toImage();
+}
+
+// The same, kept as screenshots/<name>.png for people to look at.
 inline QImage captureDesktop(const QRect& area, const QString& name)
 {
-    const QImage picture = QGuiApplication::primaryScreen()->grabWindow(0, area.x(), area.y(), area.width(), area.height()).toImage();
+    const QImage picture = grabDesktop(area);
     QDir().mkpath(QStringLiteral(LUMIVO_BINARY_DIR "/screenshots"));
     picture.save(QStringLiteral(LUMIVO_BINARY_DIR "/screenshots/%1.png").arg(name));
     return picture;
@@ -71,4 +70,17 @@ inline int drawnPixels(const QImage& picture)
         for (int x = 0; x < picture.width(); ++x)
             drawn += (picture.pixel(x, y) & 0xFFFFFF) != 0;
     return drawn;
+}
+
+// Waits until the desktop shows something in area, and the same in two looks
+// in a row: what came in there has come to rest.
+inline bool waitForStillPicture(const QRect& area)
+{
+    QImage previous;
+    return waitUntil([&] {
+        QImage now = grabDesktop(area);
+        const bool still = drawnPixels(now) > 0 && now == previous;
+        previous = std::move(now);
+        return still;
+    });
 }

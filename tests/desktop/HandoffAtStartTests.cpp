@@ -18,9 +18,9 @@ TEST(HandoffAtStart, ALinkGivenJustAfterTheFirstCopyStartedRaisesItsAlert)
     for (int round = 0; round < rounds; ++round) {
         CompanionSession session;
         RunningCompanion first(session);
-        // The second copy comes 0 to 40 ms after the first; either may take
-        // the lock first (a program's start takes longer than that), and
-        // the other hands its link or reopen over.
+        // Time is the point: the second copy comes 0 to 40 ms after the
+        // first; either may take the lock first (a program's start takes
+        // longer than that), and the other hands its link or reopen over.
         QThread::msleep(ulong(round % 5) * 10);
         RunningCompanion second(session, QStringLiteral("lumivo-companion"),
                                 {QStringLiteral("lumivo://notify?type=call&detail=Round%20") + QString::number(round)});

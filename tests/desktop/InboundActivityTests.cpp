@@ -9,8 +9,13 @@
 
 #include <gtest/gtest.h>
 
+#include <QDBusConnectionInterface>
+#include <QDBusArgument>
 #include <QGuiApplication>
 #include <QScreen>
+
+#include <algorithm>
+#include <iterator>
 
 using namespace std::chrono_literals;
 
@@ -21,15 +26,28 @@ namespace {
 std::optional<ShownWindow> waitForAlert(const RunningCompanion& companion, const QString& pictureName)
 {
     std::optional<ShownWindow> alert;
-    if (!waitUntil([&] { return (alert = companion.alertPanel()).has_value(); }, 5000))
+    if (!waitUntil([&] { return (alert = companion.alertPanel()).has_value(); }, 5000)
+        || !waitForStillPicture(alert->geometry))
         return std::nullopt;
-    settleDesktop(800);
     const QRect area = alert->geometry;
     QDir().mkpath(QStringLiteral(LUMIVO_BINARY_DIR "/screenshots"));
     QGuiApplication::primaryScreen()
         ->grabWindow(0, area.x(), area.y(), area.width(), area.height())
         .save(QStringLiteral(LUMIVO_BINARY_DIR "/screenshots/inbound-%1.png").arg(pictureName));
     return alert;
+}
+
+// How many connections watch the session bus as monitors: the bus counts
+// them among its connections, but lists no name of theirs.
+int sessionBusMonitors()
+{
+    const QDBusMessage stats = QDBusConnection::sessionBus().call(QDBusMessage::createMethodCall(
+        QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
+        QStringLiteral("org.freedesktop.DBus.Debug.Stats"), QStringLiteral("GetStats")));
+    const QVariantMap counts = qdbus_cast<QVariantMap>(stats.arguments().value(0));
+    const int connections = counts.value(QStringLiteral("ActiveConnections")).toInt();
+    const QStringList names = QDBusConnection::sessionBus().interface()->registeredServiceNames();
+    return connections - int(std::ranges::count_if(names, [](const QString& name) { return name.startsWith(u':'); }));
 }
 
 // Through the real bus: the server still gets and answers every
@@ -67,11 +85,55 @@ TEST(InboundActivity, TheWatcherRaisesAnAlertOfEachNotificationsSourceFromTheBus
             model->dismissAlert();
             kit.scheduler.advance(280ms);
         }
-        return shown.size() >= 2;
+        return !shown.empty() && shown.back().starts_with("slack");
     };
+    // The monitor reads the notifications in order, the Slack one last: once
+    // its alert has shown, so has every alert before it.
     EXPECT_TRUE(waitUntil(scan));
-    waitUntil([&] { return scan() && false; }, 500); // half a second more for anything else
     EXPECT_EQ(shown, (std::vector<std::string> {"email: Dana: Quarterly report", "slack: #sales: Deal closed"}));
+}
+
+// Hostile notifications through the real bus: the monitor reads each one's
+// start, judges it on arrival and holds only the alerts, the newest of a flood.
+TEST(InboundActivity, TheMonitorHoldsOnlyTheNewestAlertsHoweverManyOrLargeTheNotifications)
+{
+    StandInNotificationServer server;
+    ASSERT_TRUE(server.isRegistered());
+    SessionBusNotificationMonitor monitor;
+    monitor.open();
+    ASSERT_TRUE(waitUntil([&] { return monitor.take().state == NotificationStream::State::watching; }));
+
+    // Hundreds that raise nothing push out no mail.
+    for (int index = 0; index < 300; ++index)
+        ASSERT_TRUE(notifyOverTheBus(QStringLiteral("USB stick"), QString(), QStringLiteral("device.added")));
+    const QString mail = QStringLiteral("email.arrived");
+    ASSERT_TRUE(notifyOverTheBus(QStringLiteral("Dana"), QStringLiteral("Quarterly report"), mail));
+    std::vector<InboundActivityRules::Finding> taken;
+    EXPECT_TRUE(waitUntil([&] {
+        std::ranges::move(monitor.take().findings, std::back_inserter(taken));
+        return !taken.empty();
+    }));
+    ASSERT_EQ(taken.size(), 1U);
+    EXPECT_EQ(taken[0].source, CompanionAlertSource::email);
+    EXPECT_EQ(taken[0].detail, QStringLiteral("Dana: Quarterly report"));
+
+    // A flood of mails of a megabyte each: every take holds at most the
+    // newest few, each cut to the longest detail.
+    const int mails = int(SessionBusNotificationMonitor::waitingLimit) + 8;
+    const QString megabyte = QStringLiteral("<a").repeated(512 * 1024);
+    for (int index = 1; index <= mails; ++index)
+        ASSERT_TRUE(notifyOverTheBus(QString::number(index), megabyte, mail));
+    taken.clear();
+    std::size_t largestTake = 0;
+    EXPECT_TRUE(waitUntil([&] {
+        NotificationStream::Batch batch = monitor.take();
+        largestTake = std::max(largestTake, batch.findings.size());
+        std::ranges::move(batch.findings, std::back_inserter(taken));
+        return !taken.empty() && taken.back().detail.startsWith(QString::number(mails) + u':');
+    }));
+    EXPECT_LE(largestTake, SessionBusNotificationMonitor::waitingLimit);
+    for (const InboundActivityRules::Finding& finding : taken)
+        EXPECT_EQ(finding.detail.size(), InboundActivityRules::longestDetail) << finding.detail.left(8).toStdString();
 }
 
 // The built companion on the session bus, beside the stand-in server.
@@ -81,7 +143,8 @@ protected:
     {
         ASSERT_TRUE(server.isRegistered());
         ASSERT_TRUE(companion.waitForPanel().has_value());
-        settleDesktop(1000);
+        // The companion's bus monitor is the bus's only one.
+        ASSERT_TRUE(waitUntil([] { return sessionBusMonitors() == 1; }, 10000));
     }
 
     StandInNotificationServer server;
@@ -104,6 +167,16 @@ TEST_F(InboundActivityInTheCompanion, ASlackNotificationRaisesAnAlert)
 {
     EXPECT_EQ(notifySend({QStringLiteral("--app-name=Slack"), QStringLiteral("#sales"), QStringLiteral("Deal closed")}), 0);
     EXPECT_TRUE(waitForAlert(companion, QStringLiteral("slack")).has_value());
+}
+
+TEST_F(InboundActivityInTheCompanion, AMegabyteOfUnclosedTagsLeavesThePanelAnswering)
+{
+    const QString megabyte = QStringLiteral("<a").repeated(512 * 1024);
+    ASSERT_TRUE(notifyOverTheBus(QStringLiteral("Dana"), megabyte, QStringLiteral("email.arrived")));
+    EXPECT_TRUE(waitForAlert(companion, QStringLiteral("megabyte")).has_value());
+    EXPECT_EQ(startAnotherCopy(session, {QStringLiteral("lumivo://notify?type=call&detail=Front%20desk")}), 0)
+        << "the link was not taken at once";
+    EXPECT_TRUE(companion.isRunning());
 }
 
 TEST(InboundActivity, WithoutASessionBusOneSetupAlertShowsAndTheCompanionRunsOn)

@@ -16,8 +16,8 @@ TEST(LeanProcess, LoadsNoImagePluginAndTheAudioStackOnlyAtTheFirstSound)
 {
     CompanionSession session;
     RunningCompanion companion(session);
-    ASSERT_TRUE(companion.waitForPanel());
-    settleDesktop(500);
+    // Drawn, it has loaded the pictures it shows.
+    ASSERT_TRUE(companion.waitForMascot());
     EXPECT_FALSE(maps(companion.pid(), QStringLiteral("/imageformats/"))) << "its pictures are all PNGs";
     EXPECT_FALSE(maps(companion.pid(), QStringLiteral("libQt6Multimedia")));
     EXPECT_FALSE(maps(companion.pid(), QStringLiteral("libpulse")));

@@ -91,6 +91,15 @@ inline int startAnotherCopy(const CompanionSession& session, const QStringList& 
     return copy.exitStatus() == QProcess::NormalExit ? copy.exitCode() : -1;
 }
 
+// Hands the session's running copy a link it ignores and waits for its
+// confirmation: by then it has dealt with what reached it before (input,
+// links) and has gone back to its event loop, its windows' requests sent.
+inline bool runningCopyCaughtUp(const CompanionSession& session,
+                                const QString& program = QStringLiteral("lumivo-companion"))
+{
+    return startAnotherCopy(session, {QStringLiteral("lumivo://caught-up")}, program) == 0;
+}
+
 class RunningCompanion {
 public:
     explicit RunningCompanion(const CompanionSession& session, const QString& program = QStringLiteral("lumivo-companion"),
@@ -171,6 +180,14 @@ public:
     {
         std::optional<ShownWindow> found;
         waitUntil([&] { return (found = panel()).has_value(); }, 10000);
+        return found;
+    }
+    // Waits until the floating panel is on screen with the mascot drawn in it.
+    std::optional<ShownWindow> waitForMascot() const
+    {
+        const std::optional<ShownWindow> found = waitForPanel();
+        if (!found || !waitUntil([&] { return drawnPixels(grabDesktop(found->geometry)) > 2000; }, 10000))
+            return std::nullopt;
         return found;
     }
 

@@ -40,11 +40,18 @@ TEST(X11Screens, TwoMonitorsGiveTwoScreensWithTheirOwnFramesAndNumbers)
     X11Screens screens(connection.get());
     QSignalSpy changes(&screens, &Screens::parametersChanged);
     splitIntoTwoMonitors();
-    ASSERT_TRUE(waitUntil([&] { return screens.screens().size() == 2; })) << "Qt never saw the second monitor";
-    settleDesktop();
+    // Qt takes a new monitor in, then its place.
+    const auto sideBySide = [&] {
+        QList<DesktopScreen> sorted = screens.screens();
+        std::sort(sorted.begin(), sorted.end(), [](const auto& a, const auto& b) { return a.frame.x() < b.frame.x(); });
+        return sorted;
+    };
+    ASSERT_TRUE(waitUntil([&] {
+        const QList<DesktopScreen> both = sideBySide();
+        return both.size() == 2 && both[1].frame.x() == 1600 && changes.count() >= 1;
+    })) << "Qt never saw the second monitor";
 
-    QList<DesktopScreen> both = screens.screens();
-    std::sort(both.begin(), both.end(), [](const auto& a, const auto& b) { return a.frame.x() < b.frame.x(); });
+    QList<DesktopScreen> both = sideBySide();
     EXPECT_EQ(both[0].frame, QRectF(0, 0, 1600, 1200));
     EXPECT_EQ(both[1].frame, QRectF(1600, 0, 1600, 1200));
     ASSERT_TRUE(both[0].displayNumber && both[1].displayNumber);

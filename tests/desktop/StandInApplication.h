@@ -28,7 +28,14 @@ public:
     bool hasExited() const { return m_process->state() == QProcess::NotRunning; }
     // Serves the process's own signals, so hasExited() sees an exit.
     bool waitForExit(int timeoutMs = 5000) { return m_process->waitForFinished(timeoutMs); }
+    // Started with --report-presses: how many button presses its windows have had.
+    int presses()
+    {
+        m_output += m_process->readAllStandardOutput();
+        return int(m_output.count("press\n"));
+    }
 
 private:
     std::unique_ptr<QProcess> m_process = std::make_unique<QProcess>();
+    QByteArray m_output;
 };

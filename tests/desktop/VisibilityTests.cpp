@@ -2,7 +2,8 @@
 // the screen saver, the session's locker, hiding and covering.
 #include "DesktopTestKit.h"
 
-#include "platform/x11/X11Visibility.h"
+#include "platform/Visibility.h"
+#include "platform/desktop/LinuxDesktop.h"
 
 #include <gtest/gtest.h>
 
@@ -32,7 +33,9 @@ protected:
     }
 
     QWidget panel;
-    X11VisibilityMonitoring monitoring;
+    // As the program has it: the window system's view joined with the locker's.
+    LinuxDesktop desktop;
+    VisibilityMonitoring& monitoring = desktop.desktop().visibility;
     std::vector<bool> answers;
     std::unique_ptr<MonitorToken> token;
 };
@@ -55,13 +58,21 @@ TEST_F(X11Visibility, AHiddenOrCoveredPanelIsUnseen)
     EXPECT_TRUE(settlesOn(true));
 
     // A window over part of the panel leaves it seen; one over the whole of
-    // it, as a locker's cover is, hides it.
+    // it, as a locker's cover is, hides it. A speck the cover hides whole is
+    // told so in the same look at the stack that judges the panel.
+    QWidget speck;
+    speck.setWindowFlags(Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
+    speck.setGeometry(260, 260, 20, 20);
+    speck.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&speck));
+    std::vector<bool> speckAnswers;
+    const auto speckToken = monitoring.addVisibilityMonitor({&speck}, [&](bool seen) { speckAnswers.push_back(seen); });
     QWidget cover;
     cover.setWindowFlags(Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::X11BypassWindowManagerHint);
     cover.setGeometry(250, 250, 200, 100);
     cover.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&cover));
-    settleDesktop(300);
+    ASSERT_TRUE(waitUntil([&] { return speckAnswers.back() == false; }));
     EXPECT_TRUE(answers.back());
     cover.setGeometry(250, 250, 400, 300);
     EXPECT_TRUE(settlesOn(false));
@@ -86,8 +97,11 @@ TEST_F(X11Visibility, ALockedSessionIsUnseen)
 TEST_F(X11Visibility, NoLongerWatchedNoLongerTold)
 {
     token.reset();
+    // Another watch of the same panel hears the change in the same telling.
+    std::vector<bool> others;
+    const auto other = monitoring.addVisibilityMonitor({&panel}, [&](bool seen) { others.push_back(seen); });
     runTool(QStringLiteral("xset"), {QStringLiteral("s"), QStringLiteral("activate")});
-    settleDesktop(300);
+    ASSERT_TRUE(waitUntil([&] { return others.back() == false; }));
     EXPECT_EQ(answers, std::vector<bool>{true});
 }
 

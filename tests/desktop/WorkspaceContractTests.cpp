@@ -1,6 +1,7 @@
 // The same behaviour asked of the in-memory workspace and of the X11 one, so
 // tests written against the stand-in hold on the desktop.
 #include "platform/desktop/ApplicationDirectory.h"
+#include "platform/desktop/LinuxDesktop.h"
 #include "platform/fake/FakeWorkspace.h"
 #include "platform/x11/X11ApplicationWindows.h"
 #include "platform/x11/X11Workspace.h"
@@ -62,7 +63,7 @@ public:
 
 private:
     ApplicationDirectory m_directory {QStringList()};
-    std::unique_ptr<X11Workspace> m_workspace = X11Workspace::open(m_directory);
+    std::unique_ptr<X11Workspace> m_workspace = X11Workspace::open(LinuxDesktop::identifyingWindowsBy(m_directory));
     X11ApplicationWindows m_windows;
     std::vector<StandInApplication> m_applications;
 };

@@ -1,4 +1,5 @@
 #include "platform/desktop/ApplicationDirectory.h"
+#include "platform/desktop/LinuxDesktop.h"
 #include "platform/desktop/XdgApplications.h"
 #include "platform/x11/EwmhClients.h"
 #include "platform/x11/X11ApplicationWindows.h"
@@ -22,7 +23,10 @@ protected:
     // has managed all of them and focused the newest.
     qint32 start(const QString& windowClass, int windows = 1, QStringList more = {})
     {
-        const int normalWindows = more.contains(QStringLiteral("--window-type")) ? 0 : windows;
+        // A lone dialog is an application window; a palette or a dock is not.
+        const bool normalType = !more.contains(QStringLiteral("--window-type"))
+            || more.contains(QStringLiteral("_NET_WM_WINDOW_TYPE_DIALOG"));
+        const int normalWindows = normalType ? windows : 0;
         more << QStringLiteral("--windows") << QString::number(windows) << QStringLiteral("--class") << windowClass;
         applications.emplace_back(more);
         const qint32 process = applications.back().processIdentifier();
@@ -40,7 +44,7 @@ protected:
 
     ApplicationFolder folder;
     ApplicationDirectory directory {{folder.path()}};
-    std::unique_ptr<X11Workspace> workspace = X11Workspace::open(directory);
+    std::unique_ptr<X11Workspace> workspace = X11Workspace::open(LinuxDesktop::identifyingWindowsBy(directory));
     X11ApplicationWindows windowList;
     std::vector<StandInApplication> applications;
 };
@@ -101,6 +105,30 @@ TEST_F(X11WorkspaceTest, ListsApplicationsOldestFirstAndOnlyNormalWindowsMakeThe
     EXPECT_FALSE(workspace->withProcessIdentifier(palette)->regular);
     EXPECT_TRUE(workspace->withProcessIdentifier(last)->active);
     EXPECT_FALSE(workspace->withProcessIdentifier(first)->active);
+}
+
+TEST_F(X11WorkspaceTest, AWindowsProcessIsTheOneTheServerNamesNotTheOneItClaims)
+{
+    // A process without windows, whose number a window claims as its own.
+    QProcess bystander;
+    bystander.start(QStringLiteral("sleep"), {QStringLiteral("600")});
+    ASSERT_TRUE(bystander.waitForStarted());
+    const qint32 claimed = qint32(bystander.processId());
+    const qint32 liar = start(QStringLiteral("Liar"), 1, {QStringLiteral("--claim-pid"), QString::number(claimed)});
+    const qint32 silent = start(QStringLiteral("Silent"), 1, {QStringLiteral("--claim-pid"), QStringLiteral("0")});
+    const qint32 dialog = start(QStringLiteral("Lone-dialog"), 1,
+                                {QStringLiteral("--window-type"), QStringLiteral("_NET_WM_WINDOW_TYPE_DIALOG")});
+    for (const qint32 process : {liar, silent, dialog})
+        EXPECT_TRUE(workspace->withProcessIdentifier(process)->regular) << process;
+    EXPECT_FALSE(workspace->withProcessIdentifier(claimed));
+
+    EXPECT_FALSE(workspace->terminate(claimed));
+    EXPECT_FALSE(workspace->forceTerminate(claimed));
+    EXPECT_FALSE(bystander.waitForFinished(300)) << "a process named only by a window was killed";
+    EXPECT_TRUE(workspace->forceTerminate(liar));
+    EXPECT_TRUE(applications.front().waitForExit());
+    bystander.kill();
+    bystander.waitForFinished();
 }
 
 TEST_F(X11WorkspaceTest, ActivatingAllWindowsRaisesEveryOneAboveOtherApplications)

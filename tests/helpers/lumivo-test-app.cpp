@@ -4,9 +4,12 @@
 // WM_DELETE_WINDOW) until they are closed.
 //   lumivo-test-app [--record FILE] [--signals FILE] [--windows N] [--class CLASS]
 //                   [--window-type ATOM] [--icon] [--refuse-close] [--fullscreen]
-//                   [ARGUMENT...]
-// Every argument is recorded, one a line, options included. --signals writes
-// the SigBlk and SigIgn lines of the process's status.
+//                   [--report-presses] [--claim-pid PID] [--wait-for FILE] [ARGUMENT...]
+// Every argument is recorded, one a line, options included. --report-presses
+// writes "press" on standard output for each button press on a window. --signals writes
+// the SigBlk and SigIgn lines of the process's status. --claim-pid puts PID
+// into _NET_WM_PID instead of its own (0: no _NET_WM_PID at all); with
+// --wait-for it starts slowly, showing its windows once FILE exists.
 #include <xcb/xcb.h>
 #include <xcb/xcb_icccm.h>
 
@@ -30,6 +33,9 @@ struct Options {
     bool icon = false;
     bool refuseClose = false;
     bool fullscreen = false;
+    bool reportPresses = false;
+    long claimedPid = -1;
+    std::string waitFor;
 };
 
 Options parse(int argc, char** argv)
@@ -54,6 +60,12 @@ Options parse(int argc, char** argv)
             options.refuseClose = true;
         else if (argument == "--fullscreen")
             options.fullscreen = true;
+        else if (argument == "--report-presses")
+            options.reportPresses = true;
+        else if (argument == "--claim-pid" && hasValue)
+            options.claimedPid = std::atol(argv[++index]);
+        else if (argument == "--wait-for" && hasValue)
+            options.waitFor = argv[++index];
     }
     return options;
 }
@@ -116,6 +128,8 @@ int main(int argc, char** argv)
         record(options.record, std::vector<std::string>(argv + 1, argv + argc));
     if (options.windows <= 0)
         return 0;
+    while (!options.waitFor.empty() && access(options.waitFor.c_str(), F_OK) != 0)
+        usleep(10000);
 
     int screenNumber = 0;
     xcb_connection_t* connection = xcb_connect(nullptr, &screenNumber);
@@ -145,7 +159,9 @@ int main(int argc, char** argv)
     int open = 0;
     for (int index = 0; index < options.windows; ++index) {
         const xcb_window_t window = xcb_generate_id(connection);
-        const uint32_t values[] = {screen->white_pixel, XCB_EVENT_MASK_STRUCTURE_NOTIFY};
+        const uint32_t presses = options.reportPresses ? uint32_t(XCB_EVENT_MASK_BUTTON_PRESS) : 0u;
+        const uint32_t events = XCB_EVENT_MASK_STRUCTURE_NOTIFY | presses;
+        const uint32_t values[] = {screen->white_pixel, events};
         xcb_create_window(connection, XCB_COPY_FROM_PARENT, window, screen->root, int16_t(40 * index),
                           int16_t(40 * index), 300, 200, 0, XCB_WINDOW_CLASS_INPUT_OUTPUT, screen->root_visual,
                           XCB_CW_BACK_PIXEL | XCB_CW_EVENT_MASK, values);
@@ -154,7 +170,9 @@ int main(int argc, char** argv)
         xcb_icccm_set_wm_class(connection, window, uint32_t(wmClass.size()), wmClass.c_str());
         xcb_icccm_set_wm_client_machine(connection, window, XCB_ATOM_STRING, 8, uint32_t(std::strlen(host)), host);
         xcb_icccm_set_wm_protocols(connection, window, protocols, 1, &deleteWindow);
-        setCardinals(connection, window, pidProperty, XCB_ATOM_CARDINAL, {uint32_t(getpid())});
+        if (options.claimedPid != 0)
+            setCardinals(connection, window, pidProperty, XCB_ATOM_CARDINAL,
+                         {uint32_t(options.claimedPid > 0 ? options.claimedPid : getpid())});
         if (!options.windowType.empty())
             setCardinals(connection, window, typeProperty, XCB_ATOM_ATOM, {atom(connection, options.windowType)});
         if (options.icon) {
@@ -183,6 +201,9 @@ int main(int argc, char** argv)
             }
         } else if (type == XCB_DESTROY_NOTIFY) {
             --open;
+        } else if (type == XCB_BUTTON_PRESS) {
+            std::fputs("press\n", stdout);
+            std::fflush(stdout);
         }
         std::free(event);
     }

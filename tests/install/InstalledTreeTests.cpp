@@ -8,6 +8,7 @@
 
 #include <QFileInfo>
 #include <QImageReader>
+#include <QRegularExpression>
 #include <QSvgRenderer>
 
 #include <memory>
@@ -103,10 +104,13 @@ TEST_F(InstalledTree, DesktopEntriesNameTheInstalledProgramAndIconAndPassTheVali
         EXPECT_TRUE(complaints.isEmpty()) << validation.output.toStdString();
 
         const QMap<QString, QString> entry = desktopEntry(path);
-        EXPECT_EQ(entry.value(QStringLiteral("Exec")), QStringLiteral("\"%1\" %u").arg(program));
+        // Unquoted: the generic xdg-open of Debian 12 cannot start a quoted program.
+        EXPECT_EQ(entry.value(QStringLiteral("Exec")), QStringLiteral("%1 %u").arg(program));
         EXPECT_TRUE(QFileInfo(installed(QStringLiteral("bin/") + program)).isExecutable());
         EXPECT_EQ(entry.value(QStringLiteral("Icon")), program);
-        EXPECT_EQ(entry.value(QStringLiteral("MimeType")), QStringLiteral("x-scheme-handler/lumivo;"));
+        // The desktop starts the command center for a link; it hands the link on.
+        EXPECT_EQ(entry.value(QStringLiteral("MimeType")),
+                  program == programs.first() ? QStringLiteral("x-scheme-handler/lumivo;") : QString());
         EXPECT_EQ(entry.value(QStringLiteral("StartupNotify")), QStringLiteral("false"));
         EXPECT_EQ(entry.value(QStringLiteral("SingleMainWindow")), QStringLiteral("true"));
         for (const char* key : {"Name", "GenericName", "Comment", "Keywords", "Categories"})
@@ -146,7 +150,84 @@ TEST_F(InstalledTree, TheManualPageReadsUnderBothProgramNames)
                                  "com.lumivo-intelligence.companion.employee.lock", "lumivo-companion.commandCenter.socket",
                                  "SIGTERM", "XDG_RUNTIME_DIR", "EXIT STATUS"})
             EXPECT_TRUE(page.output.contains(QString::fromUtf8(text))) << program.toStdString() << " lacks " << text;
+
+        // It names every option and link that the program's own help lists.
+        const ToolRun help = runChecked(installed(QStringLiteral("bin/") + program), {QStringLiteral("--help")});
+        ASSERT_EQ(help.exitCode, 0) << help.output.toStdString();
+        static const QRegularExpression listed(QStringLiteral("^  (-\\w, --\\w+|lumivo://\\S+)"),
+                                               QRegularExpression::MultilineOption);
+        qsizetype count = 0;
+        for (const QRegularExpressionMatch& match : listed.globalMatch(help.output)) {
+            EXPECT_TRUE(page.output.contains(match.captured(1)))
+                << program.toStdString() << " lacks " << match.captured(1).toStdString();
+            ++count;
+        }
+        EXPECT_EQ(count, 5) << help.output.toStdString();
     }
+}
+
+TEST_F(InstalledTree, TheEmployeeEditionIsALinkToTheOneProgram)
+{
+    const QFileInfo employee(installed(QStringLiteral("bin/lumivo-companion-employee")));
+    EXPECT_TRUE(employee.isSymLink());
+    EXPECT_EQ(employee.symLinkTarget(), installed(QStringLiteral("bin/lumivo-companion")));
+}
+
+// The copies of the installed program that run: those whose program file is it.
+int installedCopiesRunning(const QString& program)
+{
+    const QString canonical = QFileInfo(program).canonicalFilePath();
+    int count = 0;
+    for (const QString& process : QDir(QStringLiteral("/proc")).entryList({QStringLiteral("[0-9]*")}, QDir::Dirs))
+        count += QFileInfo(QStringLiteral("/proc/%1/exe").arg(process)).canonicalFilePath() == canonical;
+    return count;
+}
+
+TEST_F(InstalledTree, XdgOpenOnAPlainX11SessionHandsALinkToTheEditionThatRuns)
+{
+    // What the package's trigger does on installing: the desktop's cache of
+    // link handlers, which names the command center alone.
+    const QString applications = installed(QStringLiteral("share/applications"));
+    const ToolRun cache = runChecked(QStringLiteral("update-desktop-database"), {applications});
+    ASSERT_EQ(cache.exitCode, 0) << cache.output.toStdString();
+    QFile handlers(QDir(applications).filePath(QStringLiteral("mimeinfo.cache")));
+    ASSERT_TRUE(handlers.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(handlers.readAll().contains("\nx-scheme-handler/lumivo=lumivo-companion.desktop;\n"));
+
+    CompanionSession session;
+    session.useDataFolder(installed(QStringLiteral("share")));
+    // A session that no desktop environment announces: xdg-open's generic way.
+    QProcessEnvironment plainX11 = session.environment();
+    for (const char* variable : {"XDG_CURRENT_DESKTOP", "XDG_SESSION_DESKTOP", "DESKTOP_SESSION", "KDE_FULL_SESSION",
+                                 "KDE_SESSION_VERSION", "GNOME_DESKTOP_SESSION_ID", "MATE_DESKTOP_SESSION_ID",
+                                 "BROWSER"})
+        plainX11.remove(QString::fromLatin1(variable));
+    const QString path = plainX11.value(QStringLiteral("PATH"));
+    plainX11.insert(QStringLiteral("PATH"), installed(QStringLiteral("bin")) + u':' + path);
+    const QString program = installed(QStringLiteral("bin/lumivo-companion"));
+    const auto xdgOpen = [&] {
+        return runChecked(QStringLiteral("xdg-open"), {QStringLiteral("lumivo://notify?type=call&detail=x")}, plainX11);
+    };
+
+    RunningCompanion commandCenter(session, program);
+    RunningCompanion employee(session, installed(QStringLiteral("bin/lumivo-companion-employee")));
+    ASSERT_TRUE(commandCenter.waitForPanel().has_value());
+    ASSERT_TRUE(employee.waitForPanel().has_value());
+
+    // Both run: the command center takes it.
+    ToolRun opened = xdgOpen();
+    ASSERT_EQ(opened.exitCode, 0) << opened.output.toStdString();
+    EXPECT_TRUE(waitUntil([&] { return commandCenter.alertPanel().has_value(); }));
+    EXPECT_FALSE(employee.alertPanel().has_value());
+    EXPECT_EQ(installedCopiesRunning(program), 2);
+
+    // Only the employee edition runs: the copy the desktop starts hands it there.
+    ASSERT_EQ(commandCenter.terminate(), 0);
+    opened = xdgOpen();
+    ASSERT_EQ(opened.exitCode, 0) << opened.output.toStdString();
+    EXPECT_TRUE(waitUntil([&] { return employee.alertPanel().has_value(); }));
+    EXPECT_EQ(installedCopiesRunning(program), 1);
+    EXPECT_EQ(employee.terminate(), 0);
 }
 
 TEST_F(InstalledTree, TheInstalledProgramsShowTheirPanelAndLeaveCleanlyOnSigterm)
@@ -160,8 +241,9 @@ TEST_F(InstalledTree, TheInstalledProgramsShowTheirPanelAndLeaveCleanlyOnSigterm
             // The screenshot of the AppStream metadata: Vora in the corner
             // of the screen with an alert handed over by a second copy.
             ASSERT_EQ(startAnotherCopy(session, {QStringLiteral("lumivo://notify?type=call&detail=Front%20desk")}, installed(QStringLiteral("bin/") + program)), 0);
-            ASSERT_TRUE(waitUntil([&] { return companion.alertPanel().has_value(); }));
-            settleDesktop(1000);
+            std::optional<ShownWindow> alert;
+            ASSERT_TRUE(waitUntil([&] { return (alert = companion.alertPanel()).has_value(); }));
+            ASSERT_TRUE(waitForStillPicture(alert->geometry));
             const QImage screenshot = captureDesktop(QRect(3200 - 640, 1200 - 360, 640, 360), QStringLiteral("metainfo-vora-alert"));
             EXPECT_GT(drawnPixels(screenshot), 8000);
         }

@@ -6,6 +6,7 @@
 
 #include "menu-panels/PanelFixtures.h"
 
+#include "ProgramMenuKit.h"
 #include "desktop/DesktopTestKit.h"
 #include "menu/OpenedMenu.h"
 #include "menu/StandardSections.h"
@@ -21,6 +22,8 @@
 #include <QTest>
 
 #include <gtest/gtest.h>
+
+#include <cmath>
 
 using namespace Qt::StringLiterals;
 
@@ -43,14 +46,28 @@ protected:
         QCursor::setPos(1200, 1000);
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&backdrop));
         model->menuOpen = true;
-        QTest::qWait(1200);
+        // The card comes fully in beside the mascot, which steps aside.
+        ASSERT_TRUE(waitUntil([&] {
+            const AnimatedValue& presence = companion->menuPresence();
+            return menu->isShowing() && presence.target() == 1 && !presence.isAnimating()
+                && !companion->mascotShift().isAnimating();
+        }));
         ASSERT_TRUE(menu->isShowing());
+    }
+
+    // The card follows the model a turn or two of the event loop later.
+    static void followModel() { MenuMap::settle(); }
+
+    // What the views show now, on the screen.
+    QImage shown()
+    {
+        backdrop.repaint();
+        return backdrop.screenshot();
     }
 
     QImage capture(const QString& name)
     {
-        QTest::qWait(120);
-        const QImage shot = backdrop.screenshot();
+        const QImage shot = shown();
         QDir().mkpath(folder);
         shot.save(folder + u"/menu-"_s + name + u".png"_s);
         return shot;
@@ -110,11 +127,13 @@ TEST_F(MenuScreenshots, BothEditionsInLightAndDark)
     }
 }
 
-TEST_F(MenuScreenshots, TheRingsAndTheButtonsSparksTurn)
+TEST_F(MenuScreenshots, TheRimChangesAsTheRingsTurnWhileTheTilesKeepStill)
 {
     open(CompanionEdition::commandCenter);
     const QImage before = capture(u"rings-before"_s);
-    QTest::qWait(400);
+    // The rings turn 40 degrees a second.
+    const double turnBefore = companion->borderPhase().value();
+    EXPECT_TRUE(waitUntil([&] { return std::fmod(companion->borderPhase().value() - turnBefore + 360, 360) >= 16; }));
     const QImage after = capture(u"rings-after"_s);
     const QRect rim(card().left(), card().top() + 40, 3, card().height() - 80);
     EXPECT_GT(differentPixels(before, after, rim), rim.height() / 4);
@@ -123,7 +142,7 @@ TEST_F(MenuScreenshots, TheRingsAndTheButtonsSparksTurn)
     EXPECT_LT(differentPixels(before, after, still), still.width() * still.height() / 2);
 }
 
-TEST_F(MenuScreenshots, AHoveredTileLiftsAndGlowsPastItsFrame)
+TEST_F(MenuScreenshots, AHoveredTileGlowsPastItsFrame)
 {
     open(CompanionEdition::commandCenter);
     MenuButton* email = menu->control(u"Email"_s);
@@ -131,7 +150,12 @@ TEST_F(MenuScreenshots, AHoveredTileLiftsAndGlowsPastItsFrame)
     const QRect below(tile.left(), tile.bottom() + 2, tile.width(), 3);
     const QImage resting = capture(u"tile-resting"_s);
     QCursor::setPos(backdrop.mapToGlobal(tile.center()));
-    QTest::qWait(700);
+    // The glow springs out under the tile.
+    EXPECT_TRUE(waitUntil([&] {
+        const QImage now = shown();
+        return email->underMouse() && lightness(now, below) > lightness(resting, below) + 0.02
+            && QColor(now.pixel(below.center())).redF() > QColor(resting.pixel(below.center())).redF();
+    }));
     const QImage hovered = capture(u"tile-hovered"_s);
     EXPECT_TRUE(email->underMouse());
     // The magenta glow spreads under the tile, into the gap before the next row.
@@ -190,7 +214,7 @@ TEST_F(MenuScreenshots, EachPanelWithRealisticFigures)
     model->runningApps = someRunningApps(5);
     model->forceReadyApps = QSet<std::int32_t>{103};
     model->fleetBots = botsOf(fleetFeed(now));
-    QTest::qWait(300);
+    followModel();
     // The usage pill stands among the standard sections, above the footer.
     const QImage standard = capture(u"usage-pill"_s);
     MenuButton* pill = menu->control(u"AI usage"_s);
@@ -205,7 +229,7 @@ TEST_F(MenuScreenshots, EachPanelWithRealisticFigures)
     };
     for (const auto& [name, flag] : flags) {
         (*model).*flag = true;
-        QTest::qWait(400);
+        followModel();
         capture(u"panel-"_s + name);
         // Every panel fits the card in the panel, and starts with its Back chip.
         EXPECT_LE(menu->cardGeometry().height(), companion->height() - CompanionView::contentPadding.top()
@@ -220,12 +244,12 @@ TEST_F(MenuScreenshots, EmptyAndOfflinePanels)
 {
     open(CompanionEdition::commandCenter);
     model->usagePanelOpen = true;
-    QTest::qWait(400);
+    followModel();
     capture(u"panel-usage-waiting"_s);
     model->usagePanelOpen = false;
 
     model->taskPanelOpen = true;
-    QTest::qWait(400);
+    followModel();
     capture(u"panel-task-empty"_s);
     EXPECT_EQ(menu->control(u"Quit All"_s), nullptr) << "nothing to quit";
     model->taskPanelOpen = false;
@@ -233,7 +257,7 @@ TEST_F(MenuScreenshots, EmptyAndOfflinePanels)
     model->fleetPanelOpen = true;
     model->fleetBots = botsOf(fleetFeed(QDateTime::currentDateTime()));
     model->fleetError = u"Fleet service offline — start Varadi OS to manage bots."_s;
-    QTest::qWait(400);
+    followModel();
     const QImage offline = capture(u"panel-fleet-offline"_s);
     // The offline text stands over the last list, in orange.
     const MenuButton* firstSwitch = menu->control(u"Switch Front desk off"_s);
@@ -254,7 +278,7 @@ TEST_F(MenuScreenshots, ALongTaskListScrollsInsideTheCard)
     open(CompanionEdition::commandCenter);
     model->runningApps = someRunningApps(16);
     model->taskPanelOpen = true;
-    QTest::qWait(400);
+    followModel();
     const int room = companion->height() - int(CompanionView::contentPadding.top() + CompanionView::contentPadding.bottom());
     EXPECT_LE(menu->cardGeometry().height(), room);
     const QImage top = capture(u"panel-task-long"_s);
@@ -267,7 +291,6 @@ TEST_F(MenuScreenshots, ALongTaskListScrollsInsideTheCard)
                           QPoint(), QPoint(0, -120), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
         QCoreApplication::sendEvent(first->parentWidget(), &wheel);
     }
-    QTest::qWait(300);
     const QImage scrolled = capture(u"panel-task-scrolled"_s);
     EXPECT_LT(first->geometry().bottom(), 0) << "the first row left the window";
     const QRect list = first->parentWidget()->geometry().translated(menu->pos() + companion->pos());
@@ -280,7 +303,7 @@ TEST_F(MenuScreenshots, GoMobileWithItsCode)
     model->mobileQRImage = QrCodeImage::forText(u"http://192.168.1.20:4173/?token=3f9c2a"_s);
     model->mobileLinkCopied = true;
     model->mobileInstructionsVisible = true;
-    QTest::qWait(500);
+    followModel();
     const QImage shot = capture(u"go-mobile"_s);
     // The code stands on its white block, module by module, black on white.
     MenuButton* back = menu->control(u"Close Varadi controls"_s);
@@ -312,7 +335,9 @@ TEST_F(MenuScreenshots, GoMobileWithItsCode)
     MenuButton* email = menu->control(u"Email"_s);
     pointerAt(email->mapToGlobal(email->rect().center()), {u"click"_s, u"--repeat"_s, u"12"_s, u"--delay"_s, u"40"_s, u"5"_s});
     QCursor::setPos(1200, 1000);
-    QTest::qWait(600);
+    // The wheel has brought the end of the sections in once the thumb reaches the window's bottom.
+    const PanelScroller& scroller = menu->standardSections()->scroller();
+    EXPECT_TRUE(waitUntil([&] { return scroller.thumbRect().bottom() >= scroller.window().bottom() - 0.01; }));
     const QImage end = capture(u"go-mobile-scrolled"_s);
     EXPECT_LT(lightness(end, thumbTop), lightness(end, thumbBottom) - 0.1);
     MenuButton* usage = menu->control(u"AI usage"_s);

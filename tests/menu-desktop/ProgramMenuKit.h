@@ -85,6 +85,8 @@ inline bool isOpen(const RunningCompanion& companion)
     return panel && panel->geometry.width() == 516;
 }
 
+inline double alikeShare(const QImage& first, const QImage& second);
+
 inline std::optional<ShownWindow> openMenu(const RunningCompanion& companion)
 {
     const std::optional<ShownWindow> panel = companion.panel();
@@ -94,9 +96,23 @@ inline std::optional<ShownWindow> openMenu(const RunningCompanion& companion)
         clickAt(mascotOf(*panel));
     if (!waitUntil([&] { return isOpen(companion); }))
         return std::nullopt;
-    // Let the card come fully in.
-    settleDesktop(700);
-    return companion.panel();
+    // The card has come fully in once it covers much of the panel and holds
+    // still (but for the rim's and the buttons' light) through four looks: a
+    // spring at the top of its swing holds still for one or two only.
+    const std::optional<ShownWindow> opened = companion.panel();
+    QImage first;
+    int stillLooks = 0;
+    const bool cameIn = opened && waitUntil([&] {
+        QImage now = grabDesktop(opened->geometry);
+        if (drawnPixels(now) > now.width() * now.height() / 3 && !first.isNull() && alikeShare(first, now) > 0.98) {
+            ++stillLooks;
+        } else {
+            first = std::move(now);
+            stillLooks = 0;
+        }
+        return stillLooks >= 3;
+    });
+    return cameIn ? opened : std::nullopt;
 }
 
 inline QImage captureScreen(const QRect& area, const QString& name)

@@ -10,6 +10,7 @@
 #include "desktop/StandInApplication.h"
 #include "desktop/WindowGeometry.h"
 #include "platform/desktop/ApplicationDirectory.h"
+#include "platform/desktop/LinuxDesktop.h"
 #include "platform/x11/X11ApplicationWindows.h"
 #include "platform/x11/X11Workspace.h"
 #include "server/FixtureServer.h"
@@ -33,13 +34,10 @@ protected:
     void SetUp() override
     {
         // Another run on this machine may hold the port for a while.
-        QElapsedTimer waited;
-        waited.start();
-        while (!(server = std::make_unique<FixtureServer>(localServerPort))->server().isListening()) {
-            server.reset();
-            ASSERT_LT(waited.elapsed(), 90000) << "port " << localServerPort << " stays taken";
-            settleDesktop(500);
-        }
+        ASSERT_TRUE(waitUntil([&] {
+            server = std::make_unique<FixtureServer>(localServerPort);
+            return server->server().isListening();
+        }, 90000)) << "port " << localServerPort << " stays taken";
         const QDateTime now = QDateTime::currentDateTime();
         usage = usageFeed(now);
         bots = fleetFeed(now);
@@ -52,8 +50,7 @@ protected:
     void start()
     {
         companion = std::make_unique<RunningCompanion>(session);
-        ASSERT_TRUE(companion->waitForPanel().has_value());
-        settleDesktop(1000);
+        ASSERT_TRUE(companion->waitForMascot().has_value());
         openAgain();
         map = std::make_unique<MenuMap>(CompanionEdition::commandCenter, QStringList(), panel->geometry.size());
         // The program read the server's usage as it started.
@@ -156,7 +153,7 @@ TEST_F(PanelProgram, TheFleetShowsTheServersBotsAndItsSwitchesSendChanges)
     const QJsonArray lastList = server->bots();
     server->setFixture({{u"statuses"_s, QJsonObject{{u"/api/fleet/bots"_s, 503}}}});
     click(u"Fleet"_s);
-    settleDesktop(400);
+    ASSERT_TRUE(runningCopyCaughtUp(session));
     click(u"Fleet"_s);
     EXPECT_TRUE(shows(u"panel-fleet-offline"_s, [&](CompanionModel& replica) {
         replica.fleetBots = botsOf(lastList);
@@ -181,7 +178,7 @@ TEST_F(PanelProgram, TheUsagePillAndPanelShowTheServersFigures)
 TEST_F(PanelProgram, TheTaskManagerListsTheDesktopsApplicationsAndQuitsThem)
 {
     ApplicationDirectory directory{{folder.path()}};
-    const std::unique_ptr<X11Workspace> workspace = X11Workspace::open(directory);
+    const std::unique_ptr<X11Workspace> workspace = X11Workspace::open(LinuxDesktop::identifyingWindowsBy(directory));
     StandInApplication alder({u"--windows"_s, u"1"_s, u"--class"_s, u"Alder"_s, u"--icon"_s});
     StandInApplication birch({u"--windows"_s, u"1"_s, u"--class"_s, u"Birch"_s, u"--icon"_s, u"--refuse-close"_s});
     ASSERT_TRUE(waitUntil([&] { return workspace->runningApplications().size() >= 2; }));

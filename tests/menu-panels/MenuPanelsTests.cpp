@@ -13,8 +13,10 @@
 #include "menu/panels/UsagePanel.h"
 #include "ui/Symbols.h"
 
+#include <QAccessible>
 #include <QWheelEvent>
 
+#include <map>
 #include <tuple>
 
 using namespace Qt::StringLiterals;
@@ -129,7 +131,7 @@ TEST(MenuPanels, LayoutAndGoogleTilesCallTheirHooks)
     kit.model->googlePanelOpen = true;
     kit.settle();
     // One tile per Google and business link of the catalogue, from Google search to Hubstaff.
-    const std::vector<GoogleLinksPanel::Link> links = GoogleLinksPanel::links();
+    const std::vector<GoogleLinksPanel::Link> links = GoogleLinksPanel::links(CompanionEdition::commandCenter);
     ASSERT_EQ(links.size(), std::size_t(CompanionCTA::hubstaff - CompanionCTA::googleSearch + 1));
     for (std::size_t index = 0; index < links.size(); ++index) {
         EXPECT_EQ(links[index].target, CompanionCTA(CompanionCTA::Value(CompanionCTA::googleSearch + index)));
@@ -153,6 +155,27 @@ TEST(MenuPanels, LayoutAndGoogleTilesCallTheirHooks)
     kit.press(u"New Windows"_s);
     EXPECT_TRUE(kit.model->googleOpensSeparately);
     EXPECT_TRUE(kit.takeCalls().empty());
+}
+
+TEST(MenuPanels, OnlyTheOwnersEditionHasThePayrollAndAccountingTiles)
+{
+    const auto titles = [](CompanionEdition edition) {
+        std::map<CompanionCTA, QString> byTarget;
+        for (const GoogleLinksPanel::Link& link : GoogleLinksPanel::links(edition))
+            byTarget.emplace(link.target, link.title);
+        return byTarget;
+    };
+    std::map<CompanionCTA, QString> owners = titles(CompanionEdition::commandCenter);
+    EXPECT_EQ(owners[CompanionCTA::gusto], u"HR/Payroll"_s);
+    EXPECT_EQ(owners[CompanionCTA::xero], u"Accounting"_s);
+    owners.erase(CompanionCTA::gusto);
+    owners.erase(CompanionCTA::xero);
+    EXPECT_EQ(titles(CompanionEdition::employee), owners);
+
+    PanelKit employee(CompanionEdition::employee);
+    employee.show(&CompanionModel::googlePanelOpen);
+    EXPECT_TRUE(employee.has(u"Docs"_s));
+    EXPECT_FALSE(employee.has(u"HR/Payroll"_s) || employee.has(u"Accounting"_s));
 }
 
 TEST(MenuPanels, TheUsagePanelWaitsThenShowsBothAgents)
@@ -228,11 +251,22 @@ TEST(MenuPanels, TaskRowsQuitOrForceQuitAndQuitAllAsksFirst)
     kit.press(u"Quit All"_s);
     EXPECT_TRUE(kit.takeCalls().empty());
 
-    // Nothing running: nothing to quit.
+    // Nothing running: nothing to quit, and nothing for assistive technology to find.
     model.runningApps = {};
     kit.settle();
     EXPECT_FALSE(kit.has(u"Quit All"_s));
     EXPECT_FALSE(kit.has(u"Confirm Quit All"_s));
+    QAccessible::setActive(true);
+    std::function<int(QAccessibleInterface*)> quitAllsUnder = [&](QAccessibleInterface* node) {
+        int found = node->text(QAccessible::Name).contains(u"Quit All"_s);
+        for (int index = 0; index < node->childCount(); ++index)
+            found += quitAllsUnder(node->child(index));
+        return found;
+    };
+    EXPECT_EQ(quitAllsUnder(QAccessible::queryAccessibleInterface(&kit.view)), 0);
+    model.runningApps = apps(1);
+    kit.settle();
+    EXPECT_EQ(quitAllsUnder(QAccessible::queryAccessibleInterface(&kit.view)), 1);
 }
 
 TEST(MenuPanels, FleetRowsSwitchBotsAndSwitchingOffAsksFirst)

@@ -113,6 +113,7 @@ TEST(UsageFigures, CountsStayShort)
 
     EXPECT_EQ(periodText({182340, 4}), u"182.3K tokens \u00B7 4 sessions"_s);
     EXPECT_EQ(periodText({5120, 1}), u"5.1K tokens \u00B7 1 session"_s);
+    EXPECT_EQ(periodText({1, 0}), u"1 token \u00B7 0 sessions"_s);
     EXPECT_EQ(modelsText(std::nullopt), QString());
     EXPECT_EQ(modelsText(std::vector<CompanionAgentUsage::ModelUsage>{}), QString());
     EXPECT_EQ(modelsText(std::vector<CompanionAgentUsage::ModelUsage>{{u"opus"_s, 120000}, {u"sonnet"_s, 62340}}),

@@ -157,6 +157,26 @@ TEST_F(AlertQueue, AlertsWaitWhileTheMenuIsOpenOrTheCompanionHidden)
     EXPECT_EQ(events, (std::vector<std::string>{"prepare"})) << "shown without a summon";
 }
 
+TEST_F(AlertQueue, AFloodLeavesOnlyTheNewestAlertsWaiting)
+{
+    model->menuOpen = true;
+    const int flood = int(CompanionModel::longestAlertQueue) + 4;
+    for (int index = 1; index <= flood; ++index)
+        model->enqueueAlert(CompanionAlertSource::email, QString::number(index));
+    model->enqueueAlert(CompanionAlertSource::email, QStringLiteral("5")); // the oldest left: a twin pushes nothing out
+    model->menuOpen = false;
+
+    std::vector<std::string> shown;
+    for (model->presentQueuedAlertIfIdle(); model->activeAlert->has_value(); advance(280ms)) {
+        shown.push_back(shownDetail());
+        model->dismissAlert();
+    }
+    std::vector<std::string> newest;
+    for (int index = 5; index <= flood; ++index)
+        newest.push_back(std::to_string(index));
+    EXPECT_EQ(shown, newest);
+}
+
 TEST_F(AlertQueue, OpeningTheMenuNeitherDismissesNorPausesTheAlertOnShow)
 {
     model->enqueueAlert(CompanionAlertSource::email, QStringLiteral("Invoice"));

@@ -5,10 +5,21 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QFile>
 #include <QJsonArray>
 #include <QTemporaryDir>
 
 namespace {
+
+// The check each table of texts per case passes when it is built: it fails a
+// table that leaves a case out or lists the cases out of order.
+struct EditionRow {
+    CompanionEdition::Value value;
+};
+using E = CompanionEdition;
+static_assert(holdsEveryCaseInOrder<E>(std::array<EditionRow, 2>{{{E::commandCenter}, {E::employee}}}));
+static_assert(!holdsEveryCaseInOrder<E>(std::array<EditionRow, 2>{{{E::employee}, {E::commandCenter}}}));
+static_assert(!holdsEveryCaseInOrder<E>(std::array<EditionRow, 1>{{{E::commandCenter}}}));
 
 TEST(CompanionEdition, OnlyTheExactEmployeeTextChoosesTheEmployeeEdition)
 {
@@ -69,6 +80,45 @@ TEST(ResourceBundle, IsLookedForNextToTheProgramThenUnderShare)
     QDir(prefix.path()).mkpath(QStringLiteral("bin/x.resources"));
     EXPECT_EQ(ResourceBundle::locate(installed), prefix.filePath(QStringLiteral("bin/x.resources")));
     EXPECT_FALSE(ResourceBundle::locate({prefix.filePath(QStringLiteral("nowhere"))}).has_value());
+}
+
+TEST(ResourceBundle, ALinkToTheProgramIsFollowedOneStepAtATimeSoEachNameFindsItsOwnBundle)
+{
+    // bin/lumivo-companion-employee -> lumivo-companion as installed, reached
+    // through a link of the user's own in another folder.
+    QTemporaryDir prefix;
+    const QDir root(prefix.path());
+    root.mkpath(QStringLiteral("bin"));
+    root.mkpath(QStringLiteral("home"));
+    QFile program(root.filePath(QStringLiteral("bin/lumivo-companion")));
+    ASSERT_TRUE(program.open(QIODevice::WriteOnly));
+    const auto link = [&](const char* target, const char* name) {
+        return QFile::link(QString::fromLatin1(target), root.filePath(QString::fromLatin1(name)));
+    };
+    ASSERT_TRUE(link("lumivo-companion", "bin/lumivo-companion-employee"));
+    ASSERT_TRUE(link("../bin/lumivo-companion-employee", "home/vora"));
+    ASSERT_TRUE(link("loop-b", "home/loop-a"));
+    ASSERT_TRUE(link("loop-a", "home/loop-b"));
+
+    const auto chain = [&](const char* startedAs) {
+        return ResourceBundle::programChain(root.filePath(QString::fromLatin1(startedAs)))
+            .replaceInStrings(prefix.path(), QString());
+    };
+    EXPECT_EQ(chain("bin/lumivo-companion"), QStringList {QStringLiteral("/bin/lumivo-companion")});
+    EXPECT_EQ(chain("home/vora"), (QStringList {QStringLiteral("/home/vora"),
+                                                QStringLiteral("/bin/lumivo-companion-employee"),
+                                                QStringLiteral("/bin/lumivo-companion")}));
+    EXPECT_EQ(chain("home/loop-a"), (QStringList {QStringLiteral("/home/loop-a"), QStringLiteral("/home/loop-b")}));
+
+    // Each name of the chain is looked for in turn: the employee's bundle wins over the program's.
+    root.mkpath(QStringLiteral("share/lumivo-companion"));
+    root.mkpath(QStringLiteral("share/lumivo-companion-employee"));
+    const std::optional<QString> found =
+        ResourceBundle::locate(ResourceBundle::placesFor(root.filePath(QStringLiteral("home/vora"))));
+    ASSERT_TRUE(found.has_value());
+    EXPECT_EQ(ResourceBundle(*found).programName(), QStringLiteral("lumivo-companion-employee"));
+    const ResourceBundle built(QStringLiteral(LUMIVO_BINARY_DIR "/src/lumivo-companion-employee.resources"));
+    EXPECT_EQ(built.programName(), QStringLiteral("lumivo-companion-employee"));
 }
 
 TEST(ResourceBundle, FindsResourcesByNameAndType)

@@ -3,11 +3,49 @@
 
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QFile>
 #include <QJsonArray>
 #include <QSignalSpy>
+#include <QTemporaryDir>
+
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+
+#include <future>
+#include <memory>
+#include <string>
+#include <thread>
+
+using namespace std::chrono_literals;
 
 namespace {
+
+// The kind of file at path (a symbolic link is not followed); 0 for nothing.
+mode_t kindAt(const QString& path)
+{
+    struct stat info {};
+    return ::lstat(QFile::encodeName(path).constData(), &info) == 0 ? info.st_mode & S_IFMT : 0;
+}
+
+// A settings session on a thread of its own, so a session that blocks fails
+// the test rather than hanging it (and is left behind): reads a setting,
+// changes it, reads it back. True when nothing was there and the change held.
+bool changeOneSetting(const QString& path)
+{
+    auto result = std::make_shared<std::promise<bool>>();
+    std::future<bool> held = result->get_future();
+    std::thread([path, result] {
+        const std::unique_ptr<QSettings> settings = CompanionSettings::open(path);
+        const bool wasAbsent = !settings->contains(CompanionModel::googleSeparateKey);
+        CompanionSettings::store(*settings, CompanionModel::googleSeparateKey, false);
+        result->set_value(wasAbsent && settings->value(CompanionModel::googleSeparateKey) == QVariant(false));
+    }).detach();
+    if (held.wait_for(5s) == std::future_status::ready)
+        return held.get();
+    ADD_FAILURE() << "blocked on " << path.toStdString();
+    return false;
+}
 
 class CompanionModelState : public ::testing::Test {
 protected:
@@ -166,6 +204,60 @@ TEST_F(CompanionModelState, GoogleLinksModeIsABooleanWithTrueWhenNothingIsSaved)
         EXPECT_EQ(kit.makeModel()->googleOpensSeparately.get(), expected)
             << QJsonDocument(QJsonArray{value}).toJson().toStdString();
     }
+}
+
+TEST(SavedSettings, WhatIsNoRegularFileIsNeitherWaitedOnNorReplacedAndTheSettingsHoldForTheRun)
+{
+    // What is made where, and whether the settings path links to it. The
+    // device is a null device of our own; making one needs root.
+    const struct {
+        const char* name;
+        mode_t kind;
+        bool linked;
+    } oddPaths[] = {
+        {"settings.json", S_IFIFO, false},
+        {"elsewhere", S_IFIFO, true},
+        {"settings.json.lock", S_IFIFO, false},
+        {"settings.json", S_IFCHR, false},
+    };
+    for (const auto& odd : oddPaths) {
+        QTemporaryDir folder;
+        const QString settings = folder.filePath(QStringLiteral("settings.json"));
+        const QString made = folder.filePath(QString::fromLatin1(odd.name));
+        const std::string what = odd.name + std::string(odd.linked ? " linked" : "") + " of kind " + std::to_string(odd.kind);
+        if (::mknod(QFile::encodeName(made).constData(), odd.kind | 0600, makedev(1, 3)) != 0) {
+            ASSERT_EQ(odd.kind, mode_t(S_IFCHR)) << "could not make " << what;
+            continue;
+        }
+        if (odd.linked) {
+            ASSERT_TRUE(QFile::link(made, settings));
+        }
+        const QStringList files {settings, settings + QStringLiteral(".lock"), made};
+        QList<mode_t> kinds;
+        for (const QString& file : files)
+            kinds.append(kindAt(file));
+        EXPECT_NE(CompanionSettings::whyNotSavedAt(settings), std::nullopt) << what;
+
+        EXPECT_TRUE(changeOneSetting(settings)) << what;
+        for (qsizetype index = 0; index < files.size(); ++index)
+            EXPECT_EQ(kindAt(files[index]), kinds[index]) << what << ": " << files[index].toStdString();
+    }
+}
+
+TEST(SavedSettings, ALinkToARegularFileIsSavedThrough)
+{
+    QTemporaryDir folder;
+    const QString settings = folder.filePath(QStringLiteral("settings.json"));
+    const QString target = folder.filePath(QStringLiteral("dotfiles/settings.json"));
+    ASSERT_TRUE(QDir().mkpath(folder.filePath(QStringLiteral("dotfiles"))));
+    ASSERT_TRUE(QFile::link(target, settings)) << "a link to a file not made yet";
+    EXPECT_EQ(CompanionSettings::whyNotSavedAt(settings), std::nullopt);
+    EXPECT_TRUE(changeOneSetting(settings));
+
+    EXPECT_EQ(kindAt(settings), S_IFLNK);
+    EXPECT_EQ(kindAt(target), S_IFREG);
+    EXPECT_EQ(CompanionSettings::whyNotSavedAt(settings), std::nullopt);
+    EXPECT_EQ(CompanionSettings::open(settings)->value(CompanionModel::googleSeparateKey), QVariant(false));
 }
 
 } // namespace

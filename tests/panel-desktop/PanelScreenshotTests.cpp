@@ -4,6 +4,7 @@
 // a ratio other than 1 are saved with "@<ratio>x" after their names.
 #include "support/Backdrop.h"
 #include "support/ModelTestKit.h"
+#include "support/WaitUntil.h"
 
 #include "panel/CompanionAlertBubbleView.h"
 #include "panel/CompanionView.h"
@@ -17,6 +18,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace {
 
 class PanelScreenshots : public ::testing::Test {
@@ -27,18 +30,38 @@ protected:
         backdrop.setGeometry(100, 100, 700, 260);
         companion = new CompanionView(*model, environment, &backdrop);
         companion->setGeometry(20, 40, 330, 190);
-        bubble = new CompanionAlertBubbleView(*model, environment, &backdrop);
+        bubble = new CompanionAlertBubbleView(*model, bubbleEnvironment, &backdrop);
         bubble->move(390, 80);
         backdrop.show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&backdrop));
         QCursor::setPos(900, 700);
-        // Let the ambient motions and the first sparkles start.
-        QTest::qWait(1600);
+        // The ambient motions run from the start; wait for the last sparkle to begin its twinkle.
+        ASSERT_TRUE(waitUntil([&] {
+            const FloatingSwirl* figure = companion->floatingSwirl();
+            return figure && std::ranges::all_of(figure->frameAt({}, 1).sparkleLit, [](double lit) { return lit > 0; });
+        }));
+    }
+
+    // Waits until value has started to move and come to rest again.
+    static bool movesAndRests(const AnimatedValue& value)
+    {
+        bool moved = false;
+        return waitUntil([&] {
+            moved = moved || value.isAnimating();
+            return moved && !value.isAnimating();
+        });
+    }
+
+    // Waits until the bubble has come fully in (1) or faded out (0).
+    bool bubbleRestsAt(double presence)
+    {
+        return waitUntil([&] { return bubble->presence().target() == presence && !bubble->presence().isAnimating(); });
     }
 
     QImage capture(const QString& name)
     {
-        QTest::qWait(50);
+        // What the views show now, on the screen.
+        backdrop.repaint();
         const QImage shot = backdrop.screenshot();
         QDir().mkpath(folder);
         const qreal ratio = shot.devicePixelRatio();
@@ -102,6 +125,10 @@ protected:
     std::unique_ptr<CompanionModel> model;
     const ResourceBundle bundle{QStringLiteral(LUMIVO_BINARY_DIR "/src/lumivo-companion.resources")};
     ViewEnvironment environment = ViewEnvironment::live(bundle);
+    // The bubble runs on a clock of its own: its animations come to rest,
+    // while the mascot's never do.
+    AnimationDriver bubbleAnimations;
+    ViewEnvironment bubbleEnvironment{bubbleAnimations, environment.scheduler, environment.uniform, bundle};
     Backdrop backdrop;
     CompanionView* companion = nullptr;
     CompanionAlertBubbleView* bubble = nullptr;
@@ -122,17 +149,18 @@ TEST_F(PanelScreenshots, CollapsedPanelAtRestHoveredAndMidWave)
     EXPECT_EQ(paintedPixels(rest, bubbleArea()), 0);
 
     QCursor::setPos(backdrop.mapToGlobal(mascot.center()));
-    QTest::qWait(700);
+    EXPECT_TRUE(movesAndRests(companion->figureScale()));
     EXPECT_TRUE(companion->botHovering());
     EXPECT_NEAR(companion->figureScale().value(), 1.05, 0.01);
     const QImage hovered = capture(QStringLiteral("panel-hovered"));
     EXPECT_GT(paintedPixels(hovered, mascot), quarterOfFrame);
 
     QCursor::setPos(900, 700);
-    QTest::qWait(700);
+    EXPECT_TRUE(movesAndRests(companion->figureScale()));
     EXPECT_FALSE(companion->botHovering());
     model->requestWave();
-    QTest::qWait(450);
+    // Near the first swing's height.
+    EXPECT_TRUE(waitUntil([&] { return companion->waveRunning() && std::abs(companion->waveAngle().value()) > 10; }));
     EXPECT_TRUE(companion->waveRunning());
     EXPECT_GT(std::abs(companion->waveAngle().value()), 2);
     const QImage waving = capture(QStringLiteral("panel-mid-wave"));
@@ -144,7 +172,7 @@ TEST_F(PanelScreenshots, BubbleOfEachLengthStaysInsideTheAlertPanel)
     const QRect surroundings = bubbleArea().adjusted(-30, -30, 30, 30);
 
     model->enqueueAlert(CompanionAlertSource::call, QString());
-    QTest::qWait(700);
+    EXPECT_TRUE(bubbleRestsAt(1));
     const QImage shortShot = capture(QStringLiteral("bubble-empty-detail"));
     EXPECT_TRUE(bubble->currentLayout().detailLines.isEmpty());
     const QRect shortBounds = paintedBounds(shortShot, surroundings);
@@ -154,13 +182,13 @@ TEST_F(PanelScreenshots, BubbleOfEachLengthStaysInsideTheAlertPanel)
     const qreal shortHeight = bubble->currentLayout().bubble.height();
 
     model->dismissAlert(false);
-    QTest::qWait(400);
+    EXPECT_TRUE(bubbleRestsAt(0));
     EXPECT_EQ(paintedPixels(capture(QStringLiteral("bubble-gone")), surroundings), 0);
 
     model->enqueueAlert(CompanionAlertSource::agent,
                         QStringLiteral("The quarterly report agent finished drafting the board summary and needs "
                                        "your approval before it sends the numbers to every regional manager today"));
-    QTest::qWait(700);
+    EXPECT_TRUE(bubbleRestsAt(1));
     const QImage longShot = capture(QStringLiteral("bubble-long-detail"));
     const CompanionAlertBubbleView::Layout& layout = bubble->currentLayout();
     EXPECT_EQ(layout.detailLines.size(), 3);
@@ -173,7 +201,12 @@ TEST_F(PanelScreenshots, BubbleOfEachLengthStaysInsideTheAlertPanel)
     // Under the pointer "Reply" lifts and glows magenta past its own frame.
     const QRect reply = layout.reply.toAlignedRect().translated(bubble->pos());
     QCursor::setPos(backdrop.mapToGlobal(reply.center()));
-    QTest::qWait(600);
+    // Its lift and glow spring on the bubble's clock.
+    bool lifting = false;
+    EXPECT_TRUE(waitUntil([&] {
+        lifting = lifting || bubbleAnimations.isRunning();
+        return lifting && !bubbleAnimations.isRunning();
+    }));
     const QImage hovered = capture(QStringLiteral("bubble-reply-hovered"));
     const QRect besideReply(reply.left() - 1, reply.bottom() + 2, reply.width() + 2, 3);
     EXPECT_GT(paintedPixels(hovered, besideReply), paintedPixels(longShot, besideReply));

@@ -141,6 +141,20 @@ TEST(ApplicationDirectory, SeesApplicationsInstalledWhileRunning)
     EXPECT_TRUE(directory.resolve(QStringLiteral("/Applications/Slack.app")));
 }
 
+TEST(ApplicationDirectory, SeesAnEntryEditedWhileRunning)
+{
+    ApplicationFolder folder;
+    folder.addApplication(QStringLiteral("notes"), QStringLiteral("Notes"));
+    const ApplicationDirectory directory({folder.path()});
+    ASSERT_TRUE(directory.resolve(QStringLiteral("/Applications/Notes.app")));
+
+    // Saved over in place, as an editor does: the folder's time stays.
+    folder.addApplication(QStringLiteral("notes"), QStringLiteral("Jottings"));
+    EXPECT_TRUE(eventually([&] { return directory.resolve(QStringLiteral("/Applications/Jottings.app")); }));
+    // Still found by its ID, it is the entry as edited that launches.
+    EXPECT_EQ(directory.resolve(QStringLiteral("/Applications/Notes.app"))->entry->name, QStringLiteral("Jottings"));
+}
+
 // Every application the catalogue can launch resolves once an application
 // that stands for it is installed: a row of the table or an entry of its name.
 TEST(ApplicationDirectory, EveryCatalogueApplicationCanResolve)

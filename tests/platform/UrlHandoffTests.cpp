@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QFile>
 #include <QSignalSpy>
+#include <QTest>
 #include <QSocketNotifier>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -74,6 +75,51 @@ qint64 residentBytes()
     return statm.readAll().split(' ').value(1).toLongLong() * ::sysconf(_SC_PAGESIZE);
 }
 
+// The most this process has held resident since the last resetPeakResident().
+qint64 peakResidentBytes()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    status.open(QIODevice::ReadOnly);
+    for (const QByteArray& line : status.readAll().split('\n')) {
+        if (line.startsWith("VmHWM:"))
+            return line.mid(6).trimmed().split(' ').value(0).toLongLong() * 1024;
+    }
+    return 0;
+}
+void resetPeakResident()
+{
+    QFile clear(QStringLiteral("/proc/self/clear_refs"));
+    if (clear.open(QIODevice::WriteOnly))
+        clear.write("5");
+}
+
+// Opens count connections one after another, all of them pushing what they
+// can of size bytes each while the next ones open, none finishing its
+// hand-over; then closes them all. Runs beside the receiver's thread.
+void flood(const QString& path, int count, qsizetype size)
+{
+    const QByteArray payload(size, 'x');
+    std::vector<std::pair<int, qsizetype>> clients;   // descriptor, bytes sent
+    while (int(clients.size()) < count) {
+        const int client = connectRaw(path);
+        if (client < 0) {
+            ::usleep(1000);   // the backlog is full until the receiver accepts
+            continue;
+        }
+        clients.emplace_back(client, 0);
+        for (auto& [descriptor, sent] : clients) {
+            if (sent == size)
+                continue;
+            const ssize_t written =
+                ::send(descriptor, payload.constData() + sent, size_t(size - sent), MSG_NOSIGNAL | MSG_DONTWAIT);
+            // A connection the receiver let go takes no more.
+            sent = written < 0 && errno != EAGAIN ? size : sent + std::max<ssize_t>(written, 0);
+        }
+    }
+    for (const auto& [descriptor, sent] : clients)
+        ::close(descriptor);
+}
+
 class UrlHandoffTest : public ::testing::Test {
 protected:
     QString path() const { return m_folder.filePath(QStringLiteral("lumivo-companion.commandCenter.socket")); }
@@ -97,8 +143,6 @@ protected:
         waitUntil([&] { return outcome.wait_for(0s) == std::future_status::ready; }, int(timeout.count()) + 2000);
         return outcome.get();
     }
-
-    static void settle(int milliseconds = 200) { waitUntil([] { return false; }, milliseconds); }
 
     QTemporaryDir m_folder;
 };
@@ -255,10 +299,11 @@ TEST_F(UrlHandoffTest, IgnoresWhatIsNotAHandoff)
         ASSERT_GE(client, 0);
         writeAll(client, message);
         ::close(client);
-        settle(50);
     }
+    // Connections are taken in the order they came, each read to its end as
+    // it is taken: once the last message is heard, every one before it has
+    // been judged.
     ASSERT_TRUE(waitUntil([&] { return urls.count() == 1; }));
-    settle();
     EXPECT_EQ(urls.count(), 1);
     EXPECT_EQ(urls.at(0).at(0).value<QList<QUrl>>(), QList<QUrl> {QUrl(QStringLiteral("lumivo://notify?type=call"))});
     EXPECT_EQ(reopens.count(), 0);
@@ -288,14 +333,13 @@ TEST_F(UrlHandoffTest, ConnectionsThatNeverSendCannotMakeItDeaf)
         }
         QCoreApplication::processEvents();
     }
-    settle();
+    // A hand-over behind them is taken once the receiver has been through them all.
+    EXPECT_EQ(handOver({.reopen = false, .urls = {callLink}}).delivery, Delivery::delivered);
+    EXPECT_EQ(urls.count(), 1);
     EXPECT_GT(idle.size(), 1000u);
     EXPECT_LE(receiver.connectionCount(), UrlHandoffReceiver::largestConnectionCount);
     EXPECT_TRUE(receiver.isListening());
     EXPECT_TRUE(UrlHandoff::isPrivateSocket(path()));
-
-    EXPECT_EQ(handOver({.reopen = false, .urls = {callLink}}).delivery, Delivery::delivered);
-    EXPECT_EQ(urls.count(), 1);
 
     // The idle ones that are still held are let go at their deadline.
     ASSERT_TRUE(waitUntil([&] { return receiver.connectionCount() == 0; }, 4000));
@@ -337,7 +381,9 @@ TEST_F(UrlHandoffTest, RunningOutOfDescriptorsOnlyDelaysAHandoff)
     for (int filler; (filler = ::open("/dev/null", O_RDONLY | O_CLOEXEC)) >= 0;)
         fillers.push_back(filler);
     EXPECT_EQ(errno, EMFILE);
-    settle(400);
+    // Time is the point: starved of descriptors through several of its pauses,
+    // the receiver must neither deliver nor give up its socket.
+    QTest::qWait(400);
     EXPECT_EQ(urls.count(), 0);
     EXPECT_TRUE(receiver.isListening());
     EXPECT_TRUE(UrlHandoff::isPrivateSocket(path())) << "the socket must outlive a failed accept";
@@ -393,6 +439,61 @@ TEST_F(UrlHandoffTest, LargeSendersAreCutOffAndLeaveNothingBehind)
 #ifndef __SANITIZE_ADDRESS__
     // (The address sanitizer holds freed memory back on purpose.)
     EXPECT_LT(residentBytes() - residentBefore, 16 << 20) << "what the clients sent stayed in memory";
+#endif
+}
+
+TEST(UrlHandoffReceiver, NewBytesPushOutWhatTheOldestConnectionsHold)
+{
+    constexpr qsizetype budget = 100;
+    const struct {
+        QList<qsizetype> others;   // oldest first
+        qsizetype held;            // by all, the reader included
+        qsizetype arriving;
+        QList<int> released;
+    } cases[] = {
+        {{}, 0, 100, {}},
+        {{40, 30}, 90, 10, {}},
+        {{40, 30}, 90, 11, {0}},
+        {{40, 30}, 90, 60, {0, 1}},
+        // Connections that hold nothing yet are kept: letting them go frees nothing.
+        {{0, 40, 0, 30}, 90, 60, {1, 3}},
+        {{0, 50, 20}, 80, 70, {1}},
+        // The reader's own bytes are never the others' to free.
+        {{10}, 100, 20, {0}},
+    };
+    for (const auto& [others, held, arriving, released] : cases) {
+        EXPECT_EQ(UrlHandoffReceiver::connectionsToRelease(others, held, arriving, budget), released)
+            << others.size() << " others, " << held << " held, " << arriving << " arriving";
+    }
+}
+
+TEST_F(UrlHandoffTest, AFloodOfLargeHandoversHoldsLittleAndGivesItBack)
+{
+    UrlHandoffReceiver receiver;
+    ASSERT_TRUE(receiver.listen(path()));
+    QSignalSpy urls(&receiver, &UrlHandoffReceiver::urlsReceived);
+    const qint64 residentBefore = residentBytes();
+    resetPeakResident();
+
+    // 950 connections sending 200 KB each (under the cap on one hand-over), three rounds.
+    qsizetype mostBuffered = 0;
+    for (int round = 0; round < 3; ++round) {
+        std::future<void> flooding = std::async(std::launch::async, [path = path()] { flood(path, 950, 200 * 1024); });
+        const auto floodEnded = [&] {
+            mostBuffered = std::max(mostBuffered, receiver.bufferedBytes());
+            return flooding.wait_for(0s) == std::future_status::ready;
+        };
+        waitUntil(floodEnded, 60000);
+        ASSERT_EQ(flooding.wait_for(0s), std::future_status::ready);
+    }
+    EXPECT_LE(mostBuffered, UrlHandoffReceiver::largestBuffered);
+
+    EXPECT_EQ(handOver({.reopen = false, .urls = {callLink}}).delivery, Delivery::delivered);
+    EXPECT_EQ(urls.count(), 1);
+#ifndef __SANITIZE_ADDRESS__
+    // (The address sanitizer holds freed memory back on purpose.)
+    EXPECT_LT(peakResidentBytes() - residentBefore, 32 << 20) << "the flood was held whole";
+    EXPECT_LT(residentBytes() - residentBefore, 8 << 20) << "what the clients sent stayed in memory";
 #endif
 }
 

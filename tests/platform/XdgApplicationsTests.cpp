@@ -25,6 +25,21 @@ protected:
         return outcome;
     }
 
+    // Makes the entry id the desktop's default application for the types, in
+    // an XDG configuration of the test's own.
+    void makeDefaultHandler(const QString& id, const QByteArrayList& types, const QByteArray& arguments)
+    {
+        const QByteArray root = QFileInfo(folder.path()).path().toUtf8();
+        qputenv("XDG_DATA_HOME", root);
+        qputenv("XDG_DATA_DIRS", root);
+        qputenv("XDG_CONFIG_HOME", root);
+        QByteArray defaults = "[Default Applications]\n";
+        for (const QByteArray& type : types)
+            defaults += type + '=' + id.toUtf8() + ".desktop\n";
+        folder.addApplication(id, id, "MimeType=" + types.join(';') + ";\n", arguments);
+        folder.write(QStringLiteral("../mimeapps.list"), defaults);
+    }
+
     RunningApplication running(qint32 processIdentifier, const QString& identifier)
     {
         RunningApplication application;
@@ -72,6 +87,19 @@ TEST_F(XdgApplicationsTest, OpeningBringsUpTheRunningCopyInsteadOfASecond)
     EXPECT_FALSE(folder.waitForRecord(QStringLiteral("google-chrome"), 300));
 }
 
+TEST(LaunchesInFlight, LastUntilTheWindowShowsOrTenSecondsPass)
+{
+    using namespace std::chrono_literals;
+    const auto pressed = LaunchesInFlight::Clock::time_point() + 1h;
+    LaunchesInFlight launches;
+    launches.started(QStringLiteral("slack"), pressed);
+    EXPECT_TRUE(launches.inFlight(QStringLiteral("slack"), pressed + 9900ms));
+    EXPECT_FALSE(launches.inFlight(QStringLiteral("slack"), pressed + 10s)) << "it never showed a window";
+    EXPECT_FALSE(launches.inFlight(QStringLiteral("chrome"), pressed));
+    launches.arrived(QStringLiteral("slack"));
+    EXPECT_FALSE(launches.inFlight(QStringLiteral("slack"), pressed + 1s));
+}
+
 TEST_F(XdgApplicationsTest, ARunningExecutableIsFoundByItsProgramFile)
 {
     workspace.applications = {running(qint32(QCoreApplication::applicationPid()), QString())};
@@ -111,15 +139,8 @@ TEST_F(XdgApplicationsTest, AddressesForARunningApplicationBringItUpAndReachIt)
 
 TEST_F(XdgApplicationsTest, TheOtherDesktopsSettingsPanesOpenNothing)
 {
-    const QByteArray root = QFileInfo(folder.path()).path().toUtf8();
-    qputenv("XDG_DATA_HOME", root);
-    qputenv("XDG_DATA_DIRS", root);
-    qputenv("XDG_CONFIG_HOME", root);
     // Even where something claims their scheme.
-    folder.addApplication(QStringLiteral("settings"), QStringLiteral("Settings"),
-                          "MimeType=x-scheme-handler/x-apple.systempreferences;\n", "%u");
-    folder.write(QStringLiteral("../mimeapps.list"),
-                 "[Default Applications]\nx-scheme-handler/x-apple.systempreferences=settings.desktop\n");
+    makeDefaultHandler(QStringLiteral("settings"), {"x-scheme-handler/x-apple.systempreferences"}, "%u");
     const QUrl pane(QStringLiteral("x-apple.systempreferences:com.apple.preference.security?Privacy_Automation"));
     ASSERT_TRUE(openWithDefaultApplication(pane));
     ASSERT_TRUE(folder.waitForRecord(QStringLiteral("settings")));
@@ -129,10 +150,27 @@ TEST_F(XdgApplicationsTest, TheOtherDesktopsSettingsPanesOpenNothing)
     EXPECT_FALSE(folder.waitForRecord(QStringLiteral("settings"), 500));
 }
 
-TEST_F(XdgApplicationsTest, AnApplicationsFileAddressOpensTheApplication)
+TEST_F(XdgApplicationsTest, AnApplicationsFileAddressStartsTheApplicationAndNeverOpensItsText)
 {
+    makeDefaultHandler(QStringLiteral("editor"), {"application/x-desktop", "text/plain", "application/x-shellscript"}, "%f");
+    const QString entry = folder.addApplication(QStringLiteral("notes"), QStringLiteral("Notes"));
+    // An entry whose program is not installed, and a bundle path that names nothing.
+    const QString broken = folder.write(QStringLiteral("../broken.desktop"),
+                                        "[Desktop Entry]\nType=Application\nName=Broken\nExec=/nonexistent/broken\n");
+    const QString script = folder.write(QStringLiteral("../script.sh"), "#!/bin/sh\n");
+    QFile(script).setPermissions(QFile::ReadOwner | QFile::ExeOwner);
+
     applications.openURL(QUrl::fromLocalFile(QStringLiteral("/Applications/Slack.app")));
     EXPECT_EQ(folder.waitForRecord(QStringLiteral("slack")), QStringList());
+    applications.openURL(QUrl::fromLocalFile(entry));
+    EXPECT_EQ(folder.waitForRecord(QStringLiteral("notes")), QStringList());
+    for (const QString& path : {broken, script, QStringLiteral("/Applications/Nothing Here.app")})
+        applications.openURL(QUrl::fromLocalFile(path));
+    EXPECT_FALSE(folder.waitForRecord(QStringLiteral("editor"), 500)) << "an editor opened an application's file";
+
+    // A document still opens with its handler.
+    applications.openURL(QUrl::fromLocalFile(folder.write(QStringLiteral("../notes.txt"), "text")));
+    EXPECT_TRUE(folder.waitForRecord(QStringLiteral("editor")));
 }
 
 TEST_F(XdgApplicationsTest, IconsFallBackToAGenericOne)

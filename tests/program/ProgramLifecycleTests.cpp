@@ -1,4 +1,6 @@
 // Starts the built programs as a user would and stops them as a session end does.
+#include "support/QtPrinters.h"
+
 #include <gtest/gtest.h>
 
 #include <QFile>
@@ -9,19 +11,23 @@
 
 #include <csignal>
 
+#include <sys/stat.h>
+
 namespace {
 
 const QString programs = QStringLiteral(LUMIVO_BINARY_DIR "/src/");
 
 // Each start gets folders of its own: its lock, socket and settings never
-// meet those of another test running at the same time.
-void startOffscreen(QProcess& process, const QString& program)
+// meet those of another test running at the same time. A test may name the
+// folder to use instead.
+void startOffscreen(QProcess& process, const QString& program, const QString& folder = {})
 {
     static QTemporaryDir home;
+    const QDir used(folder.isEmpty() ? home.path() : folder);
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), home.path());
-    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), home.filePath(QStringLiteral("config")));
+    environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), used.path());
+    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), used.filePath(QStringLiteral("config")));
     process.setProcessEnvironment(environment);
     process.start(program, {});
 }
@@ -41,6 +47,42 @@ TEST(Program, BothEditionsStartAndQuitCleanlyWhenAskedToTerminate)
     }
 }
 
+TEST(Program, HelpVersionAndAMistypedOptionEndItBeforeAnyLockOrWindow)
+{
+    const struct {
+        QStringList arguments;
+        int exitCode;
+        const char* output;   // the start of standard output
+        const char* errors;   // the start of standard error
+    } cases[] = {
+        {{QStringLiteral("--help")}, 0, "Usage: lumivo-companion-employee [options] [link...]\n", ""},
+        {{QStringLiteral("--version"), QStringLiteral("lumivo://schedule")}, 0,
+         "lumivo-companion-employee " LUMIVO_PROJECT_VERSION "\n", ""},
+        {{QStringLiteral("lumivo://schedule"), QStringLiteral("--bogus")}, 2, "",
+         "lumivo-companion-employee: Unknown option 'bogus'.\n"},
+    };
+    for (const auto& [arguments, exitCode, output, errors] : cases) {
+        // No display to show a window on: a copy that went on to start would fail.
+        QTemporaryDir runtime;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.remove(QStringLiteral("DISPLAY"));
+        environment.remove(QStringLiteral("WAYLAND_DISPLAY"));
+        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+        environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
+        QProcess process;
+        process.setProcessEnvironment(environment);
+        process.start(programs + QStringLiteral("lumivo-companion-employee"), arguments);
+        ASSERT_TRUE(process.waitForFinished(10000)) << arguments.join(u' ').toStdString();
+        const QString standardError = QString::fromUtf8(process.readAllStandardError());
+        EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(process.exitCode(), exitCode) << standardError.toStdString();
+        EXPECT_EQ(QString::fromUtf8(process.readAllStandardOutput()).left(qstrlen(output)), QString::fromUtf8(output));
+        EXPECT_EQ(standardError.left(qstrlen(errors)), QString::fromUtf8(errors));
+        EXPECT_TRUE(QDir(runtime.path()).isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System))
+            << "it took the lock or listened: " << arguments.join(u' ').toStdString();
+    }
+}
+
 TEST(Program, StopsWithItsMessageWhenTheResourceBundleIsMissing)
 {
     QTemporaryDir elsewhere;
@@ -57,6 +99,30 @@ TEST(Program, StopsWithItsMessageWhenTheResourceBundleIsMissing)
     const QString bin = QFileInfo(copy).canonicalPath();
     EXPECT_EQ(message, QStringLiteral("could not load resource bundle: from ") + bin
                            + QStringLiteral("/lumivo-companion.resources, ") + QDir::cleanPath(bin + QStringLiteral("/../share/lumivo-companion")));
+}
+
+TEST(Program, RunsOnWithASettingsPathItCannotSaveAtAndSaysOnceWhy)
+{
+    QTemporaryDir home;
+    const QString settings = home.filePath(QStringLiteral("config/lumivo-companion/settings.json"));
+    ASSERT_TRUE(QDir().mkpath(QFileInfo(settings).path()));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(settings).constData(), 0600), 0);
+
+    QProcess process;
+    process.setReadChannel(QProcess::StandardError);
+    startOffscreen(process, programs + QStringLiteral("lumivo-companion"), home.path());
+    ASSERT_TRUE(process.waitForStarted(10000));
+    QByteArray said;
+    while (!said.contains('\n') && process.waitForReadyRead(10000))
+        said += process.readAllStandardError();
+    // Blocked on the FIFO, it would not end on request.
+    ::kill(static_cast<pid_t>(process.processId()), SIGTERM);
+    ASSERT_TRUE(process.waitForFinished(10000));
+    said += process.readAllStandardError();
+    EXPECT_EQ(process.exitCode(), 0);
+    EXPECT_EQ(QString::fromUtf8(said).count(QStringLiteral("settings are not saved")), 1) << said.toStdString();
+    EXPECT_TRUE(said.contains(QFile::encodeName(settings) + " is not a regular file")) << said.toStdString();
+    EXPECT_TRUE(QFileInfo(settings).exists() && !QFileInfo(settings).isFile()) << "still the FIFO";
 }
 
 } // namespace

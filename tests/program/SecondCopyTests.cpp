@@ -2,6 +2,7 @@
 // the running copy: what it hands over, when it gives up, and where its lock
 // and socket may live.
 #include "platform/desktop/UrlHandoff.h"
+#include "shell/SecondCopy.h"
 #include "shell/SingletonLock.h"
 #include "support/QtPrinters.h"
 #include "support/WaitUntil.h"
@@ -39,17 +40,23 @@ public:
 
     QString runtimeFolder() const { return m_runtime.path(); }
     QString fallbackFolder() const { return m_home.filePath(QStringLiteral("cache/lumivo-companion/runtime")); }
-    QString socketPath(const QString& folder) const { return UrlHandoff::socketPath(folder, QStringLiteral("commandCenter")); }
-    QString lockPath(const QString& folder) const
+    QString socketPath(const QString& folder, const QString& edition = QStringLiteral("commandCenter")) const
     {
-        return QDir(folder).filePath(SingletonLock::lockFileName(QStringLiteral("commandCenter")));
+        return UrlHandoff::socketPath(folder, edition);
+    }
+    QString lockPath(const QString& folder, const QString& edition = QStringLiteral("commandCenter")) const
+    {
+        return QDir(folder).filePath(SingletonLock::lockFileName(edition));
     }
     void set(const QString& name, const QString& value) { m_environment.insert(name, value); }
+    // Every copy started from now on says on standard error how each of its hand-overs went.
+    void logHandoffs() { set(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("lumivo.handoff.debug=true")); }
 
-    void start(QProcess& process, const QStringList& arguments = {}) const
+    void start(QProcess& process, const QStringList& arguments = {},
+               const QString& program = QStringLiteral("lumivo-companion")) const
     {
         process.setProcessEnvironment(m_environment);
-        process.start(QStringLiteral(LUMIVO_BINARY_DIR "/src/lumivo-companion"), arguments);
+        process.start(QStringLiteral(LUMIVO_BINARY_DIR "/src/") + program, arguments);
     }
     // Runs a copy to its end while this thread's event loop keeps running.
     Finished run(const QStringList& arguments, int timeoutMs = 20000) const
@@ -70,10 +77,11 @@ private:
     QProcessEnvironment m_environment;
 };
 
-// The test as the running copy: it holds the lock and, when asked, listens.
+// The test as the running copy of an edition: it holds the lock and, when asked, listens.
 class StandInRunningCopy {
 public:
-    explicit StandInRunningCopy(const ProgramSession& session) : lock(SingletonLock::acquire(session.lockPath(session.runtimeFolder())))
+    explicit StandInRunningCopy(const ProgramSession& session, const QString& edition = QStringLiteral("commandCenter"))
+        : lock(SingletonLock::acquire(session.lockPath(session.runtimeFolder(), edition)))
     {
         QObject::connect(&receiver, &UrlHandoffReceiver::urlsReceived, [this](const QList<QUrl>& urls) { received.append(urls); });
         QObject::connect(&receiver, &UrlHandoffReceiver::reopenRequested, [this] { ++reopens; });
@@ -111,13 +119,16 @@ TEST(SecondCopy, WaitsForARunningCopyThatIsStillStartingAndSaysSoWhenItNeverList
     StandInRunningCopy running(session);
     ASSERT_TRUE(running.lock.isHeld());
 
-    // The running copy starts listening a second after the second copy came.
+    // The running copy starts listening only after the second copy found nobody there.
+    session.logHandoffs();
     QProcess copy;
     session.start(copy, {QStringLiteral("lumivo://notify?type=email&detail=Invoice")});
-    waitUntil([] { return false; }, 1000);
+    QByteArray errors;
+    ASSERT_TRUE(waitUntil([&] { return (errors += copy.readAllStandardError()).contains("nobody listens at"); }, 15000))
+        << errors.toStdString();
     ASSERT_TRUE(running.receiver.listen(session.socketPath(session.runtimeFolder())));
     ASSERT_TRUE(waitUntil([&] { return copy.state() == QProcess::NotRunning; }, 15000));
-    EXPECT_EQ(copy.exitCode(), 0) << copy.readAllStandardError().toStdString();
+    EXPECT_EQ(copy.exitCode(), 0) << (errors + copy.readAllStandardError()).toStdString();
     EXPECT_EQ(running.received.size(), 1);
 
     // One that never listens: the second copy gives up, says why and fails.
@@ -131,11 +142,14 @@ TEST(SecondCopy, WaitsForARunningCopyThatIsStillStartingAndSaysSoWhenItNeverList
 TEST(SecondCopy, TakesOverWhenTheRunningCopyQuitsAndLeavesNoSocketAfterItsOwnQuit)
 {
     ProgramSession session;
+    session.logHandoffs();
     QProcess second;
     {
+        // The running copy quits while the second one is waiting for it to listen.
         StandInRunningCopy running(session);
         session.start(second, {QStringLiteral("lumivo://notify?type=email&detail=Invoice")});
-        waitUntil([] { return false; }, 500);
+        second.setReadChannel(QProcess::StandardError);
+        ASSERT_TRUE(waitUntil([&] { return second.peek(1 << 20).contains("nobody listens at"); }, 15000));
     }
     // The lock came free: the second copy runs as the companion itself.
     const QString socket = session.socketPath(session.runtimeFolder());
@@ -149,6 +163,52 @@ TEST(SecondCopy, TakesOverWhenTheRunningCopyQuitsAndLeavesNoSocketAfterItsOwnQui
     SingletonLock::Lock after = SingletonLock::acquire(session.lockPath(session.runtimeFolder()));
     EXPECT_TRUE(after.isHeld()) << "the lock outlived a clean quit";
     SingletonLock::release(after);
+}
+
+TEST(SecondCopy, ALinkGoesToTheOtherEditionsCopyWhenNoneOfItsOwnRuns)
+{
+    ProgramSession session;
+    const QString link = QStringLiteral("lumivo://notify?type=call&detail=Front%20desk");
+    const QString folder = session.runtimeFolder();
+    const auto holdsLock = [&](const QString& edition) {
+        SingletonLock::Lock probe = SingletonLock::acquire(session.lockPath(folder, edition));
+        const bool free = probe.isHeld();
+        SingletonLock::release(probe);
+        return !free;
+    };
+    {
+        // An employee copy that is still starting: the command center's copy waits for it.
+        StandInRunningCopy employee(session, QStringLiteral("employee"));
+        QProcess commandCenter;
+        session.start(commandCenter, {link});
+        ASSERT_TRUE(waitUntil([&] { return holdsLock(QStringLiteral("commandCenter")); }));
+        ASSERT_TRUE(employee.receiver.listen(session.socketPath(folder, QStringLiteral("employee"))));
+        ASSERT_TRUE(waitUntil([&] { return commandCenter.state() == QProcess::NotRunning; }, 15000));
+        EXPECT_EQ(commandCenter.exitCode(), 0) << commandCenter.readAllStandardError().toStdString();
+        EXPECT_EQ(employee.received, QList<QUrl> {QUrl(link)});
+        EXPECT_FALSE(holdsLock(QStringLiteral("commandCenter")));
+
+        // A plain start is no link: the command center starts beside it.
+        QProcess reopened;
+        session.start(reopened);
+        EXPECT_TRUE(waitUntil([&] { return UrlHandoff::isPrivateSocket(session.socketPath(folder)); }, 15000));
+        ::kill(pid_t(reopened.processId()), SIGTERM);
+        ASSERT_TRUE(reopened.waitForFinished(10000));
+        EXPECT_EQ(employee.reopens, 0);
+    }
+    // A command center copy that is still starting: the employee edition does
+    // not wait for it, so two copies deciding at once never wait for each other.
+    StandInRunningCopy commandCenter(session);
+    QProcess employee;
+    session.start(employee, {link}, QStringLiteral("lumivo-companion-employee"));
+    // Had it waited, it would listen only once its patience ran out.
+    const auto waitingTime = std::chrono::duration_cast<std::chrono::milliseconds>(SecondCopy::patience).count();
+    const QString employeeSocket = session.socketPath(folder, QStringLiteral("employee"));
+    EXPECT_TRUE(waitUntil([&] { return UrlHandoff::isPrivateSocket(employeeSocket); }, int(waitingTime) - 2000))
+        << employee.readAllStandardError().toStdString();
+    ::kill(pid_t(employee.processId()), SIGTERM);
+    ASSERT_TRUE(employee.waitForFinished(10000));
+    EXPECT_EQ(employee.exitCode(), 0);
 }
 
 TEST(SecondCopy, NeverPutsItsLockOrSocketWhereOthersCanReach)

@@ -2,6 +2,7 @@
 
 #include <QHostAddress>
 #include <QTcpSocket>
+#include <QTimer>
 
 #include <algorithm>
 #include <memory>
@@ -15,6 +16,7 @@ QByteArray reasonPhrase(int status)
     case 200: return "OK";
     case 201: return "Created";
     case 204: return "No Content";
+    case 302: return "Found";
     case 400: return "Bad Request";
     case 404: return "Not Found";
     case 500: return "Internal Server Error";
@@ -161,19 +163,41 @@ void TestServer::respond(QTcpSocket* socket, const TestResponse& response)
     case TestResponse::Kind::endless:
         streamWithoutEnd(socket);
         return;
+    case TestResponse::Kind::trickle:
+        trickle(socket, response);
+        return;
     case TestResponse::Kind::answer:
     case TestResponse::Kind::truncated: break;
     }
     const bool cut = response.kind == TestResponse::Kind::truncated;
+    socket->write(head(response) + (cut ? response.body.left(response.body.size() / 2) : response.body));
+    socket->disconnectFromHost();
+}
+
+QByteArray TestServer::head(const TestResponse& response)
+{
     QByteArray message = "HTTP/1.1 " + QByteArray::number(response.status) + ' ' + reasonPhrase(response.status) + "\r\n";
     message += "Content-Type: " + response.contentType + "\r\n";
     message += "Content-Length: " + QByteArray::number(response.body.size()) + "\r\n";
     for (const auto& [name, value] : response.headers)
         message += name + ": " + value + "\r\n";
-    message += "Connection: close\r\n\r\n";
-    message += cut ? response.body.left(response.body.size() / 2) : response.body;
-    socket->write(message);
-    socket->disconnectFromHost();
+    return message + "Connection: close\r\n\r\n";
+}
+
+void TestServer::trickle(QTcpSocket* socket, const TestResponse& response)
+{
+    socket->write(head(response));
+    auto* pace = new QTimer(socket);
+    const auto sent = std::make_shared<qsizetype>(0);
+    connect(pace, &QTimer::timeout, socket, [socket, body = response.body, sent] {
+        if (socket->state() != QAbstractSocket::ConnectedState)
+            return;
+        if (*sent < body.size())
+            socket->write(body.mid((*sent)++, 1));
+        else
+            socket->disconnectFromHost();
+    });
+    pace->start(response.pauseMs);
 }
 
 void TestServer::streamWithoutEnd(QTcpSocket* socket)

@@ -36,6 +36,7 @@ struct TestResponse {
         hangUp,      // the connection is closed without an answer
         truncated,   // the status line and headers, half the body, then the connection closes
         endless,     // a chunked body that goes on until the client leaves (or 1 GiB is sent)
+        trickle,     // the status line and headers, then the body one byte per pause
     };
 
     Kind kind = Kind::answer;
@@ -44,6 +45,8 @@ struct TestResponse {
     QByteArray contentType = "application/json";
     // Further header lines, as name and value.
     QList<std::pair<QByteArray, QByteArray>> headers = {};
+    // Between the bytes of a trickled body.
+    int pauseMs = 0;
 
     static TestResponse json(QByteArray body, int status = 200) { return {Kind::answer, status, std::move(body), "application/json"}; }
     static TestResponse text(QByteArray body, int status = 200)
@@ -56,6 +59,14 @@ struct TestResponse {
     static TestResponse hungUp() { return of(Kind::hangUp); }
     static TestResponse cutOff(QByteArray body) { return {Kind::truncated, 200, std::move(body), "application/json"}; }
     static TestResponse withoutEnd() { return of(Kind::endless); }
+    static TestResponse trickled(QByteArray body, int pauseMs)
+    {
+        return {Kind::trickle, 200, std::move(body), "application/json", {}, pauseMs};
+    }
+    static TestResponse redirect(QByteArray location, int status = 302)
+    {
+        return {Kind::answer, status, {}, "text/plain; charset=utf-8", {{"Location", std::move(location)}}};
+    }
 
 private:
     static TestResponse of(Kind kind)
@@ -106,6 +117,9 @@ private:
     void read(QTcpSocket* socket);
     void respond(QTcpSocket* socket, const TestResponse& response);
     void streamWithoutEnd(QTcpSocket* socket);
+    void trickle(QTcpSocket* socket, const TestResponse& response);
+    // The status line and headers of an answer with a whole body.
+    static QByteArray head(const TestResponse& response);
 
     QTcpServer m_server;
     QHash<QByteArray, Handler> m_routes;   // "METHOD path"

@@ -28,7 +28,7 @@ std::optional<QUrl> openChatWithContext(ServicesTestKit& kit)
     });
     if (!waitUntil([&] { return shown.has_value(); }))
         return std::nullopt;
-    QTest::qWait(20);
+    EXPECT_TRUE(roundTrip(kit.services->http));
     EXPECT_EQ(shows, 1);
     return shown;
 }
@@ -65,7 +65,8 @@ TEST(CompanionServices, HooksOutlivingTheServicesDoNothing)
     kit.model->refreshFleet();
     kit.model->setBotEnabled(QStringLiteral("b1"), true);
     kit.model->copyMobileLink();
-    QTest::qWait(50);
+    HttpClient another(kit.scheduler(), addressesOf(kit.server.origin()));
+    ASSERT_TRUE(roundTrip(another));
     EXPECT_TRUE(kit.server.requests().empty());
 }
 

@@ -131,7 +131,7 @@ TEST(FleetClient, TheEmployeeEditionSendsNothingAndChangesNothing)
 
     ASSERT_TRUE(load(kit));
     ASSERT_TRUE(update(kit, FleetClient::Setting::enabled, true));
-    QTest::qWait(50);
+    ASSERT_TRUE(roundTrip(kit.services->http));
     EXPECT_TRUE(kit.server.requests().empty());
     EXPECT_EQ(changes, 0);
 }

@@ -83,7 +83,7 @@ TEST_F(HttpClientTest, GivesUpWhenItsTimeOutPassesOnTheScheduler)
     ASSERT_TRUE(waitUntil([&] { return server.heldCount() == 1; }));
 
     scheduler.advance(7999ms);
-    QTest::qWait(50);
+    ASSERT_TRUE(roundTrip(http));
     EXPECT_FALSE(answer.has_value());
     scheduler.advance(1ms);
     ASSERT_TRUE(waitUntil([&] { return answer.has_value(); }));
@@ -100,7 +100,7 @@ TEST_F(HttpClientTest, TheDefaultTimeOutIsAMinute)
              [&](const HttpAnswer& received) { answer = received; });
     ASSERT_TRUE(waitUntil([&] { return server.heldCount() == 1; }));
     scheduler.advance(59s);
-    QTest::qWait(50);
+    ASSERT_TRUE(roundTrip(http));
     EXPECT_FALSE(answer.has_value());
     scheduler.advance(1s);
     EXPECT_TRUE(waitUntil([&] { return answer.has_value(); }));
@@ -122,7 +122,7 @@ TEST_F(HttpClientTest, ACancelledCallOrAGoneContextHearsNothing)
     shortLived.reset();
     server.releaseHeld(TestResponse::json("{}"));
     scheduler.advance(1h);
-    QTest::qWait(100);
+    ASSERT_TRUE(roundTrip(http));
     EXPECT_EQ(heard, 0);
 }
 
@@ -139,6 +139,107 @@ TEST_F(HttpClientTest, PostsJsonWithItsContentType)
     EXPECT_EQ(request.method, QByteArray("POST"));
     EXPECT_EQ(request.headers.value("content-type"), QByteArray("application/json"));
     EXPECT_EQ(request.body, QByteArray("{\"id\":\"x\"}"));
+}
+
+namespace {
+
+TestResponse redirectTo(const QUrl& address)
+{
+    TestResponse response = TestResponse::withStatus(302);
+    response.headers = {{"location", address.toEncoded()}};
+    return response;
+}
+
+// Qt's messages while it lives.
+class HeardMessages {
+public:
+    HeardMessages()
+    {
+        s_messages.clear();
+        s_previous = qInstallMessageHandler(&HeardMessages::hear);
+    }
+    ~HeardMessages() { qInstallMessageHandler(s_previous); }
+    const QStringList& messages() const { return s_messages; }
+
+private:
+    static void hear(QtMsgType, const QMessageLogContext&, const QString& message) { s_messages.append(message); }
+    static inline QtMessageHandler s_previous = nullptr;
+    static inline QStringList s_messages;
+};
+
+} // namespace
+
+TEST_F(HttpClientTest, FollowsARedirectOnlyWithinItsOriginAndNeverInACircle)
+{
+    TestServer elsewhere;
+    const QByteArray feed = "/api/companion/notifications";
+    elsewhere.answer("GET", feed, TestResponse::json("{\"notifications\": []}"));
+    server.answer("GET", "/moved", redirectTo(QUrl(QStringLiteral("/here"))));
+    server.answer("GET", "/here", TestResponse::json("{\"a\": 1}"));
+    server.answer("GET", "/away", redirectTo(elsewhere.origin().resolved(QUrl(QString::fromUtf8(feed)))));
+    server.answer("GET", "/circle", redirectTo(server.origin().resolved(QUrl(QStringLiteral("/circle")))));
+
+    const auto moved = fetch("/moved");
+    ASSERT_TRUE(moved);
+    EXPECT_EQ(moved->body, QByteArray("{\"a\": 1}"));
+    const auto away = fetch("/away");
+    ASSERT_TRUE(away);
+    EXPECT_FALSE(away->status.has_value());
+    EXPECT_EQ(elsewhere.requests().size(), 0U);
+    const auto circle = fetch("/circle");
+    ASSERT_TRUE(circle);
+    EXPECT_FALSE(circle->status.has_value());
+    EXPECT_EQ(server.countOf("/circle"), 1);
+}
+
+TEST(HttpRedirects, LeadOnlyToNewAddressesOfTheFirstOriginAndNotTooFar)
+{
+    const auto at = [](const char* address) { return QUrl(QString::fromLatin1(address)); };
+    const QUrl feed = at("http://127.0.0.1:4173/api/companion/notifications?after=3");
+    const QUrl moved = at("http://127.0.0.1:4173/api/v2/notifications?after=3");
+    QList<QUrl> longChain {feed};
+    for (int hop = 1; hop < HttpClient::longestRedirectChain; ++hop)
+        longChain.append(QUrl(QStringLiteral("http://127.0.0.1:4173/hop/%1").arg(hop)));
+    const struct {
+        QList<QUrl> visited;
+        QUrl target;
+        bool follows;
+    } cases[] = {
+        {{feed}, moved, true},
+        {{feed}, at("http://127.0.0.2:4173/api/companion/notifications?after=3"), false},
+        {{feed}, at("http://localhost:4173/api/companion/notifications?after=3"), false},
+        {{feed}, at("http://127.0.0.1:4174/api/companion/notifications?after=3"), false},
+        {{feed}, at("https://127.0.0.1:4173/api/companion/notifications?after=3"), false},
+        {{feed}, at("http://127.0.0.1:4173/api/companion/notifications?after=3#again"), false},
+        {{feed, moved}, feed, false},
+        {{at("https://wttr.in/?format=%25t&u")}, at("https://wttr.in:443/?format=%25t&u&m"), true},
+        {{at("http://127.0.0.1/")}, at("http://127.0.0.1:80/x"), true},
+        {longChain, moved, true},
+        {longChain + QList<QUrl> {at("http://127.0.0.1:4173/last")}, moved, false},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(HttpClient::followsRedirect(c.visited, c.target), c.follows) << c.target.toString().toStdString();
+}
+
+TEST_F(HttpClientTest, NothingIsReadFromAnAnswerOnceItIsCutOff)
+{
+    server.answer("GET", "/big", TestResponse::json(QByteArray(4096, ' ')));
+    server.answer("GET", "/endless", TestResponse::withoutEnd());
+    server.answer("GET", "/away", redirectTo(QUrl(QStringLiteral("http://127.0.0.2/"))));
+    server.answer("GET", "/slow", TestResponse::held());
+    HeardMessages heard;
+    for (const QByteArray path : {"/big", "/endless", "/away", "/slow"}) {
+        std::optional<HttpAnswer> answer;
+        http.get(&context, server.origin().resolved(QUrl(QString::fromUtf8(path))),
+                 [&](const HttpAnswer& received) { answer = received; }, HttpClient::defaultTimeout, 1024);
+        if (path == "/slow") {
+            ASSERT_TRUE(waitUntil([&] { return server.heldCount() == 1; }));
+            scheduler.advance(HttpClient::defaultTimeout);
+        }
+        ASSERT_TRUE(waitUntil([&] { return answer.has_value(); })) << path.constData();
+        EXPECT_FALSE(answer->status.has_value()) << path.constData();
+    }
+    EXPECT_EQ(heard.messages(), QStringList());
 }
 
 TEST(AddressMap, SendsOneOriginElsewhereKeepingTheRest)

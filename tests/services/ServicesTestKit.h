@@ -17,7 +17,6 @@
 #include <QElapsedTimer>
 #include <QJsonObject>
 #include <QTimer>
-#include <QTest>
 
 #include "support/WaitUntil.h"
 
@@ -31,6 +30,19 @@ inline bool finishes(const std::function<void(std::function<void()>)>& work)
     bool done = false;
     work([&done] { done = true; });
     return waitUntil([&done] { return done; });
+}
+
+// Sends a request of its own through http, to a server of its own, and waits
+// for the answer. What http was asked to send before went out first, and the
+// event loop has turned through a whole exchange since: a request that was
+// sent has reached its server, and an answer on its way has come in.
+inline bool roundTrip(HttpClient& http)
+{
+    TestServer probe;
+    QObject context;
+    return finishes([&](const std::function<void()>& done) {
+        http.get(&context, probe.origin(), [done](const HttpAnswer&) { done(); });
+    });
 }
 
 // Sends the local server's origin and the weather service's to `origin`.

@@ -8,9 +8,13 @@
 #include "shell/LumivoCompanionApp.h"
 #include "support/ModelTestKit.h"
 
+#include <QApplication>
+#include <QMenu>
+#include <QSystemTrayIcon>
 #include <QWidget>
 
 #include <chrono>
+#include <stdexcept>
 
 using namespace std::chrono_literals;
 
@@ -47,7 +51,11 @@ public:
             .systemSounds = kit.systemSounds,
             .applicationPicker = kit.picker,
             .playChime = [] {},
-            .makeCompanionView = [](CompanionModel&) { return std::make_unique<QWidget>(); },
+            .makeCompanionView =
+                [this](CompanionModel& shown) {
+                    model = &shown;
+                    return std::make_unique<QWidget>();
+                },
             .makeAlertBubbleView = [](CompanionModel&) { return std::make_unique<QWidget>(); },
             .terminate = [this] { ++terminations; },
             .panelsSeen = [this](bool seen) { seenAnswers.push_back(seen); },
@@ -67,6 +75,15 @@ public:
     }
 
     FakePanel& panel() { return *fake.panels.made.at(fake.panels.made.size() - 2); }
+    // The main menu, as a request for the mascot's context menu pops it up.
+    QMenu& mainMenu()
+    {
+        panel().content->customContextMenuRequested(QPoint(10, 10));
+        if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget()))
+            return *menu;
+        throw std::runtime_error("the mascot's context menu did not pop up");
+    }
+    QMenu& statusMenu() { return *app->statusItem()->contextMenu(); }
     FakePanel& alertPanel() { return *fake.panels.made.back(); }
     // Lets queued main-loop turns and timers run.
     void advance(std::chrono::milliseconds time = 0ms) { kit.scheduler.advance(time); }
@@ -77,6 +94,8 @@ public:
     ModelTestKit kit;
     FakeDesktop fake;
     std::unique_ptr<LumivoCompanionApp> app;
+    // The model of the last start, as its panel's view was given it.
+    CompanionModel* model = nullptr;
     int terminations = 0;
     // What the delegate told the views about the panels being seen.
     std::vector<bool> seenAnswers;

@@ -19,9 +19,22 @@ namespace {
 class CompanionApp : public ::testing::Test {
 protected:
     LumivoCompanionApp& start() { return t.start(); }
-    CompanionModel& model() { return t.app->model; }
+    CompanionModel& model() { return *t.model; }
     QRectF panelFrame() { return t.panel().frame(); }
     void useTwoScreens() { t.fake.screens.list = {CompanionAppTestKit::laptop, CompanionAppTestKit::external}; }
+    // Whether a click with the mouse on the display the panel is not on
+    // brings the panel there, once any hop under way has landed.
+    bool followsAClickToTheOtherDisplay()
+    {
+        t.panel().finishAnimation();
+        t.advance();
+        const QRectF before = panelFrame();
+        const bool onTheLaptop = before.x() < CompanionAppTestKit::external.frame.x();
+        t.fake.screens.mouse = onTheLaptop ? QPointF(2000, 500) : QPointF(700, 500);
+        t.fake.mouse.pressElsewhere();
+        t.advance();
+        return panelFrame() != before;
+    }
 
     CompanionAppTestKit t;
 };
@@ -76,7 +89,10 @@ TEST_F(CompanionApp, OpensTheMenuAwayFromTheMascotAndClosesBackToWhereItStood)
     EXPECT_TRUE(model().menuOpen);
     EXPECT_FALSE(model().menuOpensToRight);
     EXPECT_EQ(panelFrame(), QRectF(492, 10, 516, 590));
-    EXPECT_EQ(t.app->panelOriginBeforeMenuOpen, QPointF(670, 10));
+    t.app->persistPanelPosition();
+    EXPECT_EQ(t.kit.storedSettings().value(LumivoCompanionApp::panelPositionXKey).toDouble(), 670)
+        << "saved with the menu open: where the panel closes back to";
+    EXPECT_EQ(t.kit.storedSettings().value(LumivoCompanionApp::panelPositionYKey).toDouble(), 10);
 
     model().layoutPanelOpen = true;
     model().usagePanelOpen = true;
@@ -87,7 +103,7 @@ TEST_F(CompanionApp, OpensTheMenuAwayFromTheMascotAndClosesBackToWhereItStood)
     EXPECT_EQ(panelFrame().size(), QSizeF(516, 590)) << "the panel shrinks one turn later";
     t.advance();
     EXPECT_EQ(panelFrame(), QRectF(670, 10, 330, 190));
-    EXPECT_EQ(t.app->panelOriginBeforeMenuOpen, std::nullopt);
+    EXPECT_EQ(t.app->panelOriginBeforeMenuOpen(), std::nullopt);
 
     // Opening on the left half, near the top: to the right, pushed down inside.
     t.panel().setFrame(QRectF(70, 680, 330, 190), FrameChange::immediate);
@@ -101,12 +117,17 @@ TEST_F(CompanionApp, OpensTheMenuAwayFromTheMascotAndClosesBackToWhereItStood)
 
 TEST_F(CompanionApp, TheMenuStaysClosedWhileWalkingOrHopping)
 {
+    useTwoScreens();
     start();
     t.app->startWalking();
     model().setMenuOpen(true);
     EXPECT_FALSE(model().menuOpen);
     t.app->stopWalking();
-    t.app->screenHopInFlight = true;
+    // A click on the other display starts a hop there.
+    t.fake.screens.mouse = QPointF(2000, 500);
+    t.fake.mouse.pressElsewhere();
+    t.advance();
+    ASSERT_EQ(t.panel().animationDurations.size(), 1u);
     model().setMenuOpen(true);
     EXPECT_FALSE(model().menuOpen);
     EXPECT_EQ(panelFrame().size(), QSizeF(330, 190));
@@ -214,8 +235,9 @@ TEST_F(CompanionApp, DraggingTheOpenMenuMovesTheRememberedCollapsedPlace)
     model().beginDrag();
     t.panel().setFrame(QRectF(600, 100, 516, 590), FrameChange::immediate);
     model().endDrag();
-    EXPECT_EQ(t.app->panelOriginBeforeMenuOpen, QPointF(440, 100));
+    // Saved with the menu open: the collapsed place, which the menu closes back to.
     EXPECT_EQ(t.kit.storedSettings().value(LumivoCompanionApp::panelPositionXKey).toDouble(), 440);
+    EXPECT_EQ(t.kit.storedSettings().value(LumivoCompanionApp::panelPositionYKey).toDouble(), 100);
     model().setMenuOpen(false);
     t.advance();
     EXPECT_EQ(panelFrame(), QRectF(440, 100, 330, 190));
@@ -255,12 +277,9 @@ TEST_F(CompanionApp, FollowsTheMouseToAnotherDisplayOnTheSecondTick)
     start();
     t.fake.screens.mouse = QPointF(2000, 500);
     t.advance(1000ms);
-    EXPECT_EQ(t.app->screenFollowDwell, 1);
     EXPECT_EQ(panelFrame().topLeft(), QPointF(1086, 10));
 
     t.advance(1000ms);
-    EXPECT_EQ(t.app->screenFollowDwell, 0);
-    EXPECT_TRUE(t.app->screenHopInFlight);
     EXPECT_EQ(panelFrame(), QRectF(3006, 10, 330, 190));
     EXPECT_EQ(t.panel().animationDurations.back(), 280ms);
     EXPECT_TRUE(model().facingRight);
@@ -271,8 +290,19 @@ TEST_F(CompanionApp, FollowsTheMouseToAnotherDisplayOnTheSecondTick)
     const std::int64_t waves = model().waveSignal;
     t.panel().finishAnimation();
     t.advance();
-    EXPECT_FALSE(t.app->screenHopInFlight);
     EXPECT_EQ(model().waveSignal, waves + 1) << "the mascot waves on arrival";
+
+    // The count starts again after a move: back on the first display, the
+    // panel follows on the second tick, not the first.
+    t.fake.screens.mouse = QPointF(700, 500);
+    t.advance(1000ms);
+    EXPECT_EQ(panelFrame().topLeft(), QPointF(3006, 10));
+    t.advance(1000ms);
+    EXPECT_EQ(panelFrame().topLeft(), QPointF(1086, 10));
+    t.panel().finishAnimation();
+    t.advance();
+    model().setMenuOpen(true);
+    EXPECT_TRUE(model().menuOpen) << "the menu opens once the hop is over";
 }
 
 TEST_F(CompanionApp, AVisitToAnotherDisplayForOneTickMovesNothing)
@@ -283,10 +313,12 @@ TEST_F(CompanionApp, AVisitToAnotherDisplayForOneTickMovesNothing)
     t.advance(1000ms);
     t.fake.screens.mouse = QPointF(700, 500);
     t.advance(1000ms);
-    EXPECT_EQ(t.app->screenFollowDwell, 0);
+    // The count started again: the next visit moves the panel on its second tick.
     t.fake.screens.mouse = QPointF(2000, 500);
     t.advance(1000ms);
     EXPECT_EQ(panelFrame().topLeft(), QPointF(1086, 10));
+    t.advance(1000ms);
+    EXPECT_EQ(panelFrame().topLeft(), QPointF(3006, 10));
 }
 
 TEST_F(CompanionApp, DoesNotFollowWhileAnAlertShowsTheMenuIsOpenOrFollowingIsOff)
@@ -301,7 +333,6 @@ TEST_F(CompanionApp, DoesNotFollowWhileAnAlertShowsTheMenuIsOpenOrFollowingIsOff
     t.advance(300ms);
 
     t.app->toggleFollowAcrossScreens(nullptr);
-    EXPECT_FALSE(t.app->followAcrossScreens);
     EXPECT_EQ(t.kit.storedSettings().value(LumivoCompanionApp::followAcrossScreensKey), QJsonValue(false));
     t.advance(3000ms);
     EXPECT_EQ(panelFrame().topLeft(), QPointF(1086, 10));
@@ -318,7 +349,8 @@ TEST_F(CompanionApp, AClickOnAnotherDisplaySummonsThePanelThere)
     t.fake.mouse.pressElsewhere();
     t.advance();
     EXPECT_EQ(panelFrame(), QRectF(3006, 10, 330, 190));
-    EXPECT_TRUE(t.app->screenHopInFlight);
+    model().setMenuOpen(true);
+    EXPECT_FALSE(model().menuOpen) << "no menu during a hop";
 
     // A second click during the hop starts nothing new.
     const std::size_t animations = t.panel().animationDurations.size();
@@ -330,18 +362,19 @@ TEST_F(CompanionApp, AClickOnAnotherDisplaySummonsThePanelThere)
 
 TEST_F(CompanionApp, TheFollowSwitchStartsFromTheSavedSetting)
 {
+    useTwoScreens();
     start();
-    EXPECT_TRUE(t.app->followAcrossScreens);
-    EXPECT_TRUE(t.app->mainMenu->actions().at(3)->isChecked());
+    EXPECT_TRUE(followsAClickToTheOtherDisplay());
+    EXPECT_TRUE(t.mainMenu().actions().at(3)->isChecked());
 
     t.kit.writeSettings({{LumivoCompanionApp::followAcrossScreensKey, false}});
     start();
-    EXPECT_FALSE(t.app->followAcrossScreens);
-    QAction* follow = t.app->mainMenu->actions().at(3);
+    EXPECT_FALSE(followsAClickToTheOtherDisplay());
+    QAction* follow = t.mainMenu().actions().at(3);
     EXPECT_EQ(follow->text(), QStringLiteral("Follow Me Across Screens"));
     EXPECT_FALSE(follow->isChecked());
     follow->trigger();
-    EXPECT_TRUE(t.app->followAcrossScreens);
+    EXPECT_TRUE(followsAClickToTheOtherDisplay());
     EXPECT_TRUE(follow->isChecked());
     EXPECT_EQ(t.kit.storedSettings().value(LumivoCompanionApp::followAcrossScreensKey), QJsonValue(true));
 }
@@ -357,12 +390,14 @@ TEST_F(CompanionApp, ADisplayChangeFitsThePanelBackAndSavesWithTheMenuClosed)
     EXPECT_EQ(t.panel().changes.back(), FrameChange::windowSystemAnimation);
     EXPECT_EQ(t.kit.storedSettings().value(LumivoCompanionApp::panelPositionXKey).toDouble(), 1110);
 
+    // Moved without a save, then opened: any save from here on writes another place.
+    t.panel().setFrame(QRectF(1000, 300, 330, 190), FrameChange::immediate);
     model().setMenuOpen(true);
-    t.kit.writeSettings({});
     t.fake.screens.rearrange({makeScreen(QRectF(0, 0, 1440, 500), 1)});
     t.advance();
     EXPECT_EQ(panelFrame().size(), QSizeF(516, 480));
-    EXPECT_TRUE(t.kit.storedSettings().isEmpty()) << "nothing saved with the menu open";
+    EXPECT_EQ(t.kit.storedSettings().value(LumivoCompanionApp::panelPositionXKey).toDouble(), 1110)
+        << "nothing saved with the menu open";
 }
 
 TEST_F(CompanionApp, ResetWithTheMenuOpenRemembersTheCornerAsTheCollapsedPlace)
@@ -371,8 +406,10 @@ TEST_F(CompanionApp, ResetWithTheMenuOpenRemembersTheCornerAsTheCollapsedPlace)
     model().setMenuOpen(true);
     model().resetPosition();
     EXPECT_EQ(panelFrame().topLeft(), QPointF(1440 - 516 - 24, 10));
-    EXPECT_EQ(t.app->panelOriginBeforeMenuOpen, QPointF(900, 10));
     EXPECT_EQ(t.kit.storedSettings().value(LumivoCompanionApp::panelPositionXKey).toDouble(), 900);
+    t.app->persistPanelPosition();
+    EXPECT_EQ(t.kit.storedSettings().value(LumivoCompanionApp::panelPositionXKey).toDouble(), 900)
+        << "saved with the menu open: the corner is where the panel closes back to";
     model().setMenuOpen(false);
     t.advance();
     EXPECT_EQ(panelFrame(), QRectF(900, 10, 330, 190));
@@ -469,8 +506,9 @@ TEST_F(CompanionApp, ShutdownSavesThePositionAndStopsWatching)
 
     // With the menu open the collapsed origin is what is saved.
     start();
+    const QPointF collapsed = panelFrame().topLeft();
     model().setMenuOpen(true);
-    const QPointF collapsed = *t.app->panelOriginBeforeMenuOpen;
+    ASSERT_NE(panelFrame().x(), collapsed.x());
     t.app->applicationWillTerminate();
     EXPECT_EQ(t.kit.storedSettings().value(LumivoCompanionApp::panelPositionXKey).toDouble(), collapsed.x());
 
@@ -489,20 +527,20 @@ QStringList titlesOf(const QMenu& menu)
 TEST_F(CompanionApp, TheMenusOfferShowHideResetFollowAndQuit)
 {
     start();
-    EXPECT_EQ(t.app->mainMenu->title(), QStringLiteral("Varadi"));
-    EXPECT_EQ(titlesOf(*t.app->mainMenu), (QStringList {QStringLiteral("Show Vora"), QStringLiteral("Hide Vora"), QStringLiteral("Reset Vora Position"),
+    EXPECT_EQ(t.mainMenu().title(), QStringLiteral("Varadi"));
+    EXPECT_EQ(titlesOf(t.mainMenu()), (QStringList {QStringLiteral("Show Vora"), QStringLiteral("Hide Vora"), QStringLiteral("Reset Vora Position"),
                                                         QStringLiteral("Follow Me Across Screens"), QStringLiteral("-"), QStringLiteral("Quit Vora")}));
-    EXPECT_EQ(t.app->mainMenu->actions().last()->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Q));
+    EXPECT_EQ(t.mainMenu().actions().last()->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Q));
 
-    EXPECT_EQ(t.app->statusMenu->title(), QStringLiteral("CEO Vora"));
-    EXPECT_EQ(titlesOf(*t.app->statusMenu), (QStringList {QStringLiteral("Show CEO Vora"), QStringLiteral("Hide CEO Vora"),
+    EXPECT_EQ(t.statusMenu().title(), QStringLiteral("CEO Vora"));
+    EXPECT_EQ(titlesOf(t.statusMenu()), (QStringList {QStringLiteral("Show CEO Vora"), QStringLiteral("Hide CEO Vora"),
                                                           QStringLiteral("Reset CEO Vora Position"), QStringLiteral("-"), QStringLiteral("Quit CEO Vora")}));
     // Without its picture the status item has no tooltip, and its menu still works.
-    EXPECT_TRUE(t.app->statusItem->toolTip().isEmpty());
-    t.app->statusMenu->actions().at(1)->trigger();
+    EXPECT_TRUE(t.app->statusItem()->toolTip().isEmpty());
+    t.statusMenu().actions().at(1)->trigger();
     EXPECT_TRUE(model().companionHidden);
-    t.app->statusMenu->actions().last()->trigger();
-    t.app->mainMenu->actions().last()->trigger();
+    t.statusMenu().actions().last()->trigger();
+    t.mainMenu().actions().last()->trigger();
     EXPECT_EQ(t.terminations, 2);
 }
 
@@ -513,8 +551,8 @@ TEST_F(CompanionApp, TheStatusItemShowsItsPictureWithItsTooltip)
     t.statusIconPath = t.kit.directory.filePath(QStringLiteral("tovi-agent-logo.png"));
     ASSERT_TRUE(picture.save(t.statusIconPath));
     start();
-    EXPECT_EQ(t.app->statusItem->toolTip(), QStringLiteral("CEO Vora"));
-    EXPECT_FALSE(t.app->statusItem->icon().isNull());
+    EXPECT_EQ(t.app->statusItem()->toolTip(), QStringLiteral("CEO Vora"));
+    EXPECT_FALSE(t.app->statusItem()->icon().isNull());
 
     t.statusIconPath = t.kit.directory.filePath(QStringLiteral("broken.png"));
     QFile broken(t.statusIconPath);
@@ -522,7 +560,7 @@ TEST_F(CompanionApp, TheStatusItemShowsItsPictureWithItsTooltip)
     broken.write("not a picture");
     broken.close();
     start();
-    EXPECT_TRUE(t.app->statusItem->toolTip().isEmpty());
+    EXPECT_TRUE(t.app->statusItem()->toolTip().isEmpty());
 }
 
 TEST_F(CompanionApp, TheStatusItemTakesTheEditionsIconFromTheIconThemeWhenInstalled)
@@ -545,8 +583,8 @@ TEST_F(CompanionApp, TheStatusItemTakesTheEditionsIconFromTheIconThemeWhenInstal
 
     t.statusIconName = QStringLiteral("lumivo-companion-employee");
     start();
-    EXPECT_EQ(t.app->statusItem->icon().name(), QStringLiteral("lumivo-companion-employee"));
-    EXPECT_EQ(t.app->statusItem->toolTip(), QStringLiteral("CEO Vora"));
+    EXPECT_EQ(t.app->statusItem()->icon().name(), QStringLiteral("lumivo-companion-employee"));
+    EXPECT_EQ(t.app->statusItem()->toolTip(), QStringLiteral("CEO Vora"));
 
     // Not in the theme: the bundle's picture stands in, and without it the
     // item stays an empty square.
@@ -554,11 +592,11 @@ TEST_F(CompanionApp, TheStatusItemTakesTheEditionsIconFromTheIconThemeWhenInstal
     t.statusIconPath = t.kit.directory.filePath(QStringLiteral("tovi-agent-logo.png"));
     ASSERT_TRUE(picture.save(t.statusIconPath));
     start();
-    EXPECT_TRUE(t.app->statusItem->icon().name().isEmpty());
-    EXPECT_FALSE(t.app->statusItem->icon().isNull());
+    EXPECT_TRUE(t.app->statusItem()->icon().name().isEmpty());
+    EXPECT_FALSE(t.app->statusItem()->icon().isNull());
     t.statusIconPath.clear();
     start();
-    EXPECT_TRUE(t.app->statusItem->toolTip().isEmpty());
+    EXPECT_TRUE(t.app->statusItem()->toolTip().isEmpty());
 
     QIcon::setThemeSearchPaths(searchPaths);
     QIcon::setThemeName(themeName);

@@ -39,8 +39,8 @@ TEST(CompanionMenus, WearThePanelsDarkLookOnALightDesktop)
     ASSERT_GT(QApplication::palette().color(QPalette::Window).lightness(), 160) << "the tests' desktop should be light";
     CompanionAppTestKit t;
     t.start();
-    for (const auto& [menu, name] : {std::pair {t.app->mainMenu.get(), QStringLiteral("main-menu")},
-                                     std::pair {t.app->statusMenu.get(), QStringLiteral("status-menu")}}) {
+    for (const auto& [menu, name] : {std::pair {&t.mainMenu(), QStringLiteral("main-menu")},
+                                     std::pair {&t.statusMenu(), QStringLiteral("status-menu")}}) {
         const Shades shades = shadesOf(*menu, name);
         EXPECT_GT(shades.darkShare, 0.8) << name.toStdString();
         EXPECT_GT(shades.lightPixels, 100) << name.toStdString() << ": no light text";
@@ -55,7 +55,7 @@ TEST(CompanionMenus, KeepADarkDesktopsOwnColours)
     QApplication::setPalette(desktop);
     CompanionAppTestKit t;
     t.start();
-    for (const QMenu* menu : {t.app->mainMenu.get(), t.app->statusMenu.get()}) {
+    for (const QMenu* menu : {&t.mainMenu(), &t.statusMenu()}) {
         EXPECT_EQ(menu->palette().color(QPalette::Window), desktop.color(QPalette::Window));
         EXPECT_EQ(menu->palette().color(QPalette::Highlight), QColor(0, 140, 90));
     }

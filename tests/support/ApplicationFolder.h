@@ -4,27 +4,18 @@
 // entries whose programs are the test stand-in application, and waits that
 // poll instead of sleeping.
 
-#include <QCoreApplication>
+#include "support/WaitUntil.h"
+
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QStringList>
 #include <QTemporaryDir>
-#include <QThread>
 
 // Polls condition while serving events, for at most timeoutMs.
 template <typename Condition>
 bool eventually(Condition condition, int timeoutMs = 5000)
 {
-    QElapsedTimer clock;
-    clock.start();
-    while (!condition()) {
-        if (clock.elapsed() > timeoutMs)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-        QThread::msleep(5);
-    }
-    return true;
+    return waitUntil([&] { return bool(condition()); }, timeoutMs);
 }
 
 class ApplicationFolder {

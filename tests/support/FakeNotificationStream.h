@@ -18,12 +18,17 @@ public:
     }
     Batch take() override { return {state, std::exchange(arrived, {})}; }
 
-    void send(DesktopNotification notification) { arrived.push_back(std::move(notification)); }
+    // Judged as it arrives, as the real stream does.
+    void send(const DesktopNotification& notification)
+    {
+        if (std::optional<InboundActivityRules::Finding> finding = InboundActivityRules::findingFor(notification))
+            arrived.push_back(std::move(*finding));
+    }
 
     State state = State::closed;
     // What the next open() leads to.
     State nextState = State::watching;
-    std::vector<DesktopNotification> arrived;
+    std::vector<InboundActivityRules::Finding> arrived;
     int opens = 0;
     int closes = 0;
 };

@@ -15,6 +15,7 @@
 #include "web/WebViewProperties.h"
 #include "web/WebWindowsTestKit.h"
 
+#include <QColor>
 #include <QDir>
 #include <QToolButton>
 #include <QWidget>
@@ -93,6 +94,9 @@ protected:
     }
 };
 
+// The colour of the one control of the test pages.
+inline const QColor fillColour(0x33, 0x66, 0xcc);
+
 // Waits until the page's title reads title; then the page has run its script.
 inline bool titleBecomes(WebWindow& window, const QString& title, int timeoutMs = 20000)
 {
@@ -109,15 +113,20 @@ inline QToolButton* navigationButton(WebWindow& window, const QString& name)
 }
 
 // Clicks the middle of the page, where the test pages put their one control,
-// once the window is on screen with the focus, until the page has reacted:
-// a busy engine may drop a click that comes right after the page is drawn.
+// once the window is on screen with the focus and the control drawn, until
+// the page has reacted: a busy engine may drop a click that comes right
+// after the page is drawn.
 inline bool clickPageUntil(WebWindow& window, const std::function<bool()>& reacted)
 {
     QWidget& frame = window.window();
-    waitUntil([&] { return frame.windowHandle() && frame.windowHandle()->isExposed() && frame.isActiveWindow(); });
     QWidget* view = webViewOf(window);
+    // Below the control's label, where only its colour shows.
+    const QRect control(view->mapToGlobal(QPoint(view->width() / 2, view->height() * 3 / 4)), QSize(1, 1));
+    waitUntil([&] {
+        return frame.windowHandle() && frame.windowHandle()->isExposed() && frame.isActiveWindow()
+            && grabDesktop(control).pixel(0, 0) == fillColour.rgb();
+    });
     for (int attempt = 0; attempt < 3; ++attempt) {
-        settleDesktop(200);
         clickAt(view->mapToGlobal(view->rect().center()));
         if (waitUntil(reacted, 4000))
             return true;
@@ -125,10 +134,11 @@ inline bool clickPageUntil(WebWindow& window, const std::function<bool()>& react
     return false;
 }
 
-// A whole page whose one control fills it.
+// A whole page whose one control fills it, in fillColour.
 inline QByteArray pageFilledBy(const QByteArray& title, const QByteArray& control, const QByteArray& script = {})
 {
     return "<!doctype html><title>" + title + "</title><style>body{margin:0} .fill{position:fixed;inset:0;"
-           "display:block;width:100%;height:100%;background:#3366cc}</style><body>" + control
+           "display:block;width:100%;height:100%;background:"
+        + fillColour.name().toLatin1() + "}</style><body>" + control
         + "<script>" + script + "</script></body>";
 }

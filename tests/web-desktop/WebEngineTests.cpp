@@ -129,7 +129,7 @@ bool runQuittingProgram(const QUrl& server, const QProcessEnvironment& environme
     return ended && program.exitStatus() == QProcess::NormalExit && program.exitCode() == EXIT_SUCCESS;
 }
 
-TEST_F(WebDesktop, WithoutOpenGLPagesAreDrawnInSoftware)
+TEST_F(WebDesktop, WithoutOpenGLThePageStillLoadsAndTheProgramQuitsCleanly)
 {
     kit.server().answer("GET", "/", TestResponse::html(pageFilledBy("visited", "Chat")));
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();

@@ -43,6 +43,91 @@ TEST(WebWindowRules, CoveringFrameIsHeldBetweenTwoFifthsAndNineTenthsAndCentred)
     EXPECT_EQ(WebWindowRules::coveringFrame(available, 0.9).center(), available.center());
 }
 
+TEST(WebWindowRules, OnlyWebAddressesLeaveAWindowAndPagesStayWithinTheirOrigin)
+{
+    for (const char* leaves : {"https://example.com/path?q=1", "http://127.0.0.1:4173/join", "HTTPS://EXAMPLE.COM/"})
+        EXPECT_TRUE(WebWindowRules::mayLeave(QUrl(QString::fromLatin1(leaves)))) << leaves;
+    for (const char* stays : {"lumivo://notify?type=call&detail=Hi", "LUMIVO://schedule", "mailto:someone@example.com",
+                              "javascript:alert(1)", "file:///etc/passwd", "data:text/html,<b>hi</b>",
+                              "ftp://example.com/file", "http://", ""})
+        EXPECT_FALSE(WebWindowRules::mayLeave(QUrl(QString::fromLatin1(stays)))) << stays;
+
+    const QUrl home(QStringLiteral("http://127.0.0.1:4173/?companion=1"));
+    for (const char* same : {"http://127.0.0.1:4173/next#part", "HTTP://127.0.0.1:4173/join?stage=pay"})
+        EXPECT_TRUE(WebWindowRules::sameOrigin(QUrl(QString::fromLatin1(same)), home)) << same;
+    for (const char* other : {"http://127.0.0.1:4174/", "http://127.0.0.2:4173/", "http://localhost:4173/",
+                              "https://127.0.0.1:4173/", "http://127.0.0.1/", "lumivo://127.0.0.1:4173/",
+                              "about:blank", ""})
+        EXPECT_FALSE(WebWindowRules::sameOrigin(QUrl(QString::fromLatin1(other)), home)) << other;
+    EXPECT_TRUE(WebWindowRules::sameOrigin(QUrl(QStringLiteral("https://a.example:443/b")),
+                                           QUrl(QStringLiteral("https://a.example/"))));
+}
+
+TEST(WebWindowRules, EachClickLetsOneRequestOutShortlyAfterIt)
+{
+    using Clock = WebWindowRules::UserClicks::Clock;
+    // A click (true) or a request (false, with the answer it gets) at a time in milliseconds.
+    struct Step {
+        bool click;
+        int at;
+        bool answer = false;
+    };
+    const struct {
+        const char* name;
+        std::vector<Step> steps;
+    } cases[] = {
+        {"no click", {{false, 0, false}, {false, 10, false}}},
+        {"one click, a flood", {{true, 0}, {false, 1, true}, {false, 2, false}, {false, 3, false}}},
+        {"clicks do not add up", {{true, 0}, {true, 5}, {false, 6, true}, {false, 7, false}}},
+        {"a click each", {{true, 0}, {false, 1, true}, {true, 100}, {false, 101, true}}},
+        {"too long after", {{true, 0}, {false, 5001, false}}},
+        {"just in time", {{true, 0}, {false, 5000, true}}},
+        {"a late request uses the click up", {{true, 0}, {false, 6000, false}, {true, 7000}, {false, 7000, true}}},
+    };
+    const Clock::time_point start = Clock::now();
+    for (const auto& [name, steps] : cases) {
+        WebWindowRules::UserClicks clicks;
+        for (const Step& step : steps) {
+            const Clock::time_point at = start + std::chrono::milliseconds(step.at);
+            if (step.click)
+                clicks.clicked(at);
+            else
+                EXPECT_EQ(clicks.spend(at), step.answer) << name << " at " << step.at;
+        }
+    }
+}
+
+TEST(WebWindowRules, APageShowsTwoDialogsADocumentOneAtATimeAndEndsWhenItKeepsAskingUnseen)
+{
+    using enum WebWindowRules::PageDialogs::Answer;
+    // Each step asks with the window shown or not and another dialog up or not.
+    struct Step {
+        bool shown;
+        bool dialogUp;
+        WebWindowRules::PageDialogs::Answer answer;
+    };
+    const Step shown {true, false, show}, refused {true, false, refuse}, unseen {false, false, refuse};
+    const struct {
+        const char* name;
+        std::vector<Step> steps;
+    } cases[] = {
+        {"two, then none", {shown, shown, refused, refused}},
+        {"one at a time", {shown, {true, true, refuse}, shown, refused}},
+        {"a closed window shows none", {unseen, shown, shown}},
+        {"asking again unseen ends the page", {shown, unseen, {false, false, endPage}}},
+        {"a loop, then the window closes", {shown, shown, refused, {false, false, endPage}}},
+    };
+    for (const auto& [name, steps] : cases) {
+        WebWindowRules::PageDialogs dialogs;
+        for (const Step& step : steps)
+            EXPECT_EQ(dialogs.ask(step.shown, step.dialogUp), step.answer) << name << " " << &step - steps.data();
+        // A new document starts again.
+        dialogs.newDocument();
+        EXPECT_EQ(dialogs.ask(true, false), show) << name;
+        EXPECT_EQ(dialogs.ask(false, false), refuse) << name;
+    }
+}
+
 TEST(WebEngineLoader, AsRootTheEngineStartsOnlyWithItsSandboxTurnedOff)
 {
     EXPECT_TRUE(WebEngineLoader::engineCanStart(false, {}, {}));

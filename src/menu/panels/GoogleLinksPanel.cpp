@@ -29,17 +29,17 @@ std::unique_ptr<MenuButton> compactTile(MenuContext& context, const QString& tit
 
 } // namespace
 
-std::vector<GoogleLinksPanel::Link> GoogleLinksPanel::links()
+std::vector<GoogleLinksPanel::Link> GoogleLinksPanel::links(CompanionEdition edition)
 {
-    return {
+    std::vector<Link> all{
         {QStringLiteral("Google"), QStringLiteral("magnifyingglass"), CompanionCTA::googleSearch},
         {QStringLiteral("Admin"), QStringLiteral("person.badge.key.fill"), CompanionCTA::googleAdmin},
-        {QStringLiteral("Gusto"), QStringLiteral("dollarsign.circle.fill"), CompanionCTA::gusto},
+        {QStringLiteral("HR/Payroll"), QStringLiteral("dollarsign.circle.fill"), CompanionCTA::gusto},
         {QStringLiteral("Docs"), QStringLiteral("doc.text.fill"), CompanionCTA::googleDocs},
         {QStringLiteral("Workspace"), QStringLiteral("square.grid.3x3.fill"), CompanionCTA::workspaceDashboard},
         {QStringLiteral("AgencyAnalytics"), QStringLiteral("chart.bar.fill"), CompanionCTA::agencyAnalytics},
         {QStringLiteral("1Password"), QStringLiteral("key.fill"), CompanionCTA::onePassword},
-        {QStringLiteral("Xero"), QStringLiteral("banknote.fill"), CompanionCTA::xero},
+        {QStringLiteral("Accounting"), QStringLiteral("banknote.fill"), CompanionCTA::xero},
         {QStringLiteral("Agreements"), QStringLiteral("signature"), CompanionCTA::agreements},
         {QStringLiteral("CCA"), QStringLiteral("doc.badge.gearshape"), CompanionCTA::cca},
         {QStringLiteral("Proposal"), QStringLiteral("doc.richtext.fill"), CompanionCTA::proposal},
@@ -51,6 +51,11 @@ std::vector<GoogleLinksPanel::Link> GoogleLinksPanel::links()
         {QStringLiteral("GitHub"), QStringLiteral("chevron.left.forwardslash.chevron.right"), CompanionCTA::github},
         {QStringLiteral("Hubstaff"), QStringLiteral("clock.fill"), CompanionCTA::hubstaff},
     };
+    if (!edition.allowsFinance())
+        std::erase_if(all, [](const Link& link) {
+            return link.target == CompanionCTA::gusto || link.target == CompanionCTA::xero;
+        });
+    return all;
 }
 
 GoogleLinksPanel::GoogleLinksPanel(MenuContext& context)
@@ -71,7 +76,7 @@ GoogleLinksPanel::GoogleLinksPanel(MenuContext& context)
     dressSeparateSwitch();
 
     const qreal dpr = context.canvas.devicePixelRatio();
-    for (const Link& link : links()) {
+    for (const Link& link : links(context.edition)) {
         std::unique_ptr<MenuButton> tile = compactTile(context, link.title, link.title, link.symbol, scroller().viewport());
         // A link whose application is installed shows that application's icon.
         const std::optional<QString> application = link.target.destination().applicationPath();

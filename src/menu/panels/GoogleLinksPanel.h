@@ -2,6 +2,7 @@
 
 #include "SubPanel.h"
 #include "model/CompanionDestinations.h"
+#include "model/CompanionEdition.h"
 
 #include <memory>
 #include <vector>
@@ -9,7 +10,8 @@
 // The Google links panel: "Recall" (Chrome to the front), the command that
 // closes the tabs these links opened, the saved choice of opening each link
 // in a Chrome window of its own, and one tile per Google and business link
-// of the catalogue. A link opens along the Google-links road and closes the
+// of the catalogue (the payroll and accounting ones only in an edition that
+// allows finance). A link opens along the Google-links road and closes the
 // menu; the list scrolls when the panel has too little room.
 class GoogleLinksPanel final : public ListPanel {
 public:
@@ -22,7 +24,7 @@ public:
         QString symbol;
         CompanionCTA target;
     };
-    static std::vector<Link> links();
+    static std::vector<Link> links(CompanionEdition edition);
     static constexpr int columns = 3;
 
 private:

@@ -20,7 +20,6 @@ public:
     // The height of a tile of the compact kind.
     static constexpr qreal tileHeight = 32;
 
-    MenuButton& backButton() const { return m_heading.backButton(); }
     std::vector<MenuPiece*> pieces() override;
 
 protected:

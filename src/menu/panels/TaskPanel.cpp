@@ -89,15 +89,11 @@ QString TaskPanel::quitAllName(bool confirming)
 }
 
 TaskPanel::TaskPanel(MenuContext& context)
-    : ListPanel(context, QStringLiteral("TASK MANAGER"), &CompanionModel::taskPanelOpen),
-      m_quitAll(makeMenuButton(context))
+    : ListPanel(context, QStringLiteral("TASK MANAGER"), &CompanionModel::taskPanelOpen)
 {
     // Each showing of the panel starts unarmed: a first press left from an
     // earlier visit must not let one click quit everything.
     context.host.setConfirmQuitAll(false);
-    m_quitAll->setShape(MenuButton::Shape::capsule);
-    m_quitAll->setAction([this] { pressQuitAll(); });
-    dressQuitAll();
     m_empty.setDraw(
         [](QPainter& painter, const QRectF& rect) {
             paintPanelCard(painter, rect, 12);
@@ -136,7 +132,16 @@ void TaskPanel::buildRows()
             QMarginsF(1, 1, 1, 1)));
         m_quits.push_back(quitButton(app, forceReady));
     }
-    m_quitAll->setVisible(!apps.empty());
+    // Without applications there is nothing to quit, and no button for it:
+    // not even a hidden one that assistive technology would still list.
+    if (apps.empty()) {
+        m_quitAll.reset();
+    } else if (!m_quitAll) {
+        m_quitAll = makeMenuButton(context());
+        m_quitAll->setShape(MenuButton::Shape::capsule);
+        m_quitAll->setAction([this] { pressQuitAll(); });
+        dressQuitAll();
+    }
 }
 
 std::unique_ptr<MenuButton> TaskPanel::quitButton(const RunningAppInfo& app, bool forceReady)
@@ -207,7 +212,8 @@ qreal TaskPanel::layoutFrom(qreal top)
     const QSizeF quitAll(chipSize(quitAllName(context().host.confirmQuitAll())).width(), PanelHeading::height() - 4);
     const qreal listTop = layoutHeading(top, quitAll.width() + 8);
     const qreal right = MenuContext::columnLeft() + MenuContext::columnWidth();
-    m_quitAll->setCardRect(QRectF(QPointF(right - quitAll.width(), top + 2), quitAll));
+    if (m_quitAll)
+        m_quitAll->setCardRect(QRectF(QPointF(right - quitAll.width(), top + 2), quitAll));
     if (m_rows.empty()) {
         m_empty.setRect(QRectF(MenuContext::columnLeft(), listTop, MenuContext::columnWidth(), emptyHeight));
         placeList(listTop, 0, 0);
@@ -227,7 +233,6 @@ qreal TaskPanel::layoutFrom(qreal top)
 
 std::vector<MenuPiece*> TaskPanel::panelPieces()
 {
-    // Without applications there is nothing to quit, and no button for it.
     if (m_rows.empty())
         return {&m_empty};
     return {m_quitAll.get()};

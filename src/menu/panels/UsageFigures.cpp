@@ -21,9 +21,11 @@ std::optional<QDateTime> epochTime(double seconds)
     return QDateTime::fromMSecsSinceEpoch(std::llround(seconds * 1000), Qt::UTC);
 }
 
-QString counted(qint64 count, const QString& one, const QString& many)
+// "1 session", "4 sessions", "5.1K tokens": the noun follows the count
+// itself, however the count is written.
+QString counted(qint64 count, const QString& written, const QString& noun)
 {
-    return QString::number(count) + u' ' + (count == 1 ? one : many);
+    return written + u' ' + noun + (count == 1 ? QString() : QStringLiteral("s"));
 }
 
 } // namespace
@@ -147,8 +149,8 @@ QString tokenCount(qint64 tokens)
 
 QString periodText(const CompanionAgentUsage::Window& window)
 {
-    return tokenCount(window.tokens) + QStringLiteral(" tokens \u00B7 ")
-           + counted(window.sessions, QStringLiteral("session"), QStringLiteral("sessions"));
+    return counted(window.tokens, tokenCount(window.tokens), QStringLiteral("token")) + QStringLiteral(" \u00B7 ")
+           + counted(window.sessions, QString::number(window.sessions), QStringLiteral("session"));
 }
 
 QString modelsText(const std::optional<std::vector<CompanionAgentUsage::ModelUsage>>& models)

@@ -47,7 +47,7 @@ std::optional<QDateTime> isoTime(const QString& text);
 
 // A token count kept short: "512", "5.1K", "182.3K", "1.2M".
 QString tokenCount(qint64 tokens);
-// One period's figures: "182.3K tokens · 4 sessions".
+// One period's figures: "182.3K tokens · 4 sessions", "1 token · 1 session".
 QString periodText(const CompanionAgentUsage::Window& window);
 // Tokens per model: "opus 120K · sonnet 62.3K"; empty without models.
 QString modelsText(const std::optional<std::vector<CompanionAgentUsage::ModelUsage>>& models);

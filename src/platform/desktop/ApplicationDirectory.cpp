@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QFileInfo>
+#include <QFileSystemWatcher>
 #include <QSet>
 #include <QStandardPaths>
 
@@ -62,6 +63,8 @@ ApplicationDirectory::ApplicationDirectory(QStringList folders)
 {
 }
 
+ApplicationDirectory::~ApplicationDirectory() = default;
+
 QStringList ApplicationDirectory::standardFolders()
 {
     return QStandardPaths::standardLocations(QStandardPaths::ApplicationsLocation);
@@ -84,11 +87,13 @@ const QList<DesktopEntry>& ApplicationDirectory::installedEntries() const
     m_entries.clear();
     m_indexById.clear();
     QSet<QString> seen;
+    QStringList allFiles;
     for (const QString& folder : m_folders) {
         QStringList files;
         QDirIterator found(folder, {QStringLiteral("*.desktop")}, QDir::Files, QDirIterator::Subdirectories);
         while (found.hasNext())
             files.append(found.next());
+        allFiles += files;
         // The folder's own order is the file system's; sorting keeps the
         // choice among equally good entries the same from run to run.
         files.sort();
@@ -105,7 +110,23 @@ const QList<DesktopEntry>& ApplicationDirectory::installedEntries() const
         }
     }
     m_readAt = times;
+    watchEntries(allFiles);
     return m_entries;
+}
+
+void ApplicationDirectory::watchEntries(const QStringList& files) const
+{
+    // A folder's time moves when an entry comes or goes, not when one is
+    // edited in place: the entries themselves tell of that.
+    if (!m_entryFiles) {
+        m_entryFiles = std::make_unique<QFileSystemWatcher>();
+        QObject::connect(m_entryFiles.get(), &QFileSystemWatcher::fileChanged, m_entryFiles.get(),
+                         [this] { m_readAt.reset(); });
+    }
+    if (const QStringList watched = m_entryFiles->files(); !watched.isEmpty())
+        m_entryFiles->removePaths(watched);
+    if (!files.isEmpty())
+        m_entryFiles->addPaths(files);
 }
 
 std::optional<DesktopEntry> ApplicationDirectory::installedEntry(const QString& id) const

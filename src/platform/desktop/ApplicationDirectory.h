@@ -8,7 +8,10 @@
 #include <QString>
 #include <QStringList>
 
+#include <memory>
 #include <optional>
+
+class QFileSystemWatcher;
 
 // An application as the catalogue's path or a window's class resolves to it.
 struct ResolvedApplication {
@@ -29,6 +32,7 @@ public:
     // folders: "applications" folders, the most important first (a desktop
     // file ID found in an earlier folder hides the same ID in later ones).
     explicit ApplicationDirectory(QStringList folders = standardFolders());
+    ~ApplicationDirectory();
 
     // $XDG_DATA_HOME/applications, then each of $XDG_DATA_DIRS.
     static QStringList standardFolders();
@@ -48,10 +52,13 @@ private:
     std::optional<DesktopEntry> entryForWindowClass(const QString& windowClass) const;
     QString idOfEntryFile(const QString& filePath) const;
     QList<QDateTime> folderTimes() const;
+    void watchEntries(const QStringList& files) const;
 
     QStringList m_folders;
-    // Read on first use and again whenever a folder changes.
+    // Read on first use and again whenever a folder changes or an entry
+    // read is edited (main thread only, for the watcher).
     mutable QList<DesktopEntry> m_entries;
     mutable QHash<QString, qsizetype> m_indexById;
     mutable std::optional<QList<QDateTime>> m_readAt;
+    mutable std::unique_ptr<QFileSystemWatcher> m_entryFiles;
 };

@@ -1,5 +1,6 @@
 #include "platform/desktop/ChromeDevTools.h"
 
+#include "model/LogCategories.h"
 #include "platform/Workspace.h"
 #include "platform/desktop/KnownApplications.h"
 
@@ -10,13 +11,19 @@
 #include <QJsonObject>
 #include <QNetworkProxy>
 #include <QNetworkReply>
+#include <QSet>
 #include <QStandardPaths>
+#include <QTimer>
 
+#include <algorithm>
 #include <memory>
+#include <utility>
 
 namespace {
 
+// Long enough for a browser to answer; a silent port gives way to the next.
 constexpr int answerTimeoutMs = 2000;
+constexpr qint64 readAhead = 64 << 10;
 const QString chromePath = QStringLiteral("/Applications/Google Chrome.app");
 
 std::optional<quint16> portNumber(const QString& text)
@@ -37,26 +44,12 @@ std::optional<quint16> activePortIn(const QString& profileFolder)
     return portNumber(QString::fromUtf8(file.readLine(64)));
 }
 
-// A switch written "--name=value" on the command line.
-QString switchValue(const QStringList& arguments, const QString& name)
-{
-    const QString prefix = QStringLiteral("--") + name + QLatin1Char('=');
-    for (const QString& argument : arguments) {
-        if (argument.startsWith(prefix))
-            return argument.mid(prefix.size());
-    }
-    return {};
-}
-
-QStringList commandLineOf(qint32 processIdentifier)
+QByteArray commandLineOf(qint32 processIdentifier)
 {
     QFile file(QStringLiteral("/proc/%1/cmdline").arg(processIdentifier));
     if (!file.open(QIODevice::ReadOnly))
         return {};
-    QStringList arguments;
-    for (const QByteArray& argument : file.readAll().split('\0'))
-        arguments.append(QString::fromLocal8Bit(argument));
-    return arguments;
+    return file.readAll();
 }
 
 QUrl endpoint(quint16 port, const QString& path)
@@ -69,22 +62,172 @@ QUrl endpoint(quint16 port, const QString& path)
     return url;
 }
 
-QNetworkRequest requestFor(const QUrl& url)
+} // namespace
+
+// One press of the closer: the target list from the first port that gives
+// one, then a close request for each matching page, all within one deadline.
+// Answers are read as they arrive, so none can hold the event loop.
+class ChromeDevTools::Closing final : public QObject {
+public:
+    Closing(QNetworkAccessManager& network, QList<quint16> ports, AddressTest closes,
+            std::function<void(bool)> completion)
+        : QObject(&network)
+        , m_network(network)
+        , m_ports(std::move(ports))
+        , m_closes(std::move(closes))
+        , m_completion(std::move(completion))
+    {
+        m_deadline.setSingleShot(true);
+        connect(&m_deadline, &QTimer::timeout, this, [this] { finish(m_answered); });
+        m_deadline.start(limits.deadline);
+        // Told later, as an answer would be, even when there is no port to ask.
+        QMetaObject::invokeMethod(this, &Closing::listNext, Qt::QueuedConnection);
+    }
+
+private:
+    struct Answer {
+        int status;
+        QByteArray body;
+    };
+    using AnswerHandler = std::function<void(std::optional<Answer>)>;
+
+    void listNext()
+    {
+        if (m_ports.isEmpty()) {
+            qCDebug(lcActions) << "no remote-debugging endpoint of Chrome answers: its tabs cannot be closed through one";
+            finish(false);
+            return;
+        }
+        const quint16 port = m_ports.takeFirst();
+        get(port, QStringLiteral("/json/list"), limits.listBytes, [this, port](std::optional<Answer> answer) {
+            const std::optional<QStringList> ids =
+                answer ? pagesToClose(answer->status, answer->body, m_closes, limits.closes) : std::nullopt;
+            if (ids) {
+                closePages(port, *ids);
+                return;
+            }
+            qCDebug(lcActions) << "Chrome's endpoint on port" << port << "did not list its tabs";
+            listNext();
+        });
+    }
+
+    void closePages(quint16 port, const QStringList& ids)
+    {
+        m_answered = true;
+        if (ids.isEmpty()) {
+            finish(true);
+            return;
+        }
+        // Done once every close has had its answer, whatever it was.
+        m_closesLeft = ids.size();
+        for (const QString& id : ids) {
+            const QString path = QStringLiteral("/json/close/") + QString::fromLatin1(QUrl::toPercentEncoding(id));
+            get(port, path, limits.closeAnswerBytes, [this](const std::optional<Answer>&) {
+                if (--m_closesLeft == 0)
+                    finish(true);
+            });
+        }
+    }
+
+    // Hands on the answer, or none when the request failed or the answer
+    // outgrew `limit`.
+    void get(quint16 port, const QString& path, qint64 limit, AnswerHandler handle)
+    {
+        QNetworkRequest request(endpoint(port, path));
+        request.setTransferTimeout(answerTimeoutMs);
+        request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::ManualRedirectPolicy);
+        QNetworkReply* reply = m_network.get(request);
+        // The network thread reads no further ahead than this, so the answer
+        // reaches the limit below while it arrives, not once it has ended.
+        reply->setReadBufferSize(std::min(limit + 1, readAhead));
+        m_inFlight.insert(reply);
+        auto body = std::make_shared<QByteArray>();
+        // Cut off as soon as the answer is longer than any the browser gives.
+        const auto take = [reply, body, limit] {
+            if (body->size() + reply->bytesAvailable() > limit) {
+                reply->abort();
+                return false;
+            }
+            body->append(reply->readAll());
+            return true;
+        };
+        connect(reply, &QNetworkReply::readyRead, this, take);
+        connect(reply, &QNetworkReply::finished, this, [this, reply, body, take, handle = std::move(handle)] {
+            m_inFlight.remove(reply);
+            reply->deleteLater();
+            if (reply->error() != QNetworkReply::NoError || !take()) {
+                handle(std::nullopt);
+                return;
+            }
+            handle(Answer {reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt(), *body});
+        });
+    }
+
+    void finish(bool answered)
+    {
+        if (!m_completion)
+            return;
+        m_deadline.stop();
+        for (QNetworkReply* reply : std::exchange(m_inFlight, {})) {
+            disconnect(reply, nullptr, this, nullptr);
+            reply->abort();
+            reply->deleteLater();
+        }
+        deleteLater();
+        std::exchange(m_completion, {})(answered);
+    }
+
+    QNetworkAccessManager& m_network;
+    QList<quint16> m_ports;
+    AddressTest m_closes;
+    std::function<void(bool)> m_completion;
+    QTimer m_deadline;
+    QSet<QNetworkReply*> m_inFlight;
+    bool m_answered = false;
+    qsizetype m_closesLeft = 0;
+};
+
+QStringList ChromeDevTools::switchValues(const QByteArray& commandLine, QLatin1String name)
 {
-    QNetworkRequest request(url);
-    request.setTransferTimeout(answerTimeoutMs);
-    return request;
+    QByteArray line = commandLine;
+    while (line.endsWith('\0'))
+        line.chop(1);
+    const QByteArray prefix = "--" + QByteArray(name.data(), name.size()) + '=';
+    QStringList values;
+    // The browser takes the last of a repeated switch.
+    if (line.contains('\0')) {
+        const QList<QByteArray> arguments = line.split('\0');
+        for (auto argument = arguments.rbegin(); argument != arguments.rend(); ++argument) {
+            if (argument->startsWith(prefix) && argument->size() > prefix.size())
+                values.append(QString::fromLocal8Bit(argument->mid(prefix.size())));
+        }
+        return values;
+    }
+    for (qsizetype at = line.lastIndexOf(prefix); at >= 0; at = at > 0 ? line.lastIndexOf(prefix, at - 1) : -1) {
+        if (at > 0 && line.at(at - 1) != ' ')
+            continue;
+        const qsizetype start = at + prefix.size();
+        qsizetype end = line.indexOf(" --", start);
+        if (end < 0)
+            end = line.size();
+        for (qsizetype cut = end; cut > start; cut = line.lastIndexOf(' ', cut - 1))
+            values.append(QString::fromLocal8Bit(line.mid(start, cut - start)));
+    }
+    return values;
 }
 
-// The IDs of the page targets whose address passes the test; none when the
-// answer is not a target list.
-std::optional<QStringList> pagesToClose(const QByteArray& body, const BrowserTabs::AddressTest& closes)
+std::optional<QStringList> ChromeDevTools::pagesToClose(int status, const QByteArray& body, const AddressTest& closes,
+                                                        qsizetype limit)
 {
+    if (status != 200)
+        return std::nullopt;
     const QJsonDocument document = QJsonDocument::fromJson(body);
     if (!document.isArray())
         return std::nullopt;
     QStringList ids;
     for (const QJsonValue& target : document.array()) {
+        if (ids.size() >= limit)
+            break;
         const QJsonObject object = target.toObject();
         const QString id = object.value(QStringLiteral("id")).toString();
         if (object.value(QStringLiteral("type")).toString() == QLatin1String("page") && !id.isEmpty()
@@ -93,8 +236,6 @@ std::optional<QStringList> pagesToClose(const QByteArray& body, const BrowserTab
     }
     return ids;
 }
-
-} // namespace
 
 ChromeDevTools::ChromeDevTools(const Workspace& workspace, QStringList profileFolders)
     : m_workspace(workspace)
@@ -117,11 +258,13 @@ QList<quint16> ChromeDevTools::candidatePorts() const
 {
     QList<std::optional<quint16>> found;
     if (const auto known = KnownApplications::withPath(chromePath)) {
-        if (const auto browser = m_workspace.firstWithBundleIdentifier(known->identifier)) {
-            const QStringList arguments = commandLineOf(browser->processIdentifier);
-            found.append(portNumber(switchValue(arguments, QStringLiteral("remote-debugging-port"))));
-            const QString profile = switchValue(arguments, QStringLiteral("user-data-dir"));
-            if (!profile.isEmpty())
+        for (const RunningApplication& browser : m_workspace.runningApplications()) {
+            if (browser.bundleIdentifier != known->identifier)
+                continue;
+            const QByteArray commandLine = commandLineOf(browser.processIdentifier);
+            for (const QString& port : switchValues(commandLine, QLatin1String("remote-debugging-port")))
+                found.append(portNumber(port));
+            for (const QString& profile : switchValues(commandLine, QLatin1String("user-data-dir")))
                 found.append(activePortIn(profile));
         }
     }
@@ -138,48 +281,5 @@ QList<quint16> ChromeDevTools::candidatePorts() const
 
 void ChromeDevTools::closeTabs(AddressTest closes, std::function<void(bool answered)> completion)
 {
-    closeTabsAt(candidatePorts(), std::move(closes), std::move(completion));
-}
-
-void ChromeDevTools::closeTabsAt(QList<quint16> ports, AddressTest closes, std::function<void(bool answered)> completion)
-{
-    if (ports.isEmpty()) {
-        // Told later, as an answer would be.
-        QMetaObject::invokeMethod(&m_network, [completion = std::move(completion)] { completion(false); }, Qt::QueuedConnection);
-        return;
-    }
-    const quint16 port = ports.takeFirst();
-    QNetworkReply* reply = m_network.get(requestFor(endpoint(port, QStringLiteral("/json/list"))));
-    QObject::connect(reply, &QNetworkReply::finished, &m_network,
-                     [this, reply, port, ports = std::move(ports), closes = std::move(closes), completion = std::move(completion)]() mutable {
-                         reply->deleteLater();
-                         const bool ok = reply->error() == QNetworkReply::NoError
-                             && reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt() == 200;
-                         const std::optional<QStringList> ids = ok ? pagesToClose(reply->readAll(), closes) : std::nullopt;
-                         if (!ids) {
-                             closeTabsAt(std::move(ports), std::move(closes), std::move(completion));
-                             return;
-                         }
-                         closeListedTabs(port, *ids, std::move(completion));
-                     });
-}
-
-void ChromeDevTools::closeListedTabs(quint16 port, const QStringList& targetIds, std::function<void(bool answered)> completion)
-{
-    if (targetIds.isEmpty()) {
-        completion(true);
-        return;
-    }
-    // Done once every close has had its answer, whatever it was.
-    auto remaining = std::make_shared<qsizetype>(targetIds.size());
-    auto done = std::make_shared<std::function<void(bool)>>(std::move(completion));
-    for (const QString& id : targetIds) {
-        const QString path = QStringLiteral("/json/close/") + QString::fromLatin1(QUrl::toPercentEncoding(id));
-        QNetworkReply* reply = m_network.get(requestFor(endpoint(port, path)));
-        QObject::connect(reply, &QNetworkReply::finished, &m_network, [reply, remaining, done] {
-            reply->deleteLater();
-            if (--*remaining == 0)
-                (*done)(true);
-        });
-    }
+    new Closing(m_network, candidatePorts(), std::move(closes), std::move(completion));
 }

@@ -5,16 +5,35 @@
 #include <QNetworkAccessManager>
 #include <QStringList>
 
+#include <chrono>
+#include <optional>
+
 class Workspace;
 
 // Chrome's (or Chromium's) tabs through its remote-debugging endpoint on
 // the loopback interface. The browser opens one when it was started with
 // --remote-debugging-port, and names the port on its command line or in the
-// DevToolsActivePort file of its profile folder. Main thread only.
+// DevToolsActivePort file of its profile folder. Whatever listens on that
+// port is not trusted: its answers, the closes they lead to and the time
+// they take are bounded, and it is never followed elsewhere. Main thread only.
 class ChromeDevTools final : public BrowserTabs {
 public:
-    // profileFolders: where to look for the port besides the profile folder
-    // the running browser names on its command line.
+    struct Limits {
+        // Chromium lists a target in some 600 bytes: room for over 3,000,
+        // several times a heavy session's list.
+        qint64 listBytes;
+        // A close is answered "Target is closing".
+        qint64 closeAnswerBytes;
+        // Tabs closed by one press.
+        qsizetype closes;
+        // For the list and the closes together.
+        std::chrono::milliseconds deadline;
+    };
+    static constexpr Limits limits {
+        .listBytes = 2 << 20, .closeAnswerBytes = 4 << 10, .closes = 500, .deadline = std::chrono::seconds(5)};
+
+    // profileFolders: where to look for the port besides the profile folders
+    // the running browsers name on their command lines.
     explicit ChromeDevTools(const Workspace& workspace, QStringList profileFolders = standardProfileFolders());
 
     // The profile folders of Google Chrome's channels and of Chromium.
@@ -22,11 +41,24 @@ public:
 
     void closeTabs(AddressTest closes, std::function<void(bool answered)> completion) override;
 
+    // The values a "--name=value" switch may have in the contents of a
+    // /proc/PID/cmdline, the most likely first. The arguments are separated
+    // by NUL bytes, or the browser rewrote them into one space-joined line;
+    // there a value runs to the next " --" or ends at one of the spaces
+    // before it, so each of those cuts is a candidate, longest first.
+    static QStringList switchValues(const QByteArray& commandLine, QLatin1String name);
+    // The IDs of the page targets to close from the answer to a target-list
+    // request, at most `limit`, in list order. None when the answer is not a
+    // target list: only a 200 holding a JSON array is one, and a redirect is
+    // never followed.
+    static std::optional<QStringList> pagesToClose(int status, const QByteArray& body, const AddressTest& closes,
+                                                   qsizetype limit);
+
 private:
+    class Closing;
+
     // The ports to try, most likely first.
     QList<quint16> candidatePorts() const;
-    void closeTabsAt(QList<quint16> ports, AddressTest closes, std::function<void(bool answered)> completion);
-    void closeListedTabs(quint16 port, const QStringList& targetIds, std::function<void(bool answered)> completion);
 
     const Workspace& m_workspace;
     QStringList m_profileFolders;

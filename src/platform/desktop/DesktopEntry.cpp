@@ -1,5 +1,6 @@
 #include "platform/desktop/DesktopEntry.h"
 
+#include "model/LogCategories.h"
 #include "platform/desktop/ChildProcesses.h"
 
 #include <QFile>
@@ -88,8 +89,10 @@ bool launchApplication(GDesktopAppInfo* info, const QList<QByteArray>& uris)
                                                                     ChildProcesses::resetSignalsBeforeExec, nullptr,
                                                                     nullptr, nullptr, &error);
     g_list_free(list);
-    if (error)
+    if (error) {
+        qCWarning(lcActions, "cannot start %s: %s", g_app_info_get_id(G_APP_INFO(info)), error->message);
         g_error_free(error);
+    }
     return launched;
 }
 
@@ -179,8 +182,10 @@ bool openWithDefaultApplication(const QUrl& url)
     // The handler the user chose for the scheme, else for the file's type.
     GError* error = nullptr;
     const std::unique_ptr<GAppInfo, GObjectUnref> handler(g_file_query_default_handler(file.get(), nullptr, &error));
-    if (error)
+    if (error) {
+        qCWarning(lcActions, "no application opens %s: %s", uri.constData(), error->message);
         g_error_free(error);
+    }
     // Every handler on this desktop is a desktop entry.
     if (!handler || !G_IS_DESKTOP_APP_INFO(handler.get()))
         return false;

@@ -4,13 +4,13 @@
 #include "platform/desktop/ChromeDevTools.h"
 #include "platform/desktop/ClipboardPasteboard.h"
 #include "platform/desktop/DisplayBell.h"
+#include "platform/desktop/SessionLockWatch.h"
 #include "platform/desktop/XdgApplications.h"
 #include "platform/x11/X11ApplicationWindows.h"
 #include "platform/x11/X11MouseMonitoring.h"
 #include "platform/x11/X11Panels.h"
 #include "platform/x11/X11Screens.h"
 #include "platform/x11/X11Visibility.h"
-#include "platform/x11/X11Workspace.h"
 #include "platform/x11/XcbConnection.h"
 
 #include <unistd.h>
@@ -38,11 +38,12 @@ LinuxDesktop::LinuxDesktop()
     , m_panels(std::make_unique<X11PanelFactory>(*m_screens))
     , m_mouse(std::make_unique<X11MouseMonitoring>())
     , m_directory(std::make_unique<ApplicationDirectory>())
-    , m_workspace(X11Workspace::open(*m_directory))
+    , m_workspace(X11Workspace::open(identifyingWindowsBy(*m_directory)))
     , m_windows(std::make_unique<X11ApplicationWindows>())
     , m_pasteboard(std::make_unique<ClipboardPasteboard>())
     , m_bell(std::make_unique<DisplayBell>())
     , m_visibility(std::make_unique<X11VisibilityMonitoring>())
+    , m_sessionLock(std::make_unique<SessionLockWatch>([this](bool locked) { m_visibility->setSessionLocked(locked); }))
 {
     if (!m_workspace)
         m_workspace = std::make_unique<WindowlessWorkspace>();
@@ -51,6 +52,19 @@ LinuxDesktop::LinuxDesktop()
 }
 
 LinuxDesktop::~LinuxDesktop() = default;
+
+X11Workspace::IdentifyWindow LinuxDesktop::identifyingWindowsBy(const ApplicationDirectory& directory)
+{
+    return [&directory](const QString& instance, const QString& windowClass)
+               -> std::optional<X11Workspace::InstalledApplication> {
+        const std::optional<ResolvedApplication> resolved = directory.identifyWindow(instance, windowClass);
+        if (!resolved)
+            return std::nullopt;
+        if (!resolved->entry)
+            return X11Workspace::InstalledApplication {resolved->identifier, {}, {}};
+        return X11Workspace::InstalledApplication {resolved->identifier, resolved->entry->name, resolved->entry->icon()};
+    };
+}
 
 Desktop LinuxDesktop::desktop()
 {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/Desktop.h"
+#include "platform/x11/X11Workspace.h"
 
 #include <memory>
 
@@ -14,6 +15,7 @@ class X11PanelFactory;
 class X11Screens;
 class X11VisibilityMonitoring;
 class XcbConnection;
+class SessionLockWatch;
 class XdgApplications;
 
 // The Linux desktop the companion runs on: the X11 window system, the XDG
@@ -26,6 +28,9 @@ public:
     ~LinuxDesktop();
 
     Desktop desktop();
+
+    // Names the windows' applications after the directory's desktop entries.
+    static X11Workspace::IdentifyWindow identifyingWindowsBy(const ApplicationDirectory& directory);
 
 private:
     std::unique_ptr<XcbConnection> m_connection;
@@ -40,4 +45,5 @@ private:
     std::unique_ptr<DisplayBell> m_bell;
     std::unique_ptr<ChromeDevTools> m_browserTabs;
     std::unique_ptr<X11VisibilityMonitoring> m_visibility;
+    std::unique_ptr<SessionLockWatch> m_sessionLock;
 };

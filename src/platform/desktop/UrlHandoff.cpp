@@ -1,5 +1,7 @@
 #include "platform/desktop/UrlHandoff.h"
 
+#include "model/LogCategories.h"
+
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
@@ -89,6 +91,18 @@ bool waitFor(int descriptor, short events, const QDeadlineTimer& deadline)
     }
 }
 
+// A hand-over that fails says why in the log as well as to its caller; one
+// that may succeed at the next try only in debug messages.
+UrlHandoff::Outcome logged(const QString& path, UrlHandoff::Outcome outcome)
+{
+    switch (outcome.delivery) {
+    case UrlHandoff::Delivery::delivered: qCDebug(lcHandoff).noquote() << "handed over to the copy at" << path; break;
+    case UrlHandoff::Delivery::unavailable: qCDebug(lcHandoff).noquote() << outcome.problem; break;
+    case UrlHandoff::Delivery::unsafe: qCWarning(lcHandoff).noquote() << outcome.problem; break;
+    }
+    return outcome;
+}
+
 // Whether a copy answers at address (a full backlog means one listens).
 bool answers(const sockaddr_un& address)
 {
@@ -151,7 +165,9 @@ bool isPrivateSocket(const QString& path)
     return S_ISSOCK(status.st_mode) && status.st_uid == ::geteuid() && (status.st_mode & (S_IRWXG | S_IRWXO)) == 0;
 }
 
-Outcome send(const QString& path, const Request& request, std::chrono::milliseconds timeout)
+namespace {
+
+Outcome sendUnlogged(const QString& path, const Request& request, std::chrono::milliseconds timeout)
 {
     const QDeadlineTimer deadline(timeout);
     const std::optional<sockaddr_un> address = addressOf(path);
@@ -206,6 +222,13 @@ Outcome send(const QString& path, const Request& request, std::chrono::milliseco
     return {Delivery::delivered, {}};
 }
 
+} // namespace
+
+Outcome send(const QString& path, const Request& request, std::chrono::milliseconds timeout)
+{
+    return logged(path, sendUnlogged(path, request, timeout));
+}
+
 } // namespace UrlHandoff
 
 // One client's hand-over while it arrives.
@@ -218,8 +241,11 @@ public:
     }
     ~Connection() override { close(); }
 
+    // Ends the connection and lets go of what it holds at once; the object
+    // itself may be in the middle of a signal of its own, so it goes later.
     void close()
     {
+        received = QByteArray();
         if (descriptor < 0)
             return;
         notifier.setEnabled(false);
@@ -314,9 +340,32 @@ void UrlHandoffReceiver::close()
         ::unlink(name.constData());
 }
 
+QList<int> UrlHandoffReceiver::connectionsToRelease(const QList<qsizetype>& othersOldestFirst, qsizetype held,
+                                                    qsizetype arriving, qsizetype budget)
+{
+    QList<int> released;
+    for (int index = 0; index < othersOldestFirst.size() && held + arriving > budget; ++index) {
+        if (othersOldestFirst[index] > 0) {
+            released.append(index);
+            held -= othersOldestFirst[index];
+        }
+    }
+    return released;
+}
+
+qsizetype UrlHandoffReceiver::bufferedBytes() const
+{
+    qsizetype held = 0;
+    for (const Connection* connection : m_connections)
+        held += connection->received.size();
+    return held;
+}
+
 void UrlHandoffReceiver::acceptPending()
 {
-    for (;;) {
+    // A backlog's worth at a time, so that a flood of connections cannot keep
+    // the event loop (and the deadlines it runs) waiting.
+    for (int accepted = 0; accepted < listenBacklog; ++accepted) {
         const int descriptor = ::accept4(m_descriptor, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
         if (descriptor < 0) {
             if (errno == EINTR || errno == ECONNABORTED)
@@ -359,6 +408,7 @@ bool UrlHandoffReceiver::serve(Connection* connection)
                 drop(connection);
                 return true;
             }
+            makeRoom(connection, count);
             connection->received.append(chunk, count);
         } else if (count == 0) {
             // A hand-over is complete when the other copy has said all.
@@ -371,6 +421,20 @@ bool UrlHandoffReceiver::serve(Connection* connection)
             return true;
         }
     }
+}
+
+void UrlHandoffReceiver::makeRoom(const Connection* reader, qsizetype arriving)
+{
+    QList<Connection*> others;
+    QList<qsizetype> held;
+    for (Connection* connection : m_connections) {
+        if (connection != reader) {
+            others.append(connection);
+            held.append(connection->received.size());
+        }
+    }
+    for (const int index : connectionsToRelease(held, bufferedBytes(), arriving, largestBuffered))
+        drop(others[index]);
 }
 
 void UrlHandoffReceiver::complete(Connection* connection)

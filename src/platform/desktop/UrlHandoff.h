@@ -64,8 +64,11 @@ Outcome send(const QString& path, const Request& request, std::chrono::milliseco
 
 // Listens for other copies' hand-overs and announces them in arrival order.
 // It stays bounded whatever its clients do: a few connections at a time (a
-// new one pushes out the oldest), a deadline and a size cap on each, and a
-// listening socket that is never given up, even when accepting fails.
+// new one pushes out the oldest), a deadline and a size cap on each, a cap on
+// the bytes all of them hold together (what arrives pushes out what the
+// oldest hold), a backlog's worth of connections accepted per turn of the
+// event loop, and a listening socket that is never given up, even when
+// accepting fails.
 class UrlHandoffReceiver final : public QObject {
     Q_OBJECT
 
@@ -73,7 +76,15 @@ public:
     static constexpr int largestConnectionCount = 8;
     // Twice the longest argument a command line may hold (128 KiB).
     static constexpr qsizetype largestMessage = 256 * 1024;
+    // What all connections may hold together: two of the largest hand-overs.
+    static constexpr qsizetype largestBuffered = 2 * largestMessage;
     static constexpr std::chrono::milliseconds readDeadline = std::chrono::seconds(2);
+
+    // Which of the other connections, given what each holds (oldest first),
+    // let go so that arriving bytes fit in budget beside held, what all of
+    // them hold together: the oldest that hold anything, until it fits.
+    static QList<int> connectionsToRelease(const QList<qsizetype>& othersOldestFirst, qsizetype held,
+                                           qsizetype arriving, qsizetype budget);
 
     UrlHandoffReceiver();
     ~UrlHandoffReceiver() override;
@@ -88,6 +99,8 @@ public:
 
     bool isListening() const { return m_descriptor >= 0; }
     int connectionCount() const { return int(m_connections.size()); }
+    // What the connections hold of hand-overs still arriving.
+    qsizetype bufferedBytes() const;
 
 Q_SIGNALS:
     void urlsReceived(const QList<QUrl>& urls);
@@ -100,6 +113,8 @@ private:
     void resumeAcceptingLater();
     // Reads what has arrived; true when the connection has ended.
     bool serve(Connection* connection);
+    // Lets go of what older connections hold until arriving bytes fit beside it.
+    void makeRoom(const Connection* reader, qsizetype arriving);
     void complete(Connection* connection);
     void drop(Connection* connection);
 

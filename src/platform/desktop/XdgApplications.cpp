@@ -20,6 +20,15 @@ bool start(const ResolvedApplication& application, const QList<QUrl>& urls, cons
     return ChildProcesses::startDetached(application.executable, commandLine);
 }
 
+// A desktop entry, an application bundle's path or a program: what opening
+// can only mean starting it.
+bool namesApplication(const QString& path)
+{
+    const QFileInfo file(path);
+    return path.endsWith(QLatin1String(".desktop")) || path.endsWith(QLatin1String(".app"))
+        || (file.isFile() && file.isExecutable());
+}
+
 QIcon genericApplicationIcon()
 {
     QIcon icon = QIcon::fromTheme(QStringLiteral("application-x-executable"));
@@ -94,12 +103,12 @@ void XdgApplications::openURL(const QUrl& url)
         return;
 
     // An application's own file opens the application, as opening it from
-    // the file manager would.
-    if (url.isLocalFile()) {
-        if (const auto application = m_directory.resolve(url.toLocalFile())) {
+    // the file manager would; one that cannot start opens nothing, never its
+    // text in an editor.
+    if (url.isLocalFile() && namesApplication(url.toLocalFile())) {
+        if (const auto application = m_directory.resolve(url.toLocalFile()))
             bringUp(*application);
-            return;
-        }
+        return;
     }
     openWithDefaultApplication(url);
 }
@@ -112,11 +121,19 @@ bool XdgApplications::startNewInstance(const QString& applicationPath, const QSt
 
 bool XdgApplications::bringUp(const ResolvedApplication& application)
 {
+    const QString launch = application.identifier.isEmpty() ? application.executable : application.identifier;
     if (const auto running = runningCopy(application)) {
+        m_launching.arrived(launch);
         m_workspace.unhide(*running);
         return m_workspace.activateAllWindows(*running);
     }
-    return start(application, {}, {});
+    const auto now = LaunchesInFlight::Clock::now();
+    if (m_launching.inFlight(launch, now))
+        return true;
+    if (!start(application, {}, {}))
+        return false;
+    m_launching.started(launch, now);
+    return true;
 }
 
 std::optional<qint32> XdgApplications::runningCopy(const ResolvedApplication& application) const

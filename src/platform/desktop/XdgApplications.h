@@ -2,13 +2,15 @@
 
 #include "platform/Applications.h"
 #include "platform/desktop/ApplicationDirectory.h"
+#include "platform/desktop/LaunchesInFlight.h"
 
 class Workspace;
 
 // Installed applications as XDG desktop entries: the catalogue's paths are
 // resolved through the application directory, started through their entries
 // (or directly, for an executable file), and a running copy is activated
-// through the workspace instead of being started again.
+// through the workspace instead of being started again; so is one that is
+// still starting (see LaunchesInFlight).
 class XdgApplications final : public Applications {
 public:
     XdgApplications(const ApplicationDirectory& directory, Workspace& workspace);
@@ -22,10 +24,12 @@ public:
     bool startNewInstance(const QString& applicationPath, const QStringList& arguments) override;
 
 private:
-    // Activates the running copy, or starts one; false when neither worked.
+    // Activates the running copy, or starts one unless one is starting
+    // already; false when nothing worked.
     bool bringUp(const ResolvedApplication& application);
     std::optional<qint32> runningCopy(const ResolvedApplication& application) const;
 
     const ApplicationDirectory& m_directory;
     Workspace& m_workspace;
+    LaunchesInFlight m_launching;
 };

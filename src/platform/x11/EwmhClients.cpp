@@ -1,13 +1,14 @@
 #include "platform/x11/EwmhClients.h"
 
 #include "platform/x11/NetWmIcon.h"
+#include "platform/x11/WindowOwnership.h"
 
 #include <QSysInfo>
 
+#include <xcb/res.h>
 #include <xcb/xcb_icccm.h>
 
 #include <algorithm>
-#include <limits>
 #include <vector>
 
 namespace {
@@ -31,12 +32,43 @@ QString localHostName()
     return name;
 }
 
+// Client ids with their processes came with X-Resource 1.2.
+bool serverNamesProcesses(xcb_connection_t* connection)
+{
+    const xcb_query_extension_reply_t* extension = xcb_get_extension_data(connection, &xcb_res_id);
+    if (!extension || !extension->present)
+        return false;
+    const XcbReply<xcb_res_query_version_reply_t> version(
+        xcb_res_query_version_reply(connection, xcb_res_query_version(connection, 1, 2), nullptr));
+    return version && (version->server_major > 1 || (version->server_major == 1 && version->server_minor >= 2));
+}
+
+// The process of the client that made the window, as the server knows it.
+xcb_res_query_client_ids_cookie_t askForOwner(xcb_connection_t* connection, xcb_window_t window)
+{
+    const xcb_res_client_id_spec_t spec {window, XCB_RES_CLIENT_ID_MASK_LOCAL_CLIENT_PID};
+    return xcb_res_query_client_ids(connection, 1, &spec);
+}
+
+std::optional<quint32> ownerFrom(xcb_connection_t* connection, xcb_res_query_client_ids_cookie_t cookie)
+{
+    const XcbReply<xcb_res_query_client_ids_reply_t> reply(xcb_res_query_client_ids_reply(connection, cookie, nullptr));
+    if (!reply)
+        return std::nullopt;
+    for (auto id = xcb_res_query_client_ids_ids_iterator(reply.get()); id.rem; xcb_res_client_id_value_next(&id)) {
+        const bool isProcess = id.data->spec.mask & XCB_RES_CLIENT_ID_MASK_LOCAL_CLIENT_PID;
+        if (isProcess && xcb_res_client_id_value_value_length(id.data) >= 1)
+            return *xcb_res_client_id_value_value(id.data);
+    }
+    return std::nullopt;
+}
+
 } // namespace
 
 EwmhClients::EwmhClients(XcbConnection& connection)
     : m_connection(connection)
-    , m_wmState(connection.atom("WM_STATE"))
     , m_wmChangeState(connection.atom("WM_CHANGE_STATE"))
+    , m_serverNamesProcesses(serverNamesProcesses(connection.raw()))
 {
 }
 
@@ -76,7 +108,8 @@ QList<ClientWindow> EwmhClients::describe(const QList<xcb_window_t>& windows) co
     auto* ewmh = m_connection.ewmh();
     auto* raw = m_connection.raw();
     struct Requests {
-        xcb_get_property_cookie_t pid, wmClass, type, state, wmState, transientFor, machine;
+        xcb_get_property_cookie_t pid, wmClass, type, state, desktop, transientFor, machine;
+        std::optional<xcb_res_query_client_ids_cookie_t> owner;
     };
     std::vector<Requests> requests;
     requests.reserve(size_t(windows.size()));
@@ -86,9 +119,10 @@ QList<ClientWindow> EwmhClients::describe(const QList<xcb_window_t>& windows) co
             xcb_icccm_get_wm_class(raw, window),
             xcb_ewmh_get_wm_window_type(ewmh, window),
             xcb_ewmh_get_wm_state(ewmh, window),
-            xcb_get_property(raw, 0, window, m_wmState, m_wmState, 0, 2),
+            xcb_ewmh_get_wm_desktop(ewmh, window),
             xcb_icccm_get_wm_transient_for(raw, window),
             xcb_icccm_get_wm_client_machine(raw, window),
+            m_serverNamesProcesses ? std::optional(askForOwner(raw, window)) : std::nullopt,
         });
     }
 
@@ -97,9 +131,14 @@ QList<ClientWindow> EwmhClients::describe(const QList<xcb_window_t>& windows) co
         const Requests& request = requests[size_t(index)];
         ClientWindow window;
         window.id = windows[index];
+        WindowOwnership::Evidence owner;
+        owner.serverNamesProcesses = m_serverNamesProcesses;
+        if (request.owner)
+            owner.serverProcess = ownerFrom(raw, *request.owner);
 
         uint32_t pid = 0;
-        const bool hasPid = xcb_ewmh_get_wm_pid_reply(ewmh, request.pid, &pid, nullptr);
+        if (xcb_ewmh_get_wm_pid_reply(ewmh, request.pid, &pid, nullptr))
+            owner.claimedProcess = pid;
 
         xcb_icccm_get_wm_class_reply_t wmClass;
         if (xcb_icccm_get_wm_class_reply(raw, request.wmClass, &wmClass, nullptr)) {
@@ -111,8 +150,10 @@ QList<ClientWindow> EwmhClients::describe(const QList<xcb_window_t>& windows) co
         xcb_ewmh_get_atoms_reply_t types;
         const bool hasType = xcb_ewmh_get_wm_window_type_reply(ewmh, request.type, &types, nullptr);
         bool normal = false;
+        bool dialog = false;
         if (hasType) {
             normal = holds(types.atoms, types.atoms_len, ewmh->_NET_WM_WINDOW_TYPE_NORMAL);
+            dialog = holds(types.atoms, types.atoms_len, ewmh->_NET_WM_WINDOW_TYPE_DIALOG);
             xcb_ewmh_get_atoms_reply_wipe(&types);
         }
 
@@ -123,27 +164,34 @@ QList<ClientWindow> EwmhClients::describe(const QList<xcb_window_t>& windows) co
             xcb_ewmh_get_atoms_reply_wipe(&states);
         }
 
-        const XcbReply<xcb_get_property_reply_t> wmState(xcb_get_property_reply(raw, request.wmState, nullptr));
-        if (wmState && wmState->format == 32 && xcb_get_property_value_length(wmState.get()) >= 4)
-            window.minimised = window.minimised || *static_cast<uint32_t*>(xcb_get_property_value(wmState.get())) == iconicState;
+        uint32_t desktop = 0;
+        if (xcb_ewmh_get_wm_desktop_reply(ewmh, request.desktop, &desktop, nullptr))
+            window.desktop = desktop;
 
         xcb_window_t transientFor = XCB_NONE;
         const bool transient = xcb_icccm_get_wm_transient_for_reply(raw, request.transientFor, &transientFor, nullptr)
             && transientFor != XCB_NONE;
-        window.normalType = hasType ? normal : !transient;
+        window.normalType = hasType ? normal || (dialog && !transient) : !transient;
 
-        // A process number means nothing on another machine: never act on it here.
         xcb_icccm_get_text_property_reply_t machine;
-        bool local = true;
         if (xcb_icccm_get_wm_client_machine_reply(raw, request.machine, &machine, nullptr)) {
-            local = QString::fromLocal8Bit(machine.name, int(machine.name_len)) == localHostName();
+            owner.claimedOnThisMachine = QString::fromLocal8Bit(machine.name, int(machine.name_len)) == localHostName();
             xcb_icccm_get_text_property_reply_wipe(&machine);
         }
-        if (hasPid && local && pid > 0 && pid <= uint32_t(std::numeric_limits<qint32>::max()))
-            window.processIdentifier = qint32(pid);
+        window.processIdentifier = WindowOwnership::processOf(owner);
         described.append(window);
     }
     return described;
+}
+
+std::optional<uint32_t> EwmhClients::currentDesktop() const
+{
+    auto* ewmh = m_connection.ewmh();
+    const auto cookie = xcb_ewmh_get_current_desktop(ewmh, m_connection.screenNumber());
+    uint32_t desktop = 0;
+    if (!xcb_ewmh_get_current_desktop_reply(ewmh, cookie, &desktop, nullptr))
+        return std::nullopt;
+    return desktop;
 }
 
 QIcon EwmhClients::icon(xcb_window_t window) const
@@ -204,6 +252,13 @@ void EwmhClients::activate(xcb_window_t window)
 {
     xcb_ewmh_request_change_active_window(m_connection.ewmh(), m_connection.screenNumber(), window, sourceIndication,
                                           XCB_CURRENT_TIME, XCB_NONE);
+    m_connection.flush();
+}
+
+void EwmhClients::showDesktop(uint32_t desktop)
+{
+    xcb_ewmh_request_change_current_desktop(m_connection.ewmh(), m_connection.screenNumber(), desktop,
+                                            XCB_CURRENT_TIME);
     m_connection.flush();
 }
 

@@ -14,16 +14,24 @@
 #include <optional>
 
 struct ClientWindow {
+    // _NET_WM_DESKTOP of a window shown on every desktop.
+    static constexpr uint32_t allDesktops = 0xFFFFFFFF;
+
     xcb_window_t id = XCB_NONE;
-    // 0 when the window names no process or one on another machine.
+    // The process that owns it (see WindowOwnership); 0 when none is known.
     qint32 processIdentifier = 0;
     QString instance;
     QString windowClass;
-    // An ordinary application window: of the normal type, or of no type
-    // without being another window's transient.
+    // An ordinary application window: of the normal type, a dialog that is
+    // nobody's transient (a program that shows only a dialog), or of no
+    // type without being another window's transient.
     bool normalType = false;
     bool skipsTaskbar = false;
+    // Minimised (_NET_WM_STATE_HIDDEN). A window on another desktop is not:
+    // the window manager unmaps it too, but it is not hidden from the user.
     bool minimised = false;
+    // The desktop it is on; none when the window manager did not say.
+    std::optional<uint32_t> desktop;
 };
 
 class EwmhClients {
@@ -39,8 +47,11 @@ public:
     std::optional<QList<xcb_window_t>> stackingOrder() const;
     // The active window, only when it is still managed.
     xcb_window_t activeWindow(const QList<xcb_window_t>& clients) const;
-    // Reads all windows' properties in one round of requests.
+    // Reads all windows' properties, and asks the server for their owners,
+    // in one round of requests.
     QList<ClientWindow> describe(const QList<xcb_window_t>& windows) const;
+    // The desktop in view; none when the window manager does not say.
+    std::optional<uint32_t> currentDesktop() const;
     QIcon icon(xcb_window_t window) const;
     // The window manager's decoration around the window.
     QMargins frameExtents(xcb_window_t window) const;
@@ -50,6 +61,8 @@ public:
     // Asks for the normal state again, as the application itself would.
     void restore(xcb_window_t window);
     void activate(xcb_window_t window);
+    // Brings the desktop into view, as a pager does.
+    void showDesktop(uint32_t desktop);
     // Places the client area (static gravity); unset parts stay as they are.
     void moveResize(xcb_window_t window, std::optional<QPoint> clientTopLeft, std::optional<QSize> clientSize);
 
@@ -58,6 +71,7 @@ private:
     void sendToRoot(const xcb_client_message_event_t& message);
 
     XcbConnection& m_connection;
-    xcb_atom_t m_wmState;
     xcb_atom_t m_wmChangeState;
+    // The server names its clients' processes (X-Resource 1.2).
+    bool m_serverNamesProcesses;
 };

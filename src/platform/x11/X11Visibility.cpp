@@ -1,6 +1,5 @@
 #include "platform/x11/X11Visibility.h"
 
-#include "platform/desktop/SessionLockWatch.h"
 #include "platform/x11/XcbConnection.h"
 
 #include <QRegion>
@@ -70,8 +69,13 @@ bool X11VisibilityMonitoring::startListening()
     connection->setEventHandler([this](const xcb_generic_event_t& event) { handle(event); });
     connection->flush();
     m_connection = std::move(connection);
-    m_lock = std::make_unique<SessionLockWatch>([this](bool) { report(); });
     return true;
+}
+
+void X11VisibilityMonitoring::setSessionLocked(bool locked)
+{
+    m_sessionLocked = locked;
+    report();
 }
 
 void X11VisibilityMonitoring::watch(Window& window)
@@ -217,7 +221,7 @@ void X11VisibilityMonitoring::recheckCover()
 
 bool X11VisibilityMonitoring::seen(const Watcher& watcher) const
 {
-    if (m_screenSaverOn || (m_lock && m_lock->locked()))
+    if (m_screenSaverOn || m_sessionLocked)
         return false;
     bool anyKnown = false;
     for (const Window& window : watcher.windows) {

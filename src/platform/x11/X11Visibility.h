@@ -9,9 +9,7 @@
 #include <cstdint>
 #include <memory>
 
-class SessionLockWatch;
 class XcbConnection;
-
 
 // Visibility on X11, over a connection of its own: the screen saver
 // extension tells when the screen saver runs or the display is blanked (a
@@ -20,7 +18,7 @@ class XcbConnection;
 // windows tells when other windows wholly cover it (the server's own
 // visibility events never say so of translucent windows, which it keeps
 // apart; under a compositor windows above may be see-through, but are taken
-// as covering); the session bus tells when the session is locked.
+// as covering); whoever watches the session's locker says when it is locked.
 class X11VisibilityMonitoring final : public VisibilityMonitoring {
 public:
     X11VisibilityMonitoring();
@@ -28,6 +26,9 @@ public:
 
     std::unique_ptr<MonitorToken> addVisibilityMonitor(QList<QWidget*> windows,
                                                        std::function<void(bool seen)> handler) override;
+
+    // While the session is locked nothing is seen.
+    void setSessionLocked(bool locked);
 
 private:
     class Token;
@@ -58,9 +59,9 @@ private:
     void report();
 
     std::unique_ptr<XcbConnection> m_connection;
-    std::unique_ptr<SessionLockWatch> m_lock;
     uint8_t m_screenSaverEvent = 0;
     bool m_screenSaverOn = false;
+    bool m_sessionLocked = false;
     bool m_coverCheckPending = false;
     QList<Watcher> m_watchers;
 };

@@ -1,14 +1,72 @@
 #include "platform/x11/X11Workspace.h"
 
-#include "platform/desktop/ApplicationDirectory.h"
 #include "platform/x11/EwmhClients.h"
+#include "platform/x11/WindowOwnership.h"
 
 #include <QCoreApplication>
 
 #include <algorithm>
+#include <cerrno>
 #include <csignal>
 
+#include <sys/stat.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
 namespace {
+
+// The user a process runs as: the owner of its /proc folder.
+std::optional<uid_t> userOf(qint32 processIdentifier)
+{
+    const QByteArray folder = "/proc/" + QByteArray::number(processIdentifier);
+    struct stat status {};
+    if (processIdentifier <= 0 || ::stat(folder.constData(), &status) != 0)
+        return std::nullopt;
+    return status.st_uid;
+}
+
+// A process held through a pidfd: a signal sent through it reaches that
+// process or none, never a later one that was given the same number. Where
+// the kernel has no pidfds, the number itself serves. (The system calls are
+// made directly: Debian 12's C library declares their wrappers for C only.)
+class PinnedProcess {
+public:
+    explicit PinnedProcess(qint32 processIdentifier)
+        : m_process(pid_t(processIdentifier))
+        , m_handle(processIdentifier > 0 ? int(::syscall(SYS_pidfd_open, m_process, 0u)) : -1)
+        , m_running(processIdentifier > 0 && (m_handle >= 0 || errno != ESRCH))
+    {
+    }
+    ~PinnedProcess()
+    {
+        if (m_handle >= 0)
+            ::close(m_handle);
+    }
+    PinnedProcess(const PinnedProcess&) = delete;
+    PinnedProcess& operator=(const PinnedProcess&) = delete;
+
+    bool running() const { return m_running; }
+    bool kill() const
+    {
+        if (m_handle >= 0)
+            return ::syscall(SYS_pidfd_send_signal, m_handle, SIGKILL, nullptr, 0u) == 0;
+        return ::kill(m_process, SIGKILL) == 0;
+    }
+
+private:
+    pid_t m_process;
+    int m_handle;
+    bool m_running;
+};
+
+QList<ClientWindow> ownedBy(const QList<ClientWindow>& windows, qint32 processIdentifier)
+{
+    QList<ClientWindow> own;
+    if (processIdentifier > 0)
+        std::copy_if(windows.begin(), windows.end(), std::back_inserter(own),
+                     [&](const ClientWindow& window) { return window.processIdentifier == processIdentifier; });
+    return own;
+}
 
 QSet<qint32> processesOf(const QHash<quint32, qint32>& processOfWindow)
 {
@@ -27,18 +85,18 @@ QSet<quint32> windowSet(const QHash<quint32, qint32>& processOfWindow)
 
 } // namespace
 
-std::unique_ptr<X11Workspace> X11Workspace::open(const ApplicationDirectory& directory)
+std::unique_ptr<X11Workspace> X11Workspace::open(IdentifyWindow identifyWindow)
 {
     auto connection = XcbConnection::open();
     if (!connection)
         return nullptr;
-    return std::unique_ptr<X11Workspace>(new X11Workspace(std::move(connection), directory));
+    return std::unique_ptr<X11Workspace>(new X11Workspace(std::move(connection), std::move(identifyWindow)));
 }
 
-X11Workspace::X11Workspace(std::unique_ptr<XcbConnection> connection, const ApplicationDirectory& directory)
+X11Workspace::X11Workspace(std::unique_ptr<XcbConnection> connection, IdentifyWindow identifyWindow)
     : m_connection(std::move(connection))
     , m_clients(std::make_unique<EwmhClients>(*m_connection))
-    , m_directory(directory)
+    , m_identifyWindow(std::move(identifyWindow))
 {
     const uint32_t mask = XCB_EVENT_MASK_PROPERTY_CHANGE;
     xcb_change_window_attributes(m_connection->raw(), m_connection->root(), XCB_CW_EVENT_MASK, &mask);
@@ -127,21 +185,20 @@ QList<RunningApplication> X11Workspace::runningApplications() const
         const auto isRegular = [](const ClientWindow& window) { return window.normalType && !window.skipsTaskbar; };
         const auto main = std::find_if(own.begin(), own.end(), isRegular);
         const ClientWindow& named = main != own.end() ? *main : own.first();
-        const auto resolved = m_directory.identifyWindow(named.instance, named.windowClass);
+        const std::optional<InstalledApplication> installed = m_identifyWindow(named.instance, named.windowClass);
 
         RunningApplication application;
         application.processIdentifier = process;
-        const std::optional<DesktopEntry> entry = resolved ? resolved->entry : std::nullopt;
-        if (resolved)
-            application.bundleIdentifier = resolved->identifier;
-        // The entry's name, else the window's class; the window's own icon,
-        // else the entry's from the icon theme.
-        application.localizedName = entry ? entry->name : QString();
+        if (installed)
+            application.bundleIdentifier = installed->identifier;
+        // The installed application's name, else the window's class; the
+        // window's own icon, else the installed application's.
+        application.localizedName = installed ? installed->name : QString();
         if (application.localizedName.isEmpty())
             application.localizedName = named.windowClass;
         QIcon icon = m_clients->icon(named.id);
-        if (icon.isNull() && entry)
-            icon = entry->icon();
+        if (icon.isNull() && installed)
+            icon = installed->icon;
         if (!icon.isNull())
             application.icon = icon;
         application.regular = main != own.end();
@@ -158,28 +215,43 @@ qint32 X11Workspace::ownProcessIdentifier() const
     return qint32(QCoreApplication::applicationPid());
 }
 
-QList<quint32> X11Workspace::windowsOf(qint32 processIdentifier) const
+QList<ClientWindow> X11Workspace::managedWindows() const
 {
-    QList<quint32> own;
-    if (processIdentifier <= 0)
-        return own;
-    const QList<xcb_window_t> clients = m_clients->clientList().value_or(QList<xcb_window_t>());
-    for (const ClientWindow& window : m_clients->describe(clients))
-        if (window.processIdentifier == processIdentifier)
-            own.append(window.id);
+    const QList<ClientWindow> windows = m_clients->describe(m_clients->clientList().value_or(QList<xcb_window_t>()));
     m_connection->dispatchQueuedSoon();
-    return own;
+    return windows;
 }
 
-QList<quint32> X11Workspace::frontMostFirst(const QList<quint32>& windows) const
+QList<ClientWindow> X11Workspace::windowsOf(qint32 processIdentifier) const
 {
-    QList<quint32> ordered;
+    return ownedBy(managedWindows(), processIdentifier);
+}
+
+QList<ClientWindow> X11Workspace::windowsToQuit(qint32 processIdentifier) const
+{
+    const QList<ClientWindow> windows = managedWindows();
+    QList<qint32> owners;
+    for (const ClientWindow& window : windows)
+        owners.append(window.processIdentifier);
+    const std::optional<uid_t> user = userOf(processIdentifier);
+    if (!WindowOwnership::mayQuit(processIdentifier, owners, ownProcessIdentifier(), user, ::getuid()))
+        return {};
+    return ownedBy(windows, processIdentifier);
+}
+
+QList<ClientWindow> X11Workspace::frontMostFirst(const QList<ClientWindow>& windows) const
+{
+    QList<ClientWindow> ordered;
     const QList<xcb_window_t> stacking = m_clients->stackingOrder().value_or(QList<xcb_window_t>());
-    for (auto window = stacking.crbegin(); window != stacking.crend(); ++window)
-        if (windows.contains(*window))
+    const auto byId = [&](xcb_window_t id) {
+        return std::find_if(windows.begin(), windows.end(),
+                            [&](const ClientWindow& window) { return window.id == id; });
+    };
+    for (auto id = stacking.crbegin(); id != stacking.crend(); ++id)
+        if (const auto window = byId(*id); window != windows.end())
             ordered.append(*window);
-    for (const quint32 window : windows)
-        if (!ordered.contains(window))
+    for (const ClientWindow& window : windows)
+        if (!stacking.contains(window.id))
             ordered.append(window);
     m_connection->dispatchQueuedSoon();
     return ordered;
@@ -187,54 +259,55 @@ QList<quint32> X11Workspace::frontMostFirst(const QList<quint32>& windows) const
 
 bool X11Workspace::terminate(qint32 processIdentifier)
 {
-    const QList<quint32> windows = windowsOf(processIdentifier);
-    for (const quint32 window : windows)
-        m_clients->close(window);
+    const QList<ClientWindow> windows = windowsToQuit(processIdentifier);
+    for (const ClientWindow& window : windows)
+        m_clients->close(window.id);
     return !windows.isEmpty();
 }
 
 bool X11Workspace::forceTerminate(qint32 processIdentifier)
 {
-    // Only a process that shows windows here: the number is never taken on trust.
-    if (windowsOf(processIdentifier).isEmpty())
-        return false;
-    return ::kill(processIdentifier, SIGKILL) == 0;
+    // Held from before the check, so the signal reaches the process that was
+    // checked even if it ends meanwhile and its number goes to another.
+    const PinnedProcess process(processIdentifier);
+    return process.running() && !windowsToQuit(processIdentifier).isEmpty() && process.kill();
 }
 
 bool X11Workspace::hide(qint32 processIdentifier)
 {
-    const QList<quint32> windows = windowsOf(processIdentifier);
-    for (const quint32 window : windows)
-        m_clients->minimise(window);
+    const QList<ClientWindow> windows = windowsOf(processIdentifier);
+    for (const ClientWindow& window : windows)
+        m_clients->minimise(window.id);
     return !windows.isEmpty();
 }
 
 bool X11Workspace::unhide(qint32 processIdentifier)
 {
-    if (processIdentifier <= 0)
-        return false;
-    const QList<xcb_window_t> clients = m_clients->clientList().value_or(QList<xcb_window_t>());
-    bool found = false;
-    for (const ClientWindow& window : m_clients->describe(clients)) {
-        if (window.processIdentifier != processIdentifier)
-            continue;
-        found = true;
+    const QList<ClientWindow> windows = windowsOf(processIdentifier);
+    for (const ClientWindow& window : windows)
         if (window.minimised)
             m_clients->restore(window.id);
-    }
-    m_connection->dispatchQueuedSoon();
-    return found;
+    return !windows.isEmpty();
 }
 
 bool X11Workspace::activateAllWindows(qint32 processIdentifier)
 {
-    const QList<quint32> own = windowsOf(processIdentifier);
+    const QList<ClientWindow> own = windowsOf(processIdentifier);
     if (own.isEmpty())
         return false;
-    // Activating each window from the bottom of the stack up raises them all
-    // and leaves the front-most one active.
-    const QList<quint32> windows = frontMostFirst(own);
+    const QList<ClientWindow> windows = frontMostFirst(own);
+    // As a taskbar does: the window manager activates only windows on the
+    // desktop in view (elsewhere it merely marks them as wanting attention),
+    // so the front-most window's desktop comes into view first.
+    const std::optional<uint32_t> desktop = windows.first().desktop;
+    const bool everywhere = !desktop || *desktop == ClientWindow::allDesktops;
+    if (!everywhere && desktop != m_clients->currentDesktop())
+        m_clients->showDesktop(*desktop);
+    // Activating each window there from the bottom of the stack up raises
+    // them all and leaves the front-most one active.
     for (auto window = windows.crbegin(); window != windows.crend(); ++window)
-        m_clients->activate(*window);
+        if (everywhere || window->desktop == desktop || window->desktop == ClientWindow::allDesktops)
+            m_clients->activate(window->id);
+    m_connection->dispatchQueuedSoon();
     return true;
 }

@@ -1,16 +1,17 @@
 #include "ChatWindowController.h"
 
+#include "ChatPage.h"
 #include "web/WebWindowRules.h"
 
 #include <QCloseEvent>
 #include <QCursor>
 #include <QGuiApplication>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QScreen>
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <QWebEngineLoadingInfo>
-#include <QWebEngineNewWindowRequest>
 #include <QWebEngineProfile>
 #include <QWebEngineScript>
 #include <QWebEngineView>
@@ -50,6 +51,17 @@ const QString pauseAllMedia = QStringLiteral(R"(
 })(document);
 )");
 
+// A press of the mouse, or of a key that follows a link or presses a button.
+bool isUserActivation(const QEvent& event)
+{
+    if (event.type() == QEvent::MouseButtonPress)
+        return true;
+    if (event.type() != QEvent::KeyPress)
+        return false;
+    const int key = static_cast<const QKeyEvent&>(event).key();
+    return key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Space;
+}
+
 QToolButton* navigationButton(QAction* action, const QIcon& icon, const QString& name)
 {
     action->setIcon(icon);
@@ -65,17 +77,15 @@ QToolButton* navigationButton(QAction* action, const QIcon& icon, const QString&
 
 ChatWindowController::ChatWindowController(QWebEngineProfile& profile, const WebWindowSpec& spec)
     : m_window(std::make_unique<QWidget>(nullptr, Qt::Window | Qt::WindowStaysOnTopHint)),
+      m_content(new QWidget(m_window.get())),
       m_webView(new QWebEngineView),
-      m_page(new QWebEnginePage(&profile, m_webView)),
-      m_openElsewhere(spec.openElsewhere)
+      m_page(new ChatPage(profile, *m_window, *m_content, spec.openElsewhere))
 {
+    m_page->setParent(m_webView);
     m_webView->setPage(m_page);
+    // The page's input goes to a widget the view makes, and makes anew.
+    m_webView->installEventFilter(this);
     connect(m_page, &QWebEnginePage::featurePermissionRequested, this, &ChatWindowController::decidePermission);
-    connect(m_page, &QWebEnginePage::newWindowRequested, this, [this](QWebEngineNewWindowRequest& request) {
-        // Left unanswered, the request makes no view or window here.
-        if (request.requestedUrl().isValid() && m_openElsewhere)
-            m_openElsewhere(request.requestedUrl());
-    });
     // A page that could not be loaded (the local server was not up) or
     // whose renderer died shows nothing worth keeping: the next show()
     // loads it anew.
@@ -98,11 +108,14 @@ ChatWindowController::ChatWindowController(QWebEngineProfile& profile, const Web
     bar->addWidget(navigationButton(m_page->action(QWebEnginePage::Forward), spec.forwardIcon, QStringLiteral("Forward")));
     bar->addStretch();
 
-    auto* column = new QVBoxLayout(m_window.get());
+    auto* column = new QVBoxLayout(m_content);
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(0);
     column->addLayout(bar);
     column->addWidget(m_webView, 1);
+    auto* whole = new QVBoxLayout(m_window.get());
+    whole->setContentsMargins(0, 0, 0, 0);
+    whole->addWidget(m_content);
 
     m_window->setWindowTitle(spec.title);
     m_window->setMinimumSize(minimumSize);
@@ -120,11 +133,15 @@ ChatWindowController::~ChatWindowController()
 {
     // The window's last events must not reach a controller half torn down.
     m_window->removeEventFilter(this);
+    m_webView->removeEventFilter(this);
+    for (QObject* input : m_webView->children())
+        input->removeEventFilter(this);
 }
 
 void ChatWindowController::show(const QUrl& url)
 {
     if (m_currentURL != url || m_webView->url().isEmpty()) {
+        m_page->setHome(url);
         m_webView->load(url);
         m_currentURL = url;
     }
@@ -136,8 +153,14 @@ void ChatWindowController::show(const QUrl& url)
 
 bool ChatWindowController::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == m_window.get() && event->type() == QEvent::Close)
+    if (watched == m_window.get() && event->type() == QEvent::Close) {
+        m_page->windowClosing();
         pauseMedia();
+    } else if (watched == m_webView && event->type() == QEvent::ChildAdded) {
+        static_cast<QChildEvent*>(event)->child()->installEventFilter(this);
+    } else if (watched->parent() == m_webView && isUserActivation(*event)) {
+        m_page->userClicked();
+    }
     return false;
 }
 

@@ -4,21 +4,20 @@
 #include "web/WebWindow.h"
 
 #include <QObject>
-#include <QPointer>
 #include <QWebEnginePage>
 
-#include <functional>
 #include <memory>
 
+class ChatPage;
 class QWebEngineProfile;
 class QWebEngineView;
 class QWidget;
 
 // A floating window around one web view: Back and Forward at its top
 // leading edge, kept above other windows. Pages of the local server may use
-// the microphone without asking; every other capture is refused, and a
-// page's new windows open in the default browser instead. Closing the
-// window hides it and pauses the page's media. Main thread only.
+// the microphone without asking; every other capture is refused. The page
+// stays on its site and in its window (see ChatPage). Closing the window
+// hides it and pauses the page's media. Main thread only.
 class ChatWindowController final : public QObject, public WebWindow {
     Q_OBJECT
 
@@ -39,8 +38,8 @@ private:
     void pauseMedia();
 
     std::unique_ptr<QWidget> m_window;
-    QWebEngineView* m_webView;   // the window's child
-    QWebEnginePage* m_page;      // the view's child
+    QWidget* m_content;          // the window's child: the buttons and the view
+    QWebEngineView* m_webView;   // the content's child
+    ChatPage* m_page;            // the view's child
     QUrl m_currentURL;
-    std::function<void(const QUrl&)> m_openElsewhere;
 };

@@ -1,4 +1,4 @@
-#include "MenuSettling.h"
+#include "model/MenuSettling.h"
 
 #include "model/CompanionModel.h"
 

@@ -1,4 +1,4 @@
-#include "actions/MenuSettling.h"
+#include "model/MenuSettling.h"
 #include "support/ModelTestKit.h"
 #include "support/QtPrinters.h"
 

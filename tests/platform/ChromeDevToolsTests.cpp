@@ -1,0 +1,174 @@
+// Chrome's remote-debugging endpoint as the tab closer meets it: what a
+// browser's command line names, which targets an answer closes, and a
+// listener on the named port that answers without end, too much, too
+// slowly or elsewhere.
+#include "platform/desktop/ChromeDevTools.h"
+#include "platform/fake/FakeWorkspace.h"
+#include "server/TestServer.h"
+#include "support/WaitUntil.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <memory>
+
+namespace {
+
+using namespace Qt::StringLiterals;
+
+// A command line as the kernel keeps it: each argument ends in a NUL byte.
+QByteArray apart(std::initializer_list<QByteArray> arguments)
+{
+    QByteArray line;
+    for (const QByteArray& argument : arguments)
+        line += argument + '\0';
+    return line;
+}
+
+TEST(ChromeSwitches, AreReadFromEitherFormOfTheCommandLine)
+{
+    const struct {
+        const char* form;
+        QByteArray commandLine;
+        QStringList profiles;
+        QStringList ports;
+    } cases[] = {
+        {"arguments apart",
+         apart({"/opt/google/chrome/chrome", "--user-data-dir=/home/u/my profile", "--remote-debugging-port=9222"}),
+         {u"/home/u/my profile"_s}, {u"9222"_s}},
+        {"a repeated switch, the last first", apart({"chrome", "--user-data-dir=/a", "--user-data-dir=/b"}),
+         {u"/b"_s, u"/a"_s}, {}},
+        {"look-alikes and an empty value",
+         apart({"chrome", "--user-data-dir-x=/a", "---user-data-dir=/b", "--user-data-dir="}), {}, {}},
+        {"as Chromium rewrites it",
+         "/usr/lib/chromium/chromium --show-component-extension-options --user-data-dir=/tmp/p "
+         "--remote-debugging-port=0 --no-sandbox about:blank" + QByteArray(1, '\0'),
+         {u"/tmp/p"_s}, {u"0"_s}},
+        {"joined, pages after the last switch",
+         "chromium --remote-debugging-port=9222 --user-data-dir=/home/u/my profile https://example.org/",
+         {u"/home/u/my profile https://example.org/"_s, u"/home/u/my profile"_s, u"/home/u/my"_s}, {u"9222"_s}},
+        {"joined, a look-alike inside another value", "chromium --flag=x--user-data-dir=/a --user-data-dir=/b",
+         {u"/b"_s}, {}},
+        {"the program alone", apart({"chrome"}), {}, {}},
+    };
+    for (const auto& row : cases) {
+        EXPECT_EQ(ChromeDevTools::switchValues(row.commandLine, QLatin1String("user-data-dir")), row.profiles)
+            << row.form;
+        EXPECT_EQ(ChromeDevTools::switchValues(row.commandLine, QLatin1String("remote-debugging-port")), row.ports)
+            << row.form;
+    }
+}
+
+TEST(ChromeTargetList, GivesThePagesToCloseOnlyFromAPlainAnswer)
+{
+    const QByteArray targets = R"([
+        {"id": "A", "type": "page", "url": "https://drive.google.com/"},
+        {"id": "B", "type": "page", "url": "https://example.org/"},
+        {"id": "C", "type": "service_worker", "url": "https://drive.google.com/sw.js"},
+        {"id": "", "type": "page", "url": "https://drive.google.com/a"},
+        {"id": "D", "type": "page", "url": "https://drive.google.com/b"},
+        {"id": "E", "type": "page", "url": "https://drive.google.com/c"}
+    ])";
+    const auto onDrive = [](const QString& address) { return address.contains(QLatin1String("drive")); };
+    const struct {
+        const char* answer;
+        int status;
+        QByteArray body;
+        qsizetype limit;
+        std::optional<QStringList> ids;
+    } cases[] = {
+        {"a list", 200, targets, 10, QStringList {u"A"_s, u"D"_s, u"E"_s}},
+        {"more matches than one press closes", 200, targets, 2, QStringList {u"A"_s, u"D"_s}},
+        {"an empty list", 200, "[]", 10, QStringList {}},
+        {"a redirect", 302, targets, 10, std::nullopt},
+        {"an error", 500, targets, 10, std::nullopt},
+        {"not a list", 200, R"({"id": "A"})", 10, std::nullopt},
+        {"a cut-off list", 200, targets.left(80), 10, std::nullopt},
+    };
+    for (const auto& row : cases)
+        EXPECT_EQ(ChromeDevTools::pagesToClose(row.status, row.body, onDrive, row.limit), row.ids) << row.answer;
+}
+
+class ChromeEndpointTest : public ::testing::Test {
+protected:
+    ChromeEndpointTest()
+    {
+        QFile port(QDir(profile.path()).filePath(QStringLiteral("DevToolsActivePort")));
+        if (port.open(QIODevice::WriteOnly))
+            port.write(QByteArray::number(endpoint.port()) + "\n/devtools/browser/1\n");
+    }
+
+    // Asks to close every page; whether the browser answered, once the closer is done.
+    std::optional<bool> closeEveryPage(int timeoutMs = 10000)
+    {
+        const auto outcome = std::make_shared<std::optional<bool>>();
+        tabs.closeTabs([](const QString&) { return true; }, [outcome](bool answered) { *outcome = answered; });
+        waitUntil([&] { return outcome->has_value(); }, timeoutMs);
+        return *outcome;
+    }
+    int closeRequests() const
+    {
+        return int(std::count_if(endpoint.requests().begin(), endpoint.requests().end(),
+                                 [](const TestRequest& request) { return request.path.startsWith("/json/close/"); }));
+    }
+
+    TestServer endpoint;
+    QTemporaryDir profile;
+    FakeWorkspace workspace;
+    ChromeDevTools tabs {workspace, {profile.path()}};
+};
+
+QByteArray pages(int count)
+{
+    QByteArray list = "[";
+    for (int i = 0; i < count; ++i)
+        list += (i ? "," : "") + QByteArray(R"({"id":")") + QByteArray::number(i)
+            + R"(","type":"page","url":"https://drive.google.com/"})";
+    return list + ']';
+}
+
+TEST_F(ChromeEndpointTest, AnAnswerWithoutEndIsCutOff)
+{
+    endpoint.answer("GET", "/json/list", TestResponse::withoutEnd());
+    EXPECT_EQ(closeEveryPage(), false);
+    EXPECT_TRUE(waitUntil([&] { return endpoint.endlessCount() == 0; })) << "the closer hung up";
+    // What the sockets' buffers held besides.
+    EXPECT_LT(endpoint.endlessBytesSent(), ChromeDevTools::limits.listBytes + (8 << 20));
+}
+
+TEST_F(ChromeEndpointTest, AListLongerThanAnyBrowsersClosesNothing)
+{
+    // Over 5 MB, from a list that could close every tab.
+    endpoint.answer("GET", "/json/list", TestResponse::json(pages(100000)));
+    EXPECT_EQ(closeEveryPage(), false);
+    EXPECT_EQ(closeRequests(), 0);
+}
+
+TEST_F(ChromeEndpointTest, OnePressClosesNoMoreTabsThanItsLimit)
+{
+    endpoint.answer("GET", "/json/list", TestResponse::json(pages(600)));
+    EXPECT_EQ(closeEveryPage(), true);
+    EXPECT_EQ(closeRequests(), ChromeDevTools::limits.closes);
+}
+
+TEST_F(ChromeEndpointTest, ATrickledAnswerMeetsTheDeadline)
+{
+    // One byte every quarter second: the list would be whole after 15 s.
+    endpoint.answer("GET", "/json/list", TestResponse::trickled("[" + QByteArray(58, ' ') + "]", 250));
+    EXPECT_EQ(closeEveryPage(12000), false);
+}
+
+TEST_F(ChromeEndpointTest, ARedirectIsNotFollowed)
+{
+    TestServer elsewhere;
+    elsewhere.answer("GET", "/json/list", TestResponse::json(pages(1)));
+    endpoint.answer("GET", "/json/list", TestResponse::redirect(elsewhere.origin().toEncoded() + "/json/list"));
+    EXPECT_EQ(closeEveryPage(), false);
+    EXPECT_TRUE(elsewhere.requests().empty());
+}
+
+} // namespace

@@ -454,8 +454,14 @@ void OpenedMenu::paintEvent(QPaintEvent* event)
         paintTransition(painter);
         return;
     }
-    if (m_frameOnScreen.isNull())
+    if (m_frameOnScreen.isNull()) {
         composeChanges(rect());
+    } else if (!m_pending.isEmpty()) {
+        // Painted ahead of the rings' next frame (an exposure, a grab): what
+        // changed on the card shows now, and whatever of it lies outside
+        // this paint follows in the next.
+        update(composeChanges(std::exchange(m_pending, QRegion())) - event->region());
+    }
     const qreal dpr = m_frameOnScreen.devicePixelRatio();
     // Each part is copied in bands Qt blends on this thread.
     for (const QRect& part : event->region()) {

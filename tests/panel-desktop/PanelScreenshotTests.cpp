@@ -38,7 +38,7 @@ protected:
         // The ambient motions run from the start; wait for the last sparkle to begin its twinkle.
         ASSERT_TRUE(waitUntil([&] {
             const FloatingSwirl* figure = companion->floatingSwirl();
-            return figure && std::ranges::all_of(figure->frameAt({}, 1).sparkleLit, [](double lit) { return lit > 0; });
+            return figure && std::ranges::all_of(figure->frameAt({}, 1, environment.animations.now()).sparkleLit, [](double lit) { return lit > 0; });
         }));
     }
 

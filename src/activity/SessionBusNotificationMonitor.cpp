@@ -166,25 +166,20 @@ bool becomeMonitor(GDBusConnection* connection, GCancellable* cancellable)
     return true;
 }
 
-gboolean quitWhenCancelled(GCancellable*, gpointer loop)
+void wakeUp(GCancellable*, gpointer context)
 {
-    g_main_loop_quit(static_cast<GMainLoop*>(loop));
-    return G_SOURCE_REMOVE;
+    g_main_context_wakeup(static_cast<GMainContext*>(context));
 }
 
-// Observes until the connection closes or the attempt is cancelled.
+// Observes until the connection closes or the attempt is cancelled. The
+// cancellation only wakes the context: GLib's own cancellable source can be
+// left behind, never freed, when the cancel races with its destruction.
 void watchUntilEnd(GMainContext* context, GDBusConnection* connection, GCancellable* cancellable)
 {
-    GMainLoop* loop = g_main_loop_new(context, FALSE);
-    const gulong closed = g_signal_connect_swapped(connection, "closed", G_CALLBACK(g_main_loop_quit), loop);
-    GSource* cancelled = g_cancellable_source_new(cancellable);
-    g_source_set_callback(cancelled, G_SOURCE_FUNC(quitWhenCancelled), loop, nullptr);
-    g_source_attach(cancelled, context);
-    g_main_loop_run(loop);
-    g_source_destroy(cancelled);
-    g_source_unref(cancelled);
-    g_signal_handler_disconnect(connection, closed);
-    g_main_loop_unref(loop);
+    const gulong woken = g_cancellable_connect(cancellable, G_CALLBACK(wakeUp), context, nullptr);
+    while (!g_cancellable_is_cancelled(cancellable) && !g_dbus_connection_is_closed(connection))
+        g_main_context_iteration(context, TRUE);
+    g_cancellable_disconnect(cancellable, woken);
 }
 
 // One attempt, on its own thread with its own main context, where the

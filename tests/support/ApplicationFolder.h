@@ -13,7 +13,7 @@
 
 // Polls condition while serving events, for at most timeoutMs.
 template <typename Condition>
-bool eventually(Condition condition, int timeoutMs = 5000)
+bool eventually(Condition condition, int timeoutMs = 15000)
 {
     return waitUntil([&] { return bool(condition()); }, timeoutMs);
 }

@@ -11,7 +11,9 @@
 // first. Unlike QTest::qWaitFor it sleeps only until the next event, so each
 // step of a loopback exchange costs no fixed 10 ms; it still checks every
 // 20 ms for conditions that no event announces (another process's doing).
-inline bool waitUntil(const std::function<bool()>& condition, int timeoutMs = 5000)
+// The default limit is generous for a loaded machine: a wait that succeeds
+// ends as soon as its condition holds.
+inline bool waitUntil(const std::function<bool()>& condition, int timeoutMs = 15000)
 {
     QElapsedTimer elapsed;
     elapsed.start();

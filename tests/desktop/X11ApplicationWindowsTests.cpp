@@ -54,12 +54,16 @@ TEST_F(X11ApplicationWindowsTest, PlacesTheWholeWindowOnTheRectangle)
 {
     const qint32 process = start(1);
     const WindowId window = windowList.windows(process)->first();
+    // The window manager lists a window a moment before it says how it frames it.
+    ASSERT_TRUE(eventually([&] { return !EwmhClients(*connection).frameExtents(window).isNull(); }));
 
     for (const QRect& target : {QRect(100, 150, 640, 480), QRect(0, 0, 1600, 1200), QRect(1600, 600, 1600, 600)}) {
         EXPECT_TRUE(windowList.setPosition(window, target.topLeft()));
         EXPECT_TRUE(windowList.setSize(window, target.size()));
-        EXPECT_TRUE(eventually([&] { return outerGeometry(*connection, window) == target; }))
-            << "wanted " << target.x() << "," << target.y() << " " << target.width() << "x" << target.height();
+        QRect placed;
+        EXPECT_TRUE(eventually([&] { return (placed = outerGeometry(*connection, window)) == target; }))
+            << "wanted " << target.x() << "," << target.y() << " " << target.width() << "x" << target.height() << ", got "
+            << placed.x() << "," << placed.y() << " " << placed.width() << "x" << placed.height();
     }
 }
 

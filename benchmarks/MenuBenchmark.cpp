@@ -12,6 +12,7 @@
 #include "model/CompanionModel.h"
 #include "model/CompanionSettings.h"
 #include "model/ResourceBundle.h"
+#include "panel/CompanionView.h"
 #include "model/SystemSoundPlayer.h"
 #include "panel/WindowDragSurface.h"
 #include "ui/AnimationDriver.h"

@@ -32,6 +32,7 @@
 #include "model/CompanionModel.h"
 #include "model/CompanionSettings.h"
 #include "model/ResourceBundle.h"
+#include "panel/CompanionView.h"
 #include "ui/ViewEnvironment.h"
 
 #include <QApplication>

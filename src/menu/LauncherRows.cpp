@@ -2,8 +2,8 @@
 
 #include "MenuControls.h"
 #include "MenuLayout.h"
+#include "MenuMetrics.h"
 #include "model/BrandColors.h"
-#include "panel/CompanionView.h"
 #include "panel/MascotArtwork.h"
 #include "ui/FittedText.h"
 
@@ -209,13 +209,13 @@ void HeroRow::dress(MenuButton& button, const LauncherTile& tile)
             painter.strokePath(capsule, QPen(whiteAt(0.3), 0.9));
             const QFont font = systemFont(12.5, QFont::ExtraBold);
             const qreal symbolWidth = 14 * 1.2;
-            const qreal room = rect.width() - 2 * CompanionView::actionHorizontalPadding - symbolWidth
-                               - CompanionView::actionSpacing;
+            const qreal room = rect.width() - 2 * MenuMetrics::actionHorizontalPadding - symbolWidth
+                               - MenuMetrics::actionSpacing;
             const QFont fitted = shrunkToFit(font, title, room, 0.76);
-            const qreal content = symbolWidth + CompanionView::actionSpacing + std::min(room, textWidth(title, fitted));
-            const qreal left = compact ? rect.center().x() - content / 2 : rect.left() + CompanionView::actionHorizontalPadding;
+            const qreal content = symbolWidth + MenuMetrics::actionSpacing + std::min(room, textWidth(title, fitted));
+            const qreal left = compact ? rect.center().x() - content / 2 : rect.left() + MenuMetrics::actionHorizontalPadding;
             const QPointF symbolCentre(left + symbolWidth / 2, rect.center().y());
-            const QRectF text(left + symbolWidth + CompanionView::actionSpacing, rect.top(), room, rect.height());
+            const QRectF text(left + symbolWidth + MenuMetrics::actionSpacing, rect.top(), room, rect.height());
             paintWithShadows(painter, rect, {contentShadow}, [&](QPainter& p) {
                 const QPainterPath glyph = symbolAt(symbol, 14, symbolCentre);
                 paintWithShadows(p, glyph.boundingRect(), {{whiteAt(0.55), 3, {}}},
@@ -231,7 +231,7 @@ void HeroRow::dress(MenuButton& button, const LauncherTile& tile)
 
 qreal HeroRow::layout(qreal top)
 {
-    const qreal height = CompanionView::heroActionHeight;
+    const qreal height = MenuMetrics::heroActionHeight;
     const HeroWidths widths = heroWidths(MenuContext::columnWidth(), spacing, talkWidth);
     const qreal left = MenuContext::columnLeft();
     buttons()[0]->setCardRect(QRectF(left, top, widths.message, height));

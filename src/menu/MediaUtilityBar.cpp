@@ -3,10 +3,10 @@
 #include "HuluPicture.h"
 #include "MenuControls.h"
 #include "MenuLayout.h"
+#include "MenuMetrics.h"
 #include "MenuScrolling.h"
 #include "model/BrandColors.h"
 #include "model/CompanionModel.h"
-#include "panel/CompanionView.h"
 #include "ui/FittedText.h"
 #include "ui/Timing.h"
 
@@ -17,7 +17,7 @@
 
 namespace {
 
-constexpr qreal circleSize = CompanionView::personalCircleSize;
+constexpr qreal circleSize = MenuMetrics::personalCircleSize;
 constexpr qreal circleSpacing = 5;
 constexpr qreal pictureSize = circleSize - 7;
 // The common chrome: the dark disc with the glass rim, the content between.

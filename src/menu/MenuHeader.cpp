@@ -1,8 +1,8 @@
 #include "MenuHeader.h"
 
 #include "MenuControls.h"
+#include "MenuMetrics.h"
 #include "model/CompanionModel.h"
-#include "panel/CompanionView.h"
 
 #include <QPainter>
 
@@ -84,7 +84,7 @@ MenuHeader::MenuHeader(MenuContext& context) : MenuSection(context), m_title(con
 
 qreal MenuHeader::layout(qreal top)
 {
-    const qreal side = CompanionView::headerActionHeight;
+    const qreal side = MenuMetrics::headerActionHeight;
     const qreal height = std::max(side, m_title.rect().height());
     const qreal right = MenuContext::columnLeft() + MenuContext::columnWidth();
     const qreal middle = top + height / 2;

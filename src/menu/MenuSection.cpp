@@ -1,23 +1,23 @@
 #include "MenuSection.h"
 
-#include "panel/CompanionView.h"
+#include "MenuMetrics.h"
 #include "ui/GlowCache.h"
 
 #include <QPainter>
 
 qreal MenuContext::columnLeft()
 {
-    return CompanionView::menuPadding;
+    return MenuMetrics::menuPadding;
 }
 
 qreal MenuContext::columnWidth()
 {
-    return CompanionView::menuWidth - 2 * CompanionView::menuPadding;
+    return MenuMetrics::menuWidth - 2 * MenuMetrics::menuPadding;
 }
 
 qreal MenuContext::roomBelow(qreal top) const
 {
-    return canvas.maximumCardHeight() - CompanionView::menuPadding - top;
+    return canvas.maximumCardHeight() - MenuMetrics::menuPadding - top;
 }
 
 MenuPicture::MenuPicture(Draw draw, QMarginsF overflow) : m_draw(std::move(draw)), m_overflow(overflow) {}

@@ -12,7 +12,7 @@
 #include <vector>
 
 class CompanionModel;
-class CompanionView;
+class CompanionMenuHost;
 class QPainter;
 class QWidget;
 
@@ -42,7 +42,7 @@ public:
 struct MenuContext {
     CompanionModel& model;
     // The panel's root view: the ring phases and the view state the menus share.
-    CompanionView& host;
+    CompanionMenuHost& host;
     CompanionEdition edition;
     const ViewEnvironment& environment;
     const MenuApplications& applications;

@@ -3,9 +3,11 @@
 #include "LauncherRows.h"
 #include "MediaUtilityBar.h"
 #include "MenuHeader.h"
+#include "MenuMetrics.h"
 #include "StandardSections.h"
 #include "model/CompanionModel.h"
 #include "panel/WindowDragSurface.h"
+#include "ui/AnimatedValue.h"
 #include "ui/BandedPainting.h"
 #include "ui/ChangedPixels.h"
 #include "ui/ChangeObserver.h"
@@ -27,7 +29,7 @@ constexpr std::size_t preparedCardSizes = 3;
 
 } // namespace
 
-OpenedMenu::OpenedMenu(CompanionView& host, const ViewEnvironment& environment, CompanionEdition edition,
+OpenedMenu::OpenedMenu(CompanionMenuHost& host, const ViewEnvironment& environment, CompanionEdition edition,
                        MenuApplications applications, MenuBodies bodies)
     : m_host(host), m_model(host.model()), m_environment(environment), m_applications(std::move(applications)),
       m_bodies(std::move(bodies)),
@@ -38,7 +40,7 @@ OpenedMenu::OpenedMenu(CompanionView& host, const ViewEnvironment& environment, 
                 .applications = m_applications,
                 .canvas = *this},
       m_appearance(m_model.appearance),
-      m_room(tallestOpenPanel - CompanionView::contentPadding.top() - CompanionView::contentPadding.bottom())
+      m_room(tallestOpenPanel - CompanionMenuHost::contentPadding.top() - CompanionMenuHost::contentPadding.bottom())
 {
     Symbols::loadFont(environment.resources);
     m_dragSurface = WindowDragSurface{
@@ -67,7 +69,7 @@ QPointF OpenedMenu::cardOrigin() const
 
 QRectF OpenedMenu::cardGeometry() const
 {
-    return QRectF(cardOrigin(), QSizeF(CompanionView::menuWidth, m_cardHeight));
+    return QRectF(cardOrigin(), QSizeF(MenuMetrics::menuWidth, m_cardHeight));
 }
 
 std::vector<MenuSection*> OpenedMenu::sections() const
@@ -123,7 +125,7 @@ void OpenedMenu::place(const QRectF& contentArea, bool opensToRight, double pres
     m_presence = presence;
     // Only a panel wide enough for the card is the open panel: the
     // collapsed one says nothing about the room the card will have.
-    if (contentArea.width() >= CompanionView::menuWidth && contentArea.height() != m_room) {
+    if (contentArea.width() >= MenuMetrics::menuWidth && contentArea.height() != m_room) {
         m_room = contentArea.height();
         if (m_built)
             relayout();
@@ -339,7 +341,7 @@ void OpenedMenu::followModel()
 
 void OpenedMenu::relayout()
 {
-    const qreal padding = CompanionView::menuPadding;
+    const qreal padding = MenuMetrics::menuPadding;
     m_cardHeight = padding + stackSections(sections(), padding, rowSpacing) + padding;
     m_pulsing.clear();
     for (MenuSection* section : sections()) {
@@ -357,7 +359,7 @@ void OpenedMenu::relayout()
 
 void OpenedMenu::position()
 {
-    const qreal width = CompanionView::menuWidth;
+    const qreal width = MenuMetrics::menuWidth;
     const QRectF& content = m_contentArea;
     const QRectF slot(m_opensToRight ? content.right() - width : content.left(), content.top(), width, m_cardHeight);
     // It slides in from the side it opens to, as far as the content's edge.
@@ -375,7 +377,7 @@ bool OpenedMenu::inTransition() const
 
 CardLights& OpenedMenu::lights()
 {
-    const QSizeF size(CompanionView::menuWidth, m_cardHeight);
+    const QSizeF size(MenuMetrics::menuWidth, m_cardHeight);
     const qreal dpr = devicePixelRatioF();
     const auto found = std::find_if(m_lights.begin(), m_lights.end(), [&](const auto& lights) {
         return lights->cardSize() == size && lights->devicePixelRatio() == dpr;
@@ -566,7 +568,7 @@ void OpenedMenu::paintTransition(QPainter& painter)
     composeFrame(rect(), bringUpToDate());
     const qreal dpr = devicePixelRatioF();
     const double presence = m_presence;
-    const QPointF anchor = cardOrigin() + QPointF(m_opensToRight ? CompanionView::menuWidth : 0, 0);
+    const QPointF anchor = cardOrigin() + QPointF(m_opensToRight ? MenuMetrics::menuWidth : 0, 0);
     const qreal scale = 0.94 + 0.06 * presence;
     for (const QRectF& band : paintingBands(QRectF(rect()), dpr)) {
         painter.save();

@@ -3,7 +3,7 @@
 #include "CardLights.h"
 #include "MenuBodies.h"
 #include "MenuButton.h"
-#include "panel/CompanionView.h"
+#include "panel/CompanionMenuHost.h"
 #include "model/Scheduler.h"
 #include "ui/AnimationDriver.h"
 
@@ -30,7 +30,7 @@ class OpenedMenu final : public CompanionMenuView, private MenuCanvas {
     Q_OBJECT
 
 public:
-    OpenedMenu(CompanionView& host, const ViewEnvironment& environment, CompanionEdition edition,
+    OpenedMenu(CompanionMenuHost& host, const ViewEnvironment& environment, CompanionEdition edition,
                MenuApplications applications, MenuBodies bodies = {});
     ~OpenedMenu() override;
 
@@ -113,7 +113,7 @@ private:
     QRegion composeChanges(const QRegion& asked);
     void paintTransition(QPainter& painter);
 
-    CompanionView& m_host;
+    CompanionMenuHost& m_host;
     CompanionModel& m_model;
     const ViewEnvironment m_environment;
     const MenuApplications m_applications;

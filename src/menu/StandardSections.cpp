@@ -1,10 +1,10 @@
 #include "StandardSections.h"
 
 #include "MenuControls.h"
+#include "MenuMetrics.h"
 #include "model/BrandColors.h"
 #include "model/CompanionModel.h"
 #include "model/ResourceBundle.h"
-#include "panel/CompanionView.h"
 #include "panel/MascotArtwork.h"
 #include "panel/VaradiChevronMark.h"
 #include "ui/FittedText.h"
@@ -329,18 +329,18 @@ std::unique_ptr<MenuButton> StandardSections::reportingTile(const QString& title
                 p.fillPath(capsule, primaryBrandGradient(rect));
                 p.strokePath(capsule, QPen(whiteAt(0.34), 0.9));
             });
-            const qreal icon = CompanionView::actionIconSize;
-            const QRectF square(rect.left() + CompanionView::actionHorizontalPadding, rect.center().y() - icon / 2, icon, icon);
+            const qreal icon = MenuMetrics::actionIconSize;
+            const QRectF square(rect.left() + MenuMetrics::actionHorizontalPadding, rect.center().y() - icon / 2, icon, icon);
             paintWithShadows(painter, rect, {textShadow}, [&](QPainter& p) {
-                const QPainterPath plate = roundedPath(square, CompanionView::actionIconRadius);
+                const QPainterPath plate = roundedPath(square, MenuMetrics::actionIconRadius);
                 p.fillPath(plate, whiteAt(0.17));
                 p.strokePath(plate, QPen(whiteAt(0.38), 0.8));
                 p.save();
                 p.setClipPath(roundedPath(square, 5));
                 p.drawImage(square, logo);
                 p.restore();
-                const qreal textLeft = square.right() + CompanionView::actionSpacing;
-                drawLine(p, QRectF(textLeft, rect.top(), rect.right() - CompanionView::actionHorizontalPadding - textLeft,
+                const qreal textLeft = square.right() + MenuMetrics::actionSpacing;
+                drawLine(p, QRectF(textLeft, rect.top(), rect.right() - MenuMetrics::actionHorizontalPadding - textLeft,
                                    rect.height()),
                          title, actionTitleFont(), 0.76, Qt::AlignLeft, Qt::white);
             });
@@ -429,8 +429,8 @@ qreal StandardSections::layoutBlocks(qreal top, qreal width)
     m_band.setRect(QRectF(left, y + 2, band.width(), band.height()));
     next(2 + band.height());
     // Two columns zorivirSpacing apart, each zorivirActionWidth() across the whole column.
-    placeEqually(m_reporting, QRectF(left, y, width, CompanionView::primaryActionHeight), CompanionView::zorivirSpacing);
-    next(CompanionView::primaryActionHeight);
+    placeEqually(m_reporting, QRectF(left, y, width, MenuMetrics::primaryActionHeight), MenuMetrics::zorivirSpacing);
+    next(MenuMetrics::primaryActionHeight);
     if (m_usagePill) {
         const qreal pill = m_usagePill->layoutAcross(y, width);
         if (pill > 0)

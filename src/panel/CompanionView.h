@@ -1,5 +1,6 @@
 #pragma once
 
+#include "CompanionMenuHost.h"
 #include "FigurePicture.h"
 #include "FloatingSwirl.h"
 #include "ui/AnimatedValue.h"
@@ -19,26 +20,11 @@
 class CompanionModel;
 class NativeWindowDragView;
 
-// The opened menu as the panel hosts it: a widget beneath the mascot that
-// the panel places in its content area as the menu comes and goes. The menu
-// itself lives above the panel's layer; the program hands it in.
-class CompanionMenuView : public QWidget {
-public:
-    using QWidget::QWidget;
-
-    // Shows the card at presence (0 gone, 1 fully in; a spring may overshoot)
-    // at the top of contentArea, on the side the menu opens to.
-    virtual void place(const QRectF& contentArea, bool opensToRight, double presence) = 0;
-    // The pointer came onto the mascot (an opening may follow) or left it.
-    virtual void mascotHovered(bool /*hovered*/) {}
-};
-
 // The whole content of the floating companion panel: the mascot, with the
 // drag surface over it, pinned to the panel's bottom corner, and the opened
 // menu behind it while the menu is open. It owns the view state that the
-// mascot, its behaviours and the menus animate, and the metrics the menus
-// share. It reaches the program only through the model's hooks.
-class CompanionView final : public QWidget {
+// mascot, its behaviours and the menus animate. It reaches the program only through the model's hooks.
+class CompanionView final : public QWidget, public CompanionMenuHost {
     Q_OBJECT
 
 public:
@@ -46,32 +32,7 @@ public:
     CompanionView(CompanionModel& model, const ViewEnvironment& environment, QWidget* parent = nullptr);
     ~CompanionView() override;
 
-    CompanionModel& model() const { return m_model; }
-
-    // Metrics shared with the menu.
-    static constexpr qreal menuWidth = 322;
-    static constexpr qreal menuPadding = 7;
-    static constexpr qreal zorivirSpacing = 5;
-    static constexpr qreal actionHeight = 35;   // nothing reads it yet; kept with the other metrics
-    static constexpr qreal primaryActionHeight = 40;
-    static constexpr qreal topActionHeight = 46;
-    static constexpr qreal headerActionHeight = 26;
-    static constexpr qreal heroActionHeight = 46;
-    static constexpr qreal personalCircleSize = 28;
-    static constexpr qreal actionIconSize = 23;
-    static constexpr qreal actionIconRadius = 6;
-    static constexpr qreal actionSymbolSize = 14;   // nothing reads it yet; kept with the other metrics
-    static constexpr qreal actionHorizontalPadding = 9;
-    static constexpr qreal actionSpacing = 8;
-    static constexpr qreal zorivirActionWidth() { return (menuWidth - 2 * menuPadding - zorivirSpacing) / 2; }
-    struct GridColumn {
-        qreal width;
-        qreal spacing;   // to the next column
-    };
-    static constexpr std::array<GridColumn, 2> zorivirColumns()
-    {
-        return {{{zorivirActionWidth(), zorivirSpacing}, {zorivirActionWidth(), 0}}};
-    }
+    CompanionModel& model() const override { return m_model; }
 
     // Where the mascot sits: the bottom-leading corner while the menu is open
     // to the right, the bottom-trailing corner otherwise.
@@ -81,21 +42,18 @@ public:
     // The mascot's sideways shift toward the side the menu opens to.
     static qreal mascotShiftFor(bool menuOpen, bool menuOpensToRight);
 
-    // Padding around the mascot stack inside the panel.
-    static constexpr QMarginsF contentPadding{8, 18, 8, 8};
-
     // Takes the opened menu into the layer behind the mascot.
     void hostMenu(CompanionMenuView* menu);
 
     // The view state, as the menu and the tests read it.
     const AnimatedValue& waveAngle() const { return m_waveAngle; }
     bool waveRunning() const { return m_waveRunning; }
-    const AnimatedValue& borderPhase() const { return m_borderPhase; }
-    const AnimatedValue& auroraPhase() const { return m_auroraPhase; }
-    const AnimatedValue& pulsePhase() const { return m_pulsePhase; }
-    const AnimatedValue& counterPulsePhase() const { return m_counterPulsePhase; }
-    bool confirmQuitAll() const { return m_confirmQuitAll; }
-    void setConfirmQuitAll(bool confirm) { m_confirmQuitAll = confirm; }
+    const AnimatedValue& borderPhase() const override { return m_borderPhase; }
+    const AnimatedValue& auroraPhase() const override { return m_auroraPhase; }
+    const AnimatedValue& pulsePhase() const override { return m_pulsePhase; }
+    const AnimatedValue& counterPulsePhase() const override { return m_counterPulsePhase; }
+    bool confirmQuitAll() const override { return m_confirmQuitAll; }
+    void setConfirmQuitAll(bool confirm) override { m_confirmQuitAll = confirm; }
     const AnimatedValue& bob() const { return m_bob; }
     const AnimatedValue& glow() const { return m_glow; }
     bool botHovering() const { return m_botHovering; }
@@ -111,7 +69,7 @@ public:
     QRectF mascotFrame() const;
 
     void startAmbient();
-    void startBorderAnimation();
+    void startBorderAnimation() override;
     // Plays one wave unless one is playing; finished runs when it is over.
     // Answers whether it started one.
     bool performWave(std::function<void()> finished = {});

@@ -8,6 +8,7 @@
 
 #include "ProgramMenuKit.h"
 #include "desktop/DesktopTestKit.h"
+#include "menu/MenuMetrics.h"
 #include "menu/OpenedMenu.h"
 #include "menu/StandardSections.h"
 #include "menu/panels/MenuPanels.h"
@@ -374,7 +375,7 @@ TEST_F(MenuScreenshots, TwoPersonalApps)
     }
     // Ten circles overflow the row: the add circle waits past its end until the row scrolls.
     const MenuButton* add = menu->control(u"Add a personal app"_s);
-    EXPECT_GT(add->mapTo(menu, add->rect().topRight()).x(), menu->cardGeometry().right() - CompanionView::menuPadding);
+    EXPECT_GT(add->mapTo(menu, add->rect().topRight()).x(), menu->cardGeometry().right() - MenuMetrics::menuPadding);
 }
 
 } // namespace

@@ -11,6 +11,7 @@
 #include "menu/OpenedMenu.h"
 #include "menu/panels/MenuPanels.h"
 #include "model/ResourceBundle.h"
+#include "panel/CompanionView.h"
 #include "ui/AnimationDriver.h"
 
 #include <QPainter>

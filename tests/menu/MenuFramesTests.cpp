@@ -3,6 +3,7 @@
 #include "MenuTestKit.h"
 
 #include "menu/CardLights.h"
+#include "menu/MenuMetrics.h"
 #include "ui/GlowCache.h"
 
 #include <QPaintEvent>
@@ -25,7 +26,7 @@ public:
     }
     void paint(QPainter&, const QRectF& dirty) override
     {
-        m_paints += dirty.intersects(QRectF(0, m_top, CompanionView::menuWidth, m_height));
+        m_paints += dirty.intersects(QRectF(0, m_top, MenuMetrics::menuWidth, m_height));
     }
     std::vector<MenuPiece*> pieces() override { return {}; }
 

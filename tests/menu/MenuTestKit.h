@@ -8,6 +8,7 @@
 
 #include "menu/OpenedMenu.h"
 #include "model/CompanionModel.h"
+#include "panel/CompanionView.h"
 
 #include <QPainter>
 #include <QSet>

@@ -6,6 +6,7 @@
 
 #include "menu/MediaUtilityBar.h"
 #include "menu/MenuControls.h"
+#include "menu/MenuMetrics.h"
 #include "menu/StandardSections.h"
 #include "panel/WindowDragSurface.h"
 
@@ -351,7 +352,7 @@ TEST(OpenedMenu, TallerThanTheRoomWithTheGoMobileCodeTheSectionsScrollInAWindow)
     };
     // Whether the sections paint anything above or below their window.
     auto paintsOutsideTheWindow = [&] {
-        QImage image(QSize(int(CompanionView::menuWidth), 1200), QImage::Format_ARGB32_Premultiplied);
+        QImage image(QSize(int(MenuMetrics::menuWidth), 1200), QImage::Format_ARGB32_Premultiplied);
         image.fill(Qt::transparent);
         QPainter painter(&image);
         sections.paint(painter, QRectF(image.rect()));

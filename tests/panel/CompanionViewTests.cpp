@@ -1,5 +1,6 @@
 #include "ViewTestKit.h"
 
+#include "menu/MenuMetrics.h"
 #include "panel/CompanionView.h"
 #include "panel/WindowDragSurface.h"
 
@@ -24,9 +25,9 @@ TEST(CompanionViewLayout, MascotSitsBottomTrailingUnlessTheMenuIsOpenToTheRight)
         EXPECT_EQ(CompanionView::companionAlignmentFor(c.menuOpen, c.toRight), c.alignment);
         EXPECT_EQ(CompanionView::mascotShiftFor(c.menuOpen, c.toRight), c.shift);
     }
-    EXPECT_EQ(CompanionView::zorivirActionWidth(), 151.5);
-    EXPECT_EQ(CompanionView::zorivirColumns()[0].spacing, 5);
-    EXPECT_EQ(CompanionView::zorivirColumns()[1].spacing, 0);
+    EXPECT_EQ(MenuMetrics::zorivirActionWidth(), 151.5);
+    EXPECT_EQ(MenuMetrics::zorivirColumns()[0].spacing, 5);
+    EXPECT_EQ(MenuMetrics::zorivirColumns()[1].spacing, 0);
 }
 
 class CompanionViewTest : public ::testing::Test {

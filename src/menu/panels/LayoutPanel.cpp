@@ -26,11 +26,11 @@ LayoutPanel::LayoutPanel(MenuContext& context)
         tile->setLabel(
             [choice](QPainter& painter, const QRectF& rect) {
                 paintTileCapsule(painter, rect);
-                const qreal padding = CompanionView::actionHorizontalPadding + 3;
+                const qreal padding = MenuMetrics::actionHorizontalPadding + 3;
                 const QRectF square(rect.left() + padding, rect.center().y() - tileIconSide / 2, tileIconSide, tileIconSide);
                 paintIconSurface(painter, square, tileIconRadius);
                 paintGradientSymbol(painter, choice.symbol, 13, square.center(), 0.5);
-                const qreal textLeft = square.right() + CompanionView::actionSpacing;
+                const qreal textLeft = square.right() + MenuMetrics::actionSpacing;
                 const QFont title = actionTitleFont();
                 const QFont detail = systemFont(8.8, QFont::DemiBold);
                 const qreal lines = lineHeight(title) + lineHeight(detail);

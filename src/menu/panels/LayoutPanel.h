@@ -1,7 +1,7 @@
 #pragma once
 
 #include "SubPanel.h"
-#include "panel/CompanionView.h"
+#include "menu/MenuMetrics.h"
 
 #include <memory>
 #include <vector>
@@ -23,7 +23,7 @@ public:
     };
     static std::vector<Choice> choices();
 
-    static constexpr qreal choiceHeight = CompanionView::topActionHeight;
+    static constexpr qreal choiceHeight = MenuMetrics::topActionHeight;
 
 private:
     std::vector<MenuPiece*> panelPieces() override;

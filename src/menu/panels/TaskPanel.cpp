@@ -1,7 +1,8 @@
 #include "TaskPanel.h"
 
+#include "menu/MenuMetrics.h"
 #include "model/BrandColors.h"
-#include "panel/CompanionView.h"
+#include "panel/CompanionMenuHost.h"
 #include "ui/FittedText.h"
 
 #include <QPainter>
@@ -61,7 +62,7 @@ void paintRow(QPainter& painter, const QRectF& rect, const QString& name, const 
         paintFitted(painter, icon, square);
     else
         paintGradientSymbol(painter, u"macwindow", 12, square.center(), 0.45);
-    const qreal textLeft = square.right() + CompanionView::actionSpacing;
+    const qreal textLeft = square.right() + MenuMetrics::actionSpacing;
     const QString badge = QStringLiteral("FRONT");
     const QSizeF badgeSize(textWidth(badge, badgeFont()) + badgePadding.left() + badgePadding.right(),
                            lineHeight(badgeFont()) + badgePadding.top() + badgePadding.bottom());
@@ -181,7 +182,7 @@ void TaskPanel::dressQuitAll()
 
 void TaskPanel::pressQuitAll()
 {
-    CompanionView& host = context().host;
+    CompanionMenuHost& host = context().host;
     if (!host.confirmQuitAll()) {
         host.setConfirmQuitAll(true);
     } else {

@@ -8,12 +8,12 @@
 //   alert_burst_benchmark [alerts]
 
 #include "QuietModelParts.h"
+#include "model/CompanionDestinations.h"
+#include "model/CompanionFeeds.h"
 #include "model/CompanionModel.h"
 #include "model/CompanionSettings.h"
 #include "model/SystemSoundPlayer.h"
 #include "server/TestServer.h"
-#include "model/CompanionDestinations.h"
-#include "model/CompanionFeeds.h"
 #include "services/HttpClient.h"
 #include "services/LocalServerPolling.h"
 
@@ -33,7 +33,7 @@ namespace {
 
 double threadProcessorMs()
 {
-    timespec now {};
+    timespec now{};
     clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
     return double(now.tv_sec) * 1e3 + double(now.tv_nsec) / 1e6;
 }
@@ -42,9 +42,10 @@ QByteArray feedOf(int count)
 {
     QJsonArray alerts;
     for (int id = 2; id < count + 2; ++id)
-        alerts.append(QJsonObject {{QStringLiteral("id"), id}, {QStringLiteral("type"), QStringLiteral("email")},
-                                   {QStringLiteral("detail"), QStringLiteral("Invoice %1 from Tessaro Ltd").arg(id)}});
-    return QJsonDocument(QJsonObject {{QStringLiteral("notifications"), alerts}}).toJson(QJsonDocument::Compact);
+        alerts.append(QJsonObject{{QStringLiteral("id"), id},
+                                  {QStringLiteral("type"), QStringLiteral("email")},
+                                  {QStringLiteral("detail"), QStringLiteral("Invoice %1 from Tessaro Ltd").arg(id)}});
+    return QJsonDocument(QJsonObject{{QStringLiteral("notifications"), alerts}}).toJson(QJsonDocument::Compact);
 }
 
 } // namespace
@@ -62,12 +63,16 @@ int main(int argc, char* argv[])
     addresses.redirect(CompanionRoute::lumivoOS(), server.origin());
 
     QTemporaryDir folder;
-    const std::unique_ptr<QSettings> settings = CompanionSettings::open(folder.filePath(QStringLiteral("settings.json")));
+    const std::unique_ptr<QSettings> settings =
+        CompanionSettings::open(folder.filePath(QStringLiteral("settings.json")));
     CompanionSettings::store(*settings, LocalServerPolling::latestNotificationIDKey, 1);
     SilentSounds sounds;
     NoApplicationPicker picker;
-    CompanionModel model({.settings = *settings, .scheduler = Scheduler::main(), .systemSounds = sounds,
-                          .applicationPicker = picker, .playChime = [] {}});
+    CompanionModel model({.settings = *settings,
+                          .scheduler = Scheduler::main(),
+                          .systemSounds = sounds,
+                          .applicationPicker = picker,
+                          .playChime = [] {}});
     HttpClient http(Scheduler::main(), addresses);
     LocalServerPolling polling({model, *settings, Scheduler::main(), http});
 
@@ -101,6 +106,7 @@ int main(int argc, char* argv[])
     std::printf("decoding alone: %lld ms (%s)\n", decoding.elapsed(), decoded ? "decoded" : "failed");
     std::printf("%d alerts (%lld bytes): answered and processed in %lld ms; longest main-thread stall %lld ms "
                 "(%.1f ms of its own processor time); saved id %lld\n",
-                count, qint64(feed.size()), whole.elapsed(), longestGap, longestProcessorGap, qint64(polling.latestNotificationID()));
+                count, qint64(feed.size()), whole.elapsed(), longestGap, longestProcessorGap,
+                qint64(polling.latestNotificationID()));
     return 0;
 }

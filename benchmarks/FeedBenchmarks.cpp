@@ -16,15 +16,19 @@ QByteArray agentJson(const char* planType, qint64 scale)
     const char* labels[] = {"opus-4", "sonnet-4", "haiku-4", "opus-3", "sonnet-3.7", "embedding"};
     for (int i = 0; i < 6; ++i) {
         models += (i ? ", " : "") + QByteArray(R"({"label": ")") + labels[i] + R"(", "tokens": )"
-            + QByteArray::number(scale * (i + 1) * 7919) + R"(, "cachedTokens": )" + QByteArray::number(scale * i) + "}";
+            + QByteArray::number(scale * (i + 1) * 7919) + R"(, "cachedTokens": )" + QByteArray::number(scale * i)
+            + "}";
     }
     return QByteArray(R"({
-    "today": {"tokens": )") + QByteArray::number(scale * 182340) + R"(, "sessions": 14},
-    "week": {"tokens": )" + QByteArray::number(scale * 9'811'202'447) + R"(, "sessions": 96},
+    "today": {"tokens": )")
+        + QByteArray::number(scale * 182340) + R"(, "sessions": 14},
+    "week": {"tokens": )"
+        + QByteArray::number(scale * 9'811'202'447) + R"(, "sessions": 96},
     "activeNow": true,
-    "models": [)" + models + R"(],
-    "limits": {"usedPercent": 63.25, "windowMinutes": 300, "resetsAt": 1714650000.5, "planType": ")" + planType
-        + R"("},
+    "models": [)"
+        + models + R"(],
+    "limits": {"usedPercent": 63.25, "windowMinutes": 300, "resetsAt": 1714650000.5, "planType": ")"
+        + planType + R"("},
     "plan": {"windows": [
       {"label": "5 hours", "usedPercent": 63.25, "resetsAtIso": "2024-05-02T12:20:00Z"},
       {"label": "week", "usedPercent": 41, "resetsAtIso": "2024-05-06T00:00:00Z"},
@@ -35,8 +39,8 @@ QByteArray agentJson(const char* planType, qint64 scale)
 
 QByteArray usageDocument()
 {
-    return QByteArray(R"({"generatedAt": "2024-05-02T09:14:00Z", "claude": )") + agentJson("max", 3)
-        + R"(, "codex": )" + agentJson("pro", 1) + "}";
+    return QByteArray(R"({"generatedAt": "2024-05-02T09:14:00Z", "claude": )") + agentJson("max", 3) + R"(, "codex": )"
+        + agentJson("pro", 1) + "}";
 }
 
 void decodeAgentUsage(benchmark::State& state)

@@ -24,7 +24,7 @@ struct Usage {
 
 Usage usageNow()
 {
-    rusage usage {};
+    rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
     const auto seconds = [](const timeval& time) { return double(time.tv_sec) + double(time.tv_usec) / 1e6; };
     return {seconds(usage.ru_utime) + seconds(usage.ru_stime), usage.ru_nvcsw};

@@ -71,8 +71,9 @@ int main(int argc, char* argv[])
         return 1;
     }
 
-    const QStringList types {QStringLiteral("email"), QStringLiteral("slack"), QStringLiteral("message"), QStringLiteral("call")};
-    std::map<int, qint64> residentByMinute {{0, residentKilobytes(companion.processId())}};
+    const QStringList types{QStringLiteral("email"), QStringLiteral("slack"), QStringLiteral("message"),
+                            QStringLiteral("call")};
+    std::map<int, qint64> residentByMinute{{0, residentKilobytes(companion.processId())}};
     std::printf("minute  0: %7.1f MB\n", double(residentByMinute[0]) / 1024);
     std::fflush(stdout);
     QElapsedTimer elapsed;
@@ -82,7 +83,10 @@ int main(int argc, char* argv[])
     while (elapsed.elapsed() < qint64(seconds) * 1000) {
         const QUrl link(QStringLiteral("lumivo://notify?type=%1&detail=%2")
                             .arg(types.at(sent % types.size()),
-                                 QString::fromUtf8(QUrl::toPercentEncoding(QStringLiteral("Alert %1 at %2").arg(sent).arg(QDateTime::currentDateTime().toString(Qt::ISODateWithMs))))));
+                                 QString::fromUtf8(QUrl::toPercentEncoding(
+                                     QStringLiteral("Alert %1 at %2")
+                                         .arg(sent)
+                                         .arg(QDateTime::currentDateTime().toString(Qt::ISODateWithMs))))));
         if (UrlHandoff::send(socket, {.reopen = false, .urls = {link}}, 5s).delivery != UrlHandoff::Delivery::delivered)
             ++lost;
         ++sent;
@@ -93,7 +97,8 @@ int main(int argc, char* argv[])
         const int minute = int(elapsed.elapsed() / 60000);
         if (!residentByMinute.contains(minute)) {
             residentByMinute[minute] = residentKilobytes(companion.processId());
-            std::printf("minute %2d: %7.1f MB after %d alerts (%d not delivered)\n", minute, double(residentByMinute[minute]) / 1024, sent, lost);
+            std::printf("minute %2d: %7.1f MB after %d alerts (%d not delivered)\n", minute,
+                        double(residentByMinute[minute]) / 1024, sent, lost);
             std::fflush(stdout);
         }
         const qint64 next = qint64(sent) * intervalMs;
@@ -103,12 +108,14 @@ int main(int argc, char* argv[])
     const qint64 last = residentKilobytes(companion.processId());
     const int minutes = seconds / 60;
     residentByMinute[minutes] = last;
-    std::printf("end (minute %d): %.1f MB after %d alerts (%d not delivered)\n", minutes, double(last) / 1024, sent, lost);
+    std::printf("end (minute %d): %.1f MB after %d alerts (%d not delivered)\n", minutes, double(last) / 1024, sent,
+                lost);
 
     ::kill(pid_t(companion.processId()), SIGTERM);
     companion.waitForFinished(10000);
     const int from = std::max(0, minutes - 5);
     const double growth = double(last - residentByMinute[from]) / 1024;
-    std::printf("growth over minutes %d-%d: %.2f MB (%s)\n", from, minutes, growth, growth < 1.0 ? "levels off" : "still growing");
+    std::printf("growth over minutes %d-%d: %.2f MB (%s)\n", from, minutes, growth,
+                growth < 1.0 ? "levels off" : "still growing");
     return lost == 0 ? 0 : 1;
 }

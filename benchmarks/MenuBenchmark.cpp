@@ -6,14 +6,14 @@
 // as the shell does (a frameless translucent window that grows to 516 x 590
 // for the menu) on the desktop it runs on:
 //   menu_benchmark <resource bundle folder> [seconds]
+#include "QuietModelParts.h"
 #include "menu/OpenedMenu.h"
 #include "menu/panels/MenuPanels.h"
-#include "QuietModelParts.h"
 #include "model/CompanionModel.h"
 #include "model/CompanionSettings.h"
 #include "model/ResourceBundle.h"
-#include "panel/CompanionView.h"
 #include "model/SystemSoundPlayer.h"
+#include "panel/CompanionView.h"
 #include "panel/WindowDragSurface.h"
 #include "ui/AnimationDriver.h"
 
@@ -109,7 +109,8 @@ int main(int argc, char* argv[])
     const double seconds = argc > 2 ? QByteArray(argv[2]).toDouble() : 20;
 
     QTemporaryDir folder;
-    const std::unique_ptr<QSettings> settings = CompanionSettings::open(folder.filePath(QStringLiteral("settings.json")));
+    const std::unique_ptr<QSettings> settings =
+        CompanionSettings::open(folder.filePath(QStringLiteral("settings.json")));
     ResourceBundleSoundPlayer sounds(bundle);
     NoApplicationPicker picker;
     CompanionModel model({

@@ -25,9 +25,9 @@
 // floor a's, wake-ups a second (the process's voluntary context switches,
 // every thread), heap allocations, pictures sent to the X server and their
 // pixels per frame, and resident (RSS) and private (USS) memory at the end.
+#include "QuietModelParts.h"
 #include "menu/OpenedMenu.h"
 #include "menu/panels/MenuPanels.h"
-#include "QuietModelParts.h"
 #include "model/CompanionEdition.h"
 #include "model/CompanionModel.h"
 #include "model/CompanionSettings.h"
@@ -164,7 +164,8 @@ public:
     // The window's place on the screen and its size.
     QRect geometry(xcb_window_t window)
     {
-        const Reply<xcb_get_geometry_reply_t> size(xcb_get_geometry_reply(m_connection, xcb_get_geometry(m_connection, window), nullptr));
+        const Reply<xcb_get_geometry_reply_t> size(
+            xcb_get_geometry_reply(m_connection, xcb_get_geometry(m_connection, window), nullptr));
         const Reply<xcb_translate_coordinates_reply_t> place(xcb_translate_coordinates_reply(
             m_connection, xcb_translate_coordinates(m_connection, window, m_root, 0, 0), nullptr));
         if (!size || !place)
@@ -211,26 +212,30 @@ public:
 private:
     void collect(xcb_window_t parent, qint64 pid, int depth, std::vector<Window>& found)
     {
-        const Reply<xcb_query_tree_reply_t> tree(xcb_query_tree_reply(m_connection, xcb_query_tree(m_connection, parent), nullptr));
+        const Reply<xcb_query_tree_reply_t> tree(
+            xcb_query_tree_reply(m_connection, xcb_query_tree(m_connection, parent), nullptr));
         if (!tree)
             return;
         const xcb_window_t* children = xcb_query_tree_children(tree.get());
         for (int i = 0; i < xcb_query_tree_children_length(tree.get()); ++i) {
-            const Reply<xcb_get_window_attributes_reply_t> attributes(
-                xcb_get_window_attributes_reply(m_connection, xcb_get_window_attributes(m_connection, children[i]), nullptr));
+            const Reply<xcb_get_window_attributes_reply_t> attributes(xcb_get_window_attributes_reply(
+                m_connection, xcb_get_window_attributes(m_connection, children[i]), nullptr));
             if (!attributes || attributes->map_state != XCB_MAP_STATE_VIEWABLE)
                 continue;
-            const Reply<xcb_get_property_reply_t> owner(property(children[i], atom("_NET_WM_PID"), XCB_ATOM_CARDINAL, 1));
+            const Reply<xcb_get_property_reply_t> owner(
+                property(children[i], atom("_NET_WM_PID"), XCB_ATOM_CARDINAL, 1));
             if (owner && xcb_get_property_value_length(owner.get()) == 4) {
                 if (*static_cast<const uint32_t*>(xcb_get_property_value(owner.get())) == pid) {
                     const Reply<xcb_get_property_reply_t> name(
                         property(children[i], atom("_NET_WM_NAME"), atom("UTF8_STRING"), 256));
-                    found.push_back({children[i], name ? QString::fromUtf8(static_cast<const char*>(xcb_get_property_value(name.get())),
-                                                                           xcb_get_property_value_length(name.get()))
-                                                       : QString()});
+                    found.push_back(
+                        {children[i],
+                         name ? QString::fromUtf8(static_cast<const char*>(xcb_get_property_value(name.get())),
+                                                  xcb_get_property_value_length(name.get()))
+                              : QString()});
                 }
             } else if (depth < 2) {
-                collect(children[i], pid, depth + 1, found);   // a window manager's frame
+                collect(children[i], pid, depth + 1, found); // a window manager's frame
             }
         }
     }
@@ -243,7 +248,8 @@ private:
     }
     xcb_get_property_reply_t* property(xcb_window_t window, xcb_atom_t name, xcb_atom_t type, uint32_t words)
     {
-        return xcb_get_property_reply(m_connection, xcb_get_property(m_connection, 0, window, name, type, 0, words), nullptr);
+        return xcb_get_property_reply(m_connection, xcb_get_property(m_connection, 0, window, name, type, 0, words),
+                                      nullptr);
     }
 
     xcb_connection_t* m_connection;
@@ -255,8 +261,8 @@ private:
 // What the preloaded counters library has counted in a process so far.
 struct Counted {
     double allocations = 0;
-    double pictures = 0;   // sent to the X server
-    double pixels = 0;     // in them
+    double pictures = 0; // sent to the X server
+    double pixels = 0;   // in them
 };
 
 // One fresh copy of a program in a session of its own.
@@ -300,7 +306,8 @@ public:
     {
         QFile file(countersPath());
         quint64 values[3] = {};
-        if (!file.open(QIODevice::ReadOnly) || file.read(reinterpret_cast<char*>(values), sizeof values) != sizeof values)
+        if (!file.open(QIODevice::ReadOnly)
+            || file.read(reinterpret_cast<char*>(values), sizeof values) != sizeof values)
             return {};
         return {double(values[0]), double(values[1]), double(values[2])};
     }
@@ -365,7 +372,8 @@ bool run(const QStringList& command)
 
 void pointerTo(QPoint point)
 {
-    run({QStringLiteral("xdotool"), QStringLiteral("mousemove"), QString::number(point.x()), QString::number(point.y())});
+    run({QStringLiteral("xdotool"), QStringLiteral("mousemove"), QString::number(point.x()),
+         QString::number(point.y())});
 }
 
 void clickAt(QPoint point)
@@ -404,7 +412,8 @@ bool isOpen(const QRect& panel)
 // while the menu opens to the left.
 QPoint mascotOf(const QRect& panel)
 {
-    return isOpen(panel) ? QPoint(panel.right() - 105, panel.bottom() - 90) : QPoint(panel.right() - 85, panel.bottom() - 85);
+    return isOpen(panel) ? QPoint(panel.right() - 105, panel.bottom() - 90)
+                         : QPoint(panel.right() - 85, panel.bottom() - 85);
 }
 
 // Where the opened menu's controls lie in the open panel, found on a replica
@@ -511,12 +520,16 @@ Case panelCase(const char* name, const char* description, const char* control)
 const std::vector<Case>& cases()
 {
     static const std::vector<Case> all{
-        {"floor-a", "an empty translucent 330 x 190 window repainting 10 x 10 pixels 24 times a second",
+        {"floor-a",
+         "an empty translucent 330 x 190 window repainting 10 x 10 pixels 24 times a second",
          {QStringLiteral("--empty-panel")}},
-        {"floor-b", "the same window repainted whole 24 times a second",
+        {"floor-b",
+         "the same window repainted whole 24 times a second",
          {QStringLiteral("--empty-panel"), QStringLiteral("whole")}},
         {"rest", "the panel on its own"},
-        {"alert", "an alert on show", {},
+        {"alert",
+         "an alert on show",
+         {},
          [](const Setting& setting) {
              setting.companion.handOver(
                  QStringLiteral("lumivo://notify?type=email&detail=The%20quarterly%20numbers%20are%20ready"));
@@ -525,27 +538,35 @@ const std::vector<Case>& cases()
                  return std::any_of(windows.begin(), windows.end(), isAlertPanel);
              });
          }},
-        {"menu", "the menu opened by a click on the mascot", {},
+        {"menu",
+         "the menu opened by a click on the mascot",
+         {},
          [](const Setting& setting) { return openMenu(setting).has_value(); }},
         panelCase("google", "the menu with the Google links panel", "Search"),
         panelCase("usage", "the menu with the AI usage panel", "AI usage"),
         panelCase("fleet", "the menu with the bot fleet panel", "Fleet"),
         panelCase("task", "the menu with the task manager", "Task Manager"),
         panelCase("layout", "the menu with the window layout panel", "Screen"),
-        {"unseen", "the screen saver on", {},
-         [](const Setting&) { return run({QStringLiteral("xset"), QStringLiteral("s"), QStringLiteral("activate")}); },
-         [] { run({QStringLiteral("xset"), QStringLiteral("s"), QStringLiteral("reset")}); }},
+        {"unseen",
+         "the screen saver on",
+         {},
+         [](const Setting&) {
+             return run({QStringLiteral("xset"), QStringLiteral("s"), QStringLiteral("activate")});
+         },
+         [] {
+             run({QStringLiteral("xset"), QStringLiteral("s"), QStringLiteral("reset")});
+         }},
     };
     return all;
 }
 
 struct Figures {
-    double panelFrames = 0;   // a second
-    double otherFrames = 0;   // a second, in the program's other windows
+    double panelFrames = 0; // a second
+    double otherFrames = 0; // a second, in the program's other windows
     double processPercent = 0;
     double serverPercent = 0;
-    double wakeUps = 0;       // a second
-    double allocations = 0;   // a frame, as the next two
+    double wakeUps = 0;     // a second
+    double allocations = 0; // a frame, as the next two
     double pictures = 0;
     double pixels = 0;
     double residentMiB = 0;
@@ -573,7 +594,8 @@ struct Figures {
 };
 
 // Starts the program (or the empty panel) and waits until its panel shows.
-std::unique_ptr<Companion> start(const Case& which, PrivateDesktop& display, const QString& program, const QString& counters)
+std::unique_ptr<Companion> start(const Case& which, PrivateDesktop& display, const QString& program,
+                                 const QString& counters)
 {
     // Every case starts with the pointer away from the panel, whatever the
     // last one did with it: a hovered mascot prepares the menu.
@@ -746,7 +768,9 @@ int main(int argc, char* argv[])
     const QString program = arguments[0];
     const QString counters = arguments[1];
     const QStringList wanted = arguments.mid(2);
-    const auto chosen = [&](const char* name) { return wanted.isEmpty() || wanted.contains(QString::fromLatin1(name)); };
+    const auto chosen = [&](const char* name) {
+        return wanted.isEmpty() || wanted.contains(QString::fromLatin1(name));
+    };
 
     // Each measurement: a case, the program it runs ("" for the floors),
     // and what the rounds found.
@@ -807,8 +831,8 @@ int main(int argc, char* argv[])
         const auto perFrame = [&](double value, int decimals) {
             return mean.frames() >= 1 ? QByteArray::number(value, 'f', decimals) : QByteArrayLiteral("-");
         };
-        const QByteArray ratio = floorPercent > 0 ? QByteArray::number(mean.totalPercent() / floorPercent, 'f', 2)
-                                                  : QByteArrayLiteral("-");
+        const QByteArray ratio =
+            floorPercent > 0 ? QByteArray::number(mean.totalPercent() / floorPercent, 'f', 2) : QByteArrayLiteral("-");
         std::printf("%-10s %-6s %8.1f %7.1f %7.2f %7.2f %7.2f %9s %9.1f %9s %9s %9s %7.1f %7.1f\n",
                     measurement.which->name, qPrintable(measurement.label), mean.panelFrames, mean.otherFrames,
                     mean.processPercent, mean.serverPercent, mean.totalPercent(), ratio.constData(), mean.wakeUps,
@@ -822,7 +846,8 @@ int main(int argc, char* argv[])
     std::fflush(stdout);
 
     if (chosen("menu-cycle")) {
-        for (const auto& [label, cycled] : {std::pair(QStringLiteral("before"), before), std::pair(QString(), program)}) {
+        for (const auto& [label, cycled] :
+             {std::pair(QStringLiteral("before"), before), std::pair(QString(), program)}) {
             if (cycled.isEmpty())
                 continue;
             const std::optional<MenuCycle> cycle = cycleMenu(display, cycled, counters);

@@ -12,5 +12,5 @@ public:
 
 class SilentSounds final : public SystemSoundPlayer {
 public:
-    void play(const QString&) override {}
+    void play(const QString&) override { }
 };

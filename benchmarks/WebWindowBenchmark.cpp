@@ -93,7 +93,9 @@ double median(std::vector<double> values)
 bool windowOfProcessShown(qint64 pid)
 {
     QProcess search;
-    search.start(QStringLiteral("xdotool"), {QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--pid"), QString::number(pid)});
+    search.start(
+        QStringLiteral("xdotool"),
+        {QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--pid"), QString::number(pid)});
     search.waitForFinished();
     return !search.readAllStandardOutput().trimmed().isEmpty();
 }
@@ -125,9 +127,11 @@ void measureCompanion(const QString& program)
         ::kill(pid_t(companion.processId()), SIGTERM);
         companion.waitForFinished();
     }
-    std::printf("%s\n  start-up to panel shown: %.0f ms (median of 5)\n  resident once idle: %.1f MB, of which its own: %.1f MB\n"
+    std::printf("%s\n  start-up to panel shown: %.0f ms (median of 5)\n  resident once idle: %.1f MB, of which its "
+                "own: %.1f MB\n"
                 "  web engine loaded: %s\n",
-                qPrintable(program), median(startMs), median(residentMb), median(privateMb), engineLoaded ? "yes" : "no");
+                qPrintable(program), median(startMs), median(residentMb), median(privateMb),
+                engineLoaded ? "yes" : "no");
 }
 
 // A page of one colour, so its first paint can be seen on screen.
@@ -137,7 +141,8 @@ QByteArray colouredPage(const char* colour)
 }
 
 // Milliseconds from `open` until the middle of window shows colour on screen.
-std::optional<double> timeToPaint(const std::function<void()>& open, const std::function<QWidget*()>& window, QColor colour)
+std::optional<double> timeToPaint(const std::function<void()>& open, const std::function<QWidget*()>& window,
+                                  QColor colour)
 {
     QElapsedTimer clock;
     clock.start();
@@ -147,7 +152,10 @@ std::optional<double> timeToPaint(const std::function<void()>& open, const std::
         QWidget* shown = window();
         if (shown && shown->isVisible()) {
             const QPoint middle = shown->mapToGlobal(shown->rect().center() + QPoint(0, 100));
-            const QColor seen = QGuiApplication::primaryScreen()->grabWindow(0, middle.x(), middle.y(), 1, 1).toImage().pixelColor(0, 0);
+            const QColor seen = QGuiApplication::primaryScreen()
+                                    ->grabWindow(0, middle.x(), middle.y(), 1, 1)
+                                    .toImage()
+                                    .pixelColor(0, 0);
             if (seen == colour)
                 return double(clock.nsecsElapsed()) / 1e6;
         }
@@ -179,26 +187,34 @@ void measureWebWindows(const QString& buildSource)
     server.answer("GET", "/join", TestResponse::html(colouredPage("#0000ff")));
     AddressMap addresses;
     addresses.redirect(CompanionRoute::lumivoOS(), server.origin());
-    CompanionServices services({model, *settings, Scheduler::main(), pasteboard, bell, CompanionEdition::commandCenter, addresses});
-    WebWindows windows({model, Scheduler::main(), browser, services, CompanionEdition::commandCenter, addresses, {buildSource}});
+    CompanionServices services(
+        {model, *settings, Scheduler::main(), pasteboard, bell, CompanionEdition::commandCenter, addresses});
+    WebWindows windows(
+        {model, Scheduler::main(), browser, services, CompanionEdition::commandCenter, addresses, {buildSource}});
     windows.fillModelHooks();
 
     const qint64 self = QCoreApplication::applicationPid();
-    std::printf("this process, linking only the engine-free half\n  resident before any web window: %.1f MB (own %.1f MB), web engine loaded: %s\n",
-                statusKilobytes(self, "VmRSS") / 1024, privateKilobytes(self) / 1024, mapsWebEngine(self) ? "yes" : "no");
+    std::printf("this process, linking only the engine-free half\n  resident before any web window: %.1f MB (own %.1f "
+                "MB), web engine loaded: %s\n",
+                statusKilobytes(self, "VmRSS") / 1024, privateKilobytes(self) / 1024,
+                mapsWebEngine(self) ? "yes" : "no");
     const auto chat = [&]() -> QWidget* { return windows.chatWindow() ? &windows.chatWindow()->window() : nullptr; };
-    const auto funnel = [&]() -> QWidget* { return windows.zorivirWindow() ? &windows.zorivirWindow()->window() : nullptr; };
-    printTime("openChat hook to the chat page's first paint (engine loaded then)", timeToPaint(model.openChat, chat, Qt::red));
+    const auto funnel = [&]() -> QWidget* {
+        return windows.zorivirWindow() ? &windows.zorivirWindow()->window() : nullptr;
+    };
+    printTime("openChat hook to the chat page's first paint (engine loaded then)",
+              timeToPaint(model.openChat, chat, Qt::red));
     QThread::sleep(2);
     QCoreApplication::processEvents();
     const auto [helpers, helperKilobytes] = engineProcesses();
     std::printf("  resident with the first web window: %.1f MB (own %.1f MB), web engine loaded: %s,\n"
                 "  plus %d engine processes with %.1f MB resident\n",
-                statusKilobytes(self, "VmRSS") / 1024, privateKilobytes(self) / 1024, mapsWebEngine(self) ? "yes" : "no",
-                helpers, helperKilobytes / 1024);
+                statusKilobytes(self, "VmRSS") / 1024, privateKilobytes(self) / 1024,
+                mapsWebEngine(self) ? "yes" : "no", helpers, helperKilobytes / 1024);
     server.answer("GET", "/", TestResponse::html(colouredPage("#00ff00")));
     printTime("openTalk hook to its page in the same window", timeToPaint(model.openTalk, chat, Qt::green));
-    printTime("openZorivirReport hook to the funnel window's first paint", timeToPaint(model.openZorivirReport, funnel, Qt::blue));
+    printTime("openZorivirReport hook to the funnel window's first paint",
+              timeToPaint(model.openZorivirReport, funnel, Qt::blue));
 }
 
 } // namespace

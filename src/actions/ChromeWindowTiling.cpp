@@ -33,8 +33,7 @@ QList<QRectF> tileRectangles(WindowTileLayout layout, const QRectF& visibleFrame
 
 } // namespace WindowTiling
 
-ChromeWindowTiling::ChromeWindowTiling(Environment environment)
-    : m_environment(std::move(environment))
+ChromeWindowTiling::ChromeWindowTiling(Environment environment) : m_environment(std::move(environment))
 {
 }
 
@@ -80,7 +79,8 @@ void ChromeWindowTiling::tileChromeWindows(WindowTileLayout layout)
         return;
     }
 
-    const QList<QRectF> rectangles = WindowTiling::tileRectangles(layout, screen->visibleFrame, m_environment.screens.screens());
+    const QList<QRectF> rectangles =
+        WindowTiling::tileRectangles(layout, screen->visibleFrame, m_environment.screens.screens());
     int placed = 0;
     for (qsizetype index = 0; index < std::min(chromeWindows->size(), rectangles.size()); ++index) {
         const ApplicationWindows::WindowId window = chromeWindows->at(index);

@@ -5,14 +5,16 @@
 #include <utility>
 
 DesktopActions::DesktopActions(Environment environment)
-    : launcher({environment.model, environment.scheduler, environment.desktop.applications, environment.desktop.workspace})
-    , tasks({environment.model, environment.scheduler, environment.desktop.workspace, std::move(environment.runDetached)})
-    , tiling({environment.desktop.workspace, environment.desktop.windows, environment.desktop.screens, environment.desktop.bell,
-              launcher, std::move(environment.screenUnderMouse), std::move(environment.panelScreen)})
-    , google({environment.model, environment.scheduler, environment.desktop.applications, environment.desktop.workspace,
-              environment.desktop.windows, environment.desktop.browserTabs, environment.desktop.bell, launcher})
-    , m_model(environment.model)
-    , m_applications(environment.desktop.applications)
+    : launcher(
+        {environment.model, environment.scheduler, environment.desktop.applications, environment.desktop.workspace}),
+      tasks({environment.model, environment.scheduler, environment.desktop.workspace,
+             std::move(environment.runDetached)}),
+      tiling({environment.desktop.workspace, environment.desktop.windows, environment.desktop.screens,
+              environment.desktop.bell, launcher, std::move(environment.screenUnderMouse),
+              std::move(environment.panelScreen)}),
+      google({environment.model, environment.scheduler, environment.desktop.applications, environment.desktop.workspace,
+              environment.desktop.windows, environment.desktop.browserTabs, environment.desktop.bell, launcher}),
+      m_model(environment.model), m_applications(environment.desktop.applications)
 {
 }
 

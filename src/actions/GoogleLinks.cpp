@@ -9,8 +9,7 @@
 #include "platform/BrowserTabs.h"
 
 GoogleLinks::GoogleLinks(Environment environment)
-    : m_environment(environment)
-    , m_separateWindows(environment.workspace, environment.windows, environment.scheduler)
+    : m_environment(environment), m_separateWindows(environment.workspace, environment.windows, environment.scheduler)
 {
 }
 
@@ -26,7 +25,8 @@ void GoogleLinks::openGoogleDestination(CompanionCTA cta)
     if (m_environment.model.googleOpensSeparately && !destination.applicationPath() && isWebPage
         && applications.exists(Chrome::applicationPath)) {
         // At once: a new window needs no menu to get out of its way.
-        if (applications.startNewInstance(Chrome::applicationPath, {QStringLiteral("--new-window"), address.toString(QUrl::FullyEncoded)})) {
+        if (applications.startNewInstance(Chrome::applicationPath,
+                                          {QStringLiteral("--new-window"), address.toString(QUrl::FullyEncoded)})) {
             m_separateWindows.expectNewWindow();
             m_environment.launcher.activeCTA.reset();
             return;
@@ -63,8 +63,8 @@ void GoogleLinks::finishClosing(const QStringList& closing, bool answered)
     } else {
         m_environment.bell.ring();
         // The settings that let this program control the browser.
-        m_environment.applications.openURL(
-            CompanionRoute::requiredURL(QStringLiteral("x-apple.systempreferences:com.apple.preference.security?Privacy_Automation")));
+        m_environment.applications.openURL(CompanionRoute::requiredURL(
+            QStringLiteral("x-apple.systempreferences:com.apple.preference.security?Privacy_Automation")));
     }
     m_environment.model.googlePanelOpen = false;
 }

@@ -9,8 +9,7 @@
 
 #include <QUrlQuery>
 
-LauncherDispatch::LauncherDispatch(Environment environment)
-    : m_environment(environment)
+LauncherDispatch::LauncherDispatch(Environment environment) : m_environment(environment)
 {
 }
 
@@ -73,7 +72,8 @@ void LauncherDispatch::openApplication(const QString& applicationPath, const QUr
 void LauncherDispatch::openRecallPage()
 {
     Workspace& workspace = m_environment.workspace;
-    if (const std::optional<RunningApplication> chrome = workspace.firstWithBundleIdentifier(Chrome::bundleIdentifier)) {
+    if (const std::optional<RunningApplication> chrome =
+            workspace.firstWithBundleIdentifier(Chrome::bundleIdentifier)) {
         workspace.unhide(chrome->processIdentifier);
         workspace.activateAllWindows(chrome->processIdentifier);
         return;
@@ -104,24 +104,18 @@ void LauncherDispatch::toggleLayoutPanel()
 std::variant<CompanionCTA, QUrl> LauncherDispatch::alertTarget(CompanionAlertSource source)
 {
     switch (source) {
-    case CompanionAlertSource::email:
-        return CompanionCTA::email;
-    case CompanionAlertSource::slack:
-        return CompanionCTA::slack;
+    case CompanionAlertSource::email: return CompanionCTA::email;
+    case CompanionAlertSource::slack: return CompanionCTA::slack;
     case CompanionAlertSource::call:
-    case CompanionAlertSource::voicemail:
-        return CompanionCTA::phone;
-    case CompanionAlertSource::message:
-        return CompanionCTA::messages;
-    case CompanionAlertSource::calendar:
-        return CompanionCTA::calendar;
-    case CompanionAlertSource::agent:
-        return CompanionCTA::claude;
-    case CompanionAlertSource::setup:
-        break;
+    case CompanionAlertSource::voicemail: return CompanionCTA::phone;
+    case CompanionAlertSource::message: return CompanionCTA::messages;
+    case CompanionAlertSource::calendar: return CompanionCTA::calendar;
+    case CompanionAlertSource::agent: return CompanionCTA::claude;
+    case CompanionAlertSource::setup: break;
     }
     // The privacy settings that grant reading the activity databases.
-    return CompanionRoute::requiredURL(QStringLiteral("x-apple.systempreferences:com.apple.preference.security?Privacy_AllFiles"));
+    return CompanionRoute::requiredURL(
+        QStringLiteral("x-apple.systempreferences:com.apple.preference.security?Privacy_AllFiles"));
 }
 
 void LauncherDispatch::openAlert(const CompanionAlert& alert)

@@ -13,9 +13,7 @@ constexpr auto newWindowPatience = 15s;
 } // namespace
 
 SeparateChromeWindows::SeparateChromeWindows(Workspace& workspace, ApplicationWindows& windows, Scheduler& scheduler)
-    : m_workspace(workspace)
-    , m_windows(windows)
-    , m_scheduler(scheduler)
+    : m_workspace(workspace), m_windows(windows), m_scheduler(scheduler)
 {
     QObject::connect(&workspace, &Workspace::windowsChanged, &m_context, [this] { windowsChanged(); });
 }
@@ -34,9 +32,8 @@ void SeparateChromeWindows::expectNewWindow()
 {
     m_expected.push_back({chromeWindows(), {}});
     const auto expectation = std::prev(m_expected.end());
-    expectation->expiry = m_scheduler.schedule(newWindowPatience, m_lifetime.guard([this, expectation] {
-        m_expected.erase(expectation);
-    }));
+    expectation->expiry = m_scheduler.schedule(
+        newWindowPatience, m_lifetime.guard([this, expectation] { m_expected.erase(expectation); }));
 }
 
 void SeparateChromeWindows::windowsChanged()

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "actions/Lifetime.h"
-#include "platform/ApplicationWindows.h"
 #include "model/Scheduler.h"
+#include "platform/ApplicationWindows.h"
 
 #include <QObject>
 

@@ -17,8 +17,7 @@ constexpr auto refreshAfterQuitDelay = 450ms;
 
 } // namespace
 
-TaskManager::TaskManager(Environment environment)
-    : m_environment(std::move(environment))
+TaskManager::TaskManager(Environment environment) : m_environment(std::move(environment))
 {
 }
 
@@ -52,7 +51,8 @@ void TaskManager::refreshRunningApps()
     if (!model.menuOpen && !model.taskPanelOpen)
         return;
     const Workspace& workspace = m_environment.workspace;
-    std::vector<RunningAppInfo> listed = listedApplications(workspace.runningApplications(), workspace.ownProcessIdentifier());
+    std::vector<RunningAppInfo> listed =
+        listedApplications(workspace.runningApplications(), workspace.ownProcessIdentifier());
 
     QSet<std::int32_t> stillListed;
     for (const RunningAppInfo& application : listed)
@@ -75,7 +75,8 @@ void TaskManager::quitApp(qint32 processIdentifier, bool force)
     if (!force) {
         scheduler.schedule(forceQuitOfferDelay, m_lifetime.guard([this, processIdentifier] {
             if (m_environment.workspace.withProcessIdentifier(processIdentifier))
-                m_environment.model.forceReadyApps.modify([&](QSet<std::int32_t>& ready) { ready.insert(processIdentifier); });
+                m_environment.model.forceReadyApps.modify(
+                    [&](QSet<std::int32_t>& ready) { ready.insert(processIdentifier); });
             refreshRunningApps();
         }));
     }

@@ -18,12 +18,8 @@ struct Entry {
 
 // The standard categories of incoming mail, messages and calls.
 constexpr Entry categories[] = {
-    {u"email", Source::email},
-    {u"email.arrived", Source::email},
-    {u"im", Source::message},
-    {u"im.received", Source::message},
-    {u"call", Source::call},
-    {u"call.incoming", Source::call},
+    {u"email", Source::email},          {u"email.arrived", Source::email}, {u"im", Source::message},
+    {u"im.received", Source::message},  {u"call", Source::call},           {u"call.incoming", Source::call},
     {u"call.unanswered", Source::call},
 };
 
@@ -249,7 +245,7 @@ std::optional<Finding> findingFor(const DesktopNotification& notification)
     const std::optional<CompanionAlertSource> source = sourceFor(notification);
     if (!source)
         return std::nullopt;
-    return Finding {*source, alertDetail(notification)};
+    return Finding{*source, alertDetail(notification)};
 }
 
 } // namespace InboundActivityRules

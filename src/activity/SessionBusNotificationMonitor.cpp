@@ -15,7 +15,7 @@ using State = NotificationStream::State;
 // One attempt to observe: shared by the main thread, the attempt's thread and
 // the connection's message filter, which runs on GLib's D-Bus thread.
 struct SessionBusNotificationMonitor::Observation {
-    Observation() : cancellable(g_cancellable_new()) {}
+    Observation() : cancellable(g_cancellable_new()) { }
     ~Observation() { g_object_unref(cancellable); }
     Observation(const Observation&) = delete;
     Observation& operator=(const Observation&) = delete;
@@ -47,15 +47,14 @@ struct SessionBusNotificationMonitor::Observation {
 private:
     std::mutex mutex;
     State state = State::connecting;
-    BoundedQueue<InboundActivityRules::Finding> arrived {waitingLimit};
+    BoundedQueue<InboundActivityRules::Finding> arrived{waitingLimit};
 };
 
 namespace {
 
 using Observation = SessionBusNotificationMonitor::Observation;
 
-constexpr const char* notifyRule =
-    "type='method_call',interface='org.freedesktop.Notifications',member='Notify'";
+constexpr const char* notifyRule = "type='method_call',interface='org.freedesktop.Notifications',member='Notify'";
 constexpr int becomeMonitorTimeoutMs = 10000;
 
 // Only the start of a text is read: a notification may be as large as the
@@ -118,7 +117,7 @@ std::optional<DesktopNotification> notificationIn(GDBusMessage* message)
     if (!body || !g_variant_is_of_type(body, G_VARIANT_TYPE("(susssasa{sv}i)")))
         return std::nullopt;
     GVariant* hints = g_variant_get_child_value(body, 6);
-    DesktopNotification notification {
+    DesktopNotification notification{
         .appName = stringArgument(body, 0),
         .summary = stringArgument(body, 3),
         .body = stringArgument(body, 4),
@@ -157,9 +156,10 @@ void releaseFilterData(gpointer data)
 bool becomeMonitor(GDBusConnection* connection, GCancellable* cancellable)
 {
     const char* rules[] = {notifyRule, nullptr};
-    GVariant* reply = g_dbus_connection_call_sync(
-        connection, "org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus.Monitoring", "BecomeMonitor",
-        g_variant_new("(^asu)", rules, 0U), nullptr, G_DBUS_CALL_FLAGS_NONE, becomeMonitorTimeoutMs, cancellable, nullptr);
+    GVariant* reply = g_dbus_connection_call_sync(connection, "org.freedesktop.DBus", "/org/freedesktop/DBus",
+                                                  "org.freedesktop.DBus.Monitoring", "BecomeMonitor",
+                                                  g_variant_new("(^asu)", rules, 0U), nullptr, G_DBUS_CALL_FLAGS_NONE,
+                                                  becomeMonitorTimeoutMs, cancellable, nullptr);
     if (!reply)
         return false;
     g_variant_unref(reply);
@@ -190,15 +190,16 @@ void observe(std::shared_ptr<Observation> observation, QByteArray address)
     g_main_context_push_thread_default(context);
     GCancellable* cancellable = observation->cancellable;
 
-    GDBusConnection* connection = g_dbus_connection_new_for_address_sync(
-        address.constData(),
-        GDBusConnectionFlags(G_DBUS_CONNECTION_FLAGS_AUTHENTICATION_CLIENT | G_DBUS_CONNECTION_FLAGS_MESSAGE_BUS_CONNECTION),
-        nullptr, cancellable, nullptr);
+    GDBusConnection* connection =
+        g_dbus_connection_new_for_address_sync(address.constData(),
+                                               GDBusConnectionFlags(G_DBUS_CONNECTION_FLAGS_AUTHENTICATION_CLIENT
+                                                                    | G_DBUS_CONNECTION_FLAGS_MESSAGE_BUS_CONNECTION),
+                                               nullptr, cancellable, nullptr);
     if (connection) {
         // The filter is in place before monitoring begins, so no copied call
         // ever meets the connection's default answer.
-        const guint filter = g_dbus_connection_add_filter(connection, filterMessage,
-                                                          new std::shared_ptr<Observation>(observation), releaseFilterData);
+        const guint filter = g_dbus_connection_add_filter(
+            connection, filterMessage, new std::shared_ptr<Observation>(observation), releaseFilterData);
         if (becomeMonitor(connection, cancellable)) {
             observation->setState(State::watching);
             watchUntilEnd(context, connection, cancellable);
@@ -208,8 +209,7 @@ void observe(std::shared_ptr<Observation> observation, QByteArray address)
         g_object_unref(connection);
     }
     // Runs what the connection left for this context, its filter's release among it.
-    while (g_main_context_iteration(context, FALSE)) {
-    }
+    while (g_main_context_iteration(context, FALSE)) { }
     g_main_context_pop_thread_default(context);
     g_main_context_unref(context);
 
@@ -258,7 +258,7 @@ void SessionBusNotificationMonitor::close()
 
 NotificationStream::Batch SessionBusNotificationMonitor::take()
 {
-    return m_current ? m_current->take() : Batch {};
+    return m_current ? m_current->take() : Batch{};
 }
 
 void SessionBusNotificationMonitor::joinFinishedAttempts()
@@ -271,7 +271,8 @@ void SessionBusNotificationMonitor::joinFinishedAttempts()
     });
 }
 
-std::optional<QString> SessionBusNotificationMonitor::sessionBusAddress(const QString& variable, const QString& runtimeFolder)
+std::optional<QString> SessionBusNotificationMonitor::sessionBusAddress(const QString& variable,
+                                                                        const QString& runtimeFolder)
 {
     if (!variable.isEmpty())
         return variable;

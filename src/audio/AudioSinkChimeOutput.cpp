@@ -53,8 +53,7 @@ void AudioSinkChimeOutput::playFromStart(std::span<const float> samples)
         return;
     m_sink->stop();
     m_buffer.close();
-    m_data = QByteArray(reinterpret_cast<const char*>(samples.data()),
-                        static_cast<qsizetype>(samples.size_bytes()));
+    m_data = QByteArray(reinterpret_cast<const char*>(samples.data()), static_cast<qsizetype>(samples.size_bytes()));
     // A device lost since start() leaves the output stopped, so the next
     // play tries to start it afresh rather than playing into nothing.
     if (!startSink())
@@ -82,4 +81,3 @@ void AudioSinkChimeOutput::release()
     }
     m_buffer.close();
 }
-

@@ -59,12 +59,15 @@ const std::array<Ring, 3>& rings()
     static const std::array<Ring, 3> all{{
         {{colourAt(lumivoViolet(), 0.94), colourAt(lumivoMagenta(), 0.88), colourAt(lumivoOrange(), 0.78),
           colourAt(lumivoMagenta(), 0.88), colourAt(lumivoViolet(), 0.94)},
-         2, colourAt(lumivoMagenta(), 0.42)},
-        {{clear, clear, clear, clear, white(1), clear, clear, clear, clear, clear, colourAt(lumivoOrange(), 0.95), clear,
-          clear},
-         2.8, white(0.6)},
+         2,
+         colourAt(lumivoMagenta(), 0.42)},
+        {{clear, clear, clear, clear, white(1), clear, clear, clear, clear, clear, colourAt(lumivoOrange(), 0.95),
+          clear, clear},
+         2.8,
+         white(0.6)},
         {{clear, clear, colourAt(lumivoViolet(), 0.95), clear, clear, clear, clear, white(0.85), clear, clear, clear},
-         2.2, colourAt(lumivoViolet(), 0.55)},
+         2.2,
+         colourAt(lumivoViolet(), 0.55)},
     }};
     return all;
 }
@@ -212,10 +215,10 @@ void CardLights::prepareRim()
             outer |= QRect(x, y, 1, 1);
             // How far inside the card the rings reach along its straight edges.
             const bool alongEdge = (x >= cardPixels.left() + corner && x < cardPixels.right() - corner)
-                                   || (y >= cardPixels.top() + corner && y < cardPixels.bottom() - corner);
+                || (y >= cardPixels.top() + corner && y < cardPixels.bottom() - corner);
             if (alongEdge) {
-                const qreal depth = std::min({x - cardPixels.left(), cardPixels.right() - x, y - cardPixels.top(),
-                                              cardPixels.bottom() - y});
+                const qreal depth = std::min(
+                    {x - cardPixels.left(), cardPixels.right() - x, y - cardPixels.top(), cardPixels.bottom() - y});
                 inward = std::max(inward, int(std::ceil(depth)));
             }
         }
@@ -237,7 +240,8 @@ void CardLights::prepareRim()
         m_strips.push_back(QRectF(QPointF(strip.topLeft()) * m_dpr, QSizeF(strip.size()) * m_dpr).toAlignedRect());
     for (RimPixel& pixel : m_rimPixels) {
         const QPoint at(pixel.x, pixel.y);
-        const auto strip = std::find_if(m_strips.begin(), m_strips.end(), [&](const QRect& rect) { return rect.contains(at); });
+        const auto strip =
+            std::find_if(m_strips.begin(), m_strips.end(), [&](const QRect& rect) { return rect.contains(at); });
         pixel.strip = std::uint8_t(std::min<std::ptrdiff_t>(strip - m_strips.begin(), 255));
     }
 }
@@ -283,7 +287,8 @@ bool CardLights::composeStill(const QImage& content, const QRegion& changed, Com
         m_stillChanged.push_back(newGround ? picture : card);
     }
     for (const QRect& part : changed) {
-        const QRect pixels = QRectF(QPointF(part.topLeft()) * m_dpr, QSizeF(part.size()) * m_dpr).toAlignedRect() & picture;
+        const QRect pixels =
+            QRectF(QPointF(part.topLeft()) * m_dpr, QSizeF(part.size()) * m_dpr).toAlignedRect() & picture;
         composeRows(content, pixels, rotation);
         m_stillChanged.push_back(pixels);
     }

@@ -64,17 +64,17 @@ public:
 
 private:
     struct RimPixel {
-        std::uint32_t offset;   // index into the pictures' pixels
+        std::uint32_t offset; // index into the pictures' pixels
         std::uint16_t x;
         std::uint16_t y;
-        std::uint16_t step;     // its angle about the card's centre
-        std::uint8_t strip;     // the rectangle of the rim's region it lies in
+        std::uint16_t step; // its angle about the card's centre
+        std::uint8_t strip; // the rectangle of the rim's region it lies in
         std::array<std::uint8_t, 3> band;
         std::array<std::uint8_t, 3> glow;
     };
     struct Span {
         int from = 0;
-        int to = 0;   // past the last
+        int to = 0; // past the last
     };
 
     void prepareGeometry();

@@ -21,7 +21,9 @@ ConicTable::ConicTable(const QList<QColor>& colours)
         const double fraction = position - index;
         const Premultiplied& from = stops[index];
         const Premultiplied& to = stops[std::min<std::size_t>(index + 1, stops.size() - 1)];
-        auto channel = [&](double a, double b) { return std::clamp(int(std::lround((a + (b - a) * fraction) * 255)), 0, 255); };
+        auto channel = [&](double a, double b) {
+            return std::clamp(int(std::lround((a + (b - a) * fraction) * 255)), 0, 255);
+        };
         const int alpha = channel(from.a, to.a);
         m_colours[step] = qRgba(std::min(alpha, channel(from.r, to.r)), std::min(alpha, channel(from.g, to.g)),
                                 std::min(alpha, channel(from.b, to.b)), alpha);

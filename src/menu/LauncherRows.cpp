@@ -57,31 +57,42 @@ std::vector<LauncherTile> utilityTiles(CompanionEdition edition)
 {
     std::vector<LauncherTile> tiles;
     if (edition.allowsTaskManager())
-        tiles.push_back({.title = QStringLiteral("Task Manager"), .symbol = QStringLiteral("xmark.app"), .keepsMenuOpen = true,
+        tiles.push_back({.title = QStringLiteral("Task Manager"),
+                         .symbol = QStringLiteral("xmark.app"),
+                         .keepsMenuOpen = true,
                          .makeAction = togglePanel(&CompanionModel::taskPanelOpen, &CompanionModel::refreshRunningApps),
                          .voraLogo = true});
     if (edition.allowsSystemTools())
-        tiles.push_back({.title = QStringLiteral("CPU"), .symbol = QStringLiteral("desktopcomputer"),
+        tiles.push_back({.title = QStringLiteral("CPU"),
+                         .symbol = QStringLiteral("desktopcomputer"),
                          .makeAction = hookAsBuilt(&CompanionModel::openActivityMonitor)});
     if (edition.allowsFleetControl())
-        tiles.push_back({.title = QStringLiteral("Fleet"), .symbol = QStringLiteral("antenna.radiowaves.left.and.right"),
+        tiles.push_back({.title = QStringLiteral("Fleet"),
+                         .symbol = QStringLiteral("antenna.radiowaves.left.and.right"),
                          .keepsMenuOpen = true,
                          .makeAction = togglePanel(&CompanionModel::fleetPanelOpen, &CompanionModel::refreshFleet)});
     if (edition.allowsFinance())
-        tiles.push_back({.title = QStringLiteral("Bank"), .symbol = QStringLiteral("building.columns.fill"),
+        tiles.push_back({.title = QStringLiteral("Bank"),
+                         .symbol = QStringLiteral("building.columns.fill"),
                          .makeAction = hookAsBuilt(&CompanionModel::openMercury)});
-    tiles.push_back({.title = QStringLiteral("Go Mobile"), .symbol = QStringLiteral("iphone.and.arrow.forward"),
-                     .keepsMenuOpen = true, .makeAction = hookAtPress(&CompanionModel::copyMobileLink)});
+    tiles.push_back({.title = QStringLiteral("Go Mobile"),
+                     .symbol = QStringLiteral("iphone.and.arrow.forward"),
+                     .keepsMenuOpen = true,
+                     .makeAction = hookAtPress(&CompanionModel::copyMobileLink)});
     return tiles;
 }
 
 std::vector<LauncherTile> heroTiles()
 {
     return {
-        {.title = QStringLiteral("Message My Vora"), .symbol = QStringLiteral("message.fill"),
-         .makeAction = hookAsBuilt(&CompanionModel::openChat), .face = CompanionExpression::thinking},
-        {.title = QStringLiteral("Talk"), .symbol = QStringLiteral("mic.fill"),
-         .makeAction = hookAsBuilt(&CompanionModel::openTalk), .face = CompanionExpression::listening},
+        {.title = QStringLiteral("Message My Vora"),
+         .symbol = QStringLiteral("message.fill"),
+         .makeAction = hookAsBuilt(&CompanionModel::openChat),
+         .face = CompanionExpression::thinking},
+        {.title = QStringLiteral("Talk"),
+         .symbol = QStringLiteral("mic.fill"),
+         .makeAction = hookAsBuilt(&CompanionModel::openTalk),
+         .face = CompanionExpression::listening},
     };
 }
 
@@ -96,11 +107,16 @@ std::vector<LauncherTile> commandTiles()
         };
     };
     return {
-        {.title = QStringLiteral("Search"), .symbol = QStringLiteral("magnifyingglass"), .keepsMenuOpen = true,
+        {.title = QStringLiteral("Search"),
+         .symbol = QStringLiteral("magnifyingglass"),
+         .keepsMenuOpen = true,
          .makeAction = search},
-        {.title = QStringLiteral("Write w/ AI"), .symbol = QStringLiteral("square.and.pencil"),
+        {.title = QStringLiteral("Write w/ AI"),
+         .symbol = QStringLiteral("square.and.pencil"),
          .makeAction = hookAsBuilt(&CompanionModel::openSuperhumanGo)},
-        {.title = QStringLiteral("Screen"), .symbol = QStringLiteral("display"), .keepsMenuOpen = true,
+        {.title = QStringLiteral("Screen"),
+         .symbol = QStringLiteral("display"),
+         .keepsMenuOpen = true,
          .makeAction = hookAsBuilt(&CompanionModel::openHalfScreen)},
     };
 }
@@ -108,13 +124,17 @@ std::vector<LauncherTile> commandTiles()
 std::vector<LauncherTile> agentTiles(CompanionEdition edition)
 {
     std::vector<LauncherTile> tiles;
-    tiles.push_back({.title = QStringLiteral("ChatGPT"), .symbol = QStringLiteral("brain.head.profile"),
+    tiles.push_back({.title = QStringLiteral("ChatGPT"),
+                     .symbol = QStringLiteral("brain.head.profile"),
                      .makeAction = hookAsBuilt(&CompanionModel::openChatGPT),
                      .applicationPath = QStringLiteral("/Applications/ChatGPT.app")});
     if (edition.allowsSystemTools())
-        tiles.push_back({.title = QStringLiteral("The Dadi"), .symbol = QStringLiteral("sparkles"),
-                         .makeAction = hookAsBuilt(&CompanionModel::openApprovals), .openClaw = true});
-    tiles.push_back({.title = QStringLiteral("Claude"), .symbol = QStringLiteral("sparkles"),
+        tiles.push_back({.title = QStringLiteral("The Dadi"),
+                         .symbol = QStringLiteral("sparkles"),
+                         .makeAction = hookAsBuilt(&CompanionModel::openApprovals),
+                         .openClaw = true});
+    tiles.push_back({.title = QStringLiteral("Claude"),
+                     .symbol = QStringLiteral("sparkles"),
                      .makeAction = hookAsBuilt(&CompanionModel::openClaude),
                      .applicationPath = QStringLiteral("/Applications/Claude.app")});
     return tiles;
@@ -127,7 +147,9 @@ int agentColumns(CompanionEdition edition)
 
 // Rows of tiles ---------------------------------------------------------------
 
-TileRow::TileRow(MenuContext& context) : MenuSection(context) {}
+TileRow::TileRow(MenuContext& context) : MenuSection(context)
+{
+}
 
 void TileRow::build(const std::vector<LauncherTile>& tiles)
 {
@@ -171,7 +193,8 @@ void TopUtilityBar::dress(MenuButton& button, const LauncherTile& tile)
     button.setLabel(
         [logo, symbol = tile.symbol](QPainter& painter, const QRectF& rect) {
             paintTileCapsule(painter, rect);
-            const QRectF square(rect.center() - QPointF(tileIconSide / 2, tileIconSide / 2), QSizeF(tileIconSide, tileIconSide));
+            const QRectF square(rect.center() - QPointF(tileIconSide / 2, tileIconSide / 2),
+                                QSizeF(tileIconSide, tileIconSide));
             paintIconSurface(painter, square, tileIconRadius);
             if (!logo.isNull()) {
                 painter.save();
@@ -209,11 +232,12 @@ void HeroRow::dress(MenuButton& button, const LauncherTile& tile)
             painter.strokePath(capsule, QPen(whiteAt(0.3), 0.9));
             const QFont font = systemFont(12.5, QFont::ExtraBold);
             const qreal symbolWidth = 14 * 1.2;
-            const qreal room = rect.width() - 2 * MenuMetrics::actionHorizontalPadding - symbolWidth
-                               - MenuMetrics::actionSpacing;
+            const qreal room =
+                rect.width() - 2 * MenuMetrics::actionHorizontalPadding - symbolWidth - MenuMetrics::actionSpacing;
             const QFont fitted = shrunkToFit(font, title, room, 0.76);
             const qreal content = symbolWidth + MenuMetrics::actionSpacing + std::min(room, textWidth(title, fitted));
-            const qreal left = compact ? rect.center().x() - content / 2 : rect.left() + MenuMetrics::actionHorizontalPadding;
+            const qreal left =
+                compact ? rect.center().x() - content / 2 : rect.left() + MenuMetrics::actionHorizontalPadding;
             const QPointF symbolCentre(left + symbolWidth / 2, rect.center().y());
             const QRectF text(left + symbolWidth + MenuMetrics::actionSpacing, rect.top(), room, rect.height());
             paintWithShadows(painter, rect, {contentShadow}, [&](QPainter& p) {
@@ -226,7 +250,8 @@ void HeroRow::dress(MenuButton& button, const LauncherTile& tile)
         QMarginsF(4, 4, 4, 4));
     MenuCanvas& canvas = context().canvas;
     auto edge = std::make_shared<ElectricEdge>(ElectricEdge::Shape::capsule, 1.6);
-    button.setPulse([&canvas, edge](QPainter& painter, const QRectF& rect) { edge->paint(painter, rect, canvas.pulsePhase()); });
+    button.setPulse(
+        [&canvas, edge](QPainter& painter, const QRectF& rect) { edge->paint(painter, rect, canvas.pulsePhase()); });
 }
 
 qreal HeroRow::layout(qreal top)

@@ -19,9 +19,9 @@ struct LauncherTile {
     QString symbol{};
     bool keepsMenuOpen = false;
     std::function<std::function<void()>(CompanionModel& model)> makeAction{};
-    bool voraLogo = false;            // the tool bar's logo tile
-    QString applicationPath{};        // agents: the installed application whose icon shows
-    bool openClaw = false;            // agents: the approvals service's mark
+    bool voraLogo = false;     // the tool bar's logo tile
+    QString applicationPath{}; // agents: the installed application whose icon shows
+    bool openClaw = false;     // agents: the approvals service's mark
     // The face the mascot shows for 2.4 s before the action (hero buttons).
     std::optional<CompanionExpression> face{};
 };

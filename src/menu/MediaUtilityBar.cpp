@@ -56,19 +56,19 @@ std::vector<MediaUtilityBar::FixedCircle> MediaUtilityBar::fixedCircles()
     return {
         {QStringLiteral("Music"), QStringLiteral("music.note"), QStringLiteral("/System/Applications/Music.app"), false,
          CompanionCTA::appleMusic},
-        {QStringLiteral("YouTube"), QStringLiteral("play.rectangle.fill"), ownersApplication(QStringLiteral("YouTube.app")),
-         false, CompanionCTA::youtube},
+        {QStringLiteral("YouTube"), QStringLiteral("play.rectangle.fill"),
+         ownersApplication(QStringLiteral("YouTube.app")), false, CompanionCTA::youtube},
         {QStringLiteral("Hulu"), QStringLiteral("sparkles.tv.fill"), QString(), true, CompanionCTA::hulu},
-        {QStringLiteral("Netflix"), QStringLiteral("play.square.fill"), ownersApplication(QStringLiteral("Netflix.app")),
-         false, CompanionCTA::netflix},
+        {QStringLiteral("Netflix"), QStringLiteral("play.square.fill"),
+         ownersApplication(QStringLiteral("Netflix.app")), false, CompanionCTA::netflix},
         {QStringLiteral("Focus"), QStringLiteral("moon.circle.fill"), QString(), false, CompanionCTA::focusSettings},
     };
 }
 
 MediaUtilityBar::MediaUtilityBar(MenuContext& context)
     : MenuSection(context), m_weather(context.model.weatherText), m_apps(context.model.personalApps),
-      m_strip(std::make_unique<ScrollViewport>(Qt::Horizontal, [this](qreal points) { scrollBy(points); },
-                                               &context.canvas.controlParent()))
+      m_strip(std::make_unique<ScrollViewport>(
+          Qt::Horizontal, [this](qreal points) { scrollBy(points); }, &context.canvas.controlParent()))
 {
     buildWeather();
     buildClock();
@@ -81,26 +81,31 @@ MediaUtilityBar::MediaUtilityBar(MenuContext& context)
             if (const std::optional<QIcon> icon = context.applications.originalAppIcon(fixed.applicationPath))
                 picture = iconPicture(*icon, QSizeF(pictureSize, pictureSize), dpr);
         }
-        button->setLabel([picture, symbol = fixed.symbol](QPainter& painter, const QRectF& rect) {
-            paintCircle(painter, rect, [&] { paintCircleContent(painter, rect, picture, symbol); });
-        }, QMarginsF(1, 1, 1, 1));
+        button->setLabel(
+            [picture, symbol = fixed.symbol](QPainter& painter, const QRectF& rect) {
+                paintCircle(painter, rect, [&] { paintCircleContent(painter, rect, picture, symbol); });
+            },
+            QMarginsF(1, 1, 1, 1));
         const Hook<CompanionCTA> open = model.openGoogleLink;
-        button->setAction([this, open, target = fixed.target] { actThenClose(this->context(), [&] { open(target); }); });
+        button->setAction(
+            [this, open, target = fixed.target] { actThenClose(this->context(), [&] { open(target); }); });
         m_fixed.push_back(std::move(button));
     }
     buildPersonalApps();
 
     m_add = circle(QStringLiteral("Add a personal app"), QStringLiteral("Add your own apps to this row"));
-    m_add->setLabel([](QPainter& painter, const QRectF& rect) {
-        QPainterPath disc;
-        disc.addEllipse(rect);
-        painter.fillPath(disc, whiteAt(0.07));
-        QPen dashes(whiteAt(0.4), 1, Qt::CustomDashLine, Qt::FlatCap, Qt::MiterJoin);
-        // Qt measures dashes in line widths; the line is one point wide.
-        dashes.setDashPattern({2.5, 2.5});
-        painter.strokePath(disc, dashes);
-        painter.fillPath(symbolAt(u"plus", 10.5, rect.center()), menuSecondary());
-    }, QMarginsF(1, 1, 1, 1));
+    m_add->setLabel(
+        [](QPainter& painter, const QRectF& rect) {
+            QPainterPath disc;
+            disc.addEllipse(rect);
+            painter.fillPath(disc, whiteAt(0.07));
+            QPen dashes(whiteAt(0.4), 1, Qt::CustomDashLine, Qt::FlatCap, Qt::MiterJoin);
+            // Qt measures dashes in line widths; the line is one point wide.
+            dashes.setDashPattern({2.5, 2.5});
+            painter.strokePath(disc, dashes);
+            painter.fillPath(symbolAt(u"plus", 10.5, rect.center()), menuSecondary());
+        },
+        QMarginsF(1, 1, 1, 1));
     m_add->setAction([&model] { model.addPersonalApp(); });
 }
 
@@ -124,11 +129,13 @@ void MediaUtilityBar::buildWeather()
         const Hook<CompanionCTA> open = context().model.openGoogleLink;
         m_weatherCircle->setAction([this, open] { actThenClose(context(), [&] { open(CompanionCTA::weather); }); });
     }
-    m_weatherCircle->setLabel([text = weatherCircleText(m_weather)](QPainter& painter, const QRectF& rect) {
-        paintCircle(painter, rect, [&] {
-            drawLine(painter, rect, text, systemFont(8, QFont::ExtraBold), 0.55, Qt::AlignHCenter, menuText());
-        });
-    }, QMarginsF(1, 1, 1, 1));
+    m_weatherCircle->setLabel(
+        [text = weatherCircleText(m_weather)](QPainter& painter, const QRectF& rect) {
+            paintCircle(painter, rect, [&] {
+                drawLine(painter, rect, text, systemFont(8, QFont::ExtraBold), 0.55, Qt::AlignHCenter, menuText());
+            });
+        },
+        QMarginsF(1, 1, 1, 1));
 }
 
 void MediaUtilityBar::buildClock()
@@ -138,11 +145,13 @@ void MediaUtilityBar::buildClock()
         const Hook<CompanionCTA> open = context().model.openGoogleLink;
         m_clockCircle->setAction([this, open] { actThenClose(context(), [&] { open(CompanionCTA::clock); }); });
     }
-    m_clockCircle->setLabel([text = clockText(QTime::currentTime(), QLocale::system())](QPainter& painter, const QRectF& rect) {
-        paintCircle(painter, rect, [&] {
-            drawLine(painter, rect, text, systemFont(8.5, QFont::ExtraBold), 0.55, Qt::AlignHCenter, menuText());
-        });
-    }, QMarginsF(1, 1, 1, 1));
+    m_clockCircle->setLabel(
+        [text = clockText(QTime::currentTime(), QLocale::system())](QPainter& painter, const QRectF& rect) {
+            paintCircle(painter, rect, [&] {
+                drawLine(painter, rect, text, systemFont(8.5, QFont::ExtraBold), 0.55, Qt::AlignHCenter, menuText());
+            });
+        },
+        QMarginsF(1, 1, 1, 1));
 }
 
 void MediaUtilityBar::setOnScreen(bool onScreen)
@@ -172,23 +181,27 @@ void MediaUtilityBar::buildPersonalApps()
         const QString name = personalAppName(path);
         std::unique_ptr<MenuButton> button = circle(name, name + QStringLiteral(" \u2014 right-click to remove"));
         const QImage icon = iconPicture(context().applications.icon(path), QSizeF(pictureSize, pictureSize), dpr);
-        button->setLabel([icon](QPainter& painter, const QRectF& rect) {
-            paintCircle(painter, rect, [&] {
-                const QRectF frame(rect.center() - QPointF(pictureSize / 2, pictureSize / 2), QSizeF(pictureSize, pictureSize));
-                paintFitted(painter, icon, frame);
-            });
-        }, QMarginsF(1, 1, 1, 1));
+        button->setLabel(
+            [icon](QPainter& painter, const QRectF& rect) {
+                paintCircle(painter, rect, [&] {
+                    const QRectF frame(rect.center() - QPointF(pictureSize / 2, pictureSize / 2),
+                                       QSizeF(pictureSize, pictureSize));
+                    paintFitted(painter, icon, frame);
+                });
+            },
+            QMarginsF(1, 1, 1, 1));
         const MenuApplications& applications = context().applications;
-        button->setAction([&model, openApplication = applications.openApplication, openURL = applications.openURL, path] {
-            const QUrl url = QUrl::fromLocalFile(path);
-            openApplication(path, [openURL, url](bool opened) {
-                // A launch that failed gets one more try through the ordinary open route.
-                if (!opened)
-                    QMetaObject::invokeMethod(QCoreApplication::instance(), [openURL, url] { openURL(url); },
-                                              Qt::QueuedConnection);
+        button->setAction(
+            [&model, openApplication = applications.openApplication, openURL = applications.openURL, path] {
+                const QUrl url = QUrl::fromLocalFile(path);
+                openApplication(path, [openURL, url](bool opened) {
+                    // A launch that failed gets one more try through the ordinary open route.
+                    if (!opened)
+                        QMetaObject::invokeMethod(
+                            QCoreApplication::instance(), [openURL, url] { openURL(url); }, Qt::QueuedConnection);
+                });
+                model.setMenuOpen(false);
             });
-            model.setMenuOpen(false);
-        });
         button->setContextAction(QStringLiteral("Remove ") + name, [&model, path] { model.removePersonalApp(path); });
         m_personal.push_back(std::move(button));
     }

@@ -26,18 +26,12 @@ MenuBody menuBodyFor(const PanelFlags& flags)
 const MenuBodies::Factory* MenuBodies::forBody(MenuBody body) const
 {
     switch (body) {
-    case MenuBody::layout:
-        return &layoutSection;
-    case MenuBody::google:
-        return &googleSection;
-    case MenuBody::usage:
-        return &usageSection;
-    case MenuBody::task:
-        return &taskSection;
-    case MenuBody::fleet:
-        return &fleetSection;
-    case MenuBody::standard:
-        break;
+    case MenuBody::layout: return &layoutSection;
+    case MenuBody::google: return &googleSection;
+    case MenuBody::usage: return &usageSection;
+    case MenuBody::task: return &taskSection;
+    case MenuBody::fleet: return &fleetSection;
+    case MenuBody::standard: break;
     }
     return nullptr;
 }

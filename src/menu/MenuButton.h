@@ -50,7 +50,7 @@ public:
     void paintPulse(QPainter& painter) override;
 
 protected:
-    void paintEvent(QPaintEvent*) override {}
+    void paintEvent(QPaintEvent*) override { }
     bool hitButton(const QPoint& position) const override;
     void enterEvent(QEnterEvent* event) override;
     void leaveEvent(QEvent* event) override;

@@ -88,8 +88,9 @@ std::unique_ptr<MenuButton> panelBackButton(MenuContext& context, std::function<
             });
             const QRectF content = rect.marginsRemoved(backPadding);
             const qreal symbol = backSymbolSize * 1.2;
-            painter.fillPath(symbolAt(u"chevron.left", backSymbolSize, QPointF(content.left() + symbol / 2, content.center().y())),
-                             Qt::white);
+            painter.fillPath(
+                symbolAt(u"chevron.left", backSymbolSize, QPointF(content.left() + symbol / 2, content.center().y())),
+                Qt::white);
             drawLine(painter, content.adjusted(symbol + backSpacing, 0, 0, 0), backTitle(), backFont(), 1,
                      Qt::AlignLeft, Qt::white);
         },
@@ -121,7 +122,8 @@ qreal PanelHeading::layout(const QRectF& row)
     const QSizeF back = panelBackButtonSize();
     const qreal height = PanelHeading::height();
     m_back->setCardRect(QRectF(QPointF(row.left(), row.top() + (height - back.height()) / 2), back));
-    m_title.setRect(QRectF(row.left() + back.width() + spacing, row.top(), row.width() - back.width() - spacing, height));
+    m_title.setRect(
+        QRectF(row.left() + back.width() + spacing, row.top(), row.width() - back.width() - spacing, height));
     return height;
 }
 
@@ -152,10 +154,11 @@ void paintCompactTile(QPainter& painter, const QRectF& rect, const QString& titl
     const qreal room = rect.width() - 2 * padding - tileIconSide - spacing;
     const QFont fitted = shrunkToFit(compactTitleFont(), title, room, minimumScale);
     const qreal content = tileIconSide + spacing + std::min(room, textWidth(title, fitted));
-    const QRectF square(rect.center().x() - content / 2, rect.center().y() - tileIconSide / 2, tileIconSide, tileIconSide);
+    const QRectF square(rect.center().x() - content / 2, rect.center().y() - tileIconSide / 2, tileIconSide,
+                        tileIconSide);
     icon(painter, square);
-    drawLine(painter, QRectF(square.right() + spacing, rect.top(), room, rect.height()), title, fitted, 1, Qt::AlignLeft,
-             menuText());
+    drawLine(painter, QRectF(square.right() + spacing, rect.top(), room, rect.height()), title, fitted, 1,
+             Qt::AlignLeft, menuText());
 }
 
 void paintIconSurface(QPainter& painter, const QRectF& square, qreal radius)
@@ -241,7 +244,9 @@ QImage imageFile(const QString& path, QSizeF size, qreal dpr)
         QPainter painter(&image);
         QSizeF fitted = renderer.defaultSize();
         fitted.scale(size, Qt::KeepAspectRatio);
-        renderer.render(&painter, QRectF(QPointF((size.width() - fitted.width()) / 2, (size.height() - fitted.height()) / 2), fitted));
+        renderer.render(
+            &painter,
+            QRectF(QPointF((size.width() - fitted.width()) / 2, (size.height() - fitted.height()) / 2), fitted));
         return image;
     }
     if (path.endsWith(QStringLiteral(".png"), Qt::CaseInsensitive))

@@ -90,7 +90,7 @@ QPainterPath circleBorder(const QRectF& rect, qreal lineWidth);
 class ElectricEdge {
 public:
     enum class Shape { circle, capsule };
-    ElectricEdge(Shape shape, qreal lineWidth) : m_shape(shape), m_lineWidth(lineWidth) {}
+    ElectricEdge(Shape shape, qreal lineWidth) : m_shape(shape), m_lineWidth(lineWidth) { }
 
     void paint(QPainter& painter, const QRectF& rect, double pulsePhase);
 
@@ -108,9 +108,8 @@ QImage imageFile(const QString& path, QSizeF size, qreal dpr);
 
 // The agent tiles' image: the file at imagePath when it loads, else the named
 // resource of the bundle when it loads, else the installed application's icon.
-std::optional<QImage> brandImage(const MenuContext& context, const QString& applicationPath,
-                                 const QString& imagePath, const QString& resourceName,
-                                 const QString& resourceExtension, QSizeF size, qreal dpr);
+std::optional<QImage> brandImage(const MenuContext& context, const QString& applicationPath, const QString& imagePath,
+                                 const QString& resourceName, const QString& resourceExtension, QSizeF size, qreal dpr);
 
 // The "openclaw-icon" vector mark from the resource bundle, none when missing.
 std::optional<QImage> openClawImage(const ResourceBundle& bundle, QSizeF size, qreal dpr);

@@ -63,7 +63,8 @@ std::unique_ptr<MenuButton> headerRoundButton(MenuContext& context, QStringView 
         QMarginsF(1, 1, 1, 1));
     MenuCanvas& canvas = context.canvas;
     auto edge = std::make_shared<ElectricEdge>(ElectricEdge::Shape::circle, 1.2);
-    button->setPulse([&canvas, edge](QPainter& painter, const QRectF& rect) { edge->paint(painter, rect, canvas.pulsePhase()); });
+    button->setPulse(
+        [&canvas, edge](QPainter& painter, const QRectF& rect) { edge->paint(painter, rect, canvas.pulsePhase()); });
     return button;
 }
 

@@ -75,7 +75,8 @@ QLinearGradient glassButtonRim(const QRectF& rect)
 
 QLinearGradient primaryBrandGradient(const QRectF& rect)
 {
-    return brandStops(QLinearGradient(QPointF(rect.left(), rect.center().y()), QPointF(rect.right(), rect.center().y())));
+    return brandStops(
+        QLinearGradient(QPointF(rect.left(), rect.center().y()), QPointF(rect.right(), rect.center().y())));
 }
 
 QLinearGradient voraIconGradient(const QRectF& rect)

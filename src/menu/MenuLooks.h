@@ -17,17 +17,17 @@ class QPainter;
 // helpers their labels are made with. Sizes are in points.
 
 // Colours.
-QColor menuText();        // the primary text: white
-QColor menuSecondary();   // section labels and sub-labels: white at 0.95
-QColor iconSurface();     // the dark square or circle behind icons: black at 0.96
+QColor menuText();      // the primary text: white
+QColor menuSecondary(); // section labels and sub-labels: white at 0.95
+QColor iconSurface();   // the dark square or circle behind icons: black at 0.96
 QColor whiteAt(qreal opacity);
 QColor withOpacity(QColor colour, qreal opacity);
 
 // Gradients across rect.
-QLinearGradient buttonGradient(const QRectF& rect);         // dark fill of tiles and buttons
-QLinearGradient glassButtonRim(const QRectF& rect);         // their rim stroke
-QLinearGradient primaryBrandGradient(const QRectF& rect);   // violet, magenta, orange, leading to trailing
-QLinearGradient voraIconGradient(const QRectF& rect);       // the same, bottom-leading to top-trailing
+QLinearGradient buttonGradient(const QRectF& rect);       // dark fill of tiles and buttons
+QLinearGradient glassButtonRim(const QRectF& rect);       // their rim stroke
+QLinearGradient primaryBrandGradient(const QRectF& rect); // violet, magenta, orange, leading to trailing
+QLinearGradient voraIconGradient(const QRectF& rect);     // the same, bottom-leading to top-trailing
 
 // The tile title font: 11.5 points, bold.
 QFont actionTitleFont();
@@ -56,8 +56,8 @@ qreal shadowReach(const Shadow& shadow);
 
 // Text on one line within rect: shrunk down to minimumScale of its size when
 // it does not fit, then cut with an ellipsis.
-void drawLine(QPainter& painter, const QRectF& rect, const QString& text, const QFont& font,
-              qreal minimumScale, Qt::Alignment alignment, const QBrush& brush);
+void drawLine(QPainter& painter, const QRectF& rect, const QString& text, const QFont& font, qreal minimumScale,
+              Qt::Alignment alignment, const QBrush& brush);
 // The width text takes in font.
 qreal textWidth(const QString& text, const QFont& font);
 qreal lineHeight(const QFont& font);

@@ -20,7 +20,9 @@ qreal MenuContext::roomBelow(qreal top) const
     return canvas.maximumCardHeight() - MenuMetrics::menuPadding - top;
 }
 
-MenuPicture::MenuPicture(Draw draw, QMarginsF overflow) : m_draw(std::move(draw)), m_overflow(overflow) {}
+MenuPicture::MenuPicture(Draw draw, QMarginsF overflow) : m_draw(std::move(draw)), m_overflow(overflow)
+{
+}
 
 void MenuPicture::setDraw(Draw draw, QMarginsF overflow)
 {

@@ -67,7 +67,7 @@ public:
     // in card points; none for a still piece. paint() leaves it out, and
     // paintPulse() draws it over what paint() drew.
     virtual std::vector<QRectF> pulsingArea() const { return {}; }
-    virtual void paintPulse(QPainter&) {}
+    virtual void paintPulse(QPainter&) { }
 };
 
 // A still picture: drawn once into an image, at its size plus overflow for
@@ -96,7 +96,7 @@ private:
 // pieces and controls from the model, lays them out and paints them.
 class MenuSection {
 public:
-    explicit MenuSection(MenuContext& context) : m_context(context) {}
+    explicit MenuSection(MenuContext& context) : m_context(context) { }
     virtual ~MenuSection() = default;
     MenuSection(const MenuSection&) = delete;
     MenuSection& operator=(const MenuSection&) = delete;
@@ -105,7 +105,7 @@ public:
     virtual bool refresh() { return false; }
     // The card is prepared before it comes on screen: what animates or ticks
     // by itself starts when it comes and stops when it goes.
-    virtual void setOnScreen(bool) {}
+    virtual void setOnScreen(bool) { }
     // Places itself in the column from top down; answers its height.
     virtual qreal layout(qreal top) = 0;
     // The same across only the column's first width points (a block beside

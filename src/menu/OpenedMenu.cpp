@@ -9,8 +9,8 @@
 #include "panel/WindowDragSurface.h"
 #include "ui/AnimatedValue.h"
 #include "ui/BandedPainting.h"
-#include "ui/ChangedPixels.h"
 #include "ui/ChangeObserver.h"
+#include "ui/ChangedPixels.h"
 #include "ui/FreedMemory.h"
 #include "ui/GlowCache.h"
 #include "ui/Symbols.h"
@@ -32,13 +32,12 @@ constexpr std::size_t preparedCardSizes = 3;
 OpenedMenu::OpenedMenu(CompanionMenuHost& host, const ViewEnvironment& environment, CompanionEdition edition,
                        MenuApplications applications, MenuBodies bodies)
     : m_host(host), m_model(host.model()), m_environment(environment), m_applications(std::move(applications)),
-      m_bodies(std::move(bodies)),
-      m_context{.model = m_model,
-                .host = host,
-                .edition = edition,
-                .environment = m_environment,
-                .applications = m_applications,
-                .canvas = *this},
+      m_bodies(std::move(bodies)), m_context{.model = m_model,
+                                             .host = host,
+                                             .edition = edition,
+                                             .environment = m_environment,
+                                             .applications = m_applications,
+                                             .canvas = *this},
       m_appearance(m_model.appearance),
       m_room(tallestOpenPanel - CompanionMenuHost::contentPadding.top() - CompanionMenuHost::contentPadding.bottom())
 {
@@ -48,8 +47,10 @@ OpenedMenu::OpenedMenu(CompanionMenuHost& host, const ViewEnvironment& environme
         .onDragStart = [this] { m_model.beginDrag(); },
         .onDrag = [this](QSizeF translation) { m_model.dragBy(translation); },
         .onDragEnd = [this] { m_model.endDrag(); },
-    }.makeView(this);
-    m_observer = new ChangeObserver(m_model, [this](const std::optional<Motion>&) { modelChanged(); }, this);
+    }
+                        .makeView(this);
+    m_observer = new ChangeObserver(
+        m_model, [this](const std::optional<Motion>&) { modelChanged(); }, this);
     hide();
 }
 
@@ -364,7 +365,8 @@ void OpenedMenu::position()
     const QRectF slot(m_opensToRight ? content.right() - width : content.left(), content.top(), width, m_cardHeight);
     // It slides in from the side it opens to, as far as the content's edge.
     const double away = 1 - m_presence;
-    const qreal slide = m_opensToRight ? away * (content.right() - slot.left()) : -away * (slot.right() - content.left());
+    const qreal slide =
+        m_opensToRight ? away * (content.right() - slot.left()) : -away * (slot.right() - content.left());
     const QRect geometry = slot.translated(slide, 0).marginsAdded(CardLights::margins).toRect();
     if (geometry != this->geometry())
         setGeometry(geometry);
@@ -480,7 +482,8 @@ QRegion OpenedMenu::composeChanges(const QRegion& asked)
     // With whatever changed in the card's lit picture.
     const QRegion area = asked + lights().litChanged();
     QRegion changed;
-    if (m_frameOnScreen.size() != lights().pixelSize() || m_frameOnScreen.devicePixelRatio() != lights().devicePixelRatio()) {
+    if (m_frameOnScreen.size() != lights().pixelSize()
+        || m_frameOnScreen.devicePixelRatio() != lights().devicePixelRatio()) {
         // A new card: everything is shown afresh, and nothing is left where it no longer reaches.
         m_frameOnScreen = transparentImage(lights().size(), lights().devicePixelRatio());
         changed = rect();

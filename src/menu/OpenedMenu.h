@@ -3,8 +3,8 @@
 #include "CardLights.h"
 #include "MenuBodies.h"
 #include "MenuButton.h"
-#include "panel/CompanionMenuHost.h"
 #include "model/Scheduler.h"
+#include "panel/CompanionMenuHost.h"
 #include "ui/AnimationDriver.h"
 
 #include <chrono>
@@ -67,7 +67,7 @@ protected:
 private:
     class Frames final : public FrameListener {
     public:
-        explicit Frames(OpenedMenu& menu) : m_menu(menu) {}
+        explicit Frames(OpenedMenu& menu) : m_menu(menu) { }
         double framesPerSecond() const override { return rimFramesPerSecond; }
         bool frame(double now) override;
 

@@ -27,17 +27,18 @@ QRectF scrollThumb(const QRectF& window, qreal contentHeight, qreal offset)
 {
     if (contentHeight <= window.height() || window.height() <= 0)
         return {};
-    const qreal height =
-        std::min(window.height(), std::max(PanelScroller::minimumThumb, window.height() * window.height() / contentHeight));
+    const qreal height = std::min(
+        window.height(), std::max(PanelScroller::minimumThumb, window.height() * window.height() / contentHeight));
     const qreal travel = window.height() - height;
-    const qreal share = clampedScroll(offset, contentHeight, window.height()) / scrollLimit(contentHeight, window.height());
+    const qreal share =
+        clampedScroll(offset, contentHeight, window.height()) / scrollLimit(contentHeight, window.height());
     return QRectF(window.right() - thumbWidth, window.top() + travel * share, thumbWidth, height);
 }
 
 PanelScroller::PanelScroller(MenuContext& context, std::function<void()> relayout)
     : m_context(context), m_relayout(std::move(relayout)),
-      m_viewport(std::make_unique<ScrollViewport>(Qt::Vertical, [this](qreal points) { scrollBy(points); },
-                                                  &context.canvas.controlParent()))
+      m_viewport(std::make_unique<ScrollViewport>(
+          Qt::Vertical, [this](qreal points) { scrollBy(points); }, &context.canvas.controlParent()))
 {
     m_thumb.setDraw([](QPainter& painter, const QRectF& rect) { painter.fillPath(capsulePath(rect), whiteAt(0.34)); });
 }

@@ -46,8 +46,9 @@ std::vector<PanelText> mobileTexts()
 {
     return {
         {QStringLiteral("Scan to go mobile"), systemFont(11.5, QFont::Bold), Qt::white},
-        {QStringLiteral("Point the phone or iPad camera at the code \u2014 Varadi OS opens instantly. Then Share \u2192 "
-                        "Add to Home Screen for the app."),
+        {QStringLiteral(
+             "Point the phone or iPad camera at the code \u2014 Varadi OS opens instantly. Then Share \u2192 "
+             "Add to Home Screen for the app."),
          systemFont(9.5, QFont::Medium), menuSecondary()},
         {QStringLiteral("Private link also copied to the clipboard."), systemFont(9, QFont::DemiBold), menuSecondary()},
     };
@@ -121,8 +122,9 @@ MobileInstructions::MobileInstructions(MenuContext& context)
           model.mobileQRImage = std::nullopt;
       })
 {
-    m_background.setDraw([](QPainter& painter, const QRectF& rect) { paintPanelCard(painter, rect, mobileCornerRadius); },
-                         QMarginsF(1, 1, 1, 1));
+    m_background.setDraw(
+        [](QPainter& painter, const QRectF& rect) { paintPanelCard(painter, rect, mobileCornerRadius); },
+        QMarginsF(1, 1, 1, 1));
     if (m_code) {
         m_codeBlock.setDraw([code = *m_code](QPainter& painter, const QRectF& rect) {
             painter.fillPath(roundedPath(rect, mobileCornerRadius), Qt::white);
@@ -176,18 +178,34 @@ std::vector<MenuPiece*> MobileInstructions::pieces()
 std::vector<StandardSections::IconTile> StandardSections::osGridTiles()
 {
     return {
-        {.title = QStringLiteral("My Agenda"), .symbol = QStringLiteral("calendar"), .tint = rgb(0.92, 0.26, 0.22),
-         .applicationPath = QStringLiteral("/Applications/Fantastical.app"), .makeAction = hookAsBuilt(&CompanionModel::openSchedule)},
-        {.title = QStringLiteral("Meet"), .symbol = QStringLiteral("video.fill"), .tint = rgb(0, 0.66, 0.42),
-         .resourceName = QStringLiteral("google-meet"), .makeAction = hookAsBuilt(&CompanionModel::openGoToMeeting)},
-        {.title = QStringLiteral("Email"), .symbol = QStringLiteral("envelope.fill"), .tint = rgb(0.85, 0.29, 0.25),
-         .resourceName = QStringLiteral("email-multicolor"), .makeAction = hookAsBuilt(&CompanionModel::openSuperhuman)},
-        {.title = QStringLiteral("Slack"), .symbol = QStringLiteral("bubble.left.and.bubble.right.fill"),
-         .tint = rgb(0.61, 0.32, 0.73), .applicationPath = QStringLiteral("/Applications/Slack.app"),
+        {.title = QStringLiteral("My Agenda"),
+         .symbol = QStringLiteral("calendar"),
+         .tint = rgb(0.92, 0.26, 0.22),
+         .applicationPath = QStringLiteral("/Applications/Fantastical.app"),
+         .makeAction = hookAsBuilt(&CompanionModel::openSchedule)},
+        {.title = QStringLiteral("Meet"),
+         .symbol = QStringLiteral("video.fill"),
+         .tint = rgb(0, 0.66, 0.42),
+         .resourceName = QStringLiteral("google-meet"),
+         .makeAction = hookAsBuilt(&CompanionModel::openGoToMeeting)},
+        {.title = QStringLiteral("Email"),
+         .symbol = QStringLiteral("envelope.fill"),
+         .tint = rgb(0.85, 0.29, 0.25),
+         .resourceName = QStringLiteral("email-multicolor"),
+         .makeAction = hookAsBuilt(&CompanionModel::openSuperhuman)},
+        {.title = QStringLiteral("Slack"),
+         .symbol = QStringLiteral("bubble.left.and.bubble.right.fill"),
+         .tint = rgb(0.61, 0.32, 0.73),
+         .applicationPath = QStringLiteral("/Applications/Slack.app"),
          .makeAction = hookAsBuilt(&CompanionModel::openSlack)},
-        {.title = QStringLiteral("Phone"), .symbol = QStringLiteral("phone.fill"), .tint = rgb(0.22, 0.72, 0.35),
-         .applicationPath = QStringLiteral("/System/Applications/Phone.app"), .makeAction = hookAsBuilt(&CompanionModel::openPhone)},
-        {.title = QStringLiteral("Messages"), .symbol = QStringLiteral("message.fill"), .tint = rgb(0.24, 0.76, 0.36),
+        {.title = QStringLiteral("Phone"),
+         .symbol = QStringLiteral("phone.fill"),
+         .tint = rgb(0.22, 0.72, 0.35),
+         .applicationPath = QStringLiteral("/System/Applications/Phone.app"),
+         .makeAction = hookAsBuilt(&CompanionModel::openPhone)},
+        {.title = QStringLiteral("Messages"),
+         .symbol = QStringLiteral("message.fill"),
+         .tint = rgb(0.24, 0.76, 0.36),
          .applicationPath = QStringLiteral("/System/Applications/Messages.app"),
          .makeAction = hookAsBuilt(&CompanionModel::openMessages)},
     };
@@ -196,10 +214,15 @@ std::vector<StandardSections::IconTile> StandardSections::osGridTiles()
 std::vector<StandardSections::IconTile> StandardSections::businessLinkTiles()
 {
     return {
-        {.title = QStringLiteral("Agreement"), .symbol = QStringLiteral("signature"),
+        {.title = QStringLiteral("Agreement"),
+         .symbol = QStringLiteral("signature"),
          .makeAction = googleLink(CompanionCTA::agreements)},
-        {.title = QStringLiteral("CCA"), .symbol = QStringLiteral("doc.badge.gearshape"), .makeAction = googleLink(CompanionCTA::cca)},
-        {.title = QStringLiteral("Varadi Pay"), .symbol = QStringLiteral("creditcard.fill"), .payMark = true,
+        {.title = QStringLiteral("CCA"),
+         .symbol = QStringLiteral("doc.badge.gearshape"),
+         .makeAction = googleLink(CompanionCTA::cca)},
+        {.title = QStringLiteral("Varadi Pay"),
+         .symbol = QStringLiteral("creditcard.fill"),
+         .payMark = true,
          .makeAction = hookAsBuilt(&CompanionModel::openLumivoPay)},
     };
 }
@@ -225,20 +248,23 @@ StandardSections::StandardSections(MenuContext& context, const MenuBodies::Facto
     if (m_mobileState.visible)
         m_mobile = std::make_unique<MobileInstructions>(context);
 
-    m_band.setDraw([](QPainter& painter, const QRectF& rect) {
-        const QFont font = sectionFont();
-        const qreal titleWidth = textWidth(bandTitle, font);
-        drawLine(painter, QRectF(rect.left(), rect.top(), titleWidth + 1, rect.height()), bandTitle, font, 1,
-                 Qt::AlignLeft, menuSecondary());
-        const QFont badge = badgeFont();
-        const QSizeF badgeSize(textWidth(badgeTitle, badge) + badgePadding.left() + badgePadding.right(),
-                               lineHeight(badge) + badgePadding.top() + badgePadding.bottom());
-        const QRectF chip(QPointF(rect.left() + titleWidth + 5, rect.center().y() - badgeSize.height() / 2), badgeSize);
-        const QPainterPath capsule = capsulePath(chip);
-        painter.fillPath(capsule, primaryBrandGradient(chip));
-        painter.strokePath(capsule, QPen(whiteAt(0.42), 0.8));
-        drawLine(painter, chip.marginsRemoved(badgePadding), badgeTitle, badge, 1, Qt::AlignHCenter, Qt::white);
-    }, QMarginsF(1, 1, 1, 1));
+    m_band.setDraw(
+        [](QPainter& painter, const QRectF& rect) {
+            const QFont font = sectionFont();
+            const qreal titleWidth = textWidth(bandTitle, font);
+            drawLine(painter, QRectF(rect.left(), rect.top(), titleWidth + 1, rect.height()), bandTitle, font, 1,
+                     Qt::AlignLeft, menuSecondary());
+            const QFont badge = badgeFont();
+            const QSizeF badgeSize(textWidth(badgeTitle, badge) + badgePadding.left() + badgePadding.right(),
+                                   lineHeight(badge) + badgePadding.top() + badgePadding.bottom());
+            const QRectF chip(QPointF(rect.left() + titleWidth + 5, rect.center().y() - badgeSize.height() / 2),
+                              badgeSize);
+            const QPainterPath capsule = capsulePath(chip);
+            painter.fillPath(capsule, primaryBrandGradient(chip));
+            painter.strokePath(capsule, QPen(whiteAt(0.42), 0.8));
+            drawLine(painter, chip.marginsRemoved(badgePadding), badgeTitle, badge, 1, Qt::AlignHCenter, Qt::white);
+        },
+        QMarginsF(1, 1, 1, 1));
 
     CompanionModel& model = context.model;
     m_reporting.push_back(reportingTile(QStringLiteral("My Vora Audit"), model.openZorivirReport));
@@ -285,9 +311,10 @@ std::unique_ptr<MenuButton> StandardSections::iconTile(const IconTile& tile)
     std::optional<std::pair<QImage, qreal>> picture;
     if (const std::optional<QIcon> icon = context().applications.originalAppIcon(tile.applicationPath))
         picture = std::pair(iconPicture(*icon, QSizeF(appIconSize, appIconSize), dpr), appIconSize);
-    const QImage mark = tile.payMark ? imageFile(resources.pathFor(QStringLiteral("varadi-pay-mark"), QStringLiteral("svg")),
-                                                 QSizeF(markSize, markSize), dpr)
-                                     : QImage();
+    const QImage mark = tile.payMark
+        ? imageFile(resources.pathFor(QStringLiteral("varadi-pay-mark"), QStringLiteral("svg")),
+                    QSizeF(markSize, markSize), dpr)
+        : QImage();
     if (!picture && !mark.isNull())
         picture = std::pair(mark, markSize);
     if (!picture && !tile.resourceName.isEmpty()) {
@@ -330,7 +357,8 @@ std::unique_ptr<MenuButton> StandardSections::reportingTile(const QString& title
                 p.strokePath(capsule, QPen(whiteAt(0.34), 0.9));
             });
             const qreal icon = MenuMetrics::actionIconSize;
-            const QRectF square(rect.left() + MenuMetrics::actionHorizontalPadding, rect.center().y() - icon / 2, icon, icon);
+            const QRectF square(rect.left() + MenuMetrics::actionHorizontalPadding, rect.center().y() - icon / 2, icon,
+                                icon);
             paintWithShadows(painter, rect, {textShadow}, [&](QPainter& p) {
                 const QPainterPath plate = roundedPath(square, MenuMetrics::actionIconRadius);
                 p.fillPath(plate, whiteAt(0.17));
@@ -340,8 +368,9 @@ std::unique_ptr<MenuButton> StandardSections::reportingTile(const QString& title
                 p.drawImage(square, logo);
                 p.restore();
                 const qreal textLeft = square.right() + MenuMetrics::actionSpacing;
-                drawLine(p, QRectF(textLeft, rect.top(), rect.right() - MenuMetrics::actionHorizontalPadding - textLeft,
-                                   rect.height()),
+                drawLine(p,
+                         QRectF(textLeft, rect.top(), rect.right() - MenuMetrics::actionHorizontalPadding - textLeft,
+                                rect.height()),
                          title, actionTitleFont(), 0.76, Qt::AlignLeft, Qt::white);
             });
         },
@@ -411,9 +440,7 @@ qreal StandardSections::layoutBlocks(qreal top, qreal width)
     const qreal left = MenuContext::columnLeft();
     qreal y = top;
     // One block under the other, 4 points apart.
-    auto next = [&](qreal height) {
-        y += height + blockSpacing;
-    };
+    auto next = [&](qreal height) { y += height + blockSpacing; };
     m_divider.setRect(QRectF(left, y + 3, width, 1));
     next(4);
     const qreal titleHeight = lineHeight(sectionFont());

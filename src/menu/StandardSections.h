@@ -56,9 +56,9 @@ public:
         QString title{};
         QString symbol{};
         QColor tint = Qt::white;
-        QString resourceName{};      // a PNG of the resource bundle
-        QString applicationPath{};   // an installed application whose icon is preferred
-        bool payMark = false;        // the payment mark
+        QString resourceName{};    // a PNG of the resource bundle
+        QString applicationPath{}; // an installed application whose icon is preferred
+        bool payMark = false;      // the payment mark
         std::function<std::function<void()>(CompanionModel& model)> makeAction{};
     };
     static std::vector<IconTile> osGridTiles();

@@ -7,10 +7,10 @@ struct Animation {
     enum class Curve { spring, easeIn, easeOut, easeInOut, linear };
 
     Curve curve = Curve::spring;
-    double duration = 0;          // timing curves
-    double response = 0;          // springs
-    double dampingFraction = 0;   // springs
-    double blendDuration = 0;     // springs
+    double duration = 0;        // timing curves
+    double response = 0;        // springs
+    double dampingFraction = 0; // springs
+    double blendDuration = 0;   // springs
 
     static constexpr Animation spring(double response, double dampingFraction, double blendDuration = 0)
     {

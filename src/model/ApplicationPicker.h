@@ -9,8 +9,8 @@
 struct ApplicationPickerRequest {
     QString title;
     QString message;
-    QString prompt;            // the confirming button
-    QString startDirectory;    // where the dialog opens
+    QString prompt;         // the confirming button
+    QString startDirectory; // where the dialog opens
 };
 
 // Asks the user, in a modal dialog in front of every other window, to choose

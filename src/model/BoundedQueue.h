@@ -15,7 +15,7 @@ template <typename T, typename Same = std::equal_to<T>>
 class BoundedQueue {
 public:
     // capacity must be at least one.
-    explicit BoundedQueue(std::size_t capacity) : m_capacity(capacity) {}
+    explicit BoundedQueue(std::size_t capacity) : m_capacity(capacity) { }
 
     // Appends item unless an item the same as it waits already.
     void push(T item)
@@ -29,7 +29,7 @@ public:
 
     bool contains(const T& item) const
     {
-        return std::any_of(m_items.begin(), m_items.end(), [&](const T& held) { return Same {}(held, item); });
+        return std::any_of(m_items.begin(), m_items.end(), [&](const T& held) { return Same{}(held, item); });
     }
 
     std::optional<T> takeFirst()

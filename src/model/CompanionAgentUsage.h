@@ -31,7 +31,7 @@ struct CompanionAgentUsage {
     struct Limits {
         double usedPercent = 0;
         qint64 windowMinutes = 0;
-        double resetsAt = 0;   // seconds since 1970 UTC
+        double resetsAt = 0; // seconds since 1970 UTC
         std::optional<QString> planType;
 
         friend bool operator==(const Limits&, const Limits&) = default;
@@ -40,13 +40,13 @@ struct CompanionAgentUsage {
     struct PlanWindow {
         QString label;
         double usedPercent = 0;
-        std::optional<QString> resetsAtIso;   // as received, not parsed
+        std::optional<QString> resetsAtIso; // as received, not parsed
 
         friend bool operator==(const PlanWindow&, const PlanWindow&) = default;
     };
 
     struct Plan {
-        std::vector<PlanWindow> windows;   // in the server's order
+        std::vector<PlanWindow> windows; // in the server's order
 
         friend bool operator==(const Plan&, const Plan&) = default;
     };
@@ -55,7 +55,7 @@ struct CompanionAgentUsage {
         Window today;
         Window week;
         std::optional<bool> activeNow;
-        std::optional<std::vector<ModelUsage>> models;   // an empty list is not the same as none sent
+        std::optional<std::vector<ModelUsage>> models; // an empty list is not the same as none sent
         std::optional<Limits> limits;
         std::optional<Plan> plan;
 

@@ -88,7 +88,8 @@ struct CallToAction {
 
 constexpr std::array<CallToAction, CompanionCTA::allCases.size()> callsToAction{{
     {CTA::openDadi, u"openDadi", [] { return D::url(page(dadiOrigin, u"/")); }},
-    {CTA::activityMonitor, u"activityMonitor", [] {
+    {CTA::activityMonitor, u"activityMonitor",
+     [] {
          const QString path = QStringLiteral("/System/Applications/Utilities/Activity Monitor.app");
          return D::app(path, QUrl::fromLocalFile(path));
      }},
@@ -96,16 +97,19 @@ constexpr std::array<CallToAction, CompanionCTA::allCases.size()> callsToAction{
      [] { return D::app(QStringLiteral("/Applications/ChatGPT.app"), page(chatGPTSite, u"/")); }},
     {CTA::claude, u"claude", [] { return D::app(QStringLiteral("/Applications/Claude.app"), page(claudeSite, u"/")); }},
     {CTA::slack, u"slack", [] { return D::app(QStringLiteral("/Applications/Slack.app"), page(slackWebApp, u"/")); }},
-    {CTA::email, u"email", [] {
+    {CTA::email, u"email",
+     [] {
          return D::app(QStringLiteral("/Applications/Superhuman.app"),
                        page(superhumanMail, QStringLiteral("/%1").arg(ownerMailbox)));
      }},
-    {CTA::calendar, u"calendar", [] {
+    {CTA::calendar, u"calendar",
+     [] {
          return D::app(QStringLiteral("/Applications/Fantastical.app"),
                        required(u"file:///System/Applications/Calendar.app"));
      }},
     {CTA::meet, u"meet", [] { return D::url(page(googleMeet, u"/")); }},
-    {CTA::writeWithAI, u"writeWithAI", [] {
+    {CTA::writeWithAI, u"writeWithAI",
+     [] {
          return D::app(QStringLiteral("/Applications/Superhuman Go.app"),
                        page(superhumanSite, u"/products/go-ai-assistant"));
      }},
@@ -165,8 +169,7 @@ static_assert(holdsEveryCaseInOrder<CompanionCTA>(callsToAction));
 
 CompanionDestination::CompanionDestination(std::optional<QString> applicationPath, QUrl fallbackURL,
                                            bool opensURLInApplication)
-    : m_applicationPath(std::move(applicationPath)),
-      m_fallbackURL(std::move(fallbackURL)),
+    : m_applicationPath(std::move(applicationPath)), m_fallbackURL(std::move(fallbackURL)),
       m_opensURLInApplication(opensURLInApplication)
 {
 }

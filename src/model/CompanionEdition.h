@@ -18,7 +18,7 @@ public:
     enum Value : std::uint8_t { commandCenter, employee };
     static constexpr auto allCases = casesThrough<Value, employee>();
 
-    constexpr CompanionEdition(Value value) : m_value(value) {}
+    constexpr CompanionEdition(Value value) : m_value(value) { }
     constexpr operator Value() const { return m_value; }
 
     // The edition of this process, read once from the Info file of its

@@ -32,14 +32,12 @@ FleetBot readBot(ObjectReader& reader)
 
 std::optional<CompanionAlertFeed> CompanionAlertFeed::decode(const QByteArray& body)
 {
-    return StrictJson::decode(body, [](ObjectReader& reader) {
-        return CompanionAlertFeed{reader.objectList(u"notifications", readAlert)};
-    });
+    return StrictJson::decode(
+        body, [](ObjectReader& reader) { return CompanionAlertFeed{reader.objectList(u"notifications", readAlert)}; });
 }
 
 std::optional<FleetFeed> FleetFeed::decode(const QByteArray& body)
 {
-    return StrictJson::decode(body, [](ObjectReader& reader) {
-        return FleetFeed{reader.objectList(u"bots", readBot)};
-    });
+    return StrictJson::decode(body,
+                              [](ObjectReader& reader) { return FleetFeed{reader.objectList(u"bots", readBot)}; });
 }

@@ -22,7 +22,7 @@ struct CompanionRemoteAlert {
 };
 
 struct CompanionAlertFeed {
-    std::vector<CompanionRemoteAlert> notifications;   // in the server's order
+    std::vector<CompanionRemoteAlert> notifications; // in the server's order
 
     static std::optional<CompanionAlertFeed> decode(const QByteArray& body);
 
@@ -30,7 +30,7 @@ struct CompanionAlertFeed {
 };
 
 struct FleetFeed {
-    std::vector<FleetBot> bots;   // in the server's order
+    std::vector<FleetBot> bots; // in the server's order
 
     static std::optional<FleetFeed> decode(const QByteArray& body);
 };

@@ -13,7 +13,8 @@ namespace {
 
 CompanionAppearance savedAppearance(const QSettings& settings)
 {
-    const QString text = CompanionSettings::textReading(settings.value(CompanionModel::appearanceKey)).value_or(QString());
+    const QString text =
+        CompanionSettings::textReading(settings.value(CompanionModel::appearanceKey)).value_or(QString());
     return CompanionAppearance::fromRawValue(text).value_or(CompanionAppearance::light);
 }
 
@@ -26,7 +27,8 @@ bool savedGoogleOpensSeparately(const QSettings& settings)
 
 QStringList savedPersonalApps(const QSettings& settings)
 {
-    return CompanionSettings::stringArrayReading(settings.value(CompanionModel::personalAppsKey)).value_or(QStringList());
+    return CompanionSettings::stringArrayReading(settings.value(CompanionModel::personalAppsKey))
+        .value_or(QStringList());
 }
 
 // Paths compare as text: case matters, but canonically equivalent Unicode
@@ -44,11 +46,9 @@ bool listHolds(const QStringList& paths, const QString& path)
 } // namespace
 
 CompanionModel::CompanionModel(Environment environment, QObject* parent)
-    : ObservableObject(parent),
-      appearance(this, savedAppearance(environment.settings)),
+    : ObservableObject(parent), appearance(this, savedAppearance(environment.settings)),
       googleOpensSeparately(this, savedGoogleOpensSeparately(environment.settings)),
-      personalApps(this, savedPersonalApps(environment.settings)),
-      m_environment(std::move(environment))
+      personalApps(this, savedPersonalApps(environment.settings)), m_environment(std::move(environment))
 {
 }
 
@@ -117,14 +117,9 @@ void CompanionModel::presentAlert(const CompanionAlert& alert)
 void CompanionModel::playSound(CompanionAlertSource source)
 {
     switch (source) {
-    case CompanionAlertSource::setup:
-        return;
-    case CompanionAlertSource::call:
-        m_environment.systemSounds.play(QStringLiteral("Tink"));
-        return;
-    default:
-        m_environment.playChime();
-        return;
+    case CompanionAlertSource::setup: return;
+    case CompanionAlertSource::call: m_environment.systemSounds.play(QStringLiteral("Tink")); return;
+    default: m_environment.playChime(); return;
     }
 }
 
@@ -187,9 +182,8 @@ void CompanionModel::addPersonalApp()
 
 void CompanionModel::removePersonalApp(const QString& path)
 {
-    personalApps.modify([&](QStringList& paths) {
-        paths.removeIf([&](const QString& held) { return samePath(held, path); });
-    });
+    personalApps.modify(
+        [&](QStringList& paths) { paths.removeIf([&](const QString& held) { return samePath(held, path); }); });
     CompanionSettings::store(m_environment.settings, personalAppsKey, personalApps.get());
 }
 

@@ -105,7 +105,7 @@ private:
     struct SameAlert {
         bool operator()(const CompanionAlert& a, const CompanionAlert& b) const { return a.isSameAlertAs(b); }
     };
-    BoundedQueue<CompanionAlert, SameAlert> queuedAlerts {longestAlertQueue};
+    BoundedQueue<CompanionAlert, SameAlert> queuedAlerts{longestAlertQueue};
     ScheduledWork alertDismissTask;
 
 public:

@@ -22,7 +22,7 @@ public:
     enum Value : std::uint8_t { light, dark };
     static constexpr auto allCases = casesThrough<Value, dark>();
 
-    constexpr CompanionAppearance(Value value) : m_value(value) {}
+    constexpr CompanionAppearance(Value value) : m_value(value) { }
     constexpr operator Value() const { return m_value; }
 
     // Exactly "light" or "dark"; any other text (other capitalisation included) is no appearance.
@@ -45,7 +45,7 @@ public:
     enum Value : std::uint8_t { email, slack, call, message, voicemail, calendar, agent, setup };
     static constexpr auto allCases = casesThrough<Value, setup>();
 
-    constexpr CompanionAlertSource(Value value) : m_value(value) {}
+    constexpr CompanionAlertSource(Value value) : m_value(value) { }
     constexpr operator Value() const { return m_value; }
 
     // Exact, case-sensitive match of a raw value; callers holding outside text lower-case it first.
@@ -91,10 +91,10 @@ private:
 
 // One row of the task manager.
 struct RunningAppInfo {
-    std::int32_t id;                // process identifier
-    QString name;                   // display name, or "App" when it has none
-    std::optional<QIcon> icon;      // absent when the desktop gives none
-    bool isFrontmost;               // the active application
+    std::int32_t id;           // process identifier
+    QString name;              // display name, or "App" when it has none
+    std::optional<QIcon> icon; // absent when the desktop gives none
+    bool isFrontmost;          // the active application
 };
 
 // One employee bot of the fleet; made only by decoding the fleet feed.
@@ -105,7 +105,7 @@ struct FleetBot {
     bool enabled;
     bool updatesAllowed;
     std::optional<QString> version;
-    std::optional<QString> lastSeenIso;   // as received, not parsed
+    std::optional<QString> lastSeenIso; // as received, not parsed
 
     friend bool operator==(const FleetBot&, const FleetBot&) = default;
 };

@@ -49,7 +49,7 @@ struct ScratchFolder {
 // with them.
 class RunOnlySettings final : private ScratchFolder, public QSettings {
 public:
-    RunOnlySettings() : QSettings(folder.filePath(QStringLiteral("settings.json")), jsonFormat()) {}
+    RunOnlySettings() : QSettings(folder.filePath(QStringLiteral("settings.json")), jsonFormat()) { }
 };
 
 bool isNumber(const QVariant& value)
@@ -59,10 +59,8 @@ bool isNumber(const QVariant& value)
     case QMetaType::UInt:
     case QMetaType::LongLong:
     case QMetaType::ULongLong:
-    case QMetaType::Double:
-        return true;
-    default:
-        return false;
+    case QMetaType::Double: return true;
+    default: return false;
     }
 }
 

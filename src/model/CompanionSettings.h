@@ -12,8 +12,8 @@
 
 #include <initializer_list>
 #include <memory>
-#include <utility>
 #include <optional>
+#include <utility>
 
 namespace CompanionSettings {
 

@@ -35,7 +35,8 @@ Q_SIGNALS:
     void willChange();
 
 private:
-    template <typename T> friend class Published;
+    template <typename T>
+    friend class Published;
     void announceChange() { Q_EMIT willChange(); }
 
     std::optional<Animation> m_transaction;
@@ -46,7 +47,7 @@ private:
 template <typename T>
 class Published {
 public:
-    Published(ObservableObject* owner, T initial) : m_owner(owner), m_value(std::move(initial)) {}
+    Published(ObservableObject* owner, T initial) : m_owner(owner), m_value(std::move(initial)) { }
     Published(const Published&) = delete;
     Published& operator=(const Published&) = delete;
 

@@ -30,7 +30,9 @@ QString startedProgramPath()
 
 } // namespace
 
-ResourceBundle::ResourceBundle(QString root) : m_root(std::move(root)) {}
+ResourceBundle::ResourceBundle(QString root) : m_root(std::move(root))
+{
+}
 
 const ResourceBundle& ResourceBundle::main()
 {
@@ -48,7 +50,7 @@ const ResourceBundle& ResourceBundle::main()
 
 QStringList ResourceBundle::programChain(const QString& startedAs)
 {
-    QStringList chain {QDir::cleanPath(startedAs)};
+    QStringList chain{QDir::cleanPath(startedAs)};
     for (QFileInfo program(chain.last()); program.isSymLink(); program.setFile(chain.last())) {
         const QString target = QDir::cleanPath(program.symLinkTarget());
         // A loop of links leads nowhere further.

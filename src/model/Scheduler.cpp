@@ -23,7 +23,9 @@ ScheduledWork Scheduler::schedule(Duration delay, std::function<void()> work)
 // unless the work was cancelled, so a cancelled loop simply ends.
 struct Scheduler::Repetition : std::enable_shared_from_this<Repetition> {
     Repetition(Scheduler& scheduler, Duration interval, std::function<void()> work)
-        : scheduler(scheduler), interval(interval), work(std::move(work)) {}
+        : scheduler(scheduler), interval(interval), work(std::move(work))
+    {
+    }
 
     void queueNext()
     {

@@ -18,7 +18,7 @@ private:
     struct State {
         bool cancelled = false;
     };
-    explicit ScheduledWork(std::shared_ptr<State> state) : m_state(std::move(state)) {}
+    explicit ScheduledWork(std::shared_ptr<State> state) : m_state(std::move(state)) { }
 
     std::shared_ptr<State> m_state;
 };

@@ -34,7 +34,7 @@ class ObjectReader {
     using RecordOf = std::invoke_result_t<Read&, ObjectReader&>;
 
 public:
-    explicit ObjectReader(QJsonObject object) : m_object(std::move(object)) {}
+    explicit ObjectReader(QJsonObject object) : m_object(std::move(object)) { }
 
     bool failed() const { return m_failed; }
 

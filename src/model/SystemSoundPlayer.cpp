@@ -3,7 +3,9 @@
 #include "AudioModule.h"
 #include "ResourceBundle.h"
 
-ResourceBundleSoundPlayer::ResourceBundleSoundPlayer(const ResourceBundle& bundle) : m_bundle(bundle) {}
+ResourceBundleSoundPlayer::ResourceBundleSoundPlayer(const ResourceBundle& bundle) : m_bundle(bundle)
+{
+}
 
 ResourceBundleSoundPlayer::~ResourceBundleSoundPlayer() = default;
 

@@ -29,8 +29,14 @@ constexpr QSizeF dismissSize(20, 16);
 constexpr qreal buttonSpacing = 3;
 constexpr qreal cornerRadius = 13;
 
-QFont titleFont() { return systemFont(9.5, QFont::Bold); }
-QFont detailFont() { return systemFont(8.5, QFont::Medium); }
+QFont titleFont()
+{
+    return systemFont(9.5, QFont::Bold);
+}
+QFont detailFont()
+{
+    return systemFont(8.5, QFont::Medium);
+}
 
 QLinearGradient brandGradient(const QRectF& rect)
 {
@@ -117,12 +123,12 @@ CompanionAlertBubbleView::Layout CompanionAlertBubbleView::layoutFor(const Compa
     const qreal rowHeight = std::max({textHeight, symbolSize, buttonsHeight});
     const qreal bubbleHeight = std::max(minimumBubbleHeight, rowHeight + 2 * verticalPadding);
 
-    layout.bubble = QRectF((panelSize.width() - bubbleWidth) / 2, (panelSize.height() - bubbleHeight) / 2,
-                           bubbleWidth, bubbleHeight);
+    layout.bubble = QRectF((panelSize.width() - bubbleWidth) / 2, (panelSize.height() - bubbleHeight) / 2, bubbleWidth,
+                           bubbleHeight);
     const QRectF row(layout.bubble.left() + leadingPadding, layout.bubble.center().y() - rowHeight / 2, rowWidth,
                      rowHeight);
     layout.mainButton = QRectF(row.left(), row.top(), mainWidth, rowHeight);
-    layout.symbol = QRectF(0, (rowHeight - symbolSize) / 2, symbolSize, symbolSize);   // within the main button
+    layout.symbol = QRectF(0, (rowHeight - symbolSize) / 2, symbolSize, symbolSize); // within the main button
     const qreal textLeft = symbolSize + labelSpacing;
     const qreal textTop = (rowHeight - textHeight) / 2;
     layout.title = QRectF(textLeft, textTop, textWidth, titleHeight);
@@ -177,8 +183,9 @@ void CompanionAlertBubbleView::paintMainLabel(QPainter& painter, const QRectF&) 
     painter.setPen(Qt::white);
     const qreal titleLine = QFontMetricsF(titleFont()).lineSpacing();
     for (qsizetype i = 0; i < layout.titleLines.size(); ++i)
-        painter.drawText(QRectF(layout.title.left(), layout.title.top() + i * titleLine, layout.title.width(), titleLine),
-                         Qt::AlignLeft | Qt::AlignVCenter, layout.titleLines[i]);
+        painter.drawText(
+            QRectF(layout.title.left(), layout.title.top() + i * titleLine, layout.title.width(), titleLine),
+            Qt::AlignLeft | Qt::AlignVCenter, layout.titleLines[i]);
     painter.setFont(detailFont());
     painter.setPen(white(0.78));
     const qreal detailLine = QFontMetricsF(detailFont()).lineSpacing();

@@ -1,9 +1,9 @@
 #pragma once
 
 #include "VaradiHoverButtonStyle.h"
+#include "model/CompanionRecords.h"
 #include "ui/AnimatedValue.h"
 #include "ui/ViewEnvironment.h"
-#include "model/CompanionRecords.h"
 
 #include <QImage>
 #include <QStringList>
@@ -36,12 +36,12 @@ public:
     // The symbol and the texts are placed within the main button.
     struct Layout {
         QRectF bubble;
-        QRectF mainButton;     // the left part: symbol, texts and the stretch after them
-        QRectF symbol;         // the 25-point circle
+        QRectF mainButton; // the left part: symbol, texts and the stretch after them
+        QRectF symbol;     // the 25-point circle
         QStringList titleLines;
         QRectF title;
         QStringList detailLines;
-        QRectF detail;         // empty when the detail is
+        QRectF detail; // empty when the detail is
         QRectF reply;
         QRectF dismiss;
     };

@@ -17,7 +17,7 @@ public:
     // at the top of contentArea, on the side the menu opens to.
     virtual void place(const QRectF& contentArea, bool opensToRight, double presence) = 0;
     // The pointer came onto the mascot (an opening may follow) or left it.
-    virtual void mascotHovered(bool /*hovered*/) {}
+    virtual void mascotHovered(bool /*hovered*/) { }
 };
 
 // What the menu reads and sets on the panel that hosts it: the panel owns

@@ -30,10 +30,9 @@ CompanionView::CompanionView(CompanionModel& model, QWidget* parent)
 
 CompanionView::CompanionView(CompanionModel& model, const ViewEnvironment& environment, QWidget* parent)
     : QWidget(parent), m_model(model), m_environment(environment), m_seen(observe()),
-      m_waveAngle(environment.animations, 0, [this] { repaintFigure(); }),
-      m_borderPhase(environment.animations, 0), m_auroraPhase(environment.animations, 0),
-      m_pulsePhase(environment.animations, 0), m_counterPulsePhase(environment.animations, 0),
-      m_bob(environment.animations, 0, [this] { repaintFigure(); }),
+      m_waveAngle(environment.animations, 0, [this] { repaintFigure(); }), m_borderPhase(environment.animations, 0),
+      m_auroraPhase(environment.animations, 0), m_pulsePhase(environment.animations, 0),
+      m_counterPulsePhase(environment.animations, 0), m_bob(environment.animations, 0, [this] { repaintFigure(); }),
       m_glow(environment.animations, 0, [this] { repaintFigure(); }),
       m_swirlPhase(environment.animations, 0, [this] { repaintFigure(); }),
       m_figureScale(environment.animations, 1, [this] { repaintFigure(); }),
@@ -50,7 +49,8 @@ CompanionView::CompanionView(CompanionModel& model, const ViewEnvironment& envir
         .onDragStart = [this] { m_model.beginDrag(); },
         .onDrag = [this](QSizeF translation) { m_model.dragBy(translation); },
         .onDragEnd = [this] { m_model.endDrag(); },
-    }.makeView(this);
+    }
+                        .makeView(this);
     m_dragSurface->setToolTip(QStringLiteral("Click for controls or drag Vora anywhere"));
     // The figure is one element to assistive technology, under the surface that takes its clicks.
     m_dragSurface->setAccessibleName(QStringLiteral("My Vora"));
@@ -104,8 +104,8 @@ QRectF CompanionView::mascotFrame() const
 
 CompanionView::Observed CompanionView::observe() const
 {
-    return {m_model.menuOpen,     m_model.menuOpensToRight, m_model.companionHidden, m_model.isDragging,
-            m_model.waveSignal,   m_model.expression,       m_model.appearance};
+    return {m_model.menuOpen,   m_model.menuOpensToRight, m_model.companionHidden, m_model.isDragging,
+            m_model.waveSignal, m_model.expression,       m_model.appearance};
 }
 
 void CompanionView::applyModelChanges(const std::optional<Motion>& motion)
@@ -263,8 +263,8 @@ FloatingSwirl::Frame CompanionView::currentFrame(qreal dpr) const
     // The slow values are taken on their own coarser grid, except while a
     // wave swings the shadow with the swirl.
     const double slow = m_waveRunning || m_waveAngle.isAnimating()
-                            ? now
-                            : std::floor(now * FloatingSwirl::slowFramesPerSecond) / FloatingSwirl::slowFramesPerSecond;
+        ? now
+        : std::floor(now * FloatingSwirl::slowFramesPerSecond) / FloatingSwirl::slowFramesPerSecond;
     const FloatingSwirl::Pose pose{
         .bob = m_bob.valueAt(slow),
         .glow = m_glow.valueAt(slow),
@@ -311,8 +311,9 @@ void CompanionView::waveStep(std::size_t index, std::function<void()> finished)
         return;
     }
     m_waveAngle.set(waveSequence[index], waveStepSpring());
-    m_waveWork = after(m_environment.scheduler, waveStepSeconds,
-                       [this, index, finished = std::move(finished)]() mutable { waveStep(index + 1, std::move(finished)); });
+    m_waveWork =
+        after(m_environment.scheduler, waveStepSeconds,
+              [this, index, finished = std::move(finished)]() mutable { waveStep(index + 1, std::move(finished)); });
 }
 
 void CompanionView::finishWave(std::function<void()> finished)
@@ -325,8 +326,8 @@ void CompanionView::finishWave(std::function<void()> finished)
 void CompanionView::scheduleTimedWave()
 {
     m_waveLoop = after(m_environment.scheduler, wavePeriodSeconds, [this] {
-        const bool waving = !m_model.companionHidden && !m_model.menuOpen
-                            && performWave([this] { scheduleTimedWave(); });
+        const bool waving =
+            !m_model.companionHidden && !m_model.menuOpen && performWave([this] { scheduleTimedWave(); });
         // A skipped turn, or a wave dropped because one already plays, waits from now.
         if (!waving)
             scheduleTimedWave();

@@ -3,11 +3,11 @@
 #include "CompanionMenuHost.h"
 #include "FigurePicture.h"
 #include "FloatingSwirl.h"
+#include "model/CompanionRecords.h"
+#include "model/Scheduler.h"
 #include "ui/AnimatedValue.h"
 #include "ui/ChangeObserver.h"
 #include "ui/ViewEnvironment.h"
-#include "model/CompanionRecords.h"
-#include "model/Scheduler.h"
 
 #include <QWidget>
 

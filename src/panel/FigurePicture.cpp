@@ -53,7 +53,7 @@ QRegion FigurePicture::makePicture(const FloatingSwirl& figure, const FloatingSw
     const QRect view = pixelsOf(QRectF(QPointF(0, 0), place.viewSize), place.dpr);
     m_pixels = (pixelsOf(figure.farthestReach().translated(place.centre), place.dpr)
                 | pixelsOf(figure.reach(frame).translated(place.centre), place.dpr))
-               & view;
+        & view;
     m_place = place;
     m_frame.reset();
     m_shown = QImage(m_pixels.size(), QImage::Format_ARGB32_Premultiplied);
@@ -73,8 +73,8 @@ QRegion FigurePicture::compose(FloatingSwirl& figure, const FloatingSwirl::Frame
     const qreal dpr = place.dpr;
     const QPointF centre = place.centre;
     figure.prepare(dpr);
-    const QRect needed = pixelsOf(figure.reach(frame).translated(centre), dpr)
-                         & pixelsOf(QRectF(QPointF(0, 0), place.viewSize), dpr);
+    const QRect needed =
+        pixelsOf(figure.reach(frame).translated(centre), dpr) & pixelsOf(QRectF(QPointF(0, 0), place.viewSize), dpr);
     QRegion changed;
     if (!m_frame || place != m_place || !m_pixels.contains(needed))
         changed = makePicture(figure, frame, place);
@@ -82,7 +82,7 @@ QRegion FigurePicture::compose(FloatingSwirl& figure, const FloatingSwirl::Frame
     // pixels: one rectangle each, so the swirl is turned once per band.
     const auto inPicture = [&](const QRect& points) {
         return pixelsOf(QRectF(points.translated(centre.toPoint())), dpr).translated(-m_pixels.topLeft())
-               & m_next.image.rect();
+            & m_next.image.rect();
     };
     // The ground is kept as it stands unlifted: the float only moves it, by
     // whole device pixels, as it is copied under the swirl.
@@ -106,7 +106,7 @@ QRegion FigurePicture::compose(FloatingSwirl& figure, const FloatingSwirl::Frame
     paintPart(m_next, area, &FloatingSwirl::paintOverGround, frame);
     m_frame = frame;
     return changed
-           + pointsOfPixels(carryChangedPixels(m_next.image, m_shown, area).translated(m_pixels.topLeft()), dpr);
+        + pointsOfPixels(carryChangedPixels(m_next.image, m_shown, area).translated(m_pixels.topLeft()), dpr);
 }
 
 void FigurePicture::paint(QPainter& painter, const QRegion& area) const

@@ -29,7 +29,10 @@ public:
     QRegion compose(FloatingSwirl& figure, const FloatingSwirl::Frame& frame, const Place& place);
     // The frame the picture shows, if any.
     const std::optional<FloatingSwirl::Frame>& frame() const { return m_frame; }
-    bool shows(const FloatingSwirl::Frame& frame, const Place& place) const { return m_frame == frame && m_place == place; }
+    bool shows(const FloatingSwirl::Frame& frame, const Place& place) const
+    {
+        return m_frame == frame && m_place == place;
+    }
 
     // Paints the picture where it meets area, in the view's points.
     void paint(QPainter& painter, const QRegion& area) const;

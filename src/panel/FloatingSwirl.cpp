@@ -14,8 +14,8 @@
 namespace {
 
 constexpr qreal discSize = 152;
-constexpr qreal magentaMargin = 40;   // the strong magenta shadow's full reach
-constexpr qreal violetMargin = 64;    // the strong violet shadow's reach
+constexpr qreal magentaMargin = 40; // the strong magenta shadow's full reach
+constexpr qreal violetMargin = 64;  // the strong violet shadow's reach
 // The farthest a burst reaches from the centre: its spark and glow at the
 // end of its flight, grown to 1.08.
 constexpr qreal burstReach = 106;
@@ -334,10 +334,11 @@ void FloatingSwirl::prepareShadows(int glowStep, double shadowTurn)
         paintInBands(disc, QRectF(QPointF(0, 0), m_discStep.deviceIndependentSize()),
                      [&] { disc.drawImage(QPointF(0, 0), m_disc); });
         disc.end();
-        m_magentaStep = breathStep(m_magentaWeak, magentaShadow.weakOpacity, m_magentaStrong,
-                                   magentaShadow.strongOpacity, glow);
-        drawDoubled(breathStep(m_violetWeak, violetShadow.weakOpacity, m_violetStrong, violetShadow.strongOpacity, glow),
-                    m_preparedRatio, m_violetStep);
+        m_magentaStep =
+            breathStep(m_magentaWeak, magentaShadow.weakOpacity, m_magentaStrong, magentaShadow.strongOpacity, glow);
+        drawDoubled(
+            breathStep(m_violetWeak, violetShadow.weakOpacity, m_violetStrong, violetShadow.strongOpacity, glow),
+            m_preparedRatio, m_violetStep);
     }
     if (!newStep && shadowTurn == m_shownShadowTurn && !m_turnedMagenta.isNull())
         return;

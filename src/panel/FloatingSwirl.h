@@ -29,13 +29,13 @@ public:
     // the twinkles) may be taken at a moment of their own: see
     // slowFramesPerSecond.
     struct Pose {
-        double bob = 0;          // 0 resting low, 1 raised
-        double glow = 0;         // 0 weak, 1 strong
-        double swirlPhase = 0;   // degrees
-        double waveAngle = 0;    // degrees
+        double bob = 0;        // 0 resting low, 1 raised
+        double glow = 0;       // 0 weak, 1 strong
+        double swirlPhase = 0; // degrees
+        double waveAngle = 0;  // degrees
         double scale = 1;
         double brightness = 0;
-        double shadowTurn = 0;   // degrees: the swirl's turn when the shadows were last turned
+        double shadowTurn = 0; // degrees: the swirl's turn when the shadows were last turned
     };
 
     static constexpr qreal frameSize = 154;
@@ -75,11 +75,11 @@ public:
     // Everything one picture shows, as it is drawn: the pose snapped to
     // whole device pixels and steps, and each decoration's state.
     struct Frame {
-        double lift = 0;         // points upward-negative, whole device pixels
+        double lift = 0; // points upward-negative, whole device pixels
         int glowStep = 0;
-        double turn = 0;         // the swirl's, degrees
-        double shadowTurn = 0;   // the magenta shadow's
-        double ringTurn = 0;     // the burst ring's
+        double turn = 0;       // the swirl's, degrees
+        double shadowTurn = 0; // the magenta shadow's
+        double ringTurn = 0;   // the burst ring's
         double scale = 1;
         double brightness = 0;
         std::array<double, 3> sparkleLit{};
@@ -132,7 +132,7 @@ private:
     qreal m_swirlReach = swirlSize / 2 * 1.415;
     qreal m_magentaReach = swirlSize / 2 + 40;
     qreal m_reach = 134;
-    QImage m_disc;   // at full strength
+    QImage m_disc; // at full strength
     QImage m_swirl;
     QImage m_brightSwirl;
     // The swirl's shadows at the weak and strong ends of the breath, at half

@@ -1,8 +1,8 @@
 #pragma once
 
+#include "model/Scheduler.h"
 #include "ui/AnimatedValue.h"
 #include "ui/ViewEnvironment.h"
-#include "model/Scheduler.h"
 
 #include <QImage>
 #include <QPointF>

@@ -28,7 +28,9 @@ constexpr Shadow violetGlow{0.28, 16, 6};
 VaradiHoverButtonStyle::Look VaradiHoverButtonStyle::look(bool hovering, bool pressed)
 {
     return {
-        .scale = pressed ? pressedScale : hovering ? hoverScale : 1.0,
+        .scale = pressed ? pressedScale
+            : hovering   ? hoverScale
+                         : 1.0,
         .lift = hovering && !pressed ? hoverLift : 0.0,
         .brightness = hovering ? hoverBrightness : 0.0,
         .glow = hovering ? 1.0 : 0.0,
@@ -39,7 +41,8 @@ QRectF VaradiHoverButtonStyle::reach(const QRectF& labelRect)
 {
     const double grow = std::max(labelRect.width(), labelRect.height()) * (hoverScale - 1);
     const double spread = violetGlow.radius * 2.5;
-    return labelRect.adjusted(-spread - grow, -spread - grow - hoverLift, spread + grow, spread + grow + violetGlow.offsetY);
+    return labelRect.adjusted(-spread - grow, -spread - grow - hoverLift, spread + grow,
+                              spread + grow + violetGlow.offsetY);
 }
 
 VaradiHoverButtonStyle::VaradiHoverButtonStyle(AnimationDriver& driver, std::function<void()> repaint)

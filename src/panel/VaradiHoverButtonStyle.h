@@ -18,9 +18,9 @@ class VaradiHoverButtonStyle {
 public:
     struct Look {
         double scale;
-        double lift;         // points upward
-        double brightness;   // added to each colour channel
-        double glow;         // 0 none, 1 both glows at full strength
+        double lift;       // points upward
+        double brightness; // added to each colour channel
+        double glow;       // 0 none, 1 both glows at full strength
         friend bool operator==(const Look&, const Look&) = default;
     };
     static Look look(bool hovering, bool pressed);

@@ -98,9 +98,8 @@ void VoraSparkle::paint(QPainter& painter, QPointF centre, double lit)
 {
     const qreal dpr = deviceRatio(painter);
     if (m_sprite.isNull() || m_sprite.devicePixelRatio() != dpr) {
-        const QImage glyph = sprite(QSizeF(m_size, m_size), dpr, [&](QPainter& p) {
-            p.fillPath(Symbols::path(u"sparkle", m_size), Qt::white);
-        });
+        const QImage glyph = sprite(QSizeF(m_size, m_size), dpr,
+                                    [&](QPainter& p) { p.fillPath(Symbols::path(u"sparkle", m_size), Qt::white); });
         m_sprite = withGlows(glyph, {{withOpacity(lumivoMagenta(), 0.85), 4}}, sparkleHaloMargin);
     }
     painter.save();
@@ -123,10 +122,22 @@ constexpr qreal streakMargin = 18;
 constexpr qreal sparkSize = 3.2;
 constexpr qreal sparkMargin = 10;
 
-qreal streakLength(double progress) { return shortestStreak + streakGrowth * progress; }
-qreal streakCentre(double progress) { return 53 + 22 * progress; }
-qreal sparkCentre(double progress) { return 61 + 24 * progress; }
-qreal burstScale(double progress) { return 0.88 + 0.2 * progress; }
+qreal streakLength(double progress)
+{
+    return shortestStreak + streakGrowth * progress;
+}
+qreal streakCentre(double progress)
+{
+    return 53 + 22 * progress;
+}
+qreal sparkCentre(double progress)
+{
+    return 61 + 24 * progress;
+}
+qreal burstScale(double progress)
+{
+    return 0.88 + 0.2 * progress;
+}
 
 QImage streakPicture(qreal length, qreal dpr)
 {
@@ -202,8 +213,7 @@ void VoraEnergyBurst::fire()
     m_next = after(m_environment.scheduler, showSeconds, [this] {
         // Faded out by now: hiding it changes no pixel, so nothing repaints.
         m_visible = false;
-        m_next = after(m_environment.scheduler, m_environment.uniform(shortestPause, longestPause),
-                       [this] { fire(); });
+        m_next = after(m_environment.scheduler, m_environment.uniform(shortestPause, longestPause), [this] { fire(); });
     });
 }
 

@@ -30,7 +30,8 @@ public:
     virtual void setFrame(const QRectF& frame, FrameChange change) = 0;
     // Moves and resizes to frame over duration with ease-in-out timing, then
     // calls completion (also when a later frame change cuts the move short).
-    virtual void animateFrame(const QRectF& frame, std::chrono::milliseconds duration, std::function<void()> completion) = 0;
+    virtual void animateFrame(const QRectF& frame, std::chrono::milliseconds duration,
+                              std::function<void()> completion) = 0;
 
     // Puts the panel on screen in front, without activating the application.
     virtual void orderFront() = 0;
@@ -45,5 +46,6 @@ class PanelFactory {
 public:
     virtual ~PanelFactory() = default;
     // A panel showing content (which it takes over), not yet on screen.
-    virtual std::unique_ptr<Panel> makePanel(std::unique_ptr<QWidget> content, const QRectF& frame, PanelLevel level) = 0;
+    virtual std::unique_ptr<Panel> makePanel(std::unique_ptr<QWidget> content, const QRectF& frame,
+                                             PanelLevel level) = 0;
 };

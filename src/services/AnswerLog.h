@@ -12,7 +12,7 @@ struct HttpAnswer;
 class AnswerLog {
 public:
     // name says which service it is ("the local server").
-    explicit AnswerLog(QString name) : m_name(std::move(name)) {}
+    explicit AnswerLog(QString name) : m_name(std::move(name)) { }
 
     // What the request to address brought back.
     void heard(const QUrl& address, const HttpAnswer& answer);

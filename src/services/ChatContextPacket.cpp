@@ -127,8 +127,9 @@ QString fromSnapshot(const QJsonObject& snapshot, const QString& request)
         providerBlock(snapshot),
         QString(),
         QStringLiteral("RULES"),
-        QStringLiteral("Treat only ready/live sources as current evidence. Preserve Missing, Needs Review, Not Verified, "
-                       "stale, and blocked wording. Never invent unavailable figures."),
+        QStringLiteral(
+            "Treat only ready/live sources as current evidence. Preserve Missing, Needs Review, Not Verified, "
+            "stale, and blocked wording. Never invent unavailable figures."),
         QString(),
         QStringLiteral("REQUEST"),
         request,

@@ -7,7 +7,9 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
-FleetClient::FleetClient(Environment environment) : m_environment(environment) {}
+FleetClient::FleetClient(Environment environment) : m_environment(environment)
+{
+}
 
 QString FleetClient::memberName(Setting setting)
 {
@@ -32,20 +34,21 @@ void FleetClient::loadFleet(Done done)
             done();
         return;
     }
-    m_environment.http.get(&m_context, CompanionRoute::fleet(), [this, done = std::move(done)](const HttpAnswer& answer) {
-        std::optional<FleetFeed> feed;
-        if (answer.isOK())
-            feed = FleetFeed::decode(answer.body);
-        CompanionModel& model = m_environment.model;
-        if (feed) {
-            model.fleetError = std::nullopt;
-            model.fleetBots = std::move(feed->bots);
-        } else {
-            model.fleetError = offlineText;
-        }
-        if (done)
-            done();
-    });
+    m_environment.http.get(&m_context, CompanionRoute::fleet(),
+                           [this, done = std::move(done)](const HttpAnswer& answer) {
+                               std::optional<FleetFeed> feed;
+                               if (answer.isOK())
+                                   feed = FleetFeed::decode(answer.body);
+                               CompanionModel& model = m_environment.model;
+                               if (feed) {
+                                   model.fleetError = std::nullopt;
+                                   model.fleetBots = std::move(feed->bots);
+                               } else {
+                                   model.fleetError = offlineText;
+                               }
+                               if (done)
+                                   done();
+                           });
 }
 
 void FleetClient::updateBot(const QString& botID, Setting setting, bool value, Done done)

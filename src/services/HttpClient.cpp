@@ -104,7 +104,7 @@ HttpCall HttpClient::track(const QObject* context, QNetworkReply* reply, Complet
     };
     connect(reply, &QNetworkReply::metaDataChanged, reply, take);
     connect(reply, &QNetworkReply::readyRead, reply, take);
-    const auto visited = std::make_shared<QList<QUrl>>(QList<QUrl> {reply->url()});
+    const auto visited = std::make_shared<QList<QUrl>>(QList<QUrl>{reply->url()});
     connect(reply, &QNetworkReply::redirected, reply, [reply, visited](const QUrl& target) {
         if (!followsRedirect(*visited, target)) {
             reply->abort();

@@ -35,7 +35,7 @@ public:
 
 private:
     friend class HttpClient;
-    explicit HttpCall(QNetworkReply* reply) : m_reply(reply) {}
+    explicit HttpCall(QNetworkReply* reply) : m_reply(reply) { }
     QPointer<QNetworkReply> m_reply;
 };
 
@@ -72,8 +72,8 @@ public:
 
     HttpClient(Scheduler& scheduler, AddressMap addresses, QObject* parent = nullptr);
 
-    HttpCall get(const QObject* context, const QUrl& address, Completion completion,
-                 Duration timeout = defaultTimeout, qint64 largestAnswer = largestFeedAnswer);
+    HttpCall get(const QObject* context, const QUrl& address, Completion completion, Duration timeout = defaultTimeout,
+                 qint64 largestAnswer = largestFeedAnswer);
     // A POST of a JSON document, with the header content-type: application/json.
     HttpCall postJson(const QObject* context, const QUrl& address, const QByteArray& body, Completion completion,
                       Duration timeout = defaultTimeout, qint64 largestAnswer = largestFeedAnswer);

@@ -62,7 +62,8 @@ qint64 leadingInteger(const QString& text)
 LocalServerPolling::LocalServerPolling(Environment environment)
     : m_environment(environment),
       m_latestNotificationID(integerReading(environment.settings.value(latestNotificationIDKey))),
-      m_notificationLoop(environment.scheduler, notificationPeriod, loopTurn(&LocalServerPolling::pollCompanionNotifications)),
+      m_notificationLoop(environment.scheduler, notificationPeriod,
+                         loopTurn(&LocalServerPolling::pollCompanionNotifications)),
       m_usageLoop(environment.scheduler, usagePeriod, loopTurn(&LocalServerPolling::pollAgentUsage)),
       m_weatherLoop(environment.scheduler, weatherPeriod, loopTurn(&LocalServerPolling::pollWeather))
 {
@@ -92,7 +93,8 @@ qint64 LocalServerPolling::integerReading(const QVariant& stored)
     case QMetaType::Int:
     case QMetaType::LongLong: return stored.toLongLong();
     case QMetaType::UInt:
-    case QMetaType::ULongLong: return stored.toULongLong() > quint64(Limits::max()) ? Limits::max() : stored.toLongLong();
+    case QMetaType::ULongLong:
+        return stored.toULongLong() > quint64(Limits::max()) ? Limits::max() : stored.toLongLong();
     case QMetaType::Double: return clampedWhole(stored.toDouble());
     case QMetaType::QString: return leadingInteger(stored.toString());
     default: return 0;
@@ -123,8 +125,8 @@ void LocalServerPolling::raiseAlertsFrom(const QByteArray& body, Done done)
         // The first answer ever only sets the mark: whatever waited on the
         // server before the companion first ran is never shown.
         const std::vector<CompanionRemoteAlert>& alerts = feed->notifications;
-        const auto newest = std::max_element(alerts.begin(), alerts.end(),
-                                             [](const auto& a, const auto& b) { return a.id < b.id; });
+        const auto newest =
+            std::max_element(alerts.begin(), alerts.end(), [](const auto& a, const auto& b) { return a.id < b.id; });
         m_latestNotificationID = newest == alerts.end() ? 0 : newest->id;
         saveLatestNotificationID();
     } else if (feed && !feed->notifications.empty()) {
@@ -142,11 +144,13 @@ void LocalServerPolling::raiseAlertsFrom(const QByteArray& body, Done done)
 
 // A long answer is raised a slice per turn of the main loop, so the panel
 // keeps answering meanwhile.
-void LocalServerPolling::raiseLater(std::shared_ptr<const std::vector<CompanionRemoteAlert>> alerts, size_t first, Done done)
+void LocalServerPolling::raiseLater(std::shared_ptr<const std::vector<CompanionRemoteAlert>> alerts, size_t first,
+                                    Done done)
 {
     QMetaObject::invokeMethod(
         &m_context,
-        [this, alerts = std::move(alerts), first, raising = std::weak_ptr<bool>(m_raising), done = std::move(done)]() mutable {
+        [this, alerts = std::move(alerts), first, raising = std::weak_ptr<bool>(m_raising),
+         done = std::move(done)]() mutable {
             // Cancelled meanwhile: the rest of the answer is dropped.
             if (!raising.expired())
                 raiseSlice(std::move(alerts), first, std::move(done));
@@ -154,7 +158,8 @@ void LocalServerPolling::raiseLater(std::shared_ptr<const std::vector<CompanionR
         Qt::QueuedConnection);
 }
 
-void LocalServerPolling::raiseSlice(std::shared_ptr<const std::vector<CompanionRemoteAlert>> alerts, size_t first, Done done)
+void LocalServerPolling::raiseSlice(std::shared_ptr<const std::vector<CompanionRemoteAlert>> alerts, size_t first,
+                                    Done done)
 {
     const size_t end = std::min(first + alertsPerTurn, alerts->size());
     for (size_t index = first; index < end; ++index) {
@@ -178,20 +183,22 @@ void LocalServerPolling::raiseSlice(std::shared_ptr<const std::vector<CompanionR
 
 void LocalServerPolling::saveLatestNotificationID()
 {
-    CompanionSettings::store(m_environment.settings, latestNotificationIDKey, QVariant::fromValue<qint64>(m_latestNotificationID));
+    CompanionSettings::store(m_environment.settings, latestNotificationIDKey,
+                             QVariant::fromValue<qint64>(m_latestNotificationID));
 }
 
 HttpCall LocalServerPolling::pollAgentUsage(Done done)
 {
-    return m_environment.http.get(&m_context, CompanionRoute::agentUsage(), [this, done = std::move(done)](const HttpAnswer& answer) {
-        m_localServer.heard(CompanionRoute::agentUsage(), answer);
-        if (answer.isOK()) {
-            if (auto usage = CompanionAgentUsage::decode(answer.body))
-                m_environment.model.agentUsage = std::move(usage);
-        }
-        if (done)
-            done();
-    });
+    return m_environment.http.get(&m_context, CompanionRoute::agentUsage(),
+                                  [this, done = std::move(done)](const HttpAnswer& answer) {
+                                      m_localServer.heard(CompanionRoute::agentUsage(), answer);
+                                      if (answer.isOK()) {
+                                          if (auto usage = CompanionAgentUsage::decode(answer.body))
+                                              m_environment.model.agentUsage = std::move(usage);
+                                      }
+                                      if (done)
+                                          done();
+                                  });
 }
 
 HttpCall LocalServerPolling::pollWeather(Done done)
@@ -205,5 +212,6 @@ HttpCall LocalServerPolling::pollWeather(Done done)
         if (done)
             done();
     };
-    return m_environment.http.get(&m_context, WeatherText::serviceAddress(), completion, weatherTimeout, largestWeatherAnswer);
+    return m_environment.http.get(&m_context, WeatherText::serviceAddress(), completion, weatherTimeout,
+                                  largestWeatherAnswer);
 }

@@ -90,8 +90,8 @@ private:
     // Answers arrive only while this object exists.
     QObject m_context;
     qint64 m_latestNotificationID;
-    AnswerLog m_localServer {QStringLiteral("the local server")};
-    AnswerLog m_weatherService {QStringLiteral("the weather service")};
+    AnswerLog m_localServer{QStringLiteral("the local server")};
+    AnswerLog m_weatherService{QStringLiteral("the weather service")};
     // Alive while the alerts of an answer are being raised.
     std::shared_ptr<bool> m_raising;
     PollingLoop m_notificationLoop;

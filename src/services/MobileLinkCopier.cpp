@@ -7,7 +7,9 @@
 #include "platform/Bell.h"
 #include "platform/Pasteboard.h"
 
-MobileLinkCopier::MobileLinkCopier(Environment environment) : m_environment(environment) {}
+MobileLinkCopier::MobileLinkCopier(Environment environment) : m_environment(environment)
+{
+}
 
 MobileLinkCopier::~MobileLinkCopier()
 {
@@ -27,15 +29,16 @@ std::optional<QString> MobileLinkCopier::linkFromBody(const QByteArray& body)
 
 void MobileLinkCopier::copyPhoneLink(Done done)
 {
-    m_environment.http.get(&m_context, CompanionRoute::mobileLink(), [this, done = std::move(done)](const HttpAnswer& answer) {
-        const std::optional<QString> link = answer.isOK() ? linkFromBody(answer.body) : std::nullopt;
-        if (link)
-            show(*link);
-        else
-            m_environment.bell.ring();
-        if (done)
-            done();
-    });
+    m_environment.http.get(
+        &m_context, CompanionRoute::mobileLink(), [this, done = std::move(done)](const HttpAnswer& answer) {
+            const std::optional<QString> link = answer.isOK() ? linkFromBody(answer.body) : std::nullopt;
+            if (link)
+                show(*link);
+            else
+                m_environment.bell.ring();
+            if (done)
+                done();
+        });
 }
 
 void MobileLinkCopier::show(const QString& link)

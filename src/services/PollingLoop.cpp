@@ -3,7 +3,7 @@
 // One started loop. Everything it hands out refers to it weakly, so a
 // cancelled run (or a loop that is gone) ignores late completions.
 struct PollingLoop::Run {
-    explicit Run(PollingLoop* owner) : loop(owner) {}
+    explicit Run(PollingLoop* owner) : loop(owner) { }
 
     PollingLoop* loop;
     bool polling = false;

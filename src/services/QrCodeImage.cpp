@@ -14,7 +14,8 @@ std::optional<QImage> modules(const QString& text)
 
     // Encoded as bytes with their length, so no byte of the text ends it early.
     const std::unique_ptr<QRcode, decltype(&QRcode_free)> code(
-        QRcode_encodeData(int(bytes.size()), reinterpret_cast<const unsigned char*>(bytes.constData()), 0, QR_ECLEVEL_M),
+        QRcode_encodeData(int(bytes.size()), reinterpret_cast<const unsigned char*>(bytes.constData()), 0,
+                          QR_ECLEVEL_M),
         &QRcode_free);
     if (!code)
         return std::nullopt;

@@ -8,8 +8,23 @@ namespace {
 // What Qt's application object and its X11 plugin read from the command line,
 // with one dash or two: the options with a value, then the switches.
 constexpr const char* qtOptionsWithValue[] = {
-    "platform", "platformpluginpath", "platformtheme", "plugin", "qwindowgeometry", "qwindowicon", "qwindowtitle",
-    "session", "display", "geometry", "title", "icon", "name", "visual", "style", "stylesheet", "qmljsdebugger",
+    "platform",
+    "platformpluginpath",
+    "platformtheme",
+    "plugin",
+    "qwindowgeometry",
+    "qwindowicon",
+    "qwindowtitle",
+    "session",
+    "display",
+    "geometry",
+    "title",
+    "icon",
+    "name",
+    "visual",
+    "style",
+    "stylesheet",
+    "qmljsdebugger",
 };
 constexpr const char* qtSwitches[] = {"reverse", "widgetcount", "testability", "nograb", "dograb", "sync"};
 
@@ -65,7 +80,7 @@ Reading read(const QStringList& arguments, const QString& program, const QString
     }
     if (parser.isSet(showVersion))
         return {Reading::Outcome::version, QStringLiteral("%1 %2\n").arg(program, version), {}};
-    return {Reading::Outcome::run, {}, QStringList {arguments.value(0)} + parser.positionalArguments()};
+    return {Reading::Outcome::run, {}, QStringList{arguments.value(0)} + parser.positionalArguments()};
 }
 
 } // namespace CommandLine

@@ -28,17 +28,18 @@ std::optional<Request> parse(const QUrl& url)
         return std::nullopt;
     const QString host = url.host(QUrl::FullyDecoded).toLower();
     if (host == QStringLiteral("activity-monitor"))
-        return OpenActivityMonitor {};
+        return OpenActivityMonitor{};
     if (host == QStringLiteral("schedule"))
-        return OpenSchedule {};
+        return OpenSchedule{};
     if (host != QStringLiteral("notify"))
         return std::nullopt;
 
     const QHash<QString, QString> values = queryValues(url);
-    const std::optional<CompanionAlertSource> source = CompanionAlertSource::fromRawValue(values.value(QStringLiteral("type")).toLower());
+    const std::optional<CompanionAlertSource> source =
+        CompanionAlertSource::fromRawValue(values.value(QStringLiteral("type")).toLower());
     if (!source)
         return std::nullopt;
-    return RaiseAlert {*source, leadingCharacters(values.value(QStringLiteral("detail")), longestDetail)};
+    return RaiseAlert{*source, leadingCharacters(values.value(QStringLiteral("detail")), longestDetail)};
 }
 
 QString leadingCharacters(const QString& text, int count)

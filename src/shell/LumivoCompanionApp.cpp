@@ -52,23 +52,23 @@ auto weakly(LumivoCompanionApp* delegate, Body body)
 } // namespace
 
 LumivoCompanionApp::LumivoCompanionApp(Environment environment)
-    : m_model(CompanionModel::Environment {environment.settings, environment.scheduler, environment.systemSounds,
-                                         environment.applicationPicker, environment.playChime})
-    , m_environment(std::move(environment))
+    : m_model(CompanionModel::Environment{environment.settings, environment.scheduler, environment.systemSounds,
+                                          environment.applicationPicker, environment.playChime}),
+      m_environment(std::move(environment))
 {
-    m_services = std::make_unique<CompanionServices>(CompanionServices::Environment {
+    m_services = std::make_unique<CompanionServices>(CompanionServices::Environment{
         m_model, m_environment.settings, m_environment.scheduler, m_environment.desktop.pasteboard,
         m_environment.desktop.bell, m_environment.edition, m_environment.serverAddresses});
-    m_actions = std::make_unique<DesktopActions>(DesktopActions::Environment {
+    m_actions = std::make_unique<DesktopActions>(DesktopActions::Environment{
         .model = m_model,
         .scheduler = m_environment.scheduler,
         .desktop = m_environment.desktop,
         .screenUnderMouse = [this] { return screenUnderMouse(); },
         .panelScreen = [this] { return m_panel ? m_panel->screen() : std::nullopt; },
     });
-    m_webWindows = std::make_unique<WebWindows>(WebWindows::Environment {
-        m_model, m_environment.scheduler, m_environment.desktop.applications, *m_services, m_environment.edition,
-        m_environment.serverAddresses});
+    m_webWindows = std::make_unique<WebWindows>(
+        WebWindows::Environment{m_model, m_environment.scheduler, m_environment.desktop.applications, *m_services,
+                                m_environment.edition, m_environment.serverAddresses});
     m_followAcrossScreens = followAcrossScreensDefault();
 }
 
@@ -114,7 +114,8 @@ std::unique_ptr<QMenu> LumivoCompanionApp::makeMainMenu(LumivoCompanionApp* dele
     addQuitItem(*menu, QStringLiteral("Vora"), delegate)->setShortcutContext(Qt::ApplicationShortcut);
     if (delegate) {
         follow->setChecked(delegate->followAcrossScreensDefault());
-        connect(follow, &QAction::triggered, delegate, [delegate, follow] { delegate->toggleFollowAcrossScreens(follow); });
+        connect(follow, &QAction::triggered, delegate,
+                [delegate, follow] { delegate->toggleFollowAcrossScreens(follow); });
     }
     return menu;
 }
@@ -155,9 +156,8 @@ void LumivoCompanionApp::applicationDidFinishLaunching()
     m_mainMenu = makeMainMenu(this);
     // The desktop has no application menu bar: the main menu opens from the panel.
     view->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(view.get(), &QWidget::customContextMenuRequested, this, [this, widget = view.get()](const QPoint& point) {
-        m_mainMenu->popup(widget->mapToGlobal(point));
-    });
+    connect(view.get(), &QWidget::customContextMenuRequested, this,
+            [this, widget = view.get()](const QPoint& point) { m_mainMenu->popup(widget->mapToGlobal(point)); });
 
     const QRectF visible = mainScreen() ? mainScreen()->visibleFrame : fallbackScreenFrame;
     m_panelContents.append(view.get());
@@ -205,7 +205,8 @@ void LumivoCompanionApp::wireHooks()
     m_webWindows->fillModelHooks();
 
     Workspace& workspace = m_environment.desktop.workspace;
-    for (auto notification : {&Workspace::applicationLaunched, &Workspace::applicationTerminated, &Workspace::applicationActivated}) {
+    for (auto notification :
+         {&Workspace::applicationLaunched, &Workspace::applicationTerminated, &Workspace::applicationActivated}) {
         m_workspaceObservers.append(connect(&workspace, notification, this, [this] {
             later([](LumivoCompanionApp& delegate) { delegate.m_model.refreshRunningApps(); });
         }));
@@ -303,7 +304,8 @@ std::optional<DesktopScreen> LumivoCompanionApp::bestScreen(const QRectF& rect) 
 // x before y, written together.
 void LumivoCompanionApp::savePanelOrigin(const QPointF& origin)
 {
-    CompanionSettings::store(m_environment.settings, {{panelPositionXKey, origin.x()}, {panelPositionYKey, origin.y()}});
+    CompanionSettings::store(m_environment.settings,
+                             {{panelPositionXKey, origin.x()}, {panelPositionYKey, origin.y()}});
 }
 
 void LumivoCompanionApp::restorePanelPosition()
@@ -315,7 +317,8 @@ void LumivoCompanionApp::restorePanelPosition()
         return;
     // Whole points: a fractional origin would make the window system grow the
     // panel by a pixel to cover it.
-    QPointF origin(std::round(settings.value(panelPositionXKey).toDouble()), std::round(settings.value(panelPositionYKey).toDouble()));
+    QPointF origin(std::round(settings.value(panelPositionXKey).toDouble()),
+                   std::round(settings.value(panelPositionYKey).toDouble()));
     const QRectF rect(origin, m_panel->frame().size());
     if (const std::optional<DesktopScreen> screen = bestScreenOrMain(rect))
         origin = clampedOrigin(rect, screen->visibleFrame);
@@ -341,13 +344,14 @@ void LumivoCompanionApp::configureAlertPanel()
     std::unique_ptr<QWidget> bubble = m_environment.makeAlertBubbleView(m_model);
     m_panelContents.append(bubble.get());
     m_alertPanel = m_environment.desktop.panels.makePanel(std::move(bubble), QRectF(QPointF(0, 0), alertPanelSize),
-                                                        PanelLevel::aboveFloating);
+                                                          PanelLevel::aboveFloating);
 }
 
 void LumivoCompanionApp::startVisibilityMonitoring()
 {
     m_visibilityMonitor = m_environment.desktop.visibility.addVisibilityMonitor(
-        m_panelContents, weakly(this, [](LumivoCompanionApp& delegate, bool seen) { delegate.m_environment.panelsSeen(seen); }));
+        m_panelContents,
+        weakly(this, [](LumivoCompanionApp& delegate, bool seen) { delegate.m_environment.panelsSeen(seen); }));
 }
 
 void LumivoCompanionApp::positionAlertPanel()
@@ -375,12 +379,12 @@ void LumivoCompanionApp::prepareAlertPresentation()
 void LumivoCompanionApp::finishAlertPresentation()
 {
     m_environment.scheduler.schedule(alertPanelRemovalDelay, weakly(this, [](LumivoCompanionApp& delegate) {
-        if (delegate.m_model.activeAlert.get())
-            return;
-        if (delegate.m_alertPanel)
-            delegate.m_alertPanel->orderOut();
-        delegate.m_model.alertOpensToRight = false;
-    }));
+                                         if (delegate.m_model.activeAlert.get())
+                                             return;
+                                         if (delegate.m_alertPanel)
+                                             delegate.m_alertPanel->orderOut();
+                                         delegate.m_model.alertOpensToRight = false;
+                                     }));
 }
 
 // The menu.
@@ -513,8 +517,9 @@ void LumivoCompanionApp::startWalking()
     m_model.isWalking = true;
     if (m_walkTimer)
         m_walkTimer->cancel();
-    m_walkTimer = m_environment.scheduler.repeat(std::chrono::duration_cast<Scheduler::Duration>(walkInterval),
-                                               weakly(this, [](LumivoCompanionApp& delegate) { delegate.takeStep(); }));
+    m_walkTimer =
+        m_environment.scheduler.repeat(std::chrono::duration_cast<Scheduler::Duration>(walkInterval),
+                                       weakly(this, [](LumivoCompanionApp& delegate) { delegate.takeStep(); }));
 }
 
 void LumivoCompanionApp::stopWalking()
@@ -570,9 +575,8 @@ void LumivoCompanionApp::startScreenFollowing()
 {
     if (m_screenFollowTimer)
         m_screenFollowTimer->cancel();
-    m_screenFollowTimer = m_environment.scheduler.repeat(followInterval, weakly(this, [](LumivoCompanionApp& delegate) {
-        delegate.followActiveScreenIfNeeded();
-    }));
+    m_screenFollowTimer = m_environment.scheduler.repeat(
+        followInterval, weakly(this, [](LumivoCompanionApp& delegate) { delegate.followActiveScreenIfNeeded(); }));
 }
 
 void LumivoCompanionApp::followActiveScreenIfNeeded()
@@ -614,8 +618,9 @@ void LumivoCompanionApp::movePanel(const DesktopScreen& screen, bool animate)
         return;
     const QRectF frame = m_panel->frame();
     const QRectF& visible = screen.visibleFrame;
-    const QSizeF size(frame.width(), m_model.menuOpen ? std::min(largestMenuHeight, visible.height() - menuScreenMargin)
-                                                      : frame.height());
+    const QSizeF size(frame.width(),
+                      m_model.menuOpen ? std::min(largestMenuHeight, visible.height() - menuScreenMargin)
+                                       : frame.height());
     const QRectF corner = cornerFrame(size, visible);
     const QRectF target(clampedOrigin(corner, visible), size);
 
@@ -636,19 +641,20 @@ void LumivoCompanionApp::movePanel(const DesktopScreen& screen, bool animate)
 
     m_screenHopInFlight = true;
     m_panel->animateFrame(target, screenHopDuration, weakly(this, [](LumivoCompanionApp& delegate) {
-        delegate.later([](LumivoCompanionApp& delegate) {
-            delegate.m_screenHopInFlight = false;
-            CompanionModel& model = delegate.m_model;
-            model.requestWave();
-            if (model.menuOpen)
-                delegate.resizePanel(true);
-            if (model.activeAlert.get() && !delegate.m_panelDragOrigin && !model.menuOpen && !model.companionHidden) {
-                delegate.positionAlertPanel();
-                if (delegate.m_alertPanel)
-                    delegate.m_alertPanel->orderFront();
-            }
-        });
-    }));
+                              delegate.later([](LumivoCompanionApp& delegate) {
+                                  delegate.m_screenHopInFlight = false;
+                                  CompanionModel& model = delegate.m_model;
+                                  model.requestWave();
+                                  if (model.menuOpen)
+                                      delegate.resizePanel(true);
+                                  if (model.activeAlert.get() && !delegate.m_panelDragOrigin && !model.menuOpen
+                                      && !model.companionHidden) {
+                                      delegate.positionAlertPanel();
+                                      if (delegate.m_alertPanel)
+                                          delegate.m_alertPanel->orderFront();
+                                  }
+                              });
+                          }));
 }
 
 void LumivoCompanionApp::reconcilePanelWithScreens()

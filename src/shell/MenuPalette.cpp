@@ -23,7 +23,8 @@ QPalette companionMenuPalette(const QPalette& desktop)
     dark.setColor(QPalette::Mid, grey(0.32));
     dark.setColor(QPalette::Dark, grey(0.1));
     dark.setColor(QPalette::Shadow, Qt::black);
-    for (const QPalette::ColorRole role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText, QPalette::BrightText})
+    for (const QPalette::ColorRole role :
+         {QPalette::WindowText, QPalette::Text, QPalette::ButtonText, QPalette::BrightText})
         dark.setColor(role, grey(0.96));
     dark.setColor(QPalette::Highlight, lumivoViolet());
     dark.setColor(QPalette::HighlightedText, Qt::white);

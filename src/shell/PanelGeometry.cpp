@@ -57,7 +57,8 @@ std::optional<DesktopScreen> bestScreen(const QRectF& rect, const QList<DesktopS
 
     const DesktopScreen* nearest = &screens.first();
     for (const DesktopScreen& screen : screens) {
-        if (squaredDistance(screen.visibleFrame.center(), rect.center()) < squaredDistance(nearest->visibleFrame.center(), rect.center()))
+        if (squaredDistance(screen.visibleFrame.center(), rect.center())
+            < squaredDistance(nearest->visibleFrame.center(), rect.center()))
             nearest = &screen;
     }
     return *nearest;
@@ -68,7 +69,8 @@ std::optional<DesktopScreen> screenUnderMouse(const QPointF& mouse, const QList<
     for (const DesktopScreen& screen : screens) {
         // In y-up space the rectangle's "top()" is its bottom edge.
         const QRectF& frame = screen.frame;
-        if (mouse.x() >= frame.left() && mouse.x() < frame.right() && mouse.y() > frame.top() && mouse.y() <= frame.bottom())
+        if (mouse.x() >= frame.left() && mouse.x() < frame.right() && mouse.y() > frame.top()
+            && mouse.y() <= frame.bottom())
             return screen;
     }
     return std::nullopt;
@@ -76,7 +78,8 @@ std::optional<DesktopScreen> screenUnderMouse(const QPointF& mouse, const QList<
 
 QRectF cornerFrame(const QSizeF& size, const QRectF& visibleFrame)
 {
-    return {QPointF(visibleFrame.right() - size.width() - cornerInsetRight, visibleFrame.top() + cornerInsetBottom), size};
+    return {QPointF(visibleFrame.right() - size.width() - cornerInsetRight, visibleFrame.top() + cornerInsetBottom),
+            size};
 }
 
 AlertPlacement alertPanelPlacement(const QRectF& panelFrame, const QSizeF& alertSize, const QRectF& visibleFrame)
@@ -99,7 +102,8 @@ QSizeF panelSize(bool menuOpen, const QRectF& visibleFrame)
 
 bool isAlreadySized(const QSizeF& current, const QSizeF& target)
 {
-    return std::abs(current.height() - target.height()) <= sizeTolerance && std::abs(current.width() - target.width()) <= sizeTolerance;
+    return std::abs(current.height() - target.height()) <= sizeTolerance
+        && std::abs(current.width() - target.width()) <= sizeTolerance;
 }
 
 bool menuOpensToRight(const QRectF& collapsedFrame, const QRectF& visibleFrame)
@@ -111,7 +115,8 @@ bool menuOpensToRight(const QRectF& collapsedFrame, const QRectF& visibleFrame)
 QPointF openedPanelOrigin(const QRectF& collapsedFrame, bool opensToRight)
 {
     const qreal right = collapsedFrame.right();
-    const qreal x = opensToRight ? right - collapsedBotRegionWidth - popupBotGap : right - expandedPanelWidth + popupBotGap;
+    const qreal x =
+        opensToRight ? right - collapsedBotRegionWidth - popupBotGap : right - expandedPanelWidth + popupBotGap;
     return {x, collapsedFrame.top()};
 }
 
@@ -121,7 +126,8 @@ QPointF collapsedOriginForOpenedPanel(const QPointF& openedOrigin, bool opensToR
     return clampedOrigin(QRectF(openedOrigin + QPointF(offset, 0), collapsedPanelSize), visibleFrame);
 }
 
-QPointF draggedOrigin(const QPointF& dragStart, const QSizeF& translation, const QSizeF& panelSize, const QRectF& visibleFrame)
+QPointF draggedOrigin(const QPointF& dragStart, const QSizeF& translation, const QSizeF& panelSize,
+                      const QRectF& visibleFrame)
 {
     // The translation is measured downwards; screen y grows upwards.
     const QPointF proposed(dragStart.x() + translation.width(), dragStart.y() - translation.height());

@@ -30,10 +30,10 @@ inline constexpr qreal popupBotGap = 8;
 inline constexpr qreal cornerInsetRight = 24;
 inline constexpr qreal cornerInsetBottom = 10;
 
-inline constexpr QSizeF collapsedPanelSize {collapsedPanelWidth, collapsedPanelHeight};
-inline constexpr QSizeF alertPanelSize {226, 96};
+inline constexpr QSizeF collapsedPanelSize{collapsedPanelWidth, collapsedPanelHeight};
+inline constexpr QSizeF alertPanelSize{226, 96};
 // The screen assumed when the desktop reports none.
-inline constexpr QRectF fallbackScreenFrame {0, 0, 1440, 900};
+inline constexpr QRectF fallbackScreenFrame{0, 0, 1440, 900};
 
 // Two screens are one display when their numbers match or both lack one.
 bool sameDisplay(const DesktopScreen& first, const DesktopScreen& second);
@@ -82,7 +82,8 @@ QPointF collapsedOriginForOpenedPanel(const QPointF& openedOrigin, bool opensToR
 
 // A drag: the panel's origin at the start moved by a translation measured
 // rightwards and downwards, kept inside the visible frame.
-QPointF draggedOrigin(const QPointF& dragStart, const QSizeF& translation, const QSizeF& panelSize, const QRectF& visibleFrame);
+QPointF draggedOrigin(const QPointF& dragStart, const QSizeF& translation, const QSizeF& panelSize,
+                      const QRectF& visibleFrame);
 
 // One step of walking: 0.36 points along direction, turning at 10 points
 // from each side of the visible frame.

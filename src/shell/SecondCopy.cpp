@@ -46,8 +46,8 @@ Result handOver(const UrlHandoff::Request& request, const QString& socketPath, c
 bool handOverToOtherEdition(const UrlHandoff::Request& request, CompanionEdition edition, const QString& folder,
                             std::chrono::milliseconds patience)
 {
-    const CompanionEdition other = edition.isCommandCenter() ? CompanionEdition::employee
-                                                             : CompanionEdition::commandCenter;
+    const CompanionEdition other =
+        edition.isCommandCenter() ? CompanionEdition::employee : CompanionEdition::commandCenter;
     const QString socketPath = UrlHandoff::socketPath(folder, other.rawValue());
     const QString lockPath = QDir(folder).filePath(SingletonLock::lockFileName(other.rawValue()));
     bool handedOver = false;

@@ -29,10 +29,11 @@ Lock acquire(const QString& path)
     const int descriptor = ::open(QFile::encodeName(path).constData(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
     if (descriptor < 0) {
         const int error = errno;
-        return refused(path, error == ELOOP ? QStringLiteral("it is a symbolic link")
-                                            : QString::fromLocal8Bit(std::strerror(error)));
+        return refused(path,
+                       error == ELOOP ? QStringLiteral("it is a symbolic link")
+                                      : QString::fromLocal8Bit(std::strerror(error)));
     }
-    struct stat status {};
+    struct stat status { };
     QString problem;
     if (::fstat(descriptor, &status) != 0)
         problem = QString::fromLocal8Bit(std::strerror(errno));

@@ -1,11 +1,11 @@
+#include "menu/OpenedMenu.h"
+#include "menu/panels/MenuPanels.h"
 #include "model/CompanionEdition.h"
 #include "model/CompanionNotificationSound.h"
 #include "model/CompanionSettings.h"
 #include "model/LogCategories.h"
 #include "model/ResourceBundle.h"
 #include "model/SystemSoundPlayer.h"
-#include "menu/OpenedMenu.h"
-#include "menu/panels/MenuPanels.h"
 #include "panel/CompanionAlertBubbleView.h"
 #include "panel/CompanionView.h"
 #include "platform/Applications.h"
@@ -41,9 +41,10 @@ MenuApplications menuApplicationsOf(Applications& applications)
     return {
         .exists = [&applications](const QString& path) { return applications.exists(path); },
         .icon = [&applications](const QString& path) { return applications.icon(path); },
-        .openApplication = [&applications](const QString& path, std::function<void(bool)> completion) {
-            applications.openApplication(path, std::move(completion));
-        },
+        .openApplication =
+            [&applications](const QString& path, std::function<void(bool)> completion) {
+                applications.openApplication(path, std::move(completion));
+            },
         .openURL = [&applications](const QUrl& url) { applications.openURL(url); },
     };
 }
@@ -76,9 +77,7 @@ int main(int argc, char* argv[])
     switch (commandLine.outcome) {
     case CommandLine::Reading::Outcome::run: break;
     case CommandLine::Reading::Outcome::help:
-    case CommandLine::Reading::Outcome::version:
-        std::fputs(qPrintable(commandLine.text), stdout);
-        return EXIT_SUCCESS;
+    case CommandLine::Reading::Outcome::version: std::fputs(qPrintable(commandLine.text), stdout); return EXIT_SUCCESS;
     case CommandLine::Reading::Outcome::error:
         std::fputs(qPrintable(commandLine.text), stderr);
         return CommandLine::usageError;
@@ -120,7 +119,8 @@ int main(int argc, char* argv[])
     // first, so that one named on the command line still wins.
     std::vector<char*> qtArguments(argv, argv + argc);
     QByteArray platformOption = QByteArrayLiteral("-platform");
-    QByteArray platform = DisplayPlatform::choose(qgetenv("DISPLAY"), qgetenv("QT_QPA_PLATFORM")).value_or(QByteArray());
+    QByteArray platform =
+        DisplayPlatform::choose(qgetenv("DISPLAY"), qgetenv("QT_QPA_PLATFORM")).value_or(QByteArray());
     if (!platform.isEmpty())
         qtArguments.insert(qtArguments.begin() + 1, {platformOption.data(), platform.data()});
     int qtArgumentCount = int(qtArguments.size());
@@ -164,7 +164,8 @@ int main(int argc, char* argv[])
 
     UrlHandoffReceiver handoff;
     QObject::connect(&handoff, &UrlHandoffReceiver::urlsReceived, &delegate, &LumivoCompanionApp::openURLs);
-    QObject::connect(&handoff, &UrlHandoffReceiver::reopenRequested, &delegate, &LumivoCompanionApp::applicationShouldHandleReopen);
+    QObject::connect(&handoff, &UrlHandoffReceiver::reopenRequested, &delegate,
+                     &LumivoCompanionApp::applicationShouldHandleReopen);
 
     // A logout or kill ends the program through the same shutdown as Quit.
     TerminationSignals signals_;

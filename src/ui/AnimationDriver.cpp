@@ -121,7 +121,7 @@ void AnimationDriver::tick()
         work();
     frameEnd.clear();
     if (m_frameEnd.empty())
-        m_frameEnd.swap(frameEnd);   // keeps the storage for the next frame
+        m_frameEnd.swap(frameEnd); // keeps the storage for the next frame
     scheduleNextFrame();
 }
 

@@ -22,7 +22,7 @@ public:
 // Widgets read animated values while they paint.
 class AnimationDriver final : public QObject {
 public:
-    using Clock = std::function<double()>;   // seconds on a monotonic clock
+    using Clock = std::function<double()>; // seconds on a monotonic clock
 
     explicit AnimationDriver(Clock clock = {}, QObject* parent = nullptr);
     ~AnimationDriver() override;
@@ -68,7 +68,7 @@ private:
     QTimer m_timer;
     std::vector<Entry> m_listeners;
     std::vector<std::function<void()>> m_frameEnd;
-    std::vector<double> m_rates;   // kept to spare an allocation a frame
+    std::vector<double> m_rates; // kept to spare an allocation a frame
     bool m_ticking = false;
     bool m_seen = true;
 };

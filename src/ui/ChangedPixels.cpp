@@ -10,7 +10,7 @@ void ChangedRows::add(int y, int left, int right)
         // The rectangle grows down to this row, over any unchanged rows between.
         const QRect joined = m_open->united(row);
         const long long unchangedAdded = static_cast<long long>(joined.width()) * joined.height()
-                                         - static_cast<long long>(m_open->width()) * m_open->height() - row.width();
+            - static_cast<long long>(m_open->width()) * m_open->height() - row.width();
         if (unchangedAdded < rectangleCostInPixels) {
             m_open = joined;
             m_openPixels += row.width();

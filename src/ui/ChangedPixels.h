@@ -29,7 +29,7 @@ private:
 
     QRegion m_region;
     std::optional<QRect> m_open;
-    long long m_openPixels = 0;   // changed pixels in the open rectangle
+    long long m_openPixels = 0; // changed pixels in the open rectangle
 };
 
 // Copies area (in pixels) of next into shown, two pictures of one size and

@@ -1,8 +1,8 @@
 #pragma once
 
+#include <QColor>
 #include <QConicalGradient>
 #include <QList>
-#include <QColor>
 
 class QPainter;
 class QPainterPath;

@@ -13,8 +13,8 @@ class QPainter;
 // glow is made once per shape, radius and colour and then composited with
 // whatever opacity the moment asks for.
 struct Glow {
-    QImage image;      // at the shape image's device pixel ratio
-    QPointF origin;    // where the image's top-left lies relative to the shape's, in points
+    QImage image;   // at the shape image's device pixel ratio
+    QPointF origin; // where the image's top-left lies relative to the shape's, in points
 };
 
 class GlowCache {
@@ -42,7 +42,7 @@ public:
 
 private:
     struct Key {
-        std::size_t pixels;   // a hash of the shape's pixels
+        std::size_t pixels; // a hash of the shape's pixels
         QSize size;
         qreal dpr;
         qreal radius;

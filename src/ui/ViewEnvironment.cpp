@@ -16,11 +16,12 @@ ViewEnvironment ViewEnvironment::live(const ResourceBundle& resources)
     return {
         .animations = AnimationDriver::main(),
         .scheduler = Scheduler::main(),
-        .uniform = [](double low, double high) {
-            // bounded() excludes high; the ranges are closed, which at double
-            // precision only matters in name.
-            return low + QRandomGenerator::global()->generateDouble() * (high - low);
-        },
+        .uniform =
+            [](double low, double high) {
+                // bounded() excludes high; the ranges are closed, which at double
+                // precision only matters in name.
+                return low + QRandomGenerator::global()->generateDouble() * (high - low);
+            },
         .resources = resources,
     };
 }

@@ -29,7 +29,7 @@ void prepareSharedGraphics()
 {
     if (QOpenGLContext::globalShareContext())
         return;
-    auto* context = new QOpenGLContext;   // lives as long as the process
+    auto* context = new QOpenGLContext; // lives as long as the process
     context->create();
     qt_gl_set_global_share_context(context);
 }
@@ -60,7 +60,7 @@ QStringList programFolders()
 bool engineCanStart(bool runningAsRoot, const QByteArray& disableSandbox, const QByteArray& chromiumFlags)
 {
     const bool sandboxOff = (!disableSandbox.isEmpty() && disableSandbox != "0")
-                            || chromiumFlags.split(' ').contains(QByteArrayLiteral("--no-sandbox"));
+        || chromiumFlags.split(' ').contains(QByteArrayLiteral("--no-sandbox"));
     return !runningAsRoot || sandboxOff;
 }
 
@@ -71,8 +71,9 @@ WebEngineModule* load(const QStringList& folders)
         return loaded;
     const bool runningAsRoot = ::geteuid() == 0;
     if (!engineCanStart(runningAsRoot, qgetenv("QTWEBENGINE_DISABLE_SANDBOX"), qgetenv("QTWEBENGINE_CHROMIUM_FLAGS"))) {
-        reportFallback(QtInfoMsg, QStringLiteral("the web engine's sandbox cannot run as root "
-                                                 "(QTWEBENGINE_DISABLE_SANDBOX=1 turns it off)"));
+        reportFallback(QtInfoMsg,
+                       QStringLiteral("the web engine's sandbox cannot run as root "
+                                      "(QTWEBENGINE_DISABLE_SANDBOX=1 turns it off)"));
         return nullptr;
     }
     QStringList failures;
@@ -91,8 +92,9 @@ WebEngineModule* load(const QStringList& folders)
         failures.append(plugin.errorString());
     }
     if (failures.isEmpty()) {
-        reportFallback(QtInfoMsg, QStringLiteral("the web engine module %1 is not installed in %2")
-                                      .arg(moduleFileName, folders.join(QStringLiteral(", "))));
+        reportFallback(QtInfoMsg,
+                       QStringLiteral("the web engine module %1 is not installed in %2")
+                           .arg(moduleFileName, folders.join(QStringLiteral(", "))));
     } else {
         reportFallback(QtWarningMsg, failures.join(QStringLiteral("; ")));
     }

@@ -34,7 +34,8 @@ QUrl chat()
 
 QUrl talk()
 {
-    return withQuery(CompanionRoute::lumivoOS(), chatFlags() << std::pair(QStringLiteral("voice"), QStringLiteral("1")));
+    return withQuery(CompanionRoute::lumivoOS(),
+                     chatFlags() << std::pair(QStringLiteral("voice"), QStringLiteral("1")));
 }
 
 QUrl funnel(const std::optional<QString>& stage)
@@ -45,8 +46,9 @@ QUrl funnel(const std::optional<QString>& stage)
 
 QUrl codexAction(const QString& prompt)
 {
-    return withQuery(CompanionRoute::lumivoOS(), chatFlags() << std::pair(QStringLiteral("autorun"), QStringLiteral("1"))
-                                                             << std::pair(QStringLiteral("prompt"), prompt));
+    return withQuery(CompanionRoute::lumivoOS(),
+                     chatFlags() << std::pair(QStringLiteral("autorun"), QStringLiteral("1"))
+                                 << std::pair(QStringLiteral("prompt"), prompt));
 }
 
 } // namespace WebPages

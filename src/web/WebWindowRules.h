@@ -35,7 +35,7 @@ bool sameOrigin(const QUrl& url, const QUrl& home);
 class UserClicks {
 public:
     using Clock = std::chrono::steady_clock;
-    static constexpr std::chrono::seconds lifetime {5};
+    static constexpr std::chrono::seconds lifetime{5};
 
     void clicked(Clock::time_point at) { m_unspent = at; }
     // Whether a request made at `at` follows a click that no request has

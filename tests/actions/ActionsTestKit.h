@@ -28,14 +28,17 @@ public:
 
     CompanionModel& model() { return *modelObject; }
     // An installed application at the catalogue's path.
-    void install(const QString& path, const QString& identifier) { fake.applications.installed.insert(path, {identifier, {}}); }
+    void install(const QString& path, const QString& identifier)
+    {
+        fake.applications.installed.insert(path, {identifier, {}});
+    }
     void advance(std::chrono::milliseconds time) { kit.scheduler.advance(time); }
 
     ModelTestKit kit;
     FakeDesktop fake;
     std::optional<DesktopScreen> panelScreen;
     std::unique_ptr<CompanionModel> modelObject = kit.makeModel();
-    std::unique_ptr<DesktopActions> actions = std::make_unique<DesktopActions>(DesktopActions::Environment {
+    std::unique_ptr<DesktopActions> actions = std::make_unique<DesktopActions>(DesktopActions::Environment{
         .model = *modelObject,
         .scheduler = kit.scheduler,
         .desktop = fake.desktop(),

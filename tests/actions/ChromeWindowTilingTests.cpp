@@ -19,17 +19,17 @@ const DesktopScreen primary = screen(QRectF(0, 0, 1511, 982), QRectF(0, 0, 1511,
 TEST(TileRectangles, HalvesAndQuartersOfTheVisibleFrame)
 {
     EXPECT_EQ(WindowTiling::tileRectangles(WindowTileLayout::leftRight, primary.visibleFrame, {primary}),
-              (QList<QRectF> {QRectF(0, 25, 755, 957), QRectF(755, 25, 756, 957)}));
+              (QList<QRectF>{QRectF(0, 25, 755, 957), QRectF(755, 25, 756, 957)}));
     EXPECT_EQ(WindowTiling::tileRectangles(WindowTileLayout::corners, primary.visibleFrame, {primary}),
-              (QList<QRectF> {QRectF(0, 25, 755, 478), QRectF(755, 25, 756, 478), QRectF(0, 503, 755, 479),
-                              QRectF(755, 503, 756, 479)}));
+              (QList<QRectF>{QRectF(0, 25, 755, 478), QRectF(755, 25, 756, 478), QRectF(0, 503, 755, 479),
+                             QRectF(755, 503, 756, 479)}));
 }
 
 TEST(TileRectangles, AScreenAboveThePrimaryOneHasANegativeTop)
 {
     const DesktopScreen above = screen(QRectF(200, 982, 1920, 1080), QRectF(200, 982, 1920, 1050), 2);
     EXPECT_EQ(WindowTiling::tileRectangles(WindowTileLayout::leftRight, above.visibleFrame, {primary, above}),
-              (QList<QRectF> {QRectF(200, -1050, 960, 1050), QRectF(1160, -1050, 960, 1050)}));
+              (QList<QRectF>{QRectF(200, -1050, 960, 1050), QRectF(1160, -1050, 960, 1050)}));
 }
 
 class Tiling : public ::testing::Test {
@@ -41,7 +41,10 @@ protected:
         t.fake.workspace.applications = {runningApplication(60, QStringLiteral("com.google.Chrome"))};
     }
 
-    void chromeWindows(const QList<ApplicationWindows::WindowId>& windows) { t.fake.windows.windowsOfProcess.insert(60, windows); }
+    void chromeWindows(const QList<ApplicationWindows::WindowId>& windows)
+    {
+        t.fake.windows.windowsOfProcess.insert(60, windows);
+    }
     QList<Placement> placed(const QList<std::pair<ApplicationWindows::WindowId, QRectF>>& expected)
     {
         QList<Placement> placements;
@@ -61,9 +64,11 @@ TEST_F(Tiling, TheFrontMostWindowsFillTheScreenUnderTheMouseAndThePanelCloses)
     chromeWindows({11, 12, 13});
     t.model().layoutPanelOpen = true;
     t.model().tileWindowsLeftRight();
-    EXPECT_EQ(t.fake.windows.placements, placed({{11, QRectF(1511, -98, 960, 1080)}, {12, QRectF(2471, -98, 960, 1080)}}));
-    EXPECT_EQ(t.fake.workspace.requests,
-              (QList<FakeWorkspace::Request> {{QStringLiteral("unhide"), 60}, {QStringLiteral("activateAllWindows"), 60}}));
+    EXPECT_EQ(t.fake.windows.placements,
+              placed({{11, QRectF(1511, -98, 960, 1080)}, {12, QRectF(2471, -98, 960, 1080)}}));
+    EXPECT_EQ(
+        t.fake.workspace.requests,
+        (QList<FakeWorkspace::Request>{{QStringLiteral("unhide"), 60}, {QStringLiteral("activateAllWindows"), 60}}));
     EXPECT_EQ(t.fake.bell.rings, 0);
     EXPECT_FALSE(t.model().layoutPanelOpen);
 }

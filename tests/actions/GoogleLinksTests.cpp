@@ -18,12 +18,14 @@ QString addressOf(CompanionCTA cta)
 
 TEST(SearchTabMatchingRule, TwoAddressesOnOneHostGiveFourTermsInOrder)
 {
-    const QList<Term> terms = SearchTabMatching::closingTerms(
-        {QStringLiteral("https://docs.google.com/spreadsheets/u/0/"), QStringLiteral("https://docs.google.com/document/u/0/")});
-    EXPECT_EQ(terms, (QList<Term> {{Term::Kind::startsWith, QStringLiteral("https://docs.google.com/document/u/0/")},
-                                   {Term::Kind::contains, QStringLiteral("://docs.google.com/")},
-                                   {Term::Kind::startsWith, QStringLiteral("https://docs.google.com/spreadsheets/u/0/")},
-                                   {Term::Kind::contains, QStringLiteral("://docs.google.com/")}}));
+    const QList<Term> terms =
+        SearchTabMatching::closingTerms({QStringLiteral("https://docs.google.com/spreadsheets/u/0/"),
+                                         QStringLiteral("https://docs.google.com/document/u/0/")});
+    EXPECT_EQ(terms,
+              (QList<Term>{{Term::Kind::startsWith, QStringLiteral("https://docs.google.com/document/u/0/")},
+                           {Term::Kind::contains, QStringLiteral("://docs.google.com/")},
+                           {Term::Kind::startsWith, QStringLiteral("https://docs.google.com/spreadsheets/u/0/")},
+                           {Term::Kind::contains, QStringLiteral("://docs.google.com/")}}));
     EXPECT_TRUE(SearchTabMatching::closes(terms, QStringLiteral("https://docs.google.com/presentation/d/1")));
     EXPECT_TRUE(SearchTabMatching::closes(terms, QStringLiteral("HTTPS://DOCS.GOOGLE.COM/")));
     EXPECT_FALSE(SearchTabMatching::closes(terms, QStringLiteral("https://drive.google.com/")));
@@ -40,7 +42,7 @@ TEST(SearchTabMatchingRule, QuotesBackslashesAndPortsAreTakenAsTheyAre)
     // The host term has no port: other pages of that server match only
     // through the address itself.
     const QList<Term> local = SearchTabMatching::closingTerms({QStringLiteral("http://127.0.0.1:4173/join?stage=pay")});
-    EXPECT_EQ(local.last(), (Term {Term::Kind::contains, QStringLiteral("://127.0.0.1/")}));
+    EXPECT_EQ(local.last(), (Term{Term::Kind::contains, QStringLiteral("://127.0.0.1/")}));
     EXPECT_TRUE(SearchTabMatching::closes(local, QStringLiteral("http://127.0.0.1:4173/join?stage=pay&step=2")));
     EXPECT_FALSE(SearchTabMatching::closes(local, QStringLiteral("http://127.0.0.1:4173/other")));
     EXPECT_TRUE(SearchTabMatching::closes(local, QStringLiteral("http://127.0.0.1/other")));
@@ -75,7 +77,8 @@ TEST_F(GoogleLinksTest, TheSeparateModeOpensANewChromeWindowAtOnce)
     t.actions->launcher.activeCTA = CompanionCTA::slack;
     t.model().openGoogleLink(CompanionCTA::drive);
     EXPECT_EQ(t.fake.applications.newInstances,
-              (QList<FakeApplications::NewInstance> {{chromePath, {QStringLiteral("--new-window"), addressOf(CompanionCTA::drive)}}}));
+              (QList<FakeApplications::NewInstance>{
+                  {chromePath, {QStringLiteral("--new-window"), addressOf(CompanionCTA::drive)}}}));
     EXPECT_EQ(t.actions->launcher.activeCTA, std::nullopt);
     EXPECT_TRUE(t.fake.applications.openedURLs.isEmpty());
     EXPECT_EQ(google().googleOpenedURLs, QSet<QString>({addressOf(CompanionCTA::drive)}));
@@ -98,10 +101,12 @@ TEST_F(GoogleLinksTest, OtherwiseTheDestinationTakesTheUsualRoadAndIsStillRememb
 
     EXPECT_EQ(t.fake.applications.newInstances.size(), 1) << "only the refused one was tried";
     EXPECT_EQ(t.fake.applications.openedURLs,
-              (QList<QUrl> {CompanionCTA(CompanionCTA::weather).destination().fallbackURL(), QUrl(addressOf(CompanionCTA::youtube)),
-                            QUrl(addressOf(CompanionCTA::sheets)), QUrl(addressOf(CompanionCTA::github))}));
-    EXPECT_EQ(google().googleOpenedURLs, QSet<QString>({addressOf(CompanionCTA::weather), addressOf(CompanionCTA::youtube),
-                                                        addressOf(CompanionCTA::sheets), addressOf(CompanionCTA::github)}));
+              (QList<QUrl>{CompanionCTA(CompanionCTA::weather).destination().fallbackURL(),
+                           QUrl(addressOf(CompanionCTA::youtube)), QUrl(addressOf(CompanionCTA::sheets)),
+                           QUrl(addressOf(CompanionCTA::github))}));
+    EXPECT_EQ(google().googleOpenedURLs,
+              QSet<QString>({addressOf(CompanionCTA::weather), addressOf(CompanionCTA::youtube),
+                             addressOf(CompanionCTA::sheets), addressOf(CompanionCTA::github)}));
 
     // Not a web address: not remembered.
     t.model().openGoogleLink(CompanionCTA::focusSettings);
@@ -124,7 +129,8 @@ TEST_F(GoogleLinksTest, TheBrowserClosesTheMatchingTabsAndTheAddressesAreForgott
     t.model().setGoogleOpensSeparately(false);
     t.model().openGoogleLink(CompanionCTA::drive);
     t.model().openGoogleLink(CompanionCTA::googleDocs);
-    t.fake.browserTabs.openAddresses = {QStringLiteral("https://drive.google.com/drive/my-drive"), QStringLiteral("https://www.youtube.com/"),
+    t.fake.browserTabs.openAddresses = {QStringLiteral("https://drive.google.com/drive/my-drive"),
+                                        QStringLiteral("https://www.youtube.com/"),
                                         QStringLiteral("https://docs.google.com/spreadsheets/d/7")};
     t.model().googlePanelOpen = true;
     t.model().closeGoogleSearchWindows();
@@ -162,7 +168,7 @@ TEST_F(GoogleLinksTest, WhenNothingCanBeClosedTheBellRingsAndTheAddressesStay)
     chromeShows({11});
     t.model().openGoogleLink(CompanionCTA::drive);
     chromeShows({21, 11});
-    chromeShows({11});   // closed by the user
+    chromeShows({11}); // closed by the user
 
     t.fake.browserTabs.answers = false;
     t.model().googlePanelOpen = true;
@@ -171,7 +177,8 @@ TEST_F(GoogleLinksTest, WhenNothingCanBeClosedTheBellRingsAndTheAddressesStay)
     EXPECT_TRUE(t.fake.windows.closeRequests.isEmpty());
     EXPECT_EQ(t.fake.bell.rings, 1);
     EXPECT_EQ(t.fake.applications.openedURLs,
-              QList<QUrl>({QUrl(QStringLiteral("x-apple.systempreferences:com.apple.preference.security?Privacy_Automation"))}));
+              QList<QUrl>({QUrl(
+                  QStringLiteral("x-apple.systempreferences:com.apple.preference.security?Privacy_Automation"))}));
     EXPECT_EQ(google().googleOpenedURLs, QSet<QString>({addressOf(CompanionCTA::drive)}));
     EXPECT_FALSE(t.model().googlePanelOpen);
 

@@ -37,7 +37,7 @@ TEST_F(Launchers, ThePressesLaunchHideAndBringBackTheApplication)
     appearsRunning(51, QStringLiteral("slack"));
 
     t.model().openSlack();
-    EXPECT_EQ(t.fake.workspace.requests, (QList<FakeWorkspace::Request> {{QStringLiteral("hide"), 51}}));
+    EXPECT_EQ(t.fake.workspace.requests, (QList<FakeWorkspace::Request>{{QStringLiteral("hide"), 51}}));
     EXPECT_EQ(t.fake.applications.openedApplications.size(), 1) << "the second press launches nothing";
     EXPECT_EQ(launcher().activeCTA, std::nullopt);
 
@@ -98,7 +98,7 @@ TEST_F(Launchers, WhatIsMissingOrFailsEndsAtTheFallbackAddress)
     t.install(chromePath, QStringLiteral("com.google.Chrome"));
     t.model().openWeb();
     EXPECT_EQ(t.fake.applications.openedURLsWithApplication,
-              (QList<FakeApplications::URLsOpening> {{{fallbackOf(CompanionCTA::web)}, chromePath}}));
+              (QList<FakeApplications::URLsOpening>{{{fallbackOf(CompanionCTA::web)}, chromePath}}));
 
     t.install(slackPath, QStringLiteral("slack"));
     t.fake.applications.failingLaunches.insert(slackPath);
@@ -116,24 +116,37 @@ TEST_F(Launchers, WhatIsMissingOrFailsEndsAtTheFallbackAddress)
 TEST_F(Launchers, EachLauncherHookOpensItsTarget)
 {
     const std::pair<Hook<> CompanionModel::*, CompanionCTA::Value> expected[] = {
-        {&CompanionModel::openApprovals, CompanionCTA::openDadi},     {&CompanionModel::openActivityMonitor, CompanionCTA::activityMonitor},
-        {&CompanionModel::openChatGPT, CompanionCTA::chatGPT},        {&CompanionModel::openClaude, CompanionCTA::claude},
-        {&CompanionModel::openSlack, CompanionCTA::slack},            {&CompanionModel::openSuperhuman, CompanionCTA::email},
-        {&CompanionModel::openCalendar, CompanionCTA::calendar},      {&CompanionModel::openSchedule, CompanionCTA::calendar},
-        {&CompanionModel::openGoToMeeting, CompanionCTA::meet},       {&CompanionModel::openSuperhumanGo, CompanionCTA::writeWithAI},
-        {&CompanionModel::openCRM, CompanionCTA::sales},              {&CompanionModel::openPM, CompanionCTA::service},
-        {&CompanionModel::openRozidari, CompanionCTA::rozidari},      {&CompanionModel::openCardConnect, CompanionCTA::cardConnect},
-        {&CompanionModel::openLumivoPay, CompanionCTA::lumivoIgnite}, {&CompanionModel::openSupport, CompanionCTA::support},
-        {&CompanionModel::openWeb, CompanionCTA::web},                {&CompanionModel::openGoogleAds, CompanionCTA::googleAds},
-        {&CompanionModel::openMetaAds, CompanionCTA::metaAds},        {&CompanionModel::openSemrush, CompanionCTA::semrush},
-        {&CompanionModel::openJoinLumivo, CompanionCTA::joinLumivo},  {&CompanionModel::openMercury, CompanionCTA::bank},
-        {&CompanionModel::openMessages, CompanionCTA::messages},      {&CompanionModel::openPhone, CompanionCTA::phone},
+        {&CompanionModel::openApprovals, CompanionCTA::openDadi},
+        {&CompanionModel::openActivityMonitor, CompanionCTA::activityMonitor},
+        {&CompanionModel::openChatGPT, CompanionCTA::chatGPT},
+        {&CompanionModel::openClaude, CompanionCTA::claude},
+        {&CompanionModel::openSlack, CompanionCTA::slack},
+        {&CompanionModel::openSuperhuman, CompanionCTA::email},
+        {&CompanionModel::openCalendar, CompanionCTA::calendar},
+        {&CompanionModel::openSchedule, CompanionCTA::calendar},
+        {&CompanionModel::openGoToMeeting, CompanionCTA::meet},
+        {&CompanionModel::openSuperhumanGo, CompanionCTA::writeWithAI},
+        {&CompanionModel::openCRM, CompanionCTA::sales},
+        {&CompanionModel::openPM, CompanionCTA::service},
+        {&CompanionModel::openRozidari, CompanionCTA::rozidari},
+        {&CompanionModel::openCardConnect, CompanionCTA::cardConnect},
+        {&CompanionModel::openLumivoPay, CompanionCTA::lumivoIgnite},
+        {&CompanionModel::openSupport, CompanionCTA::support},
+        {&CompanionModel::openWeb, CompanionCTA::web},
+        {&CompanionModel::openGoogleAds, CompanionCTA::googleAds},
+        {&CompanionModel::openMetaAds, CompanionCTA::metaAds},
+        {&CompanionModel::openSemrush, CompanionCTA::semrush},
+        {&CompanionModel::openJoinLumivo, CompanionCTA::joinLumivo},
+        {&CompanionModel::openMercury, CompanionCTA::bank},
+        {&CompanionModel::openMessages, CompanionCTA::messages},
+        {&CompanionModel::openPhone, CompanionCTA::phone},
     };
     // Nothing is installed, so every target ends at its own address.
     for (const auto& [hook, cta] : expected) {
         (t.model().*hook)();
         ASSERT_FALSE(t.fake.applications.openedURLs.isEmpty());
-        EXPECT_EQ(t.fake.applications.openedURLs.takeLast(), fallbackOf(cta)) << CompanionCTA(cta).rawValue().toStdString();
+        EXPECT_EQ(t.fake.applications.openedURLs.takeLast(), fallbackOf(cta))
+            << CompanionCTA(cta).rawValue().toStdString();
     }
 }
 
@@ -147,12 +160,14 @@ TEST_F(Launchers, AnAlertOpensItsSourcesTargetAndNeverHidesIt)
         {CompanionAlertSource::voicemail, fallbackOf(CompanionCTA::phone)},
         {CompanionAlertSource::calendar, fallbackOf(CompanionCTA::calendar)},
         {CompanionAlertSource::agent, fallbackOf(CompanionCTA::claude)},
-        {CompanionAlertSource::setup, QUrl(QStringLiteral("x-apple.systempreferences:com.apple.preference.security?Privacy_AllFiles"))},
+        {CompanionAlertSource::setup,
+         QUrl(QStringLiteral("x-apple.systempreferences:com.apple.preference.security?Privacy_AllFiles"))},
     };
     for (const auto& [source, address] : expected) {
         t.model().openAlert(CompanionAlert(source, QStringLiteral("detail")));
         ASSERT_FALSE(t.fake.applications.openedURLs.isEmpty());
-        EXPECT_EQ(t.fake.applications.openedURLs.takeLast(), address) << CompanionAlertSource(source).rawValue().toStdString();
+        EXPECT_EQ(t.fake.applications.openedURLs.takeLast(), address)
+            << CompanionAlertSource(source).rawValue().toStdString();
     }
     EXPECT_TRUE(t.fake.applications.openedApplications.isEmpty());
 
@@ -168,7 +183,8 @@ TEST_F(Launchers, AnAlertOpensItsSourcesTargetAndNeverHidesIt)
 TEST_F(Launchers, ChromeIsBroughtForwardOrLaunched)
 {
     t.model().openRecallPage();
-    EXPECT_EQ(t.fake.applications.openedURLs, QList<QUrl>({fallbackOf(CompanionCTA::googleSearch)})) << "no Chrome at all";
+    EXPECT_EQ(t.fake.applications.openedURLs, QList<QUrl>({fallbackOf(CompanionCTA::googleSearch)}))
+        << "no Chrome at all";
 
     t.install(chromePath, QStringLiteral("com.google.Chrome"));
     t.model().openRecallPage();
@@ -178,8 +194,9 @@ TEST_F(Launchers, ChromeIsBroughtForwardOrLaunched)
     chrome.hidden = true;
     t.fake.workspace.applications = {chrome};
     t.model().openRecallPage();
-    EXPECT_EQ(t.fake.workspace.requests,
-              (QList<FakeWorkspace::Request> {{QStringLiteral("unhide"), 60}, {QStringLiteral("activateAllWindows"), 60}}));
+    EXPECT_EQ(
+        t.fake.workspace.requests,
+        (QList<FakeWorkspace::Request>{{QStringLiteral("unhide"), 60}, {QStringLiteral("activateAllWindows"), 60}}));
     EXPECT_EQ(t.fake.applications.openedApplications.size(), 1);
     EXPECT_EQ(launcher().activeCTA, std::nullopt);
 }

@@ -26,8 +26,9 @@ TEST(TaskList, OrdinaryApplicationsOtherThanTheCompanionFrontMostFirstThenByName
     const RunningApplication unnamed = runningApplication(6, QString());
     const RunningApplication alpha = runningApplication(7, QString(), QStringLiteral("Alpha"));
 
-    const std::vector<RunningAppInfo> listed = TaskManager::listedApplications({zebra, helper, companion, gamma, beta, unnamed, alpha}, 3);
-    EXPECT_EQ(idsOf(listed), (std::vector<qint32> {1, 7, 6, 5, 4}));
+    const std::vector<RunningAppInfo> listed =
+        TaskManager::listedApplications({zebra, helper, companion, gamma, beta, unnamed, alpha}, 3);
+    EXPECT_EQ(idsOf(listed), (std::vector<qint32>{1, 7, 6, 5, 4}));
     EXPECT_EQ(listed[2].name, QStringLiteral("App"));
     EXPECT_TRUE(listed[0].isFrontmost);
     EXPECT_TRUE(listed[0].icon.has_value());
@@ -55,7 +56,7 @@ TEST_F(TaskManagement, TheListIsRebuiltOnlyWhileTheMenuOrTheTaskPanelShows)
 
     t.model().taskPanelOpen = true;
     t.model().refreshRunningApps();
-    EXPECT_EQ(idsOf(t.model().runningApps), (std::vector<qint32> {42, 41}));
+    EXPECT_EQ(idsOf(t.model().runningApps), (std::vector<qint32>{42, 41}));
 
     t.model().taskPanelOpen = false;
     t.fake.workspace.applications.removeLast();
@@ -63,16 +64,16 @@ TEST_F(TaskManagement, TheListIsRebuiltOnlyWhileTheMenuOrTheTaskPanelShows)
     EXPECT_EQ(t.model().runningApps->size(), 2u) << "kept while both are closed";
     t.model().menuOpen = true;
     t.model().refreshRunningApps();
-    EXPECT_EQ(idsOf(t.model().runningApps), (std::vector<qint32> {41}));
+    EXPECT_EQ(idsOf(t.model().runningApps), (std::vector<qint32>{41}));
 }
 
 TEST_F(TaskManagement, AnApplicationThatQuitsIsNeverOfferedAForceQuit)
 {
     t.model().menuOpen = true;
     t.model().quitApp(41);
-    EXPECT_EQ(t.fake.workspace.requests, (QList<FakeWorkspace::Request> {{QStringLiteral("terminate"), 41}}));
+    EXPECT_EQ(t.fake.workspace.requests, (QList<FakeWorkspace::Request>{{QStringLiteral("terminate"), 41}}));
     t.advance(450ms);
-    EXPECT_EQ(idsOf(t.model().runningApps), (std::vector<qint32> {42}));
+    EXPECT_EQ(idsOf(t.model().runningApps), (std::vector<qint32>{42}));
     t.advance(2050ms);
     EXPECT_TRUE(t.model().forceReadyApps->isEmpty());
 }
@@ -90,7 +91,7 @@ TEST_F(TaskManagement, OneThatStaysIsOfferedAForceQuitAfterTwoAndAHalfSecondsUnt
 
     t.model().menuOpen = true;
     t.model().forceQuitApp(41);
-    EXPECT_EQ(t.fake.workspace.requests.last(), (FakeWorkspace::Request {QStringLiteral("forceTerminate"), 41}));
+    EXPECT_EQ(t.fake.workspace.requests.last(), (FakeWorkspace::Request{QStringLiteral("forceTerminate"), 41}));
     EXPECT_EQ(t.model().forceReadyApps, QSet<std::int32_t>({41}));
     t.advance(450ms);
     EXPECT_TRUE(t.model().forceReadyApps->isEmpty()) << "the refresh after the force quit prunes it";
@@ -104,7 +105,7 @@ TEST_F(TaskManagement, QuittingWhatIsGoneStillRefreshes)
     t.model().forceReadyApps = QSet<std::int32_t>({77});
     t.model().quitApp(77);
     t.advance(450ms);
-    EXPECT_EQ(idsOf(t.model().runningApps), (std::vector<qint32> {42, 41}));
+    EXPECT_EQ(idsOf(t.model().runningApps), (std::vector<qint32>{42, 41}));
     EXPECT_TRUE(t.model().forceReadyApps->isEmpty()) << "pruned: it is not listed";
 }
 

@@ -50,18 +50,20 @@ TEST(InboundActivityRules, TheDetailIsTheSummaryAndThePlainBodyOnOneShortLine)
     const std::pair<const char*, const char*> bodies[] = {
         {"<b>Quarterly</b>\n <a href=\"https://x.test/?a=1&amp;b=2\">report</a>", "Dana: Quarterly report"},
         {"<img src=\"file:///face.png\" alt=\"face\"/>line<br/>break", "Dana: line break"},
-        {"Tom &amp; Jerry &lt;3 &quot;cheese&quot; &#233;clairs &#x1F600;", "Dana: Tom & Jerry <3 \"cheese\" \u00e9clairs \U0001F600"},
+        {"Tom &amp; Jerry &lt;3 &quot;cheese&quot; &#233;clairs &#x1F600;",
+         "Dana: Tom & Jerry <3 \"cheese\" \u00e9clairs \U0001F600"},
         // What only looks like markup stays as written.
         {"a < b, 1<2, R&D &bogus; &#xD800; unfinished <b", "Dana: a < b, 1<2, R&D &bogus; &#xD800; unfinished <b"},
         {"", "Dana"},
     };
     for (const auto& [body, detail] : bodies) {
-        const DesktopNotification n {.summary = QStringLiteral("Dana"), .body = QString::fromUtf8(body)};
+        const DesktopNotification n{.summary = QStringLiteral("Dana"), .body = QString::fromUtf8(body)};
         EXPECT_EQ(alertDetail(n), QString::fromUtf8(detail)) << body;
     }
 
     // Cut to the longest detail, never through a character outside the basic plane.
-    DesktopNotification n {.summary = QStringLiteral("Dana"), .body = QString(longestDetail - 7, QLatin1Char('x')) + QStringLiteral("\U0001F600 more")};
+    DesktopNotification n{.summary = QStringLiteral("Dana"),
+                          .body = QString(longestDetail - 7, QLatin1Char('x')) + QStringLiteral("\U0001F600 more")};
     EXPECT_EQ(alertDetail(n).size(), longestDetail - 1);
     n.body = QString(200, QLatin1Char('x'));
     EXPECT_EQ(alertDetail(n).size(), longestDetail);
@@ -76,9 +78,12 @@ TEST(InboundActivityRules, ArrivingTextIsCutToAFewKilobytesNeverThroughACharacte
         {"Dana", 4},
         {filler(most), most},
         {filler(most + 1), most},
-        {filler(most - 1) + "\xc3\xa9", most - 1},           // a two-byte character across the cut
+        {filler(most - 1) + "\xc3\xa9", most - 1},         // a two-byte character across the cut
         {filler(most - 2) + "\xf0\x9f\x98\x80", most - 2}, // a four-byte one
-        {filler(most - 3) + "\xe2\x82\xac" "more", most},   // a three-byte one that just fits
+        {filler(most - 3)
+             + "\xe2\x82\xac"
+               "more",
+         most}, // a three-byte one that just fits
     };
     for (const auto& [utf8, kept] : cases)
         EXPECT_EQ(arrivingText(utf8), QString::fromUtf8(utf8.first(kept))) << utf8.size();
@@ -88,7 +93,7 @@ TEST(InboundActivityRules, ArrivingTextIsCutToAFewKilobytesNeverThroughACharacte
 // turn, so a busy machine weighs on both alike.
 std::pair<qint64, qint64> fastestStrips(const QString& first, const QString& second)
 {
-    std::pair<qint64, qint64> fastest {std::numeric_limits<qint64>::max(), std::numeric_limits<qint64>::max()};
+    std::pair<qint64, qint64> fastest{std::numeric_limits<qint64>::max(), std::numeric_limits<qint64>::max()};
     for (int run = 0; run < 9; ++run) {
         for (auto [markup, time] : {std::pair(&first, &fastest.first), std::pair(&second, &fastest.second)}) {
             QElapsedTimer timer;
@@ -111,7 +116,8 @@ TEST(InboundActivityRules, StrippingHostileMarkupTakesTimeInProportionToItsLengt
         ASSERT_EQ(plainText(markup), markup) << unit.toStdString();
         // Sixteen times the length: sixteen times the work, far from 256 times.
         const auto [once, longerTime] = fastestStrips(markup, unit.repeated(longer * repeats));
-        EXPECT_LT(longerTime, 4 * longer * once) << unit.toStdString() << ": " << once << " ns, then " << longerTime << " ns";
+        EXPECT_LT(longerTime, 4 * longer * once)
+            << unit.toStdString() << ": " << once << " ns, then " << longerTime << " ns";
     }
 }
 
@@ -119,13 +125,15 @@ TEST(InboundActivityRules, TheCompanionsOwnAndLowUrgencyNotificationsRaiseNothin
 {
     DesktopNotification mail = sentBy(QStringLiteral("Thunderbird"));
     mail.urgency = DesktopNotification::Urgency::critical;
-    EXPECT_EQ(findingFor(mail), (Finding {Source::email, QStringLiteral("Dana")}));
+    EXPECT_EQ(findingFor(mail), (Finding{Source::email, QStringLiteral("Dana")}));
     mail.urgency = DesktopNotification::Urgency::low;
     EXPECT_EQ(findingFor(mail), std::nullopt);
 
-    for (const QString& own : {QStringLiteral("Lumivo-Companion-Employee"), QStringLiteral("Power Vora"), QStringLiteral("my vora")}) {
+    for (const QString& own :
+         {QStringLiteral("Lumivo-Companion-Employee"), QStringLiteral("Power Vora"), QStringLiteral("my vora")}) {
         EXPECT_EQ(findingFor(sentBy(own, {}, QStringLiteral("im.received"))), std::nullopt) << own.toStdString();
-        EXPECT_EQ(findingFor(sentBy(QStringLiteral("Slack"), own + QStringLiteral(".desktop"))), std::nullopt) << own.toStdString();
+        EXPECT_EQ(findingFor(sentBy(QStringLiteral("Slack"), own + QStringLiteral(".desktop"))), std::nullopt)
+            << own.toStdString();
     }
 }
 

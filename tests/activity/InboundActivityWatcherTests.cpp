@@ -34,7 +34,7 @@ protected:
     ModelTestKit kit;
     std::unique_ptr<CompanionModel> model = kit.makeModel();
     FakeNotificationStream* stream = new FakeNotificationStream;
-    InboundActivityWatcher watcher {*model, kit.scheduler, std::unique_ptr<NotificationStream>(stream)};
+    InboundActivityWatcher watcher{*model, kit.scheduler, std::unique_ptr<NotificationStream>(stream)};
 };
 
 TEST_F(InboundWatcher, HandsOverWhatArrivedEveryFourSecondsInArrivalOrderUntilStopped)
@@ -43,16 +43,17 @@ TEST_F(InboundWatcher, HandsOverWhatArrivedEveryFourSecondsInArrivalOrderUntilSt
     watcher.start();
     EXPECT_FALSE(model->activeAlert->has_value()) << "start-up itself shows nothing";
     kit.scheduler.advance(0ms);
-    EXPECT_EQ(drainAlerts(), std::vector<std::string> {"email: Dana: Before the start"});
+    EXPECT_EQ(drainAlerts(), std::vector<std::string>{"email: Dana: Before the start"});
 
     stream->send(mail(QStringLiteral("First")));
     stream->send({.appName = QStringLiteral("notify-send"), .summary = QStringLiteral("Disk full")});
-    stream->send({.appName = QStringLiteral("Slack"), .summary = QStringLiteral("#general"), .body = QStringLiteral("Second")});
+    stream->send(
+        {.appName = QStringLiteral("Slack"), .summary = QStringLiteral("#general"), .body = QStringLiteral("Second")});
     stream->send({.summary = QStringLiteral("Cy"), .category = QStringLiteral("call.incoming")});
     kit.scheduler.advance(3500ms); // 280 ms have passed since the last scan
     EXPECT_FALSE(model->activeAlert->has_value()) << "handed over before the scan period";
     kit.scheduler.advance(220ms);
-    EXPECT_EQ(drainAlerts(), (std::vector<std::string> {"email: Dana: First", "slack: #general: Second", "call: Cy"}));
+    EXPECT_EQ(drainAlerts(), (std::vector<std::string>{"email: Dana: First", "slack: #general: Second", "call: Cy"}));
 
     watcher.stop();
     EXPECT_EQ(stream->closes, 1);
@@ -71,7 +72,7 @@ TEST_F(InboundWatcher, RaisesOneSetupAlertPerRunAndKeepsTryingQuietly)
 
     // A minute of failures and a restart: the setup alert leaves after its
     // 8 s and never comes back, while every scan tries again.
-    QSet<QUuid> setupAlerts {model->activeAlert->value().id()};
+    QSet<QUuid> setupAlerts{model->activeAlert->value().id()};
     for (int scan = 1; scan <= 15; ++scan) {
         if (scan == 8) {
             watcher.stop();
@@ -90,7 +91,7 @@ TEST_F(InboundWatcher, RaisesOneSetupAlertPerRunAndKeepsTryingQuietly)
     kit.scheduler.advance(4s);
     stream->send(mail(QStringLiteral("Back")));
     kit.scheduler.advance(4s);
-    EXPECT_EQ(drainAlerts(), std::vector<std::string> {"email: Dana: Back"});
+    EXPECT_EQ(drainAlerts(), std::vector<std::string>{"email: Dana: Back"});
 }
 
 } // namespace

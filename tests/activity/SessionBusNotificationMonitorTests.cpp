@@ -8,8 +8,8 @@
 
 #include <QFile>
 #include <QProcess>
-#include <QTest>
 #include <QTemporaryDir>
+#include <QTest>
 
 using State = NotificationStream::State;
 
@@ -27,10 +27,12 @@ public:
                      + "</listen><auth>EXTERNAL</auth><policy context=\"default\">"
                        "<allow send_destination=\"*\" eavesdrop=\"true\"/><allow eavesdrop=\"true\"/><allow own=\"*\"/>"
                      + (refusesMonitoring ? "<deny send_destination=\"org.freedesktop.DBus\" "
-                                            "send_interface=\"org.freedesktop.DBus.Monitoring\"/>" : "")
+                                            "send_interface=\"org.freedesktop.DBus.Monitoring\"/>"
+                                          : "")
                      + "</policy></busconfig>");
         config.close();
-        m_daemon.start(QStringLiteral("dbus-daemon"), {QStringLiteral("--nofork"), QStringLiteral("--config-file=") + config.fileName()});
+        m_daemon.start(QStringLiteral("dbus-daemon"),
+                       {QStringLiteral("--nofork"), QStringLiteral("--config-file=") + config.fileName()});
         m_ready = waitUntil([&] { return QFile::exists(socketPath); });
     }
     ~PrivateBus() { stop(); }
@@ -52,7 +54,8 @@ TEST(SessionBusAddress, TheAnnouncedAddressElseTheRuntimeFoldersBusNeverAnAutola
     QTemporaryDir runtime(QDir::tempPath() + QStringLiteral("/run time~XXXXXX"));
     const QString announced = QStringLiteral("unix:path=/run/user/1000/bus,guid=1234");
     EXPECT_EQ(SessionBusNotificationMonitor::sessionBusAddress(announced, runtime.path()), announced);
-    EXPECT_EQ(SessionBusNotificationMonitor::sessionBusAddress({}, runtime.path()), std::nullopt) << "no bus socket there";
+    EXPECT_EQ(SessionBusNotificationMonitor::sessionBusAddress({}, runtime.path()), std::nullopt)
+        << "no bus socket there";
     EXPECT_EQ(SessionBusNotificationMonitor::sessionBusAddress({}, {}), std::nullopt);
 
     QFile socket(runtime.filePath(QStringLiteral("bus")));

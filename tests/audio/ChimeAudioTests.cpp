@@ -1,5 +1,5 @@
-#include "model/CompanionChime.h"
 #include "audio/AudioSinkChimeOutput.h"
+#include "model/CompanionChime.h"
 #include "model/CompanionNotificationSound.h"
 #include "support/RecordingSystemSounds.h"
 #include "support/WaitUntil.h"
@@ -59,8 +59,8 @@ public:
                          [this] { m_bytes += m_recorder.readAllStandardOutput(); });
         m_recorder.start(QStringLiteral("parec"),
                          {QStringLiteral("--device=companion.monitor"), QStringLiteral("--raw"),
-                          QStringLiteral("--format=s16le"), QStringLiteral("--channels=1"), QStringLiteral("--rate=44100"),
-                          QStringLiteral("--latency-msec=10")});
+                          QStringLiteral("--format=s16le"), QStringLiteral("--channels=1"),
+                          QStringLiteral("--rate=44100"), QStringLiteral("--latency-msec=10")});
         // The monitor streams silence while nothing plays: the first bytes
         // mean the recording runs.
         m_recorder.waitForStarted();

@@ -86,8 +86,8 @@ protected:
 
     // The tooltip shows text: at one scale exactly as Qt draws it here, at two
     // the same label twice as large.
-    void expectTooltip(const RunningCompanion& companion, const std::optional<ShownWindow>& tooltip, const QString& text,
-                       const QRect& around)
+    void expectTooltip(const RunningCompanion& companion, const std::optional<ShownWindow>& tooltip,
+                       const QString& text, const QRect& around)
     {
         ASSERT_TRUE(tooltip.has_value()) << "no tooltip for " << text.toStdString();
         const QImage reference = referenceTooltip(text);
@@ -100,8 +100,10 @@ protected:
             };
             return now.pixel(0, 0) == reference.pixel(0, 0) && lastPixel(now) == lastPixel(reference);
         }));
-        const QImage shown = captureScreen(tooltip->geometry, named(QStringLiteral("tooltip-") + text.section(QLatin1Char(' '), 0, 0)));
-        captureScreen(around.united(tooltip->geometry), named(QStringLiteral("hovered-") + text.section(QLatin1Char(' '), 0, 0)));
+        const QImage shown =
+            captureScreen(tooltip->geometry, named(QStringLiteral("tooltip-") + text.section(QLatin1Char(' '), 0, 0)));
+        captureScreen(around.united(tooltip->geometry),
+                      named(QStringLiteral("hovered-") + text.section(QLatin1Char(' '), 0, 0)));
         if (scale() == 1) {
             EXPECT_EQ(shown, reference) << "the tooltip does not read \"" << text.toStdString() << "\"";
         } else {
@@ -132,21 +134,29 @@ TEST_P(CompanionLooks, AtRestHoveredWithItsTooltipsWithAnAlertAndOverAFullScreen
     // The mascot stands in the right-hand 170 points, its centre about
     // halfway up.
     const QPoint mascot(panel->geometry.right() - 85 * s, panel->geometry.bottom() - 95 * s);
-    expectTooltip(companion, hoverFor(companion, mascot), QStringLiteral("Click for controls or drag Vora anywhere"), panel->geometry);
+    expectTooltip(companion, hoverFor(companion, mascot), QStringLiteral("Click for controls or drag Vora anywhere"),
+                  panel->geometry);
 
-    const CompanionAlert alert(CompanionAlertSource::calendar,
-                               QStringLiteral("Board review moved to 3 pm: bring the quarterly numbers, the hiring plan and "
-                                              "the draft budget for next year"));
-    ASSERT_EQ(startAnotherCopy(session, {QStringLiteral("lumivo://notify?type=calendar&detail=") + QString::fromUtf8(QUrl::toPercentEncoding(alert.detail()))}), 0);
+    const CompanionAlert alert(
+        CompanionAlertSource::calendar,
+        QStringLiteral("Board review moved to 3 pm: bring the quarterly numbers, the hiring plan and "
+                       "the draft budget for next year"));
+    ASSERT_EQ(startAnotherCopy(session,
+                               {QStringLiteral("lumivo://notify?type=calendar&detail=")
+                                + QString::fromUtf8(QUrl::toPercentEncoding(alert.detail()))}),
+              0);
     std::optional<ShownWindow> alertPanel;
     ASSERT_TRUE(waitUntil([&] { return (alertPanel = companion.alertPanel()).has_value(); }));
     EXPECT_TRUE(waitForStillPicture(alertPanel->geometry));
     const QRect both = alertPanel->geometry.united(panel->geometry);
     captureScreen(both, named(QStringLiteral("alert")));
-    EXPECT_GT(pixelsUnlike(captureScreen(alertPanel->geometry, named(QStringLiteral("alert-bubble"))), qRgb(0, 0, 0)), 4000 * s * s);
+    EXPECT_GT(pixelsUnlike(captureScreen(alertPanel->geometry, named(QStringLiteral("alert-bubble"))), qRgb(0, 0, 0)),
+              4000 * s * s);
 
     const CompanionAlertBubbleView::Layout layout = CompanionAlertBubbleView::layoutFor(alert);
-    const auto onBubble = [&](const QRectF& item) { return alertPanel->geometry.topLeft() + (item.center() * s).toPoint(); };
+    const auto onBubble = [&](const QRectF& item) {
+        return alertPanel->geometry.topLeft() + (item.center() * s).toPoint();
+    };
     expectTooltip(companion, hoverFor(companion, onBubble(layout.reply)), QStringLiteral("Reply"), both);
     expectTooltip(companion, hoverFor(companion, onBubble(layout.dismiss)), QStringLiteral("Dismiss"), both);
 
@@ -157,7 +167,8 @@ TEST_P(CompanionLooks, AtRestHoveredWithItsTooltipsWithAnAlertAndOverAFullScreen
     ASSERT_TRUE(waitUntil([] { return grabScreen(QRect(5, 5, 1, 1)).pixel(0, 0) == qRgb(255, 255, 255); }))
         << "the full-screen window never came up";
     QString playerWindow;
-    ASSERT_TRUE(waitUntil([&] { return !(playerWindow = activeWindow()).isEmpty(); })) << "the full-screen window never took the focus";
+    ASSERT_TRUE(waitUntil([&] { return !(playerWindow = activeWindow()).isEmpty(); }))
+        << "the full-screen window never took the focus";
     const QRect mascotArea(panel->geometry.right() - 170 * s, panel->geometry.top(), 170 * s, 190 * s);
     // The panels step back in front of the full-screen window the window manager raised.
     EXPECT_TRUE(waitUntil([&] {
@@ -180,8 +191,7 @@ TEST_P(CompanionLooks, AtRestHoveredWithItsTooltipsWithAnAlertAndOverAFullScreen
         << "covered once the full-screen window was clicked";
 }
 
-INSTANTIATE_TEST_SUITE_P(Scales, CompanionLooks, ::testing::Values(1, 2), [](const auto& info) {
-    return std::to_string(info.param) + "x";
-});
+INSTANTIATE_TEST_SUITE_P(Scales, CompanionLooks, ::testing::Values(1, 2),
+                         [](const auto& info) { return std::to_string(info.param) + "x"; });
 
 } // namespace

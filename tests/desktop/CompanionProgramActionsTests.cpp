@@ -10,7 +10,8 @@
 
 namespace {
 
-const QStringList cleanSignalState {QStringLiteral("SigBlk:\t0000000000000000"), QStringLiteral("SigIgn:\t0000000000000000")};
+const QStringList cleanSignalState{QStringLiteral("SigBlk:\t0000000000000000"),
+                                   QStringLiteral("SigIgn:\t0000000000000000")};
 
 class CompanionProgramActions : public ::testing::Test {
 protected:
@@ -47,7 +48,8 @@ TEST_F(CompanionProgramActions, AnAlertsReplyOpensItsSource)
     std::optional<ShownWindow> alert;
     ASSERT_TRUE(waitUntil([&] { return (alert = companion.alertPanel()).has_value(); }));
     ASSERT_TRUE(waitForStillPicture(alert->geometry));
-    const QRectF reply = CompanionAlertBubbleView::layoutFor(CompanionAlert(CompanionAlertSource::email, QStringLiteral("Hello"))).reply;
+    const QRectF reply =
+        CompanionAlertBubbleView::layoutFor(CompanionAlert(CompanionAlertSource::email, QStringLiteral("Hello"))).reply;
     clickAt(alert->geometry.topLeft() + reply.center().toPoint());
 
     EXPECT_EQ(folder.waitForRecord(QStringLiteral("superhuman"), 10000),

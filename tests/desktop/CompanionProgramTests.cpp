@@ -6,10 +6,10 @@
 #include <gtest/gtest.h>
 
 #include <QFile>
-#include <QTemporaryDir>
 #include <QGuiApplication>
 #include <QImage>
 #include <QScreen>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QWidget>
 
@@ -54,7 +54,8 @@ TEST(CompanionProgram, StartsInTheCornerWithoutTakingFocusOutOfTheTaskbarAndOnEv
     EXPECT_EQ(activeWindow(), ordinaryId) << "the companion took the focus";
 
     // Out of the taskbar, and still there on another desktop.
-    const QString clients = runTool(QStringLiteral("xprop"), {QStringLiteral("-root"), QStringLiteral("_NET_CLIENT_LIST")});
+    const QString clients =
+        runTool(QStringLiteral("xprop"), {QStringLiteral("-root"), QStringLiteral("_NET_CLIENT_LIST")});
     EXPECT_FALSE(clients.contains(QStringLiteral("0x%1").arg(panel->id, 0, 16))) << clients.toStdString();
     runTool(QStringLiteral("xdotool"), {QStringLiteral("set_desktop"), QStringLiteral("1")});
     const auto desktop = [] { return runTool(QStringLiteral("xdotool"), {QStringLiteral("get_desktop")}).trimmed(); };
@@ -117,7 +118,9 @@ TEST(CompanionProgram, TheDesktopHandsLumivoLinksToTheRunningCopy)
     environment.insert(QStringLiteral("XDG_DATA_HOME"), data.path());
     QProcess choose;
     choose.setProcessEnvironment(environment);
-    choose.start(QStringLiteral("gio"), {QStringLiteral("mime"), QStringLiteral("x-scheme-handler/lumivo"), QStringLiteral("lumivo-companion.desktop")});
+    choose.start(QStringLiteral("gio"),
+                 {QStringLiteral("mime"), QStringLiteral("x-scheme-handler/lumivo"),
+                  QStringLiteral("lumivo-companion.desktop")});
     ASSERT_TRUE(choose.waitForFinished(5000));
     ASSERT_EQ(choose.exitCode(), 0) << choose.readAllStandardError().toStdString();
 
@@ -125,7 +128,8 @@ TEST(CompanionProgram, TheDesktopHandsLumivoLinksToTheRunningCopy)
     ASSERT_TRUE(running.waitForPanel().has_value());
     QProcess open;
     open.setProcessEnvironment(environment);
-    open.start(QStringLiteral("gio"), {QStringLiteral("open"), QStringLiteral("lumivo://notify?type=message&detail=Hello")});
+    open.start(QStringLiteral("gio"),
+               {QStringLiteral("open"), QStringLiteral("lumivo://notify?type=message&detail=Hello")});
     ASSERT_TRUE(open.waitForFinished(10000));
     EXPECT_EQ(open.exitCode(), 0) << open.readAllStandardError().toStdString();
     EXPECT_TRUE(waitUntil([&] { return running.alertPanel().has_value(); }, 10000));
@@ -144,12 +148,14 @@ TEST(CompanionProgram, FollowsTheMouseToTheOtherMonitor)
 
     moveMouse(QPoint(2400, 600));
     QList<int> seen;
-    const bool arrived = waitUntil([&] {
-        const int x = RunningCompanion::geometryOf(panel->id).x();
-        if (seen.isEmpty() || seen.last() != x)
-            seen.append(x);
-        return x == 2846;
-    }, 8000);
+    const bool arrived = waitUntil(
+        [&] {
+            const int x = RunningCompanion::geometryOf(panel->id).x();
+            if (seen.isEmpty() || seen.last() != x)
+                seen.append(x);
+            return x == 2846;
+        },
+        8000);
     EXPECT_TRUE(arrived) << "never reached the right monitor's corner";
     EXPECT_GT(seen.size(), 2) << "the move should pass through places between the corners";
 }
@@ -159,7 +165,8 @@ TEST(CompanionProgram, SavesItsPlaceWhenTerminatedAndRestoresItClampedNextTime)
     splitIntoTwoMonitors();
     moveMouse(QPoint(2400, 600));
     CompanionSession session;
-    session.writeSettings({{QStringLiteral("lumivo-companion-panel-x"), 100}, {QStringLiteral("lumivo-companion-panel-y"), 200}});
+    session.writeSettings(
+        {{QStringLiteral("lumivo-companion-panel-x"), 100}, {QStringLiteral("lumivo-companion-panel-y"), 200}});
 
     {
         RunningCompanion companion(session);
@@ -172,7 +179,8 @@ TEST(CompanionProgram, SavesItsPlaceWhenTerminatedAndRestoresItClampedNextTime)
     EXPECT_EQ(session.settings().value(QStringLiteral("lumivo-companion-panel-y")).toDouble(), 10);
 
     // The right monitor is gone; the saved place lay on it.
-    session.writeSettings({{QStringLiteral("lumivo-companion-panel-x"), 3000}, {QStringLiteral("lumivo-companion-panel-y"), 500}});
+    session.writeSettings(
+        {{QStringLiteral("lumivo-companion-panel-x"), 3000}, {QStringLiteral("lumivo-companion-panel-y"), 500}});
     runTool(QStringLiteral("xrandr"), {QStringLiteral("--delmonitor"), QStringLiteral("right")});
     moveMouse(QPoint(800, 600));
     RunningCompanion again(session);
@@ -197,9 +205,10 @@ TEST(CompanionProgram, ADragOffTheScreenSnapsBackInsideAndIsSaved)
 
     // Back inside the right edge, at the height it was dropped.
     const QRect expected(3200 - 330, 1000 - 300, 330, 190);
-    EXPECT_TRUE(waitUntil([&] { return companion.panel()->geometry == expected; })) << companion.panel()->geometry.x() << ","
-                                                                                    << companion.panel()->geometry.y();
-    EXPECT_TRUE(waitUntil([&] { return session.settings().value(QStringLiteral("lumivo-companion-panel-x")).toDouble() == 2870; }));
+    EXPECT_TRUE(waitUntil([&] { return companion.panel()->geometry == expected; }))
+        << companion.panel()->geometry.x() << "," << companion.panel()->geometry.y();
+    EXPECT_TRUE(waitUntil(
+        [&] { return session.settings().value(QStringLiteral("lumivo-companion-panel-x")).toDouble() == 2870; }));
     EXPECT_EQ(session.settings().value(QStringLiteral("lumivo-companion-panel-y")).toDouble(), 1200 - 700 - 190);
 }
 

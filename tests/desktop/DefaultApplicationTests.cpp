@@ -14,7 +14,8 @@ TEST(DefaultApplication, OpensAnAddressWithTheApplicationTheUserChoseForIt)
     ApplicationFolder folder;
     folder.addApplication(QStringLiteral("handler"), QStringLiteral("Handler"),
                           "MimeType=x-scheme-handler/lumivo-test;\n", "%u");
-    folder.write(QStringLiteral("../mimeapps.list"), "[Default Applications]\nx-scheme-handler/lumivo-test=handler.desktop\n");
+    folder.write(QStringLiteral("../mimeapps.list"),
+                 "[Default Applications]\nx-scheme-handler/lumivo-test=handler.desktop\n");
     const QByteArray root = QFileInfo(folder.path()).path().toUtf8();
     qputenv("XDG_DATA_HOME", root);
     qputenv("XDG_DATA_DIRS", root);

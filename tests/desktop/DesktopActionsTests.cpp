@@ -8,8 +8,8 @@
 #include "WindowGeometry.h"
 #include "actions/DesktopActions.h"
 #include "platform/desktop/ApplicationDirectory.h"
-#include "platform/desktop/LinuxDesktop.h"
 #include "platform/desktop/ChromeDevTools.h"
+#include "platform/desktop/LinuxDesktop.h"
 #include "platform/desktop/XdgApplications.h"
 #include "platform/fake/FakeDesktop.h"
 #include "platform/x11/X11ApplicationWindows.h"
@@ -55,7 +55,10 @@ protected:
         }
     }
 
-    std::optional<RunningApplication> running(const QString& identifier) const { return workspace->firstWithBundleIdentifier(identifier); }
+    std::optional<RunningApplication> running(const QString& identifier) const
+    {
+        return workspace->firstWithBundleIdentifier(identifier);
+    }
     QList<ApplicationWindows::WindowId> windowsOf(qint32 process) const
     {
         return windows.windows(process).value_or(QList<ApplicationWindows::WindowId>());
@@ -69,22 +72,23 @@ protected:
     }
 
     ApplicationFolder folder;
-    ApplicationDirectory directory {{folder.path()}};
+    ApplicationDirectory directory{{folder.path()}};
     std::unique_ptr<X11Workspace> workspace = X11Workspace::open(LinuxDesktop::identifyingWindowsBy(directory));
-    XdgApplications applications {directory, *workspace};
+    XdgApplications applications{directory, *workspace};
     X11ApplicationWindows windows;
     std::unique_ptr<XcbConnection> connection = XcbConnection::open();
-    X11Screens screens {connection.get()};
-    ChromeDevTools browserTabs {*workspace, {}};
+    X11Screens screens{connection.get()};
+    ChromeDevTools browserTabs{*workspace, {}};
     FakeDesktop fake;
     ModelTestKit kit;
     std::unique_ptr<CompanionModel> model = kit.makeModel();
-    DesktopActions actions {{
+    DesktopActions actions{{
         .model = *model,
         .scheduler = Scheduler::main(),
-        .desktop = {screens, fake.panels, fake.mouse, *workspace, applications, windows, fake.pasteboard, fake.bell, browserTabs,
-                    fake.visibility},
-        .screenUnderMouse = [this] { return PanelGeometry::screenUnderMouse(screens.mouseLocation(), screens.screens()); },
+        .desktop = {screens, fake.panels, fake.mouse, *workspace, applications, windows, fake.pasteboard, fake.bell,
+                    browserTabs, fake.visibility},
+        .screenUnderMouse =
+            [this] { return PanelGeometry::screenUnderMouse(screens.mouseLocation(), screens.screens()); },
         .panelScreen = [] { return std::optional<DesktopScreen>(); },
     }};
 };
@@ -94,14 +98,17 @@ TEST_F(DesktopActionsTest, ALauncherStartsItsApplicationHidesItAndBringsItBack)
     folder.addApplication(QStringLiteral("slack"), QStringLiteral("Slack"), {}, "--windows 2 --class slack");
     model->openSlack();
     qint32 process = 0;
-    ASSERT_TRUE(eventually([&] {
-        const auto slack = running(QStringLiteral("slack"));
-        process = slack ? slack->processIdentifier : 0;
-        return slack && slack->active && windowsOf(process).size() == 2;
-    }, 10000));
+    ASSERT_TRUE(eventually(
+        [&] {
+            const auto slack = running(QStringLiteral("slack"));
+            process = slack ? slack->processIdentifier : 0;
+            return slack && slack->active && windowsOf(process).size() == 2;
+        },
+        10000));
 
     model->openSlack();
-    EXPECT_TRUE(eventually([&] { return workspace->withProcessIdentifier(process)->hidden; })) << "the second press hides it";
+    EXPECT_TRUE(eventually([&] { return workspace->withProcessIdentifier(process)->hidden; }))
+        << "the second press hides it";
 
     model->openSlack();
     EXPECT_TRUE(eventually([&] {
@@ -109,9 +116,10 @@ TEST_F(DesktopActionsTest, ALauncherStartsItsApplicationHidesItAndBringsItBack)
         return slack && !slack->hidden && slack->active;
     })) << "the third brings it back";
     const QList<RunningApplication> all = workspace->runningApplications();
-    EXPECT_EQ(std::count_if(all.begin(), all.end(), [](const RunningApplication& application) {
-                  return application.bundleIdentifier == QLatin1String("slack");
-              }),
+    EXPECT_EQ(std::count_if(all.begin(), all.end(),
+                            [](const RunningApplication& application) {
+                                return application.bundleIdentifier == QLatin1String("slack");
+                            }),
               1)
         << "one copy all along";
 }
@@ -146,8 +154,8 @@ TEST_F(DesktopActionsTest, ASecondPressWhileTheApplicationIsStillStartingStartsN
 TEST_F(DesktopActionsTest, ALauncherBringsItsApplicationOverFromAnotherDesktop)
 {
     folder.addApplication(QStringLiteral("slack"), QStringLiteral("Slack"));
-    StandInApplication slack({QStringLiteral("--windows"), QStringLiteral("1"), QStringLiteral("--class"),
-                              QStringLiteral("slack")});
+    StandInApplication slack(
+        {QStringLiteral("--windows"), QStringLiteral("1"), QStringLiteral("--class"), QStringLiteral("slack")});
     const qint32 process = slack.processIdentifier();
     ASSERT_TRUE(eventually([&] { return running(QStringLiteral("slack")) && windowsOf(process).size() == 1; }));
     const QString window = QString::number(windowsOf(process).first());
@@ -174,11 +182,12 @@ TEST_F(DesktopActionsTest, TheTaskManagerListsQuitsAndForceQuits)
     QWidget own;
     own.setWindowTitle(QStringLiteral("Companion"));
     own.show();
-    folder.addApplication(QStringLiteral("org.example.Notes"), QStringLiteral("Example Notes"), "StartupWMClass=Notes-window\n");
-    StandInApplication polite({QStringLiteral("--windows"), QStringLiteral("1"), QStringLiteral("--class"), QStringLiteral("Notes-window"),
-                               QStringLiteral("--icon")});
-    StandInApplication stubborn({QStringLiteral("--windows"), QStringLiteral("2"), QStringLiteral("--class"), QStringLiteral("Stubborn"),
-                                 QStringLiteral("--refuse-close")});
+    folder.addApplication(QStringLiteral("org.example.Notes"), QStringLiteral("Example Notes"),
+                          "StartupWMClass=Notes-window\n");
+    StandInApplication polite({QStringLiteral("--windows"), QStringLiteral("1"), QStringLiteral("--class"),
+                               QStringLiteral("Notes-window"), QStringLiteral("--icon")});
+    StandInApplication stubborn({QStringLiteral("--windows"), QStringLiteral("2"), QStringLiteral("--class"),
+                                 QStringLiteral("Stubborn"), QStringLiteral("--refuse-close")});
     // A real program whose window does not say which process it is.
     QProcess xeyes;
     xeyes.start(QStringLiteral("xeyes"), {});
@@ -230,23 +239,28 @@ TEST_F(DesktopActionsTest, ChromeWindowsFillTheScreenUnderTheMouse)
     ASSERT_TRUE(waitUntil([&] { return screens.screens().size() == 2; }));
     moveMouse(QPoint(2400, 600));
 
-    auto two = std::make_unique<StandInApplication>(
-        QStringList {QStringLiteral("--windows"), QStringLiteral("2"), QStringLiteral("--class"), QStringLiteral("google-chrome")});
+    auto two = std::make_unique<StandInApplication>(QStringList{
+        QStringLiteral("--windows"), QStringLiteral("2"), QStringLiteral("--class"), QStringLiteral("google-chrome")});
     const qint32 first = two->processIdentifier();
     ASSERT_TRUE(eventually([&] { return running(chromeIdentifier) && windowsOf(first).size() == 2; }));
     model->layoutPanelOpen = true;
     model->tileWindowsLeftRight();
     EXPECT_FALSE(model->layoutPanelOpen);
-    EXPECT_TRUE(eventually([&] { return geometriesOf(first) == QSet<QRect>({QRect(1600, 0, 800, 1200), QRect(2400, 0, 800, 1200)}); }));
+    EXPECT_TRUE(eventually([&] {
+        return geometriesOf(first) == QSet<QRect>({QRect(1600, 0, 800, 1200), QRect(2400, 0, 800, 1200)});
+    }));
     two.reset();
     ASSERT_TRUE(eventually([&] { return !running(chromeIdentifier); }));
 
-    StandInApplication four({QStringLiteral("--windows"), QStringLiteral("4"), QStringLiteral("--class"), QStringLiteral("google-chrome")});
-    ASSERT_TRUE(eventually([&] { return running(chromeIdentifier) && windowsOf(four.processIdentifier()).size() == 4; }));
+    StandInApplication four(
+        {QStringLiteral("--windows"), QStringLiteral("4"), QStringLiteral("--class"), QStringLiteral("google-chrome")});
+    ASSERT_TRUE(
+        eventually([&] { return running(chromeIdentifier) && windowsOf(four.processIdentifier()).size() == 4; }));
     model->tileWindowsToCorners();
     EXPECT_TRUE(eventually([&] {
         return geometriesOf(four.processIdentifier())
-            == QSet<QRect>({QRect(1600, 0, 800, 600), QRect(2400, 0, 800, 600), QRect(1600, 600, 800, 600), QRect(2400, 600, 800, 600)});
+            == QSet<QRect>({QRect(1600, 0, 800, 600), QRect(2400, 0, 800, 600), QRect(1600, 600, 800, 600),
+                            QRect(2400, 600, 800, 600)});
     }));
     EXPECT_EQ(fake.bell.rings, 0);
 }
@@ -261,7 +275,8 @@ TEST_F(DesktopActionsTest, TheCloserClosesTheMatchingTabsThroughChromesEndpoint)
         {"id": "D", "type": "service_worker", "url": "https://drive.google.com/sw.js"},
         {"id": "E/F", "type": "page", "url": "https://drive.google.com/file/d/2"}
     ])"));
-    for (const QByteArray& path : {QByteArray("/json/close/A"), QByteArray("/json/close/C"), QByteArray("/json/close/E%2FF")})
+    for (const QByteArray& path :
+         {QByteArray("/json/close/A"), QByteArray("/json/close/C"), QByteArray("/json/close/E%2FF")})
         endpoint.answer("GET", path, TestResponse::text("Target is closing"));
     // Chrome names its profile folder on its command line; the folder names the port.
     QTemporaryDir profile;
@@ -269,17 +284,19 @@ TEST_F(DesktopActionsTest, TheCloserClosesTheMatchingTabsThroughChromesEndpoint)
     ASSERT_TRUE(portFile.open(QIODevice::WriteOnly));
     portFile.write(QByteArray::number(endpoint.port()) + "\n/devtools/browser/0f1e\n");
     portFile.close();
-    StandInApplication chrome({QStringLiteral("--windows"), QStringLiteral("1"), QStringLiteral("--class"), QStringLiteral("google-chrome"),
-                               QStringLiteral("--user-data-dir=") + profile.path()});
+    StandInApplication chrome({QStringLiteral("--windows"), QStringLiteral("1"), QStringLiteral("--class"),
+                               QStringLiteral("google-chrome"), QStringLiteral("--user-data-dir=") + profile.path()});
     ASSERT_TRUE(eventually([&] { return running(chromeIdentifier).has_value(); }));
 
-    actions.google.googleOpenedURLs = {QStringLiteral("https://drive.google.com/"), QStringLiteral("https://docs.google.com/document/u/0/")};
+    actions.google.googleOpenedURLs = {QStringLiteral("https://drive.google.com/"),
+                                       QStringLiteral("https://docs.google.com/document/u/0/")};
     model->googlePanelOpen = true;
     model->closeGoogleSearchWindows();
     ASSERT_TRUE(eventually([&] { return actions.google.googleOpenedURLs.isEmpty(); }));
     EXPECT_FALSE(model->googlePanelOpen);
     EXPECT_EQ(endpoint.countOf("/json/list"), 1);
-    for (const QByteArray& path : {QByteArray("/json/close/A"), QByteArray("/json/close/C"), QByteArray("/json/close/E%2FF")})
+    for (const QByteArray& path :
+         {QByteArray("/json/close/A"), QByteArray("/json/close/C"), QByteArray("/json/close/E%2FF")})
         EXPECT_EQ(endpoint.countOf(path), 1) << path.constData();
     EXPECT_EQ(endpoint.requests().size(), 4u) << "B and D stay open";
     EXPECT_EQ(fake.bell.rings, 0);
@@ -319,7 +336,8 @@ TEST_F(DesktopActionsTest, ChromiumStartedAsTheReadmeSaysLosesTheLinksTabsAndKee
     QTemporaryDir profile;
     QByteArray command = "chromium --user-data-dir=" + profile.path().toUtf8()
         + " --remote-debugging-port=0 --no-first-run --disable-background-networking --disable-component-update"
-          " --disable-sync --disable-gpu --proxy-server=" + proxy.origin().toEncoded();
+          " --disable-sync --disable-gpu --proxy-server="
+        + proxy.origin().toEncoded();
     if (geteuid() == 0)
         command += " --no-sandbox";
     folder.write(QStringLiteral("chromium.desktop"),
@@ -339,10 +357,12 @@ TEST_F(DesktopActionsTest, ChromiumStartedAsTheReadmeSaysLosesTheLinksTabsAndKee
     qint64 browser = 0;
     ASSERT_TRUE(QProcess::startDetached(program, arguments << usersDrive << elsewhere, {}, &browser));
     QFile portFile(QDir(profile.path()).filePath(QStringLiteral("DevToolsActivePort")));
-    ASSERT_TRUE(eventually([&] {
-        const auto listed = workspace->withProcessIdentifier(qint32(browser));
-        return listed && listed->bundleIdentifier == chromeIdentifier && portFile.size() > 0;
-    }, 30000));
+    ASSERT_TRUE(eventually(
+        [&] {
+            const auto listed = workspace->withProcessIdentifier(qint32(browser));
+            return listed && listed->bundleIdentifier == chromeIdentifier && portFile.size() > 0;
+        },
+        30000));
     ASSERT_TRUE(portFile.open(QIODevice::ReadOnly));
     const quint16 port = portFile.readLine().trimmed().toUShort();
 
@@ -354,7 +374,11 @@ TEST_F(DesktopActionsTest, ChromiumStartedAsTheReadmeSaysLosesTheLinksTabsAndKee
     const QString drive = CompanionCTA(CompanionCTA::drive).destination().fallbackURL().toString();
     const QString youtube = CompanionCTA(CompanionCTA::youtube).destination().fallbackURL().toString();
     const auto pages = [port] { return listedPages(port); };
-    ASSERT_TRUE(eventually([&] { return pages() == QStringList({drive, usersDrive, elsewhere, youtube}); }, 30000))
+    ASSERT_TRUE(eventually(
+        [&] {
+            return pages() == QStringList({drive, usersDrive, elsewhere, youtube});
+        },
+        30000))
         << pages().join(u' ').toStdString();
     EXPECT_TRUE(eventually([&] { return windowsOf(browser).size() == 2; }, 10000));
 
@@ -373,21 +397,24 @@ TEST_F(DesktopActionsTest, ChromiumStartedAsTheReadmeSaysLosesTheLinksTabsAndKee
 
 TEST_F(DesktopActionsTest, WithoutAnEndpointTheWindowsTheLinksOpenedAreClosed)
 {
-    folder.addApplication(QStringLiteral("google-chrome"), QStringLiteral("Google Chrome"), {}, "--windows 1 --class google-chrome %U");
+    folder.addApplication(QStringLiteral("google-chrome"), QStringLiteral("Google Chrome"), {},
+                          "--windows 1 --class google-chrome %U");
     // The user's own Chrome window, open before.
-    StandInApplication users({QStringLiteral("--windows"), QStringLiteral("1"), QStringLiteral("--class"), QStringLiteral("google-chrome")});
+    StandInApplication users(
+        {QStringLiteral("--windows"), QStringLiteral("1"), QStringLiteral("--class"), QStringLiteral("google-chrome")});
     ASSERT_TRUE(eventually([&] { return running(chromeIdentifier).has_value(); }));
 
     model->setGoogleOpensSeparately(true);
     model->openGoogleLink(CompanionCTA::drive);
     const QString drive = CompanionCTA(CompanionCTA::drive).destination().fallbackURL().toString(QUrl::FullyEncoded);
     EXPECT_EQ(folder.waitForRecord(QStringLiteral("google-chrome")),
-              QStringList({QStringLiteral("--windows"), QStringLiteral("1"), QStringLiteral("--class"), QStringLiteral("google-chrome"),
-                           QStringLiteral("--new-window"), drive}));
+              QStringList({QStringLiteral("--windows"), QStringLiteral("1"), QStringLiteral("--class"),
+                           QStringLiteral("google-chrome"), QStringLiteral("--new-window"), drive}));
     // The window of the copy the link started, not the user's.
     const auto openedCopy = [&]() -> qint32 {
         for (const RunningApplication& application : workspace->runningApplications()) {
-            if (application.bundleIdentifier == chromeIdentifier && application.processIdentifier != users.processIdentifier())
+            if (application.bundleIdentifier == chromeIdentifier
+                && application.processIdentifier != users.processIdentifier())
                 return application.processIdentifier;
         }
         return 0;

@@ -27,19 +27,36 @@ inline QString runTool(const QString& program, const QStringList& arguments)
 // side by side, as a second display plugged in does. The left one is primary.
 inline void splitIntoTwoMonitors()
 {
-    runTool(QStringLiteral("xrandr"), {QStringLiteral("--setmonitor"), QStringLiteral("*left"), QStringLiteral("1600/423x1200/317+0+0"), QStringLiteral("screen")});
-    runTool(QStringLiteral("xrandr"), {QStringLiteral("--setmonitor"), QStringLiteral("right"), QStringLiteral("1600/423x1200/317+1600+0"), QStringLiteral("none")});
+    runTool(QStringLiteral("xrandr"),
+            {QStringLiteral("--setmonitor"), QStringLiteral("*left"), QStringLiteral("1600/423x1200/317+0+0"),
+             QStringLiteral("screen")});
+    runTool(QStringLiteral("xrandr"),
+            {QStringLiteral("--setmonitor"), QStringLiteral("right"), QStringLiteral("1600/423x1200/317+1600+0"),
+             QStringLiteral("none")});
 }
 
 // The pointer, moved and pressed as xdotool does it, in X coordinates.
 inline void pointerAt(const QPoint& point, const QStringList& then = {})
 {
-    runTool(QStringLiteral("xdotool"), QStringList {QStringLiteral("mousemove"), QString::number(point.x()), QString::number(point.y())} + then);
+    runTool(QStringLiteral("xdotool"),
+            QStringList{QStringLiteral("mousemove"), QString::number(point.x()), QString::number(point.y())} + then);
 }
-inline void moveMouse(const QPoint& point) { pointerAt(point); }
-inline void clickAt(const QPoint& point, int button = 1) { pointerAt(point, {QStringLiteral("click"), QString::number(button)}); }
-inline void pressAt(const QPoint& point) { pointerAt(point, {QStringLiteral("mousedown"), QStringLiteral("1")}); }
-inline void releaseAt(const QPoint& point) { pointerAt(point, {QStringLiteral("mouseup"), QStringLiteral("1")}); }
+inline void moveMouse(const QPoint& point)
+{
+    pointerAt(point);
+}
+inline void clickAt(const QPoint& point, int button = 1)
+{
+    pointerAt(point, {QStringLiteral("click"), QString::number(button)});
+}
+inline void pressAt(const QPoint& point)
+{
+    pointerAt(point, {QStringLiteral("mousedown"), QStringLiteral("1")});
+}
+inline void releaseAt(const QPoint& point)
+{
+    pointerAt(point, {QStringLiteral("mouseup"), QStringLiteral("1")});
+}
 
 // The window the window manager made active, as a decimal id.
 inline QString activeWindow()

@@ -17,8 +17,7 @@ namespace {
 // each rectangle drawn, and a picture's rectangles share one server time.
 class FrameCounter {
 public:
-    explicit FrameCounter(xcb_window_t window)
-        : m_connection(xcb_connect(nullptr, nullptr))
+    explicit FrameCounter(xcb_window_t window) : m_connection(xcb_connect(nullptr, nullptr))
     {
         const xcb_query_extension_reply_t* damage = xcb_get_extension_data(m_connection, &xcb_damage_id);
         if (!damage || !damage->present)

@@ -28,7 +28,8 @@ TEST(HandoffAtStart, ALinkGivenJustAfterTheFirstCopyStartedRaisesItsAlert)
         RunningCompanion& left = first.isRunning() ? second : first;
         RunningCompanion& running = first.isRunning() ? first : second;
         ASSERT_EQ(left.exitCode(), 0) << "round " << round;
-        ASSERT_TRUE(waitUntil([&] { return running.alertPanel().has_value(); }, 10000)) << "round " << round << ": the alert never showed";
+        ASSERT_TRUE(waitUntil([&] { return running.alertPanel().has_value(); }, 10000))
+            << "round " << round << ": the alert never showed";
         ASSERT_EQ(running.terminate(), 0) << "round " << round;
     }
 }

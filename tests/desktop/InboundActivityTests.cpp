@@ -9,8 +9,8 @@
 
 #include <gtest/gtest.h>
 
-#include <QDBusConnectionInterface>
 #include <QDBusArgument>
+#include <QDBusConnectionInterface>
 #include <QGuiApplication>
 #include <QScreen>
 
@@ -41,9 +41,9 @@ std::optional<ShownWindow> waitForAlert(const RunningCompanion& companion, const
 // them among its connections, but lists no name of theirs.
 int sessionBusMonitors()
 {
-    const QDBusMessage stats = QDBusConnection::sessionBus().call(QDBusMessage::createMethodCall(
-        QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
-        QStringLiteral("org.freedesktop.DBus.Debug.Stats"), QStringLiteral("GetStats")));
+    const QDBusMessage stats = QDBusConnection::sessionBus().call(
+        QDBusMessage::createMethodCall(QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
+                                       QStringLiteral("org.freedesktop.DBus.Debug.Stats"), QStringLiteral("GetStats")));
     const QVariantMap counts = qdbus_cast<QVariantMap>(stats.arguments().value(0));
     const int connections = counts.value(QStringLiteral("ActiveConnections")).toInt();
     const QStringList names = QDBusConnection::sessionBus().interface()->registeredServiceNames();
@@ -66,7 +66,8 @@ TEST(InboundActivity, TheWatcherRaisesAnAlertOfEachNotificationsSourceFromTheBus
 
     const QStringList sent[] = {
         {QStringLiteral("--category=email.arrived"), QStringLiteral("Dana"), QStringLiteral("<b>Quarterly</b> report")},
-        {QStringLiteral("--category=im.received"), QStringLiteral("--urgency=low"), QStringLiteral("Bo"), QStringLiteral("hi")},
+        {QStringLiteral("--category=im.received"), QStringLiteral("--urgency=low"), QStringLiteral("Bo"),
+         QStringLiteral("hi")},
         {QStringLiteral("--category=device.added"), QStringLiteral("USB stick")},
         {QStringLiteral("--app-name=Chromium"), QStringLiteral("--hint=string:desktop-entry:com.slack.Slack"),
          QStringLiteral("--urgency=critical"), QStringLiteral("#sales"), QStringLiteral("Deal closed")},
@@ -90,7 +91,7 @@ TEST(InboundActivity, TheWatcherRaisesAnAlertOfEachNotificationsSourceFromTheBus
     // The monitor reads the notifications in order, the Slack one last: once
     // its alert has shown, so has every alert before it.
     EXPECT_TRUE(waitUntil(scan));
-    EXPECT_EQ(shown, (std::vector<std::string> {"email: Dana: Quarterly report", "slack: #sales: Deal closed"}));
+    EXPECT_EQ(shown, (std::vector<std::string>{"email: Dana: Quarterly report", "slack: #sales: Deal closed"}));
 }
 
 // Hostile notifications through the real bus: the monitor reads each one's
@@ -149,15 +150,20 @@ protected:
 
     StandInNotificationServer server;
     CompanionSession session;
-    RunningCompanion companion {session};
+    RunningCompanion companion{session};
 };
 
 TEST_F(InboundActivityInTheCompanion, IncomingMailRaisesAnAlertAndOtherNotificationsDoNot)
 {
-    EXPECT_EQ(notifySend({QStringLiteral("--category=device.added"), QStringLiteral("USB stick"), QStringLiteral("Plugged in")}), 0);
-    EXPECT_FALSE(waitUntil([&] { return companion.alertPanel().has_value(); }, 5000)) << "a device is no inbound activity";
+    EXPECT_EQ(notifySend({QStringLiteral("--category=device.added"), QStringLiteral("USB stick"),
+                          QStringLiteral("Plugged in")}),
+              0);
+    EXPECT_FALSE(waitUntil([&] { return companion.alertPanel().has_value(); }, 5000))
+        << "a device is no inbound activity";
 
-    EXPECT_EQ(notifySend({QStringLiteral("--category=email.arrived"), QStringLiteral("Dana"), QStringLiteral("Quarterly report")}), 0);
+    EXPECT_EQ(notifySend({QStringLiteral("--category=email.arrived"), QStringLiteral("Dana"),
+                          QStringLiteral("Quarterly report")}),
+              0);
     EXPECT_TRUE(waitForAlert(companion, QStringLiteral("email")).has_value());
     EXPECT_EQ(server.received, 2U) << "the server must get every notification";
     EXPECT_EQ(companion.terminate(), 0);
@@ -165,7 +171,8 @@ TEST_F(InboundActivityInTheCompanion, IncomingMailRaisesAnAlertAndOtherNotificat
 
 TEST_F(InboundActivityInTheCompanion, ASlackNotificationRaisesAnAlert)
 {
-    EXPECT_EQ(notifySend({QStringLiteral("--app-name=Slack"), QStringLiteral("#sales"), QStringLiteral("Deal closed")}), 0);
+    EXPECT_EQ(notifySend({QStringLiteral("--app-name=Slack"), QStringLiteral("#sales"), QStringLiteral("Deal closed")}),
+              0);
     EXPECT_TRUE(waitForAlert(companion, QStringLiteral("slack")).has_value());
 }
 

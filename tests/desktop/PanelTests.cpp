@@ -43,7 +43,7 @@ struct FakePanelWorld {
     void finishAnimation(Panel& panel) { static_cast<FakePanel&>(panel).finishAnimation(); }
 
     FakeScreens screens;
-    FakePanelFactory panels {screens};
+    FakePanelFactory panels{screens};
 };
 
 struct X11PanelWorld {
@@ -51,8 +51,8 @@ struct X11PanelWorld {
     void finishAnimation(Panel&) { }
 
     std::unique_ptr<XcbConnection> connection = XcbConnection::open();
-    X11Screens screens {connection.get()};
-    X11PanelFactory panels {screens};
+    X11Screens screens{connection.get()};
+    X11PanelFactory panels{screens};
 };
 
 template <typename World>
@@ -110,7 +110,8 @@ TYPED_TEST(PanelContract, AnimatedMovesEndAtTheirFrameAndCompleteOnce)
 TEST(X11Panel, AMoveCutShortStillCompletes)
 {
     X11PanelWorld world;
-    auto panel = world.factory().makePanel(std::make_unique<QWidget>(), QRectF(100, 100, 330, 190), PanelLevel::floating);
+    auto panel =
+        world.factory().makePanel(std::make_unique<QWidget>(), QRectF(100, 100, 330, 190), PanelLevel::floating);
     panel->orderFront();
     int completions = 0;
     panel->animateFrame(QRectF(1500, 300, 330, 190), 5000ms, [&] { ++completions; });
@@ -170,10 +171,12 @@ TEST(X11Panel, FloatsOnEveryDesktopOutsideTaskbarAndPagerWithoutFocus)
         EXPECT_TRUE(waitUntil(
             [&] { return isViewable(*window) && isViewable(ordinary) && shownAt(centre) == QColor(Qt::magenta); }));
         EXPECT_EQ(shownAt(centre), QColor(Qt::magenta)) << "the ordinary window covered the panel";
-        const QString clients = runTool(QStringLiteral("xprop"), {QStringLiteral("-root"), QStringLiteral("_NET_CLIENT_LIST")});
+        const QString clients =
+            runTool(QStringLiteral("xprop"), {QStringLiteral("-root"), QStringLiteral("_NET_CLIENT_LIST")});
         EXPECT_FALSE(clients.contains(id)) << "taskbars and pagers list it: " << clients.toStdString();
         const QString hints = runTool(QStringLiteral("xprop"), {QStringLiteral("-id"), id, QStringLiteral("WM_HINTS")});
-        EXPECT_TRUE(hints.contains(QStringLiteral("Client accepts input or input focus: False"))) << hints.toStdString();
+        EXPECT_TRUE(hints.contains(QStringLiteral("Client accepts input or input focus: False")))
+            << hints.toStdString();
 
         // On another desktop the ordinary window goes, the panel stays.
         runTool(QStringLiteral("xdotool"), {QStringLiteral("set_desktop"), QString::number(1 + showing)});
@@ -214,12 +217,16 @@ TEST(X11Panel, ClickingItLeavesTheActiveWindowActive)
 TEST(X11Panel, BothLevelsStayInFrontOfAFullScreenWindowWithoutTakingFocus)
 {
     X11PanelWorld world;
-    auto floating = world.factory().makePanel(std::make_unique<SolidContent>(Qt::magenta), QRectF(2846, 10, 330, 190), PanelLevel::floating);
-    auto alert = world.factory().makePanel(std::make_unique<SolidContent>(Qt::cyan), QRectF(2614, 94, 226, 96), PanelLevel::aboveFloating);
+    auto floating = world.factory().makePanel(std::make_unique<SolidContent>(Qt::magenta), QRectF(2846, 10, 330, 190),
+                                              PanelLevel::floating);
+    auto alert = world.factory().makePanel(std::make_unique<SolidContent>(Qt::cyan), QRectF(2614, 94, 226, 96),
+                                           PanelLevel::aboveFloating);
     // Their centres in X coordinates.
     const QPoint floatingCentre(3011, 1095);
     const QPoint alertCentre(2727, 1058);
-    const auto bothShown = [&] { return shownAt(floatingCentre) == QColor(Qt::magenta) && shownAt(alertCentre) == QColor(Qt::cyan); };
+    const auto bothShown = [&] {
+        return shownAt(floatingCentre) == QColor(Qt::magenta) && shownAt(alertCentre) == QColor(Qt::cyan);
+    };
     floating->orderFront();
     alert->orderFront();
     ASSERT_TRUE(waitUntil(bothShown));
@@ -229,7 +236,10 @@ TEST(X11Panel, BothLevelsStayInFrontOfAFullScreenWindowWithoutTakingFocus)
                                QStringLiteral("--report-presses")});
     QString playerWindow;
     ASSERT_TRUE(waitUntil([&] {
-        playerWindow = runTool(QStringLiteral("xdotool"), {QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--classname"), QStringLiteral("lumivo-test-app")}).trimmed();
+        playerWindow = runTool(QStringLiteral("xdotool"),
+                               {QStringLiteral("search"), QStringLiteral("--onlyvisible"),
+                                QStringLiteral("--classname"), QStringLiteral("lumivo-test-app")})
+                           .trimmed();
         return !playerWindow.isEmpty() && activeWindow() == playerWindow && shownAt(QPoint(5, 5)) == QColor(Qt::white);
     })) << "the full-screen window never came up";
     // The panels step back in front of the full-screen window the window manager raised.

@@ -102,7 +102,8 @@ inline bool runningCopyCaughtUp(const CompanionSession& session,
 
 class RunningCompanion {
 public:
-    explicit RunningCompanion(const CompanionSession& session, const QString& program = QStringLiteral("lumivo-companion"),
+    explicit RunningCompanion(const CompanionSession& session,
+                              const QString& program = QStringLiteral("lumivo-companion"),
                               const QStringList& arguments = {})
     {
         m_process.setProcessEnvironment(session.environment());
@@ -121,7 +122,11 @@ public:
     qint64 pid() const { return m_process.processId(); }
     QString describeState() const
     {
-        return QStringLiteral("state %1 status %2 code %3 error %4").arg(m_process.state()).arg(m_process.exitStatus()).arg(m_process.exitCode()).arg(m_process.errorString());
+        return QStringLiteral("state %1 status %2 code %3 error %4")
+            .arg(m_process.state())
+            .arg(m_process.exitStatus())
+            .arg(m_process.exitCode())
+            .arg(m_process.errorString());
     }
     bool isRunning() const { return m_process.state() == QProcess::Running; }
     // Once it has ended: its exit code, or -1 when it crashed.
@@ -140,13 +145,15 @@ public:
     // processes through, so the owner is read from each window's _NET_WM_PID.)
     QStringList shownWindowIds() const
     {
-        const QStringList ids = runTool(QStringLiteral("xdotool"), {QStringLiteral("search"), QStringLiteral("--onlyvisible"),
-                                                                    QStringLiteral("--classname"), QStringLiteral("lumivo-companion")})
+        const QStringList ids = runTool(QStringLiteral("xdotool"),
+                                        {QStringLiteral("search"), QStringLiteral("--onlyvisible"),
+                                         QStringLiteral("--classname"), QStringLiteral("lumivo-companion")})
                                     .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
         const QString owner = QStringLiteral("_NET_WM_PID(CARDINAL) = %1").arg(pid());
         QStringList own;
         for (const QString& id : ids) {
-            if (runTool(QStringLiteral("xprop"), {QStringLiteral("-id"), id, QStringLiteral("_NET_WM_PID")}).trimmed() == owner)
+            if (runTool(QStringLiteral("xprop"), {QStringLiteral("-id"), id, QStringLiteral("_NET_WM_PID")}).trimmed()
+                == owner)
                 own.append(id);
         }
         return own;
@@ -158,7 +165,7 @@ public:
         for (const QString& id : shownWindowIds()) {
             const QString name = runTool(QStringLiteral("xdotool"), {QStringLiteral("getwindowname"), id}).trimmed();
             if (name.startsWith(prefix))
-                return ShownWindow {id.toULongLong(), name, geometryOf(id)};
+                return ShownWindow{id.toULongLong(), name, geometryOf(id)};
         }
         return std::nullopt;
     }
@@ -168,7 +175,7 @@ public:
         for (const QString& id : shownWindowIds()) {
             if (runTool(QStringLiteral("xprop"), {QStringLiteral("-id"), id, QStringLiteral("_NET_WM_WINDOW_TYPE")})
                     .contains(QStringLiteral("_NET_WM_WINDOW_TYPE_TOOLTIP")))
-                return ShownWindow {id.toULongLong(), QString(), geometryOf(id)};
+                return ShownWindow{id.toULongLong(), QString(), geometryOf(id)};
         }
         return std::nullopt;
     }
@@ -197,7 +204,9 @@ private:
     static QRect geometryOf(const QString& id)
     {
         QRect geometry;
-        const QStringList lines = runTool(QStringLiteral("xdotool"), {QStringLiteral("getwindowgeometry"), QStringLiteral("--shell"), id}).split(QLatin1Char('\n'));
+        const QStringList lines =
+            runTool(QStringLiteral("xdotool"), {QStringLiteral("getwindowgeometry"), QStringLiteral("--shell"), id})
+                .split(QLatin1Char('\n'));
         for (const QString& line : lines) {
             const QString value = line.section(QLatin1Char('='), 1);
             if (line.startsWith(QStringLiteral("X=")))

@@ -18,8 +18,10 @@ namespace {
 void setWorkArea(int x, int y, int width, int height)
 {
     const QString area = QStringLiteral("%1, %2, %3, %4").arg(x).arg(y).arg(width).arg(height);
-    runTool(QStringLiteral("xprop"), {QStringLiteral("-root"), QStringLiteral("-f"), QStringLiteral("_NET_WORKAREA"), QStringLiteral("32c"),
-                                      QStringLiteral("-set"), QStringLiteral("_NET_WORKAREA"), area + QStringLiteral(", ") + area + QStringLiteral(", ") + area + QStringLiteral(", ") + area});
+    runTool(QStringLiteral("xprop"),
+            {QStringLiteral("-root"), QStringLiteral("-f"), QStringLiteral("_NET_WORKAREA"), QStringLiteral("32c"),
+             QStringLiteral("-set"), QStringLiteral("_NET_WORKAREA"),
+             area + QStringLiteral(", ") + area + QStringLiteral(", ") + area + QStringLiteral(", ") + area});
 }
 
 TEST(X11Screens, OneMonitorFillsTheDesktop)

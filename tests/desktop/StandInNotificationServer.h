@@ -22,7 +22,8 @@ public:
     StandInNotificationServer()
     {
         QDBusConnection bus = QDBusConnection::sessionBus();
-        m_registered = bus.registerObject(QStringLiteral("/org/freedesktop/Notifications"), this, QDBusConnection::ExportAllSlots)
+        m_registered =
+            bus.registerObject(QStringLiteral("/org/freedesktop/Notifications"), this, QDBusConnection::ExportAllSlots)
             && bus.registerService(QStringLiteral("org.freedesktop.Notifications"));
     }
     ~StandInNotificationServer() override
@@ -45,7 +46,8 @@ public Q_SLOTS:
         specVersion = QStringLiteral("1.2");
         return QStringLiteral("stand-in");
     }
-    uint Notify(const QString&, uint, const QString&, const QString&, const QString&, const QStringList&, const QVariantMap&, int)
+    uint Notify(const QString&, uint, const QString&, const QString&, const QString&, const QStringList&,
+                const QVariantMap&, int)
     {
         return uint(++received);
     }
@@ -80,7 +82,7 @@ inline bool notifyOverTheBus(const QString& summary, const QString& body, const 
     QDBusMessage notify = QDBusMessage::createMethodCall(
         notifications, QStringLiteral("/org/freedesktop/Notifications"), notifications, QStringLiteral("Notify"));
     notify << QStringLiteral("tests") << 0U << QString() << summary << body << QStringList()
-           << QVariantMap {{QStringLiteral("category"), category}} << -1;
+           << QVariantMap{{QStringLiteral("category"), category}} << -1;
     // The watcher's signal wakes the event loop as soon as the answer is in.
     QDBusPendingCallWatcher answer(sender.asyncCall(notify));
     bool answered = false;

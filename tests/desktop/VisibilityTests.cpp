@@ -68,7 +68,8 @@ TEST_F(X11Visibility, AHiddenOrCoveredPanelIsUnseen)
     std::vector<bool> speckAnswers;
     const auto speckToken = monitoring.addVisibilityMonitor({&speck}, [&](bool seen) { speckAnswers.push_back(seen); });
     QWidget cover;
-    cover.setWindowFlags(Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::X11BypassWindowManagerHint);
+    cover.setWindowFlags(Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint
+                         | Qt::X11BypassWindowManagerHint);
     cover.setGeometry(250, 250, 200, 100);
     cover.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&cover));
@@ -83,10 +84,11 @@ TEST_F(X11Visibility, AHiddenOrCoveredPanelIsUnseen)
 TEST_F(X11Visibility, ALockedSessionIsUnseen)
 {
     const auto announce = [](const char* active) {
-        runTool(QStringLiteral("dbus-send"), {QStringLiteral("--session"), QStringLiteral("--type=signal"),
-                                              QStringLiteral("/org/freedesktop/ScreenSaver"),
-                                              QStringLiteral("org.freedesktop.ScreenSaver.ActiveChanged"),
-                                              QStringLiteral("boolean:%1").arg(QLatin1String(active))});
+        runTool(QStringLiteral("dbus-send"),
+                {QStringLiteral("--session"), QStringLiteral("--type=signal"),
+                 QStringLiteral("/org/freedesktop/ScreenSaver"),
+                 QStringLiteral("org.freedesktop.ScreenSaver.ActiveChanged"),
+                 QStringLiteral("boolean:%1").arg(QLatin1String(active))});
     };
     announce("true");
     EXPECT_TRUE(settlesOn(false));

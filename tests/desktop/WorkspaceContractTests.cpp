@@ -1,11 +1,11 @@
 // The same behaviour asked of the in-memory workspace and of the X11 one, so
 // tests written against the stand-in hold on the desktop.
+#include "StandInApplication.h"
 #include "platform/desktop/ApplicationDirectory.h"
 #include "platform/desktop/LinuxDesktop.h"
 #include "platform/fake/FakeWorkspace.h"
 #include "platform/x11/X11ApplicationWindows.h"
 #include "platform/x11/X11Workspace.h"
-#include "StandInApplication.h"
 #include "support/ApplicationFolder.h"
 
 #include <gtest/gtest.h>
@@ -43,7 +43,8 @@ public:
 
     qint32 start(bool refusesToQuit = false)
     {
-        QStringList arguments {QStringLiteral("--windows"), QStringLiteral("2"), QStringLiteral("--class"), QStringLiteral("Stand-in")};
+        QStringList arguments{QStringLiteral("--windows"), QStringLiteral("2"), QStringLiteral("--class"),
+                              QStringLiteral("Stand-in")};
         if (refusesToQuit)
             arguments.append(QStringLiteral("--refuse-close"));
         m_applications.emplace_back(arguments);
@@ -62,7 +63,7 @@ public:
     }
 
 private:
-    ApplicationDirectory m_directory {QStringList()};
+    ApplicationDirectory m_directory{QStringList()};
     std::unique_ptr<X11Workspace> m_workspace = X11Workspace::open(LinuxDesktop::identifyingWindowsBy(m_directory));
     X11ApplicationWindows m_windows;
     std::vector<StandInApplication> m_applications;
@@ -71,7 +72,10 @@ private:
 template <typename Harness>
 class WorkspaceContract : public ::testing::Test {
 protected:
-    std::optional<RunningApplication> find(qint32 process) { return harness.workspace().withProcessIdentifier(process); }
+    std::optional<RunningApplication> find(qint32 process)
+    {
+        return harness.workspace().withProcessIdentifier(process);
+    }
     template <typename Condition>
     bool eventuallyFor(qint32 process, Condition condition)
     {
@@ -114,7 +118,8 @@ TYPED_TEST(WorkspaceContract, HidesAndUnhides)
     EXPECT_TRUE(this->harness.workspace().hide(process));
     EXPECT_TRUE(this->eventuallyFor(process, [](const RunningApplication& application) { return application.hidden; }));
     EXPECT_TRUE(this->harness.workspace().unhide(process));
-    EXPECT_TRUE(this->eventuallyFor(process, [](const RunningApplication& application) { return !application.hidden; }));
+    EXPECT_TRUE(
+        this->eventuallyFor(process, [](const RunningApplication& application) { return !application.hidden; }));
 }
 
 TYPED_TEST(WorkspaceContract, ActivatingAllWindowsMakesTheApplicationActive)
@@ -126,9 +131,8 @@ TYPED_TEST(WorkspaceContract, ActivatingAllWindowsMakesTheApplicationActive)
     EXPECT_TRUE(this->eventuallyFor(first, [](const RunningApplication& application) { return application.hidden; }));
 
     EXPECT_TRUE(this->harness.workspace().activateAllWindows(first));
-    EXPECT_TRUE(this->eventuallyFor(first, [](const RunningApplication& application) {
-        return application.active && !application.hidden;
-    }));
+    EXPECT_TRUE(this->eventuallyFor(
+        first, [](const RunningApplication& application) { return application.active && !application.hidden; }));
     EXPECT_FALSE(this->find(second)->active);
     EXPECT_TRUE(eventually([&] { return activated.count() >= 1; }));
 }

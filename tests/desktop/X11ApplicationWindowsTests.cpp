@@ -1,7 +1,7 @@
-#include "platform/x11/EwmhClients.h"
-#include "platform/x11/X11ApplicationWindows.h"
 #include "StandInApplication.h"
 #include "WindowGeometry.h"
+#include "platform/x11/EwmhClients.h"
+#include "platform/x11/X11ApplicationWindows.h"
 #include "support/ApplicationFolder.h"
 
 #include <gtest/gtest.h>
@@ -17,7 +17,8 @@ protected:
         more << QStringLiteral("--windows") << QString::number(windows);
         applications.emplace_back(more);
         const qint32 process = applications.back().processIdentifier();
-        EXPECT_TRUE(eventually([&] { return windowList.windows(process).value_or(QList<WindowId>()).size() == windows; }));
+        EXPECT_TRUE(
+            eventually([&] { return windowList.windows(process).value_or(QList<WindowId>()).size() == windows; }));
         return process;
     }
 
@@ -33,18 +34,19 @@ TEST_F(X11ApplicationWindowsTest, ListsAProcesssNormalWindowsFrontMostFirst)
     const QList<WindowId> before = *windowList.windows(process);
 
     EwmhClients(*connection).activate(before.last());
-    EXPECT_TRUE(eventually([&] { return windowList.windows(process).value_or(QList<WindowId>()).first() == before.last(); }));
+    EXPECT_TRUE(
+        eventually([&] { return windowList.windows(process).value_or(QList<WindowId>()).first() == before.last(); }));
     EXPECT_EQ(windowList.windows(process)->size(), 3);
 
-    applications.emplace_back(QStringList {QStringLiteral("--windows"), QStringLiteral("1"), QStringLiteral("--window-type"),
-                                           QStringLiteral("_NET_WM_WINDOW_TYPE_UTILITY")});
+    applications.emplace_back(QStringList{QStringLiteral("--windows"), QStringLiteral("1"),
+                                          QStringLiteral("--window-type"),
+                                          QStringLiteral("_NET_WM_WINDOW_TYPE_UTILITY")});
     const qint32 utilityOnly = applications.back().processIdentifier();
     EwmhClients clients(*connection);
     ASSERT_TRUE(eventually([&] {
         const auto managed = clients.describe(clients.stackingOrder().value_or(QList<xcb_window_t>()));
-        return std::any_of(managed.begin(), managed.end(), [&](const ClientWindow& window) {
-            return window.processIdentifier == utilityOnly;
-        });
+        return std::any_of(managed.begin(), managed.end(),
+                           [&](const ClientWindow& window) { return window.processIdentifier == utilityOnly; });
     }));
     EXPECT_EQ(windowList.windows(utilityOnly), QList<WindowId>());
     EXPECT_EQ(windowList.windows(qint32(QCoreApplication::applicationPid())), QList<WindowId>());
@@ -62,8 +64,8 @@ TEST_F(X11ApplicationWindowsTest, PlacesTheWholeWindowOnTheRectangle)
         EXPECT_TRUE(windowList.setSize(window, target.size()));
         QRect placed;
         EXPECT_TRUE(eventually([&] { return (placed = outerGeometry(*connection, window)) == target; }))
-            << "wanted " << target.x() << "," << target.y() << " " << target.width() << "x" << target.height() << ", got "
-            << placed.x() << "," << placed.y() << " " << placed.width() << "x" << placed.height();
+            << "wanted " << target.x() << "," << target.y() << " " << target.width() << "x" << target.height()
+            << ", got " << placed.x() << "," << placed.y() << " " << placed.width() << "x" << placed.height();
     }
 }
 

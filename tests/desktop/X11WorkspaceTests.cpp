@@ -1,10 +1,10 @@
+#include "StandInApplication.h"
 #include "platform/desktop/ApplicationDirectory.h"
 #include "platform/desktop/LinuxDesktop.h"
 #include "platform/desktop/XdgApplications.h"
 #include "platform/x11/EwmhClients.h"
 #include "platform/x11/X11ApplicationWindows.h"
 #include "platform/x11/X11Workspace.h"
-#include "StandInApplication.h"
 #include "support/ApplicationFolder.h"
 #include "support/QtPrinters.h"
 
@@ -43,7 +43,7 @@ protected:
     }
 
     ApplicationFolder folder;
-    ApplicationDirectory directory {{folder.path()}};
+    ApplicationDirectory directory{{folder.path()}};
     std::unique_ptr<X11Workspace> workspace = X11Workspace::open(LinuxDesktop::identifyingWindowsBy(directory));
     X11ApplicationWindows windowList;
     std::vector<StandInApplication> applications;
@@ -94,7 +94,8 @@ TEST_F(X11WorkspaceTest, NamesApplicationsByTheirEntryElseTheirWindowClass)
 TEST_F(X11WorkspaceTest, ListsApplicationsOldestFirstAndOnlyNormalWindowsMakeThemRegular)
 {
     const qint32 first = start(QStringLiteral("First"));
-    const qint32 palette = start(QStringLiteral("Palette"), 1, {QStringLiteral("--window-type"), QStringLiteral("_NET_WM_WINDOW_TYPE_UTILITY")});
+    const qint32 palette = start(QStringLiteral("Palette"), 1,
+                                 {QStringLiteral("--window-type"), QStringLiteral("_NET_WM_WINDOW_TYPE_UTILITY")});
     const qint32 last = start(QStringLiteral("Last"));
 
     QList<qint32> order;
@@ -143,7 +144,8 @@ TEST_F(X11WorkspaceTest, ActivatingAllWindowsRaisesEveryOneAboveOtherApplication
     EXPECT_TRUE(eventually([&] {
         auto connection = XcbConnection::open();
         const auto stacking = EwmhClients(*connection).stackingOrder().value_or(QList<xcb_window_t>());
-        const QList<ApplicationWindows::WindowId> behindWindows = windowList.windows(behind).value_or(QList<ApplicationWindows::WindowId>());
+        const QList<ApplicationWindows::WindowId> behindWindows =
+            windowList.windows(behind).value_or(QList<ApplicationWindows::WindowId>());
         return behindWindows.size() == 2 && stacking.indexOf(frontWindows.first()) < stacking.indexOf(behindWindows[0])
             && stacking.indexOf(frontWindows.first()) < stacking.indexOf(behindWindows[1]);
     }));
@@ -174,7 +176,8 @@ TEST_F(X11WorkspaceTest, OpeningARunningApplicationBringsItBackInsteadOfStarting
     installed.openApplication(path, [&](bool outcome) { opened = outcome; });
     ASSERT_TRUE(eventually([&] { return opened.has_value(); }));
     EXPECT_TRUE(*opened);
-    ASSERT_TRUE(eventually([&] { return workspace->firstWithBundleIdentifier(QStringLiteral("org.example.Notes")).has_value(); }));
+    ASSERT_TRUE(eventually(
+        [&] { return workspace->firstWithBundleIdentifier(QStringLiteral("org.example.Notes")).has_value(); }));
     const qint32 process = workspace->firstWithBundleIdentifier(QStringLiteral("org.example.Notes"))->processIdentifier;
     ASSERT_TRUE(eventually([&] { return workspace->withProcessIdentifier(process)->active; }));
     ASSERT_TRUE(workspace->hide(process));

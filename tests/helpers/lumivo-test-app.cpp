@@ -15,9 +15,9 @@
 
 #include <unistd.h>
 
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
-#include <cctype>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -103,8 +103,8 @@ std::vector<std::string> signalState()
 
 xcb_atom_t atom(xcb_connection_t* connection, const std::string& name)
 {
-    xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(
-        connection, xcb_intern_atom(connection, 0, uint16_t(name.size()), name.c_str()), nullptr);
+    xcb_intern_atom_reply_t* reply =
+        xcb_intern_atom_reply(connection, xcb_intern_atom(connection, 0, uint16_t(name.size()), name.c_str()), nullptr);
     const xcb_atom_t value = reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
     std::free(reply);
     return value;
@@ -176,13 +176,14 @@ int main(int argc, char** argv)
         if (!options.windowType.empty())
             setCardinals(connection, window, typeProperty, XCB_ATOM_ATOM, {atom(connection, options.windowType)});
         if (options.icon) {
-            std::vector<uint32_t> icon {16, 16};
+            std::vector<uint32_t> icon{16, 16};
             icon.resize(2 + 16 * 16, 0xff2080ff);
             setCardinals(connection, window, iconProperty, XCB_ATOM_CARDINAL, icon);
         }
         // Asked for before mapping, as a video player or a presentation does.
         if (options.fullscreen)
-            setCardinals(connection, window, stateProperty, XCB_ATOM_ATOM, {atom(connection, "_NET_WM_STATE_FULLSCREEN")});
+            setCardinals(connection, window, stateProperty, XCB_ATOM_ATOM,
+                         {atom(connection, "_NET_WM_STATE_FULLSCREEN")});
         xcb_map_window(connection, window);
         ++open;
     }

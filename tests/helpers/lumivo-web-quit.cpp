@@ -22,10 +22,10 @@ int main(int argc, char* argv[])
     QApplication application(argc, argv);
     if (argc != 2)
         return EXIT_FAILURE;
-    ApplicationDirectory directory {QStringList()};
+    ApplicationDirectory directory{QStringList()};
     FakeWorkspace workspace;
-    XdgApplications browser {directory, workspace};
-    WebWindowsTestKit kit {browser, {QStringLiteral(LUMIVO_BINARY_DIR "/src")}, QUrl(QString::fromLocal8Bit(argv[1]))};
+    XdgApplications browser{directory, workspace};
+    WebWindowsTestKit kit{browser, {QStringLiteral(LUMIVO_BINARY_DIR "/src")}, QUrl(QString::fromLocal8Bit(argv[1]))};
     kit.model().openChat();
     WebWindow* chat = kit.windows->chatWindow();
     if (!chat || !waitUntil([&] { return pageTitle(*chat) == QStringLiteral("visited"); }, 30000))

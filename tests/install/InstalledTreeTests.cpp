@@ -15,16 +15,17 @@
 
 namespace {
 
-const QStringList programs {QStringLiteral("lumivo-companion"), QStringLiteral("lumivo-companion-employee")};
-const QStringList components {QStringLiteral("com.lumivo_intelligence.companion"),
-                              QStringLiteral("com.lumivo_intelligence.companion.employee")};
+const QStringList programs{QStringLiteral("lumivo-companion"), QStringLiteral("lumivo-companion-employee")};
+const QStringList components{QStringLiteral("com.lumivo_intelligence.companion"),
+                             QStringLiteral("com.lumivo_intelligence.companion.employee")};
 
 struct ToolRun {
     int exitCode = -1;
     QString output; // standard output and error together
 };
 
-ToolRun runChecked(const QString& program, const QStringList& arguments, const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment())
+ToolRun runChecked(const QString& program, const QStringList& arguments,
+                   const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment())
 {
     QProcess process;
     process.setProcessEnvironment(environment);
@@ -58,7 +59,8 @@ protected:
     {
         s_prefix = std::make_unique<QTemporaryDir>();
         s_install = runChecked(QStringLiteral(LUMIVO_CMAKE_COMMAND),
-                            {QStringLiteral("--install"), QStringLiteral(LUMIVO_BINARY_DIR), QStringLiteral("--prefix"), s_prefix->path()});
+                               {QStringLiteral("--install"), QStringLiteral(LUMIVO_BINARY_DIR),
+                                QStringLiteral("--prefix"), s_prefix->path()});
     }
     static void TearDownTestSuite() { s_prefix.reset(); }
     void SetUp() override { ASSERT_EQ(s_install.exitCode, 0) << s_install.output.toStdString(); }
@@ -75,7 +77,8 @@ TEST_F(InstalledTree, EachEditionsIconIsThereAtEverySizeAndAsADrawing)
 {
     for (const QString& program : programs) {
         for (const int size : {16, 22, 24, 32, 48, 64, 128, 256}) {
-            const QString path = installed(QStringLiteral("share/icons/hicolor/%1x%1/apps/%2.png").arg(size).arg(program));
+            const QString path =
+                installed(QStringLiteral("share/icons/hicolor/%1x%1/apps/%2.png").arg(size).arg(program));
             QImageReader reader(path);
             ASSERT_EQ(reader.size(), QSize(size, size)) << path.toStdString();
             // A round disc: opaque in the middle, transparent in the corners.
@@ -99,7 +102,10 @@ TEST_F(InstalledTree, DesktopEntriesNameTheInstalledProgramAndIconAndPassTheVali
         // Debian 12's validator predates version 1.5 of the desktop entry format, which added
         // SingleMainWindow; that is the one complaint it may raise.
         QStringList complaints = validation.output.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-        complaints.removeIf([](const QString& line) { return line.contains(QStringLiteral("key \"SingleMainWindow\" in group \"Desktop Entry\", but keys extending the format should start with \"X-\"")); });
+        complaints.removeIf([](const QString& line) {
+            return line.contains(QStringLiteral("key \"SingleMainWindow\" in group \"Desktop Entry\", but keys "
+                                                "extending the format should start with \"X-\""));
+        });
         EXPECT_NE(validation.exitCode, -1) << "desktop-file-validate did not run";
         EXPECT_TRUE(complaints.isEmpty()) << validation.output.toStdString();
 
@@ -123,16 +129,19 @@ TEST_F(InstalledTree, MetainfoOfEachEditionIsValidAndLaunchesItsDesktopEntry)
     for (qsizetype index = 0; index < components.size(); ++index) {
         const QString path = installed(QStringLiteral("share/metainfo/%1.metainfo.xml").arg(components.at(index)));
         ASSERT_TRUE(QFileInfo::exists(path)) << path.toStdString();
-        const ToolRun validation = runChecked(QStringLiteral("appstreamcli"), {QStringLiteral("validate"), QStringLiteral("--no-net"), path});
+        const ToolRun validation =
+            runChecked(QStringLiteral("appstreamcli"), {QStringLiteral("validate"), QStringLiteral("--no-net"), path});
         EXPECT_EQ(validation.exitCode, 0) << validation.output.toStdString();
         QFile file(path);
         ASSERT_TRUE(file.open(QIODevice::ReadOnly));
         const QString metainfo = QString::fromUtf8(file.readAll());
-        EXPECT_TRUE(metainfo.contains(QStringLiteral("<launchable type=\"desktop-id\">%1.desktop</launchable>").arg(programs.at(index))));
+        EXPECT_TRUE(metainfo.contains(
+            QStringLiteral("<launchable type=\"desktop-id\">%1.desktop</launchable>").arg(programs.at(index))));
         EXPECT_TRUE(metainfo.contains(QStringLiteral("<release version=\"" LUMIVO_PROJECT_VERSION "\"")));
     }
     // The whole tree: every metainfo file finds the desktop entry it launches.
-    const ToolRun tree = runChecked(QStringLiteral("appstreamcli"), {QStringLiteral("validate-tree"), QStringLiteral("--no-net"), prefix()});
+    const ToolRun tree = runChecked(QStringLiteral("appstreamcli"),
+                                    {QStringLiteral("validate-tree"), QStringLiteral("--no-net"), prefix()});
     EXPECT_EQ(tree.exitCode, 0) << tree.output.toStdString();
 }
 
@@ -142,13 +151,16 @@ TEST_F(InstalledTree, TheManualPageReadsUnderBothProgramNames)
     environment.insert(QStringLiteral("MANWIDTH"), QStringLiteral("100"));
     environment.insert(QStringLiteral("MANPAGER"), QStringLiteral("cat"));
     for (const QString& program : programs) {
-        const ToolRun page = runChecked(QStringLiteral("man"), {QStringLiteral("--warnings"), QStringLiteral("-l"), installed(QStringLiteral("share/man/man1/%1.1.gz").arg(program))}, environment);
+        const ToolRun page = runChecked(QStringLiteral("man"),
+                                        {QStringLiteral("--warnings"), QStringLiteral("-l"),
+                                         installed(QStringLiteral("share/man/man1/%1.1.gz").arg(program))},
+                                        environment);
         EXPECT_EQ(page.exitCode, 0) << page.output.toStdString();
         EXPECT_FALSE(page.output.contains(QStringLiteral("warning"))) << page.output.toStdString();
         for (const char* text : {"lumivo-companion, lumivo-companion-employee", "lumivo://notify?type=TYPE&detail=TEXT",
                                  "xdg-open 'lumivo://notify?type=call&detail=Front%20desk'", "settings.json",
-                                 "com.lumivo-intelligence.companion.employee.lock", "lumivo-companion.commandCenter.socket",
-                                 "SIGTERM", "XDG_RUNTIME_DIR", "EXIT STATUS"})
+                                 "com.lumivo-intelligence.companion.employee.lock",
+                                 "lumivo-companion.commandCenter.socket", "SIGTERM", "XDG_RUNTIME_DIR", "EXIT STATUS"})
             EXPECT_TRUE(page.output.contains(QString::fromUtf8(text))) << program.toStdString() << " lacks " << text;
 
         // It names every option and link that the program's own help lists.
@@ -198,9 +210,9 @@ TEST_F(InstalledTree, XdgOpenOnAPlainX11SessionHandsALinkToTheEditionThatRuns)
     session.useDataFolder(installed(QStringLiteral("share")));
     // A session that no desktop environment announces: xdg-open's generic way.
     QProcessEnvironment plainX11 = session.environment();
-    for (const char* variable : {"XDG_CURRENT_DESKTOP", "XDG_SESSION_DESKTOP", "DESKTOP_SESSION", "KDE_FULL_SESSION",
-                                 "KDE_SESSION_VERSION", "GNOME_DESKTOP_SESSION_ID", "MATE_DESKTOP_SESSION_ID",
-                                 "BROWSER"})
+    for (const char* variable :
+         {"XDG_CURRENT_DESKTOP", "XDG_SESSION_DESKTOP", "DESKTOP_SESSION", "KDE_FULL_SESSION", "KDE_SESSION_VERSION",
+          "GNOME_DESKTOP_SESSION_ID", "MATE_DESKTOP_SESSION_ID", "BROWSER"})
         plainX11.remove(QString::fromLatin1(variable));
     const QString path = plainX11.value(QStringLiteral("PATH"));
     plainX11.insert(QStringLiteral("PATH"), installed(QStringLiteral("bin")) + u':' + path);
@@ -235,16 +247,20 @@ TEST_F(InstalledTree, TheInstalledProgramsShowTheirPanelAndLeaveCleanlyOnSigterm
     for (const QString& program : programs) {
         CompanionSession session;
         RunningCompanion companion(session, installed(QStringLiteral("bin/") + program));
-        ASSERT_TRUE(companion.waitForPanel().has_value()) << program.toStdString() << ": " << companion.describeState().toStdString();
+        ASSERT_TRUE(companion.waitForPanel().has_value())
+            << program.toStdString() << ": " << companion.describeState().toStdString();
 
         if (program == programs.first()) {
             // The screenshot of the AppStream metadata: Vora in the corner
             // of the screen with an alert handed over by a second copy.
-            ASSERT_EQ(startAnotherCopy(session, {QStringLiteral("lumivo://notify?type=call&detail=Front%20desk")}, installed(QStringLiteral("bin/") + program)), 0);
+            ASSERT_EQ(startAnotherCopy(session, {QStringLiteral("lumivo://notify?type=call&detail=Front%20desk")},
+                                       installed(QStringLiteral("bin/") + program)),
+                      0);
             std::optional<ShownWindow> alert;
             ASSERT_TRUE(waitUntil([&] { return (alert = companion.alertPanel()).has_value(); }));
             ASSERT_TRUE(waitForStillPicture(alert->geometry));
-            const QImage screenshot = captureDesktop(QRect(3200 - 640, 1200 - 360, 640, 360), QStringLiteral("metainfo-vora-alert"));
+            const QImage screenshot =
+                captureDesktop(QRect(3200 - 640, 1200 - 360, 640, 360), QStringLiteral("metainfo-vora-alert"));
             EXPECT_GT(drawnPixels(screenshot), 8000);
         }
         EXPECT_EQ(companion.terminate(), 0) << program.toStdString() << ": " << companion.describeState().toStdString();

@@ -37,7 +37,8 @@ TEST(MenuProgram, ATileOfEachRowActsThroughItsHook)
     CompanionSession session;
     QFile mimeApps(QFileInfo(session.configFolder()).path() + u"/mimeapps.list"_s);
     ASSERT_TRUE(mimeApps.open(QIODevice::WriteOnly));
-    mimeApps.write("[Default Applications]\nx-scheme-handler/http=browser.desktop\nx-scheme-handler/https=browser.desktop\n");
+    mimeApps.write(
+        "[Default Applications]\nx-scheme-handler/http=browser.desktop\nx-scheme-handler/https=browser.desktop\n");
     mimeApps.close();
     session.writeSettings({{u"lumivo-companion-personal-apps"_s, QJsonArray{notebook}}});
 
@@ -73,7 +74,8 @@ TEST(MenuProgram, ATileOfEachRowActsThroughItsHook)
     }
 
     // Launchers of every other row run their hook and close the menu.
-    for (const QString& launcher : {u"Weather"_s, u"Talk"_s, u"Claude"_s, u"Email"_s, u"Agreement"_s, u"My Vora Audit"_s}) {
+    for (const QString& launcher :
+         {u"Weather"_s, u"Talk"_s, u"Claude"_s, u"Email"_s, u"Agreement"_s, u"My Vora Audit"_s}) {
         panel = openMenu(companion);
         ASSERT_TRUE(panel.has_value()) << launcher.toStdString();
         clickAt(map.centreOf(launcher, *panel));
@@ -112,8 +114,10 @@ TEST(MenuProgram, TheCardsBareMarginDragsThePanel)
     pressAt(margin);
     dragThrough(margin, margin - QPoint(600, 300));
     releaseAt(margin - QPoint(600, 300));
-    EXPECT_TRUE(waitUntil([&] { return companion.panel()->geometry.topLeft() == panel->geometry.topLeft() - QPoint(600, 300); }))
-        << companion.panel()->geometry.x() << "," << companion.panel()->geometry.y();
+    EXPECT_TRUE(waitUntil([&] {
+        return companion.panel()->geometry.topLeft() == panel->geometry.topLeft() - QPoint(600, 300);
+    })) << companion.panel()->geometry.x()
+        << "," << companion.panel()->geometry.y();
     EXPECT_TRUE(isOpen(companion)) << "a drag leaves the menu open";
     // The drag's end is the shell's: it saves where the panel was dropped.
     EXPECT_TRUE(waitUntil([&] { return session.settings().contains(u"lumivo-companion-panel-x"_s); }));

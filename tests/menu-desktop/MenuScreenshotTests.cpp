@@ -12,8 +12,8 @@
 #include "menu/OpenedMenu.h"
 #include "menu/StandardSections.h"
 #include "menu/panels/MenuPanels.h"
-#include "services/QrCodeImage.h"
 #include "model/ResourceBundle.h"
+#include "services/QrCodeImage.h"
 #include "ui/AnimationDriver.h"
 
 #include <QCursor>
@@ -35,8 +35,9 @@ protected:
     void open(CompanionEdition edition, CompanionAppearance appearance = CompanionAppearance::light,
               const QStringList& personalApps = {})
     {
-        kit.writeSettings({{CompanionModel::appearanceKey, appearance == CompanionAppearance::dark ? u"dark"_s : u"light"_s},
-                           {CompanionModel::personalAppsKey, QJsonArray::fromStringList(personalApps)}});
+        kit.writeSettings(
+            {{CompanionModel::appearanceKey, appearance == CompanionAppearance::dark ? u"dark"_s : u"light"_s},
+             {CompanionModel::personalAppsKey, QJsonArray::fromStringList(personalApps)}});
         model = kit.makeModel();
         backdrop.setGeometry(100, 100, 560, 640);
         companion = new CompanionView(*model, environment, &backdrop);
@@ -113,7 +114,8 @@ TEST_F(MenuScreenshots, BothEditionsInLightAndDark)
         std::array<double, 2> lightnesses{};
         for (CompanionAppearance appearance : {CompanionAppearance::light, CompanionAppearance::dark}) {
             open(edition, appearance);
-            const QString name = edition.rawValue() + (appearance == CompanionAppearance::dark ? u"-dark"_s : u"-light"_s);
+            const QString name =
+                edition.rawValue() + (appearance == CompanionAppearance::dark ? u"-dark"_s : u"-light"_s);
             const QImage shot = capture(name);
             // Between the agents and the OS grid lies bare card: its ground shows the appearance.
             const QRect gap = menu->control(u"ChatGPT"_s)->geometry().translated(menu->pos() + companion->pos());
@@ -139,7 +141,8 @@ TEST_F(MenuScreenshots, TheRimChangesAsTheRingsTurnWhileTheTilesKeepStill)
     const QRect rim(card().left(), card().top() + 40, 3, card().height() - 80);
     EXPECT_GT(differentPixels(before, after, rim), rim.height() / 4);
     // The inside of the card keeps still between the aurora's steps, or barely moves with them.
-    const QRect still = menu->control(u"Email"_s)->geometry().translated(menu->pos() + companion->pos()).adjusted(12, 8, -12, -8);
+    const QRect still =
+        menu->control(u"Email"_s)->geometry().translated(menu->pos() + companion->pos()).adjusted(12, 8, -12, -8);
     EXPECT_LT(differentPixels(before, after, still), still.width() * still.height() / 2);
 }
 
@@ -172,7 +175,7 @@ int brandPixels(const QImage& shot, const QRect& area)
         for (int x = area.left(); x <= area.right(); ++x) {
             const QColor colour(shot.pixel(x, y));
             count += colour.saturationF() > 0.45 && colour.valueF() > 0.45
-                     && (colour.hueF() > 0.68 || (colour.hueF() >= 0 && colour.hueF() < 0.08));
+                && (colour.hueF() > 0.68 || (colour.hueF() >= 0 && colour.hueF() < 0.08));
         }
     }
     return count;
@@ -194,15 +197,16 @@ RunningAppInfo runningApp(std::int32_t id, const QString& name, const QColor& co
 std::vector<RunningAppInfo> someRunningApps(int count)
 {
     static const std::vector<std::pair<QString, QColor>> apps{
-        {u"Firefox"_s, QColor(255, 120, 30)}, {u"Files"_s, QColor(70, 130, 220)}, {u"GIMP"_s, QColor(120, 110, 90)},
-        {u"LibreOffice Writer"_s, QColor(40, 110, 200)}, {u"Slack"_s, QColor(90, 30, 100)}, {u"Terminal"_s, QColor(40, 40, 40)},
+        {u"Firefox"_s, QColor(255, 120, 30)},    {u"Files"_s, QColor(70, 130, 220)},
+        {u"GIMP"_s, QColor(120, 110, 90)},       {u"LibreOffice Writer"_s, QColor(40, 110, 200)},
+        {u"Slack"_s, QColor(90, 30, 100)},       {u"Terminal"_s, QColor(40, 40, 40)},
         {u"Thunderbird"_s, QColor(30, 90, 200)}, {u"VLC media player"_s, QColor(240, 130, 0)},
     };
     std::vector<RunningAppInfo> listed;
     for (int index = 0; index < count; ++index) {
         const auto& [name, colour] = apps[std::size_t(index) % apps.size()];
-        listed.push_back(runningApp(100 + index, index < int(apps.size()) ? name : name + u" "_s + QString::number(index),
-                                    colour, index == 0));
+        listed.push_back(runningApp(
+            100 + index, index < int(apps.size()) ? name : name + u" "_s + QString::number(index), colour, index == 0));
     }
     return listed;
 }
@@ -233,8 +237,8 @@ TEST_F(MenuScreenshots, EachPanelWithRealisticFigures)
         followModel();
         capture(u"panel-"_s + name);
         // Every panel fits the card in the panel, and starts with its Back chip.
-        EXPECT_LE(menu->cardGeometry().height(), companion->height() - CompanionView::contentPadding.top()
-                                                     - CompanionView::contentPadding.bottom())
+        EXPECT_LE(menu->cardGeometry().height(),
+                  companion->height() - CompanionView::contentPadding.top() - CompanionView::contentPadding.bottom())
             << name.toStdString();
         EXPECT_NE(menu->control(u"Close Varadi controls"_s), nullptr) << name.toStdString();
         (*model).*flag = false;
@@ -280,7 +284,8 @@ TEST_F(MenuScreenshots, ALongTaskListScrollsInsideTheCard)
     model->runningApps = someRunningApps(16);
     model->taskPanelOpen = true;
     followModel();
-    const int room = companion->height() - int(CompanionView::contentPadding.top() + CompanionView::contentPadding.bottom());
+    const int room =
+        companion->height() - int(CompanionView::contentPadding.top() + CompanionView::contentPadding.bottom());
     EXPECT_LE(menu->cardGeometry().height(), room);
     const QImage top = capture(u"panel-task-long"_s);
     MenuButton* first = menu->control(u"Quit Firefox"_s);
@@ -325,7 +330,8 @@ TEST_F(MenuScreenshots, GoMobileWithItsCode)
 
     // Too tall for the panel, the sections show through a window that ends
     // with the card; a real wheel turned over a tile brings their end in.
-    const int room = companion->height() - int(CompanionView::contentPadding.top() + CompanionView::contentPadding.bottom());
+    const int room =
+        companion->height() - int(CompanionView::contentPadding.top() + CompanionView::contentPadding.bottom());
     EXPECT_LE(menu->cardGeometry().height(), room);
     QWidget* viewport = menu->standardSections()->scroller().viewport();
     const QRect window(viewport->mapTo(&backdrop, QPoint(0, 0)), viewport->size());
@@ -334,7 +340,8 @@ TEST_F(MenuScreenshots, GoMobileWithItsCode)
     const QRect thumbBottom(window.right() - 2, window.bottom() - 21, 3, 20);
     EXPECT_GT(lightness(shot, thumbTop), lightness(shot, thumbBottom) + 0.1);
     MenuButton* email = menu->control(u"Email"_s);
-    pointerAt(email->mapToGlobal(email->rect().center()), {u"click"_s, u"--repeat"_s, u"12"_s, u"--delay"_s, u"40"_s, u"5"_s});
+    pointerAt(email->mapToGlobal(email->rect().center()),
+              {u"click"_s, u"--repeat"_s, u"12"_s, u"--delay"_s, u"40"_s, u"5"_s});
     QCursor::setPos(1200, 1000);
     // The wheel has brought the end of the sections in once the thumb reaches the window's bottom.
     const PanelScroller& scroller = menu->standardSections()->scroller();

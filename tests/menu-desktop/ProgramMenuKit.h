@@ -103,16 +103,17 @@ inline std::optional<ShownWindow> openMenu(const RunningCompanion& companion)
     const std::optional<ShownWindow> opened = companion.panel();
     QImage first;
     int stillLooks = 0;
-    const bool cameIn = opened && waitUntil([&] {
-        QImage now = grabDesktop(opened->geometry);
-        if (drawnPixels(now) > now.width() * now.height() / 3 && !first.isNull() && alikeShare(first, now) > 0.98) {
-            ++stillLooks;
-        } else {
-            first = std::move(now);
-            stillLooks = 0;
-        }
-        return stillLooks >= 3;
-    });
+    const bool cameIn =
+        opened && waitUntil([&] {
+            QImage now = grabDesktop(opened->geometry);
+            if (drawnPixels(now) > now.width() * now.height() / 3 && !first.isNull() && alikeShare(first, now) > 0.98) {
+                ++stillLooks;
+            } else {
+                first = std::move(now);
+                stillLooks = 0;
+            }
+            return stillLooks >= 3;
+        });
     return cameIn ? opened : std::nullopt;
 }
 
@@ -130,7 +131,9 @@ inline int differingPixels(const QImage& first, const QImage& second)
         for (int x = 0; x < first.width(); ++x) {
             const QColor a(first.pixel(x, y));
             const QColor b(second.pixel(x, y));
-            differing += std::max({std::abs(a.red() - b.red()), std::abs(a.green() - b.green()), std::abs(a.blue() - b.blue())}) > 48;
+            differing +=
+                std::max({std::abs(a.red() - b.red()), std::abs(a.green() - b.green()), std::abs(a.blue() - b.blue())})
+                > 48;
         }
     }
     return differing;

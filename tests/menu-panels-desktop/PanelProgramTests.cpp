@@ -21,7 +21,6 @@
 
 #include <gtest/gtest.h>
 
-
 namespace {
 
 using namespace Qt::StringLiterals;
@@ -34,10 +33,13 @@ protected:
     void SetUp() override
     {
         // Another run on this machine may hold the port for a while.
-        ASSERT_TRUE(waitUntil([&] {
-            server = std::make_unique<FixtureServer>(localServerPort);
-            return server->server().isListening();
-        }, 90000)) << "port " << localServerPort << " stays taken";
+        ASSERT_TRUE(waitUntil(
+            [&] {
+                server = std::make_unique<FixtureServer>(localServerPort);
+                return server->server().isListening();
+            },
+            90000))
+            << "port " << localServerPort << " stays taken";
         const QDateTime now = QDateTime::currentDateTime();
         usage = usageFeed(now);
         bots = fleetFeed(now);
@@ -130,11 +132,13 @@ TEST_F(PanelProgram, TheFleetShowsTheServersBotsAndItsSwitchesSendChanges)
     click(u"Switch Night shift on"_s);
     ASSERT_TRUE(waitUntil([&] { return changes().size() == 1; }));
     EXPECT_EQ(changes().back(), (QJsonObject{{u"id"_s, u"bot-2"_s}, {u"enabled"_s, true}}));
-    EXPECT_TRUE(shows(u"panel-fleet-switched"_s, [&](CompanionModel& replica) { replica.fleetBots = botsOf(server->bots()); }));
+    EXPECT_TRUE(
+        shows(u"panel-fleet-switched"_s, [&](CompanionModel& replica) { replica.fleetBots = botsOf(server->bots()); }));
 
     // Switching one off asks first.
     click(u"Switch Front desk off"_s);
-    EXPECT_TRUE(shows(u"panel-fleet-confirm"_s, [&](CompanionModel& replica) { replica.confirmKillBotID = u"bot-1"_s; }));
+    EXPECT_TRUE(
+        shows(u"panel-fleet-confirm"_s, [&](CompanionModel& replica) { replica.confirmKillBotID = u"bot-1"_s; }));
     EXPECT_EQ(changes().size(), 1u);
     click(u"Confirm switching Front desk off"_s);
     ASSERT_TRUE(waitUntil([&] { return changes().size() == 2; }));
@@ -146,7 +150,8 @@ TEST_F(PanelProgram, TheFleetShowsTheServersBotsAndItsSwitchesSendChanges)
     click(u"Allow updates for Front desk"_s);
     ASSERT_TRUE(waitUntil([&] { return changes().size() == 3; }));
     EXPECT_EQ(changes().back(), (QJsonObject{{u"id"_s, u"bot-1"_s}, {u"updatesAllowed"_s, true}}));
-    EXPECT_TRUE(shows(u"panel-fleet-updates"_s, [&](CompanionModel& replica) { replica.fleetBots = botsOf(server->bots()); }));
+    EXPECT_TRUE(
+        shows(u"panel-fleet-updates"_s, [&](CompanionModel& replica) { replica.fleetBots = botsOf(server->bots()); }));
 
     // The server goes away: the tile's next opening reloads, and the offline
     // text stands over the last list.
@@ -184,7 +189,9 @@ TEST_F(PanelProgram, TheTaskManagerListsTheDesktopsApplicationsAndQuitsThem)
     ASSERT_TRUE(waitUntil([&] { return workspace->runningApplications().size() >= 2; }));
     start();
     // What the program lists, worked out here the same way.
-    const auto listed = [&] { return TaskManager::listedApplications(workspace->runningApplications(), qint32(companion->pid())); };
+    const auto listed = [&] {
+        return TaskManager::listedApplications(workspace->runningApplications(), qint32(companion->pid()));
+    };
     ASSERT_EQ(listed().size(), 2u);
 
     click(u"Task Manager"_s);
@@ -220,11 +227,14 @@ TEST_F(PanelProgram, TheLayoutAndGoogleLinksPanelsActOnTheDesktop)
     QDir().mkpath(QFileInfo(session.configFolder()).path());
     QFile mimeApps(QFileInfo(session.configFolder()).path() + u"/mimeapps.list"_s);
     ASSERT_TRUE(mimeApps.open(QIODevice::WriteOnly));
-    mimeApps.write("[Default Applications]\nx-scheme-handler/http=browser.desktop\nx-scheme-handler/https=browser.desktop\n");
+    mimeApps.write(
+        "[Default Applications]\nx-scheme-handler/http=browser.desktop\nx-scheme-handler/https=browser.desktop\n");
     mimeApps.close();
     StandInApplication chrome({u"--windows"_s, u"2"_s, u"--class"_s, u"google-chrome"_s});
     X11ApplicationWindows windows;
-    ASSERT_TRUE(waitUntil([&] { return windows.windows(chrome.processIdentifier()).value_or(QList<ApplicationWindows::WindowId>()).size() == 2; }));
+    ASSERT_TRUE(waitUntil([&] {
+        return windows.windows(chrome.processIdentifier()).value_or(QList<ApplicationWindows::WindowId>()).size() == 2;
+    }));
     start();
 
     // "Screen" opens the layout panel; "Side by Side" lays Chrome's windows
@@ -240,7 +250,8 @@ TEST_F(PanelProgram, TheLayoutAndGoogleLinksPanelsActOnTheDesktop)
     const std::unique_ptr<XcbConnection> connection = XcbConnection::open();
     EXPECT_TRUE(waitUntil([&] {
         QSet<QRect> placed;
-        for (const ApplicationWindows::WindowId window : windows.windows(chrome.processIdentifier()).value_or(QList<ApplicationWindows::WindowId>()))
+        for (const ApplicationWindows::WindowId window :
+             windows.windows(chrome.processIdentifier()).value_or(QList<ApplicationWindows::WindowId>()))
             placed.insert(outerGeometry(*connection, window));
         return placed == QSet<QRect>({QRect(0, 0, 1600, 1200), QRect(1600, 0, 1600, 1200)});
     }));
@@ -254,8 +265,10 @@ TEST_F(PanelProgram, TheLayoutAndGoogleLinksPanelsActOnTheDesktop)
         replica.googlePanelOpen = true;
     }));
     click(u"New Windows"_s);
-    EXPECT_TRUE(waitUntil([&] { return session.settings().value(u"lumivo-companion-google-separate"_s) == QJsonValue(false); }));
-    EXPECT_TRUE(shows(u"panel-google-switched"_s, [&](CompanionModel& replica) { replica.setGoogleOpensSeparately(false); }));
+    EXPECT_TRUE(waitUntil(
+        [&] { return session.settings().value(u"lumivo-companion-google-separate"_s) == QJsonValue(false); }));
+    EXPECT_TRUE(
+        shows(u"panel-google-switched"_s, [&](CompanionModel& replica) { replica.setGoogleOpensSeparately(false); }));
     click(u"Close Varadi controls"_s);
     EXPECT_TRUE(shows(u"panel-google-back"_s, [&](CompanionModel& replica) { replica.googlePanelOpen = false; }));
     click(u"Search"_s);

@@ -27,7 +27,9 @@ using Calls = std::vector<std::string>;
 
 class PanelKit : public MenuTestKit {
 public:
-    explicit PanelKit(CompanionEdition edition = CompanionEdition::commandCenter) : MenuTestKit(edition, menuPanels()) {}
+    explicit PanelKit(CompanionEdition edition = CompanionEdition::commandCenter) : MenuTestKit(edition, menuPanels())
+    {
+    }
 
     OpenedMenu& show(Published<bool> CompanionModel::*flag)
     {
@@ -49,8 +51,8 @@ public:
     void turnWheel(int notches)
     {
         QWidget* viewport = scroller()->viewport();
-        QWheelEvent wheel(QPointF(10, 10), QPointF(viewport->mapToGlobal(QPoint(10, 10))), QPoint(), QPoint(0, -120 * notches),
-                          Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+        QWheelEvent wheel(QPointF(10, 10), QPointF(viewport->mapToGlobal(QPoint(10, 10))), QPoint(),
+                          QPoint(0, -120 * notches), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
         QCoreApplication::sendEvent(viewport, &wheel);
         settle();
     }
@@ -60,8 +62,8 @@ std::vector<RunningAppInfo> apps(int count)
 {
     std::vector<RunningAppInfo> listed;
     for (int index = 0; index < count; ++index)
-        listed.push_back({100 + index, u"App %1"_s.arg(index, 2, 10, QLatin1Char('0')), MenuTestKit::colouredIcon(Qt::red),
-                          index == 0});
+        listed.push_back({100 + index, u"App %1"_s.arg(index, 2, 10, QLatin1Char('0')),
+                          MenuTestKit::colouredIcon(Qt::red), index == 0});
     return listed;
 }
 
@@ -73,9 +75,9 @@ TEST(MenuPanels, EachShowsInTheBodyAndItsBackChipClearsOnlyItsOwnFlag)
     model.runningApps = apps(2);
     model.fleetBots = botsOf(fleetFeed(QDateTime::currentDateTime()));
     model.agentUsage = usageOf(usageFeed(QDateTime::currentDateTime()));
-    for (Published<bool> CompanionModel::*flag : {&CompanionModel::layoutPanelOpen, &CompanionModel::googlePanelOpen,
-                                                  &CompanionModel::usagePanelOpen, &CompanionModel::taskPanelOpen,
-                                                  &CompanionModel::fleetPanelOpen})
+    for (Published<bool> CompanionModel::*flag :
+         {&CompanionModel::layoutPanelOpen, &CompanionModel::googlePanelOpen, &CompanionModel::usagePanelOpen,
+          &CompanionModel::taskPanelOpen, &CompanionModel::fleetPanelOpen})
         model.*flag = true;
     kit.settle();
     const std::vector<std::tuple<MenuBody, QString, PanelFlags>> steps{
@@ -137,8 +139,9 @@ TEST(MenuPanels, LayoutAndGoogleTilesCallTheirHooks)
         EXPECT_EQ(links[index].target, CompanionCTA(CompanionCTA::Value(CompanionCTA::googleSearch + index)));
         EXPECT_TRUE(Symbols::isKnown(links[index].symbol)) << links[index].symbol.toStdString();
         kit.press(links[index].title);
-        EXPECT_EQ(kit.takeCalls(), Calls({"openGoogleLink(" + links[index].target.rawValue().toStdString() + ")",
-                                          "setMenuOpen(false)"}));
+        EXPECT_EQ(
+            kit.takeCalls(),
+            Calls({"openGoogleLink(" + links[index].target.rawValue().toStdString() + ")", "setMenuOpen(false)"}));
     }
     kit.press(u"Recall"_s);
     EXPECT_EQ(kit.takeCalls(), Calls({"openRecallPage", "setMenuOpen(false)"}));
@@ -278,7 +281,8 @@ TEST(MenuPanels, FleetRowsSwitchBotsAndSwitchingOffAsksFirst)
     kit.press(u"Switch Night shift on"_s);
     kit.press(u"Allow updates for Front desk"_s);
     kit.press(u"Stop updates for Bookkeeper"_s);
-    EXPECT_EQ(kit.takeCalls(), Calls({"setBotEnabled(bot-2,true)", "setBotUpdates(bot-1,true)", "setBotUpdates(bot-3,false)"}));
+    EXPECT_EQ(kit.takeCalls(),
+              Calls({"setBotEnabled(bot-2,true)", "setBotUpdates(bot-1,true)", "setBotUpdates(bot-3,false)"}));
 
     kit.press(u"Switch Front desk off"_s);
     EXPECT_TRUE(kit.takeCalls().empty()) << "the first press only asks";
@@ -332,9 +336,9 @@ TEST(MenuPanels, LongListsScrollWithinTheRoomThePanelHas)
         model.runningApps = apps(16);
         model.fleetBots = botsOf(fleetFeed(QDateTime::currentDateTime()));
         model.agentUsage = usageOf(usageFeed(QDateTime::currentDateTime()));
-        for (Published<bool> CompanionModel::*flag : {&CompanionModel::layoutPanelOpen, &CompanionModel::googlePanelOpen,
-                                                      &CompanionModel::usagePanelOpen, &CompanionModel::taskPanelOpen,
-                                                      &CompanionModel::fleetPanelOpen}) {
+        for (Published<bool> CompanionModel::*flag :
+             {&CompanionModel::layoutPanelOpen, &CompanionModel::googlePanelOpen, &CompanionModel::usagePanelOpen,
+              &CompanionModel::taskPanelOpen, &CompanionModel::fleetPanelOpen}) {
             kit.show(flag);
             EXPECT_TRUE(kit.fits()) << panelHeight << " " << int(kit.menu->body());
             model.*flag = false;

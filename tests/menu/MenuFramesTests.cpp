@@ -59,7 +59,9 @@ TEST(MenuFrames, OnlyWhatTheRingsAndSparksChangeIsPaintedAndTheCardIsNotPutToget
     qreal bodyHeight = 60;
     int bodyPaints = 0;
     MenuBodies bodies;
-    bodies.taskSection = [&](MenuContext& context) { return std::make_unique<CountedBody>(context, bodyHeight, bodyPaints); };
+    bodies.taskSection = [&](MenuContext& context) {
+        return std::make_unique<CountedBody>(context, bodyHeight, bodyPaints);
+    };
     {
         MenuTestKit measuring(CompanionEdition::commandCenter, bodies);
         measuring.model->taskPanelOpen = true;
@@ -140,4 +142,3 @@ TEST(CardLightsChanges, ATurnOfTheAuroraAloneGivesTheStillPictureAFreshComposeGi
 }
 
 } // namespace
-

@@ -3,8 +3,8 @@
 #include "menu/ConicTable.h"
 #include "menu/HuluPicture.h"
 #include "menu/LauncherRows.h"
-#include "menu/MenuBodies.h"
 #include "menu/MediaUtilityBar.h"
+#include "menu/MenuBodies.h"
 #include "menu/MenuLayout.h"
 #include "menu/MenuScrolling.h"
 #include "menu/PanelScroller.h"
@@ -50,7 +50,8 @@ TEST(MenuEditionTiles, TheEmployeeEditionKeepsOnlyWhatItAllows)
     EXPECT_EQ(titles(utilityTiles(CompanionEdition::commandCenter)),
               QStringList({u"Task Manager"_s, u"CPU"_s, u"Fleet"_s, u"Bank"_s, u"Go Mobile"_s}));
     EXPECT_EQ(titles(utilityTiles(CompanionEdition::employee)), QStringList({u"Go Mobile"_s}));
-    EXPECT_EQ(titles(agentTiles(CompanionEdition::commandCenter)), QStringList({u"ChatGPT"_s, u"The Dadi"_s, u"Claude"_s}));
+    EXPECT_EQ(titles(agentTiles(CompanionEdition::commandCenter)),
+              QStringList({u"ChatGPT"_s, u"The Dadi"_s, u"Claude"_s}));
     EXPECT_EQ(titles(agentTiles(CompanionEdition::employee)), QStringList({u"ChatGPT"_s, u"Claude"_s}));
     // Each edition's agents fill exactly one row.
     EXPECT_EQ(agentColumns(CompanionEdition::commandCenter), 3);
@@ -67,8 +68,8 @@ TEST(MenuEditionTiles, TheEmployeeEditionKeepsOnlyWhatItAllows)
 
 TEST(MenuEditionTiles, EverySymbolTheMenuNamesHasAGlyph)
 {
-    QStringList names{u"arrow.up.left.and.arrow.down.right"_s, u"xmark"_s, u"chevron.left"_s,
-                      u"line.3.horizontal"_s, u"plus"_s};
+    QStringList names{u"arrow.up.left.and.arrow.down.right"_s, u"xmark"_s, u"chevron.left"_s, u"line.3.horizontal"_s,
+                      u"plus"_s};
     for (const auto& tiles : {utilityTiles(CompanionEdition::commandCenter), heroTiles(), commandTiles(),
                               agentTiles(CompanionEdition::commandCenter)}) {
         for (const LauncherTile& tile : tiles)
@@ -147,7 +148,8 @@ TEST(MenuCircleTexts, WeatherClockAndPersonalAppNames)
     EXPECT_DOUBLE_EQ(secondsUntilNextMinute(QTime(9, 41, 0)), 60);
     EXPECT_DOUBLE_EQ(secondsUntilNextMinute(QTime(9, 41, 59, 750)), 0.25);
 
-    EXPECT_EQ(personalAppName(QStringLiteral("/Applications/Visual Studio Code.app")), QStringLiteral("Visual Studio Code"));
+    EXPECT_EQ(personalAppName(QStringLiteral("/Applications/Visual Studio Code.app")),
+              QStringLiteral("Visual Studio Code"));
     EXPECT_EQ(personalAppName(QStringLiteral("/usr/share/applications/org.gnome.Calculator.desktop")),
               QStringLiteral("org.gnome.Calculator"));
     EXPECT_EQ(personalAppName(QStringLiteral("/usr/bin/htop")), QStringLiteral("htop"));

@@ -85,7 +85,8 @@ private:
     {
         return {
             .exists = [this](const QString& path) { return installed.contains(path); },
-            .icon = [this](const QString& path) { return colouredIcon(installed.contains(path) ? Qt::green : Qt::gray); },
+            .icon =
+                [this](const QString& path) { return colouredIcon(installed.contains(path) ? Qt::green : Qt::gray); },
             .openApplication =
                 [this](const QString& path, std::function<void(bool)> completion) {
                     desktopRequests.push_back("open " + path.toStdString());
@@ -101,7 +102,9 @@ private:
     {
         CompanionModel& m = *model;
         m.setMenuOpen = [this](bool open) { record(open ? "setMenuOpen(true)" : "setMenuOpen(false)"); };
-        m.openGoogleLink = [this](CompanionCTA target) { record("openGoogleLink(" + target.rawValue().toStdString() + ")"); };
+        m.openGoogleLink = [this](CompanionCTA target) {
+            record("openGoogleLink(" + target.rawValue().toStdString() + ")");
+        };
         m.quitApp = [this](std::int32_t id) { record("quitApp(" + std::to_string(id) + ")"); };
         m.forceQuitApp = [this](std::int32_t id) { record("forceQuitApp(" + std::to_string(id) + ")"); };
         m.setBotEnabled = [this](const QString& id, bool on) {

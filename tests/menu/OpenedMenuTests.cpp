@@ -112,7 +112,8 @@ TEST(OpenedMenu, PanelTogglesFlipTheirFlagInTheirAnimationAndCloseTheirRivals)
     kit.open();
     CompanionModel& model = *kit.model;
     std::vector<std::optional<Animation>> transactions;
-    QObject::connect(&model, &ObservableObject::willChange, [&] { transactions.push_back(model.currentTransaction()); });
+    QObject::connect(&model, &ObservableObject::willChange,
+                     [&] { transactions.push_back(model.currentTransaction()); });
     auto flags = [&] { return PanelFlags::of(model); };
 
     model.googlePanelOpen = true;
@@ -150,7 +151,8 @@ TEST(OpenedMenu, PanelTogglesFlipTheirFlagInTheirAnimationAndCloseTheirRivals)
 class TestPanel final : public MenuSection {
 public:
     TestPanel(MenuContext& context, Published<bool> CompanionModel::*flag, int& built)
-        : MenuSection(context), m_back(panelBackButton(context, [&model = context.model, flag] { model.*flag = false; }))
+        : MenuSection(context),
+          m_back(panelBackButton(context, [&model = context.model, flag] { model.*flag = false; }))
     {
         ++built;
     }
@@ -245,8 +247,9 @@ TEST(OpenedMenu, PersonalAppsFollowTheFixedCirclesInOrderAndLeaveOnRemoval)
             all.append(circle->accessibleName());
         return all;
     };
-    EXPECT_EQ(names(), QStringList({u"Weather"_s, u"Clock"_s, u"Music"_s, u"YouTube"_s, u"Hulu"_s, u"Netflix"_s, u"Focus"_s, u"Notes"_s,
-                                    u"Visual Studio Code"_s, u"Add a personal app"_s}));
+    EXPECT_EQ(names(),
+              QStringList({u"Weather"_s, u"Clock"_s, u"Music"_s, u"YouTube"_s, u"Hulu"_s, u"Netflix"_s, u"Focus"_s,
+                           u"Notes"_s, u"Visual Studio Code"_s, u"Add a personal app"_s}));
     MenuButton* codeCircle = menu.control(u"Visual Studio Code"_s);
     EXPECT_EQ(codeCircle->toolTip(), QStringLiteral("Visual Studio Code \u2014 right-click to remove"));
     EXPECT_EQ(codeCircle->contextActionTitle(), QStringLiteral("Remove Visual Studio Code"));
@@ -262,7 +265,8 @@ TEST(OpenedMenu, PersonalAppsFollowTheFixedCirclesInOrderAndLeaveOnRemoval)
     kit.press(u"Notes"_s);
     EXPECT_EQ(kit.takeCalls(), Calls({"setMenuOpen(false)"}));
     kit.settle();
-    EXPECT_EQ(kit.desktopRequests, std::vector<std::string>({"open " + notes.toStdString(), "url file://" + notes.toStdString()}));
+    EXPECT_EQ(kit.desktopRequests,
+              std::vector<std::string>({"open " + notes.toStdString(), "url file://" + notes.toStdString()}));
     kit.desktopRequests.clear();
     kit.launchesSucceed = true;
     kit.press(u"Notes"_s);
@@ -274,7 +278,8 @@ TEST(OpenedMenu, PersonalAppsFollowTheFixedCirclesInOrderAndLeaveOnRemoval)
     EXPECT_EQ(kit.model->personalApps.get(), QStringList({notes}));
     EXPECT_EQ(menu.control(u"Visual Studio Code"_s), nullptr);
     EXPECT_EQ(names().size(), 9);
-    EXPECT_TRUE(kit.storedSettings().value(CompanionModel::personalAppsKey).toVariant().toStringList() == QStringList({notes}));
+    EXPECT_TRUE(kit.storedSettings().value(CompanionModel::personalAppsKey).toVariant().toStringList()
+                == QStringList({notes}));
 }
 
 // The colour in the middle of a control's label as the card paints it.
@@ -358,7 +363,8 @@ TEST(OpenedMenu, TallerThanTheRoomWithTheGoMobileCodeTheSectionsScrollInAWindow)
         sections.paint(painter, QRectF(image.rect()));
         painter.end();
         for (int y = 0; y < image.height(); ++y)
-            for (int x = 0; x < image.width() && (y < scroller.window().top() - 1 || y > scroller.window().bottom()); ++x)
+            for (int x = 0; x < image.width() && (y < scroller.window().top() - 1 || y > scroller.window().bottom());
+                 ++x)
                 if (qAlpha(image.pixel(x, y)) != 0)
                     return true;
         return false;
@@ -431,7 +437,8 @@ TEST(OpenedMenu, TheBareMarginDragsThePanelAndAClickThereDoesNothing)
 
     auto send = [&](QEvent::Type type, QPoint local) {
         const Qt::MouseButtons held = type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton;
-        QMouseEvent event(type, QPointF(local), QPointF(surface.mapToGlobal(local)), Qt::LeftButton, held, Qt::NoModifier);
+        QMouseEvent event(type, QPointF(local), QPointF(surface.mapToGlobal(local)), Qt::LeftButton, held,
+                          Qt::NoModifier);
         QCoreApplication::sendEvent(&surface, &event);
     };
     const QPoint margin(3, 100);

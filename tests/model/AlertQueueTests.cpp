@@ -104,11 +104,11 @@ TEST_F(AlertQueue, TheTwinOfTheAlertOnShowIsDroppedWithoutRestartingIt)
 TEST_F(AlertQueue, SourceAndDetailTogetherMakeAnAlertDifferent)
 {
     model->enqueueAlert(CompanionAlertSource::email, QStringLiteral("A"));
-    model->enqueueAlert(CompanionAlertSource::email, QStringLiteral("B"));    // other detail
-    model->enqueueAlert(CompanionAlertSource::message, QStringLiteral("A"));  // other source
-    model->enqueueAlert(CompanionAlertSource::email);                         // empty detail
-    model->enqueueAlert(CompanionAlertSource::email, QStringLiteral("B"));    // twin of a queued one
-    model->enqueueAlert(CompanionAlertSource::email, QStringLiteral("a"));    // case matters
+    model->enqueueAlert(CompanionAlertSource::email, QStringLiteral("B"));   // other detail
+    model->enqueueAlert(CompanionAlertSource::message, QStringLiteral("A")); // other source
+    model->enqueueAlert(CompanionAlertSource::email);                        // empty detail
+    model->enqueueAlert(CompanionAlertSource::email, QStringLiteral("B"));   // twin of a queued one
+    model->enqueueAlert(CompanionAlertSource::email, QStringLiteral("a"));   // case matters
 
     std::vector<std::string> shown{shownDetail()};
     for (int turn = 0; turn < 5; ++turn) {
@@ -134,7 +134,7 @@ TEST_F(AlertQueue, QueuedAlertsFollowOneByOne280MillisecondsAfterEachDismissal)
     EXPECT_EQ(shownDetail(), "second");
     EXPECT_EQ(events, (std::vector<std::string>{"finish", "prepare"})) << "followers are not summoned";
 
-    advance(24s);  // dismisses itself
+    advance(24s); // dismisses itself
     advance(280ms);
     EXPECT_EQ(shownDetail(), "third");
 }
@@ -203,7 +203,7 @@ TEST_F(AlertQueue, AnAlertArrivingInTheGapOvertakesOlderQueuedOnes)
     EXPECT_EQ(shownDetail(), "new");
     EXPECT_EQ(events, (std::vector<std::string>{"summon", "prepare"}));
 
-    advance(180ms);  // the follow-up finds an alert on show
+    advance(180ms); // the follow-up finds an alert on show
     EXPECT_EQ(shownDetail(), "new");
     model->dismissAlert();
     advance(280ms);
@@ -243,7 +243,7 @@ TEST_F(AlertQueue, ADismissedAlertsTimerCannotCutTheNextOneShort)
     model->dismissAlert();
     advance(280ms);
     ASSERT_EQ(shownDetail(), "second");
-    advance(14s);  // the first alert's 24 s would have run out here
+    advance(14s); // the first alert's 24 s would have run out here
     EXPECT_EQ(shownDetail(), "second");
     advance(10s);
     EXPECT_EQ(shownDetail(), "(none)");

@@ -46,8 +46,8 @@ TEST(CompanionAgentUsage, DecodesTheFullDocument)
     EXPECT_EQ(claude.today, (Usage::Window{182340, 4}));
     EXPECT_EQ(claude.week, (Usage::Window{9007199254740993, 31}));
     EXPECT_EQ(claude.activeNow, true);
-    EXPECT_EQ(claude.models, (std::vector<Usage::ModelUsage>{{QStringLiteral("opus"), 120000},
-                                                             {QStringLiteral("sonnet"), 62340}}));
+    EXPECT_EQ(claude.models,
+              (std::vector<Usage::ModelUsage>{{QStringLiteral("opus"), 120000}, {QStringLiteral("sonnet"), 62340}}));
     EXPECT_EQ(claude.limits, (Usage::Limits{41.5, 300, 1714650000.0, QStringLiteral("max")}));
     const Usage::Plan plan{{{QStringLiteral("5 hours"), 41.5, QStringLiteral("2024-05-02T12:20:00Z")},
                             {QStringLiteral("week"), 12.0, std::nullopt}}};
@@ -83,14 +83,18 @@ TEST(CompanionAgentUsage, OptionalMembersKeepTheirTypeRules)
 
     // Each optional member, and each member of the records inside them, mistyped or missing.
     for (const char* members : {
-             R"("activeNow": "yes")", R"("activeNow": 1)",
-             R"("models": {})", R"("models": [{"label": "a"}])", R"("models": [{"label": 1, "tokens": 1}])",
+             R"("activeNow": "yes")",
+             R"("activeNow": 1)",
+             R"("models": {})",
+             R"("models": [{"label": "a"}])",
+             R"("models": [{"label": 1, "tokens": 1}])",
              R"("limits": {})",
              R"("limits": {"usedPercent": "4", "windowMinutes": 1, "resetsAt": 1})",
              R"("limits": {"usedPercent": 4, "windowMinutes": 1.5, "resetsAt": 1})",
              R"("limits": {"usedPercent": 4, "windowMinutes": 1})",
              R"("limits": {"usedPercent": 4, "windowMinutes": 1, "resetsAt": 1, "planType": 2})",
-             R"("plan": {})", R"("plan": {"windows": [{"label": "w"}]})",
+             R"("plan": {})",
+             R"("plan": {"windows": [{"label": "w"}]})",
              R"("plan": {"windows": [{"usedPercent": 1}]})",
              R"("plan": {"windows": [{"label": "w", "usedPercent": 1, "resetsAtIso": 1714650000}]})",
          })
@@ -145,7 +149,8 @@ TEST(CompanionAgentUsage, UnknownKeysChangeNothing)
               "week": {"tokens": 3, "sessions": 4}, "Models": 7, "models": [{"label": "m", "tokens": 5, "id": null}],
               "limits": {"usedPercent": 1, "windowMinutes": 2, "resetsAt": 3, "kind": []},
               "plan": {"windows": [{"label": "w", "usedPercent": 9, "x": {}}], "name": "pro"}},
-            "codex": )" + QByteArray(bareAgent) + "}");
+            "codex": )"
+        + QByteArray(bareAgent) + "}");
     ASSERT_TRUE(plain.has_value());
     EXPECT_EQ(rich, plain);
 }

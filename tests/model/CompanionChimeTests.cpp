@@ -87,8 +87,8 @@ TEST_F(CompanionChimeSamples, FollowsTheRecipeWithOnlyTheLastNoteAccented)
 
 TEST_F(CompanionChimeSamples, PeaksNearAQuarterOfFullScaleInTheLastNote)
 {
-    const auto loudest = std::max_element(samples.begin(), samples.end(),
-                                          [](float a, float b) { return std::abs(a) < std::abs(b); });
+    const auto loudest =
+        std::max_element(samples.begin(), samples.end(), [](float a, float b) { return std::abs(a) < std::abs(b); });
     ASSERT_NE(loudest, samples.end());
     EXPECT_NEAR(std::abs(*loudest), 0.22808, 0.00001);
     EXPECT_GE(loudest - samples.begin(), 6700);

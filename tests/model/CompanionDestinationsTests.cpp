@@ -160,7 +160,8 @@ TEST(CompanionCTA, NetflixPathDoesNotFollowTheCurrentHome)
     qputenv("HOME", home);
 
     EXPECT_EQ(before, after);
-    EXPECT_TRUE(QRegularExpression(QStringLiteral("^/Users/[^/]+/Applications/Netflix\\.app$")).match(before).hasMatch())
+    EXPECT_TRUE(
+        QRegularExpression(QStringLiteral("^/Users/[^/]+/Applications/Netflix\\.app$")).match(before).hasMatch())
         << before.toStdString();
 }
 

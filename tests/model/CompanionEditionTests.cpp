@@ -28,8 +28,14 @@ TEST(CompanionEdition, OnlyTheExactEmployeeTextChoosesTheEmployeeEdition)
     EXPECT_EQ(CompanionEdition::fromInfo(info(QStringLiteral("commandCenter"))), CompanionEdition::commandCenter);
 
     const QJsonObject commandCenterInfos[] = {
-        {}, info(QStringLiteral("Employee")), info(QStringLiteral("employee ")), info(QString()),
-        info(1), info(true), info(QJsonArray{QStringLiteral("employee")}), info(QJsonValue::Null),
+        {},
+        info(QStringLiteral("Employee")),
+        info(QStringLiteral("employee ")),
+        info(QString()),
+        info(1),
+        info(true),
+        info(QJsonArray{QStringLiteral("employee")}),
+        info(QJsonValue::Null),
         {{QStringLiteral("lumivoEdition"), QStringLiteral("employee")}},
     };
     for (const QJsonObject& other : commandCenterInfos)
@@ -60,15 +66,17 @@ TEST(CompanionEdition, EachBuiltBundleNamesItsEdition)
     const QString built = QStringLiteral(LUMIVO_BINARY_DIR "/src/");
     EXPECT_EQ(CompanionEdition::fromInfo(ResourceBundle(built + QStringLiteral("lumivo-companion.resources")).info()),
               CompanionEdition::commandCenter);
-    EXPECT_EQ(CompanionEdition::fromInfo(ResourceBundle(built + QStringLiteral("lumivo-companion-employee.resources")).info()),
+    EXPECT_EQ(CompanionEdition::fromInfo(
+                  ResourceBundle(built + QStringLiteral("lumivo-companion-employee.resources")).info()),
               CompanionEdition::employee);
 }
 
 TEST(ResourceBundle, IsLookedForNextToTheProgramThenUnderShare)
 {
     const QStringList places = ResourceBundle::candidatePlaces(QStringLiteral("/opt/lumivo/bin/lumivo-companion"));
-    EXPECT_EQ(places, (QStringList{QStringLiteral("/opt/lumivo/bin/lumivo-companion.resources"),
-                                   QStringLiteral("/opt/lumivo/share/lumivo-companion")}));
+    EXPECT_EQ(places,
+              (QStringList{QStringLiteral("/opt/lumivo/bin/lumivo-companion.resources"),
+                           QStringLiteral("/opt/lumivo/share/lumivo-companion")}));
     EXPECT_EQ(ResourceBundle::missingBundleMessage(places),
               QStringLiteral("could not load resource bundle: from /opt/lumivo/bin/lumivo-companion.resources, "
                              "/opt/lumivo/share/lumivo-companion"));
@@ -104,11 +112,11 @@ TEST(ResourceBundle, ALinkToTheProgramIsFollowedOneStepAtATimeSoEachNameFindsIts
         return ResourceBundle::programChain(root.filePath(QString::fromLatin1(startedAs)))
             .replaceInStrings(prefix.path(), QString());
     };
-    EXPECT_EQ(chain("bin/lumivo-companion"), QStringList {QStringLiteral("/bin/lumivo-companion")});
-    EXPECT_EQ(chain("home/vora"), (QStringList {QStringLiteral("/home/vora"),
-                                                QStringLiteral("/bin/lumivo-companion-employee"),
-                                                QStringLiteral("/bin/lumivo-companion")}));
-    EXPECT_EQ(chain("home/loop-a"), (QStringList {QStringLiteral("/home/loop-a"), QStringLiteral("/home/loop-b")}));
+    EXPECT_EQ(chain("bin/lumivo-companion"), QStringList{QStringLiteral("/bin/lumivo-companion")});
+    EXPECT_EQ(chain("home/vora"),
+              (QStringList{QStringLiteral("/home/vora"), QStringLiteral("/bin/lumivo-companion-employee"),
+                           QStringLiteral("/bin/lumivo-companion")}));
+    EXPECT_EQ(chain("home/loop-a"), (QStringList{QStringLiteral("/home/loop-a"), QStringLiteral("/home/loop-b")}));
 
     // Each name of the chain is looked for in turn: the employee's bundle wins over the program's.
     root.mkpath(QStringLiteral("share/lumivo-companion"));

@@ -51,14 +51,15 @@ TEST(CompanionAlertFeed, TheTypeIsPlainTextLeftForTheCallerToMatch)
 
 TEST(CompanionAlertFeed, OneBadAlertOrAMissingListRefusesTheWholeFeed)
 {
-    for (const char* body : {"{}", R"({"notifications": null})", R"({"notifications": {}})",
-                             R"({"Notifications": []})", R"({"notifications": [null]})"})
+    for (const char* body : {"{}", R"({"notifications": null})", R"({"notifications": {}})", R"({"Notifications": []})",
+                             R"({"notifications": [null]})"})
         EXPECT_FALSE(CompanionAlertFeed::decode(QByteArray(body)).has_value()) << body;
 
     // Each required member of an alert, missing or mistyped, in an otherwise good feed.
-    for (const char* alert : {R"({"id": 7.5, "type": "email", "detail": "d"})", R"({"id": "7", "type": "email", "detail": "d"})",
-                              R"({"type": "email", "detail": "d"})", R"({"id": 7, "type": 3, "detail": "d"})",
-                              R"({"id": 7, "type": "email"})", R"({"id": 7, "type": "email", "detail": null})"}) {
+    for (const char* alert :
+         {R"({"id": 7.5, "type": "email", "detail": "d"})", R"({"id": "7", "type": "email", "detail": "d"})",
+          R"({"type": "email", "detail": "d"})", R"({"id": 7, "type": 3, "detail": "d"})",
+          R"({"id": 7, "type": "email"})", R"({"id": 7, "type": "email", "detail": null})"}) {
         const QByteArray body = alertFeedWith(QByteArray(R"({"id": 1, "type": "call", "detail": "fine"}, )") + alert);
         EXPECT_FALSE(CompanionAlertFeed::decode(body).has_value()) << alert;
     }
@@ -141,7 +142,8 @@ TEST(CompanionFeeds, UnknownKeysChangeNothing)
 
 TEST(CompanionFeeds, BodiesThatAreNotOneJsonObjectAreRefused)
 {
-    for (const char* body : {"", "[]", R"("notifications")", R"({"notifications": [])", R"({"notifications": []} [])"}) {
+    for (const char* body :
+         {"", "[]", R"("notifications")", R"({"notifications": [])", R"({"notifications": []} [])"}) {
         EXPECT_FALSE(CompanionAlertFeed::decode(QByteArray(body)).has_value()) << body;
         EXPECT_FALSE(FleetFeed::decode(QByteArray(body)).has_value()) << body;
     }

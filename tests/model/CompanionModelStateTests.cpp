@@ -24,7 +24,7 @@ namespace {
 // The kind of file at path (a symbolic link is not followed); 0 for nothing.
 mode_t kindAt(const QString& path)
 {
-    struct stat info {};
+    struct stat info { };
     return ::lstat(QFile::encodeName(path).constData(), &info) == 0 ? info.st_mode & S_IFMT : 0;
 }
 
@@ -63,11 +63,11 @@ TEST_F(CompanionModelState, FirstRunStartsAtRest)
     EXPECT_TRUE(model->facingRight);
     EXPECT_EQ(model->expression.get(), CompanionExpression::idle);
     EXPECT_EQ(model->waveSignal.get(), 0);
-    for (const bool flag : {model->isWalking.get(), model->menuOpen.get(), model->menuOpensToRight.get(),
-                            model->companionHidden.get(), model->mobileLinkCopied.get(),
-                            model->mobileInstructionsVisible.get(), model->isDragging.get(),
-                            model->alertOpensToRight.get(), model->usagePanelOpen.get(), model->googlePanelOpen.get(),
-                            model->layoutPanelOpen.get(), model->taskPanelOpen.get(), model->fleetPanelOpen.get()})
+    for (const bool flag :
+         {model->isWalking.get(), model->menuOpen.get(), model->menuOpensToRight.get(), model->companionHidden.get(),
+          model->mobileLinkCopied.get(), model->mobileInstructionsVisible.get(), model->isDragging.get(),
+          model->alertOpensToRight.get(), model->usagePanelOpen.get(), model->googlePanelOpen.get(),
+          model->layoutPanelOpen.get(), model->taskPanelOpen.get(), model->fleetPanelOpen.get()})
         EXPECT_FALSE(flag);
     EXPECT_FALSE(model->mobileQRImage->has_value());
     EXPECT_FALSE(model->activeAlert->has_value());
@@ -85,8 +85,8 @@ TEST_F(CompanionModelState, FirstRunStartsAtRest)
 TEST_F(CompanionModelState, AnUnreadableSettingsFileGivesTheFirstRunValues)
 {
     kit.writeSettings({});
-    for (const QByteArray& damaged : {QByteArray("{\"lumivo-companion-appearance\": \"dark\""), QByteArray("[\"dark\"]"),
-                                      QByteArray("\xff\xfe\x00garbage")}) {
+    for (const QByteArray& damaged : {QByteArray("{\"lumivo-companion-appearance\": \"dark\""),
+                                      QByteArray("[\"dark\"]"), QByteArray("\xff\xfe\x00garbage")}) {
         QFile file(kit.settingsPath);
         ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
         file.write(damaged);
@@ -97,7 +97,8 @@ TEST_F(CompanionModelState, AnUnreadableSettingsFileGivesTheFirstRunValues)
         EXPECT_TRUE(model->googleOpensSeparately);
         EXPECT_TRUE(model->personalApps->isEmpty());
         model->setGoogleOpensSeparately(false);
-        EXPECT_EQ(stored(CompanionModel::googleSeparateKey), QJsonValue(false)) << "the next change writes a sound file";
+        EXPECT_EQ(stored(CompanionModel::googleSeparateKey), QJsonValue(false))
+            << "the next change writes a sound file";
         kit.writeSettings({});
     }
 }
@@ -106,7 +107,8 @@ TEST_F(CompanionModelState, EveryAssignmentAnnouncesOnceBeforeTheValueIsStored)
 {
     const auto model = kit.makeModel();
     std::vector<bool> menuOpenSeenByObserver;
-    QObject::connect(model.get(), &ObservableObject::willChange, [&] { menuOpenSeenByObserver.push_back(model->menuOpen); });
+    QObject::connect(model.get(), &ObservableObject::willChange,
+                     [&] { menuOpenSeenByObserver.push_back(model->menuOpen); });
 
     model->menuOpen = true;
     ASSERT_EQ(menuOpenSeenByObserver.size(), 1u);
@@ -114,11 +116,14 @@ TEST_F(CompanionModelState, EveryAssignmentAnnouncesOnceBeforeTheValueIsStored)
     EXPECT_TRUE(model->menuOpen);
 
     QSignalSpy changes(model.get(), &ObservableObject::willChange);
-    model->usagePanelOpen = false;   // equal value: still one change
+    model->usagePanelOpen = false; // equal value: still one change
     model->weatherText = QString();
     EXPECT_EQ(changes.count(), 2);
 
-    model->forceReadyApps.modify([](QSet<std::int32_t>& ids) { ids.insert(41); ids.insert(42); });
+    model->forceReadyApps.modify([](QSet<std::int32_t>& ids) {
+        ids.insert(41);
+        ids.insert(42);
+    });
     EXPECT_EQ(changes.count(), 3) << "a read-modify-write is one change";
     model->requestWave();
     model->requestWave();
@@ -153,11 +158,13 @@ TEST_F(CompanionModelState, AppearanceIsReadOnlyFromAnExactSavedText)
     kit.writeSettings({{CompanionModel::appearanceKey, QStringLiteral("dark")}});
     EXPECT_EQ(kit.makeModel()->appearance.get(), CompanionAppearance::dark);
 
-    const QJsonValue notAppearances[] = {QStringLiteral("Dark"), QString(), QStringLiteral("dark "), 7, true,
-                                         QJsonArray{QStringLiteral("dark")}, QJsonObject{}};
+    const QJsonValue notAppearances[] = {
+        QStringLiteral("Dark"), QString(), QStringLiteral("dark "), 7, true, QJsonArray{QStringLiteral("dark")},
+        QJsonObject{}};
     for (const QJsonValue& value : notAppearances) {
         kit.writeSettings({{CompanionModel::appearanceKey, value}});
-        EXPECT_EQ(kit.makeModel()->appearance.get(), CompanionAppearance::light) << QJsonDocument(QJsonArray{value}).toJson().toStdString();
+        EXPECT_EQ(kit.makeModel()->appearance.get(), CompanionAppearance::light)
+            << QJsonDocument(QJsonArray{value}).toJson().toStdString();
         EXPECT_EQ(stored(CompanionModel::appearanceKey), value) << "an invalid value stays stored";
     }
 }
@@ -195,9 +202,15 @@ TEST_F(CompanionModelState, GoogleLinksModeIsABooleanWithTrueWhenNothingIsSaved)
 
     // Whatever else is stored is read as the boolean it spells.
     const std::pair<QJsonValue, bool> readings[] = {
-        {QStringLiteral("false"), false}, {QStringLiteral("YES"), true}, {QStringLiteral("  -0042"), true},
-        {QStringLiteral("0"), false},     {0, false},                    {2.5, true},
-        {QString(), false},               {QJsonArray{true}, false},     {QJsonValue::Null, false},
+        {QStringLiteral("false"), false},
+        {QStringLiteral("YES"), true},
+        {QStringLiteral("  -0042"), true},
+        {QStringLiteral("0"), false},
+        {0, false},
+        {2.5, true},
+        {QString(), false},
+        {QJsonArray{true}, false},
+        {QJsonValue::Null, false},
     };
     for (const auto& [value, expected] : readings) {
         kit.writeSettings({{CompanionModel::googleSeparateKey, value}});
@@ -224,7 +237,8 @@ TEST(SavedSettings, WhatIsNoRegularFileIsNeitherWaitedOnNorReplacedAndTheSetting
         QTemporaryDir folder;
         const QString settings = folder.filePath(QStringLiteral("settings.json"));
         const QString made = folder.filePath(QString::fromLatin1(odd.name));
-        const std::string what = odd.name + std::string(odd.linked ? " linked" : "") + " of kind " + std::to_string(odd.kind);
+        const std::string what =
+            odd.name + std::string(odd.linked ? " linked" : "") + " of kind " + std::to_string(odd.kind);
         if (::mknod(QFile::encodeName(made).constData(), odd.kind | 0600, makedev(1, 3)) != 0) {
             ASSERT_EQ(odd.kind, mode_t(S_IFCHR)) << "could not make " << what;
             continue;
@@ -232,7 +246,7 @@ TEST(SavedSettings, WhatIsNoRegularFileIsNeitherWaitedOnNorReplacedAndTheSetting
         if (odd.linked) {
             ASSERT_TRUE(QFile::link(made, settings));
         }
-        const QStringList files {settings, settings + QStringLiteral(".lock"), made};
+        const QStringList files{settings, settings + QStringLiteral(".lock"), made};
         QList<mode_t> kinds;
         for (const QString& file : files)
             kinds.append(kindAt(file));

@@ -1,10 +1,10 @@
-#include "model/CompanionChime.h"
 #include "audio/AudioSinkChimeOutput.h"
+#include "model/CompanionChime.h"
 #include "model/CompanionNotificationSound.h"
 #include "model/SystemSoundPlayer.h"
 #include "support/ManualScheduler.h"
-#include "support/RecordingSystemSounds.h"
 #include "support/QtPrinters.h"
+#include "support/RecordingSystemSounds.h"
 
 #include <gtest/gtest.h>
 

@@ -35,13 +35,13 @@ namespace {
 enum class Kind { text, boolean, integer, number, object, objectList };
 
 struct Field;
-using Schema = std::vector<Field>;   // the members of one object
+using Schema = std::vector<Field>; // the members of one object
 
 struct Field {
     QString key;
     Kind kind;
     bool required;
-    const Schema* members = nullptr;   // for objects and the elements of lists
+    const Schema* members = nullptr; // for objects and the elements of lists
 };
 
 QJsonValue::Type jsonTypeOf(Kind kind)
@@ -71,9 +71,13 @@ const Schema alertSchema{requiredField("id", Kind::integer), requiredField("type
                          requiredField("detail", Kind::text)};
 const Schema alertFeedSchema{requiredField("notifications", Kind::objectList, &alertSchema)};
 
-const Schema botSchema{requiredField("id", Kind::text), requiredField("name", Kind::text), optionalField("email", Kind::text),
-                       requiredField("enabled", Kind::boolean), requiredField("updatesAllowed", Kind::boolean),
-                       optionalField("version", Kind::text), optionalField("lastSeenIso", Kind::text)};
+const Schema botSchema{requiredField("id", Kind::text),
+                       requiredField("name", Kind::text),
+                       optionalField("email", Kind::text),
+                       requiredField("enabled", Kind::boolean),
+                       requiredField("updatesAllowed", Kind::boolean),
+                       optionalField("version", Kind::text),
+                       optionalField("lastSeenIso", Kind::text)};
 const Schema fleetSchema{requiredField("bots", Kind::objectList, &botSchema)};
 
 const Schema windowSchema{requiredField("tokens", Kind::integer), requiredField("sessions", Kind::integer)};
@@ -83,14 +87,18 @@ const Schema limitsSchema{requiredField("usedPercent", Kind::number), requiredFi
 const Schema planWindowSchema{requiredField("label", Kind::text), requiredField("usedPercent", Kind::number),
                               optionalField("resetsAtIso", Kind::text)};
 const Schema planSchema{requiredField("windows", Kind::objectList, &planWindowSchema)};
-const Schema agentSchema{requiredField("today", Kind::object, &windowSchema), requiredField("week", Kind::object, &windowSchema),
-                         optionalField("activeNow", Kind::boolean), optionalField("models", Kind::objectList, &modelSchema),
-                         optionalField("limits", Kind::object, &limitsSchema), optionalField("plan", Kind::object, &planSchema)};
-const Schema usageSchema{requiredField("claude", Kind::object, &agentSchema), requiredField("codex", Kind::object, &agentSchema)};
+const Schema agentSchema{requiredField("today", Kind::object, &windowSchema),
+                         requiredField("week", Kind::object, &windowSchema),
+                         optionalField("activeNow", Kind::boolean),
+                         optionalField("models", Kind::objectList, &modelSchema),
+                         optionalField("limits", Kind::object, &limitsSchema),
+                         optionalField("plan", Kind::object, &planSchema)};
+const Schema usageSchema{requiredField("claude", Kind::object, &agentSchema),
+                         requiredField("codex", Kind::object, &agentSchema)};
 
 // ---- The decoders under test ----------------------------------------------
 
-using Decoded = std::optional<std::string>;   // the decoded feed's rendering; nullopt when refused
+using Decoded = std::optional<std::string>; // the decoded feed's rendering; nullopt when refused
 
 struct Feed {
     const char* name;
@@ -155,14 +163,17 @@ void runInParts(const char* what, std::size_t parts, Part part)
 
 class Random {
 public:
-    explicit Random(std::uint64_t seed) : m_engine(seed) {}
+    explicit Random(std::uint64_t seed) : m_engine(seed) { }
 
     std::uint64_t next() { return m_engine(); }
     std::size_t below(std::size_t bound) { return std::size_t(m_engine() % bound); }
     bool oneIn(std::size_t n) { return below(n) == 0; }
 
     template <typename T>
-    const T& pick(std::span<const T> values) { return values[below(values.size())]; }
+    const T& pick(std::span<const T> values)
+    {
+        return values[below(values.size())];
+    }
 
 private:
     std::mt19937_64 m_engine;
@@ -176,7 +187,9 @@ const std::array<QByteArray, 14> jsonTokens{
 
 QByteArray mutateBytes(QByteArray body, Random& random)
 {
-    const auto position = [&](qsizetype extra = 0) { return qsizetype(random.below(std::size_t(body.size() + extra))); };
+    const auto position = [&](qsizetype extra = 0) {
+        return qsizetype(random.below(std::size_t(body.size() + extra)));
+    };
     const std::size_t edits = 1 + random.below(4);
     for (std::size_t edit = 0; edit < edits && !body.isEmpty(); ++edit) {
         switch (random.below(8)) {
@@ -185,29 +198,21 @@ QByteArray mutateBytes(QByteArray body, Random& random)
             body[at] = char(body[at] ^ char(1 << random.below(8)));
             break;
         }
-        case 1:
-            body.insert(position(1), char(random.below(256)));
-            break;
-        case 2:
-            body.remove(position(), qsizetype(1 + random.below(8)));
-            break;
-        case 3:
-            body.truncate(position());
-            break;
-        case 4:
-            body.insert(position(1), random.pick(std::span<const QByteArray>(jsonTokens)));
-            break;
+        case 1: body.insert(position(1), char(random.below(256))); break;
+        case 2: body.remove(position(), qsizetype(1 + random.below(8))); break;
+        case 3: body.truncate(position()); break;
+        case 4: body.insert(position(1), random.pick(std::span<const QByteArray>(jsonTokens))); break;
         case 5: {
             const qsizetype at = position();
             body.replace(at, qsizetype(1 + random.below(6)), random.pick(std::span<const QByteArray>(jsonTokens)));
             break;
         }
-        case 6: {   // splice this document's head onto another sample's tail
+        case 6: { // splice this document's head onto another sample's tail
             const QByteArray& other = feeds()[random.below(feeds().size())].sample;
             body = body.left(position()) + other.mid(qsizetype(random.below(std::size_t(other.size()))));
             break;
         }
-        case 7: {   // repeat a stretch, as a server sending a member twice might
+        case 7: { // repeat a stretch, as a server sending a member twice might
             const qsizetype at = position();
             const QByteArray stretch = body.mid(at, qsizetype(1 + random.below(24)));
             body.insert(position(1), stretch);
@@ -227,7 +232,7 @@ bool isJsonObject(const QByteArray& body)
 
 // ---- Structured mutations -------------------------------------------------
 
-using Step = std::variant<QString, qsizetype>;   // a member's key or an element's index
+using Step = std::variant<QString, qsizetype>; // a member's key or an element's index
 using Path = std::vector<Step>;
 
 // `node` with the value at `path` replaced by `value`, or removed when there is none.
@@ -269,12 +274,13 @@ struct Site {
     enum class Role { root, member, element, unknown };
     Role role;
     Path path;
-    const Field* field = nullptr;               // a member's rules
-    std::optional<QJsonValue> current;          // absent for an optional member the sample leaves out
-    const Schema* members = nullptr;            // the rules of the object found here, if it is read
+    const Field* field = nullptr;      // a member's rules
+    std::optional<QJsonValue> current; // absent for an optional member the sample leaves out
+    const Schema* members = nullptr;   // the rules of the object found here, if it is read
 };
 
-void collectSites(const QJsonValue& value, const Path& path, const Schema* members, bool read, std::vector<Site>& sites);
+void collectSites(const QJsonValue& value, const Path& path, const Schema* members, bool read,
+                  std::vector<Site>& sites);
 
 void collectMembers(const QJsonObject& object, const Path& path, const Schema* members, bool read,
                     std::vector<Site>& sites)
@@ -308,7 +314,7 @@ void collectMembers(const QJsonObject& object, const Path& path, const Schema* m
             }
         }
     }
-    if (read) {   // optional members the sample leaves out can still be added
+    if (read) { // optional members the sample leaves out can still be added
         for (const Field& field : *members) {
             if (!object.contains(field.key)) {
                 Path memberPath = path;
@@ -356,7 +362,7 @@ struct Mutation {
 
 class Mutator {
 public:
-    explicit Mutator(Random& random) : m_random(random) {}
+    explicit Mutator(Random& random) : m_random(random) { }
 
     // A mutation of `site` in the document `root`.
     Mutation mutate(const QJsonValue& root, const Site& site)
@@ -371,10 +377,8 @@ public:
         case Site::Role::unknown:
             return at(root, site, m_random.oneIn(4) ? std::nullopt : std::optional(anyValue(2)), Outcome::unchanged,
                       "unknown member edited");
-        case Site::Role::element:
-            return mutateElement(root, site);
-        case Site::Role::member:
-            return mutateMember(root, site);
+        case Site::Role::element: return mutateElement(root, site);
+        case Site::Role::member: return mutateMember(root, site);
         }
         return {};
     }
@@ -411,8 +415,7 @@ private:
         case 1:
             list.insert(index, list.at(index));
             return {withValueAt(root, listPath, QJsonValue(list)), Outcome::changed, "list element repeated"};
-        case 2:
-            return at(root, site, QJsonValue(), Outcome::refused, "list element nulled");
+        case 2: return at(root, site, QJsonValue(), Outcome::refused, "list element nulled");
         default:
             return at(root, site, anyValueBut(QJsonValue::Object), Outcome::refused, "list element of another type");
         }
@@ -436,8 +439,7 @@ private:
             if (m_random.oneIn(2))
                 return at(root, site, notAnInteger(), Outcome::refused, "integer not whole or out of range");
             return at(root, site, QJsonValue(differentInteger(site.current)), Outcome::changed, "integer changed");
-        case Kind::number:
-            return at(root, site, differentNumber(site.current), Outcome::changed, "number changed");
+        case Kind::number: return at(root, site, differentNumber(site.current), Outcome::changed, "number changed");
         case Kind::object:
         case Kind::objectList:
             // A same-typed value that breaks the nested rules.
@@ -462,9 +464,9 @@ private:
     QString unknownKey(const Schema* members)
     {
         // Inside objects nobody reads, even the feeds' own key names are unknown.
-        static const std::array<QString, 6> names{QStringLiteral("notifications"), QStringLiteral("bots"),
-                                                  QStringLiteral("claude"), QStringLiteral("tokens"),
-                                                  QStringLiteral("id"), QStringLiteral("")};
+        static const std::array<QString, 6> names{
+            QStringLiteral("notifications"), QStringLiteral("bots"), QStringLiteral("claude"),
+            QStringLiteral("tokens"),        QStringLiteral("id"),   QStringLiteral("")};
         if (!members)
             return m_random.oneIn(2) ? m_random.pick(std::span<const QString>(names))
                                      : QStringLiteral("x%1").arg(m_random.below(100));
@@ -503,9 +505,12 @@ private:
 
     QString differentText(const std::optional<QJsonValue>& current)
     {
-        static const std::array<QString, 6> texts{QStringLiteral(""), QStringLiteral("x"), QStringLiteral("null"),
+        static const std::array<QString, 6> texts{QStringLiteral(""),
+                                                  QStringLiteral("x"),
+                                                  QStringLiteral("null"),
                                                   QStringLiteral("\u00e9t\u00e9 \u2014 \U0001F916"),
-                                                  QStringLiteral("quote \" and \\ backslash"), QStringLiteral("7")};
+                                                  QStringLiteral("quote \" and \\ backslash"),
+                                                  QStringLiteral("7")};
         for (;;) {
             const QString& text = m_random.pick(std::span<const QString>(texts));
             if (!current || current->toString() != text || !current->isString())
@@ -515,7 +520,11 @@ private:
 
     qint64 differentInteger(const std::optional<QJsonValue>& current)
     {
-        static const std::array<qint64, 7> edges{0, -1, 1, 4294967296, 9007199254740993,
+        static const std::array<qint64, 7> edges{0,
+                                                 -1,
+                                                 1,
+                                                 4294967296,
+                                                 9007199254740993,
                                                  std::numeric_limits<qint64>::max(),
                                                  std::numeric_limits<qint64>::min()};
         for (;;) {
@@ -553,8 +562,8 @@ private:
 {
     for (std::size_t other = 0; other < results.size(); ++other) {
         if (other != feed && results[other])
-            return ::testing::AssertionFailure() << feeds()[other].name << " decoder accepted a "
-                                                 << feeds()[feed].name << " document";
+            return ::testing::AssertionFailure()
+                << feeds()[other].name << " decoder accepted a " << feeds()[feed].name << " document";
     }
     const Decoded& decoded = results[feed];
     const bool ok = outcome == Outcome::refused ? !decoded
@@ -563,7 +572,8 @@ private:
     if (ok)
         return ::testing::AssertionSuccess();
     return ::testing::AssertionFailure() << "expected " << nameOf(outcome) << ", decoded to:\n"
-                                         << decoded.value_or("(refused)") << "\noriginal:\n" << *original;
+                                         << decoded.value_or("(refused)") << "\noriginal:\n"
+                                         << *original;
 }
 
 constexpr std::size_t partsPerFeed = 16;
@@ -658,7 +668,7 @@ TEST(FeedFuzz, ByteMutationsAreRefusedUnlessStillAJsonObject)
 TEST(FeedFuzz, StructuredMutationsFollowTheFormatRules)
 {
     constexpr std::size_t mutationsPerPart = 3'000;
-    std::array<std::atomic<std::size_t>, 3> seen{};   // per outcome, to show every kind was exercised
+    std::array<std::atomic<std::size_t>, 3> seen{}; // per outcome, to show every kind was exercised
     runInParts("structured mutations", feeds().size() * partsPerFeed, [&](std::size_t part, Decoders& decoders) {
         Random random(0xfeed'cafe + part * partSeedStride);
         const std::size_t feedIndex = part / partsPerFeed;

@@ -102,17 +102,22 @@ inline std::string agent(const CompanionAgentUsage::Agent& agent)
     std::string out = "today " + window(agent.today) + " week " + window(agent.week);
     out += " active " + (agent.activeNow ? std::string(*agent.activeNow ? "yes" : "no") : std::string("none"));
     out += " models ";
-    out += agent.models ? list(*agent.models, [](const CompanionAgentUsage::ModelUsage& model) {
-        return text(model.label) + "=" + std::to_string(model.tokens);
-    }) : std::string("none");
+    out += agent.models ? list(*agent.models,
+                               [](const CompanionAgentUsage::ModelUsage& model) {
+                                   return text(model.label) + "=" + std::to_string(model.tokens);
+                               })
+                        : std::string("none");
     out += " limits ";
     out += agent.limits ? number(agent.limits->usedPercent) + "% " + std::to_string(agent.limits->windowMinutes)
             + "min " + number(agent.limits->resetsAt) + " " + text(agent.limits->planType)
                         : std::string("none");
     out += " plan ";
-    out += agent.plan ? list(agent.plan->windows, [](const CompanionAgentUsage::PlanWindow& window) {
-        return text(window.label) + " " + number(window.usedPercent) + "% " + text(window.resetsAtIso);
-    }) : std::string("none");
+    out += agent.plan
+        ? list(agent.plan->windows,
+               [](const CompanionAgentUsage::PlanWindow& window) {
+                   return text(window.label) + " " + number(window.usedPercent) + "% " + text(window.resetsAtIso);
+               })
+        : std::string("none");
     return out;
 }
 

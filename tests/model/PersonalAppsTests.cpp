@@ -51,9 +51,9 @@ TEST_F(PersonalApps, NothingNewMeansNothingChangesOrIsStored)
     const auto model = kit.makeModel();
     QSignalSpy changes(model.get(), &ObservableObject::willChange);
 
-    kit.picker.answer = std::nullopt;  // cancelled
+    kit.picker.answer = std::nullopt; // cancelled
     model->addPersonalApp();
-    kit.picker.answer = QStringList{slack};  // only what the row already holds
+    kit.picker.answer = QStringList{slack}; // only what the row already holds
     model->addPersonalApp();
     // The same path in the other Unicode normal form is the same path.
     kit.writeSettings({{CompanionModel::personalAppsKey, QJsonArray{QStringLiteral("/opt/Caf\u00e9.desktop")}}});
@@ -78,7 +78,7 @@ TEST_F(PersonalApps, RemovingTakesEveryEqualEntryAndAlwaysStores)
     EXPECT_EQ(changes.count(), 1);
     EXPECT_EQ(storedApps(), QJsonArray{zoom});
 
-    model->removePersonalApp(QStringLiteral("/usr/share/applications/Zoom.desktop"));  // case matters
+    model->removePersonalApp(QStringLiteral("/usr/share/applications/Zoom.desktop")); // case matters
     EXPECT_EQ(model->personalApps.get(), QStringList{zoom});
     EXPECT_EQ(changes.count(), 2) << "removing nothing is still one change";
 

@@ -41,7 +41,7 @@ TEST(Scheduler, RunsWorkOnTheMainThreadAfterItsDelayUnlessCancelled)
     EXPECT_EQ(ran, (std::vector<int>{3, 1}));
     EXPECT_GE(firstRanAt, 40);
 
-    ScheduledWork().cancel();  // an empty handle refers to no work
+    ScheduledWork().cancel(); // an empty handle refers to no work
 }
 
 TEST(Scheduler, RepeatsWorkEveryIntervalUntilCancelledEvenFromInside)

@@ -35,15 +35,22 @@ TEST(StrictJson, IntegersAreWholeNumbersWithinTheSigned64BitRange)
     constexpr auto max = std::numeric_limits<qint64>::max();
     constexpr auto min = std::numeric_limits<qint64>::min();
     const std::vector<std::pair<const char*, qint64>> accepted{
-        {"0", 0}, {"-0", 0}, {"7", 7}, {"7.0", 7}, {"1e3", 1000}, {"-12", -12},
-        {"4294967296", 4294967296}, {"9007199254740993", 9007199254740993},
-        {"9223372036854775807", max}, {"-9223372036854775808", min},
+        {"0", 0},
+        {"-0", 0},
+        {"7", 7},
+        {"7.0", 7},
+        {"1e3", 1000},
+        {"-12", -12},
+        {"4294967296", 4294967296},
+        {"9007199254740993", 9007199254740993},
+        {"9223372036854775807", max},
+        {"-9223372036854775808", min},
     };
     for (const auto& [json, value] : accepted)
         EXPECT_EQ(integerV(json), value) << json;
 
-    for (const char* json : {"7.5", "0.001", "-1.5", "9223372036854775808", "1e19", "-1e19", "\"7\"", "true",
-                             "[7]", "{}"})
+    for (const char* json :
+         {"7.5", "0.001", "-1.5", "9223372036854775808", "1e19", "-1e19", "\"7\"", "true", "[7]", "{}"})
         EXPECT_FALSE(integerV(json).has_value()) << json;
 }
 
@@ -124,8 +131,7 @@ TEST(StrictJson, ListsKeepOrderAndFailOnAnyBadElement)
     const auto required = [&](ObjectReader& reader) { return reader.objectList(u"l", element); };
     const auto optional = [&](ObjectReader& reader) { return reader.optionalObjectList(u"l", element); };
 
-    EXPECT_EQ(StrictJson::decode(R"({"l": [{"n": 3}, {"n": 1}, {"n": 2}]})", required),
-              (std::vector<qint64>{3, 1, 2}));
+    EXPECT_EQ(StrictJson::decode(R"({"l": [{"n": 3}, {"n": 1}, {"n": 2}]})", required), (std::vector<qint64>{3, 1, 2}));
     EXPECT_EQ(StrictJson::decode(R"({"l": []})", required), std::vector<qint64>{});
     EXPECT_FALSE(StrictJson::decode(R"({})", required).has_value());
     EXPECT_FALSE(StrictJson::decode(R"({"l": {"n": 1}})", required).has_value());
@@ -148,9 +154,9 @@ TEST(StrictJson, TheBodyMustBeOneJsonObject)
 
     QByteArray trailingNul(R"({"a": 1})");
     trailingNul.append('\0');
-    for (const QByteArray& body : {QByteArray(), QByteArray("  "), QByteArray("[{\"a\": 1}]"), QByteArray("\"a\""),
-                                   QByteArray("1"), QByteArray("null"), QByteArray(R"({"a": 1)"),
-                                   QByteArray(R"({"a": 1} {})"), QByteArray(R"({"a": 1}x)"), trailingNul,
-                                   QByteArray(R"({'a': 1})"), QByteArray(R"({"a": 1,})")})
+    for (const QByteArray& body :
+         {QByteArray(), QByteArray("  "), QByteArray("[{\"a\": 1}]"), QByteArray("\"a\""), QByteArray("1"),
+          QByteArray("null"), QByteArray(R"({"a": 1)"), QByteArray(R"({"a": 1} {})"), QByteArray(R"({"a": 1}x)"),
+          trailingNul, QByteArray(R"({'a': 1})"), QByteArray(R"({"a": 1,})")})
         EXPECT_FALSE(StrictJson::parseObject(body).has_value()) << body.toStdString();
 }

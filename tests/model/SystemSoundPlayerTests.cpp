@@ -4,8 +4,8 @@
 
 #include <gtest/gtest.h>
 
-#include <QTest>
 #include <QFileInfo>
+#include <QTest>
 
 TEST(ResourceBundleSoundPlayer, FindsSoundsByNameInTheBundle)
 {

@@ -6,10 +6,10 @@
 #include "support/ModelTestKit.h"
 #include "support/WaitUntil.h"
 
+#include "model/ResourceBundle.h"
 #include "panel/CompanionAlertBubbleView.h"
 #include "panel/CompanionView.h"
 #include "ui/AnimationDriver.h"
-#include "model/ResourceBundle.h"
 
 #include <QCursor>
 #include <QDir>
@@ -38,7 +38,9 @@ protected:
         // The ambient motions run from the start; wait for the last sparkle to begin its twinkle.
         ASSERT_TRUE(waitUntil([&] {
             const FloatingSwirl* figure = companion->floatingSwirl();
-            return figure && std::ranges::all_of(figure->frameAt({}, 1, environment.animations.now()).sparkleLit, [](double lit) { return lit > 0; });
+            return figure
+                && std::ranges::all_of(figure->frameAt({}, 1, environment.animations.now()).sparkleLit,
+                                       [](double lit) { return lit > 0; });
         }));
     }
 

@@ -11,9 +11,9 @@ namespace {
 
 using Layout = CompanionAlertBubbleView::Layout;
 
-const QString longDetail = QStringLiteral(
-    "Your accountant shared the signed quarterly statements and asks you to confirm the transfer to the "
-    "supplier before the bank closes this afternoon, otherwise the payment slips to Monday");
+const QString longDetail =
+    QStringLiteral("Your accountant shared the signed quarterly statements and asks you to confirm the transfer to the "
+                   "supplier before the bank closes this afternoon, otherwise the payment slips to Monday");
 
 TEST(AlertBubbleLayout, AnEmptyDetailShowsTheTitleAloneWithoutASecondLine)
 {
@@ -21,7 +21,8 @@ TEST(AlertBubbleLayout, AnEmptyDetailShowsTheTitleAloneWithoutASecondLine)
     EXPECT_EQ(layout.titleLines, QStringList{QStringLiteral("ZQ — you got a call")});
     EXPECT_TRUE(layout.detailLines.isEmpty());
     EXPECT_TRUE(layout.detail.isEmpty());
-    const Layout withDetail = CompanionAlertBubbleView::layoutFor(CompanionAlert(CompanionAlertSource::call, QStringLiteral("Mum")));
+    const Layout withDetail =
+        CompanionAlertBubbleView::layoutFor(CompanionAlert(CompanionAlertSource::call, QStringLiteral("Mum")));
     EXPECT_EQ(withDetail.detailLines, QStringList{QStringLiteral("Mum")});
     EXPECT_LT(layout.title.top() - withDetail.title.top(), 0.1 + withDetail.detail.bottom() - withDetail.title.bottom())
         << "the title alone is centred, not placed as if a detail followed";
@@ -129,8 +130,8 @@ TEST_F(AlertBubbleTest, ClicksOutsideTheBubbleOrOnAFadingOneDoNothing)
 
 TEST_F(AlertBubbleTest, AlertAfterAlertReusesTheGlowsOfTheSameShapes)
 {
-    const QStringList details{QStringLiteral("Short"), QStringLiteral("A detail long enough to take a second line here"),
-                              longDetail};
+    const QStringList details{QStringLiteral("Short"),
+                              QStringLiteral("A detail long enough to take a second line here"), longDetail};
     const int before = GlowCache::shared().count();
     for (int index = 0; index < 30; ++index) {
         model->dismissAlert(false);

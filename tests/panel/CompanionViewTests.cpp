@@ -19,7 +19,7 @@ TEST(CompanionViewLayout, MascotSitsBottomTrailingUnlessTheMenuIsOpenToTheRight)
         qreal shift;
     };
     for (const Case& c : {Case{false, false, Qt::AlignBottom | Qt::AlignRight, 0},
-                          Case{false, true, Qt::AlignBottom | Qt::AlignRight, 0},   // a stale side does nothing
+                          Case{false, true, Qt::AlignBottom | Qt::AlignRight, 0}, // a stale side does nothing
                           Case{true, true, Qt::AlignBottom | Qt::AlignLeft, 20},
                           Case{true, false, Qt::AlignBottom | Qt::AlignRight, -20}}) {
         EXPECT_EQ(CompanionView::companionAlignmentFor(c.menuOpen, c.toRight), c.alignment);
@@ -79,7 +79,8 @@ TEST_F(CompanionViewTest, OpeningTheMenuShiftsTheMascotWithTheMenusSpring)
     kit.settle();
     EXPECT_EQ(view.mascotShift().target(), -20);
     ASSERT_TRUE(view.mascotShift().motion());
-    EXPECT_NEAR(view.mascotShift().motion()->spring.stiffness, SpringParameters::fromResponse(0.36, 0.82).stiffness, 1e-9);
+    EXPECT_NEAR(view.mascotShift().motion()->spring.stiffness, SpringParameters::fromResponse(0.36, 0.82).stiffness,
+                1e-9);
     EXPECT_EQ(view.menuPresence().target(), 1);
     kit.advance(1);
     EXPECT_NEAR(view.mascotFrame().left(), 148, 1e-3);
@@ -98,7 +99,7 @@ TEST_F(CompanionViewTest, AClickTogglesTheMenuAndADragReportsOnlyItsStartAndEnd)
 
 TEST_F(CompanionViewTest, AWaveSwingsThroughItsSequenceThenSettles)
 {
-    kit.draws = {80, 80};   // keep the idle look out of the way
+    kit.draws = {80, 80}; // keep the idle look out of the way
     ASSERT_TRUE(view.performWave());
     EXPECT_TRUE(view.waveRunning());
     const auto steps = recordWave(2.0);
@@ -121,7 +122,7 @@ TEST_F(CompanionViewTest, ASecondWaveWhileOnePlaysIsDroppedNotQueued)
     kit.settle();
     kit.advance(1.25);
     EXPECT_FALSE(firstFinished);
-    kit.advance(0.1);   // 1.8 s after the first began
+    kit.advance(0.1); // 1.8 s after the first began
     EXPECT_TRUE(firstFinished);
     EXPECT_FALSE(secondFinished);
     EXPECT_FALSE(view.waveRunning());
@@ -153,19 +154,19 @@ TEST_F(CompanionViewTest, TimedWavesComeEvery28SecondsAfterTheLastEndsAndSkipWhi
     EXPECT_FALSE(view.waveRunning());
     kit.advance(0.01);
     EXPECT_TRUE(view.waveRunning());
-    kit.advance(1.8);   // the wave ends 29.8 s in
+    kit.advance(1.8); // the wave ends 29.8 s in
     EXPECT_FALSE(view.waveRunning());
     kit.advance(27.99);
     EXPECT_FALSE(view.waveRunning());
     model->menuOpen = true;
-    kit.advance(0.01);   // 57.8 s: skipped with the menu open
+    kit.advance(0.01); // 57.8 s: skipped with the menu open
     EXPECT_FALSE(view.waveRunning());
     model->menuOpen = false;
     model->companionHidden = true;
-    kit.advance(28);     // 85.8 s: skipped while hidden
+    kit.advance(28); // 85.8 s: skipped while hidden
     EXPECT_FALSE(view.waveRunning());
     model->companionHidden = false;
-    kit.advance(28);     // 113.8 s
+    kit.advance(28); // 113.8 s
     EXPECT_TRUE(view.waveRunning());
 }
 
@@ -254,7 +255,8 @@ TEST_F(CompanionViewTest, ADragsEndReturnsTheFigureToRestWithoutHeadingForTheExc
     kit.settle();
     EXPECT_EQ(view.figureScale().target(), 1.0);
     ASSERT_TRUE(view.figureScale().motion());
-    EXPECT_NEAR(view.figureScale().motion()->spring.stiffness, SpringParameters::fromResponse(0.32, 0.72).stiffness, 1e-9);
+    EXPECT_NEAR(view.figureScale().motion()->spring.stiffness, SpringParameters::fromResponse(0.32, 0.72).stiffness,
+                1e-9);
     for (int i = 0; i < 100; ++i) {
         kit.advance(0.01);
         EXPECT_LE(view.figureScale().value(), 1.0801);

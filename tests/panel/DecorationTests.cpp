@@ -26,7 +26,7 @@ TEST(EnergyBurst, FiresAfterItsDelayFliesFadesAndWaitsARandomPause)
         EXPECT_NEAR(burst.progress(), 1, 1e-6);
         kit.advance(0.04);
         EXPECT_TRUE(burst.visible());
-        kit.advance(0.01);   // 0.47 s after it fired
+        kit.advance(0.01); // 0.47 s after it fired
         EXPECT_FALSE(burst.visible());
         EXPECT_EQ(kit.drawnRanges.back(), (std::pair<double, double>(2.2, 5.4)));
         // The next burst starts 0.47 s plus the pause after this one.
@@ -47,7 +47,7 @@ TEST(EnergyBurst, WithoutADelayFiresTheMomentItIsShownAndStopsWhenDestroyed)
         kit.scheduler.advance(std::chrono::milliseconds(0));
         EXPECT_TRUE(burst.visible());
     }
-    kit.advance(10);   // the destroyed burst's pending work does nothing
+    kit.advance(10); // the destroyed burst's pending work does nothing
 }
 
 TEST(EnergyBurst, UnseenItWaitsAndFiresWhenThePanelIsSeenAgain)
@@ -153,13 +153,13 @@ TEST(IlluminatedTitle, FlickersTwiceAfterARandomPauseAndIsSteadyBetween)
     EXPECT_EQ(kit.drawnRanges.back(), (std::pair<double, double>(2.4, 6.8)));
     kit.advance(2.39);
     EXPECT_EQ(title.flicker(), 1);
-    kit.advance(0.01 + 0.06);   // the first dip has eased down by 60 ms
+    kit.advance(0.01 + 0.06); // the first dip has eased down by 60 ms
     EXPECT_NEAR(title.flicker(), 0.42, 1e-6);
-    kit.advance(0.09);          // 150 ms: recovered
+    kit.advance(0.09); // 150 ms: recovered
     EXPECT_NEAR(title.flicker(), 1, 1e-5);
-    kit.advance(0.06);          // 210 ms: the second dip
+    kit.advance(0.06); // 210 ms: the second dip
     EXPECT_NEAR(title.flicker(), 0.68, 1e-6);
-    kit.advance(0.10);          // 310 ms: steady again
+    kit.advance(0.10); // 310 ms: steady again
     EXPECT_NEAR(title.flicker(), 1, 1e-5);
     // The next pause started with the last recovery, 220 ms in.
     EXPECT_EQ(kit.drawnRanges.size(), 2u);

@@ -60,7 +60,8 @@ protected:
                     calls.push_back("dragEnd");
                     cursorAtEnd = QGuiApplication::overrideCursor() != nullptr;
                 },
-        }.makeView(&window);
+        }
+                      .makeView(&window);
         surface->setGeometry(20, 20, 154, 154);
         window.show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
@@ -103,7 +104,7 @@ TEST_F(DragSurfaceTest, ADragMovesTheWindowWithAClosedHandAndReportsStartThenEnd
     for (int step = 1; step <= 40; ++step)
         send(QEvent::MouseMove, QPointF(403 + step, 300 - step));
     EXPECT_EQ(window.pos(), origin + QPoint(43, -40));
-    send(QEvent::MouseMove, QPointF(400, 300));   // back where it began: still a drag
+    send(QEvent::MouseMove, QPointF(400, 300)); // back where it began: still a drag
     send(QEvent::MouseButtonRelease, QPointF(400, 300));
     EXPECT_EQ(window.pos(), origin);
     EXPECT_EQ(calls, (std::vector<std::string>{"dragStart", "dragEnd"}));

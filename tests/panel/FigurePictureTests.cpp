@@ -83,12 +83,23 @@ TEST_P(FigurePictureTest, ComposedFrameAfterFrameShowsWhatAFreshPaintShowsAndTel
     const std::vector<std::pair<const char*, Change>> changes{
         {"the swirl turned", [](auto& frame) { frame.turn -= 1.07; }},
         {"a sparkle lit", [](auto& frame) { frame.sparkleLit[1] = 0.7; }},
-        {"a burst set off", [](auto& frame) { frame.burstStates[2] = {true, 0.2}; }},
-        {"the burst flew on with the ring", [](auto& frame) { frame.burstStates[2] = {true, 0.5}; frame.ringTurn -= 1; }},
+        {"a burst set off",
+         [](auto& frame) {
+             frame.burstStates[2] = {true, 0.2};
+         }},
+        {"the burst flew on with the ring",
+         [](auto& frame) {
+             frame.burstStates[2] = {true, 0.5};
+             frame.ringTurn -= 1;
+         }},
         {"the shadow turned", [](auto& frame) { frame.shadowTurn -= 3.2; }},
         {"the breath grew", [](auto& frame) { frame.glowStep = 4; }},
         {"the figure rose", [](auto& frame) { frame.lift = -2; }},
-        {"the pointer came on", [](auto& frame) { frame.scale = 1.05; frame.brightness = 0.06; }},
+        {"the pointer came on",
+         [](auto& frame) {
+             frame.scale = 1.05;
+             frame.brightness = 0.06;
+         }},
         {"the burst ended", [](auto& frame) { frame.burstStates[2] = {}; }},
     };
     FigurePicture picture;
@@ -131,12 +142,13 @@ TEST_P(FigurePictureTest, AMovedFigureRepaintsItsOldPlaceAndItsNewOne)
     const QRegion changed = picture.compose(figure, frame, moved);
     // The old picture reached from 106 points left of the old centre to the view's edge.
     EXPECT_TRUE((QRegion(245 - 106, 0, 330 - (245 - 106), 190) - changed).isEmpty());
-    EXPECT_LE(visiblyDifferent(shown(picture), [&] {
-                  QImage image = blank();
-                  QPainter painter(&image);
-                  figure.paint(painter, moved.centre, frame, QRectF(0, 0, 330, 190));
-                  return image;
-              }()),
+    EXPECT_LE(visiblyDifferent(shown(picture),
+                               [&] {
+                                   QImage image = blank();
+                                   QPainter painter(&image);
+                                   figure.paint(painter, moved.centre, frame, QRectF(0, 0, 330, 190));
+                                   return image;
+                               }()),
               fewPixels);
 }
 

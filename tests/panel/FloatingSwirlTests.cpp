@@ -36,7 +36,8 @@ protected:
                 if (before.pixel(x, y) == after.pixel(x, y))
                     continue;
                 ++changed;
-                EXPECT_TRUE(area.contains(QPoint(x, y))) << "a changed pixel outside the repainted area at " << x << ", " << y;
+                EXPECT_TRUE(area.contains(QPoint(x, y)))
+                    << "a changed pixel outside the repainted area at " << x << ", " << y;
                 if (!area.contains(QPoint(x, y)))
                     return changed;
             }
@@ -135,7 +136,8 @@ TEST(FigureSnapping, FloatsInWholeDevicePixelsAndBreathesInSteps)
     }
     EXPECT_EQ(FloatingSwirl::snapped({.glow = 0}, 1).glowStep, 0);
     EXPECT_EQ(FloatingSwirl::snapped({.glow = 1}, 1).glowStep, FloatingSwirl::glowSteps - 1);
-    const FloatingSwirl::Frame waving = FloatingSwirl::snapped({.swirlPhase = -90, .waveAngle = -12, .shadowTurn = -80}, 1);
+    const FloatingSwirl::Frame waving =
+        FloatingSwirl::snapped({.swirlPhase = -90, .waveAngle = -12, .shadowTurn = -80}, 1);
     EXPECT_NEAR(waving.turn, -104.4, 1e-9);
     EXPECT_EQ(waving.ringTurn, -90);
     EXPECT_EQ(waving.shadowTurn, -80);

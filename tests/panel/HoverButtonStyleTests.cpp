@@ -82,7 +82,7 @@ TEST(HoverButtonItem, ActsOnlyWhenPressedAndReleasedOverIt)
     item.release(QPointF(15, 15));
     EXPECT_EQ(actions, 0);
     ASSERT_TRUE(item.press(QPointF(15, 15)));
-    item.release(QPointF(50, 50));   // dragged off before letting go
+    item.release(QPointF(50, 50)); // dragged off before letting go
     EXPECT_EQ(actions, 0);
     ASSERT_TRUE(item.press(QPointF(15, 15)));
     item.release(QPointF(29, 27));

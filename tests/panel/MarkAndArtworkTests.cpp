@@ -1,6 +1,6 @@
+#include "model/ResourceBundle.h"
 #include "panel/MascotArtwork.h"
 #include "panel/VaradiChevronMark.h"
-#include "model/ResourceBundle.h"
 
 #include <QFile>
 #include <QPainter>
@@ -50,7 +50,8 @@ class ArtworkBundle : public ::testing::Test {
 protected:
     void copyFromBuiltBundle(const QString& name)
     {
-        QFile::copy(QStringLiteral(LUMIVO_BINARY_DIR "/src/lumivo-companion.resources/") + name + QStringLiteral(".png"),
+        QFile::copy(QStringLiteral(LUMIVO_BINARY_DIR "/src/lumivo-companion.resources/") + name
+                        + QStringLiteral(".png"),
                     folder.filePath(name + QStringLiteral(".png")));
     }
     QTemporaryDir folder;
@@ -85,7 +86,8 @@ TEST_F(ArtworkBundle, TheSwirlFallsBackToTheLogoAndTheLogoToTheApplicationIcon)
 // 116 points, 71 at twice that).
 TEST(SwirlPicture, IsShrunkByAveragingSoItsEdgesMatchTheDrawingAtThatSize)
 {
-    const QImage artwork(QStringLiteral(LUMIVO_BINARY_DIR "/src/lumivo-companion.resources/vora-logo-light-canonical.png"));
+    const QImage artwork(
+        QStringLiteral(LUMIVO_BINARY_DIR "/src/lumivo-companion.resources/vora-logo-light-canonical.png"));
     ASSERT_FALSE(artwork.isNull());
     QSvgRenderer drawing(QStringLiteral(LUMIVO_SOURCE_DIR "/resources/artwork/vora-logo-light-canonical.svg"));
     ASSERT_TRUE(drawing.isValid());

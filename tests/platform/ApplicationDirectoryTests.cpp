@@ -51,7 +51,8 @@ TEST(ApplicationDirectory, ResolvesOtherBundlesByTheEntrysName)
     EXPECT_EQ(entryIdOf(slack), QStringLiteral("com.slack.Slack"));
     EXPECT_EQ(slack->identifier, QStringLiteral("com.slack.Slack"));
     // Names compare without case; an entry's ID answers when no name does.
-    EXPECT_EQ(entryIdOf(directory.resolve(QStringLiteral("/Users/someone/Applications/SLACK.app"))), QStringLiteral("com.slack.Slack"));
+    EXPECT_EQ(entryIdOf(directory.resolve(QStringLiteral("/Users/someone/Applications/SLACK.app"))),
+              QStringLiteral("com.slack.Slack"));
     EXPECT_EQ(entryIdOf(directory.resolve(QStringLiteral("/Applications/Claude.app"))), QStringLiteral("claude"));
     EXPECT_FALSE(directory.resolve(QStringLiteral("/Applications/Superhuman.app")));
 }
@@ -109,11 +110,15 @@ TEST(ApplicationDirectory, IdentifiesWindowsByClass)
     struct Case {
         QString instance, windowClass, identifier, entry;
     };
-    const QList<Case> cases {
-        {QStringLiteral("google-chrome"), QStringLiteral("Google-chrome"), QStringLiteral("com.google.Chrome"), QStringLiteral("chromium")},
-        {QStringLiteral("chromium"), QStringLiteral("Chromium"), QStringLiteral("com.google.Chrome"), QStringLiteral("chromium")},
-        {QStringLiteral("notes"), QStringLiteral("Notes"), QStringLiteral("org.example.Notes"), QStringLiteral("org.example.Notes")},
-        {QStringLiteral("main"), QStringLiteral("EditorMainWindow"), QStringLiteral("editor"), QStringLiteral("editor")},
+    const QList<Case> cases{
+        {QStringLiteral("google-chrome"), QStringLiteral("Google-chrome"), QStringLiteral("com.google.Chrome"),
+         QStringLiteral("chromium")},
+        {QStringLiteral("chromium"), QStringLiteral("Chromium"), QStringLiteral("com.google.Chrome"),
+         QStringLiteral("chromium")},
+        {QStringLiteral("notes"), QStringLiteral("Notes"), QStringLiteral("org.example.Notes"),
+         QStringLiteral("org.example.Notes")},
+        {QStringLiteral("main"), QStringLiteral("EditorMainWindow"), QStringLiteral("editor"),
+         QStringLiteral("editor")},
         {QStringLiteral("editor"), QStringLiteral("SomethingElse"), QStringLiteral("editor"), QStringLiteral("editor")},
     };
     for (const Case& test : cases) {
@@ -134,9 +139,9 @@ TEST(ApplicationDirectory, SeesApplicationsInstalledWhileRunning)
 
     folder.addApplication(QStringLiteral("slack"), QStringLiteral("Slack"));
     // The folder's time moves on as it would a moment later.
-    struct stat folderStat {};
+    struct stat folderStat { };
     ASSERT_EQ(stat(folder.path().toLocal8Bit().constData(), &folderStat), 0);
-    const utimbuf later {folderStat.st_atime, folderStat.st_mtime + 2};
+    const utimbuf later{folderStat.st_atime, folderStat.st_mtime + 2};
     ASSERT_EQ(utime(folder.path().toLocal8Bit().constData(), &later), 0);
     EXPECT_TRUE(directory.resolve(QStringLiteral("/Applications/Slack.app")));
 }
@@ -173,10 +178,10 @@ TEST(ApplicationDirectory, EveryCatalogueApplicationCanResolve)
         const QString name = QFileInfo(path).completeBaseName();
         folder.addApplication(QStringLiteral("by-name-") + QString::number(qHash(name)), name);
     }
-    for (const QString& id : {QStringLiteral("google-chrome"), QStringLiteral("gnome-system-monitor"),
-                              QStringLiteral("org.gnome.Calendar"), QStringLiteral("sm.puri.Chatty"),
-                              QStringLiteral("org.gnome.Calls"), QStringLiteral("org.gnome.Music"),
-                              QStringLiteral("org.gnome.Weather"), QStringLiteral("org.gnome.clocks")})
+    for (const QString& id :
+         {QStringLiteral("google-chrome"), QStringLiteral("gnome-system-monitor"), QStringLiteral("org.gnome.Calendar"),
+          QStringLiteral("sm.puri.Chatty"), QStringLiteral("org.gnome.Calls"), QStringLiteral("org.gnome.Music"),
+          QStringLiteral("org.gnome.Weather"), QStringLiteral("org.gnome.clocks")})
         folder.addApplication(id, id);
     const ApplicationDirectory directory({folder.path()});
     for (const QString& path : paths) {

@@ -14,7 +14,8 @@
 
 namespace {
 
-const QStringList cleanSignalState {QStringLiteral("SigBlk:\t0000000000000000"), QStringLiteral("SigIgn:\t0000000000000000")};
+const QStringList cleanSignalState{QStringLiteral("SigBlk:\t0000000000000000"),
+                                   QStringLiteral("SigIgn:\t0000000000000000")};
 
 class ChildSignalState : public ::testing::Test {
 protected:
@@ -46,9 +47,9 @@ protected:
     }
 
     ApplicationFolder folder;
-    ApplicationDirectory directory {{folder.path()}};
+    ApplicationDirectory directory{{folder.path()}};
     FakeWorkspace workspace;
-    XdgApplications applications {directory, workspace};
+    XdgApplications applications{directory, workspace};
 
 private:
     sigset_t m_savedMask;
@@ -69,8 +70,10 @@ TEST_F(ChildSignalState, EveryWayOfStartingAProgramStartsItClean)
 {
     // All written before the desktop's application database is first read.
     addRecordingApplication(QStringLiteral("slack"), QStringLiteral("Slack"));
-    addRecordingApplication(QStringLiteral("handler"), QStringLiteral("Handler"), "MimeType=x-scheme-handler/lumivo-test;\n");
-    folder.write(QStringLiteral("../mimeapps.list"), "[Default Applications]\nx-scheme-handler/lumivo-test=handler.desktop\n");
+    addRecordingApplication(QStringLiteral("handler"), QStringLiteral("Handler"),
+                            "MimeType=x-scheme-handler/lumivo-test;\n");
+    folder.write(QStringLiteral("../mimeapps.list"),
+                 "[Default Applications]\nx-scheme-handler/lumivo-test=handler.desktop\n");
 
     std::optional<bool> opened;
     applications.openApplication(QStringLiteral("/Applications/Slack.app"), [&](bool outcome) { opened = outcome; });

@@ -39,20 +39,30 @@ TEST(ChromeSwitches, AreReadFromEitherFormOfTheCommandLine)
     } cases[] = {
         {"arguments apart",
          apart({"/opt/google/chrome/chrome", "--user-data-dir=/home/u/my profile", "--remote-debugging-port=9222"}),
-         {u"/home/u/my profile"_s}, {u"9222"_s}},
-        {"a repeated switch, the last first", apart({"chrome", "--user-data-dir=/a", "--user-data-dir=/b"}),
-         {u"/b"_s, u"/a"_s}, {}},
+         {u"/home/u/my profile"_s},
+         {u"9222"_s}},
+        {"a repeated switch, the last first",
+         apart({"chrome", "--user-data-dir=/a", "--user-data-dir=/b"}),
+         {u"/b"_s, u"/a"_s},
+         {}},
         {"look-alikes and an empty value",
-         apart({"chrome", "--user-data-dir-x=/a", "---user-data-dir=/b", "--user-data-dir="}), {}, {}},
+         apart({"chrome", "--user-data-dir-x=/a", "---user-data-dir=/b", "--user-data-dir="}),
+         {},
+         {}},
         {"as Chromium rewrites it",
          "/usr/lib/chromium/chromium --show-component-extension-options --user-data-dir=/tmp/p "
-         "--remote-debugging-port=0 --no-sandbox about:blank" + QByteArray(1, '\0'),
-         {u"/tmp/p"_s}, {u"0"_s}},
+         "--remote-debugging-port=0 --no-sandbox about:blank"
+             + QByteArray(1, '\0'),
+         {u"/tmp/p"_s},
+         {u"0"_s}},
         {"joined, pages after the last switch",
          "chromium --remote-debugging-port=9222 --user-data-dir=/home/u/my profile https://example.org/",
-         {u"/home/u/my profile https://example.org/"_s, u"/home/u/my profile"_s, u"/home/u/my"_s}, {u"9222"_s}},
-        {"joined, a look-alike inside another value", "chromium --flag=x--user-data-dir=/a --user-data-dir=/b",
-         {u"/b"_s}, {}},
+         {u"/home/u/my profile https://example.org/"_s, u"/home/u/my profile"_s, u"/home/u/my"_s},
+         {u"9222"_s}},
+        {"joined, a look-alike inside another value",
+         "chromium --flag=x--user-data-dir=/a --user-data-dir=/b",
+         {u"/b"_s},
+         {}},
         {"the program alone", apart({"chrome"}), {}, {}},
     };
     for (const auto& row : cases) {
@@ -81,9 +91,9 @@ TEST(ChromeTargetList, GivesThePagesToCloseOnlyFromAPlainAnswer)
         qsizetype limit;
         std::optional<QStringList> ids;
     } cases[] = {
-        {"a list", 200, targets, 10, QStringList {u"A"_s, u"D"_s, u"E"_s}},
-        {"more matches than one press closes", 200, targets, 2, QStringList {u"A"_s, u"D"_s}},
-        {"an empty list", 200, "[]", 10, QStringList {}},
+        {"a list", 200, targets, 10, QStringList{u"A"_s, u"D"_s, u"E"_s}},
+        {"more matches than one press closes", 200, targets, 2, QStringList{u"A"_s, u"D"_s}},
+        {"an empty list", 200, "[]", 10, QStringList{}},
         {"a redirect", 302, targets, 10, std::nullopt},
         {"an error", 500, targets, 10, std::nullopt},
         {"not a list", 200, R"({"id": "A"})", 10, std::nullopt},
@@ -119,7 +129,7 @@ protected:
     TestServer endpoint;
     QTemporaryDir profile;
     FakeWorkspace workspace;
-    ChromeDevTools tabs {workspace, {profile.path()}};
+    ChromeDevTools tabs{workspace, {profile.path()}};
 };
 
 QByteArray pages(int count)

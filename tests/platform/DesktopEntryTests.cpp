@@ -18,8 +18,11 @@ std::optional<DesktopEntry> parse(const QByteArray& contents)
 TEST(DesktopEntry, ReadsWhatNamingAndLaunchingNeed)
 {
     const auto entry = parse("# comment\n[Desktop Entry]\nType=Application\nName=Notes\nName[xx]=Notizen\n"
-                             "Icon=accessories-text-editor\nStartupWMClass=NotesWindow\nExec=" + program + " %F\n"
-                             "[Desktop Action New]\nName=New\nExec=" + program + " --new\n");
+                             "Icon=accessories-text-editor\nStartupWMClass=NotesWindow\nExec="
+                             + program
+                             + " %F\n"
+                               "[Desktop Action New]\nName=New\nExec="
+                             + program + " --new\n");
     ASSERT_TRUE(entry);
     EXPECT_EQ(entry->id, QStringLiteral("example"));
     EXPECT_EQ(entry->untranslatedName, QStringLiteral("Notes"));
@@ -35,7 +38,7 @@ TEST(DesktopEntry, AnEntryWhoseProgramCannotStartIsNotInstalled)
         const char* why;
         QByteArray body;
     };
-    const QList<Case> cases {
+    const QList<Case> cases{
         {"no Exec", "Name=Notes\n"},
         {"empty Exec", "Name=Notes\nExec=\n"},
         {"Exec program missing", "Name=Notes\nExec=/nonexistent/notes %U\n"},
@@ -66,7 +69,7 @@ TEST(DesktopEntry, HiddenMeansDeletedButNoDisplayIsStillInstalled)
 
 TEST(DesktopEntry, WhatIsNotAnApplicationEntryReadsAsNone)
 {
-    const QList<QByteArray> notApplications {
+    const QList<QByteArray> notApplications{
         "",
         "garbage without any group",
         "[Desktop Entry]\nType=Link\nName=Site\nURL=https://example.com\n",
@@ -90,8 +93,10 @@ TEST(DesktopEntry, WhatIsNotAnApplicationEntryReadsAsNone)
 TEST(DesktopEntry, SurvivesMutatedEntries)
 {
     const QByteArray sample = "[Desktop Entry]\nType=Application\nName=Notes\nName[de]=Notizen\nIcon=notes\n"
-                              "Exec=\"" + program + "\" --record \"/tmp/x y\" %U %i %c %k\nTryExec=" + program + "\n"
-                              "StartupWMClass=Notes\nKeywords=a;b;c\\;d\n";
+                              "Exec=\""
+        + program + "\" --record \"/tmp/x y\" %U %i %c %k\nTryExec=" + program
+        + "\n"
+          "StartupWMClass=Notes\nKeywords=a;b;c\\;d\n";
     QRandomGenerator random(20261207);
     for (int round = 0; round < 3000; ++round) {
         QByteArray mutated = sample;
@@ -100,8 +105,14 @@ TEST(DesktopEntry, SurvivesMutatedEntries)
             const int at = random.bounded(mutated.size() + 1);
             switch (random.bounded(4)) {
             case 0: mutated.insert(at, char(random.bounded(256))); break;
-            case 1: if (at < mutated.size()) mutated.remove(at, 1 + random.bounded(8)); break;
-            case 2: if (at < mutated.size()) mutated[at] = char(random.bounded(256)); break;
+            case 1:
+                if (at < mutated.size())
+                    mutated.remove(at, 1 + random.bounded(8));
+                break;
+            case 2:
+                if (at < mutated.size())
+                    mutated[at] = char(random.bounded(256));
+                break;
             case 3: mutated.insert(at, mutated.mid(random.bounded(mutated.size()), random.bounded(20))); break;
             }
         }
@@ -128,7 +139,8 @@ protected:
     std::optional<QStringList> launch(const QByteArray& arguments, const QList<QUrl>& urls,
                                       const QStringList& extra = {}, const QByteArray& extraLines = {})
     {
-        const QString file = folder.addApplication(QStringLiteral("notes"), QStringLiteral("Notes"), extraLines, arguments);
+        const QString file =
+            folder.addApplication(QStringLiteral("notes"), QStringLiteral("Notes"), extraLines, arguments);
         QFile::remove(folder.recordOf(QStringLiteral("notes")));
         const auto entry = DesktopEntry::read(file, QStringLiteral("notes"));
         if (!entry || !entry->launch(urls, extra))
@@ -141,14 +153,18 @@ protected:
 
 TEST_F(DesktopEntryLaunch, ExpandsTheFieldCodes)
 {
-    const QList<QUrl> urls {QUrl(QStringLiteral("https://example.com/a?b=c d")), QUrl(QStringLiteral("mailto:x@example.com"))};
-    EXPECT_EQ(launch("%U", urls), QStringList({QStringLiteral("https://example.com/a?b=c%20d"), QStringLiteral("mailto:x@example.com")}));
-    EXPECT_EQ(launch("--first %u", urls.mid(0, 1)), QStringList({QStringLiteral("--first"), QStringLiteral("https://example.com/a?b=c%20d")}));
+    const QList<QUrl> urls{QUrl(QStringLiteral("https://example.com/a?b=c d")),
+                           QUrl(QStringLiteral("mailto:x@example.com"))};
+    EXPECT_EQ(launch("%U", urls),
+              QStringList({QStringLiteral("https://example.com/a?b=c%20d"), QStringLiteral("mailto:x@example.com")}));
+    EXPECT_EQ(launch("--first %u", urls.mid(0, 1)),
+              QStringList({QStringLiteral("--first"), QStringLiteral("https://example.com/a?b=c%20d")}));
     EXPECT_EQ(launch("%F", {QUrl::fromLocalFile(QStringLiteral("/tmp/with space.txt"))}),
               QStringList({QStringLiteral("/tmp/with space.txt")}));
     EXPECT_EQ(launch("%U", {}), QStringList());
     EXPECT_EQ(launch("%c 100%%", {}), QStringList({QStringLiteral("Notes"), QStringLiteral("100%")}));
-    EXPECT_EQ(launch("%i", {}, {}, "Icon=notes-icon\n"), QStringList({QStringLiteral("--icon"), QStringLiteral("notes-icon")}));
+    EXPECT_EQ(launch("%i", {}, {}, "Icon=notes-icon\n"),
+              QStringList({QStringLiteral("--icon"), QStringLiteral("notes-icon")}));
 }
 
 TEST_F(DesktopEntryLaunch, KeepsQuotedArgumentsWhole)

@@ -36,14 +36,15 @@ TEST(DesktopCoordinates, ConversionsAreInverses)
     for (const QRectF& rect : {QRectF(0, 0, 10, 10), QRectF(-300.5, 2000.25, 516, 590), QRectF(1279, 1023, 1, 1)}) {
         EXPECT_EQ(fromQt(toQt(rect, primary), primary), rect);
         // A point converts as a rectangle without size does.
-        EXPECT_EQ(pointFromQt(rect.topLeft(), primary), fromQt(QRectF(rect.topLeft(), QSizeF(0, 0)), primary).topLeft());
+        EXPECT_EQ(pointFromQt(rect.topLeft(), primary),
+                  fromQt(QRectF(rect.topLeft(), QSizeF(0, 0)), primary).topLeft());
     }
 }
 
 TEST(ScreenHolding, PicksTheScreenWithTheLargestShareOfTheWindow)
 {
-    const DesktopScreen left {QRectF(0, 0, 1000, 800), QRectF(0, 0, 1000, 780), 1};
-    const DesktopScreen right {QRectF(1000, 0, 1000, 800), QRectF(1000, 0, 1000, 800), 2};
+    const DesktopScreen left{QRectF(0, 0, 1000, 800), QRectF(0, 0, 1000, 780), 1};
+    const DesktopScreen right{QRectF(1000, 0, 1000, 800), QRectF(1000, 0, 1000, 800), 2};
     EXPECT_EQ(screenHolding(QRectF(900, 100, 330, 190), {left, right}), right);
     EXPECT_EQ(screenHolding(QRectF(800, 100, 330, 190), {left, right}), left);
     // Equal shares: the earlier screen.

@@ -20,13 +20,15 @@ TEST(FakeApplications, HoldsLaunchOutcomesUntilTheTestDeliversThem)
         applications.openApplication(path, [&outcomes, path](bool opened) { outcomes.append({path, opened}); });
     EXPECT_TRUE(outcomes.isEmpty());
     applications.finishLaunches();
-    EXPECT_EQ(outcomes, (QList<std::pair<QString, bool>> {{QStringLiteral("/Applications/Slack.app"), true},
-                                                          {QStringLiteral("/Applications/Broken.app"), false},
-                                                          {QStringLiteral("/Applications/Missing.app"), false}}));
+    EXPECT_EQ(outcomes,
+              (QList<std::pair<QString, bool>>{{QStringLiteral("/Applications/Slack.app"), true},
+                                               {QStringLiteral("/Applications/Broken.app"), false},
+                                               {QStringLiteral("/Applications/Missing.app"), false}}));
 
     EXPECT_EQ(applications.bundleIdentifier(QStringLiteral("/Applications/Slack.app")), QStringLiteral("slack"));
     EXPECT_FALSE(applications.bundleIdentifier(QStringLiteral("/Applications/Broken.app")));
-    EXPECT_FALSE(applications.startNewInstance(QStringLiteral("/Applications/Broken.app"), {QStringLiteral("--new-window")}));
+    EXPECT_FALSE(
+        applications.startNewInstance(QStringLiteral("/Applications/Broken.app"), {QStringLiteral("--new-window")}));
     EXPECT_EQ(applications.newInstances.size(), 1);
 }
 
@@ -36,12 +38,13 @@ TEST(FakeApplicationWindows, AnswersScriptedWindowsAndRecordsPlacements)
     windows.windowsOfProcess.insert(7, {30, 20});
     windows.fixedWindows.insert(20);
 
-    EXPECT_EQ(windows.windows(7), (QList<ApplicationWindows::WindowId> {30, 20}));
+    EXPECT_EQ(windows.windows(7), (QList<ApplicationWindows::WindowId>{30, 20}));
     EXPECT_FALSE(windows.windows(8));
     EXPECT_TRUE(windows.setPosition(30, QPointF(0, 25)));
     EXPECT_FALSE(windows.setSize(20, QSizeF(755, 900)));
-    EXPECT_EQ(windows.placements, (QList<FakeApplicationWindows::Placement> {{30, QPointF(0, 25), std::nullopt},
-                                                                             {20, std::nullopt, QSizeF(755, 900)}}));
+    EXPECT_EQ(windows.placements,
+              (QList<FakeApplicationWindows::Placement>{{30, QPointF(0, 25), std::nullopt},
+                                                        {20, std::nullopt, QSizeF(755, 900)}}));
 }
 
 } // namespace

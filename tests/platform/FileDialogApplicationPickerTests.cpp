@@ -51,9 +51,12 @@ const ApplicationPickerRequest request{
 TEST(FileDialogApplicationPicker, OffersDesktopEntriesAndExecutablesOnly)
 {
     QTemporaryDir directory;
-    EXPECT_TRUE(FileDialogApplicationPicker::offers(QFileInfo(makeFile(directory, QStringLiteral("mail.desktop"), false))));
-    EXPECT_TRUE(FileDialogApplicationPicker::offers(QFileInfo(makeFile(directory, QStringLiteral("report-tool"), true))));
-    EXPECT_FALSE(FileDialogApplicationPicker::offers(QFileInfo(makeFile(directory, QStringLiteral("notes.txt"), false))));
+    EXPECT_TRUE(
+        FileDialogApplicationPicker::offers(QFileInfo(makeFile(directory, QStringLiteral("mail.desktop"), false))));
+    EXPECT_TRUE(
+        FileDialogApplicationPicker::offers(QFileInfo(makeFile(directory, QStringLiteral("report-tool"), true))));
+    EXPECT_FALSE(
+        FileDialogApplicationPicker::offers(QFileInfo(makeFile(directory, QStringLiteral("notes.txt"), false))));
     EXPECT_FALSE(FileDialogApplicationPicker::offers(QFileInfo(directory.path())));
 }
 
@@ -67,7 +70,8 @@ TEST(FileDialogApplicationPicker, ShowsTheRequestAndReturnsTheChosenApplications
         EXPECT_EQ(dialog.windowTitle(), request.title);
         EXPECT_EQ(dialog.labelText(QFileDialog::Accept), QStringLiteral("Add"));
         EXPECT_EQ(dialog.fileMode(), QFileDialog::ExistingFiles);
-        EXPECT_EQ(dialog.directory().absolutePath(), FileDialogApplicationPicker::desktopFolderFor(QStringLiteral("/Applications")));
+        EXPECT_EQ(dialog.directory().absolutePath(),
+                  FileDialogApplicationPicker::desktopFolderFor(QStringLiteral("/Applications")));
         const auto* message = dialog.findChild<QLabel*>(QStringLiteral("pickerMessage"));
         ASSERT_NE(message, nullptr);
         EXPECT_EQ(message->text(), request.message);

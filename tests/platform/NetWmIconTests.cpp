@@ -10,7 +10,7 @@ namespace {
 
 std::vector<quint32> picture(quint32 width, quint32 height, quint32 colour)
 {
-    std::vector<quint32> values {width, height};
+    std::vector<quint32> values{width, height};
     values.resize(2 + size_t(width) * height, colour);
     return values;
 }
@@ -25,7 +25,7 @@ TEST(NetWmIcon, ReadsEveryPictureWithItsPixels)
 {
     const auto values = joined(picture(16, 16, 0xff112233), picture(32, 24, 0x80ffffff));
     const QIcon icon = iconFromNetWmIcon(values);
-    EXPECT_EQ(icon.availableSizes(), (QList<QSize> {QSize(16, 16), QSize(32, 24)}));
+    EXPECT_EQ(icon.availableSizes(), (QList<QSize>{QSize(16, 16), QSize(32, 24)}));
     EXPECT_EQ(icon.pixmap(QSize(16, 16)).toImage().pixel(3, 5), 0xff112233u);
 }
 
@@ -38,7 +38,7 @@ TEST(NetWmIcon, StopsAtTheFirstPictureThatDoesNotFit)
     };
     auto truncated = picture(16, 16, 1);
     truncated.pop_back();
-    const QList<Case> cases {
+    const QList<Case> cases{
         {"nothing", {}, 0},
         {"a lone width", {16}, 0},
         {"short of pixels", truncated, 0},

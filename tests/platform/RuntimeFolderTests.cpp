@@ -14,7 +14,7 @@ namespace {
 
 mode_t modeOf(const QString& path)
 {
-    struct stat status {};
+    struct stat status { };
     ::lstat(QFile::encodeName(path).constData(), &status);
     return status.st_mode & 07777;
 }
@@ -63,7 +63,9 @@ TEST_F(RuntimeFolderTest, StopsWithTheReasonsWhenNoSafePlaceExists)
     made(QStringLiteral("cache/lumivo-companion/runtime"), 0777);
     const RuntimeFolder::Choice choice = RuntimeFolder::choose(open, cache(), me);
     EXPECT_TRUE(choice.path.isEmpty());
-    EXPECT_EQ(choice.problem, open + QStringLiteral(" is open to other users; ") + fallback() + QStringLiteral(" is open to other users"));
+    EXPECT_EQ(choice.problem,
+              open + QStringLiteral(" is open to other users; ") + fallback()
+                  + QStringLiteral(" is open to other users"));
     EXPECT_EQ(modeOf(fallback()), 0777u) << "a folder found there is checked, not changed";
 }
 
@@ -79,9 +81,11 @@ TEST_F(RuntimeFolderTest, RefusesFoldersOfAnotherUser)
 
     const QString theirCache = made(QStringLiteral("their-cache/lumivo-companion/runtime"), 0700);
     ASSERT_EQ(::chown(QFile::encodeName(theirCache).constData(), 65534, 65534), 0);
-    const RuntimeFolder::Choice choice = RuntimeFolder::choose(theirs, m_root.filePath(QStringLiteral("their-cache")), me);
+    const RuntimeFolder::Choice choice =
+        RuntimeFolder::choose(theirs, m_root.filePath(QStringLiteral("their-cache")), me);
     EXPECT_TRUE(choice.path.isEmpty());
-    EXPECT_TRUE(choice.problem.endsWith(theirCache + QStringLiteral(" belongs to another user"))) << choice.problem.toStdString();
+    EXPECT_TRUE(choice.problem.endsWith(theirCache + QStringLiteral(" belongs to another user")))
+        << choice.problem.toStdString();
 }
 
 } // namespace

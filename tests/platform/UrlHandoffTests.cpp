@@ -9,9 +9,9 @@
 #include <QDir>
 #include <QFile>
 #include <QSignalSpy>
-#include <QTest>
 #include <QSocketNotifier>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTimer>
 
 #include <atomic>
@@ -36,7 +36,7 @@ const QUrl callLink(QStringLiteral("lumivo://notify?type=call&detail=Front%20des
 
 sockaddr_un addressOf(const QString& path)
 {
-    sockaddr_un address {};
+    sockaddr_un address{};
     address.sun_family = AF_UNIX;
     const QByteArray name = QFile::encodeName(path);
     std::memcpy(address.sun_path, name.constData(), size_t(name.size()));
@@ -60,7 +60,8 @@ qint64 writeAll(int descriptor, const QByteArray& data)
 {
     qint64 written = 0;
     while (written < data.size()) {
-        const ssize_t count = ::send(descriptor, data.constData() + written, size_t(data.size() - written), MSG_NOSIGNAL);
+        const ssize_t count =
+            ::send(descriptor, data.constData() + written, size_t(data.size() - written), MSG_NOSIGNAL);
         if (count <= 0)
             break;
         written += count;
@@ -99,11 +100,11 @@ void resetPeakResident()
 void flood(const QString& path, int count, qsizetype size)
 {
     const QByteArray payload(size, 'x');
-    std::vector<std::pair<int, qsizetype>> clients;   // descriptor, bytes sent
+    std::vector<std::pair<int, qsizetype>> clients; // descriptor, bytes sent
     while (int(clients.size()) < count) {
         const int client = connectRaw(path);
         if (client < 0) {
-            ::usleep(1000);   // the backlog is full until the receiver accepts
+            ::usleep(1000); // the backlog is full until the receiver accepts
             continue;
         }
         clients.emplace_back(client, 0);
@@ -138,8 +139,8 @@ protected:
     // while this thread's receiver answers.
     UrlHandoff::Outcome handOver(const Request& request, std::chrono::milliseconds timeout = 5s) const
     {
-        std::future<UrlHandoff::Outcome> outcome =
-            std::async(std::launch::async, [path = path(), request, timeout] { return UrlHandoff::send(path, request, timeout); });
+        std::future<UrlHandoff::Outcome> outcome = std::async(
+            std::launch::async, [path = path(), request, timeout] { return UrlHandoff::send(path, request, timeout); });
         waitUntil([&] { return outcome.wait_for(0s) == std::future_status::ready; }, int(timeout.count()) + 2000);
         return outcome.get();
     }
@@ -150,19 +151,21 @@ protected:
 TEST(UrlHandoffRequest, ReopensWithoutArgumentsAndKeepsOnlyTheLinksThatParse)
 {
     const QString program = QStringLiteral("lumivo-companion");
-    EXPECT_EQ(UrlHandoff::requestFrom({program}), (Request {.reopen = true, .urls = {}}));
+    EXPECT_EQ(UrlHandoff::requestFrom({program}), (Request{.reopen = true, .urls = {}}));
     const QString link = QString::fromUtf8(callLink.toEncoded());
-    EXPECT_EQ(UrlHandoff::requestFrom({program, link}), (Request {.reopen = false, .urls = {callLink}}));
+    EXPECT_EQ(UrlHandoff::requestFrom({program, link}), (Request{.reopen = false, .urls = {callLink}}));
 
     // Links that all fail to parse ask nothing, not a reopen.
-    const Request refused = UrlHandoff::requestFrom({program, QStringLiteral("lumivo://notify?type=call&detail=%ZZ"),
-                                                     QStringLiteral("/home/someone/file.txt"), QStringLiteral("not a link")});
+    const Request refused =
+        UrlHandoff::requestFrom({program, QStringLiteral("lumivo://notify?type=call&detail=%ZZ"),
+                                 QStringLiteral("/home/someone/file.txt"), QStringLiteral("not a link")});
     EXPECT_TRUE(refused.isEmpty());
     EXPECT_EQ(UrlHandoff::requestFrom({program, QStringLiteral("lumivo://notify?detail=%ZZ"), link}).urls,
-              QList<QUrl> {callLink});
+              QList<QUrl>{callLink});
 
     // What goes over the wire comes back the same.
-    const Request both {.reopen = true, .urls = {callLink, QUrl(QStringLiteral("lumivo://notify?type=email&detail=a%0Ab"))}};
+    const Request both{.reopen = true,
+                       .urls = {callLink, QUrl(QStringLiteral("lumivo://notify?type=email&detail=a%0Ab"))}};
     EXPECT_EQ(UrlHandoff::decode(UrlHandoff::encode(both)), both);
     EXPECT_TRUE(UrlHandoff::decode(UrlHandoff::encode({})).isEmpty());
 }
@@ -175,8 +178,8 @@ TEST_F(UrlHandoffTest, DeliversAddressesInOrderAndReopensWithoutAny)
     QSignalSpy urls(&receiver, &UrlHandoffReceiver::urlsReceived);
     QSignalSpy reopens(&receiver, &UrlHandoffReceiver::reopenRequested);
 
-    const QList<QUrl> first {callLink, QUrl(QStringLiteral("lumivo://schedule"))};
-    const QList<QUrl> second {QUrl(QStringLiteral("LUMIVO://NOTIFY?type=email&detail=a%0Ab"))};
+    const QList<QUrl> first{callLink, QUrl(QStringLiteral("lumivo://schedule"))};
+    const QList<QUrl> second{QUrl(QStringLiteral("LUMIVO://NOTIFY?type=email&detail=a%0Ab"))};
     // Delivered means acted on: the running copy has announced it by then.
     EXPECT_EQ(handOver({.reopen = false, .urls = first}).delivery, Delivery::delivered);
     EXPECT_EQ(urls.count(), 1);
@@ -229,7 +232,7 @@ TEST_F(UrlHandoffTest, TheSocketAppearsOnlyOnceItIsPrivateAndListening)
     std::thread watcher([&] {
         const QByteArray name = QFile::encodeName(path());
         while (starting) {
-            struct stat status {};
+            struct stat status { };
             if (::lstat(name.constData(), &status) == 0 && (status.st_mode & (S_IRWXG | S_IRWXO)) != 0)
                 ++exposed;
         }
@@ -286,7 +289,7 @@ TEST_F(UrlHandoffTest, IgnoresWhatIsNotAHandoff)
     QSignalSpy urls(&receiver, &UrlHandoffReceiver::urlsReceived);
     QSignalSpy reopens(&receiver, &UrlHandoffReceiver::reopenRequested);
 
-    const QList<QByteArray> messages {
+    const QList<QByteArray> messages{
         QByteArrayLiteral("hello\n"),
         QByteArrayLiteral("open \n"),
         QByteArrayLiteral("open http://exa mple.com/\n"),
@@ -305,13 +308,13 @@ TEST_F(UrlHandoffTest, IgnoresWhatIsNotAHandoff)
     // been judged.
     ASSERT_TRUE(waitUntil([&] { return urls.count() == 1; }));
     EXPECT_EQ(urls.count(), 1);
-    EXPECT_EQ(urls.at(0).at(0).value<QList<QUrl>>(), QList<QUrl> {QUrl(QStringLiteral("lumivo://notify?type=call"))});
+    EXPECT_EQ(urls.at(0).at(0).value<QList<QUrl>>(), QList<QUrl>{QUrl(QStringLiteral("lumivo://notify?type=call"))});
     EXPECT_EQ(reopens.count(), 0);
 }
 
 TEST_F(UrlHandoffTest, ConnectionsThatNeverSendCannotMakeItDeaf)
 {
-    rlimit limit {};
+    rlimit limit{};
     ::getrlimit(RLIMIT_NOFILE, &limit);
     const rlimit previous = limit;
     limit.rlim_cur = std::min<rlim_t>(limit.rlim_max, 4096);
@@ -372,7 +375,7 @@ TEST_F(UrlHandoffTest, RunningOutOfDescriptorsOnlyDelaysAHandoff)
     timer.stop();
 
     // A few descriptors more than are open, then every one of them taken.
-    rlimit limit {};
+    rlimit limit{};
     ::getrlimit(RLIMIT_NOFILE, &limit);
     const rlimit previous = limit;
     limit.rlim_cur = std::min<rlim_t>(limit.rlim_cur, QDir(QStringLiteral("/proc/self/fd")).count() + 32);
@@ -435,7 +438,7 @@ TEST_F(UrlHandoffTest, LargeSendersAreCutOffAndLeaveNothingBehind)
 
     EXPECT_EQ(handOver({.reopen = false, .urls = {callLink}}).delivery, Delivery::delivered);
     EXPECT_EQ(urls.count(), 1);
-    EXPECT_EQ(urls.at(0).at(0).value<QList<QUrl>>(), QList<QUrl> {callLink});
+    EXPECT_EQ(urls.at(0).at(0).value<QList<QUrl>>(), QList<QUrl>{callLink});
 #ifndef __SANITIZE_ADDRESS__
     // (The address sanitizer holds freed memory back on purpose.)
     EXPECT_LT(residentBytes() - residentBefore, 16 << 20) << "what the clients sent stayed in memory";
@@ -446,8 +449,8 @@ TEST(UrlHandoffReceiver, NewBytesPushOutWhatTheOldestConnectionsHold)
 {
     constexpr qsizetype budget = 100;
     const struct {
-        QList<qsizetype> others;   // oldest first
-        qsizetype held;            // by all, the reader included
+        QList<qsizetype> others; // oldest first
+        qsizetype held;          // by all, the reader included
         qsizetype arriving;
         QList<int> released;
     } cases[] = {

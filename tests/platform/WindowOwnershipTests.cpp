@@ -14,7 +14,7 @@ TEST(WindowOwnership, TheServersWordComesBeforeTheWindows)
         Evidence evidence;
         qint32 process;
     };
-    const Case cases[] {
+    const Case cases[]{
         {"server and window agree", {true, 4242, 4242, true}, 4242},
         {"a window that claims another process", {true, 4242, 1, true}, 4242},
         {"a window that names none (xeyes)", {true, 4242, std::nullopt, true}, 4242},
@@ -32,20 +32,17 @@ TEST(WindowOwnership, AQuitGoesOnlyToTheUsersOwnerOfAManagedWindow)
 {
     constexpr uid_t user = 1000;
     constexpr qint32 companion = 77;
-    const QList<qint32> owners {4242, 5151, companion};
+    const QList<qint32> owners{4242, 5151, companion};
     struct Case {
         const char* what;
         qint32 process;
         std::optional<uid_t> processUser;
         bool allowed;
     };
-    const Case cases[] {
-        {"the owner of a managed window", 4242, user, true},
-        {"another user's process", 5151, 0, false},
-        {"a process whose window is gone", 6060, user, false},
-        {"a process that has ended", 4242, std::nullopt, false},
-        {"the companion itself", companion, user, false},
-        {"no process", 0, user, false},
+    const Case cases[]{
+        {"the owner of a managed window", 4242, user, true},   {"another user's process", 5151, 0, false},
+        {"a process whose window is gone", 6060, user, false}, {"a process that has ended", 4242, std::nullopt, false},
+        {"the companion itself", companion, user, false},      {"no process", 0, user, false},
     };
     for (const Case& test : cases)
         EXPECT_EQ(WindowOwnership::mayQuit(test.process, owners, companion, test.processUser, user), test.allowed)

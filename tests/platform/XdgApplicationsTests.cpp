@@ -11,7 +11,8 @@ class XdgApplicationsTest : public ::testing::Test {
 protected:
     XdgApplicationsTest()
     {
-        folder.addApplication(QStringLiteral("google-chrome"), QStringLiteral("Google Chrome"), "Icon=/nonexistent.png\n");
+        folder.addApplication(QStringLiteral("google-chrome"), QStringLiteral("Google Chrome"),
+                              "Icon=/nonexistent.png\n");
         folder.addApplication(QStringLiteral("slack"), QStringLiteral("Slack"));
     }
 
@@ -51,15 +52,16 @@ protected:
     }
 
     ApplicationFolder folder;
-    ApplicationDirectory directory {{folder.path()}};
+    ApplicationDirectory directory{{folder.path()}};
     FakeWorkspace workspace;
-    XdgApplications applications {directory, workspace};
+    XdgApplications applications{directory, workspace};
 };
 
 TEST_F(XdgApplicationsTest, AnswersForInstalledApplicationsAndFiles)
 {
     EXPECT_TRUE(applications.exists(QStringLiteral("/Applications/Google Chrome.app")));
-    EXPECT_EQ(applications.bundleIdentifier(QStringLiteral("/Applications/Google Chrome.app")), QStringLiteral("com.google.Chrome"));
+    EXPECT_EQ(applications.bundleIdentifier(QStringLiteral("/Applications/Google Chrome.app")),
+              QStringLiteral("com.google.Chrome"));
     EXPECT_EQ(applications.bundleIdentifier(QStringLiteral("/Applications/Slack.app")), QStringLiteral("slack"));
 
     EXPECT_FALSE(applications.exists(QStringLiteral("/System/Applications/Music.app")));
@@ -83,7 +85,9 @@ TEST_F(XdgApplicationsTest, OpeningBringsUpTheRunningCopyInsteadOfASecond)
 {
     workspace.applications = {running(41, QStringLiteral("slack")), running(42, QStringLiteral("com.google.Chrome"))};
     EXPECT_EQ(open(QStringLiteral("/Applications/Google Chrome.app")), true);
-    EXPECT_EQ(workspace.requests, (QList<FakeWorkspace::Request> {{QStringLiteral("unhide"), 42}, {QStringLiteral("activateAllWindows"), 42}}));
+    EXPECT_EQ(
+        workspace.requests,
+        (QList<FakeWorkspace::Request>{{QStringLiteral("unhide"), 42}, {QStringLiteral("activateAllWindows"), 42}}));
     EXPECT_FALSE(folder.waitForRecord(QStringLiteral("google-chrome"), 300));
 }
 
@@ -124,7 +128,8 @@ TEST_F(XdgApplicationsTest, HandsAddressesAndArgumentsToTheApplication)
     workspace.applications = {running(42, QStringLiteral("com.google.Chrome"))};
     EXPECT_TRUE(applications.startNewInstance(QStringLiteral("/Applications/Google Chrome.app"),
                                               {QStringLiteral("--new-window"), search.toString()}));
-    EXPECT_EQ(folder.waitForRecord(QStringLiteral("google-chrome")), QStringList({QStringLiteral("--new-window"), search.toString()}));
+    EXPECT_EQ(folder.waitForRecord(QStringLiteral("google-chrome")),
+              QStringList({QStringLiteral("--new-window"), search.toString()}));
     EXPECT_FALSE(applications.startNewInstance(QStringLiteral("/Applications/ClickUp.app"), {}));
 }
 
@@ -133,7 +138,9 @@ TEST_F(XdgApplicationsTest, AddressesForARunningApplicationBringItUpAndReachIt)
     workspace.applications = {running(42, QStringLiteral("com.google.Chrome"))};
     const QUrl search(QStringLiteral("https://www.google.com/"));
     applications.openURLs({search}, QStringLiteral("/Applications/Google Chrome.app"));
-    EXPECT_EQ(workspace.requests, (QList<FakeWorkspace::Request> {{QStringLiteral("unhide"), 42}, {QStringLiteral("activateAllWindows"), 42}}));
+    EXPECT_EQ(
+        workspace.requests,
+        (QList<FakeWorkspace::Request>{{QStringLiteral("unhide"), 42}, {QStringLiteral("activateAllWindows"), 42}}));
     EXPECT_EQ(folder.waitForRecord(QStringLiteral("google-chrome")), QStringList({search.toString()}));
 }
 
@@ -152,7 +159,8 @@ TEST_F(XdgApplicationsTest, TheOtherDesktopsSettingsPanesOpenNothing)
 
 TEST_F(XdgApplicationsTest, AnApplicationsFileAddressStartsTheApplicationAndNeverOpensItsText)
 {
-    makeDefaultHandler(QStringLiteral("editor"), {"application/x-desktop", "text/plain", "application/x-shellscript"}, "%f");
+    makeDefaultHandler(QStringLiteral("editor"), {"application/x-desktop", "text/plain", "application/x-shellscript"},
+                       "%f");
     const QString entry = folder.addApplication(QStringLiteral("notes"), QStringLiteral("Notes"));
     // An entry whose program is not installed, and a bundle path that names nothing.
     const QString broken = folder.write(QStringLiteral("../broken.desktop"),

@@ -3,11 +3,11 @@
 
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
-#include <QDir>
-#include <QFileInfo>
 
 #include <csignal>
 
@@ -38,7 +38,8 @@ TEST(Program, BothEditionsStartAndQuitCleanlyWhenAskedToTerminate)
         QProcess process;
         startOffscreen(process, programs + name);
         ASSERT_TRUE(process.waitForStarted(10000)) << name.toStdString();
-        EXPECT_FALSE(process.waitForFinished(1000)) << "it keeps running: " << process.readAllStandardError().toStdString();
+        EXPECT_FALSE(process.waitForFinished(1000))
+            << "it keeps running: " << process.readAllStandardError().toStdString();
 
         ::kill(static_cast<pid_t>(process.processId()), SIGTERM);
         ASSERT_TRUE(process.waitForFinished(10000));
@@ -52,13 +53,17 @@ TEST(Program, HelpVersionAndAMistypedOptionEndItBeforeAnyLockOrWindow)
     const struct {
         QStringList arguments;
         int exitCode;
-        const char* output;   // the start of standard output
-        const char* errors;   // the start of standard error
+        const char* output; // the start of standard output
+        const char* errors; // the start of standard error
     } cases[] = {
         {{QStringLiteral("--help")}, 0, "Usage: lumivo-companion-employee [options] [link...]\n", ""},
-        {{QStringLiteral("--version"), QStringLiteral("lumivo://schedule")}, 0,
-         "lumivo-companion-employee " LUMIVO_PROJECT_VERSION "\n", ""},
-        {{QStringLiteral("lumivo://schedule"), QStringLiteral("--bogus")}, 2, "",
+        {{QStringLiteral("--version"), QStringLiteral("lumivo://schedule")},
+         0,
+         "lumivo-companion-employee " LUMIVO_PROJECT_VERSION "\n",
+         ""},
+        {{QStringLiteral("lumivo://schedule"), QStringLiteral("--bogus")},
+         2,
+         "",
          "lumivo-companion-employee: Unknown option 'bogus'.\n"},
     };
     for (const auto& [arguments, exitCode, output, errors] : cases) {
@@ -97,8 +102,10 @@ TEST(Program, StopsWithItsMessageWhenTheResourceBundleIsMissing)
     EXPECT_NE(process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0, true);
     const QString message = QString::fromUtf8(process.readAllStandardError()).trimmed();
     const QString bin = QFileInfo(copy).canonicalPath();
-    EXPECT_EQ(message, QStringLiteral("could not load resource bundle: from ") + bin
-                           + QStringLiteral("/lumivo-companion.resources, ") + QDir::cleanPath(bin + QStringLiteral("/../share/lumivo-companion")));
+    EXPECT_EQ(message,
+              QStringLiteral("could not load resource bundle: from ") + bin
+                  + QStringLiteral("/lumivo-companion.resources, ")
+                  + QDir::cleanPath(bin + QStringLiteral("/../share/lumivo-companion")));
 }
 
 TEST(Program, RunsOnWithASettingsPathItCannotSaveAtAndSaysOnceWhy)

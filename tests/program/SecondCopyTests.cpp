@@ -22,7 +22,7 @@
 namespace {
 
 struct Finished {
-    int exitCode = -1;   // -1: crashed or still running after the wait
+    int exitCode = -1; // -1: crashed or still running after the wait
     QString errors;
 };
 
@@ -83,7 +83,8 @@ public:
     explicit StandInRunningCopy(const ProgramSession& session, const QString& edition = QStringLiteral("commandCenter"))
         : lock(SingletonLock::acquire(session.lockPath(session.runtimeFolder(), edition)))
     {
-        QObject::connect(&receiver, &UrlHandoffReceiver::urlsReceived, [this](const QList<QUrl>& urls) { received.append(urls); });
+        QObject::connect(&receiver, &UrlHandoffReceiver::urlsReceived,
+                         [this](const QList<QUrl>& urls) { received.append(urls); });
         QObject::connect(&receiver, &UrlHandoffReceiver::reopenRequested, [this] { ++reopens; });
     }
     ~StandInRunningCopy() { SingletonLock::release(lock); }
@@ -105,7 +106,7 @@ TEST(SecondCopy, HandsOverItsLinksOrAReopenButNothingWhenEveryLinkIsRefused)
     EXPECT_EQ(copy.exitCode, 0) << copy.errors.toStdString();
     copy = session.run({QStringLiteral("not-a-link"), QStringLiteral("lumivo://notify?type=call&detail=Front%20desk")});
     EXPECT_EQ(copy.exitCode, 0) << copy.errors.toStdString();
-    EXPECT_EQ(running.received, QList<QUrl> {QUrl(QStringLiteral("lumivo://notify?type=call&detail=Front%20desk"))});
+    EXPECT_EQ(running.received, QList<QUrl>{QUrl(QStringLiteral("lumivo://notify?type=call&detail=Front%20desk"))});
     EXPECT_EQ(running.reopens, 0) << "a refused link must not act as a reopen";
 
     copy = session.run({});
@@ -135,7 +136,8 @@ TEST(SecondCopy, WaitsForARunningCopyThatIsStillStartingAndSaysSoWhenItNeverList
     running.receiver.close();
     const Finished gaveUp = session.run({QStringLiteral("lumivo://notify?type=email&detail=Lost")});
     EXPECT_EQ(gaveUp.exitCode, 1);
-    EXPECT_TRUE(gaveUp.errors.contains(QStringLiteral("lumivo-companion: could not hand over to the running copy: nobody listens at ")))
+    EXPECT_TRUE(gaveUp.errors.contains(
+        QStringLiteral("lumivo-companion: could not hand over to the running copy: nobody listens at ")))
         << gaveUp.errors.toStdString();
 }
 
@@ -153,7 +155,8 @@ TEST(SecondCopy, TakesOverWhenTheRunningCopyQuitsAndLeavesNoSocketAfterItsOwnQui
     }
     // The lock came free: the second copy runs as the companion itself.
     const QString socket = session.socketPath(session.runtimeFolder());
-    ASSERT_TRUE(waitUntil([&] { return UrlHandoff::isPrivateSocket(socket); }, 15000)) << second.readAllStandardError().toStdString();
+    ASSERT_TRUE(waitUntil([&] { return UrlHandoff::isPrivateSocket(socket); }, 15000))
+        << second.readAllStandardError().toStdString();
     EXPECT_EQ(second.state(), QProcess::Running);
 
     ::kill(pid_t(second.processId()), SIGTERM);
@@ -185,7 +188,7 @@ TEST(SecondCopy, ALinkGoesToTheOtherEditionsCopyWhenNoneOfItsOwnRuns)
         ASSERT_TRUE(employee.receiver.listen(session.socketPath(folder, QStringLiteral("employee"))));
         ASSERT_TRUE(waitUntil([&] { return commandCenter.state() == QProcess::NotRunning; }, 15000));
         EXPECT_EQ(commandCenter.exitCode(), 0) << commandCenter.readAllStandardError().toStdString();
-        EXPECT_EQ(employee.received, QList<QUrl> {QUrl(link)});
+        EXPECT_EQ(employee.received, QList<QUrl>{QUrl(link)});
         EXPECT_FALSE(holdsLock(QStringLiteral("commandCenter")));
 
         // A plain start is no link: the command center starts beside it.
@@ -219,7 +222,8 @@ TEST(SecondCopy, NeverPutsItsLockOrSocketWhereOthersCanReach)
     QProcess companion;
     session.start(companion);
     const QString socket = session.socketPath(session.fallbackFolder());
-    ASSERT_TRUE(waitUntil([&] { return UrlHandoff::isPrivateSocket(socket); }, 15000)) << companion.readAllStandardError().toStdString();
+    ASSERT_TRUE(waitUntil([&] { return UrlHandoff::isPrivateSocket(socket); }, 15000))
+        << companion.readAllStandardError().toStdString();
     EXPECT_TRUE(QFile::exists(session.lockPath(session.fallbackFolder())));
     EXPECT_FALSE(QFile::exists(session.lockPath(session.runtimeFolder())));
     ::kill(pid_t(companion.processId()), SIGTERM);
@@ -231,17 +235,19 @@ TEST(SecondCopy, NeverPutsItsLockOrSocketWhereOthersCanReach)
     ASSERT_TRUE(QFile::link(target, session.lockPath(session.fallbackFolder())));
     Finished refused = session.run({});
     EXPECT_EQ(refused.exitCode, 1);
-    EXPECT_EQ(refused.errors.trimmed(), QStringLiteral("lumivo-companion: cannot use the lock file %1: it is a symbolic link")
-                                            .arg(session.lockPath(session.fallbackFolder())));
+    EXPECT_EQ(refused.errors.trimmed(),
+              QStringLiteral("lumivo-companion: cannot use the lock file %1: it is a symbolic link")
+                  .arg(session.lockPath(session.fallbackFolder())));
     EXPECT_FALSE(QFile::exists(target));
 
     // No private folder at all: it says why it stops.
     ASSERT_EQ(::chmod(QFile::encodeName(session.fallbackFolder()).constData(), 0755), 0);
     refused = session.run({});
     EXPECT_EQ(refused.exitCode, 1);
-    EXPECT_EQ(refused.errors.trimmed(), QStringLiteral("lumivo-companion: no private folder for the lock and the socket: "
-                                                       "%1 is open to other users; %2 is open to other users")
-                                            .arg(session.runtimeFolder(), session.fallbackFolder()));
+    EXPECT_EQ(refused.errors.trimmed(),
+              QStringLiteral("lumivo-companion: no private folder for the lock and the socket: "
+                             "%1 is open to other users; %2 is open to other users")
+                  .arg(session.runtimeFolder(), session.fallbackFolder()));
 
     if (::geteuid() == 0) {
         // A runtime folder of another user, as /tmp/runtime-$USER made by someone else.
@@ -249,7 +255,8 @@ TEST(SecondCopy, NeverPutsItsLockOrSocketWhereOthersCanReach)
         ASSERT_EQ(::chown(QFile::encodeName(session.runtimeFolder()).constData(), 65534, 65534), 0);
         refused = session.run({});
         EXPECT_EQ(refused.exitCode, 1);
-        EXPECT_TRUE(refused.errors.contains(session.runtimeFolder() + QStringLiteral(" belongs to another user"))) << refused.errors.toStdString();
+        EXPECT_TRUE(refused.errors.contains(session.runtimeFolder() + QStringLiteral(" belongs to another user")))
+            << refused.errors.toStdString();
         ::chown(QFile::encodeName(session.runtimeFolder()).constData(), 0, 0);
     }
 }

@@ -34,12 +34,12 @@ FixtureServer::FixtureServer(quint16 port, QObject* parent) : QObject(parent), m
     });
     m_server.on("POST", "/api/fleet/bots", [this](const TestRequest& request) { return changeBot(request); });
     m_server.on("GET", "/api/codex/mobile-link", [this](const TestRequest&) {
-        return member("/api/codex/mobile-link", QStringLiteral("mobileLink"),
-                      [](QJsonValue link) { return QJsonObject{{QStringLiteral("url"), link}}; });
+        return member("/api/codex/mobile-link", QStringLiteral("mobileLink"), [](QJsonValue link) {
+            return QJsonObject{{QStringLiteral("url"), link}};
+        });
     });
-    m_server.on("GET", "/api/snapshot", [=, this](const TestRequest&) {
-        return member("/api/snapshot", QStringLiteral("snapshot"), json);
-    });
+    m_server.on("GET", "/api/snapshot",
+                [=, this](const TestRequest&) { return member("/api/snapshot", QStringLiteral("snapshot"), json); });
     m_server.on("GET", "/", [this](const TestRequest& request) { return root(request); });
     m_server.on("GET", "/join", [](const TestRequest&) {
         TestResponse response = TestResponse::text(page("Join"));

@@ -118,9 +118,8 @@ void TestServer::releaseHeld(const TestResponse& response)
 
 int TestServer::heldCount() const
 {
-    return int(std::count_if(m_held.begin(), m_held.end(), [](QTcpSocket* socket) {
-        return socket->state() == QAbstractSocket::ConnectedState;
-    }));
+    return int(std::count_if(m_held.begin(), m_held.end(),
+                             [](QTcpSocket* socket) { return socket->state() == QAbstractSocket::ConnectedState; }));
 }
 
 void TestServer::accept()
@@ -154,18 +153,10 @@ void TestServer::read(QTcpSocket* socket)
 void TestServer::respond(QTcpSocket* socket, const TestResponse& response)
 {
     switch (response.kind) {
-    case TestResponse::Kind::hold:
-        m_held.push_back(socket);
-        return;
-    case TestResponse::Kind::hangUp:
-        socket->abort();
-        return;
-    case TestResponse::Kind::endless:
-        streamWithoutEnd(socket);
-        return;
-    case TestResponse::Kind::trickle:
-        trickle(socket, response);
-        return;
+    case TestResponse::Kind::hold: m_held.push_back(socket); return;
+    case TestResponse::Kind::hangUp: socket->abort(); return;
+    case TestResponse::Kind::endless: streamWithoutEnd(socket); return;
+    case TestResponse::Kind::trickle: trickle(socket, response); return;
     case TestResponse::Kind::answer:
     case TestResponse::Kind::truncated: break;
     }
@@ -176,7 +167,8 @@ void TestServer::respond(QTcpSocket* socket, const TestResponse& response)
 
 QByteArray TestServer::head(const TestResponse& response)
 {
-    QByteArray message = "HTTP/1.1 " + QByteArray::number(response.status) + ' ' + reasonPhrase(response.status) + "\r\n";
+    QByteArray message =
+        "HTTP/1.1 " + QByteArray::number(response.status) + ' ' + reasonPhrase(response.status) + "\r\n";
     message += "Content-Type: " + response.contentType + "\r\n";
     message += "Content-Length: " + QByteArray::number(response.body.size()) + "\r\n";
     for (const auto& [name, value] : response.headers)

@@ -20,9 +20,9 @@ class QTcpSocket;
 
 struct TestRequest {
     QByteArray method;
-    QByteArray path;                      // as sent, still percent-encoded
-    QByteArray query;                     // as sent, without the "?"
-    QHash<QByteArray, QByteArray> headers;   // names in lower case
+    QByteArray path;                       // as sent, still percent-encoded
+    QByteArray query;                      // as sent, without the "?"
+    QHash<QByteArray, QByteArray> headers; // names in lower case
     QByteArray body;
 
     QUrlQuery queryItems() const { return QUrlQuery(QString::fromUtf8(query)); }
@@ -31,12 +31,12 @@ struct TestRequest {
 
 struct TestResponse {
     enum class Kind {
-        answer,      // a whole answer
-        hold,        // no answer until the test releases it (or the client gives up)
-        hangUp,      // the connection is closed without an answer
-        truncated,   // the status line and headers, half the body, then the connection closes
-        endless,     // a chunked body that goes on until the client leaves (or 1 GiB is sent)
-        trickle,     // the status line and headers, then the body one byte per pause
+        answer,    // a whole answer
+        hold,      // no answer until the test releases it (or the client gives up)
+        hangUp,    // the connection is closed without an answer
+        truncated, // the status line and headers, half the body, then the connection closes
+        endless,   // a chunked body that goes on until the client leaves (or 1 GiB is sent)
+        trickle,   // the status line and headers, then the body one byte per pause
     };
 
     Kind kind = Kind::answer;
@@ -48,12 +48,18 @@ struct TestResponse {
     // Between the bytes of a trickled body.
     int pauseMs = 0;
 
-    static TestResponse json(QByteArray body, int status = 200) { return {Kind::answer, status, std::move(body), "application/json"}; }
+    static TestResponse json(QByteArray body, int status = 200)
+    {
+        return {Kind::answer, status, std::move(body), "application/json"};
+    }
     static TestResponse text(QByteArray body, int status = 200)
     {
         return {Kind::answer, status, std::move(body), "text/plain; charset=utf-8"};
     }
-    static TestResponse html(QByteArray body) { return {Kind::answer, 200, std::move(body), "text/html; charset=utf-8"}; }
+    static TestResponse html(QByteArray body)
+    {
+        return {Kind::answer, 200, std::move(body), "text/html; charset=utf-8"};
+    }
     static TestResponse withStatus(int code) { return {Kind::answer, code, {}, "application/json"}; }
     static TestResponse held() { return of(Kind::hold); }
     static TestResponse hungUp() { return of(Kind::hangUp); }
@@ -122,7 +128,7 @@ private:
     static QByteArray head(const TestResponse& response);
 
     QTcpServer m_server;
-    QHash<QByteArray, Handler> m_routes;   // "METHOD path"
+    QHash<QByteArray, Handler> m_routes; // "METHOD path"
     QHash<QTcpSocket*, QByteArray> m_buffers;
     std::vector<TestRequest> m_requests;
     std::vector<QTcpSocket*> m_held;

@@ -17,7 +17,8 @@ QByteArray feedOf(std::initializer_list<std::tuple<qint64, const char*, const ch
 {
     QJsonArray list;
     for (const auto& [id, type, detail] : alerts)
-        list.append(QJsonObject{{QStringLiteral("id"), id}, {QStringLiteral("type"), QString::fromUtf8(type)},
+        list.append(QJsonObject{{QStringLiteral("id"), id},
+                                {QStringLiteral("type"), QString::fromUtf8(type)},
                                 {QStringLiteral("detail"), QString::fromUtf8(detail)}});
     return QJsonDocument(QJsonObject{{QStringLiteral("notifications"), list}}).toJson(QJsonDocument::Compact);
 }
@@ -51,7 +52,8 @@ std::vector<std::pair<CompanionAlertSource, QString>> raised(ServicesTestKit& ki
 TEST(AlertPolling, TheFirstAnswerEverOnlyMarksWhereToStart)
 {
     ServicesTestKit kit;
-    kit.server.answer("GET", "/api/companion/notifications", TestResponse::json(feedOf({{5, "email", "a"}, {9, "call", "b"}, {7, "slack", "c"}})));
+    kit.server.answer("GET", "/api/companion/notifications",
+                      TestResponse::json(feedOf({{5, "email", "a"}, {9, "call", "b"}, {7, "slack", "c"}})));
 
     ASSERT_TRUE(pollAlerts(kit));
     EXPECT_FALSE(kit.model->activeAlert.get().has_value());
@@ -59,8 +61,10 @@ TEST(AlertPolling, TheFirstAnswerEverOnlyMarksWhereToStart)
     EXPECT_EQ(kit.storedSettings().value(key).toInteger(), 9);
 
     ASSERT_TRUE(pollAlerts(kit));
-    EXPECT_EQ(kit.server.requestsTo("/api/companion/notifications").at(0).queryValue(QStringLiteral("after")), QStringLiteral("0"));
-    EXPECT_EQ(kit.server.requestsTo("/api/companion/notifications").at(1).queryValue(QStringLiteral("after")), QStringLiteral("9"));
+    EXPECT_EQ(kit.server.requestsTo("/api/companion/notifications").at(0).queryValue(QStringLiteral("after")),
+              QStringLiteral("0"));
+    EXPECT_EQ(kit.server.requestsTo("/api/companion/notifications").at(1).queryValue(QStringLiteral("after")),
+              QStringLiteral("9"));
     // From the second answer on, alerts are raised.
     EXPECT_TRUE(kit.model->activeAlert.get().has_value());
 }
@@ -75,7 +79,9 @@ TEST(AlertPolling, AnEmptyFirstAnswerSavesZeroAndTheNextTurnRaises)
     EXPECT_EQ(kit.storedSettings().value(key).toInteger(), 0);
 
     ASSERT_TRUE(pollAlerts(kit));
-    EXPECT_EQ(raised(kit), (std::vector<std::pair<CompanionAlertSource, QString>>{{CompanionAlertSource::message, QStringLiteral("hi")}}));
+    EXPECT_EQ(
+        raised(kit),
+        (std::vector<std::pair<CompanionAlertSource, QString>>{{CompanionAlertSource::message, QStringLiteral("hi")}}));
     EXPECT_EQ(kit.polling().latestNotificationID(), 3);
 }
 
@@ -87,9 +93,10 @@ TEST(AlertPolling, RaisesAlertsInIdOrderAndSavesTheHighest)
     ASSERT_TRUE(pollAlerts(kit));
 
     EXPECT_EQ(kit.server.requests().at(0).queryValue(QStringLiteral("after")), QStringLiteral("9"));
-    EXPECT_EQ(raised(kit), (std::vector<std::pair<CompanionAlertSource, QString>>{
-                               {CompanionAlertSource::slack, QStringLiteral("first")},
-                               {CompanionAlertSource::email, QStringLiteral("second")}}));
+    EXPECT_EQ(raised(kit),
+              (std::vector<std::pair<CompanionAlertSource, QString>>{
+                  {CompanionAlertSource::slack, QStringLiteral("first")},
+                  {CompanionAlertSource::email, QStringLiteral("second")}}));
     EXPECT_EQ(kit.polling().latestNotificationID(), 12);
     EXPECT_EQ(kit.storedSettings().value(key).toInteger(), 12);
 }
@@ -97,12 +104,14 @@ TEST(AlertPolling, RaisesAlertsInIdOrderAndSavesTheHighest)
 TEST(AlertPolling, TypesMatchInAnyCaseAndUnknownTypesStillAdvanceTheMark)
 {
     ServicesTestKit kit(savedID(1));
-    kit.server.answer("GET", "/api/companion/notifications",
-                      TestResponse::json(feedOf({{2, "EMAIL", "Invoice"}, {3, "fax", "ignored"}, {4, "VoiceMail", ""}})));
+    kit.server.answer(
+        "GET", "/api/companion/notifications",
+        TestResponse::json(feedOf({{2, "EMAIL", "Invoice"}, {3, "fax", "ignored"}, {4, "VoiceMail", ""}})));
     ASSERT_TRUE(pollAlerts(kit));
-    EXPECT_EQ(raised(kit), (std::vector<std::pair<CompanionAlertSource, QString>>{
-                               {CompanionAlertSource::email, QStringLiteral("Invoice")},
-                               {CompanionAlertSource::voicemail, QString()}}));
+    EXPECT_EQ(
+        raised(kit),
+        (std::vector<std::pair<CompanionAlertSource, QString>>{{CompanionAlertSource::email, QStringLiteral("Invoice")},
+                                                               {CompanionAlertSource::voicemail, QString()}}));
     EXPECT_EQ(kit.polling().latestNotificationID(), 4);
 
     // A feed of unknown types only raises the mark.
@@ -159,7 +168,7 @@ TEST(AlertPolling, AFailedFirstAnswerLeavesTheFirstRunRuleForLater)
 
 TEST(AlertPolling, IdsBeyondDoublePrecisionSurviveTheRoundTrip)
 {
-    const qint64 big = 9007199254740993;   // 2^53 + 1
+    const qint64 big = 9007199254740993; // 2^53 + 1
     {
         ServicesTestKit kit(savedID(big - 2));
         kit.server.answer("GET", "/api/companion/notifications", TestResponse::json(feedOf({{big, "email", "x"}})));

@@ -20,9 +20,10 @@ QByteArray feedOfIDs(qint64 first, qint64 last)
 {
     QJsonArray alerts;
     for (qint64 id = first; id <= last; ++id)
-        alerts.append(QJsonObject {{QStringLiteral("id"), id}, {QStringLiteral("type"), QStringLiteral("email")},
-                                   {QStringLiteral("detail"), QStringLiteral("Invoice %1").arg(id)}});
-    return QJsonDocument(QJsonObject {{QStringLiteral("notifications"), alerts}}).toJson(QJsonDocument::Compact);
+        alerts.append(QJsonObject{{QStringLiteral("id"), id},
+                                  {QStringLiteral("type"), QStringLiteral("email")},
+                                  {QStringLiteral("detail"), QStringLiteral("Invoice %1").arg(id)}});
+    return QJsonDocument(QJsonObject{{QStringLiteral("notifications"), alerts}}).toJson(QJsonDocument::Compact);
 }
 
 bool pollAlerts(ServicesTestKit& kit)
@@ -81,7 +82,7 @@ public:
     }
 
 private:
-    rlimit m_previous {};
+    rlimit m_previous{};
     void (*m_previousHandler)(int) = nullptr;
 };
 
@@ -89,7 +90,7 @@ private:
 
 TEST(AlertSaving, TenThousandAlertsInOneAnswerAreSavedWithOneWrite)
 {
-    ServicesTestKit kit({.storedSettings = QJsonObject {{key, 1}}});
+    ServicesTestKit kit({.storedSettings = QJsonObject{{key, 1}}});
     kit.server.answer("GET", "/api/companion/notifications", TestResponse::json(feedOfIDs(2, 10001)));
     Rewrites rewrites(QFileInfo(kit.modelKit.settingsPath).path(), QFileInfo(kit.modelKit.settingsPath).fileName());
 
@@ -105,7 +106,7 @@ TEST(AlertSaving, TenThousandAlertsInOneAnswerAreSavedWithOneWrite)
 
 TEST(AlertSaving, AnIdThatAFullDiskKeptOutIsWrittenAtTheNextSave)
 {
-    ServicesTestKit kit({.storedSettings = QJsonObject {{key, 1}}});
+    ServicesTestKit kit({.storedSettings = QJsonObject{{key, 1}}});
     kit.server.answerInTurn("GET", "/api/companion/notifications",
                             {TestResponse::json(feedOfIDs(2, 3)), TestResponse::json(feedOfIDs(4, 4))});
     {
@@ -129,7 +130,7 @@ TEST(AlertSaving, AnIdThatAFullDiskKeptOutIsWrittenAtTheNextSave)
 
 TEST(AlertSaving, AnAnswerCutShortByShutdownKeepsWhatItRaised)
 {
-    ServicesTestKit kit({.storedSettings = QJsonObject {{key, 1}}});
+    ServicesTestKit kit({.storedSettings = QJsonObject{{key, 1}}});
     kit.server.answer("GET", "/api/companion/notifications", TestResponse::json(feedOfIDs(2, 5001)));
     bool done = false;
     kit.polling().pollCompanionNotifications([&] { done = true; });

@@ -29,13 +29,16 @@ void overThenAtTheCap(ServicesTestKit& kit, const QByteArray& path, const QByteA
 
 TEST(AnswerCaps, EachRouteTakesAnAnswerAsLargeAsItsCapAndNotOneByteMore)
 {
-    ServicesTestKit kit({.storedSettings = QJsonObject {{LocalServerPolling::latestNotificationIDKey, 1}}});
-    overThenAtTheCap(kit, "/api/companion/notifications", R"({"notifications": [{"id": 5, "type": "email", "detail": "Invoice"}]})", feedCap);
+    ServicesTestKit kit({.storedSettings = QJsonObject{{LocalServerPolling::latestNotificationIDKey, 1}}});
+    overThenAtTheCap(kit, "/api/companion/notifications",
+                     R"({"notifications": [{"id": 5, "type": "email", "detail": "Invoice"}]})", feedCap);
     overThenAtTheCap(kit, "/api/companion/agent-usage",
                      R"({"claude": {"today": {"tokens": 5, "sessions": 1}, "week": {"tokens": 10, "sessions": 2}},
                          "codex": {"today": {"tokens": 0, "sessions": 0}, "week": {"tokens": 0, "sessions": 0}}})",
                      feedCap);
-    overThenAtTheCap(kit, "/api/fleet/bots", R"({"bots": [{"id": "bot-1", "name": "Front desk", "enabled": true, "updatesAllowed": false}]})", feedCap);
+    overThenAtTheCap(kit, "/api/fleet/bots",
+                     R"({"bots": [{"id": "bot-1", "name": "Front desk", "enabled": true, "updatesAllowed": false}]})",
+                     feedCap);
     overThenAtTheCap(kit, "/api/codex/mobile-link", R"({"url": "https://m.example.com/s/abc"})", feedCap);
     overThenAtTheCap(kit, "/", " +72°F", LocalServerPolling::largestWeatherAnswer);
 
@@ -62,7 +65,7 @@ TEST(AnswerCaps, EachRouteTakesAnAnswerAsLargeAsItsCapAndNotOneByteMore)
     EXPECT_TRUE(kit.model->agentUsage.get().has_value());
     EXPECT_EQ(kit.model->fleetError.get(), std::nullopt);
     EXPECT_EQ(kit.model->fleetBots.get().size(), 1u);
-    EXPECT_EQ(kit.pasteboard.replacements, QStringList {QStringLiteral("https://m.example.com/s/abc")});
+    EXPECT_EQ(kit.pasteboard.replacements, QStringList{QStringLiteral("https://m.example.com/s/abc")});
     EXPECT_EQ(kit.model->weatherText.get(), QStringLiteral("72°F"));
 }
 
@@ -70,7 +73,8 @@ TEST(AnswerCaps, AnAnswerWithoutEndIsCutOffAtTheCap)
 {
     ServicesTestKit kit;
     kit.server.answer("GET", "/api/companion/agent-usage", TestResponse::withoutEnd());
-    ASSERT_TRUE(finishes([&](auto done) { kit.polling().pollAgentUsage(done); })) << kit.server.endlessBytesSent() << " bytes sent";
+    ASSERT_TRUE(finishes([&](auto done) { kit.polling().pollAgentUsage(done); }))
+        << kit.server.endlessBytesSent() << " bytes sent";
     EXPECT_FALSE(kit.model->agentUsage.get().has_value());
     // What the sockets' buffers hold beyond the cap is all that was sent.
     EXPECT_LT(kit.server.endlessBytesSent(), feedCap + (16 << 20));

@@ -114,7 +114,8 @@ TEST(ChatContextPacket, ValuesReadAsTheSnapshotWritesThem)
     };
     for (const auto& [json, shown] : cases) {
         const QByteArray snapshot = QByteArray(R"({"refreshedAtIso": )") + json + "}";
-        const QStringList lines = ChatContextPacket::fromSnapshot(QJsonDocument::fromJson(snapshot).object(), {}).split(u'\n');
+        const QStringList lines =
+            ChatContextPacket::fromSnapshot(QJsonDocument::fromJson(snapshot).object(), {}).split(u'\n');
         EXPECT_EQ(lines[1], QStringLiteral("As of: ") + QString::fromUtf8(shown)) << json;
     }
 }
@@ -122,14 +123,16 @@ TEST(ChatContextPacket, ValuesReadAsTheSnapshotWritesThem)
 TEST(ChatContextPacket, OnlyTrueOrTheNumberOneMakesAProviderReady)
 {
     const std::vector<std::pair<const char*, const char*>> cases{
-        {"true", "ready"}, {"1", "ready"}, {"1.0", "ready"},
-        {"false", "not ready"}, {"0", "not ready"}, {"2", "not ready"}, {R"("true")", "not ready"},
-        {"null", "not ready"}, {"{}", "not ready"},
+        {"true", "ready"},          {"1", "ready"},        {"1.0", "ready"},
+        {"false", "not ready"},     {"0", "not ready"},    {"2", "not ready"},
+        {R"("true")", "not ready"}, {"null", "not ready"}, {"{}", "not ready"},
     };
     for (const auto& [json, state] : cases) {
-        const QByteArray snapshot = QByteArray(R"({"integrationHealth": [{"name": "A", "state": "s", "detail": "d", "connected": )")
-            + json + "}]}";
-        const QStringList lines = ChatContextPacket::fromSnapshot(QJsonDocument::fromJson(snapshot).object(), {}).split(u'\n');
+        const QByteArray snapshot =
+            QByteArray(R"({"integrationHealth": [{"name": "A", "state": "s", "detail": "d", "connected": )") + json
+            + "}]}";
+        const QStringList lines =
+            ChatContextPacket::fromSnapshot(QJsonDocument::fromJson(snapshot).object(), {}).split(u'\n');
         EXPECT_EQ(lines[13], QStringLiteral("A: s [%1] — d").arg(QString::fromUtf8(state))) << json;
     }
     // A provider without "connected" (or anything else) still gets its line.
@@ -145,9 +148,10 @@ TEST(ChatContextPacket, ProvidersMustBeAListOfObjectsOnly)
 
 TEST(ChatContextPacket, TheFallbackSaysTheContextIsUnavailable)
 {
-    EXPECT_EQ(ChatContextPacket::fallback(QStringLiteral("Help")),
-              QStringLiteral("VARADI OS LIVE CONTEXT\nLive context could not be loaded from the local Varadi OS server. "
-                             "State that the dashboard context is unavailable and do not estimate.\n\nREQUEST\nHelp"));
+    EXPECT_EQ(
+        ChatContextPacket::fallback(QStringLiteral("Help")),
+        QStringLiteral("VARADI OS LIVE CONTEXT\nLive context could not be loaded from the local Varadi OS server. "
+                       "State that the dashboard context is unavailable and do not estimate.\n\nREQUEST\nHelp"));
     EXPECT_EQ(ChatContextPacket::standardRequest(),
               QStringLiteral("Review this live Varadi OS context and tell me what requires my attention now."));
 }
@@ -158,7 +162,8 @@ TEST(ChatContextPacket, OnlyABodyWithAnObjectAtTheTopGivesAFullPacket)
     EXPECT_EQ(ChatContextPacket::fromSnapshotBody(fullSnapshot, request), packetOf(fullSnapshot, request));
     EXPECT_EQ(ChatContextPacket::fromSnapshotBody("{}", request), packetOf("{}", request));
     for (const char* body : {"", "[]", "[{}]", "\"text\"", "42", "{", "{} {}", "<html>down</html>"})
-        EXPECT_EQ(ChatContextPacket::fromSnapshotBody(QByteArray(body), request), ChatContextPacket::fallback(request)) << body;
+        EXPECT_EQ(ChatContextPacket::fromSnapshotBody(QByteArray(body), request), ChatContextPacket::fallback(request))
+            << body;
 }
 
 TEST(ChatContextPacket, ThePacketTravelsWholeAsTheOnlyQueryItem)
@@ -192,7 +197,8 @@ TEST(ChatContextPacket, AnyBodyGivesAPacketOrTheFallback)
             body[at] = bytes[random() % (sizeof bytes - 1)];
         }
         const QString packet = ChatContextPacket::fromSnapshotBody(body, request);
-        EXPECT_TRUE(packet.startsWith(QStringLiteral("VARADI OS 2.0 LIVE CONTEXT\n")) || packet == ChatContextPacket::fallback(request));
+        EXPECT_TRUE(packet.startsWith(QStringLiteral("VARADI OS 2.0 LIVE CONTEXT\n"))
+                    || packet == ChatContextPacket::fallback(request));
         EXPECT_TRUE(packet.endsWith(QStringLiteral("\nREQUEST\nR")));
     }
 }

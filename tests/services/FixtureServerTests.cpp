@@ -107,8 +107,8 @@ TEST(FixtureServer, RunsAsAProgramThatNamesItsOrigin)
     const QUrl origin(QString::fromUtf8(program.readLine().trimmed()));
     EXPECT_EQ(origin.host(), QStringLiteral("127.0.0.1"));
 
-    ServicesTestKit kit({.storedSettings = QJsonObject{{LocalServerPolling::latestNotificationIDKey, 100}},
-                         .serverOrigin = origin});
+    ServicesTestKit kit(
+        {.storedSettings = QJsonObject{{LocalServerPolling::latestNotificationIDKey, 100}}, .serverOrigin = origin});
     ASSERT_TRUE(finishes([&](auto done) { kit.polling().pollCompanionNotifications(done); }));
     EXPECT_EQ(kit.polling().latestNotificationID(), 102);
     ASSERT_TRUE(finishes([&](auto done) { kit.polling().pollAgentUsage(done); }));
@@ -122,7 +122,9 @@ TEST(FixtureServer, RunsAsAProgramThatNamesItsOrigin)
     std::optional<QUrl> page;
     kit.services->openChatWithContext([&](const QUrl& shown) { page = shown; });
     ASSERT_TRUE(waitUntil([&] { return page.has_value(); }));
-    EXPECT_TRUE(QUrlQuery(*page).queryItemValue(QStringLiteral("q"), QUrl::FullyDecoded).contains(QStringLiteral("Gusto: stale [not ready]")));
+    EXPECT_TRUE(QUrlQuery(*page)
+                    .queryItemValue(QStringLiteral("q"), QUrl::FullyDecoded)
+                    .contains(QStringLiteral("Gusto: stale [not ready]")));
 
     program.kill();
     program.waitForFinished();
@@ -131,7 +133,8 @@ TEST(FixtureServer, RunsAsAProgramThatNamesItsOrigin)
 TEST(FixtureServer, TheProgramRefusesAFixtureItCannotRead)
 {
     QProcess program;
-    program.start(QStringLiteral(LUMIVO_BINARY_DIR "/tests/lumivo-test-server"), {QStringLiteral("/nonexistent/fixture.json")});
+    program.start(QStringLiteral(LUMIVO_BINARY_DIR "/tests/lumivo-test-server"),
+                  {QStringLiteral("/nonexistent/fixture.json")});
     ASSERT_TRUE(program.waitForFinished());
     EXPECT_EQ(program.exitCode(), 1);
 }

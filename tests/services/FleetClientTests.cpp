@@ -45,7 +45,8 @@ TEST(FleetClient, ALoadShowsTheServersBotsInItsOrder)
     kit.server.answer("GET", fleetPath, TestResponse::json(fleetWith("Front desk")));
     ASSERT_TRUE(load(kit));
     EXPECT_EQ(kit.model->fleetError.get(), std::nullopt);
-    EXPECT_EQ(namesOf(kit.model->fleetBots), (QStringList{QStringLiteral("Front desk"), QStringLiteral("Night shift")}));
+    EXPECT_EQ(namesOf(kit.model->fleetBots),
+              (QStringList{QStringLiteral("Front desk"), QStringLiteral("Night shift")}));
 }
 
 TEST(FleetClient, AFailedLoadShowsTheOfflineTextAndKeepsTheList)
@@ -54,14 +55,17 @@ TEST(FleetClient, AFailedLoadShowsTheOfflineTextAndKeepsTheList)
         {"server down", TestResponse::hungUp()},
         {"server error", TestResponse::json(fleetWith("Changed"), 500)},
         {"no bots member", TestResponse::json(R"({"robots": []})")},
-        {"a bot without a name", TestResponse::json(R"({"bots": [{"id": "x", "enabled": true, "updatesAllowed": true}]})")},
+        {"a bot without a name",
+         TestResponse::json(R"({"bots": [{"id": "x", "enabled": true, "updatesAllowed": true}]})")},
     };
     for (const auto& [name, failure] : failures) {
         ServicesTestKit kit;
         kit.server.answerInTurn("GET", fleetPath, {TestResponse::json(fleetWith("Front desk")), failure});
         ASSERT_TRUE(load(kit)) << name;
         ASSERT_TRUE(load(kit)) << name;
-        EXPECT_EQ(kit.model->fleetError.get(), QStringLiteral("Fleet service offline — start Varadi OS to manage bots.")) << name;
+        EXPECT_EQ(kit.model->fleetError.get(),
+                  QStringLiteral("Fleet service offline — start Varadi OS to manage bots."))
+            << name;
         EXPECT_EQ(namesOf(kit.model->fleetBots).value(0), QStringLiteral("Front desk")) << name;
     }
 }
@@ -69,7 +73,8 @@ TEST(FleetClient, AFailedLoadShowsTheOfflineTextAndKeepsTheList)
 TEST(FleetClient, TheServerBackAgainClearsTheOfflineText)
 {
     ServicesTestKit kit;
-    kit.server.answerInTurn("GET", fleetPath, {TestResponse::withStatus(503), TestResponse::json(fleetWith("Front desk"))});
+    kit.server.answerInTurn("GET", fleetPath,
+                            {TestResponse::withStatus(503), TestResponse::json(fleetWith("Front desk"))});
     ASSERT_TRUE(load(kit));
     EXPECT_TRUE(kit.model->fleetError.get().has_value());
     EXPECT_TRUE(kit.model->fleetBots->empty());
@@ -92,7 +97,7 @@ TEST(FleetClient, AChangePostsTheBotAndOneSwitchThenReloads)
     EXPECT_EQ(requests[0].headers.value("content-type"), QByteArray("application/json"));
     EXPECT_EQ(QJsonDocument::fromJson(requests[0].body).object(),
               (QJsonObject{{QStringLiteral("id"), QStringLiteral("bot-1")}, {QStringLiteral("enabled"), false}}));
-    EXPECT_FALSE(requests[0].body.contains(' '));   // written compactly
+    EXPECT_FALSE(requests[0].body.contains(' ')); // written compactly
     EXPECT_EQ(requests[1].method, QByteArray("GET"));
     EXPECT_EQ(QJsonDocument::fromJson(requests[2].body).object(),
               (QJsonObject{{QStringLiteral("id"), QStringLiteral("bot-1")}, {QStringLiteral("updatesAllowed"), true}}));

@@ -78,8 +78,9 @@ TEST_F(HttpClientTest, GivesUpWhenItsTimeOutPassesOnTheScheduler)
 {
     server.answer("GET", "/slow", TestResponse::held());
     std::optional<HttpAnswer> answer;
-    http.get(&context, server.origin().resolved(QUrl(QStringLiteral("/slow"))),
-             [&](const HttpAnswer& received) { answer = received; }, 8s);
+    http.get(
+        &context, server.origin().resolved(QUrl(QStringLiteral("/slow"))),
+        [&](const HttpAnswer& received) { answer = received; }, 8s);
     ASSERT_TRUE(waitUntil([&] { return server.heldCount() == 1; }));
 
     scheduler.advance(7999ms);
@@ -197,7 +198,7 @@ TEST(HttpRedirects, LeadOnlyToNewAddressesOfTheFirstOriginAndNotTooFar)
     const auto at = [](const char* address) { return QUrl(QString::fromLatin1(address)); };
     const QUrl feed = at("http://127.0.0.1:4173/api/companion/notifications?after=3");
     const QUrl moved = at("http://127.0.0.1:4173/api/v2/notifications?after=3");
-    QList<QUrl> longChain {feed};
+    QList<QUrl> longChain{feed};
     for (int hop = 1; hop < HttpClient::longestRedirectChain; ++hop)
         longChain.append(QUrl(QStringLiteral("http://127.0.0.1:4173/hop/%1").arg(hop)));
     const struct {
@@ -215,7 +216,7 @@ TEST(HttpRedirects, LeadOnlyToNewAddressesOfTheFirstOriginAndNotTooFar)
         {{at("https://wttr.in/?format=%25t&u")}, at("https://wttr.in:443/?format=%25t&u&m"), true},
         {{at("http://127.0.0.1/")}, at("http://127.0.0.1:80/x"), true},
         {longChain, moved, true},
-        {longChain + QList<QUrl> {at("http://127.0.0.1:4173/last")}, moved, false},
+        {longChain + QList<QUrl>{at("http://127.0.0.1:4173/last")}, moved, false},
     };
     for (const auto& c : cases)
         EXPECT_EQ(HttpClient::followsRedirect(c.visited, c.target), c.follows) << c.target.toString().toStdString();
@@ -230,8 +231,9 @@ TEST_F(HttpClientTest, NothingIsReadFromAnAnswerOnceItIsCutOff)
     HeardMessages heard;
     for (const QByteArray path : {"/big", "/endless", "/away", "/slow"}) {
         std::optional<HttpAnswer> answer;
-        http.get(&context, server.origin().resolved(QUrl(QString::fromUtf8(path))),
-                 [&](const HttpAnswer& received) { answer = received; }, HttpClient::defaultTimeout, 1024);
+        http.get(
+            &context, server.origin().resolved(QUrl(QString::fromUtf8(path))),
+            [&](const HttpAnswer& received) { answer = received; }, HttpClient::defaultTimeout, 1024);
         if (path == "/slow") {
             ASSERT_TRUE(waitUntil([&] { return server.heldCount() == 1; }));
             scheduler.advance(HttpClient::defaultTimeout);

@@ -59,7 +59,8 @@ TEST(MobileLink, ACopiedLinkGoesToTheClipboardAndShowsAsACode)
 TEST(MobileLink, EverythingHidesFortyFiveSecondsAfterTheLastCopy)
 {
     ServicesTestKit kit;
-    kit.server.answerInTurn("GET", linkPath, {linkAnswer("https://m.example.com/1"), linkAnswer("https://m.example.com/2")});
+    kit.server.answerInTurn("GET", linkPath,
+                            {linkAnswer("https://m.example.com/1"), linkAnswer("https://m.example.com/2")});
     ASSERT_TRUE(copy(kit));
     kit.scheduler().advance(30s);
     ASSERT_TRUE(copy(kit));
@@ -98,7 +99,8 @@ TEST(MobileLink, AFailureRingsOnceAndChangesNothingElse)
 
         EXPECT_EQ(kit.bell.rings, 1) << name;
         EXPECT_EQ(kit.pasteboard.replacements.size(), 1) << name;
-        EXPECT_EQ(*kit.model->mobileQRImage.get(), *QrCodeImage::forText(QStringLiteral("https://m.example.com/first"))) << name;
+        EXPECT_EQ(*kit.model->mobileQRImage.get(), *QrCodeImage::forText(QStringLiteral("https://m.example.com/first")))
+            << name;
         // A failure does not restart the 45 s: the first copy's code still goes.
         kit.scheduler().advance(5s);
         EXPECT_FALSE(kit.model->mobileInstructionsVisible) << name;

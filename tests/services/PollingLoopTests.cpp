@@ -52,7 +52,7 @@ TEST(PollingLoop, APollThatFinishesAtOnceStillWaitsThePeriod)
     PollingLoop loop(scheduler, 60s, [&](PollingLoop::Done done) {
         ++starts;
         done();
-        done();   // a second call changes nothing
+        done(); // a second call changes nothing
         return PollingLoop::Abandon();
     });
     loop.start();

@@ -23,7 +23,6 @@
 #include <functional>
 #include <memory>
 
-
 // Starts `work`, handing it a completion, and waits until that is called.
 inline bool finishes(const std::function<void(std::function<void()>)>& work)
 {
@@ -63,7 +62,7 @@ public:
         std::optional<QUrl> serverOrigin = {};
     };
 
-    ServicesTestKit() : ServicesTestKit(Setup{}) {}
+    ServicesTestKit() : ServicesTestKit(Setup{}) { }
     explicit ServicesTestKit(const Setup& setup)
     {
         if (!setup.storedSettings.isEmpty())

@@ -33,8 +33,9 @@ bool pollWeather(ServicesTestKit& kit)
 TEST(UsagePolling, ReplacesTheUsageWithEachGoodAnswer)
 {
     ServicesTestKit kit;
-    kit.server.answerInTurn("GET", "/api/companion/agent-usage",
-                            {TestResponse::json(usageWithClaudeTokensToday(5)), TestResponse::json(usageWithClaudeTokensToday(7))});
+    kit.server.answerInTurn(
+        "GET", "/api/companion/agent-usage",
+        {TestResponse::json(usageWithClaudeTokensToday(5)), TestResponse::json(usageWithClaudeTokensToday(7))});
     ASSERT_TRUE(pollUsage(kit));
     ASSERT_TRUE(kit.model->agentUsage.get().has_value());
     EXPECT_EQ(kit.model->agentUsage.get()->claude.today.tokens, 5);
@@ -53,7 +54,8 @@ TEST(UsagePolling, AFailedAnswerKeepsTheUsageOnShow)
     };
     for (const auto& [name, failure] : failures) {
         ServicesTestKit kit;
-        kit.server.answerInTurn("GET", "/api/companion/agent-usage", {TestResponse::json(usageWithClaudeTokensToday(5)), failure});
+        kit.server.answerInTurn("GET", "/api/companion/agent-usage",
+                                {TestResponse::json(usageWithClaudeTokensToday(5)), failure});
         ASSERT_TRUE(pollUsage(kit)) << name;
         ASSERT_TRUE(pollUsage(kit)) << name;
         ASSERT_TRUE(kit.model->agentUsage.get().has_value()) << name;
@@ -92,7 +94,9 @@ TEST(WeatherPolling, ARefusedAnswerKeepsTheTextOnShow)
     const std::vector<std::pair<const char*, TestResponse>> failures{
         {"no degree sign", TestResponse::text("Unknown location")},
         {"too long", TestResponse::text("+1000.25°F")},
-        {"not UTF-8", TestResponse::text("72\xB0" "F")},
+        {"not UTF-8",
+         TestResponse::text("72\xB0"
+                            "F")},
         {"another status", TestResponse::text("-3°C", 500)},
         {"hung up", TestResponse::hungUp()},
     };

@@ -38,21 +38,36 @@ TEST(WeatherText, KeepsShortTemperaturesAndRefusesEverythingElse)
         {"below zero", QByteArray("-3°C"), text(u"-3°C")},
         {"every plus removed, inside too", QByteArray("+1+2°F"), text(u"12°F")},
         {"no trimming after the plus goes", QByteArray("+ 5°C"), text(u" 5°C")},
-        {"tabs, carriage returns, no-break spaces", QByteArray("\t\r\n\xC2\xA0" "8°C\xE2\x80\xA8"), text(u"8°C")},
+        {"tabs, carriage returns, no-break spaces",
+         QByteArray("\t\r\n\xC2\xA0"
+                    "8°C\xE2\x80\xA8"),
+         text(u"8°C")},
         {"exactly eight characters", QByteArray("-100.5°F"), text(u"-100.5°F")},
         {"nine characters", QByteArray("-1000.5°F"), std::nullopt},
         {"eight once the plus is gone", QByteArray("+-100.5°F"), text(u"-100.5°F")},
-        {"a letter with its accent is one character", QByteArray("1°Ce\xCC\x81" "abc"), text(u"1°Ce\u0301abc")},
+        {"a letter with its accent is one character",
+         QByteArray("1°Ce\xCC\x81"
+                    "abc"),
+         text(u"1°Ce\u0301abc")},
         {"no degree sign", QByteArray("72F"), std::nullopt},
         {"an error text of the service", QByteArray("Unknown location; please try ~1.2,3.4"), std::nullopt},
         {"the degree sign alone", QByteArray("°"), text(u"°")},
         {"the Celsius sign is not a degree sign", QByteArray("5\xE2\x84\x83"), std::nullopt},
         {"empty", QByteArray(), std::nullopt},
         {"white space only", QByteArray(" \n\t"), std::nullopt},
-        {"not UTF-8", QByteArray("72\xB0" "F"), std::nullopt},
+        {"not UTF-8",
+         QByteArray("72\xB0"
+                    "F"),
+         std::nullopt},
         {"a cut-off sequence", QByteArray("72\xC2"), std::nullopt},
-        {"an overlong encoding", QByteArray("\xC0\xAF" "1°F"), std::nullopt},
-        {"an encoded surrogate", QByteArray("\xED\xA0\x80" "1°F"), std::nullopt},
+        {"an overlong encoding",
+         QByteArray("\xC0\xAF"
+                    "1°F"),
+         std::nullopt},
+        {"an encoded surrogate",
+         QByteArray("\xED\xA0\x80"
+                    "1°F"),
+         std::nullopt},
     };
     for (const Case& c : cases)
         EXPECT_EQ(WeatherText::fromBody(c.body), c.shown) << c.name;
@@ -81,8 +96,14 @@ TEST(WeatherText, AnyBodyGivesNothingOrAShortTemperature)
             const int at = body.isEmpty() ? 0 : int(random() % size_t(body.size() + 1));
             switch (random() % 3) {
             case 0: body.insert(at, char(byte(random))); break;
-            case 1: if (at < body.size()) body.remove(at, 1); break;
-            default: if (at < body.size()) body[at] = char(byte(random)); break;
+            case 1:
+                if (at < body.size())
+                    body.remove(at, 1);
+                break;
+            default:
+                if (at < body.size())
+                    body[at] = char(byte(random));
+                break;
             }
         }
         const std::optional<QString> shown = WeatherText::fromBody(body);

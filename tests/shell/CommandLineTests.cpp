@@ -37,7 +37,7 @@ TEST(CommandLine, LinksRemainAndQtsOwnOptionsAreLeftToQt)
         const CommandLine::Reading reading = read(arguments);
         EXPECT_EQ(reading.outcome, Outcome::run)
             << arguments.join(u' ').toStdString() << ": " << reading.text.toStdString();
-        EXPECT_EQ(reading.remaining, QStringList {program} + remaining) << arguments.join(u' ').toStdString();
+        EXPECT_EQ(reading.remaining, QStringList{program} + remaining) << arguments.join(u' ').toStdString();
     }
 }
 
@@ -48,14 +48,16 @@ TEST(CommandLine, HelpVersionAndMistakesEndItEarlyWithTheirText)
         Outcome outcome;
         QStringList texts;
     } cases[] = {
-        {{QStringLiteral("--help"), link}, Outcome::help,
+        {{QStringLiteral("--help"), link},
+         Outcome::help,
          {QStringLiteral("Usage: lumivo-companion-employee [options] [link...]\n"), QStringLiteral("  -v, --version"),
           QStringLiteral("lumivo://activity-monitor"), QStringLiteral("lumivo://schedule"),
           QStringLiteral("lumivo://notify?type=TYPE&detail=TEXT")}},
         {{QStringLiteral("-h")}, Outcome::help, {QStringLiteral("Usage: ")}},
         {{QStringLiteral("--version")}, Outcome::version, {QStringLiteral("lumivo-companion-employee 1.2.3\n")}},
         {{QStringLiteral("-v")}, Outcome::version, {QStringLiteral("lumivo-companion-employee 1.2.3\n")}},
-        {{link, QStringLiteral("--bogus")}, Outcome::error,
+        {{link, QStringLiteral("--bogus")},
+         Outcome::error,
          {QStringLiteral("lumivo-companion-employee: Unknown option 'bogus'.\n"
                          "Try 'lumivo-companion-employee --help' for more information.\n")}},
         {{QStringLiteral("-platform")}, Outcome::error, {QStringLiteral("Missing value after '-platform'.")}},

@@ -4,8 +4,8 @@
 // mouse, settings in a temporary file and a clock the test moves.
 
 #include "platform/fake/FakeDesktop.h"
-#include "support/FakeNotificationStream.h"
 #include "shell/LumivoCompanionApp.h"
+#include "support/FakeNotificationStream.h"
 #include "support/ModelTestKit.h"
 
 #include <QApplication>
@@ -44,7 +44,7 @@ public:
     {
         app.reset();
         m_settings = CompanionSettings::open(kit.settingsPath);
-        app = std::make_unique<LumivoCompanionApp>(LumivoCompanionApp::Environment {
+        app = std::make_unique<LumivoCompanionApp>(LumivoCompanionApp::Environment{
             .desktop = m_desktop,
             .settings = *m_settings,
             .scheduler = kit.scheduler,
@@ -64,11 +64,12 @@ public:
             .edition = CompanionEdition::commandCenter,
             // Nothing answers there: the polls fail quietly.
             .serverAddresses = unreachableServers(),
-            .makeNotificationStream = [this] {
-                auto stream = std::make_unique<FakeNotificationStream>();
-                notifications = stream.get();
-                return stream;
-            },
+            .makeNotificationStream =
+                [this] {
+                    auto stream = std::make_unique<FakeNotificationStream>();
+                    notifications = stream.get();
+                    return stream;
+                },
         });
         app->applicationDidFinishLaunching();
         return *app;

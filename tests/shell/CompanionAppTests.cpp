@@ -9,10 +9,10 @@
 #include <QDir>
 #include <QIcon>
 #include <QImage>
-#include <QMenu>
-#include <QKeySequence>
-#include <QSystemTrayIcon>
 #include <QJsonArray>
+#include <QKeySequence>
+#include <QMenu>
+#include <QSystemTrayIcon>
 
 namespace {
 
@@ -66,7 +66,8 @@ TEST_F(CompanionApp, RestoresTheSavedOriginKeptOnAScreen)
 {
     // Read as whole points, so the window system never grows the panel to
     // cover a fraction.
-    t.kit.writeSettings({{LumivoCompanionApp::panelPositionXKey, 300.5}, {LumivoCompanionApp::panelPositionYKey, 399.6}});
+    t.kit.writeSettings(
+        {{LumivoCompanionApp::panelPositionXKey, 300.5}, {LumivoCompanionApp::panelPositionYKey, 399.6}});
     start();
     EXPECT_EQ(panelFrame(), QRectF(301, 400, 330, 190));
 
@@ -445,7 +446,8 @@ TEST_F(CompanionApp, LinksRaiseAlertsOpenDestinationsAndBringThePanelForward)
     model().openActivityMonitor = [&] { ++monitors; };
     const int fronts = t.panel().frontOrders;
 
-    t.app->openURLs({QUrl(QStringLiteral("LUMIVO://NOTIFY?type=CALL&detail=Front%20desk")), QUrl(QStringLiteral("lumivo://notify?type=fax"))});
+    t.app->openURLs({QUrl(QStringLiteral("LUMIVO://NOTIFY?type=CALL&detail=Front%20desk")),
+                     QUrl(QStringLiteral("lumivo://notify?type=fax"))});
     ASSERT_TRUE(model().activeAlert.get());
     EXPECT_EQ(model().activeAlert.get()->source(), CompanionAlertSource::call);
     EXPECT_EQ(model().activeAlert.get()->detail(), QStringLiteral("Front desk"));
@@ -479,8 +481,8 @@ TEST_F(CompanionApp, TheDesktopActionsAnswerTheHooksAndOtherApplicationsRefreshT
     model().openSchedule();
     model().openDashboard();
     EXPECT_EQ(t.fake.applications.openedURLs,
-              (QList<QUrl> {CompanionCTA(CompanionCTA::calendar).destination().fallbackURL(),
-                            QUrl(QStringLiteral("http://127.0.0.1:4173/?companion=1&expanded=1"))}));
+              (QList<QUrl>{CompanionCTA(CompanionCTA::calendar).destination().fallbackURL(),
+                           QUrl(QStringLiteral("http://127.0.0.1:4173/?companion=1&expanded=1"))}));
 
     model().taskPanelOpen = true;
     RunningApplication notes;
@@ -528,13 +530,17 @@ TEST_F(CompanionApp, TheMenusOfferShowHideResetFollowAndQuit)
 {
     start();
     EXPECT_EQ(t.mainMenu().title(), QStringLiteral("Varadi"));
-    EXPECT_EQ(titlesOf(t.mainMenu()), (QStringList {QStringLiteral("Show Vora"), QStringLiteral("Hide Vora"), QStringLiteral("Reset Vora Position"),
-                                                        QStringLiteral("Follow Me Across Screens"), QStringLiteral("-"), QStringLiteral("Quit Vora")}));
+    EXPECT_EQ(
+        titlesOf(t.mainMenu()),
+        (QStringList{QStringLiteral("Show Vora"), QStringLiteral("Hide Vora"), QStringLiteral("Reset Vora Position"),
+                     QStringLiteral("Follow Me Across Screens"), QStringLiteral("-"), QStringLiteral("Quit Vora")}));
     EXPECT_EQ(t.mainMenu().actions().last()->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Q));
 
     EXPECT_EQ(t.statusMenu().title(), QStringLiteral("CEO Vora"));
-    EXPECT_EQ(titlesOf(t.statusMenu()), (QStringList {QStringLiteral("Show CEO Vora"), QStringLiteral("Hide CEO Vora"),
-                                                          QStringLiteral("Reset CEO Vora Position"), QStringLiteral("-"), QStringLiteral("Quit CEO Vora")}));
+    EXPECT_EQ(
+        titlesOf(t.statusMenu()),
+        (QStringList{QStringLiteral("Show CEO Vora"), QStringLiteral("Hide CEO Vora"),
+                     QStringLiteral("Reset CEO Vora Position"), QStringLiteral("-"), QStringLiteral("Quit CEO Vora")}));
     // Without its picture the status item has no tooltip, and its menu still works.
     EXPECT_TRUE(t.app->statusItem()->toolTip().isEmpty());
     t.statusMenu().actions().at(1)->trigger();

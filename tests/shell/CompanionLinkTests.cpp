@@ -15,23 +15,26 @@ std::optional<Request> parseText(const char* text)
 
 TEST(CompanionLink, ReadsTheThreeRequestsWhateverTheirCase)
 {
-    EXPECT_EQ(parseText("lumivo://activity-monitor"), Request(OpenActivityMonitor {}));
-    EXPECT_EQ(parseText("LUMIVO://Schedule?x=1"), Request(OpenSchedule {}));
-    EXPECT_EQ(parseText("LUMIVO://NOTIFY?type=CALL&detail=Front%20desk"), Request(RaiseAlert {CompanionAlertSource::call, QStringLiteral("Front desk")}));
-    EXPECT_EQ(parseText("lumivo://notify?type=setup"), Request(RaiseAlert {CompanionAlertSource::setup, QString()}));
+    EXPECT_EQ(parseText("lumivo://activity-monitor"), Request(OpenActivityMonitor{}));
+    EXPECT_EQ(parseText("LUMIVO://Schedule?x=1"), Request(OpenSchedule{}));
+    EXPECT_EQ(parseText("LUMIVO://NOTIFY?type=CALL&detail=Front%20desk"),
+              Request(RaiseAlert{CompanionAlertSource::call, QStringLiteral("Front desk")}));
+    EXPECT_EQ(parseText("lumivo://notify?type=setup"), Request(RaiseAlert{CompanionAlertSource::setup, QString()}));
     // The detail keeps its own case, blanks and plus signs.
     EXPECT_EQ(parseText("lumivo://notify?type=email&detail=%20Hi+There%21%0A"),
-              Request(RaiseAlert {CompanionAlertSource::email, QStringLiteral(" Hi+There!\n")}));
-    EXPECT_EQ(parseText("lumivo://notify?type=slack&detail"), Request(RaiseAlert {CompanionAlertSource::slack, QString()}));
-    EXPECT_EQ(parseText("lumivo://notify?type=agent&detail=a=b&other=1"), Request(RaiseAlert {CompanionAlertSource::agent, QStringLiteral("a=b")}));
+              Request(RaiseAlert{CompanionAlertSource::email, QStringLiteral(" Hi+There!\n")}));
+    EXPECT_EQ(parseText("lumivo://notify?type=slack&detail"),
+              Request(RaiseAlert{CompanionAlertSource::slack, QString()}));
+    EXPECT_EQ(parseText("lumivo://notify?type=agent&detail=a=b&other=1"),
+              Request(RaiseAlert{CompanionAlertSource::agent, QStringLiteral("a=b")}));
 }
 
 TEST(CompanionLink, IgnoresEverythingElse)
 {
-    for (const char* text : {"lumivo://notify?type=fax&detail=x", "lumivo://notify?Type=call", "lumivo://notify", "lumivo://",
-                             "lumivo:notify?type=call", "lumivo://calendar", "lumivo://notify?type=%20call",
-                             "lumivoo://notify?type=call", "https://notify?type=call", "", "lumivo://notify?type=c%61ll%",
-                             "lumivo://activity-monitor.evil"}) {
+    for (const char* text :
+         {"lumivo://notify?type=fax&detail=x", "lumivo://notify?Type=call", "lumivo://notify", "lumivo://",
+          "lumivo:notify?type=call", "lumivo://calendar", "lumivo://notify?type=%20call", "lumivoo://notify?type=call",
+          "https://notify?type=call", "", "lumivo://notify?type=c%61ll%", "lumivo://activity-monitor.evil"}) {
         EXPECT_EQ(parseText(text), std::nullopt) << text;
     }
 }

@@ -39,8 +39,8 @@ TEST(CompanionMenus, WearThePanelsDarkLookOnALightDesktop)
     ASSERT_GT(QApplication::palette().color(QPalette::Window).lightness(), 160) << "the tests' desktop should be light";
     CompanionAppTestKit t;
     t.start();
-    for (const auto& [menu, name] : {std::pair {&t.mainMenu(), QStringLiteral("main-menu")},
-                                     std::pair {&t.statusMenu(), QStringLiteral("status-menu")}}) {
+    for (const auto& [menu, name] : {std::pair{&t.mainMenu(), QStringLiteral("main-menu")},
+                                     std::pair{&t.statusMenu(), QStringLiteral("status-menu")}}) {
         const Shades shades = shadesOf(*menu, name);
         EXPECT_GT(shades.darkShare, 0.8) << name.toStdString();
         EXPECT_GT(shades.lightPixels, 100) << name.toStdString() << ": no light text";

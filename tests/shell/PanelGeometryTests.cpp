@@ -73,7 +73,8 @@ TEST(PanelGeometry, TheAlertPanelOpensTowardsTheRoomierSide)
     // Exactly on the centre line: to the right.
     EXPECT_TRUE(alertPanelPlacement(QRectF(475, 100, 330, 190), alertPanelSize, laptop).opensToRight);
     // Pushed back inside at the top, and at the right edge.
-    EXPECT_EQ(alertPanelPlacement(QRectF(380, 800, 330, 190), alertPanelSize, QRectF(0, 0, 800, 900)).origin, QPointF(308, 804));
+    EXPECT_EQ(alertPanelPlacement(QRectF(380, 800, 330, 190), alertPanelSize, QRectF(0, 0, 800, 900)).origin,
+              QPointF(308, 804));
     EXPECT_EQ(alertPanelPlacement(QRectF(1450, 100, 330, 190), alertPanelSize, laptop).origin, QPointF(1214, 184));
 }
 

@@ -15,8 +15,10 @@ namespace {
 
 TEST(SingletonLock, NamesTheFilePerEdition)
 {
-    EXPECT_EQ(SingletonLock::lockFileName(QStringLiteral("commandCenter")), QStringLiteral("com.lumivo-intelligence.companion.commandCenter.lock"));
-    EXPECT_EQ(SingletonLock::lockFileName(QStringLiteral("employee")), QStringLiteral("com.lumivo-intelligence.companion.employee.lock"));
+    EXPECT_EQ(SingletonLock::lockFileName(QStringLiteral("commandCenter")),
+              QStringLiteral("com.lumivo-intelligence.companion.commandCenter.lock"));
+    EXPECT_EQ(SingletonLock::lockFileName(QStringLiteral("employee")),
+              QStringLiteral("com.lumivo-intelligence.companion.employee.lock"));
 }
 
 TEST(SingletonLock, OneHolderPerFileAndAStaleFileIsNoObstacle)
@@ -32,7 +34,8 @@ TEST(SingletonLock, OneHolderPerFileAndAStaleFileIsNoObstacle)
 
     SingletonLock::Lock first = SingletonLock::acquire(commandCenter);
     ASSERT_TRUE(first.isHeld()) << first.problem.toStdString();
-    EXPECT_EQ(::fcntl(first.descriptor, F_GETFD) & FD_CLOEXEC, FD_CLOEXEC) << "programs we launch must not inherit the lock";
+    EXPECT_EQ(::fcntl(first.descriptor, F_GETFD) & FD_CLOEXEC, FD_CLOEXEC)
+        << "programs we launch must not inherit the lock";
 
     const SingletonLock::Lock second = SingletonLock::acquire(commandCenter);
     EXPECT_FALSE(second.isHeld()) << "a second holder of one edition";
@@ -61,7 +64,7 @@ TEST(SingletonLock, NewLockFilesAreTheOwnersAlone)
     SingletonLock::Lock lock = SingletonLock::acquire(path);
     ::umask(previous);
     ASSERT_TRUE(lock.isHeld());
-    struct stat status {};
+    struct stat status { };
     ASSERT_EQ(::stat(QFile::encodeName(path).constData(), &status), 0);
     EXPECT_EQ(status.st_mode & 0777, 0600u);
     SingletonLock::release(lock);
@@ -86,7 +89,7 @@ TEST(SingletonLock, NeverFollowsALinkNorTakesAFileThatIsNotItsOwn)
     ::chmod(QFile::encodeName(open).constData(), 0666);
     SingletonLock::Lock ours = SingletonLock::acquire(open);
     EXPECT_TRUE(ours.isHeld()) << ours.problem.toStdString();
-    struct stat status {};
+    struct stat status { };
     ASSERT_EQ(::stat(QFile::encodeName(open).constData(), &status), 0);
     EXPECT_EQ(status.st_mode & 0777, 0600u);
     SingletonLock::release(ours);
@@ -94,7 +97,8 @@ TEST(SingletonLock, NeverFollowsALinkNorTakesAFileThatIsNotItsOwn)
     if (::geteuid() == 0) {
         // Only root can give a file away; that is how CI runs.
         ASSERT_EQ(::chown(QFile::encodeName(open).constData(), 65534, 65534), 0);
-        EXPECT_EQ(SingletonLock::acquire(open).problem, QStringLiteral("cannot use the lock file %1: it belongs to another user").arg(open));
+        EXPECT_EQ(SingletonLock::acquire(open).problem,
+                  QStringLiteral("cannot use the lock file %1: it belongs to another user").arg(open));
     }
 }
 

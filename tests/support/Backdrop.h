@@ -3,9 +3,9 @@
 #include <QColor>
 #include <QGuiApplication>
 #include <QImage>
+#include <QPainter>
 #include <QPixmap>
 #include <QScreen>
-#include <QPainter>
 #include <QWidget>
 
 // A plain desktop-coloured window that holds the views in the screenshot

@@ -26,7 +26,7 @@ public:
         requests.push_back(request);
         return answer;
     }
-    std::optional<QStringList> answer;   // nothing: the user cancels
+    std::optional<QStringList> answer; // nothing: the user cancels
     std::vector<ApplicationPickerRequest> requests;
 };
 

@@ -2,8 +2,8 @@
 // platform, so model code that needs an event loop or a dialog can be tested
 // without a display.
 #include <QApplication>
-#include <QTemporaryDir>
 #include <QStandardPaths>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 

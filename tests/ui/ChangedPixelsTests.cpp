@@ -25,7 +25,9 @@ TEST(ChangedRows, JoinRowsWhileThatAddsFewerUnchangedPixelsThanARectangleCosts)
         {"nothing changed", {}, {}},
         {"a block of rows", {{3, 10, 19}, {4, 10, 19}, {5, 10, 19}}, {QRect(10, 3, 10, 3)}},
         {"rows a little apart join across the gap", {{3, 10, 19}, {6, 12, 17}}, {QRect(10, 3, 10, 4)}},
-        {"rows far apart stay apart", {{0, 0, wide - 1}, {3, 0, wide - 1}}, {QRect(0, 0, wide, 1), QRect(0, 3, wide, 1)}},
+        {"rows far apart stay apart",
+         {{0, 0, wide - 1}, {3, 0, wide - 1}},
+         {QRect(0, 0, wide, 1), QRect(0, 3, wide, 1)}},
         {"a short row beside a wide one stays apart",
          {{0, 0, 9}, {1, 0, 9}, {2, 0, wide + 9}},
          {QRect(0, 0, 10, 2), QRect(0, 2, wide + 10, 1)}},
@@ -54,7 +56,7 @@ TEST(ChangedPixels, CarriesTheAreaOverAndTellsWhereItChanged)
     QImage next = shown;
     next.setPixel(20, 10, 0xff112233);
     next.setPixel(25, 12, 0x80402010);
-    next.setPixel(90, 70, 0xffffffff);   // outside the area: neither carried nor told
+    next.setPixel(90, 70, 0xffffffff); // outside the area: neither carried nor told
     const QRegion changed = carryChangedPixels(next, shown, QRect(0, 0, 60, 60));
 
     EXPECT_TRUE(changed.contains(QPoint(20, 10)));

@@ -1,11 +1,11 @@
 #include "model/CompanionRecords.h"
 #include "model/ResourceBundle.h"
+#include "support/QtPrinters.h"
 #include "ui/ConicGradient.h"
 #include "ui/FittedText.h"
 #include "ui/GlowCache.h"
 #include "ui/ImageEffects.h"
 #include "ui/Symbols.h"
-#include "support/QtPrinters.h"
 
 #include <QFontDatabase>
 #include <QFontInfo>
@@ -36,7 +36,7 @@ TEST(GlowCache, BlursEachShapeRadiusAndColourOnce)
     EXPECT_EQ(cache.count(), 1);
     cache.glow(shape, 6, Qt::red);
     cache.glow(shape, 4, Qt::blue);
-    cache.glow(square(12), 4, Qt::red);   // another shape
+    cache.glow(square(12), 4, Qt::red); // another shape
     EXPECT_EQ(cache.count(), 4);
     // The same picture drawn afresh is the same shape.
     EXPECT_EQ(cache.glow(square(10), 4, Qt::red).image.cacheKey(), key);
@@ -83,7 +83,8 @@ TEST(ConicGradient, RunsClockwiseFromThreeOClockAndTurnsClockwise)
         QImage image(101, 101, QImage::Format_ARGB32_Premultiplied);
         image.fill(Qt::black);
         QPainter painter(&image);
-        painter.fillRect(image.rect(), clockwiseConicGradient(QPointF(50.5, 50.5), {Qt::red, Qt::blue, Qt::red}, rotation));
+        painter.fillRect(image.rect(),
+                         clockwiseConicGradient(QPointF(50.5, 50.5), {Qt::red, Qt::blue, Qt::red}, rotation));
         painter.end();
         return QColor(image.pixel(at));
     };
@@ -129,8 +130,9 @@ TEST(ImageEffects, ADoubledPictureIsWhatSmoothScalingMakesOfIt)
         for (int y = 0; y < first.height(); ++y) {
             for (int x = 0; x < first.width(); ++x) {
                 for (const int shift : {0, 8, 16, 24})
-                    largest = std::max(largest, std::abs(int((first.pixel(x, y) >> shift) & 0xff)
-                                                         - int((second.pixel(x, y) >> shift) & 0xff)));
+                    largest = std::max(
+                        largest,
+                        std::abs(int((first.pixel(x, y) >> shift) & 0xff) - int((second.pixel(x, y) >> shift) & 0xff)));
             }
         }
         return largest;
@@ -142,7 +144,7 @@ TEST(ImageEffects, ADoubledPictureIsWhatSmoothScalingMakesOfIt)
         fill.setColorAt(0, QColor(200, 40, 150, 220));
         fill.setColorAt(1, Qt::transparent);
         painter.fillRect(glow.rect(), fill);
-        painter.fillRect(QRect(30, 3, 4, 9), QColor(255, 255, 255, 160));   // a sharp edge
+        painter.fillRect(QRect(30, 3, 4, 9), QColor(255, 255, 255, 160)); // a sharp edge
     }
     for (const QImage& half : {glow, square(1), square(5)}) {
         QImage doubled;
@@ -237,27 +239,48 @@ class SymbolTable : public ::testing::Test {
 protected:
     static void SetUpTestSuite()
     {
-        ASSERT_TRUE(Symbols::loadFont(ResourceBundle(QStringLiteral(LUMIVO_BINARY_DIR "/src/lumivo-companion.resources"))));
+        ASSERT_TRUE(
+            Symbols::loadFont(ResourceBundle(QStringLiteral(LUMIVO_BINARY_DIR "/src/lumivo-companion.resources"))));
     }
 };
 
 TEST_F(SymbolTable, EverySymbolTheViewsNameHasAShape)
 {
-    QStringList used{
-        // alert bubble, decorations, menus and panels
-        QStringLiteral("arrowshape.turn.up.left.fill"), QStringLiteral("xmark"), QStringLiteral("sparkle"),
-        QStringLiteral("bolt.fill"), QStringLiteral("chevron.left"), QStringLiteral("chevron.right"),
-        QStringLiteral("arrow.up.left.and.arrow.down.right"), QStringLiteral("xmark.app"),
-        QStringLiteral("desktopcomputer"), QStringLiteral("antenna.radiowaves.left.and.right"),
-        QStringLiteral("building.columns.fill"), QStringLiteral("iphone.and.arrow.forward"),
-        QStringLiteral("message.fill"), QStringLiteral("mic.fill"), QStringLiteral("magnifyingglass"),
-        QStringLiteral("square.and.pencil"), QStringLiteral("display"), QStringLiteral("brain.head.profile"),
-        QStringLiteral("sparkles"), QStringLiteral("line.3.horizontal"), QStringLiteral("calendar"),
-        QStringLiteral("video.fill"), QStringLiteral("envelope.fill"), QStringLiteral("bubble.left.and.bubble.right.fill"),
-        QStringLiteral("phone.fill"), QStringLiteral("signature"), QStringLiteral("doc.badge.gearshape"),
-        QStringLiteral("creditcard.fill"), QStringLiteral("music.note"), QStringLiteral("play.rectangle.fill"),
-        QStringLiteral("sparkles.tv.fill"), QStringLiteral("play.square.fill"), QStringLiteral("moon.circle.fill"),
-        QStringLiteral("plus")};
+    QStringList used{// alert bubble, decorations, menus and panels
+                     QStringLiteral("arrowshape.turn.up.left.fill"),
+                     QStringLiteral("xmark"),
+                     QStringLiteral("sparkle"),
+                     QStringLiteral("bolt.fill"),
+                     QStringLiteral("chevron.left"),
+                     QStringLiteral("chevron.right"),
+                     QStringLiteral("arrow.up.left.and.arrow.down.right"),
+                     QStringLiteral("xmark.app"),
+                     QStringLiteral("desktopcomputer"),
+                     QStringLiteral("antenna.radiowaves.left.and.right"),
+                     QStringLiteral("building.columns.fill"),
+                     QStringLiteral("iphone.and.arrow.forward"),
+                     QStringLiteral("message.fill"),
+                     QStringLiteral("mic.fill"),
+                     QStringLiteral("magnifyingglass"),
+                     QStringLiteral("square.and.pencil"),
+                     QStringLiteral("display"),
+                     QStringLiteral("brain.head.profile"),
+                     QStringLiteral("sparkles"),
+                     QStringLiteral("line.3.horizontal"),
+                     QStringLiteral("calendar"),
+                     QStringLiteral("video.fill"),
+                     QStringLiteral("envelope.fill"),
+                     QStringLiteral("bubble.left.and.bubble.right.fill"),
+                     QStringLiteral("phone.fill"),
+                     QStringLiteral("signature"),
+                     QStringLiteral("doc.badge.gearshape"),
+                     QStringLiteral("creditcard.fill"),
+                     QStringLiteral("music.note"),
+                     QStringLiteral("play.rectangle.fill"),
+                     QStringLiteral("sparkles.tv.fill"),
+                     QStringLiteral("play.square.fill"),
+                     QStringLiteral("moon.circle.fill"),
+                     QStringLiteral("plus")};
     for (CompanionAlertSource source : CompanionAlertSource::allCases)
         used.append(source.symbol());
     for (const QString& name : used) {

@@ -35,7 +35,7 @@ TEST(FreedMemory, HandsFreedPagesInTheMiddleOfTheHeapBackToTheSystem)
     GTEST_SKIP() << "the address sanitizer keeps freed blocks in quarantine";
 #endif
     constexpr std::size_t blocks = 16384;
-    constexpr std::size_t blockSize = 1024;   // well below the size the allocator maps on its own
+    constexpr std::size_t blockSize = 1024; // well below the size the allocator maps on its own
     std::vector<char*> freed;
     freed.reserve(blocks);
     for (std::size_t index = 0; index < blocks; ++index) {

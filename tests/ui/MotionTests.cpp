@@ -1,9 +1,9 @@
 #include "ui/AnimatedValue.h"
 #include "ui/AnimationDriver.h"
 
+#include "ui/Motion.h"
 #include <set>
 #include <string>
-#include "ui/Motion.h"
 
 #include <gtest/gtest.h>
 
@@ -43,13 +43,13 @@ TEST(Spring, UnderdampedOvershootsCriticalAndOverdampedDoNot)
 
 TEST(Spring, VelocityIsTheRateOfChangeOfDisplacement)
 {
-    for (const SpringParameters& spring : {SpringParameters{1, 140, 9}, SpringParameters::fromResponse(0.3, 1.0),
-                                           SpringParameters{1, 100, 40}}) {
+    for (const SpringParameters& spring :
+         {SpringParameters{1, 140, 9}, SpringParameters::fromResponse(0.3, 1.0), SpringParameters{1, 100, 40}}) {
         for (double t : {0.05, 0.2, 0.5}) {
             const double h = 1e-6;
-            const double numeric = (springState(spring, 14, 3, t + h).displacement
-                                    - springState(spring, 14, 3, t - h).displacement)
-                                   / (2 * h);
+            const double numeric =
+                (springState(spring, 14, 3, t + h).displacement - springState(spring, 14, 3, t - h).displacement)
+                / (2 * h);
             EXPECT_NEAR(springState(spring, 14, 3, t).velocity, numeric, 1e-3);
         }
     }
@@ -122,12 +122,12 @@ TEST_F(AnimatedValueTest, RepeatingMotionsReverseOrStartOverForEver)
     value.set(1, Motion::linear(2).repeatForever(true));
     EXPECT_NEAR(value.valueAt(now + 1), 0.5, 1e-9);
     EXPECT_NEAR(value.valueAt(now + 3), 0.5, 1e-9);
-    EXPECT_NEAR(value.valueAt(now + 3.5), 0.25, 1e-9);   // on its way back
+    EXPECT_NEAR(value.valueAt(now + 3.5), 0.25, 1e-9); // on its way back
     EXPECT_NEAR(value.valueAt(now + 4), 0, 1e-9);
     AnimatedValue turn(driver, 0, [] {});
     turn.set(-360, Motion::linear(14).repeatForever(false));
     EXPECT_NEAR(turn.valueAt(now + 7), -180, 1e-9);
-    EXPECT_NEAR(turn.valueAt(now + 14 + 3.5), -90, 1e-9);   // starts over, never back
+    EXPECT_NEAR(turn.valueAt(now + 14 + 3.5), -90, 1e-9); // starts over, never back
     run(30, 0.01);
     EXPECT_TRUE(value.isAnimating());
 }

@@ -40,17 +40,20 @@ protected:
         // A copy that already left has no pid; kill(0) would end the whole test run.
         if (const pid_t pid = pid_t(companion.processId()); pid > 0)
             ::kill(pid, SIGTERM);
-        return companion.waitForFinished(10000) && companion.exitStatus() == QProcess::NormalExit ? companion.exitCode() : -1;
+        return companion.waitForFinished(10000) && companion.exitStatus() == QProcess::NormalExit ? companion.exitCode()
+                                                                                                  : -1;
     }
 
     // The mapped X11 window of pid whose name starts with prefix, if any.
     static QString x11Window(qint64 pid, const QString& prefix)
     {
-        const QStringList ids = runTool(QStringLiteral("xdotool"), {QStringLiteral("search"), QStringLiteral("--onlyvisible"),
-                                                                    QStringLiteral("--classname"), QStringLiteral("lumivo-companion")})
+        const QStringList ids = runTool(QStringLiteral("xdotool"),
+                                        {QStringLiteral("search"), QStringLiteral("--onlyvisible"),
+                                         QStringLiteral("--classname"), QStringLiteral("lumivo-companion")})
                                     .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
         for (const QString& id : ids) {
-            const QString owner = runTool(QStringLiteral("xprop"), {QStringLiteral("-id"), id, QStringLiteral("_NET_WM_PID")});
+            const QString owner =
+                runTool(QStringLiteral("xprop"), {QStringLiteral("-id"), id, QStringLiteral("_NET_WM_PID")});
             const QString name = runTool(QStringLiteral("xdotool"), {QStringLiteral("getwindowname"), id});
             if (owner.trimmed() == QStringLiteral("_NET_WM_PID(CARDINAL) = %1").arg(pid) && name.startsWith(prefix))
                 return id;
@@ -60,7 +63,8 @@ protected:
 
     static QString describe(const QString& window)
     {
-        return runTool(QStringLiteral("xdotool"), {QStringLiteral("getwindowgeometry"), QStringLiteral("--shell"), window})
+        return runTool(QStringLiteral("xdotool"),
+                       {QStringLiteral("getwindowgeometry"), QStringLiteral("--shell"), window})
             .simplified();
     }
 
@@ -80,19 +84,24 @@ TEST_F(WaylandSession, RunsOnX11ThroughXWaylandEvenWhereTheSessionAsksForWayland
     // Its panel is an X11 window of its own size in the corner of the
     // 1600 x 1000 output: 24 points in from the right, 10 up from the bottom.
     QString panel;
-    ASSERT_TRUE(waitUntil([&] { return !(panel = x11Window(companion.processId(), QStringLiteral("Vora \u2014"))).isEmpty(); }, 15000))
+    ASSERT_TRUE(waitUntil(
+        [&] { return !(panel = x11Window(companion.processId(), QStringLiteral("Vora \u2014"))).isEmpty(); }, 15000))
         << "no X11 panel: the companion did not run on X11";
-    EXPECT_TRUE(describe(panel).contains(QStringLiteral("X=1246 Y=800 WIDTH=330 HEIGHT=190"))) << describe(panel).toStdString();
+    EXPECT_TRUE(describe(panel).contains(QStringLiteral("X=1246 Y=800 WIDTH=330 HEIGHT=190")))
+        << describe(panel).toStdString();
     // Where the compositor put it and what it made of it, for the record.
     std::cout << "panel as placed by the compositor: " << describe(panel).toStdString() << "; "
-              << runTool(QStringLiteral("xprop"), {QStringLiteral("-id"), panel, QStringLiteral("_NET_WM_STATE"), QStringLiteral("_NET_WM_DESKTOP")})
+              << runTool(
+                     QStringLiteral("xprop"),
+                     {QStringLiteral("-id"), panel, QStringLiteral("_NET_WM_STATE"), QStringLiteral("_NET_WM_DESKTOP")})
                      .simplified()
                      .toStdString()
               << std::endl;
 
     EXPECT_EQ(handOver(environment(), QStringLiteral("lumivo://notify?type=call&detail=Front%20desk")), 0);
     QString alert;
-    EXPECT_TRUE(waitUntil([&] { return !(alert = x11Window(companion.processId(), QStringLiteral("Vora alert"))).isEmpty(); }, 10000))
+    EXPECT_TRUE(waitUntil(
+        [&] { return !(alert = x11Window(companion.processId(), QStringLiteral("Vora alert"))).isEmpty(); }, 10000))
         << "the handed-over link raised no alert panel";
     std::cout << "alert panel as placed by the compositor: " << describe(alert).toStdString() << std::endl;
 
@@ -109,7 +118,9 @@ TEST_F(WaylandSession, WithoutXWaylandItRunsAsAWaylandClient)
     companion.start(program, {});
     ASSERT_TRUE(companion.waitForStarted(10000));
     // Hand over only once it listens: a copy started sooner could take the lock first.
-    ASSERT_TRUE(waitUntil([&] { return !QDir(m_runtime.path()).entryList({QStringLiteral("*.socket")}, QDir::System).isEmpty(); }, 15000));
+    ASSERT_TRUE(waitUntil(
+        [&] { return !QDir(m_runtime.path()).entryList({QStringLiteral("*.socket")}, QDir::System).isEmpty(); },
+        15000));
 
     // Links still reach it, and no window of it appears on the X11 side.
     EXPECT_EQ(handOver(wayland, QStringLiteral("lumivo://notify?type=email&detail=Invoice")), 0);

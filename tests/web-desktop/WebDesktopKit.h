@@ -29,7 +29,7 @@
 #include <sanitizer/lsan_interface.h>
 #endif
 
-inline const QStringList engineFolders {QStringLiteral(LUMIVO_BINARY_DIR "/src")};
+inline const QStringList engineFolders{QStringLiteral(LUMIVO_BINARY_DIR "/src")};
 
 // Set up once per test program, before the engine loads: the private home
 // (inherited by the program's own child runs), the default browser, the
@@ -78,10 +78,10 @@ private:
 
 class WebDesktop : public ::testing::Test {
 protected:
-    ApplicationDirectory directory {{PrivateWebHome::browserFolder ? PrivateWebHome::browserFolder->path() : QString()}};
+    ApplicationDirectory directory{{PrivateWebHome::browserFolder ? PrivateWebHome::browserFolder->path() : QString()}};
     FakeWorkspace workspace;
-    XdgApplications browser {directory, workspace};
-    WebWindowsTestKit kit {browser, engineFolders};
+    XdgApplications browser{directory, workspace};
+    WebWindowsTestKit kit{browser, engineFolders};
 
     // A window of the engine module itself, made as the companion makes one.
     std::unique_ptr<WebWindow> makeWindow()
@@ -137,8 +137,8 @@ inline bool clickPageUntil(WebWindow& window, const std::function<bool()>& react
 // A whole page whose one control fills it, in fillColour.
 inline QByteArray pageFilledBy(const QByteArray& title, const QByteArray& control, const QByteArray& script = {})
 {
-    return "<!doctype html><title>" + title + "</title><style>body{margin:0} .fill{position:fixed;inset:0;"
-           "display:block;width:100%;height:100%;background:"
-        + fillColour.name().toLatin1() + "}</style><body>" + control
-        + "<script>" + script + "</script></body>";
+    return "<!doctype html><title>" + title
+        + "</title><style>body{margin:0} .fill{position:fixed;inset:0;"
+          "display:block;width:100%;height:100%;background:"
+        + fillColour.name().toLatin1() + "}</style><body>" + control + "<script>" + script + "</script></body>";
 }

@@ -28,7 +28,8 @@ TEST(WebEngineLoader, FindsTheModuleInAFolderNamedRelatively)
 {
     const QString before = QDir::currentPath();
     QDir::setCurrent(QStringLiteral(LUMIVO_BINARY_DIR));
-    EXPECT_EQ(WebEngineLoader::load({QStringLiteral("tests"), QStringLiteral("src")}), WebEngineLoader::load(engineFolders));
+    EXPECT_EQ(WebEngineLoader::load({QStringLiteral("tests"), QStringLiteral("src")}),
+              WebEngineLoader::load(engineFolders));
     EXPECT_NE(WebEngineLoader::load(engineFolders), nullptr);
     QDir::setCurrent(before);
 }
@@ -59,7 +60,8 @@ TEST_F(WebDesktop, OnlyTheLocalServersPagesGetTheMicrophoneAndNobodyIsAsked)
         url.setQuery(QStringLiteral("ask=") + QString::fromLatin1(ask));
         window->show(url);
         const QString question = QStringLiteral("%1 %2: ").arg(QString::fromLatin1(host), QString::fromLatin1(ask));
-        EXPECT_TRUE(waitUntil([&] { return pageTitle(*window).startsWith(question); }, 20000)) << pageTitle(*window).toStdString();
+        EXPECT_TRUE(waitUntil([&] { return pageTitle(*window).startsWith(question); }, 20000))
+            << pageTitle(*window).toStdString();
         EXPECT_EQ(pageTitle(*window), question + answer);
     }
 }
@@ -119,7 +121,8 @@ TEST_F(WebDesktop, APageThatCouldNotBeShownLoadsAgainOnTheNextShow)
 
 // Runs the companion's chat window in a program of its own, which opens the
 // chat page, waits for it and quits; true when all of that went well.
-bool runQuittingProgram(const QUrl& server, const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment())
+bool runQuittingProgram(const QUrl& server,
+                        const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment())
 {
     QProcess program;
     program.setProcessEnvironment(environment);

@@ -35,10 +35,13 @@ protected:
     void SetUp() override
     {
         // Another run on this machine may hold the port for a while.
-        ASSERT_TRUE(waitUntil([&] {
-            server = std::make_unique<TestServer>(localServerPort);
-            return server->isListening();
-        }, 90000)) << "port " << localServerPort << " stays taken";
+        ASSERT_TRUE(waitUntil(
+            [&] {
+                server = std::make_unique<TestServer>(localServerPort);
+                return server->isListening();
+            },
+            90000))
+            << "port " << localServerPort << " stays taken";
 #if defined(__SANITIZE_ADDRESS__)
         // The engine's own code trips this check (see EngineSanitizerOptions.cpp).
         session.setVariable(u"ASAN_OPTIONS"_s, qEnvironmentVariable("ASAN_OPTIONS") + u":new_delete_type_mismatch=0"_s);

@@ -36,8 +36,8 @@ private:
 // The web windows with a browser that records every address handed to it.
 struct RecordedWebWindows {
     FakeApplications browser;
-    WebWindowsTestKit kit {browser, engineFolders};
-    SchemeHandler lumivoLinks {u"lumivo"_s};
+    WebWindowsTestKit kit{browser, engineFolders};
+    SchemeHandler lumivoLinks{u"lumivo"_s};
 };
 
 const auto* const privateWebHome = ::testing::AddGlobalTestEnvironment(new PrivateWebHome);
@@ -61,7 +61,9 @@ TEST_F(WebDesktop, ChatPageLoadsOnceKeepsTheUsersNavigationAndSharesItsWindowWit
     EXPECT_EQ(window.size(), QSize(480, 760));
     EXPECT_EQ(window.minimumSize(), QSize(420, 560));
     EXPECT_TRUE(waitUntil([&] { return window.isActiveWindow(); })) << "the chat window takes the focus";
-    const QString state = runTool(QStringLiteral("xprop"), {QStringLiteral("-id"), QString::number(window.winId()), QStringLiteral("_NET_WM_STATE")});
+    const QString state =
+        runTool(QStringLiteral("xprop"),
+                {QStringLiteral("-id"), QString::number(window.winId()), QStringLiteral("_NET_WM_STATE")});
     EXPECT_TRUE(state.contains(QStringLiteral("_NET_WM_STATE_ABOVE"))) << state.toStdString();
     const QRect available = window.screen()->availableGeometry();
     EXPECT_LE((window.frameGeometry().center() - available.center()).manhattanLength(), 40);
@@ -143,8 +145,10 @@ TEST_F(WebDesktop, BackAndForwardStartDisabledAndFollowTheHistory)
 
 TEST_F(WebDesktop, NewWindowsOpenInTheDefaultBrowserAndTheWindowKeepsItsPage)
 {
-    kit.server().answer("GET", "/", TestResponse::html(pageFilledBy(
-        "links", R"(<a class="fill" href="https://example.com/elsewhere?from=chat" target="_blank">Away</a>)")));
+    kit.server().answer(
+        "GET", "/",
+        TestResponse::html(pageFilledBy(
+            "links", R"(<a class="fill" href="https://example.com/elsewhere?from=chat" target="_blank">Away</a>)")));
     kit.model().openChat();
     WebWindow& chat = *kit.windows->chatWindow();
     ASSERT_TRUE(titleBecomes(chat, QStringLiteral("links")));
@@ -186,7 +190,7 @@ TEST_F(WebDesktop, ScriptsSendNothingOutAndAClickAtMostOneWebAddress)
     // The page names itself "clicked" after it has asked for every window.
     ASSERT_TRUE(clickPageUntil(chat, [&] { return pageTitle(chat) == u"clicked"_s; }));
     ASSERT_TRUE(waitUntil([&] { return !recorded.browser.openedURLs.isEmpty(); }));
-    EXPECT_EQ(recorded.browser.openedURLs, QList<QUrl> {QUrl(u"https://example.com/click/0"_s)});
+    EXPECT_EQ(recorded.browser.openedURLs, QList<QUrl>{QUrl(u"https://example.com/click/0"_s)});
     EXPECT_EQ(recorded.lumivoLinks.opened, QList<QUrl>());
 }
 
@@ -202,22 +206,24 @@ TEST_F(WebDesktop, OtherSitesAndSchemesLeaveOnlyAfterAClickAndTheWindowKeepsItsP
     };
     // The page's title comes after its script tried to leave, so the attempt
     // is decided before the test clicks.
-    server.answer("GET", "/", TestResponse::html(pageFilledBy("loading",
-        R"(<a class="fill" href=")" + elsewhere("/away").toEncoded() + R"(">Away</a>)",
-        "location.href = '" + elsewhere("/pushed").toEncoded() + "'; document.title = 'links';")));
+    server.answer("GET", "/",
+                  TestResponse::html(pageFilledBy(
+                      "loading", R"(<a class="fill" href=")" + elsewhere("/away").toEncoded() + R"(">Away</a>)",
+                      "location.href = '" + elsewhere("/pushed").toEncoded() + "'; document.title = 'links';")));
     recorded.kit.model().openChat();
     WebWindow& chat = *recorded.kit.windows->chatWindow();
     ASSERT_TRUE(titleBecomes(chat, u"links"_s));
     const QUrl page = pageURL(chat);
     ASSERT_TRUE(clickPageUntil(chat, [&] { return !recorded.browser.openedURLs.isEmpty(); }));
-    EXPECT_EQ(recorded.browser.openedURLs, QList<QUrl> {elsewhere("/away")});
+    EXPECT_EQ(recorded.browser.openedURLs, QList<QUrl>{elsewhere("/away")});
     EXPECT_EQ(pageURL(chat), page);
     EXPECT_EQ(pageTitle(chat), u"links"_s);
 
     // A lumivo link stays inside, even when clicked; then the link turns
     // into a web address for a new window, which the next click opens.
-    server.answer("GET", "/scheme", TestResponse::html(pageFilledBy("scheme",
-        R"(<a class="fill" href="lumivo://notify?type=call&amp;detail=Hi">Notify</a>)", R"(
+    server.answer("GET", "/scheme",
+                  TestResponse::html(pageFilledBy(
+                      "scheme", R"(<a class="fill" href="lumivo://notify?type=call&amp;detail=Hi">Notify</a>)", R"(
         const link = document.querySelector('a');
         link.onclick = () => setTimeout(() => {
             link.href = 'https://example.com/after';
@@ -256,8 +262,10 @@ TEST_F(WebDesktop, ClosingTheWindowPausesItsMediaAndShowingItAgainDoesNotReload)
     TestResponse tone = TestResponse::html(toneWave());
     tone.contentType = "audio/wav";
     kit.server().answer("GET", "/tone.wav", tone);
-    kit.server().answer("GET", "/", TestResponse::html(pageFilledBy("ready", R"(<button class="fill">Play</button>
-        <audio src="/tone.wav" loop></audio>)", R"(
+    kit.server().answer("GET", "/",
+                        TestResponse::html(pageFilledBy("ready", R"(<button class="fill">Play</button>
+        <audio src="/tone.wav" loop></audio>)",
+                                                        R"(
         const tone = document.querySelector('audio');
         tone.onplaying = () => document.title = 'playing';
         tone.onpause = () => document.title = 'paused';

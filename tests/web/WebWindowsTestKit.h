@@ -17,8 +17,9 @@ public:
     WebWindowsTestKit(Applications& browser, const QStringList& engineFolders, std::optional<QUrl> serverOrigin = {})
         : services({.serverOrigin = serverOrigin}), origin(serverOrigin.value_or(services.server.origin()))
     {
-        windows = std::make_unique<WebWindows>(WebWindows::Environment {
-            model(), scheduler(), browser, *services.services, CompanionEdition::commandCenter, addressesOf(origin), engineFolders});
+        windows = std::make_unique<WebWindows>(
+            WebWindows::Environment{model(), scheduler(), browser, *services.services, CompanionEdition::commandCenter,
+                                    addressesOf(origin), engineFolders});
         windows->fillModelHooks();
     }
 

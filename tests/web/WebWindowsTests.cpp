@@ -24,7 +24,8 @@ TEST(WebWindowRules, OnlyTheLocalServersPagesGetTheMicrophoneAndNothingElse)
     const QUrl named(QStringLiteral("http://LocalHost:8080/"));
     EXPECT_TRUE(WebWindowRules::grants(loopback, Capture::microphone));
     EXPECT_TRUE(WebWindowRules::grants(named, Capture::microphone));
-    for (const Capture other : {Capture::camera, Capture::cameraAndMicrophone, Capture::screen, Capture::screenWithAudio, Capture::other}) {
+    for (const Capture other :
+         {Capture::camera, Capture::cameraAndMicrophone, Capture::screen, Capture::screenWithAudio, Capture::other}) {
         EXPECT_FALSE(WebWindowRules::grants(loopback, other)) << int(other);
         EXPECT_FALSE(WebWindowRules::grants(named, other)) << int(other);
     }
@@ -39,7 +40,8 @@ TEST(WebWindowRules, CoveringFrameIsHeldBetweenTwoFifthsAndNineTenthsAndCentred)
     EXPECT_EQ(WebWindowRules::coveringFrame(available, 0.5), QRect(350, 240, 500, 400));
     EXPECT_EQ(WebWindowRules::coveringFrame(available, 0.1).size(), QSize(400, 320));
     EXPECT_EQ(WebWindowRules::coveringFrame(available, 1.5).size(), QSize(900, 720));
-    EXPECT_EQ(WebWindowRules::coveringFrame(available, std::numeric_limits<double>::quiet_NaN()).size(), QSize(400, 320));
+    EXPECT_EQ(WebWindowRules::coveringFrame(available, std::numeric_limits<double>::quiet_NaN()).size(),
+              QSize(400, 320));
     EXPECT_EQ(WebWindowRules::coveringFrame(available, 0.9).center(), available.center());
 }
 
@@ -55,9 +57,9 @@ TEST(WebWindowRules, OnlyWebAddressesLeaveAWindowAndPagesStayWithinTheirOrigin)
     const QUrl home(QStringLiteral("http://127.0.0.1:4173/?companion=1"));
     for (const char* same : {"http://127.0.0.1:4173/next#part", "HTTP://127.0.0.1:4173/join?stage=pay"})
         EXPECT_TRUE(WebWindowRules::sameOrigin(QUrl(QString::fromLatin1(same)), home)) << same;
-    for (const char* other : {"http://127.0.0.1:4174/", "http://127.0.0.2:4173/", "http://localhost:4173/",
-                              "https://127.0.0.1:4173/", "http://127.0.0.1/", "lumivo://127.0.0.1:4173/",
-                              "about:blank", ""})
+    for (const char* other :
+         {"http://127.0.0.1:4174/", "http://127.0.0.2:4173/", "http://localhost:4173/", "https://127.0.0.1:4173/",
+          "http://127.0.0.1/", "lumivo://127.0.0.1:4173/", "about:blank", ""})
         EXPECT_FALSE(WebWindowRules::sameOrigin(QUrl(QString::fromLatin1(other)), home)) << other;
     EXPECT_TRUE(WebWindowRules::sameOrigin(QUrl(QStringLiteral("https://a.example:443/b")),
                                            QUrl(QStringLiteral("https://a.example/"))));
@@ -106,7 +108,7 @@ TEST(WebWindowRules, APageShowsTwoDialogsADocumentOneAtATimeAndEndsWhenItKeepsAs
         bool dialogUp;
         WebWindowRules::PageDialogs::Answer answer;
     };
-    const Step shown {true, false, show}, refused {true, false, refuse}, unseen {false, false, refuse};
+    const Step shown{true, false, show}, refused{true, false, refuse}, unseen{false, false, refuse};
     const struct {
         const char* name;
         std::vector<Step> steps;
@@ -142,11 +144,13 @@ TEST(WebPages, CarryTheirFlagsInOrderAndEscapeEveryValue)
     EXPECT_EQ(WebPages::chat(), QUrl(QStringLiteral("http://127.0.0.1:4173/?companion=1&expanded=1&popout=1")));
     EXPECT_EQ(WebPages::talk(), QUrl(QStringLiteral("http://127.0.0.1:4173/?companion=1&expanded=1&popout=1&voice=1")));
     EXPECT_EQ(WebPages::funnel(std::nullopt), QUrl(QStringLiteral("http://127.0.0.1:4173/join")));
-    EXPECT_EQ(WebPages::funnel(QStringLiteral("solutions")), QUrl(QStringLiteral("http://127.0.0.1:4173/join?stage=solutions")));
+    EXPECT_EQ(WebPages::funnel(QStringLiteral("solutions")),
+              QUrl(QStringLiteral("http://127.0.0.1:4173/join?stage=solutions")));
 
     const QString prompt = QStringLiteral("Sum A+B & list #5 = 100% réel?");
     const QUrl action = WebPages::codexAction(prompt);
-    EXPECT_EQ(action.query(QUrl::FullyEncoded).section(QLatin1Char('&'), 0, 3), QStringLiteral("companion=1&expanded=1&popout=1&autorun=1"));
+    EXPECT_EQ(action.query(QUrl::FullyEncoded).section(QLatin1Char('&'), 0, 3),
+              QStringLiteral("companion=1&expanded=1&popout=1&autorun=1"));
     // Read back the way a form decoder reads it, "+" as a space.
     const QString encodedPrompt = QUrlQuery(action).queryItemValue(QStringLiteral("prompt"), QUrl::FullyEncoded);
     EXPECT_FALSE(encodedPrompt.contains(QLatin1Char('+')));
@@ -159,7 +163,7 @@ class WebWindowsWithoutEngine : public ::testing::Test {
 protected:
     QTemporaryDir noEngineHere;
     FakeApplications browser;
-    WebWindowsTestKit kit {browser, {noEngineHere.path()}};
+    WebWindowsTestKit kit{browser, {noEngineHere.path()}};
 };
 
 TEST_F(WebWindowsWithoutEngine, HooksOpenTheirPagesAfterTheMenuSettles)
@@ -170,14 +174,16 @@ TEST_F(WebWindowsWithoutEngine, HooksOpenTheirPagesAfterTheMenuSettles)
     EXPECT_TRUE(browser.openedURLs.isEmpty());
     EXPECT_EQ(kit.model().expression, CompanionExpression::excited);
     kit.scheduler().advance(180ms);
-    EXPECT_EQ(browser.openedURLs, QList<QUrl>({kit.served(QStringLiteral("/?companion=1&expanded=1&popout=1")),
-                                               kit.served(QStringLiteral("/join?stage=solutions"))}));
+    EXPECT_EQ(browser.openedURLs,
+              QList<QUrl>({kit.served(QStringLiteral("/?companion=1&expanded=1&popout=1")),
+                           kit.served(QStringLiteral("/join?stage=solutions"))}));
 
     kit.model().menuOpen = false;
     kit.model().openTalk();
     kit.model().openZorivirReport();
-    EXPECT_EQ(browser.openedURLs.mid(2), QList<QUrl>({kit.served(QStringLiteral("/?companion=1&expanded=1&popout=1&voice=1")),
-                                                      kit.served(QStringLiteral("/join"))}));
+    EXPECT_EQ(browser.openedURLs.mid(2),
+              QList<QUrl>({kit.served(QStringLiteral("/?companion=1&expanded=1&popout=1&voice=1")),
+                           kit.served(QStringLiteral("/join"))}));
     EXPECT_EQ(kit.windows->chatWindow(), nullptr);
     EXPECT_EQ(kit.windows->zorivirWindow(), nullptr);
 }
@@ -201,7 +207,8 @@ TEST_F(WebWindowsWithoutEngine, ContextPacketBriefsTheAssistantWithTheSnapshot)
     const QUrl page = browser.openedURLs.first();
     EXPECT_EQ(page.adjusted(QUrl::RemoveQuery), CompanionRoute::lumivoGPT());
     const QString packet = QUrlQuery(page).queryItemValue(QStringLiteral("q"), QUrl::FullyDecoded);
-    EXPECT_TRUE(packet.startsWith(QStringLiteral("VARADI OS 2.0 LIVE CONTEXT\nAs of: 2026-05-01T09:00:00Z\n"))) << packet.toStdString();
+    EXPECT_TRUE(packet.startsWith(QStringLiteral("VARADI OS 2.0 LIVE CONTEXT\nAs of: 2026-05-01T09:00:00Z\n")))
+        << packet.toStdString();
 }
 
 } // namespace

@@ -18,9 +18,18 @@ constexpr qreal errorSymbolRoom = 20;
 constexpr int errorLines = 3;
 constexpr qreal emptyHeight = 40;
 
-QFont nameFont() { return systemFont(10.5, QFont::Bold); }
-QFont detailFont() { return systemFont(8.5, QFont::Medium); }
-QFont errorFont() { return systemFont(9.5, QFont::DemiBold); }
+QFont nameFont()
+{
+    return systemFont(10.5, QFont::Bold);
+}
+QFont detailFont()
+{
+    return systemFont(8.5, QFont::Medium);
+}
+QFont errorFont()
+{
+    return systemFont(9.5, QFont::DemiBold);
+}
 
 qreal errorTextWidth()
 {
@@ -73,8 +82,8 @@ QString FleetPanel::powerName(const FleetBot& bot, bool confirming)
 
 QString FleetPanel::updatesName(const FleetBot& bot)
 {
-    return QStringLiteral("%1 updates for %2").arg(bot.updatesAllowed ? QStringLiteral("Stop") : QStringLiteral("Allow"),
-                                                   bot.name);
+    return QStringLiteral("%1 updates for %2")
+        .arg(bot.updatesAllowed ? QStringLiteral("Stop") : QStringLiteral("Allow"), bot.name);
 }
 
 FleetPanel::FleetPanel(MenuContext& context)
@@ -114,13 +123,14 @@ void FleetPanel::build()
                 painter.strokePath(card, QPen(withOpacity(lumivoOrange(), 0.55), 1));
                 const QRectF inner = rect.marginsRemoved(errorPadding);
                 painter.fillPath(symbolAt(u"exclamationmark.triangle.fill", 11,
-                                          QPointF(inner.left() + errorSymbolRoom / 2 - 2, inner.top() + lineHeight(errorFont()) / 2)),
+                                          QPointF(inner.left() + errorSymbolRoom / 2 - 2,
+                                                  inner.top() + lineHeight(errorFont()) / 2)),
                                  lumivoOrange());
                 const QFont font = errorFont();
                 qreal y = inner.top();
                 for (const QString& line : wrappedLines(text, font, errorTextWidth(), errorLines)) {
-                    drawLine(painter, QRectF(inner.left() + errorSymbolRoom, y, errorTextWidth(), lineHeight(font)), line,
-                             font, 1, Qt::AlignLeft, menuText());
+                    drawLine(painter, QRectF(inner.left() + errorSymbolRoom, y, errorTextWidth(), lineHeight(font)),
+                             line, font, 1, Qt::AlignLeft, menuText());
                     y += lineHeight(font);
                 }
             },
@@ -130,32 +140,32 @@ void FleetPanel::build()
     CompanionModel& model = context().model;
     for (const FleetBot& bot : m_shown.bots) {
         m_rows.push_back(std::make_unique<MenuPicture>(
-            [name = bot.name, detail = detailLine(bot, now, QLocale::system()), enabled = bot.enabled](QPainter& painter,
-                                                                                                      const QRectF& rect) {
-                paintBotRow(painter, rect, name, detail, enabled);
-            },
+            [name = bot.name, detail = detailLine(bot, now, QLocale::system()), enabled = bot.enabled](
+                QPainter& painter, const QRectF& rect) { paintBotRow(painter, rect, name, detail, enabled); },
             QMarginsF(1, 1, 1, 1)));
         const bool confirming = bot.enabled && m_shown.confirming == bot.id;
-        m_switches.push_back(switchButton(
-            powerName(bot, confirming),
-            confirming ? QStringLiteral("Click again to switch this bot off")
-                       : (bot.enabled ? QStringLiteral("On \u2014 switch this bot off") : QStringLiteral("Off \u2014 switch this bot on")),
-            confirming ? QStringView() : QStringView(u"power"), bot.enabled, [&model, bot, confirming] {
-                if (!bot.enabled) {
-                    model.confirmKillBotID = std::nullopt;
-                    model.setBotEnabled(bot.id, true);
-                } else if (confirming) {
-                    model.confirmKillBotID = std::nullopt;
-                    model.setBotEnabled(bot.id, false);
-                } else {
-                    model.confirmKillBotID = bot.id;
-                }
-            }));
-        m_switches.push_back(switchButton(
-            updatesName(bot),
-            bot.updatesAllowed ? QStringLiteral("Updates allowed \u2014 stop them") : QStringLiteral("Updates stopped \u2014 allow them"),
-            u"arrow.down.circle.fill", bot.updatesAllowed,
-            [&model, id = bot.id, allowed = bot.updatesAllowed] { model.setBotUpdates(id, !allowed); }));
+        m_switches.push_back(switchButton(powerName(bot, confirming),
+                                          confirming ? QStringLiteral("Click again to switch this bot off")
+                                                     : (bot.enabled ? QStringLiteral("On \u2014 switch this bot off")
+                                                                    : QStringLiteral("Off \u2014 switch this bot on")),
+                                          confirming ? QStringView() : QStringView(u"power"), bot.enabled,
+                                          [&model, bot, confirming] {
+                                              if (!bot.enabled) {
+                                                  model.confirmKillBotID = std::nullopt;
+                                                  model.setBotEnabled(bot.id, true);
+                                              } else if (confirming) {
+                                                  model.confirmKillBotID = std::nullopt;
+                                                  model.setBotEnabled(bot.id, false);
+                                              } else {
+                                                  model.confirmKillBotID = bot.id;
+                                              }
+                                          }));
+        m_switches.push_back(
+            switchButton(updatesName(bot),
+                         bot.updatesAllowed ? QStringLiteral("Updates allowed \u2014 stop them")
+                                            : QStringLiteral("Updates stopped \u2014 allow them"),
+                         u"arrow.down.circle.fill", bot.updatesAllowed,
+                         [&model, id = bot.id, allowed = bot.updatesAllowed] { model.setBotUpdates(id, !allowed); }));
     }
 }
 
@@ -175,16 +185,18 @@ std::unique_ptr<MenuButton> FleetPanel::switchButton(const QString& name, const 
                 warning.setColorAt(1, lumivoMagenta());
                 painter.fillPath(capsule, warning);
                 painter.strokePath(capsule, QPen(whiteAt(0.4), 0.8));
-                drawLine(painter, rect, QStringLiteral("Confirm"), compactTitleFont(), 0.8, Qt::AlignHCenter, Qt::white);
+                drawLine(painter, rect, QStringLiteral("Confirm"), compactTitleFont(), 0.8, Qt::AlignHCenter,
+                         Qt::white);
                 return;
             }
             paintTileCapsule(painter, rect);
             const QPointF symbolCentre(rect.left() + 14, rect.center().y());
             paintGradientSymbol(painter, symbol, 10.5, symbolCentre, 0.45);
-            paintSwitch(painter,
-                        QRectF(QPointF(rect.right() - 6 - switchSize.width(), rect.center().y() - switchSize.height() / 2),
-                               switchSize),
-                        on);
+            paintSwitch(
+                painter,
+                QRectF(QPointF(rect.right() - 6 - switchSize.width(), rect.center().y() - switchSize.height() / 2),
+                       switchSize),
+                on);
         },
         QMarginsF(1, 1, 1, 1));
     button->setAction(std::move(action));

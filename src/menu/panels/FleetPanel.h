@@ -51,5 +51,5 @@ private:
     MenuPicture m_error;
     MenuPicture m_empty;
     std::vector<std::unique_ptr<MenuPicture>> m_rows;
-    std::vector<std::unique_ptr<MenuButton>> m_switches;   // two per row: power, updates
+    std::vector<std::unique_ptr<MenuButton>> m_switches; // two per row: power, updates
 };

@@ -18,10 +18,11 @@ std::unique_ptr<MenuButton> compactTile(MenuContext& context, const QString& tit
     tile->setNames(title, toolTip);
     tile->setLabel(
         [title, symbol](QPainter& painter, const QRectF& rect) {
-            paintCompactTile(painter, rect, title, tilePadding, titleMinimumScale, [&](QPainter& p, const QRectF& square) {
-                paintIconSurface(p, square, tileIconRadius);
-                paintGradientSymbol(p, symbol, 12.5, square.center(), 0.45);
-            });
+            paintCompactTile(painter, rect, title, tilePadding, titleMinimumScale,
+                             [&](QPainter& p, const QRectF& square) {
+                                 paintIconSurface(p, square, tileIconRadius);
+                                 paintGradientSymbol(p, symbol, 12.5, square.center(), 0.45);
+                             });
         },
         QMarginsF(1, 1, 1, 1));
     return tile;
@@ -67,8 +68,8 @@ GoogleLinksPanel::GoogleLinksPanel(MenuContext& context)
                            QStringLiteral("clock.arrow.circlepath"));
     m_recall->setAction([&context, &model] { actThenClose(context, [&] { model.openRecallPage(); }); });
     // It closes the panel itself; the menu stays.
-    m_closeTabs = compactTile(context, QStringLiteral("Close Tabs"), QStringLiteral("Close the tabs these links opened"),
-                              QStringLiteral("xmark.circle"));
+    m_closeTabs = compactTile(context, QStringLiteral("Close Tabs"),
+                              QStringLiteral("Close the tabs these links opened"), QStringLiteral("xmark.circle"));
     m_closeTabs->setAction([&model] { model.closeGoogleSearchWindows(); });
     m_separate = makeMenuButton(context);
     m_separate->setShape(MenuButton::Shape::capsule);
@@ -77,17 +78,20 @@ GoogleLinksPanel::GoogleLinksPanel(MenuContext& context)
 
     const qreal dpr = context.canvas.devicePixelRatio();
     for (const Link& link : links(context.edition)) {
-        std::unique_ptr<MenuButton> tile = compactTile(context, link.title, link.title, link.symbol, scroller().viewport());
+        std::unique_ptr<MenuButton> tile =
+            compactTile(context, link.title, link.title, link.symbol, scroller().viewport());
         // A link whose application is installed shows that application's icon.
         const std::optional<QString> application = link.target.destination().applicationPath();
         if (const std::optional<QIcon> icon = context.applications.originalAppIcon(application.value_or(QString()))) {
             const QImage picture = iconPicture(*icon, QSizeF(tileIconSide, tileIconSide), dpr);
             tile->setLabel(
                 [picture, title = link.title](QPainter& painter, const QRectF& rect) {
-                    paintCompactTile(painter, rect, title, tilePadding, titleMinimumScale, [&](QPainter& p, const QRectF& square) {
-                        paintIconSurface(p, square, tileIconRadius);
-                        paintFitted(p, picture, square.adjusted(appIconInset, appIconInset, -appIconInset, -appIconInset));
-                    });
+                    paintCompactTile(
+                        painter, rect, title, tilePadding, titleMinimumScale, [&](QPainter& p, const QRectF& square) {
+                            paintIconSurface(p, square, tileIconRadius);
+                            paintFitted(p, picture,
+                                        square.adjusted(appIconInset, appIconInset, -appIconInset, -appIconInset));
+                        });
                 },
                 QMarginsF(1, 1, 1, 1));
         }
@@ -100,17 +104,20 @@ GoogleLinksPanel::GoogleLinksPanel(MenuContext& context)
 void GoogleLinksPanel::dressSeparateSwitch()
 {
     const bool on = m_separately;
-    m_separate->setNames(QStringLiteral("New Windows"),
-                         on ? QStringLiteral("Links open in a Chrome window of their own \u2014 click to open them as usual")
-                            : QStringLiteral("Links open as usual \u2014 click to open each in a Chrome window of its own"));
+    m_separate->setNames(
+        QStringLiteral("New Windows"),
+        on ? QStringLiteral("Links open in a Chrome window of their own \u2014 click to open them as usual")
+           : QStringLiteral("Links open as usual \u2014 click to open each in a Chrome window of its own"));
     m_separate->setLabel(
         [on](QPainter& painter, const QRectF& rect) {
-            paintCompactTile(painter, rect, QStringLiteral("New Windows"), tilePadding, titleMinimumScale,
-                             [&](QPainter& p, const QRectF& square) {
-                                 paintSwitch(p, QRectF(square.center() - QPointF(switchSize.width() / 2, switchSize.height() / 2),
-                                                       switchSize),
-                                             on);
-                             });
+            paintCompactTile(
+                painter, rect, QStringLiteral("New Windows"), tilePadding, titleMinimumScale,
+                [&](QPainter& p, const QRectF& square) {
+                    paintSwitch(
+                        p,
+                        QRectF(square.center() - QPointF(switchSize.width() / 2, switchSize.height() / 2), switchSize),
+                        on);
+                });
         },
         QMarginsF(1, 1, 1, 1));
 }

@@ -27,7 +27,8 @@ LayoutPanel::LayoutPanel(MenuContext& context)
             [choice](QPainter& painter, const QRectF& rect) {
                 paintTileCapsule(painter, rect);
                 const qreal padding = MenuMetrics::actionHorizontalPadding + 3;
-                const QRectF square(rect.left() + padding, rect.center().y() - tileIconSide / 2, tileIconSide, tileIconSide);
+                const QRectF square(rect.left() + padding, rect.center().y() - tileIconSide / 2, tileIconSide,
+                                    tileIconSide);
                 paintIconSurface(painter, square, tileIconRadius);
                 paintGradientSymbol(painter, choice.symbol, 13, square.center(), 0.5);
                 const qreal textLeft = square.right() + MenuMetrics::actionSpacing;
@@ -36,10 +37,10 @@ LayoutPanel::LayoutPanel(MenuContext& context)
                 const qreal lines = lineHeight(title) + lineHeight(detail);
                 const qreal width = rect.right() - padding - textLeft;
                 const qreal top = rect.center().y() - lines / 2;
-                drawLine(painter, QRectF(textLeft, top, width, lineHeight(title)), choice.title, title, 0.76, Qt::AlignLeft,
-                         menuText());
-                drawLine(painter, QRectF(textLeft, top + lineHeight(title), width, lineHeight(detail)), choice.detail, detail,
-                         0.76, Qt::AlignLeft, menuSecondary());
+                drawLine(painter, QRectF(textLeft, top, width, lineHeight(title)), choice.title, title, 0.76,
+                         Qt::AlignLeft, menuText());
+                drawLine(painter, QRectF(textLeft, top + lineHeight(title), width, lineHeight(detail)), choice.detail,
+                         detail, 0.76, Qt::AlignLeft, menuSecondary());
             },
             QMarginsF(1, 1, 1, 1));
         CompanionModel& model = context.model;
@@ -51,7 +52,8 @@ LayoutPanel::LayoutPanel(MenuContext& context)
 qreal LayoutPanel::layout(qreal top)
 {
     const qreal tilesTop = layoutHeading(top);
-    placeEqually(m_tiles, QRectF(MenuContext::columnLeft(), tilesTop, MenuContext::columnWidth(), choiceHeight), rowSpacing);
+    placeEqually(m_tiles, QRectF(MenuContext::columnLeft(), tilesTop, MenuContext::columnWidth(), choiceHeight),
+                 rowSpacing);
     return tilesTop + choiceHeight - top;
 }
 

@@ -9,7 +9,8 @@ SubPanel::SubPanel(MenuContext& context, const QString& title, Published<bool> C
 
 qreal SubPanel::layoutHeading(qreal top, qreal trailing)
 {
-    const qreal height = m_heading.layout(QRectF(MenuContext::columnLeft(), top, MenuContext::columnWidth() - trailing, 0));
+    const qreal height =
+        m_heading.layout(QRectF(MenuContext::columnLeft(), top, MenuContext::columnWidth() - trailing, 0));
     return top + height + blockSpacing;
 }
 

@@ -18,8 +18,14 @@ constexpr qreal chipInset = 5;
 constexpr qreal emptyHeight = 40;
 constexpr QMarginsF badgePadding{5, 1.5, 5, 1.5};
 
-QFont nameFont() { return systemFont(10.5, QFont::Bold); }
-QFont badgeFont() { return systemFont(6.8, QFont::Black); }
+QFont nameFont()
+{
+    return systemFont(10.5, QFont::Bold);
+}
+QFont badgeFont()
+{
+    return systemFont(6.8, QFont::Black);
+}
 
 QString chipTitle(bool forceReady)
 {
@@ -56,7 +62,8 @@ void paintRow(QPainter& painter, const QRectF& rect, const QString& name, const 
 {
     const QPainterPath capsule = capsulePath(rect);
     painter.fillPath(capsule, buttonGradient(rect));
-    painter.strokePath(capsule, frontmost ? QPen(QBrush(primaryBrandGradient(rect)), 1.2) : QPen(glassButtonRim(rect), 0.9));
+    painter.strokePath(capsule,
+                       frontmost ? QPen(QBrush(primaryBrandGradient(rect)), 1.2) : QPen(glassButtonRim(rect), 0.9));
     const QRectF square(rect.left() + rowPadding + 2, rect.center().y() - iconSize / 2, iconSize, iconSize);
     if (!icon.isNull())
         paintFitted(painter, icon, square);
@@ -126,10 +133,8 @@ void TaskPanel::buildRows()
         const bool forceReady = m_shown[index].forceReady;
         const QImage icon = app.icon ? iconPicture(*app.icon, QSizeF(iconSize, iconSize), dpr) : QImage();
         m_rows.push_back(std::make_unique<MenuPicture>(
-            [name = app.name, icon, frontmost = app.isFrontmost,
-             chipWidth = chipSize(chipTitle(forceReady)).width()](QPainter& painter, const QRectF& rect) {
-                paintRow(painter, rect, name, icon, frontmost, chipWidth);
-            },
+            [name = app.name, icon, frontmost = app.isFrontmost, chipWidth = chipSize(chipTitle(forceReady)).width()](
+                QPainter& painter, const QRectF& rect) { paintRow(painter, rect, name, icon, frontmost, chipWidth); },
             QMarginsF(1, 1, 1, 1)));
         m_quits.push_back(quitButton(app, forceReady));
     }
@@ -171,8 +176,9 @@ void TaskPanel::dressQuitAll()
 {
     const bool confirming = context().host.confirmQuitAll();
     const QString title = quitAllName(confirming);
-    m_quitAll->setNames(title, confirming ? QStringLiteral("Click again to quit every app listed here")
-                                          : QStringLiteral("Quit every app listed here"));
+    m_quitAll->setNames(title,
+                        confirming ? QStringLiteral("Click again to quit every app listed here")
+                                   : QStringLiteral("Quit every app listed here"));
     m_quitAll->setLabel(
         [title, confirming](QPainter& painter, const QRectF& rect) {
             paintChip(painter, rect, title, confirming ? QBrush(warningGradient(rect)) : QBrush(buttonGradient(rect)));
@@ -223,11 +229,12 @@ qreal TaskPanel::layoutFrom(qreal top)
     const qreal count = qreal(m_rows.size());
     const qreal window = placeList(listTop, count * rowHeight + (count - 1) * rowSpacing, rowHeight);
     for (std::size_t index = 0; index < m_rows.size(); ++index) {
-        const QRectF row(MenuContext::columnLeft(), scroller().top() + index * (rowHeight + rowSpacing), scroller().rowWidth(),
-                         rowHeight);
+        const QRectF row(MenuContext::columnLeft(), scroller().top() + index * (rowHeight + rowSpacing),
+                         scroller().rowWidth(), rowHeight);
         m_rows[index]->setRect(row);
         const QSizeF chip = chipSize(chipTitle(m_shown[index].forceReady));
-        m_quits[index]->setCardRect(QRectF(QPointF(row.right() - chipInset - chip.width(), row.center().y() - chip.height() / 2), chip));
+        m_quits[index]->setCardRect(
+            QRectF(QPointF(row.right() - chipInset - chip.width(), row.center().y() - chip.height() / 2), chip));
     }
     return listTop + window - top;
 }

@@ -35,10 +35,11 @@ std::vector<LimitWindow> limitWindows(const CompanionAgentUsage::Agent& agent)
     std::vector<LimitWindow> windows;
     if (agent.plan && !agent.plan->windows.empty()) {
         for (const CompanionAgentUsage::PlanWindow& window : agent.plan->windows)
-            windows.push_back({window.label, window.usedPercent,
-                               window.resetsAtIso ? isoTime(*window.resetsAtIso) : std::nullopt});
+            windows.push_back(
+                {window.label, window.usedPercent, window.resetsAtIso ? isoTime(*window.resetsAtIso) : std::nullopt});
     } else if (agent.limits) {
-        windows.push_back({limitLabel(agent.limits->windowMinutes), agent.limits->usedPercent, epochTime(agent.limits->resetsAt)});
+        windows.push_back(
+            {limitLabel(agent.limits->windowMinutes), agent.limits->usedPercent, epochTime(agent.limits->resetsAt)});
     }
     return windows;
 }
@@ -140,8 +141,8 @@ QString tokenCount(qint64 tokens)
         // 999,960 is "1M", not "1000K".
         if (tenths >= 10000 && index + 1 < units.size())
             continue;
-        const QString number = std::fmod(tenths, 10) == 0 ? QString::number(tenths / 10, 'f', 0)
-                                                          : QString::number(tenths / 10, 'f', 1);
+        const QString number =
+            std::fmod(tenths, 10) == 0 ? QString::number(tenths / 10, 'f', 0) : QString::number(tenths / 10, 'f', 1);
         return sign + number + QLatin1Char(letter);
     }
     return {};
@@ -150,7 +151,7 @@ QString tokenCount(qint64 tokens)
 QString periodText(const CompanionAgentUsage::Window& window)
 {
     return counted(window.tokens, tokenCount(window.tokens), QStringLiteral("token")) + QStringLiteral(" \u00B7 ")
-           + counted(window.sessions, QString::number(window.sessions), QStringLiteral("session"));
+        + counted(window.sessions, QString::number(window.sessions), QStringLiteral("session"));
 }
 
 QString modelsText(const std::optional<std::vector<CompanionAgentUsage::ModelUsage>>& models)

@@ -23,13 +23,34 @@ constexpr qreal modelsSpacing = 5;
 constexpr qreal waitingHeight = 40;
 constexpr QMarginsF badgePadding{6, 2, 6, 2};
 
-QFont nameFont() { return systemFont(11.5, QFont::Bold); }
-QFont labelFont() { return systemFont(9, QFont::DemiBold); }
-QFont figureFont() { return systemFont(9, QFont::Bold); }
-QFont captionFont() { return trackedFont(7.5, QFont::Black, 0.5); }
-QFont periodFont() { return systemFont(9.5, QFont::Bold); }
-QFont smallFont() { return systemFont(9, QFont::Medium); }
-QFont badgeFont() { return systemFont(7, QFont::Black); }
+QFont nameFont()
+{
+    return systemFont(11.5, QFont::Bold);
+}
+QFont labelFont()
+{
+    return systemFont(9, QFont::DemiBold);
+}
+QFont figureFont()
+{
+    return systemFont(9, QFont::Bold);
+}
+QFont captionFont()
+{
+    return trackedFont(7.5, QFont::Black, 0.5);
+}
+QFont periodFont()
+{
+    return systemFont(9.5, QFont::Bold);
+}
+QFont smallFont()
+{
+    return systemFont(9, QFont::Medium);
+}
+QFont badgeFont()
+{
+    return systemFont(7, QFont::Black);
+}
 
 QColor activeGreen()
 {
@@ -86,8 +107,8 @@ void paintAgent(QPainter& painter, const QRectF& rect, const UsagePanel::AgentLi
     const qreal labelHeight = lineHeight(labelFont());
     for (const UsagePanel::AgentLines::Limit& limit : lines.limits) {
         const qreal figures = std::min(inner.width() * 0.62, textWidth(limit.figures, figureFont()) + 1);
-        drawLine(painter, QRectF(inner.left(), y, inner.width() - figures - 6, labelHeight), limit.label, labelFont(), 0.8,
-                 Qt::AlignLeft, menuSecondary());
+        drawLine(painter, QRectF(inner.left(), y, inner.width() - figures - 6, labelHeight), limit.label, labelFont(),
+                 0.8, Qt::AlignLeft, menuSecondary());
         drawLine(painter, QRectF(inner.right() - figures, y, figures, labelHeight), limit.figures, figureFont(), 0.8,
                  Qt::AlignRight, menuText());
         y += labelHeight + barGap;
@@ -104,14 +125,14 @@ void paintAgent(QPainter& painter, const QRectF& rect, const UsagePanel::AgentLi
     const qreal column = (inner.width() - 8) / 2;
     const qreal captionHeight = lineHeight(captionFont());
     const qreal periodHeight = lineHeight(periodFont());
-    const std::array<std::pair<QString, QString>, 2> periods{{{QStringLiteral("TODAY"), lines.today},
-                                                              {QStringLiteral("THIS WEEK"), lines.week}}};
+    const std::array<std::pair<QString, QString>, 2> periods{
+        {{QStringLiteral("TODAY"), lines.today}, {QStringLiteral("THIS WEEK"), lines.week}}};
     for (std::size_t index = 0; index < periods.size(); ++index) {
         const qreal left = inner.left() + index * (column + 8);
         drawLine(painter, QRectF(left, y, column, captionHeight), periods[index].first, captionFont(), 1, Qt::AlignLeft,
                  menuSecondary());
-        drawLine(painter, QRectF(left, y + captionHeight, column, periodHeight), periods[index].second, periodFont(), 0.7,
-                 Qt::AlignLeft, menuText());
+        drawLine(painter, QRectF(left, y + captionHeight, column, periodHeight), periods[index].second, periodFont(),
+                 0.7, Qt::AlignLeft, menuText());
     }
     y += captionHeight + periodHeight;
     if (!lines.models.isEmpty())
@@ -145,11 +166,12 @@ UsagePanel::AgentLines UsagePanel::linesFor(const QString& name, const Companion
 qreal UsagePanel::blockHeight(const AgentLines& lines)
 {
     const qreal limitHeight = lineHeight(labelFont()) + barGap + barHeight;
-    const qreal limits = lines.limits.empty() ? lineHeight(labelFont())
-                                              : lines.limits.size() * limitHeight + (lines.limits.size() - 1) * limitSpacing;
+    const qreal limits = lines.limits.empty()
+        ? lineHeight(labelFont())
+        : lines.limits.size() * limitHeight + (lines.limits.size() - 1) * limitSpacing;
     const qreal models = lines.models.isEmpty() ? 0 : modelsSpacing + lineHeight(smallFont());
-    return blockPadding.top() + lineHeight(nameFont()) + nameSpacing + limits + sectionSpacing + lineHeight(captionFont())
-           + lineHeight(periodFont()) + models + blockPadding.bottom();
+    return blockPadding.top() + lineHeight(nameFont()) + nameSpacing + limits + sectionSpacing
+        + lineHeight(captionFont()) + lineHeight(periodFont()) + models + blockPadding.bottom();
 }
 
 UsagePanel::UsagePanel(MenuContext& context)
@@ -181,11 +203,12 @@ void UsagePanel::build()
         return;
     }
     const QDateTime now = QDateTime::currentDateTime();
-    for (const auto& [name, agent] : {std::pair(QStringLiteral("Claude"), &m_usage->claude),
-                                      std::pair(QStringLiteral("Codex"), &m_usage->codex)}) {
+    for (const auto& [name, agent] :
+         {std::pair(QStringLiteral("Claude"), &m_usage->claude), std::pair(QStringLiteral("Codex"), &m_usage->codex)}) {
         const AgentLines lines = linesFor(name, *agent, now, QLocale::system());
         m_blocks.push_back(std::make_unique<MenuPicture>(
-            [lines](QPainter& painter, const QRectF& rect) { paintAgent(painter, rect, lines); }, QMarginsF(1, 1, 1, 1)));
+            [lines](QPainter& painter, const QRectF& rect) { paintAgent(painter, rect, lines); },
+            QMarginsF(1, 1, 1, 1)));
         m_heights.push_back(blockHeight(lines));
     }
 }

@@ -24,7 +24,7 @@ public:
     struct AgentLines {
         struct Limit {
             QString label;
-            QString figures;   // "59% left · resets 14:20"
+            QString figures; // "59% left · resets 14:20"
             double usedShare;
         };
         QString name;

@@ -75,8 +75,9 @@ void UsagePill::dress()
             const std::vector<QRectF> places = equalTiles(pills, 2, pillSpacing);
             paintAgentPill(painter, places[0], agentText(QStringLiteral("Claude"), claude), claude);
             paintAgentPill(painter, places[1], agentText(QStringLiteral("Codex"), codex), codex);
-            painter.fillPath(symbolAt(u"chevron.right", 10, QPointF(rect.right() - chevronRoom / 2 - 2, rect.center().y())),
-                             menuSecondary());
+            painter.fillPath(
+                symbolAt(u"chevron.right", 10, QPointF(rect.right() - chevronRoom / 2 - 2, rect.center().y())),
+                menuSecondary());
         },
         QMarginsF(1, 1, 1, 1));
 }

@@ -20,7 +20,10 @@ const QString bundleSuffix = QStringLiteral(".app");
 // "/" written as "-" ("kde4/dolphin.desktop" is "kde4-dolphin").
 QString desktopFileId(const QString& folder, const QString& file)
 {
-    return QDir(folder).relativeFilePath(file).chopped(desktopSuffix.size()).replace(QLatin1Char('/'), QLatin1Char('-'));
+    return QDir(folder)
+        .relativeFilePath(file)
+        .chopped(desktopSuffix.size())
+        .replace(QLatin1Char('/'), QLatin1Char('-'));
 }
 
 QString identifierFor(const DesktopEntry& entry)
@@ -58,8 +61,7 @@ std::optional<DesktopEntry> firstEntry(const QList<DesktopEntry>& entries, Predi
 
 } // namespace
 
-ApplicationDirectory::ApplicationDirectory(QStringList folders)
-    : m_folders(std::move(folders))
+ApplicationDirectory::ApplicationDirectory(QStringList folders) : m_folders(std::move(folders))
 {
 }
 
@@ -148,9 +150,8 @@ std::optional<DesktopEntry> ApplicationDirectory::entryNamed(const QString& name
         });
         if (byName)
             return byName;
-        const auto byId = firstEntry(entries, [&](const DesktopEntry& entry) {
-            return entry.noDisplay != shown && sameText(entry.id, name);
-        });
+        const auto byId = firstEntry(
+            entries, [&](const DesktopEntry& entry) { return entry.noDisplay != shown && sameText(entry.id, name); });
         if (byId)
             return byId;
     }
@@ -160,9 +161,8 @@ std::optional<DesktopEntry> ApplicationDirectory::entryNamed(const QString& name
 std::optional<DesktopEntry> ApplicationDirectory::entryForWindowClass(const QString& windowClass) const
 {
     const auto& entries = installedEntries();
-    if (auto declared = firstEntry(entries, [&](const DesktopEntry& entry) {
-            return sameText(entry.startupWMClass, windowClass);
-        }))
+    if (auto declared =
+            firstEntry(entries, [&](const DesktopEntry& entry) { return sameText(entry.startupWMClass, windowClass); }))
         return declared;
     return firstEntry(entries, [&](const DesktopEntry& entry) { return idMatchesWindowClass(entry.id, windowClass); });
 }
@@ -184,7 +184,7 @@ std::optional<ResolvedApplication> ApplicationDirectory::resolve(const QString& 
     if (const auto known = KnownApplications::withPath(applicationPath)) {
         for (const QString& id : known->desktopEntries) {
             if (auto entry = installedEntry(id))
-                return ResolvedApplication {known->identifier, std::move(entry), {}};
+                return ResolvedApplication{known->identifier, std::move(entry), {}};
         }
         return std::nullopt;
     }
@@ -203,7 +203,7 @@ std::optional<ResolvedApplication> ApplicationDirectory::resolve(const QString& 
         return std::nullopt;
     }
     if (file.isFile() && file.isExecutable())
-        return ResolvedApplication {{}, std::nullopt, file.canonicalFilePath()};
+        return ResolvedApplication{{}, std::nullopt, file.canonicalFilePath()};
     return std::nullopt;
 }
 
@@ -230,5 +230,5 @@ std::optional<ResolvedApplication> ApplicationDirectory::identifyWindow(const QS
                 break;
         }
     }
-    return ResolvedApplication {known->identifier, std::move(entry), {}};
+    return ResolvedApplication{known->identifier, std::move(entry), {}};
 }

@@ -11,7 +11,7 @@ namespace ChildProcesses {
 
 void resetSignalsBeforeExec(void*)
 {
-    struct sigaction defaultAction {};
+    struct sigaction defaultAction { };
     defaultAction.sa_handler = SIG_DFL;
     sigemptyset(&defaultAction.sa_mask);
     // Signals that cannot be changed (or that the C library keeps for
@@ -25,7 +25,7 @@ void resetSignalsBeforeExec(void*)
 
 bool startDetached(const QString& program, const QStringList& arguments)
 {
-    QList<QByteArray> encoded {QFile::encodeName(program)};
+    QList<QByteArray> encoded{QFile::encodeName(program)};
     for (const QString& argument : arguments)
         encoded.append(argument.toLocal8Bit());
     std::vector<char*> argv;
@@ -35,8 +35,8 @@ bool startDetached(const QString& program, const QStringList& arguments)
 
     // Without G_SPAWN_DO_NOT_REAP_CHILD the child is left to init, never a zombie of ours.
     GError* error = nullptr;
-    const bool started = g_spawn_async(nullptr, argv.data(), nullptr, G_SPAWN_DEFAULT, resetSignalsBeforeExec, nullptr,
-                                       nullptr, &error);
+    const bool started =
+        g_spawn_async(nullptr, argv.data(), nullptr, G_SPAWN_DEFAULT, resetSignalsBeforeExec, nullptr, nullptr, &error);
     if (error)
         g_error_free(error);
     return started;

@@ -71,11 +71,8 @@ class ChromeDevTools::Closing final : public QObject {
 public:
     Closing(QNetworkAccessManager& network, QList<quint16> ports, AddressTest closes,
             std::function<void(bool)> completion)
-        : QObject(&network)
-        , m_network(network)
-        , m_ports(std::move(ports))
-        , m_closes(std::move(closes))
-        , m_completion(std::move(completion))
+        : QObject(&network), m_network(network), m_ports(std::move(ports)), m_closes(std::move(closes)),
+          m_completion(std::move(completion))
     {
         m_deadline.setSingleShot(true);
         connect(&m_deadline, &QTimer::timeout, this, [this] { finish(m_answered); });
@@ -94,7 +91,8 @@ private:
     void listNext()
     {
         if (m_ports.isEmpty()) {
-            qCDebug(lcActions) << "no remote-debugging endpoint of Chrome answers: its tabs cannot be closed through one";
+            qCDebug(lcActions)
+                << "no remote-debugging endpoint of Chrome answers: its tabs cannot be closed through one";
             finish(false);
             return;
         }
@@ -159,7 +157,7 @@ private:
                 handle(std::nullopt);
                 return;
             }
-            handle(Answer {reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt(), *body});
+            handle(Answer{reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt(), *body});
         });
     }
 
@@ -238,8 +236,7 @@ std::optional<QStringList> ChromeDevTools::pagesToClose(int status, const QByteA
 }
 
 ChromeDevTools::ChromeDevTools(const Workspace& workspace, QStringList profileFolders)
-    : m_workspace(workspace)
-    , m_profileFolders(std::move(profileFolders))
+    : m_workspace(workspace), m_profileFolders(std::move(profileFolders))
 {
     // The endpoint is on this machine; no proxy stands between.
     m_network.setProxy(QNetworkProxy::NoProxy);

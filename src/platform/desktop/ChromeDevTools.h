@@ -29,7 +29,7 @@ public:
         // For the list and the closes together.
         std::chrono::milliseconds deadline;
     };
-    static constexpr Limits limits {
+    static constexpr Limits limits{
         .listBytes = 2 << 20, .closeAnswerBytes = 4 << 10, .closes = 500, .deadline = std::chrono::seconds(5)};
 
     // profileFolders: where to look for the port besides the profile folders

@@ -148,7 +148,8 @@ bool DesktopEntry::launch(const QList<QUrl>& urls, const QStringList& extraArgum
         QString exec = stringValue(file.get(), G_KEY_FILE_DESKTOP_KEY_EXEC);
         for (const QString& argument : extraArguments)
             exec.append(QLatin1Char(' ')).append(DesktopEntryExec::quotedArgument(argument));
-        g_key_file_set_string(file.get(), G_KEY_FILE_DESKTOP_GROUP, G_KEY_FILE_DESKTOP_KEY_EXEC, exec.toUtf8().constData());
+        g_key_file_set_string(file.get(), G_KEY_FILE_DESKTOP_GROUP, G_KEY_FILE_DESKTOP_KEY_EXEC,
+                              exec.toUtf8().constData());
         // Activation over D-Bus would ignore the command line and its arguments.
         g_key_file_set_boolean(file.get(), G_KEY_FILE_DESKTOP_GROUP, "DBusActivatable", FALSE);
     }

@@ -10,7 +10,7 @@ namespace {
 // the candidates is installed.
 const QList<KnownApplication>& table()
 {
-    static const QList<KnownApplication> rows {
+    static const QList<KnownApplication> rows{
         {
             QStringLiteral("/Applications/Google Chrome.app"),
             QStringLiteral("com.google.Chrome"),
@@ -24,8 +24,9 @@ const QList<KnownApplication>& table()
             {QStringLiteral("gnome-system-monitor"), QStringLiteral("org.gnome.SystemMonitor"),
              QStringLiteral("org.kde.plasma-systemmonitor"), QStringLiteral("org.kde.ksysguard"),
              QStringLiteral("xfce4-taskmanager"), QStringLiteral("mate-system-monitor"), QStringLiteral("lxtask")},
-            {QStringLiteral("gnome-system-monitor"), QStringLiteral("plasma-systemmonitor"), QStringLiteral("ksysguard"),
-             QStringLiteral("xfce4-taskmanager"), QStringLiteral("mate-system-monitor"), QStringLiteral("lxtask")},
+            {QStringLiteral("gnome-system-monitor"), QStringLiteral("plasma-systemmonitor"),
+             QStringLiteral("ksysguard"), QStringLiteral("xfce4-taskmanager"), QStringLiteral("mate-system-monitor"),
+             QStringLiteral("lxtask")},
         },
         {
             QStringLiteral("/System/Applications/Calendar.app"),
@@ -96,9 +97,8 @@ std::optional<KnownApplication> withWindowClass(const QString& windowClass)
 {
     if (windowClass.isEmpty())
         return std::nullopt;
-    return firstRow([&](const KnownApplication& row) {
-        return row.windowClasses.contains(windowClass, Qt::CaseInsensitive);
-    });
+    return firstRow(
+        [&](const KnownApplication& row) { return row.windowClasses.contains(windowClass, Qt::CaseInsensitive); });
 }
 
 std::optional<KnownApplication> withDesktopEntry(const QString& desktopEntryId)

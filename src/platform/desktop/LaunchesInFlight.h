@@ -11,7 +11,7 @@
 class LaunchesInFlight {
 public:
     using Clock = std::chrono::steady_clock;
-    static constexpr std::chrono::seconds patience {10};
+    static constexpr std::chrono::seconds patience{10};
 
     void started(const QString& application, Clock::time_point now) { m_startedAt.insert(application, now); }
     // Its window has shown: the launch is over.

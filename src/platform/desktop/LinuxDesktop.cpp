@@ -33,17 +33,13 @@ public:
 } // namespace
 
 LinuxDesktop::LinuxDesktop()
-    : m_connection(XcbConnection::open())
-    , m_screens(std::make_unique<X11Screens>(m_connection.get()))
-    , m_panels(std::make_unique<X11PanelFactory>(*m_screens))
-    , m_mouse(std::make_unique<X11MouseMonitoring>())
-    , m_directory(std::make_unique<ApplicationDirectory>())
-    , m_workspace(X11Workspace::open(identifyingWindowsBy(*m_directory)))
-    , m_windows(std::make_unique<X11ApplicationWindows>())
-    , m_pasteboard(std::make_unique<ClipboardPasteboard>())
-    , m_bell(std::make_unique<DisplayBell>())
-    , m_visibility(std::make_unique<X11VisibilityMonitoring>())
-    , m_sessionLock(std::make_unique<SessionLockWatch>([this](bool locked) { m_visibility->setSessionLocked(locked); }))
+    : m_connection(XcbConnection::open()), m_screens(std::make_unique<X11Screens>(m_connection.get())),
+      m_panels(std::make_unique<X11PanelFactory>(*m_screens)), m_mouse(std::make_unique<X11MouseMonitoring>()),
+      m_directory(std::make_unique<ApplicationDirectory>()),
+      m_workspace(X11Workspace::open(identifyingWindowsBy(*m_directory))),
+      m_windows(std::make_unique<X11ApplicationWindows>()), m_pasteboard(std::make_unique<ClipboardPasteboard>()),
+      m_bell(std::make_unique<DisplayBell>()), m_visibility(std::make_unique<X11VisibilityMonitoring>()),
+      m_sessionLock(std::make_unique<SessionLockWatch>([this](bool locked) { m_visibility->setSessionLocked(locked); }))
 {
     if (!m_workspace)
         m_workspace = std::make_unique<WindowlessWorkspace>();
@@ -55,18 +51,19 @@ LinuxDesktop::~LinuxDesktop() = default;
 
 X11Workspace::IdentifyWindow LinuxDesktop::identifyingWindowsBy(const ApplicationDirectory& directory)
 {
-    return [&directory](const QString& instance, const QString& windowClass)
-               -> std::optional<X11Workspace::InstalledApplication> {
+    return [&directory](const QString& instance,
+                        const QString& windowClass) -> std::optional<X11Workspace::InstalledApplication> {
         const std::optional<ResolvedApplication> resolved = directory.identifyWindow(instance, windowClass);
         if (!resolved)
             return std::nullopt;
         if (!resolved->entry)
-            return X11Workspace::InstalledApplication {resolved->identifier, {}, {}};
-        return X11Workspace::InstalledApplication {resolved->identifier, resolved->entry->name, resolved->entry->icon()};
+            return X11Workspace::InstalledApplication{resolved->identifier, {}, {}};
+        return X11Workspace::InstalledApplication{resolved->identifier, resolved->entry->name, resolved->entry->icon()};
     };
 }
 
 Desktop LinuxDesktop::desktop()
 {
-    return {*m_screens, *m_panels, *m_mouse, *m_workspace, *m_applications, *m_windows, *m_pasteboard, *m_bell, *m_browserTabs, *m_visibility};
+    return {*m_screens, *m_panels,     *m_mouse, *m_workspace,   *m_applications,
+            *m_windows, *m_pasteboard, *m_bell,  *m_browserTabs, *m_visibility};
 }

@@ -13,7 +13,7 @@ namespace RuntimeFolder {
 
 std::optional<QString> problemWith(const QString& path, uid_t owner)
 {
-    struct stat status {};
+    struct stat status { };
     if (::lstat(QFile::encodeName(path).constData(), &status) != 0)
         return QStringLiteral("%1: %2").arg(path, QString::fromLocal8Bit(std::strerror(errno)));
     if (!S_ISDIR(status.st_mode))

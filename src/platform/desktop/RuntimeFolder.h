@@ -17,8 +17,8 @@ namespace RuntimeFolder {
 std::optional<QString> problemWith(const QString& path, uid_t owner);
 
 struct Choice {
-    QString path;      // empty when no private folder was found
-    QString problem;   // why, when path is empty
+    QString path;    // empty when no private folder was found
+    QString problem; // why, when path is empty
 };
 
 // The XDG runtime folder when it is private, else the folder "runtime" of

@@ -9,15 +9,15 @@
 #include <QTimer>
 
 #include <algorithm>
-#include <optional>
-#include <utility>
 #include <cerrno>
 #include <cstring>
+#include <optional>
 #include <poll.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
+#include <utility>
 
 using namespace std::chrono_literals;
 
@@ -39,7 +39,7 @@ QString systemError(int error)
 // A socket descriptor closed when it goes out of scope.
 class Descriptor {
 public:
-    explicit Descriptor(int descriptor) : m_descriptor(descriptor) {}
+    explicit Descriptor(int descriptor) : m_descriptor(descriptor) { }
     ~Descriptor()
     {
         if (m_descriptor >= 0)
@@ -62,7 +62,7 @@ Descriptor streamSocket()
 // The address of path, or nothing when the path does not fit in one.
 std::optional<sockaddr_un> addressOf(const QString& path)
 {
-    sockaddr_un address {};
+    sockaddr_un address{};
     address.sun_family = AF_UNIX;
     const QByteArray name = QFile::encodeName(path);
     if (name.isEmpty() || name.size() >= qsizetype(sizeof address.sun_path))
@@ -80,7 +80,7 @@ int connectTo(const Descriptor& socket, const sockaddr_un& address)
 bool waitFor(int descriptor, short events, const QDeadlineTimer& deadline)
 {
     for (;;) {
-        pollfd entry {descriptor, events, 0};
+        pollfd entry{descriptor, events, 0};
         const int ready = ::poll(&entry, 1, int(std::min<qint64>(deadline.remainingTime(), 60'000)));
         if (ready > 0)
             return true;
@@ -159,7 +159,7 @@ QString socketPath(const QString& folder, const QString& editionName)
 
 bool isPrivateSocket(const QString& path)
 {
-    struct stat status {};
+    struct stat status { };
     if (::lstat(QFile::encodeName(path).constData(), &status) != 0)
         return false;
     return S_ISSOCK(status.st_mode) && status.st_uid == ::geteuid() && (status.st_mode & (S_IRWXG | S_IRWXO)) == 0;
@@ -173,7 +173,7 @@ Outcome sendUnlogged(const QString& path, const Request& request, std::chrono::m
     const std::optional<sockaddr_un> address = addressOf(path);
     if (!address)
         return {Delivery::unsafe, QStringLiteral("the socket path %1 is too long").arg(path)};
-    struct stat status {};
+    struct stat status { };
     if (::lstat(QFile::encodeName(path).constData(), &status) != 0)
         return {Delivery::unavailable, QStringLiteral("nobody listens at %1").arg(path)};
     if (!isPrivateSocket(path))
@@ -200,7 +200,8 @@ Outcome sendUnlogged(const QString& path, const Request& request, std::chrono::m
     for (qsizetype sent = 0; sent < message.size();) {
         if (!waitFor(socket->get(), POLLOUT, deadline))
             return {Delivery::unavailable, QStringLiteral("the running copy did not take the links in time")};
-        const ssize_t count = ::send(socket->get(), message.constData() + sent, size_t(message.size() - sent), MSG_NOSIGNAL);
+        const ssize_t count =
+            ::send(socket->get(), message.constData() + sent, size_t(message.size() - sent), MSG_NOSIGNAL);
         if (count < 0 && errno != EAGAIN && errno != EINTR)
             return {Delivery::unavailable, QStringLiteral("the running copy hung up: %1").arg(systemError(errno))};
         sent += std::max<ssize_t>(count, 0);
@@ -280,7 +281,7 @@ bool UrlHandoffReceiver::listen(const QString& path)
 
     // Binding needs the path free: only a socket of our own that nobody
     // answers on (left by a copy that crashed) is removed.
-    struct stat status {};
+    struct stat status { };
     if (::lstat(name.constData(), &status) == 0) {
         if (!UrlHandoff::isPrivateSocket(path)) {
             m_problem = QStringLiteral("%1 is not a private socket of this user").arg(path);
@@ -301,7 +302,8 @@ bool UrlHandoffReceiver::listen(const QString& path)
     const QByteArray pendingName = QFile::encodeName(pending);
     Descriptor listening = streamSocket();
     ::unlink(pendingName.constData());
-    if (!pendingAddress || ::bind(listening.get(), reinterpret_cast<const sockaddr*>(&*pendingAddress), sizeof *pendingAddress) != 0
+    if (!pendingAddress
+        || ::bind(listening.get(), reinterpret_cast<const sockaddr*>(&*pendingAddress), sizeof *pendingAddress) != 0
         || ::chmod(pendingName.constData(), S_IRWXU) != 0 || ::listen(listening.get(), listenBacklog) != 0
         || ::rename(pendingName.constData(), name.constData()) != 0 || ::lstat(name.constData(), &status) != 0) {
         m_problem = QStringLiteral("cannot listen at %1: %2").arg(path, systemError(errno));
@@ -334,7 +336,7 @@ void UrlHandoffReceiver::close()
     ::close(m_descriptor);
     m_descriptor = -1;
     // A later copy may have taken the path over since: leave its socket be.
-    struct stat status {};
+    struct stat status { };
     const QByteArray name = QFile::encodeName(m_path);
     if (::lstat(name.constData(), &status) == 0 && status.st_dev == m_socketDevice && status.st_ino == m_socketInode)
         ::unlink(name.constData());

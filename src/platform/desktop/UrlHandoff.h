@@ -47,13 +47,13 @@ QString socketPath(const QString& folder, const QString& editionName);
 bool isPrivateSocket(const QString& path);
 
 enum class Delivery {
-    delivered,    // the running copy confirmed it
-    unavailable,  // nobody listens, or the hand-over broke off: worth another try
-    unsafe,       // the socket is not this user's private one: never sent
+    delivered,   // the running copy confirmed it
+    unavailable, // nobody listens, or the hand-over broke off: worth another try
+    unsafe,      // the socket is not this user's private one: never sent
 };
 struct Outcome {
     Delivery delivery;
-    QString problem;   // why it was not delivered
+    QString problem; // why it was not delivered
 };
 
 // Sends request to the copy listening at path and waits for its

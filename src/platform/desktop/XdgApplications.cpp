@@ -42,8 +42,7 @@ QIcon genericApplicationIcon()
 } // namespace
 
 XdgApplications::XdgApplications(const ApplicationDirectory& directory, Workspace& workspace)
-    : m_directory(directory)
-    , m_workspace(workspace)
+    : m_directory(directory), m_workspace(workspace)
 {
 }
 
@@ -145,7 +144,8 @@ std::optional<qint32> XdgApplications::runningCopy(const ResolvedApplication& ap
     }
     // A plain executable is running when a process of the workspace runs that file.
     for (const RunningApplication& running : m_workspace.runningApplications()) {
-        const QString executable = QFileInfo(QStringLiteral("/proc/%1/exe").arg(running.processIdentifier)).canonicalFilePath();
+        const QString executable =
+            QFileInfo(QStringLiteral("/proc/%1/exe").arg(running.processIdentifier)).canonicalFilePath();
         if (executable == application.executable)
             return running.processIdentifier;
     }

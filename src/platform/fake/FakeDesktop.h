@@ -15,7 +15,7 @@
 // A whole desktop in memory, for tests of the code that drives it.
 struct FakeDesktop {
     FakeScreens screens;
-    FakePanelFactory panels {screens};
+    FakePanelFactory panels{screens};
     FakeMouseMonitoring mouse;
     FakeWorkspace workspace;
     FakeApplications applications;
@@ -25,5 +25,8 @@ struct FakeDesktop {
     FakeBrowserTabs browserTabs;
     FakeVisibilityMonitoring visibility;
 
-    Desktop desktop() { return {screens, panels, mouse, workspace, applications, windows, pasteboard, bell, browserTabs, visibility}; }
+    Desktop desktop()
+    {
+        return {screens, panels, mouse, workspace, applications, windows, pasteboard, bell, browserTabs, visibility};
+    }
 };

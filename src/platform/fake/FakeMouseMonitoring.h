@@ -27,11 +27,7 @@ private:
     using Handlers = std::list<std::function<void()>>;
     class Token final : public MonitorToken {
     public:
-        Token(FakeMouseMonitoring& owner, Handlers::iterator position)
-            : m_owner(owner)
-            , m_position(position)
-        {
-        }
+        Token(FakeMouseMonitoring& owner, Handlers::iterator position) : m_owner(owner), m_position(position) { }
         ~Token() override { m_owner.m_handlers.erase(m_position); }
 
     private:

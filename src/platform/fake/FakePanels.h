@@ -11,10 +11,7 @@
 class FakePanel final : public Panel {
 public:
     FakePanel(const Screens& screens, std::unique_ptr<QWidget> content, const QRectF& frame, PanelLevel level)
-        : content(std::move(content))
-        , level(level)
-        , m_screens(screens)
-        , m_frame(frame)
+        : content(std::move(content)), level(level), m_screens(screens), m_frame(frame)
     {
     }
 
@@ -24,7 +21,8 @@ public:
         m_frame = frame;
         changes.push_back(change);
     }
-    void animateFrame(const QRectF& frame, std::chrono::milliseconds duration, std::function<void()> completion) override
+    void animateFrame(const QRectF& frame, std::chrono::milliseconds duration,
+                      std::function<void()> completion) override
     {
         m_frame = frame;
         animationDurations.push_back(duration);
@@ -62,10 +60,7 @@ private:
 // Hands out fake panels and keeps a pointer to each, in creation order.
 class FakePanelFactory final : public PanelFactory {
 public:
-    explicit FakePanelFactory(const Screens& screens)
-        : m_screens(screens)
-    {
-    }
+    explicit FakePanelFactory(const Screens& screens) : m_screens(screens) { }
 
     std::unique_ptr<Panel> makePanel(std::unique_ptr<QWidget> content, const QRectF& frame, PanelLevel level) override
     {

@@ -7,7 +7,8 @@
 // Tells its watchers whatever a test says with setSeen().
 class FakeVisibilityMonitoring final : public VisibilityMonitoring {
 public:
-    std::unique_ptr<MonitorToken> addVisibilityMonitor(QList<QWidget*> windows, std::function<void(bool seen)> handler) override
+    std::unique_ptr<MonitorToken> addVisibilityMonitor(QList<QWidget*> windows,
+                                                       std::function<void(bool seen)> handler) override
     {
         watchedWindows = windows;
         handler(m_seen);
@@ -31,11 +32,7 @@ private:
     using Handlers = std::list<std::function<void(bool)>>;
     class Token final : public MonitorToken {
     public:
-        Token(FakeVisibilityMonitoring& owner, Handlers::iterator position)
-            : m_owner(owner)
-            , m_position(position)
-        {
-        }
+        Token(FakeVisibilityMonitoring& owner, Handlers::iterator position) : m_owner(owner), m_position(position) { }
         ~Token() override { m_owner.m_handlers.erase(m_position); }
 
     private:

@@ -86,17 +86,17 @@ public:
 private:
     RunningApplication* find(qint32 processIdentifier)
     {
-        const auto found = std::find_if(applications.begin(), applications.end(), [&](const RunningApplication& application) {
-            return application.processIdentifier == processIdentifier;
-        });
+        const auto found =
+            std::find_if(applications.begin(), applications.end(), [&](const RunningApplication& application) {
+                return application.processIdentifier == processIdentifier;
+            });
         return found == applications.end() ? nullptr : &*found;
     }
 
     void remove(qint32 processIdentifier)
     {
-        applications.removeIf([&](const RunningApplication& application) {
-            return application.processIdentifier == processIdentifier;
-        });
+        applications.removeIf(
+            [&](const RunningApplication& application) { return application.processIdentifier == processIdentifier; });
         Q_EMIT applicationTerminated();
     }
 };

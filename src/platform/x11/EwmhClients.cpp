@@ -46,7 +46,7 @@ bool serverNamesProcesses(xcb_connection_t* connection)
 // The process of the client that made the window, as the server knows it.
 xcb_res_query_client_ids_cookie_t askForOwner(xcb_connection_t* connection, xcb_window_t window)
 {
-    const xcb_res_client_id_spec_t spec {window, XCB_RES_CLIENT_ID_MASK_LOCAL_CLIENT_PID};
+    const xcb_res_client_id_spec_t spec{window, XCB_RES_CLIENT_ID_MASK_LOCAL_CLIENT_PID};
     return xcb_res_query_client_ids(connection, 1, &spec);
 }
 
@@ -66,9 +66,8 @@ std::optional<quint32> ownerFrom(xcb_connection_t* connection, xcb_res_query_cli
 } // namespace
 
 EwmhClients::EwmhClients(XcbConnection& connection)
-    : m_connection(connection)
-    , m_wmChangeState(connection.atom("WM_CHANGE_STATE"))
-    , m_serverNamesProcesses(serverNamesProcesses(connection.raw()))
+    : m_connection(connection), m_wmChangeState(connection.atom("WM_CHANGE_STATE")),
+      m_serverNamesProcesses(serverNamesProcesses(connection.raw()))
 {
 }
 
@@ -197,8 +196,8 @@ std::optional<uint32_t> EwmhClients::currentDesktop() const
 QIcon EwmhClients::icon(xcb_window_t window) const
 {
     auto* raw = m_connection.raw();
-    const auto cookie = xcb_get_property(raw, 0, window, m_connection.ewmh()->_NET_WM_ICON, XCB_ATOM_CARDINAL, 0,
-                                         iconReadLimit);
+    const auto cookie =
+        xcb_get_property(raw, 0, window, m_connection.ewmh()->_NET_WM_ICON, XCB_ATOM_CARDINAL, 0, iconReadLimit);
     const XcbReply<xcb_get_property_reply_t> reply(xcb_get_property_reply(raw, cookie, nullptr));
     if (!reply || reply->format != 32)
         return {};
@@ -232,7 +231,7 @@ void EwmhClients::close(xcb_window_t window)
 
 void EwmhClients::minimise(xcb_window_t window)
 {
-    xcb_client_message_event_t message {};
+    xcb_client_message_event_t message{};
     message.response_type = XCB_CLIENT_MESSAGE;
     message.format = 32;
     message.window = window;
@@ -273,7 +272,7 @@ void EwmhClients::moveResize(xcb_window_t window, std::optional<QPoint> clientTo
     const QSize size = clientSize.value_or(QSize());
     xcb_ewmh_request_moveresize_window(m_connection.ewmh(), m_connection.screenNumber(), window, XCB_GRAVITY_STATIC,
                                        sourceIndication, xcb_ewmh_moveresize_window_opt_flags_t(flags),
-                                       uint32_t(topLeft.x()), uint32_t(topLeft.y()), uint32_t(std::max(size.width(), 1)),
-                                       uint32_t(std::max(size.height(), 1)));
+                                       uint32_t(topLeft.x()), uint32_t(topLeft.y()),
+                                       uint32_t(std::max(size.width(), 1)), uint32_t(std::max(size.height(), 1)));
     m_connection.flush();
 }

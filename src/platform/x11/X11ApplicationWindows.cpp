@@ -21,8 +21,8 @@ qreal devicePixelRatio()
 } // namespace
 
 X11ApplicationWindows::X11ApplicationWindows()
-    : m_connection(XcbConnection::open())
-    , m_clients(m_connection ? std::make_unique<EwmhClients>(*m_connection) : nullptr)
+    : m_connection(XcbConnection::open()),
+      m_clients(m_connection ? std::make_unique<EwmhClients>(*m_connection) : nullptr)
 {
 }
 
@@ -60,7 +60,9 @@ bool X11ApplicationWindows::setPosition(WindowId window, const QPointF& topLeft)
 {
     if (!isManaged(window))
         return false;
-    const QPointF inQt = DesktopCoordinates::windowPlacementPointToQt(topLeft, DesktopCoordinates::primaryScreenGeometry()) * devicePixelRatio();
+    const QPointF inQt =
+        DesktopCoordinates::windowPlacementPointToQt(topLeft, DesktopCoordinates::primaryScreenGeometry())
+        * devicePixelRatio();
     const QMargins frame = m_clients->frameExtents(window);
     const QPoint client(int(std::lround(inQt.x())) + frame.left(), int(std::lround(inQt.y())) + frame.top());
     m_clients->moveResize(window, client, std::nullopt);

@@ -16,10 +16,7 @@ constexpr uint32_t rightButton = 3;
 
 class X11MouseMonitoring::Token final : public MonitorToken {
 public:
-    explicit Token(X11MouseMonitoring& monitoring)
-        : m_monitoring(monitoring)
-    {
-    }
+    explicit Token(X11MouseMonitoring& monitoring) : m_monitoring(monitoring) { }
     ~Token() override
     {
         m_monitoring.m_listeners.removeIf([this](const Listener& listener) { return listener.token == this; });
@@ -59,7 +56,7 @@ bool X11MouseMonitoring::startListening()
     struct {
         xcb_input_event_mask_t header;
         uint32_t mask;
-    } selection {{XCB_INPUT_DEVICE_ALL_MASTER, 1}, XCB_INPUT_XI_EVENT_MASK_RAW_BUTTON_PRESS};
+    } selection{{XCB_INPUT_DEVICE_ALL_MASTER, 1}, XCB_INPUT_XI_EVENT_MASK_RAW_BUTTON_PRESS};
     xcb_input_xi_select_events(raw, connection->root(), 1, &selection.header);
     connection->flush();
 
@@ -104,7 +101,8 @@ bool X11MouseMonitoring::pointerIsOverOwnWindow()
         auto candidate = static_cast<xcb_window_t>(window->winId());
         // Walk up to the child of the root that holds this window.
         while (candidate != XCB_NONE && candidate != pointer->child) {
-            const XcbReply<xcb_query_tree_reply_t> tree(xcb_query_tree_reply(raw, xcb_query_tree(raw, candidate), nullptr));
+            const XcbReply<xcb_query_tree_reply_t> tree(
+                xcb_query_tree_reply(raw, xcb_query_tree(raw, candidate), nullptr));
             if (!tree || tree->parent == tree->root)
                 break;
             candidate = tree->parent;

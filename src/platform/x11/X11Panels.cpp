@@ -10,7 +10,7 @@
 namespace {
 
 // The duration of the window system's own frame animation.
-constexpr std::chrono::milliseconds windowSystemAnimation {200};
+constexpr std::chrono::milliseconds windowSystemAnimation{200};
 
 // Cocoa-style ease-in-ease-out: cubic Bézier (0.42, 0) (0.58, 1).
 QEasingCurve easeInEaseOut()
@@ -42,10 +42,7 @@ class X11Panel final : public Panel {
 public:
     X11Panel(const Screens& screens, std::shared_ptr<PanelStacking> stacking, std::unique_ptr<QWidget> content,
              const QRectF& frame, PanelLevel level)
-        : m_screens(screens)
-        , m_stacking(std::move(stacking))
-        , m_level(level)
-        , m_window(content.release())
+        : m_screens(screens), m_stacking(std::move(stacking)), m_level(level), m_window(content.release())
     {
         m_stacking->add(this);
         // The window manager would stack an active full-screen window above
@@ -53,8 +50,8 @@ public:
         // present beside full-screen applications only outside its care.
         // Unmanaged, they are also on every desktop, out of the taskbar and
         // pager, and never given the focus.
-        Qt::WindowFlags flags = Qt::Tool | Qt::FramelessWindowHint | Qt::BypassWindowManagerHint | Qt::WindowStaysOnTopHint
-            | Qt::WindowDoesNotAcceptFocus | Qt::NoDropShadowWindowHint;
+        Qt::WindowFlags flags = Qt::Tool | Qt::FramelessWindowHint | Qt::BypassWindowManagerHint
+            | Qt::WindowStaysOnTopHint | Qt::WindowDoesNotAcceptFocus | Qt::NoDropShadowWindowHint;
         m_window->setParent(nullptr, flags);
         m_window->setAttribute(Qt::WA_ShowWithoutActivating);
         m_window->setAttribute(Qt::WA_TranslucentBackground);
@@ -90,7 +87,8 @@ public:
         setGeometryNow(frame);
     }
 
-    void animateFrame(const QRectF& frame, std::chrono::milliseconds duration, std::function<void()> completion) override
+    void animateFrame(const QRectF& frame, std::chrono::milliseconds duration,
+                      std::function<void()> completion) override
     {
         stopAnimation();
         auto* animation = new QVariantAnimation(m_window);
@@ -98,9 +96,8 @@ public:
         animation->setEndValue(frame);
         animation->setDuration(static_cast<int>(duration.count()));
         animation->setEasingCurve(easeInEaseOut());
-        QObject::connect(animation, &QVariantAnimation::valueChanged, m_window, [this](const QVariant& value) {
-            setGeometryNow(value.toRectF());
-        });
+        QObject::connect(animation, &QVariantAnimation::valueChanged, m_window,
+                         [this](const QVariant& value) { setGeometryNow(value.toRectF()); });
         m_completion = std::move(completion);
         m_animationEnd = frame;
         QObject::connect(animation, &QVariantAnimation::finished, m_window, [this, frame] {
@@ -130,7 +127,8 @@ public:
 private:
     void setGeometryNow(const QRectF& frame)
     {
-        m_window->setGeometry(DesktopCoordinates::toQt(frame, DesktopCoordinates::primaryScreenGeometry()).toAlignedRect());
+        m_window->setGeometry(
+            DesktopCoordinates::toQt(frame, DesktopCoordinates::primaryScreenGeometry()).toAlignedRect());
     }
 
     void stopAnimation()
@@ -168,14 +166,14 @@ void PanelStacking::raiseAbove(PanelLevel level)
 }
 
 X11PanelFactory::X11PanelFactory(const Screens& screens)
-    : m_screens(screens)
-    , m_stacking(std::make_shared<PanelStacking>())
+    : m_screens(screens), m_stacking(std::make_shared<PanelStacking>())
 {
 }
 
 X11PanelFactory::~X11PanelFactory() = default;
 
-std::unique_ptr<Panel> X11PanelFactory::makePanel(std::unique_ptr<QWidget> content, const QRectF& frame, PanelLevel level)
+std::unique_ptr<Panel> X11PanelFactory::makePanel(std::unique_ptr<QWidget> content, const QRectF& frame,
+                                                  PanelLevel level)
 {
     return std::make_unique<X11Panel>(m_screens, m_stacking, std::move(content), frame, level);
 }

@@ -8,8 +8,7 @@
 #include <QScreen>
 #include <QTimer>
 
-X11Screens::X11Screens(XcbConnection* connection)
-    : m_connection(connection)
+X11Screens::X11Screens(XcbConnection* connection) : m_connection(connection)
 {
     for (QScreen* screen : QGuiApplication::screens())
         watch(screen);
@@ -28,7 +27,8 @@ X11Screens::X11Screens(XcbConnection* connection)
         if ((event.response_type & ~0x80) != XCB_PROPERTY_NOTIFY)
             return;
         const auto& change = reinterpret_cast<const xcb_property_notify_event_t&>(event);
-        if (change.atom == m_connection->ewmh()->_NET_WORKAREA || change.atom == m_connection->ewmh()->_NET_CURRENT_DESKTOP) {
+        if (change.atom == m_connection->ewmh()->_NET_WORKAREA
+            || change.atom == m_connection->ewmh()->_NET_CURRENT_DESKTOP) {
             readWorkArea();
             announceChangeSoon();
         }
@@ -59,7 +59,8 @@ void X11Screens::readWorkArea()
 {
     xcb_ewmh_connection_t* ewmh = m_connection->ewmh();
     uint32_t desktop = 0;
-    if (!xcb_ewmh_get_current_desktop_reply(ewmh, xcb_ewmh_get_current_desktop(ewmh, m_connection->screenNumber()), &desktop, nullptr))
+    if (!xcb_ewmh_get_current_desktop_reply(ewmh, xcb_ewmh_get_current_desktop(ewmh, m_connection->screenNumber()),
+                                            &desktop, nullptr))
         desktop = 0;
     xcb_ewmh_get_workarea_reply_t reply;
     m_workArea.reset();
@@ -67,7 +68,8 @@ void X11Screens::readWorkArea()
         return;
     if (reply.workarea_len > 0) {
         const xcb_ewmh_geometry_t& area = reply.workarea[desktop < reply.workarea_len ? desktop : 0];
-        m_workArea = QRect(static_cast<int>(area.x), static_cast<int>(area.y), static_cast<int>(area.width), static_cast<int>(area.height));
+        m_workArea = QRect(static_cast<int>(area.x), static_cast<int>(area.y), static_cast<int>(area.width),
+                           static_cast<int>(area.height));
     }
     xcb_ewmh_get_workarea_reply_wipe(&reply);
 }
@@ -82,7 +84,8 @@ DesktopScreen X11Screens::describe(QScreen* screen, const QRectF& primary) const
         visible = inside.isEmpty() ? geometry : inside;
     }
 
-    DesktopScreen described {DesktopCoordinates::fromQt(geometry, primary), DesktopCoordinates::fromQt(visible, primary), std::nullopt};
+    DesktopScreen described{DesktopCoordinates::fromQt(geometry, primary), DesktopCoordinates::fromQt(visible, primary),
+                            std::nullopt};
     const QString name = screen->name();
     if (!name.isEmpty()) {
         auto known = m_displayNumbers.find(name);

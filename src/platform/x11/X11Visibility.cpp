@@ -13,10 +13,7 @@
 
 class X11VisibilityMonitoring::Token final : public MonitorToken {
 public:
-    explicit Token(X11VisibilityMonitoring& monitoring)
-        : m_monitoring(monitoring)
-    {
-    }
+    explicit Token(X11VisibilityMonitoring& monitoring) : m_monitoring(monitoring) { }
     ~Token() override
     {
         m_monitoring.m_watchers.removeIf([this](const Watcher& watcher) { return watcher.token == this; });
@@ -60,7 +57,8 @@ bool X11VisibilityMonitoring::startListening()
         xcb_screensaver_select_input(raw, connection->root(), XCB_SCREENSAVER_EVENT_NOTIFY_MASK);
         const XcbReply<xcb_screensaver_query_info_reply_t> info(
             xcb_screensaver_query_info_reply(raw, xcb_screensaver_query_info(raw, connection->root()), nullptr));
-        m_screenSaverOn = info && info->state != XCB_SCREENSAVER_STATE_OFF && info->state != XCB_SCREENSAVER_STATE_DISABLED;
+        m_screenSaverOn =
+            info && info->state != XCB_SCREENSAVER_STATE_OFF && info->state != XCB_SCREENSAVER_STATE_DISABLED;
         m_screenSaverEvent = saver->first_event + XCB_SCREENSAVER_NOTIFY;
     }
     // Top-level windows coming, going, moving and restacking.
@@ -115,14 +113,17 @@ void X11VisibilityMonitoring::handle(const xcb_generic_event_t& event)
     };
     switch (type) {
     case XCB_MAP_NOTIFY:
-        forWindow(reinterpret_cast<const xcb_map_notify_event_t&>(event).window, [](Window& window) { window.viewable = true; });
+        forWindow(reinterpret_cast<const xcb_map_notify_event_t&>(event).window,
+                  [](Window& window) { window.viewable = true; });
         break;
     case XCB_UNMAP_NOTIFY:
-        forWindow(reinterpret_cast<const xcb_unmap_notify_event_t&>(event).window, [](Window& window) { window.viewable = false; });
+        forWindow(reinterpret_cast<const xcb_unmap_notify_event_t&>(event).window,
+                  [](Window& window) { window.viewable = false; });
         break;
     case XCB_DESTROY_NOTIFY:
         // Qt made the window anew (new flags, a new screen): watch the new one.
-        forWindow(reinterpret_cast<const xcb_destroy_notify_event_t&>(event).window, [](Window& window) { window.id = 0; });
+        forWindow(reinterpret_cast<const xcb_destroy_notify_event_t&>(event).window,
+                  [](Window& window) { window.id = 0; });
         QTimer::singleShot(0, m_connection.get(), [this] {
             for (Watcher& watcher : m_watchers) {
                 for (Window& window : watcher.windows) {
@@ -135,10 +136,8 @@ void X11VisibilityMonitoring::handle(const xcb_generic_event_t& event)
         break;
     case XCB_CONFIGURE_NOTIFY:
     case XCB_CIRCULATE_NOTIFY:
-    case XCB_REPARENT_NOTIFY:
-        break;
-    default:
-        return;
+    case XCB_REPARENT_NOTIFY: break;
+    default: return;
     }
     recheckCoverSoon();
     report();

@@ -19,7 +19,7 @@ namespace {
 std::optional<uid_t> userOf(qint32 processIdentifier)
 {
     const QByteArray folder = "/proc/" + QByteArray::number(processIdentifier);
-    struct stat status {};
+    struct stat status { };
     if (processIdentifier <= 0 || ::stat(folder.constData(), &status) != 0)
         return std::nullopt;
     return status.st_uid;
@@ -32,9 +32,9 @@ std::optional<uid_t> userOf(qint32 processIdentifier)
 class PinnedProcess {
 public:
     explicit PinnedProcess(qint32 processIdentifier)
-        : m_process(pid_t(processIdentifier))
-        , m_handle(processIdentifier > 0 ? int(::syscall(SYS_pidfd_open, m_process, 0u)) : -1)
-        , m_running(processIdentifier > 0 && (m_handle >= 0 || errno != ESRCH))
+        : m_process(pid_t(processIdentifier)),
+          m_handle(processIdentifier > 0 ? int(::syscall(SYS_pidfd_open, m_process, 0u)) : -1),
+          m_running(processIdentifier > 0 && (m_handle >= 0 || errno != ESRCH))
     {
     }
     ~PinnedProcess()
@@ -94,9 +94,8 @@ std::unique_ptr<X11Workspace> X11Workspace::open(IdentifyWindow identifyWindow)
 }
 
 X11Workspace::X11Workspace(std::unique_ptr<XcbConnection> connection, IdentifyWindow identifyWindow)
-    : m_connection(std::move(connection))
-    , m_clients(std::make_unique<EwmhClients>(*m_connection))
-    , m_identifyWindow(std::move(identifyWindow))
+    : m_connection(std::move(connection)), m_clients(std::make_unique<EwmhClients>(*m_connection)),
+      m_identifyWindow(std::move(identifyWindow))
 {
     const uint32_t mask = XCB_EVENT_MASK_PROPERTY_CHANGE;
     xcb_change_window_attributes(m_connection->raw(), m_connection->root(), XCB_CW_EVENT_MASK, &mask);
@@ -202,8 +201,10 @@ QList<RunningApplication> X11Workspace::runningApplications() const
         if (!icon.isNull())
             application.icon = icon;
         application.regular = main != own.end();
-        application.hidden = std::all_of(own.begin(), own.end(), [](const ClientWindow& window) { return window.minimised; });
-        application.active = std::any_of(own.begin(), own.end(), [&](const ClientWindow& window) { return window.id == active; });
+        application.hidden =
+            std::all_of(own.begin(), own.end(), [](const ClientWindow& window) { return window.minimised; });
+        application.active =
+            std::any_of(own.begin(), own.end(), [&](const ClientWindow& window) { return window.id == active; });
         applications.append(application);
     }
     m_connection->dispatchQueuedSoon();

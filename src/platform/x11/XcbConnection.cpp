@@ -16,8 +16,7 @@ std::unique_ptr<XcbConnection> XcbConnection::open()
 }
 
 XcbConnection::XcbConnection(xcb_connection_t* connection, int screenNumber)
-    : m_connection(connection)
-    , m_screenNumber(screenNumber)
+    : m_connection(connection), m_screenNumber(screenNumber)
 {
     xcb_screen_iterator_t screens = xcb_setup_roots_iterator(xcb_get_setup(connection));
     for (int index = 0; screens.rem && index < screenNumber; ++index)
@@ -48,7 +47,8 @@ xcb_atom_t XcbConnection::atom(const char* name)
 
 void XcbConnection::sync()
 {
-    XcbReply<xcb_get_input_focus_reply_t>(xcb_get_input_focus_reply(m_connection, xcb_get_input_focus(m_connection), nullptr));
+    XcbReply<xcb_get_input_focus_reply_t>(
+        xcb_get_input_focus_reply(m_connection, xcb_get_input_focus(m_connection), nullptr));
     dispatchQueuedSoon();
 }
 
@@ -62,7 +62,7 @@ void XcbConnection::dispatchQueuedSoon()
 
 void XcbConnection::dispatchPending()
 {
-    while (XcbReply<xcb_generic_event_t> event { xcb_poll_for_event(m_connection) }) {
+    while (XcbReply<xcb_generic_event_t> event{xcb_poll_for_event(m_connection)}) {
         if (m_handler)
             m_handler(*event);
     }

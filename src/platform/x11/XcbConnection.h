@@ -56,7 +56,7 @@ private:
     xcb_connection_t* m_connection;
     int m_screenNumber;
     xcb_window_t m_root = XCB_NONE;
-    xcb_ewmh_connection_t m_ewmh {};
+    xcb_ewmh_connection_t m_ewmh{};
     std::unique_ptr<QSocketNotifier> m_notifier;
     EventHandler m_handler;
 };

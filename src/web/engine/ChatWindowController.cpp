@@ -77,8 +77,7 @@ QToolButton* navigationButton(QAction* action, const QIcon& icon, const QString&
 
 ChatWindowController::ChatWindowController(QWebEngineProfile& profile, const WebWindowSpec& spec)
     : m_window(std::make_unique<QWidget>(nullptr, Qt::Window | Qt::WindowStaysOnTopHint)),
-      m_content(new QWidget(m_window.get())),
-      m_webView(new QWebEngineView),
+      m_content(new QWidget(m_window.get())), m_webView(new QWebEngineView),
       m_page(new ChatPage(profile, *m_window, *m_content, spec.openElsewhere))
 {
     m_page->setParent(m_webView);
@@ -105,7 +104,8 @@ ChatWindowController::ChatWindowController(QWebEngineProfile& profile, const Web
     bar->setSpacing(2);
     bar->setContentsMargins(8, 0, 4, 0);
     bar->addWidget(navigationButton(m_page->action(QWebEnginePage::Back), spec.backIcon, QStringLiteral("Back")));
-    bar->addWidget(navigationButton(m_page->action(QWebEnginePage::Forward), spec.forwardIcon, QStringLiteral("Forward")));
+    bar->addWidget(
+        navigationButton(m_page->action(QWebEnginePage::Forward), spec.forwardIcon, QStringLiteral("Forward")));
     bar->addStretch();
 
     auto* column = new QVBoxLayout(m_content);
@@ -167,8 +167,8 @@ bool ChatWindowController::eventFilter(QObject* watched, QEvent* event)
 void ChatWindowController::decidePermission(const QUrl& origin, QWebEnginePage::Feature feature)
 {
     const bool granted = WebWindowRules::grants(origin, captureOf(feature));
-    m_page->setFeaturePermission(origin, feature,
-                                 granted ? QWebEnginePage::PermissionGrantedByUser : QWebEnginePage::PermissionDeniedByUser);
+    m_page->setFeaturePermission(
+        origin, feature, granted ? QWebEnginePage::PermissionGrantedByUser : QWebEnginePage::PermissionDeniedByUser);
 }
 
 void ChatWindowController::pauseMedia()

@@ -38,8 +38,8 @@ private:
     void pauseMedia();
 
     std::unique_ptr<QWidget> m_window;
-    QWidget* m_content;          // the window's child: the buttons and the view
-    QWebEngineView* m_webView;   // the content's child
-    ChatPage* m_page;            // the view's child
+    QWidget* m_content;        // the window's child: the buttons and the view
+    QWebEngineView* m_webView; // the content's child
+    ChatPage* m_page;          // the view's child
     QUrl m_currentURL;
 };

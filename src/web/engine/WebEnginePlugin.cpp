@@ -66,7 +66,8 @@ QWebEngineProfile& WebEnginePlugin::profile()
     if (!m_profile) {
         // A named profile keeps cookies and storage on disk, under the
         // user's data folder (…/lumivo-companion/QtWebEngine/<name>).
-        m_profile = std::make_unique<QWebEngineProfile>(m_storageName.isEmpty() ? QStringLiteral("default") : m_storageName);
+        m_profile =
+            std::make_unique<QWebEngineProfile>(m_storageName.isEmpty() ? QStringLiteral("default") : m_storageName);
         const auto noteChange = [this](const QNetworkCookie& cookie) {
             if (!cookie.isSessionCookie())
                 m_lastLastingCookieChange = QDateTime::currentDateTimeUtc();
@@ -89,7 +90,8 @@ void WebEnginePlugin::shutDown()
     // here, briefly, when the database has not seen the latest change.
     const QString database = QDir(m_profile->persistentStoragePath()).filePath(QStringLiteral("Cookies"));
     const QDateTime before = cookiesWritten(database);
-    const bool pending = m_lastLastingCookieChange.isValid() && !(before.isValid() && before >= m_lastLastingCookieChange);
+    const bool pending =
+        m_lastLastingCookieChange.isValid() && !(before.isValid() && before >= m_lastLastingCookieChange);
     m_profile.reset();
     QElapsedTimer waited;
     waited.start();

@@ -18,9 +18,11 @@ int main(int argc, char* argv[])
 {
     QCoreApplication app(argc, argv);
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral("Answers the companion's local-server routes from a fixture file."));
+    parser.setApplicationDescription(
+        QStringLiteral("Answers the companion's local-server routes from a fixture file."));
     parser.addHelpOption();
-    const QCommandLineOption portOption(QStringLiteral("port"), QStringLiteral("Port on 127.0.0.1 (default: any free one)."),
+    const QCommandLineOption portOption(QStringLiteral("port"),
+                                        QStringLiteral("Port on 127.0.0.1 (default: any free one)."),
                                         QStringLiteral("N"), QStringLiteral("0"));
     parser.addOption(portOption);
     parser.addPositionalArgument(QStringLiteral("fixture"), QStringLiteral("The fixture document (JSON)."));
@@ -34,7 +36,8 @@ int main(int argc, char* argv[])
         return 1;
     }
     if (!server.watchFixtureFile(parser.positionalArguments().constFirst())) {
-        std::fprintf(stderr, "lumivo-test-server: cannot read the fixture %s\n", qPrintable(parser.positionalArguments().constFirst()));
+        std::fprintf(stderr, "lumivo-test-server: cannot read the fixture %s\n",
+                     qPrintable(parser.positionalArguments().constFirst()));
         return 1;
     }
     std::printf("%s\n", server.origin().toEncoded().constData());

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds the companion with its tests and runs them:
-# once in an optimised build (with the benchmarks compiled), once again under
-# AddressSanitizer and UndefinedBehaviorSanitizer.
+# Installs what is missing, checks the sources' format, builds the companion
+# with its tests and runs them: once in an optimised build (with the
+# benchmarks compiled), once again under AddressSanitizer and
+# UndefinedBehaviorSanitizer.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -14,6 +15,9 @@ run_suite() {
   cmake --build "$dir" -j "$jobs"
   ctest --test-dir "$dir" -j "$jobs" --output-on-failure
 }
+
+echo "== format"
+git ls-files -z -- '*.cpp' '*.h' | xargs -0 clang-format --dry-run -Werror
 
 echo "== tests"
 run_suite build-tests -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLUMIVO_BUILD_BENCHMARKS=ON

@@ -9,8 +9,6 @@
 #include "QuietModelParts.h"
 #include "menu/OpenedMenu.h"
 #include "menu/panels/MenuPanels.h"
-#include "model/CompanionModel.h"
-#include "model/CompanionSettings.h"
 #include "model/ResourceBundle.h"
 #include "model/SystemSoundPlayer.h"
 #include "panel/CompanionView.h"
@@ -21,7 +19,6 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QMouseEvent>
-#include <QTemporaryDir>
 #include <QTimer>
 
 #include <algorithm>
@@ -108,18 +105,9 @@ int main(int argc, char* argv[])
     const ResourceBundle bundle(QString::fromLocal8Bit(argv[1]));
     const double seconds = argc > 2 ? QByteArray(argv[2]).toDouble() : 20;
 
-    QTemporaryDir folder;
-    const std::unique_ptr<QSettings> settings =
-        CompanionSettings::open(folder.filePath(QStringLiteral("settings.json")));
     ResourceBundleSoundPlayer sounds(bundle);
-    NoApplicationPicker picker;
-    CompanionModel model({
-        .settings = *settings,
-        .scheduler = Scheduler::main(),
-        .systemSounds = sounds,
-        .applicationPicker = picker,
-        .playChime = [] {},
-    });
+    QuietModel quiet(&sounds);
+    CompanionModel& model = quiet.model();
     const ViewEnvironment environment = ViewEnvironment::live(bundle);
 
     QWidget panel;

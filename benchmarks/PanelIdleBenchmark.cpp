@@ -29,8 +29,6 @@
 #include "menu/OpenedMenu.h"
 #include "menu/panels/MenuPanels.h"
 #include "model/CompanionEdition.h"
-#include "model/CompanionModel.h"
-#include "model/CompanionSettings.h"
 #include "model/ResourceBundle.h"
 #include "panel/CompanionView.h"
 #include "ui/ViewEnvironment.h"
@@ -427,18 +425,8 @@ public:
         if (!folder)
             return;
         const ResourceBundle bundle(*folder);
-        QTemporaryDir settingsFolder;
-        const std::unique_ptr<QSettings> settings =
-            CompanionSettings::open(settingsFolder.filePath(QStringLiteral("settings.json")));
-        SilentSounds sounds;
-        NoApplicationPicker picker;
-        CompanionModel model({
-            .settings = *settings,
-            .scheduler = Scheduler::main(),
-            .systemSounds = sounds,
-            .applicationPicker = picker,
-            .playChime = [] {},
-        });
+        QuietModel quiet;
+        CompanionModel& model = quiet.model();
         const ViewEnvironment environment = ViewEnvironment::live(bundle);
         CompanionView view(model, environment);
         view.resize(openPanel);

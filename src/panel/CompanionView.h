@@ -23,7 +23,8 @@ class NativeWindowDragView;
 // The whole content of the floating companion panel: the mascot, with the
 // drag surface over it, pinned to the panel's bottom corner, and the opened
 // menu behind it while the menu is open. It owns the view state that the
-// mascot, its behaviours and the menus animate. It reaches the program only through the model's hooks.
+// mascot, its behaviours and the menus animate. It reaches the program only
+// through the model's hooks.
 class CompanionView final : public QWidget, public CompanionMenuHost {
     Q_OBJECT
 

@@ -363,10 +363,7 @@ bool waitFor(const std::function<bool()>& condition, int milliseconds = 10000)
     return true;
 }
 
-bool run(const QStringList& command)
-{
-    return QProcess::execute(command.first(), command.mid(1)) == 0;
-}
+bool run(const QStringList& command) { return QProcess::execute(command.first(), command.mid(1)) == 0; }
 
 void pointerTo(QPoint point)
 {
@@ -381,15 +378,9 @@ void clickAt(QPoint point)
 }
 
 // Takes the pointer off the program's windows, so nothing stays hovered.
-void pointerAway()
-{
-    pointerTo(QPoint(0, 0));
-}
+void pointerAway() { pointerTo(QPoint(0, 0)); }
 
-bool isAlertPanel(const PrivateDesktop::Window& window)
-{
-    return window.name.startsWith(QStringLiteral("Vora alert"));
-}
+bool isAlertPanel(const PrivateDesktop::Window& window) { return window.name.startsWith(QStringLiteral("Vora alert")); }
 
 std::optional<PrivateDesktop::Window> panelOf(PrivateDesktop& display, qint64 pid)
 {
@@ -401,10 +392,7 @@ std::optional<PrivateDesktop::Window> panelOf(PrivateDesktop& display, qint64 pi
 }
 
 // The collapsed panel is 330 points wide; the open one is wider.
-bool isOpen(const QRect& panel)
-{
-    return panel.width() > 330;
-}
+bool isOpen(const QRect& panel) { return panel.width() > 330; }
 
 // The mascot sits in the panel's bottom-right corner, 20 points further in
 // while the menu opens to the left.

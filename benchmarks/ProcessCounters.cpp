@@ -35,10 +35,7 @@ struct Counters {
 Counters beforeMapping;
 Counters* counters = &beforeMapping;
 
-void count()
-{
-    counters->allocations.fetch_add(1, std::memory_order_relaxed);
-}
+void count() { counters->allocations.fetch_add(1, std::memory_order_relaxed); }
 
 __attribute__((constructor)) void mapCounters()
 {

@@ -33,9 +33,7 @@ QList<QRectF> tileRectangles(WindowTileLayout layout, const QRectF& visibleFrame
 
 } // namespace WindowTiling
 
-ChromeWindowTiling::ChromeWindowTiling(Environment environment) : m_environment(std::move(environment))
-{
-}
+ChromeWindowTiling::ChromeWindowTiling(Environment environment) : m_environment(std::move(environment)) { }
 
 std::optional<DesktopScreen> ChromeWindowTiling::targetScreen() const
 {

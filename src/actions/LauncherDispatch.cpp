@@ -9,9 +9,7 @@
 
 #include <QUrlQuery>
 
-LauncherDispatch::LauncherDispatch(Environment environment) : m_environment(environment)
-{
-}
+LauncherDispatch::LauncherDispatch(Environment environment) : m_environment(environment) { }
 
 void LauncherDispatch::open(CompanionCTA cta)
 {

@@ -17,14 +17,9 @@ constexpr auto refreshAfterQuitDelay = 450ms;
 
 } // namespace
 
-TaskManager::TaskManager(Environment environment) : m_environment(std::move(environment))
-{
-}
+TaskManager::TaskManager(Environment environment) : m_environment(std::move(environment)) { }
 
-void TaskManager::onThreadPool(std::function<void()> work)
-{
-    QThreadPool::globalInstance()->start(std::move(work));
-}
+void TaskManager::onThreadPool(std::function<void()> work) { QThreadPool::globalInstance()->start(std::move(work)); }
 
 std::vector<RunningAppInfo> TaskManager::listedApplications(const QList<RunningApplication>& running, qint32 ownProcess)
 {

@@ -9,10 +9,7 @@ InboundActivityWatcher::InboundActivityWatcher(CompanionModel& model, Scheduler&
 {
 }
 
-InboundActivityWatcher::~InboundActivityWatcher()
-{
-    stop();
-}
+InboundActivityWatcher::~InboundActivityWatcher() { stop(); }
 
 // The first scan waits for the next turn of the main loop: start-up has
 // then put in place the hooks that show an alert.

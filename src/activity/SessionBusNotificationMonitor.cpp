@@ -148,10 +148,7 @@ GDBusMessage* filterMessage(GDBusConnection*, GDBusMessage* message, gboolean in
     return nullptr;
 }
 
-void releaseFilterData(gpointer data)
-{
-    delete static_cast<std::shared_ptr<Observation>*>(data);
-}
+void releaseFilterData(gpointer data) { delete static_cast<std::shared_ptr<Observation>*>(data); }
 
 bool becomeMonitor(GDBusConnection* connection, GCancellable* cancellable)
 {
@@ -166,10 +163,7 @@ bool becomeMonitor(GDBusConnection* connection, GCancellable* cancellable)
     return true;
 }
 
-void wakeUp(GCancellable*, gpointer context)
-{
-    g_main_context_wakeup(static_cast<GMainContext*>(context));
-}
+void wakeUp(GCancellable*, gpointer context) { g_main_context_wakeup(static_cast<GMainContext*>(context)); }
 
 // Observes until the connection closes or the attempt is cancelled. The
 // cancellation only wakes the context: GLib's own cancellable source can be
@@ -256,10 +250,7 @@ void SessionBusNotificationMonitor::close()
     m_current.reset();
 }
 
-NotificationStream::Batch SessionBusNotificationMonitor::take()
-{
-    return m_current ? m_current->take() : Batch{};
-}
+NotificationStream::Batch SessionBusNotificationMonitor::take() { return m_current ? m_current->take() : Batch{}; }
 
 void SessionBusNotificationMonitor::joinFinishedAttempts()
 {

@@ -22,15 +22,9 @@ QAudioFormat chimeFormat()
 
 AudioSinkChimeOutput::AudioSinkChimeOutput() = default;
 
-AudioSinkChimeOutput::~AudioSinkChimeOutput()
-{
-    release();
-}
+AudioSinkChimeOutput::~AudioSinkChimeOutput() { release(); }
 
-bool AudioSinkChimeOutput::isRunning() const
-{
-    return m_sink != nullptr;
-}
+bool AudioSinkChimeOutput::isRunning() const { return m_sink != nullptr; }
 
 bool AudioSinkChimeOutput::start()
 {
@@ -60,10 +54,7 @@ void AudioSinkChimeOutput::playFromStart(std::span<const float> samples)
         release();
 }
 
-void AudioSinkChimeOutput::pause()
-{
-    release();
-}
+void AudioSinkChimeOutput::pause() { release(); }
 
 bool AudioSinkChimeOutput::startSink()
 {

@@ -24,10 +24,7 @@ QColor colourAt(const QColor& colour, qreal opacity)
     return result;
 }
 
-QColor white(qreal opacity)
-{
-    return QColor::fromRgbF(1, 1, 1, opacity);
-}
+QColor white(qreal opacity) { return QColor::fromRgbF(1, 1, 1, opacity); }
 
 const QColor clear = Qt::transparent;
 
@@ -134,15 +131,9 @@ CardLights::CardLights(QSizeF cardSize, qreal devicePixelRatio) : m_cardSize(car
     prepareGeometry();
 }
 
-QSizeF CardLights::size() const
-{
-    return m_cardSize.grownBy(margins);
-}
+QSizeF CardLights::size() const { return m_cardSize.grownBy(margins); }
 
-QRectF CardLights::cardRect() const
-{
-    return QRectF(QPointF(margins.left(), margins.top()), m_cardSize);
-}
+QRectF CardLights::cardRect() const { return QRectF(QPointF(margins.left(), margins.top()), m_cardSize); }
 
 void CardLights::prepareGeometry()
 {

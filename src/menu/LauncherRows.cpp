@@ -140,16 +140,11 @@ std::vector<LauncherTile> agentTiles(CompanionEdition edition)
     return tiles;
 }
 
-int agentColumns(CompanionEdition edition)
-{
-    return edition.allowsSystemTools() ? 3 : 2;
-}
+int agentColumns(CompanionEdition edition) { return edition.allowsSystemTools() ? 3 : 2; }
 
 // Rows of tiles ---------------------------------------------------------------
 
-TileRow::TileRow(MenuContext& context) : MenuSection(context)
-{
-}
+TileRow::TileRow(MenuContext& context) : MenuSection(context) { }
 
 void TileRow::build(const std::vector<LauncherTile>& tiles)
 {
@@ -182,10 +177,7 @@ std::vector<MenuPiece*> TileRow::pieces()
 
 // Tool bar ------------------------------------------------------------------------
 
-TopUtilityBar::TopUtilityBar(MenuContext& context) : TileRow(context)
-{
-    build(utilityTiles(context.edition));
-}
+TopUtilityBar::TopUtilityBar(MenuContext& context) : TileRow(context) { build(utilityTiles(context.edition)); }
 
 void TopUtilityBar::dress(MenuButton& button, const LauncherTile& tile)
 {
@@ -208,17 +200,11 @@ void TopUtilityBar::dress(MenuButton& button, const LauncherTile& tile)
         QMarginsF(1, 1, 1, 1));
 }
 
-qreal TopUtilityBar::layout(qreal top)
-{
-    return placeAcrossColumn(buttons(), top);
-}
+qreal TopUtilityBar::layout(qreal top) { return placeAcrossColumn(buttons(), top); }
 
 // Hero buttons --------------------------------------------------------------------
 
-HeroRow::HeroRow(MenuContext& context) : TileRow(context)
-{
-    build(heroTiles());
-}
+HeroRow::HeroRow(MenuContext& context) : TileRow(context) { build(heroTiles()); }
 
 void HeroRow::dress(MenuButton& button, const LauncherTile& tile)
 {
@@ -266,10 +252,7 @@ qreal HeroRow::layout(qreal top)
 
 // Command bar ---------------------------------------------------------------------
 
-AiCommandBar::AiCommandBar(MenuContext& context) : TileRow(context)
-{
-    build(commandTiles());
-}
+AiCommandBar::AiCommandBar(MenuContext& context) : TileRow(context) { build(commandTiles()); }
 
 void AiCommandBar::dress(MenuButton& button, const LauncherTile& tile)
 {
@@ -283,17 +266,11 @@ void AiCommandBar::dress(MenuButton& button, const LauncherTile& tile)
         QMarginsF(1, 1, 1, 1));
 }
 
-qreal AiCommandBar::layout(qreal top)
-{
-    return placeAcrossColumn(buttons(), top);
-}
+qreal AiCommandBar::layout(qreal top) { return placeAcrossColumn(buttons(), top); }
 
 // Agents grid ---------------------------------------------------------------------
 
-AgentsGrid::AgentsGrid(MenuContext& context) : TileRow(context)
-{
-    build(agentTiles(context.edition));
-}
+AgentsGrid::AgentsGrid(MenuContext& context) : TileRow(context) { build(agentTiles(context.edition)); }
 
 void AgentsGrid::dress(MenuButton& button, const LauncherTile& tile)
 {

@@ -109,10 +109,7 @@ MediaUtilityBar::MediaUtilityBar(MenuContext& context)
     m_add->setAction([&model] { model.addPersonalApp(); });
 }
 
-MediaUtilityBar::~MediaUtilityBar()
-{
-    m_clockTick.cancel();
-}
+MediaUtilityBar::~MediaUtilityBar() { m_clockTick.cancel(); }
 
 std::unique_ptr<MenuButton> MediaUtilityBar::circle(const QString& name, const QString& toolTip)
 {

@@ -43,15 +43,9 @@ void MenuButton::setLabel(MenuPicture::Draw draw, QMarginsF overflow)
     repaintOnCard();
 }
 
-void MenuButton::setPulse(VaradiHoverButtonStyle::Overlay pulse)
-{
-    m_pulse = std::move(pulse);
-}
+void MenuButton::setPulse(VaradiHoverButtonStyle::Overlay pulse) { m_pulse = std::move(pulse); }
 
-void MenuButton::setAction(std::function<void()> action)
-{
-    m_action = std::move(action);
-}
+void MenuButton::setAction(std::function<void()> action) { m_action = std::move(action); }
 
 void MenuButton::setContextAction(const QString& title, std::function<void()> action)
 {
@@ -107,10 +101,7 @@ QPainterPath MenuButton::shapeIn(const QRectF& rect) const
     return circle;
 }
 
-bool MenuButton::hitButton(const QPoint& position) const
-{
-    return shapeIn(m_localRect).contains(QPointF(position));
-}
+bool MenuButton::hitButton(const QPoint& position) const { return shapeIn(m_localRect).contains(QPointF(position)); }
 
 void MenuButton::enterEvent(QEnterEvent* event)
 {
@@ -137,10 +128,7 @@ void MenuButton::contextMenuEvent(QContextMenuEvent* event)
     menu->popup(event->globalPos());
 }
 
-QRectF MenuButton::reach() const
-{
-    return VaradiHoverButtonStyle::reach(m_cardRect + m_overflow);
-}
+QRectF MenuButton::reach() const { return VaradiHoverButtonStyle::reach(m_cardRect + m_overflow); }
 
 std::vector<QRectF> MenuButton::pulsingArea() const
 {
@@ -152,10 +140,7 @@ std::vector<QRectF> MenuButton::pulsingArea() const
     return {m_cardRect.adjusted(-1, -1, 1, 1)};
 }
 
-void MenuButton::repaintOnCard()
-{
-    m_canvas.repaintCard(reach());
-}
+void MenuButton::repaintOnCard() { m_canvas.repaintCard(reach()); }
 
 void MenuButton::paint(QPainter& painter)
 {

@@ -22,15 +22,9 @@ constexpr qreal backSpacing = 3;
 constexpr QMarginsF backPadding{12, 6, 12, 6};
 const Shadow backShadow{QColor(), 5, {0, 2}};
 
-QFont backFont()
-{
-    return systemFont(11.5, QFont::Bold);
-}
+QFont backFont() { return systemFont(11.5, QFont::Bold); }
 
-QString backTitle()
-{
-    return QStringLiteral("Back");
-}
+QString backTitle() { return QStringLiteral("Back"); }
 
 } // namespace
 
@@ -106,15 +100,9 @@ PanelHeading::PanelHeading(MenuContext& context, const QString& title, std::func
     });
 }
 
-QFont PanelHeading::titleFont()
-{
-    return systemFont(9, QFont::Black);
-}
+QFont PanelHeading::titleFont() { return systemFont(9, QFont::Black); }
 
-qreal PanelHeading::height()
-{
-    return std::max(panelBackButtonSize().height(), lineHeight(titleFont()));
-}
+qreal PanelHeading::height() { return std::max(panelBackButtonSize().height(), lineHeight(titleFont())); }
 
 qreal PanelHeading::layout(const QRectF& row)
 {
@@ -141,10 +129,7 @@ void paintTileCapsule(QPainter& painter, const QRectF& rect)
     painter.strokePath(capsule, QPen(glassButtonRim(rect), 0.9));
 }
 
-QFont compactTitleFont()
-{
-    return systemFont(8.8, QFont::Bold);
-}
+QFont compactTitleFont() { return systemFont(8.8, QFont::Bold); }
 
 void paintCompactTile(QPainter& painter, const QRectF& rect, const QString& title, qreal padding, qreal minimumScale,
                       const std::function<void(QPainter&, const QRectF&)>& icon)

@@ -14,10 +14,7 @@ constexpr qreal rowSpacing = 4;
 
 } // namespace
 
-MenuHeader::Title::Title(MenuContext& context) : m_context(context)
-{
-    setOnScreen(false);
-}
+MenuHeader::Title::Title(MenuContext& context) : m_context(context) { setOnScreen(false); }
 
 void MenuHeader::Title::setOnScreen(bool onScreen)
 {
@@ -42,10 +39,7 @@ QRectF MenuHeader::Title::reach() const
     return rect().adjusted(-titleGlowReach, -titleGlowReach, titleGlowReach, titleGlowReach);
 }
 
-void MenuHeader::Title::paint(QPainter& painter)
-{
-    m_title->paint(painter, m_centre);
-}
+void MenuHeader::Title::paint(QPainter& painter) { m_title->paint(painter, m_centre); }
 
 std::unique_ptr<MenuButton> headerRoundButton(MenuContext& context, QStringView symbol, qreal symbolSize)
 {
@@ -95,7 +89,4 @@ qreal MenuHeader::layout(qreal top)
     return height;
 }
 
-std::vector<MenuPiece*> MenuHeader::pieces()
-{
-    return {&m_title, m_expand.get(), m_close.get()};
-}
+std::vector<MenuPiece*> MenuHeader::pieces() { return {&m_title, m_expand.get(), m_close.get()}; }

@@ -63,15 +63,9 @@ double secondsUntilNextMinute(const QTime& time)
     return (60000 - intoMinute) / 1000.0;
 }
 
-QString personalAppName(const QString& path)
-{
-    return QFileInfo(path).completeBaseName();
-}
+QString personalAppName(const QString& path) { return QFileInfo(path).completeBaseName(); }
 
-qreal scrollLimit(qreal contentWidth, qreal viewportWidth)
-{
-    return std::max<qreal>(0, contentWidth - viewportWidth);
-}
+qreal scrollLimit(qreal contentWidth, qreal viewportWidth) { return std::max<qreal>(0, contentWidth - viewportWidth); }
 
 qreal clampedScroll(qreal offset, qreal contentWidth, qreal viewportWidth)
 {

@@ -15,10 +15,7 @@ namespace {
 // A symbol's box is a fifth larger than the font size it is set in.
 constexpr qreal symbolBoxPerFontSize = 1.2;
 
-QColor grey(qreal level, qreal opacity)
-{
-    return QColor::fromRgbF(level, level, level, opacity);
-}
+QColor grey(qreal level, qreal opacity) { return QColor::fromRgbF(level, level, level, opacity); }
 
 QLinearGradient brandStops(QLinearGradient gradient)
 {
@@ -30,25 +27,13 @@ QLinearGradient brandStops(QLinearGradient gradient)
 
 } // namespace
 
-QColor menuText()
-{
-    return Qt::white;
-}
+QColor menuText() { return Qt::white; }
 
-QColor menuSecondary()
-{
-    return whiteAt(0.95);
-}
+QColor menuSecondary() { return whiteAt(0.95); }
 
-QColor iconSurface()
-{
-    return QColor::fromRgbF(0, 0, 0, 0.96);
-}
+QColor iconSurface() { return QColor::fromRgbF(0, 0, 0, 0.96); }
 
-QColor whiteAt(qreal opacity)
-{
-    return QColor::fromRgbF(1, 1, 1, opacity);
-}
+QColor whiteAt(qreal opacity) { return QColor::fromRgbF(1, 1, 1, opacity); }
 
 QColor withOpacity(QColor colour, qreal opacity)
 {
@@ -84,10 +69,7 @@ QLinearGradient voraIconGradient(const QRectF& rect)
     return brandStops(QLinearGradient(rect.bottomLeft(), rect.topRight()));
 }
 
-QFont actionTitleFont()
-{
-    return systemFont(11.5, QFont::Bold);
-}
+QFont actionTitleFont() { return systemFont(11.5, QFont::Bold); }
 
 QFont trackedFont(qreal size, QFont::Weight weight, qreal tracking)
 {
@@ -151,15 +133,9 @@ void paintWithShadows(QPainter& painter, const QRectF& area, std::initializer_li
     painter.drawImage(canvas.topLeft(), layered);
 }
 
-qreal textWidth(const QString& text, const QFont& font)
-{
-    return QFontMetricsF(font).horizontalAdvance(text);
-}
+qreal textWidth(const QString& text, const QFont& font) { return QFontMetricsF(font).horizontalAdvance(text); }
 
-qreal lineHeight(const QFont& font)
-{
-    return QFontMetricsF(font).height();
-}
+qreal lineHeight(const QFont& font) { return QFontMetricsF(font).height(); }
 
 void drawLine(QPainter& painter, const QRectF& rect, const QString& text, const QFont& font, qreal minimumScale,
               Qt::Alignment alignment, const QBrush& brush)

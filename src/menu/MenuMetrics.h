@@ -23,10 +23,7 @@ inline constexpr qreal actionSymbolSize = 14; // nothing reads it yet; kept with
 inline constexpr qreal actionHorizontalPadding = 9;
 inline constexpr qreal actionSpacing = 8;
 
-constexpr qreal zorivirActionWidth()
-{
-    return (menuWidth - 2 * menuPadding - zorivirSpacing) / 2;
-}
+constexpr qreal zorivirActionWidth() { return (menuWidth - 2 * menuPadding - zorivirSpacing) / 2; }
 
 struct GridColumn {
     qreal width;

@@ -5,24 +5,13 @@
 
 #include <QPainter>
 
-qreal MenuContext::columnLeft()
-{
-    return MenuMetrics::menuPadding;
-}
+qreal MenuContext::columnLeft() { return MenuMetrics::menuPadding; }
 
-qreal MenuContext::columnWidth()
-{
-    return MenuMetrics::menuWidth - 2 * MenuMetrics::menuPadding;
-}
+qreal MenuContext::columnWidth() { return MenuMetrics::menuWidth - 2 * MenuMetrics::menuPadding; }
 
-qreal MenuContext::roomBelow(qreal top) const
-{
-    return canvas.maximumCardHeight() - MenuMetrics::menuPadding - top;
-}
+qreal MenuContext::roomBelow(qreal top) const { return canvas.maximumCardHeight() - MenuMetrics::menuPadding - top; }
 
-MenuPicture::MenuPicture(Draw draw, QMarginsF overflow) : m_draw(std::move(draw)), m_overflow(overflow)
-{
-}
+MenuPicture::MenuPicture(Draw draw, QMarginsF overflow) : m_draw(std::move(draw)), m_overflow(overflow) { }
 
 void MenuPicture::setDraw(Draw draw, QMarginsF overflow)
 {

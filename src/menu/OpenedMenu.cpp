@@ -63,15 +63,9 @@ OpenedMenu::~OpenedMenu()
     m_rows.clear();
 }
 
-QPointF OpenedMenu::cardOrigin() const
-{
-    return {CardLights::margins.left(), CardLights::margins.top()};
-}
+QPointF OpenedMenu::cardOrigin() const { return {CardLights::margins.left(), CardLights::margins.top()}; }
 
-QRectF OpenedMenu::cardGeometry() const
-{
-    return QRectF(cardOrigin(), QSizeF(MenuMetrics::menuWidth, m_cardHeight));
-}
+QRectF OpenedMenu::cardGeometry() const { return QRectF(cardOrigin(), QSizeF(MenuMetrics::menuWidth, m_cardHeight)); }
 
 std::vector<MenuSection*> OpenedMenu::sections() const
 {
@@ -112,10 +106,7 @@ MediaUtilityBar* OpenedMenu::mediaBar() const
     return nullptr;
 }
 
-StandardSections* OpenedMenu::standardSections() const
-{
-    return dynamic_cast<StandardSections*>(m_body.get());
-}
+StandardSections* OpenedMenu::standardSections() const { return dynamic_cast<StandardSections*>(m_body.get()); }
 
 // Coming and going -------------------------------------------------------------
 
@@ -372,10 +363,7 @@ void OpenedMenu::position()
         setGeometry(geometry);
 }
 
-bool OpenedMenu::inTransition() const
-{
-    return std::abs(m_presence - 1) > 1e-3;
-}
+bool OpenedMenu::inTransition() const { return std::abs(m_presence - 1) > 1e-3; }
 
 CardLights& OpenedMenu::lights()
 {

@@ -45,10 +45,7 @@ PanelScroller::PanelScroller(MenuContext& context, std::function<void()> relayou
 
 PanelScroller::~PanelScroller() = default;
 
-QWidget* PanelScroller::viewport() const
-{
-    return m_viewport.get();
-}
+QWidget* PanelScroller::viewport() const { return m_viewport.get(); }
 
 void PanelScroller::place(const QRectF& window, qreal contentHeight)
 {
@@ -61,10 +58,7 @@ void PanelScroller::place(const QRectF& window, qreal contentHeight)
     m_thumb.setRect(scrollThumb(window, contentHeight, m_offset));
 }
 
-qreal PanelScroller::rowWidth() const
-{
-    return overflows() ? m_window.width() - gutter : m_window.width();
-}
+qreal PanelScroller::rowWidth() const { return overflows() ? m_window.width() - gutter : m_window.width(); }
 
 void PanelScroller::scrollBy(qreal points)
 {

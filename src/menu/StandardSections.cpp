@@ -19,10 +19,7 @@ constexpr qreal appIconSize = 21;
 constexpr qreal markSize = 16;
 constexpr double reportingFaceSeconds = 3.4;
 
-QColor rgb(qreal red, qreal green, qreal blue)
-{
-    return QColor::fromRgbF(red, green, blue);
-}
+QColor rgb(qreal red, qreal green, qreal blue) { return QColor::fromRgbF(red, green, blue); }
 
 std::function<std::function<void()>(CompanionModel&)> googleLink(CompanionCTA target)
 {
@@ -31,10 +28,7 @@ std::function<std::function<void()>(CompanionModel&)> googleLink(CompanionCTA ta
     };
 }
 
-QFont sectionFont()
-{
-    return systemFont(9, QFont::Bold);
-}
+QFont sectionFont() { return systemFont(9, QFont::Bold); }
 
 // The Go Mobile panel's texts, in their fonts and colours.
 struct PanelText {
@@ -87,10 +81,7 @@ const QString bandTitle = QStringLiteral("ZORIVIR AI 2.0 REPORTING");
 const QString badgeTitle = QStringLiteral("BETA");
 constexpr QMarginsF badgePadding{6, 2, 6, 2};
 
-QFont badgeFont()
-{
-    return systemFont(7, QFont::Black);
-}
+QFont badgeFont() { return systemFont(7, QFont::Black); }
 
 QSizeF bandSize()
 {
@@ -105,10 +96,7 @@ QSizeF bandSize()
 const QString footerTitle = QStringLiteral("POWERED BY VARADI INTELLIGENCE");
 constexpr qreal chevronSide = 20;
 
-QFont footerFont()
-{
-    return trackedFont(9.5, QFont::Black, 0.6);
-}
+QFont footerFont() { return trackedFont(9.5, QFont::Black, 0.6); }
 
 } // namespace
 
@@ -136,10 +124,7 @@ MobileInstructions::MobileInstructions(MenuContext& context)
     m_texts.setDraw([](QPainter& painter, const QRectF& rect) { paintMobileTexts(painter, rect); });
 }
 
-qreal MobileInstructions::layout(qreal top)
-{
-    return layoutAcross(top, MenuContext::columnWidth());
-}
+qreal MobileInstructions::layout(qreal top) { return layoutAcross(top, MenuContext::columnWidth()); }
 
 qreal MobileInstructions::layoutAcross(qreal top, qreal width)
 {

@@ -42,10 +42,7 @@ Usage::PlanWindow readPlanWindow(ObjectReader& reader)
     };
 }
 
-Usage::Plan readPlan(ObjectReader& reader)
-{
-    return {.windows = reader.objectList(u"windows", readPlanWindow)};
-}
+Usage::Plan readPlan(ObjectReader& reader) { return {.windows = reader.objectList(u"windows", readPlanWindow)}; }
 
 Usage::Agent readAgent(ObjectReader& reader)
 {

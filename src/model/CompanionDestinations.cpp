@@ -60,21 +60,12 @@ constexpr QStringView netflixSite = u"https://www.netflix.com";
 constexpr QStringView weatherSite = u"https://weather.com";
 constexpr QStringView worldClockSite = u"https://www.timeanddate.com";
 
-QUrl required(QStringView text)
-{
-    return CompanionRoute::requiredURL(text.toString());
-}
+QUrl required(QStringView text) { return CompanionRoute::requiredURL(text.toString()); }
 
 // A page of a site: its origin followed by the page's path (and query or fragment).
-QUrl page(QStringView origin, QStringView rest)
-{
-    return CompanionRoute::requiredURL(origin.toString().append(rest));
-}
+QUrl page(QStringView origin, QStringView rest) { return CompanionRoute::requiredURL(origin.toString().append(rest)); }
 
-QString netflixApplicationPath()
-{
-    return QStringLiteral("/Users/%1/Applications/Netflix.app").arg(ownerAccount);
-}
+QString netflixApplicationPath() { return QStringLiteral("/Users/%1/Applications/Netflix.app").arg(ownerAccount); }
 
 using CTA = CompanionCTA;
 using D = CompanionDestination;
@@ -252,12 +243,6 @@ std::optional<CompanionCTA> CompanionCTA::fromRawValue(QStringView text)
     return caseWithRawValue<CompanionCTA>(text);
 }
 
-QString CompanionCTA::rawValue() const
-{
-    return tableText(rowOf(callsToAction, m_value).rawValue);
-}
+QString CompanionCTA::rawValue() const { return tableText(rowOf(callsToAction, m_value).rawValue); }
 
-CompanionDestination CompanionCTA::destination() const
-{
-    return rowOf(callsToAction, m_value).destination();
-}
+CompanionDestination CompanionCTA::destination() const { return rowOf(callsToAction, m_value).destination(); }

@@ -52,10 +52,7 @@ CompanionModel::CompanionModel(Environment environment, QObject* parent)
 {
 }
 
-CompanionModel::~CompanionModel()
-{
-    alertDismissTask.cancel();
-}
+CompanionModel::~CompanionModel() { alertDismissTask.cancel(); }
 
 void CompanionModel::setAppearance(CompanionAppearance newAppearance)
 {
@@ -63,10 +60,7 @@ void CompanionModel::setAppearance(CompanionAppearance newAppearance)
     CompanionSettings::store(m_environment.settings, appearanceKey, newAppearance.rawValue());
 }
 
-void CompanionModel::toggleAppearance()
-{
-    setAppearance(appearance.get().toggled());
-}
+void CompanionModel::toggleAppearance() { setAppearance(appearance.get().toggled()); }
 
 void CompanionModel::requestWave()
 {
@@ -86,10 +80,7 @@ void CompanionModel::enqueueAlert(CompanionAlertSource source, const QString& de
     queuedAlerts.push(alert);
 }
 
-void CompanionModel::presentQueuedAlertIfIdle()
-{
-    presentNextAlert();
-}
+void CompanionModel::presentQueuedAlertIfIdle() { presentNextAlert(); }
 
 void CompanionModel::presentNextAlert()
 {

@@ -43,20 +43,11 @@ std::optional<CompanionAlertSource> CompanionAlertSource::fromRawValue(QStringVi
     return caseWithRawValue<CompanionAlertSource>(text);
 }
 
-QString CompanionAlertSource::rawValue() const
-{
-    return tableText(rowOf(alertSourceTexts, m_value).rawValue);
-}
+QString CompanionAlertSource::rawValue() const { return tableText(rowOf(alertSourceTexts, m_value).rawValue); }
 
-QString CompanionAlertSource::title() const
-{
-    return tableText(rowOf(alertSourceTexts, m_value).title);
-}
+QString CompanionAlertSource::title() const { return tableText(rowOf(alertSourceTexts, m_value).title); }
 
-QString CompanionAlertSource::symbol() const
-{
-    return tableText(rowOf(alertSourceTexts, m_value).symbol);
-}
+QString CompanionAlertSource::symbol() const { return tableText(rowOf(alertSourceTexts, m_value).symbol); }
 
 CompanionAlert::CompanionAlert(CompanionAlertSource source, QString detail)
     : m_id(QUuid::createUuid()), m_source(source), m_detail(std::move(detail))

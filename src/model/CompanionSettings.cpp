@@ -107,10 +107,7 @@ std::optional<QString> whyNotSavedAt(const QString& path)
     return std::nullopt;
 }
 
-void store(QSettings& settings, const QString& key, const QVariant& value)
-{
-    store(settings, {{key, value}});
-}
+void store(QSettings& settings, const QString& key, const QVariant& value) { store(settings, {{key, value}}); }
 
 void store(QSettings& settings, std::initializer_list<std::pair<QString, QVariant>> values)
 {

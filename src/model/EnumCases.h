@@ -55,7 +55,4 @@ constexpr const Row& rowOf(const std::array<Row, count>& rows, Value value)
 
 // A text of such a table as a QString sharing the literal's storage, as
 // QStringLiteral does; the texts are literals, so they outlive every copy.
-inline QString tableText(QStringView text)
-{
-    return QString::fromRawData(text.data(), text.size());
-}
+inline QString tableText(QStringView text) { return QString::fromRawData(text.data(), text.size()); }

@@ -30,9 +30,7 @@ QString startedProgramPath()
 
 } // namespace
 
-ResourceBundle::ResourceBundle(QString root) : m_root(std::move(root))
-{
-}
+ResourceBundle::ResourceBundle(QString root) : m_root(std::move(root)) { }
 
 const ResourceBundle& ResourceBundle::main()
 {

@@ -3,9 +3,7 @@
 #include "AudioModule.h"
 #include "ResourceBundle.h"
 
-ResourceBundleSoundPlayer::ResourceBundleSoundPlayer(const ResourceBundle& bundle) : m_bundle(bundle)
-{
-}
+ResourceBundleSoundPlayer::ResourceBundleSoundPlayer(const ResourceBundle& bundle) : m_bundle(bundle) { }
 
 ResourceBundleSoundPlayer::~ResourceBundleSoundPlayer() = default;
 

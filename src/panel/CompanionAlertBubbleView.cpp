@@ -29,14 +29,8 @@ constexpr QSizeF dismissSize(20, 16);
 constexpr qreal buttonSpacing = 3;
 constexpr qreal cornerRadius = 13;
 
-QFont titleFont()
-{
-    return systemFont(9.5, QFont::Bold);
-}
-QFont detailFont()
-{
-    return systemFont(8.5, QFont::Medium);
-}
+QFont titleFont() { return systemFont(9.5, QFont::Bold); }
+QFont detailFont() { return systemFont(8.5, QFont::Medium); }
 
 QLinearGradient brandGradient(const QRectF& rect)
 {
@@ -47,10 +41,7 @@ QLinearGradient brandGradient(const QRectF& rect)
     return gradient;
 }
 
-QColor white(qreal opacity)
-{
-    return QColor::fromRgbF(1, 1, 1, opacity);
-}
+QColor white(qreal opacity) { return QColor::fromRgbF(1, 1, 1, opacity); }
 
 void fillSymbol(QPainter& painter, QStringView name, qreal size, const QRectF& frame, const QBrush& brush)
 {
@@ -164,10 +155,7 @@ void CompanionAlertBubbleView::prepare(const CompanionAlert& alert)
     m_main.invalidateLabel();
 }
 
-bool CompanionAlertBubbleView::interactive() const
-{
-    return m_model.activeAlert->has_value() && m_shown;
-}
+bool CompanionAlertBubbleView::interactive() const { return m_model.activeAlert->has_value() && m_shown; }
 
 void CompanionAlertBubbleView::paintMainLabel(QPainter& painter, const QRectF&) const
 {

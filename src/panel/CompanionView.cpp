@@ -234,10 +234,7 @@ void CompanionView::retargetFigureScale(const Motion& motion, int priority)
     });
 }
 
-void CompanionView::placeDragSurface()
-{
-    m_dragSurface->setGeometry(mascotFrame().toAlignedRect());
-}
+void CompanionView::placeDragSurface() { m_dragSurface->setGeometry(mascotFrame().toAlignedRect()); }
 
 void CompanionView::repaintFigure()
 {
@@ -252,10 +249,7 @@ void CompanionView::repaintFigure()
     });
 }
 
-FigurePicture::Place CompanionView::figurePlace(qreal dpr) const
-{
-    return {mascotFrame().center(), size(), dpr};
-}
+FigurePicture::Place CompanionView::figurePlace(qreal dpr) const { return {mascotFrame().center(), size(), dpr}; }
 
 FloatingSwirl::Frame CompanionView::currentFrame(qreal dpr) const
 {

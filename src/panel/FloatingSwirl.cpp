@@ -140,16 +140,10 @@ void drawCentred(QPainter& painter, const QImage& image)
     painter.drawImage(QPointF(-size.width() / 2, -size.height() / 2), image);
 }
 
-QRectF squareAbout(qreal half)
-{
-    return QRectF(-half, -half, 2 * half, 2 * half);
-}
+QRectF squareAbout(qreal half) { return QRectF(-half, -half, 2 * half, 2 * half); }
 
 // The whole points a rectangle touches, and one more all round.
-QRect wholePoints(const QRectF& rect)
-{
-    return rect.adjusted(-1, -1, 1, 1).toAlignedRect();
-}
+QRect wholePoints(const QRectF& rect) { return rect.adjusted(-1, -1, 1, 1).toAlignedRect(); }
 
 // Where figure coordinates land for frame, about the frame's centre.
 QTransform placement(const FloatingSwirl::Frame& frame)
@@ -222,10 +216,7 @@ FloatingSwirl::Frame FloatingSwirl::frameAt(const Pose& pose, qreal dpr, double 
     return frame;
 }
 
-QRectF FloatingSwirl::reach(const Frame& frame) const
-{
-    return placement(frame).mapRect(squareAbout(m_reach));
-}
+QRectF FloatingSwirl::reach(const Frame& frame) const { return placement(frame).mapRect(squareAbout(m_reach)); }
 
 QRectF FloatingSwirl::farthestReach() const
 {
@@ -396,10 +387,7 @@ private:
     QRectF m_area;
 };
 
-qreal ratioOf(const QPainter& painter)
-{
-    return painter.device() ? painter.device()->devicePixelRatioF() : 1.0;
-}
+qreal ratioOf(const QPainter& painter) { return painter.device() ? painter.device()->devicePixelRatioF() : 1.0; }
 
 } // namespace
 

@@ -12,10 +12,7 @@
 
 namespace {
 
-QString titleText()
-{
-    return QCoreApplication::translate("IlluminatedVoraTitle", "MY VORA");
-}
+QString titleText() { return QCoreApplication::translate("IlluminatedVoraTitle", "MY VORA"); }
 
 QFont titleFont()
 {
@@ -34,10 +31,7 @@ IlluminatedVoraTitle::IlluminatedVoraTitle(const ViewEnvironment& environment, s
     m_textSize = QSizeF(metrics.horizontalAdvance(titleText()), metrics.height());
 }
 
-IlluminatedVoraTitle::~IlluminatedVoraTitle()
-{
-    m_next.cancel();
-}
+IlluminatedVoraTitle::~IlluminatedVoraTitle() { m_next.cancel(); }
 
 const std::array<IlluminatedVoraTitle::FlickerStep, 4>& IlluminatedVoraTitle::flickerSteps()
 {

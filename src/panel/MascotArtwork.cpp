@@ -39,10 +39,7 @@ QImage applicationIconImage()
     return disc;
 }
 
-QColor grey(qreal level, qreal opacity)
-{
-    return QColor::fromRgbF(level, level, level, opacity);
-}
+QColor grey(qreal level, qreal opacity) { return QColor::fromRgbF(level, level, level, opacity); }
 
 } // namespace
 

@@ -126,15 +126,9 @@ HoverButtonItem::HoverButtonItem(AnimationDriver& driver, std::function<void()> 
 {
 }
 
-void HoverButtonItem::pointerMoved(QPointF position)
-{
-    m_style.setHovering(rect.contains(position));
-}
+void HoverButtonItem::pointerMoved(QPointF position) { m_style.setHovering(rect.contains(position)); }
 
-void HoverButtonItem::pointerLeft()
-{
-    m_style.setHovering(false);
-}
+void HoverButtonItem::pointerLeft() { m_style.setHovering(false); }
 
 bool HoverButtonItem::press(QPointF position)
 {

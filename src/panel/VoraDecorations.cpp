@@ -62,10 +62,7 @@ void drawCentred(QPainter& painter, QPointF centre, const QImage& image)
     painter.drawImage(centre - QPointF(size.width() / 2, size.height() / 2), image);
 }
 
-qreal deviceRatio(const QPainter& painter)
-{
-    return painter.device() ? painter.device()->devicePixelRatioF() : 1.0;
-}
+qreal deviceRatio(const QPainter& painter) { return painter.device() ? painter.device()->devicePixelRatioF() : 1.0; }
 
 } // namespace
 
@@ -122,22 +119,10 @@ constexpr qreal streakMargin = 18;
 constexpr qreal sparkSize = 3.2;
 constexpr qreal sparkMargin = 10;
 
-qreal streakLength(double progress)
-{
-    return shortestStreak + streakGrowth * progress;
-}
-qreal streakCentre(double progress)
-{
-    return 53 + 22 * progress;
-}
-qreal sparkCentre(double progress)
-{
-    return 61 + 24 * progress;
-}
-qreal burstScale(double progress)
-{
-    return 0.88 + 0.2 * progress;
-}
+qreal streakLength(double progress) { return shortestStreak + streakGrowth * progress; }
+qreal streakCentre(double progress) { return 53 + 22 * progress; }
+qreal sparkCentre(double progress) { return 61 + 24 * progress; }
+qreal burstScale(double progress) { return 0.88 + 0.2 * progress; }
 
 QImage streakPicture(qreal length, qreal dpr)
 {
@@ -217,10 +202,7 @@ void VoraEnergyBurst::fire()
     });
 }
 
-double VoraEnergyBurst::framesPerSecond() const
-{
-    return decorationFramesPerSecond;
-}
+double VoraEnergyBurst::framesPerSecond() const { return decorationFramesPerSecond; }
 
 bool VoraEnergyBurst::frame(double)
 {
@@ -270,15 +252,9 @@ EnergyBoltIcon::EnergyBoltIcon(const ViewEnvironment& environment, std::function
     Symbols::loadFont(environment.resources);
 }
 
-EnergyBoltIcon::~EnergyBoltIcon()
-{
-    m_next.cancel();
-}
+EnergyBoltIcon::~EnergyBoltIcon() { m_next.cancel(); }
 
-void EnergyBoltIcon::start()
-{
-    waitForPulse();
-}
+void EnergyBoltIcon::start() { waitForPulse(); }
 
 void EnergyBoltIcon::waitForPulse()
 {

@@ -27,9 +27,6 @@ QPointF pointFromQt(const QPointF& point, const QRectF& primary)
     return {point.x() - primary.x(), primary.bottom() - point.y()};
 }
 
-QPointF windowPlacementPointToQt(const QPointF& point, const QRectF& primary)
-{
-    return point + primary.topLeft();
-}
+QPointF windowPlacementPointToQt(const QPointF& point, const QRectF& primary) { return point + primary.topLeft(); }
 
 } // namespace DesktopCoordinates

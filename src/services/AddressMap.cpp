@@ -15,10 +15,7 @@ bool sameOrigin(const QUrl& a, const QUrl& b)
     return a.scheme() == b.scheme() && a.host() == b.host() && portOf(a) == portOf(b);
 }
 
-void AddressMap::redirect(const QUrl& from, const QUrl& to)
-{
-    m_redirects.append({from, to});
-}
+void AddressMap::redirect(const QUrl& from, const QUrl& to) { m_redirects.append({from, to}); }
 
 QUrl AddressMap::resolve(const QUrl& address) const
 {

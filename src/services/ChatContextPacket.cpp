@@ -43,10 +43,7 @@ QString text(const QJsonValue& value)
 }
 
 // The member under key as the packet writes it.
-QString text(QStringView key, const QJsonObject& in)
-{
-    return text(in.value(key));
-}
+QString text(QStringView key, const QJsonObject& in) { return text(in.value(key)); }
 
 // True only for JSON true and for a number that is exactly 1.
 bool isTrue(const QJsonValue& value)
@@ -87,10 +84,7 @@ QString providerBlock(const QJsonObject& snapshot)
 
 // Every character but the unreserved ones travels percent-escaped, so any
 // reader of the query ("+" as a space or not) gets the packet back exactly.
-QString escapedQueryValue(const QString& value)
-{
-    return QString::fromLatin1(QUrl::toPercentEncoding(value));
-}
+QString escapedQueryValue(const QString& value) { return QString::fromLatin1(QUrl::toPercentEncoding(value)); }
 
 } // namespace
 

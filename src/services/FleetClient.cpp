@@ -7,9 +7,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
-FleetClient::FleetClient(Environment environment) : m_environment(environment)
-{
-}
+FleetClient::FleetClient(Environment environment) : m_environment(environment) { }
 
 QString FleetClient::memberName(Setting setting)
 {

@@ -7,14 +7,9 @@
 #include "platform/Bell.h"
 #include "platform/Pasteboard.h"
 
-MobileLinkCopier::MobileLinkCopier(Environment environment) : m_environment(environment)
-{
-}
+MobileLinkCopier::MobileLinkCopier(Environment environment) : m_environment(environment) { }
 
-MobileLinkCopier::~MobileLinkCopier()
-{
-    m_hideTask.cancel();
-}
+MobileLinkCopier::~MobileLinkCopier() { m_hideTask.cancel(); }
 
 std::optional<QString> MobileLinkCopier::linkFromBody(const QByteArray& body)
 {

@@ -16,10 +16,7 @@ PollingLoop::PollingLoop(Scheduler& scheduler, Scheduler::Duration period, Poll 
 {
 }
 
-PollingLoop::~PollingLoop()
-{
-    cancel();
-}
+PollingLoop::~PollingLoop() { cancel(); }
 
 void PollingLoop::start()
 {
@@ -39,10 +36,7 @@ void PollingLoop::cancel()
         abandon();
 }
 
-bool PollingLoop::isWaiting() const
-{
-    return m_run && !m_run->polling;
-}
+bool PollingLoop::isWaiting() const { return m_run && !m_run->polling; }
 
 void PollingLoop::turn(const std::shared_ptr<Run>& run)
 {

@@ -4,10 +4,7 @@
 
 namespace {
 
-QColor grey(qreal level)
-{
-    return QColor::fromRgbF(level, level, level);
-}
+QColor grey(qreal level) { return QColor::fromRgbF(level, level, level); }
 
 } // namespace
 

@@ -15,10 +15,7 @@ constexpr qreal sizeTolerance = 0.5;
 constexpr qreal collapsedOffsetMenuRight = -160;
 constexpr qreal collapsedOffsetMenuLeft = 186;
 
-qreal area(const QRectF& rect)
-{
-    return rect.isEmpty() ? 0 : rect.width() * rect.height();
-}
+qreal area(const QRectF& rect) { return rect.isEmpty() ? 0 : rect.width() * rect.height(); }
 
 } // namespace
 

@@ -8,10 +8,7 @@ AnimatedValue::AnimatedValue(AnimationDriver& driver, double initial, std::funct
 {
 }
 
-AnimatedValue::~AnimatedValue()
-{
-    m_driver.remove(this);
-}
+AnimatedValue::~AnimatedValue() { m_driver.remove(this); }
 
 void AnimatedValue::set(double target, const std::optional<Motion>& motion)
 {
@@ -100,10 +97,7 @@ bool AnimatedValue::finishedAt(double now) const
     return std::abs(state.displacement) < scale * 1e-3 && std::abs(state.velocity) < scale * 1e-2;
 }
 
-double AnimatedValue::framesPerSecond() const
-{
-    return m_motion ? m_motion->framesPerSecond : 60;
-}
+double AnimatedValue::framesPerSecond() const { return m_motion ? m_motion->framesPerSecond : 60; }
 
 bool AnimatedValue::frame(double now)
 {

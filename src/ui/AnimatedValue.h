@@ -51,13 +51,7 @@ private:
 };
 
 // The progress value of a Boolean state: 0 for false, 1 for true.
-inline double progressOf(bool on)
-{
-    return on ? 1.0 : 0.0;
-}
+inline double progressOf(bool on) { return on ? 1.0 : 0.0; }
 
 // Linear interpolation between the values a view shows for false and true.
-inline double mix(double whenOff, double whenOn, double progress)
-{
-    return whenOff + (whenOn - whenOff) * progress;
-}
+inline double mix(double whenOff, double whenOn, double progress) { return whenOff + (whenOn - whenOff) * progress; }

@@ -31,9 +31,7 @@ QImage transparentImage(QSizeF size, qreal dpr)
     return image;
 }
 
-GlowCache::GlowCache(qsizetype maximumBytes) : m_glows(maximumBytes / 1024)
-{
-}
+GlowCache::GlowCache(qsizetype maximumBytes) : m_glows(maximumBytes / 1024) { }
 
 GlowCache& GlowCache::shared()
 {

@@ -152,10 +152,7 @@ std::optional<char32_t> codePoint(QStringView name)
     return std::nullopt;
 }
 
-bool isKnown(QStringView name)
-{
-    return name == QStringView(drawnSparkle) || codePoint(name).has_value();
-}
+bool isKnown(QStringView name) { return name == QStringView(drawnSparkle) || codePoint(name).has_value(); }
 
 QStringList names()
 {
@@ -178,10 +175,7 @@ bool loadFont(const ResourceBundle& bundle)
     return !loadedFamily().isEmpty();
 }
 
-QString fontFamily()
-{
-    return loadedFamily();
-}
+QString fontFamily() { return loadedFamily(); }
 
 QPainterPath path(QStringView name, qreal size)
 {

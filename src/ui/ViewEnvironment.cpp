@@ -6,10 +6,7 @@
 
 #include <QRandomGenerator>
 
-ViewEnvironment ViewEnvironment::main()
-{
-    return live(ResourceBundle::main());
-}
+ViewEnvironment ViewEnvironment::main() { return live(ResourceBundle::main()); }
 
 ViewEnvironment ViewEnvironment::live(const ResourceBundle& resources)
 {

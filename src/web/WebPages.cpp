@@ -27,10 +27,7 @@ QList<std::pair<QString, QString>> chatFlags()
 
 namespace WebPages {
 
-QUrl chat()
-{
-    return withQuery(CompanionRoute::lumivoOS(), chatFlags());
-}
+QUrl chat() { return withQuery(CompanionRoute::lumivoOS(), chatFlags()); }
 
 QUrl talk()
 {

@@ -56,10 +56,7 @@ WebWindows::WebWindows(Environment environment) : m_environment(std::move(enviro
     m_quitting = QObject::connect(qApp, &QCoreApplication::aboutToQuit, [this] { closeForQuit(); });
 }
 
-WebWindows::~WebWindows()
-{
-    QObject::disconnect(m_quitting);
-}
+WebWindows::~WebWindows() { QObject::disconnect(m_quitting); }
 
 void WebWindows::fillModelHooks()
 {
@@ -85,10 +82,7 @@ void WebWindows::openZorivirFunnel(const std::optional<QString>& stage)
     afterMenuSettles([page = WebPages::funnel(stage)](WebWindows& windows) { windows.showInZorivirWindow(page); });
 }
 
-void WebWindows::openCodexAction(const QString& prompt)
-{
-    showInChatWindow(WebPages::codexAction(prompt));
-}
+void WebWindows::openCodexAction(const QString& prompt) { showInChatWindow(WebPages::codexAction(prompt)); }
 
 void WebWindows::openChatWithContext()
 {
@@ -101,15 +95,9 @@ void WebWindows::afterMenuSettles(std::function<void(WebWindows&)> work)
                          m_lifetime.guard([this, work = std::move(work)] { work(*this); }));
 }
 
-void WebWindows::showInChatWindow(const QUrl& page)
-{
-    showIn(m_chatWindow, chatTitle, chatSize, page);
-}
+void WebWindows::showInChatWindow(const QUrl& page) { showIn(m_chatWindow, chatTitle, chatSize, page); }
 
-void WebWindows::showInZorivirWindow(const QUrl& page)
-{
-    showIn(m_zorivirWindow, funnelTitle, funnelSize, page);
-}
+void WebWindows::showInZorivirWindow(const QUrl& page) { showIn(m_zorivirWindow, funnelTitle, funnelSize, page); }
 
 void WebWindows::showIn(std::unique_ptr<WebWindow>& window, const QString& title, QSize size, const QUrl& page)
 {

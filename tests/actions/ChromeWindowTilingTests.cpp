@@ -8,10 +8,7 @@ namespace {
 
 using Placement = FakeApplicationWindows::Placement;
 
-DesktopScreen screen(const QRectF& frame, const QRectF& visible, quint32 number)
-{
-    return {frame, visible, number};
-}
+DesktopScreen screen(const QRectF& frame, const QRectF& visible, quint32 number) { return {frame, visible, number}; }
 
 // A primary screen 1511 x 982 with a 25-point bar at the top, y up.
 const DesktopScreen primary = screen(QRectF(0, 0, 1511, 982), QRectF(0, 0, 1511, 957), 1);

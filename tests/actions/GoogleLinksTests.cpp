@@ -11,10 +11,7 @@ using SearchTabMatching::Term;
 
 const QString chromePath = QStringLiteral("/Applications/Google Chrome.app");
 
-QString addressOf(CompanionCTA cta)
-{
-    return cta.destination().fallbackURL().toString(QUrl::FullyEncoded);
-}
+QString addressOf(CompanionCTA cta) { return cta.destination().fallbackURL().toString(QUrl::FullyEncoded); }
 
 TEST(SearchTabMatchingRule, TwoAddressesOnOneHostGiveFourTermsInOrder)
 {

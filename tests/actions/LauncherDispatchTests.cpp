@@ -10,10 +10,7 @@ const QString slackPath = QStringLiteral("/Applications/Slack.app");
 const QString monitorPath = QStringLiteral("/System/Applications/Utilities/Activity Monitor.app");
 const QString chromePath = QStringLiteral("/Applications/Google Chrome.app");
 
-QUrl fallbackOf(CompanionCTA cta)
-{
-    return cta.destination().fallbackURL();
-}
+QUrl fallbackOf(CompanionCTA cta) { return cta.destination().fallbackURL(); }
 
 class Launchers : public ::testing::Test {
 protected:

@@ -23,10 +23,7 @@ const QRect homeCorner(2846, 1000, 330, 190);
 
 // The mascot stands in the right-hand 170 points of the panel, its centre
 // 85 points from the right edge and about halfway up.
-QPoint mascotCentre(const ShownWindow& panel)
-{
-    return {panel.geometry.right() - 85, panel.geometry.bottom() - 95};
-}
+QPoint mascotCentre(const ShownWindow& panel) { return {panel.geometry.right() - 85, panel.geometry.bottom() - 95}; }
 
 // Moves the held pointer in small steps, as a hand does.
 void dragThrough(const QPoint& from, const QPoint& to)

@@ -41,22 +41,13 @@ inline void pointerAt(const QPoint& point, const QStringList& then = {})
     runTool(QStringLiteral("xdotool"),
             QStringList{QStringLiteral("mousemove"), QString::number(point.x()), QString::number(point.y())} + then);
 }
-inline void moveMouse(const QPoint& point)
-{
-    pointerAt(point);
-}
+inline void moveMouse(const QPoint& point) { pointerAt(point); }
 inline void clickAt(const QPoint& point, int button = 1)
 {
     pointerAt(point, {QStringLiteral("click"), QString::number(button)});
 }
-inline void pressAt(const QPoint& point)
-{
-    pointerAt(point, {QStringLiteral("mousedown"), QStringLiteral("1")});
-}
-inline void releaseAt(const QPoint& point)
-{
-    pointerAt(point, {QStringLiteral("mouseup"), QStringLiteral("1")});
-}
+inline void pressAt(const QPoint& point) { pointerAt(point, {QStringLiteral("mousedown"), QStringLiteral("1")}); }
+inline void releaseAt(const QPoint& point) { pointerAt(point, {QStringLiteral("mouseup"), QStringLiteral("1")}); }
 
 // The window the window manager made active, as a decimal id.
 inline QString activeWindow()

@@ -94,7 +94,4 @@ TEST_F(CompanionChimeSamples, PeaksNearAQuarterOfFullScaleInTheLastNote)
     EXPECT_GE(loudest - samples.begin(), 6700);
 }
 
-TEST_F(CompanionChimeSamples, IsTheSameOnEveryCall)
-{
-    EXPECT_EQ(CompanionChime::samples(), samples);
-}
+TEST_F(CompanionChimeSamples, IsTheSameOnEveryCall) { EXPECT_EQ(CompanionChime::samples(), samples); }

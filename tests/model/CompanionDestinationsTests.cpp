@@ -14,10 +14,7 @@
 
 namespace {
 
-CompanionDestination destinationOf(CompanionCTA cta)
-{
-    return cta.destination();
-}
+CompanionDestination destinationOf(CompanionCTA cta) { return cta.destination(); }
 
 // The whole of what requiredURL leaves on stderr when it rejects text: one
 // line of its own, and nothing after it.

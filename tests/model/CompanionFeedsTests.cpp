@@ -14,10 +14,7 @@ QByteArray alertFeedWith(const QByteArray& alertJson)
     return QByteArray(R"({"notifications": [)") + alertJson + "]}";
 }
 
-QByteArray fleetWith(const QByteArray& botJson)
-{
-    return QByteArray(R"({"bots": [)") + botJson + "]}";
-}
+QByteArray fleetWith(const QByteArray& botJson) { return QByteArray(R"({"bots": [)") + botJson + "]}"; }
 
 constexpr const char* minimalBot = R"({"id": "b", "name": "Bee", "enabled": true, "updatesAllowed": false})";
 

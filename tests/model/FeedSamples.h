@@ -68,20 +68,11 @@ inline QByteArray usage()
 
 namespace detail {
 
-inline std::string text(const QString& value)
-{
-    return '"' + value.toStdString() + '"';
-}
+inline std::string text(const QString& value) { return '"' + value.toStdString() + '"'; }
 
-inline std::string text(const std::optional<QString>& value)
-{
-    return value ? text(*value) : std::string("none");
-}
+inline std::string text(const std::optional<QString>& value) { return value ? text(*value) : std::string("none"); }
 
-inline std::string number(double value)
-{
-    return QByteArray::number(value, 'g', 17).toStdString();
-}
+inline std::string number(double value) { return QByteArray::number(value, 'g', 17).toStdString(); }
 
 template <typename Record, typename Describe>
 std::string list(const std::vector<Record>& records, Describe describe)

@@ -25,10 +25,7 @@ QByteArray reasonPhrase(int status)
     }
 }
 
-QByteArray routeKey(const QByteArray& method, const QByteArray& path)
-{
-    return method + ' ' + path;
-}
+QByteArray routeKey(const QByteArray& method, const QByteArray& path) { return method + ' ' + path; }
 
 // One whole request at the front of `buffer`, which it then leaves out;
 // nothing while the request is still incomplete.
@@ -68,15 +65,9 @@ TestServer::TestServer(quint16 port, QObject* parent) : QObject(parent)
     m_server.listen(QHostAddress::LocalHost, port);
 }
 
-TestServer::~TestServer()
-{
-    m_server.close();
-}
+TestServer::~TestServer() { m_server.close(); }
 
-QUrl TestServer::origin() const
-{
-    return QUrl(QStringLiteral("http://127.0.0.1:%1").arg(port()));
-}
+QUrl TestServer::origin() const { return QUrl(QStringLiteral("http://127.0.0.1:%1").arg(port())); }
 
 void TestServer::on(const QByteArray& method, const QByteArray& path, Handler handler)
 {

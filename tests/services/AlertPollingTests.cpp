@@ -23,10 +23,7 @@ QByteArray feedOf(std::initializer_list<std::tuple<qint64, const char*, const ch
     return QJsonDocument(QJsonObject{{QStringLiteral("notifications"), list}}).toJson(QJsonDocument::Compact);
 }
 
-ServicesTestKit::Setup savedID(qint64 id)
-{
-    return {.storedSettings = QJsonObject{{key, id}}};
-}
+ServicesTestKit::Setup savedID(qint64 id) { return {.storedSettings = QJsonObject{{key, id}}}; }
 
 // Runs one alert poll to its end.
 bool pollAlerts(ServicesTestKit& kit)

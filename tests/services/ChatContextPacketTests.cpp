@@ -12,20 +12,14 @@
 
 namespace {
 
-QJsonObject object(const char* json)
-{
-    return QJsonDocument::fromJson(QByteArray(json)).object();
-}
+QJsonObject object(const char* json) { return QJsonDocument::fromJson(QByteArray(json)).object(); }
 
 QString packetOf(const char* json, const QString& request = QStringLiteral("What now?"))
 {
     return ChatContextPacket::fromSnapshot(object(json), request);
 }
 
-QStringList linesOf(const char* json)
-{
-    return packetOf(json).split(u'\n');
-}
+QStringList linesOf(const char* json) { return packetOf(json).split(u'\n'); }
 
 const char* fullSnapshot = R"({
   "refreshedAtIso": "2024-05-02T09:15:00Z",

@@ -13,10 +13,7 @@ using namespace std::chrono_literals;
 
 namespace {
 
-QString packetOf(const QUrl& page)
-{
-    return QUrlQuery(page).queryItemValue(QStringLiteral("q"), QUrl::FullyDecoded);
-}
+QString packetOf(const QUrl& page) { return QUrlQuery(page).queryItemValue(QStringLiteral("q"), QUrl::FullyDecoded); }
 
 std::optional<QUrl> openChatWithContext(ServicesTestKit& kit)
 {

@@ -16,10 +16,7 @@
 
 namespace {
 
-QJsonObject fixture(const char* json)
-{
-    return QJsonDocument::fromJson(QByteArray(json)).object();
-}
+QJsonObject fixture(const char* json) { return QJsonDocument::fromJson(QByteArray(json)).object(); }
 
 void writeFile(const QString& path, const QJsonObject& content)
 {

@@ -15,10 +15,7 @@ struct Case {
     std::optional<QString> shown;
 };
 
-std::optional<QString> text(const char16_t* value)
-{
-    return QString::fromUtf16(value);
-}
+std::optional<QString> text(const char16_t* value) { return QString::fromUtf16(value); }
 
 qsizetype graphemes(const QString& text)
 {

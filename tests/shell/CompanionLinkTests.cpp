@@ -8,10 +8,7 @@ namespace {
 
 using namespace CompanionLink;
 
-std::optional<Request> parseText(const char* text)
-{
-    return parse(QUrl(QString::fromUtf8(text)));
-}
+std::optional<Request> parseText(const char* text) { return parse(QUrl(QString::fromUtf8(text))); }
 
 TEST(CompanionLink, ReadsTheThreeRequestsWhateverTheirCase)
 {

@@ -7,23 +7,14 @@
 
 #include <ostream>
 
-inline void PrintTo(const QString& text, std::ostream* out)
-{
-    *out << '"' << text.toStdString() << '"';
-}
+inline void PrintTo(const QString& text, std::ostream* out) { *out << '"' << text.toStdString() << '"'; }
 
-inline void PrintTo(const QUrl& url, std::ostream* out)
-{
-    *out << "QUrl(\"" << url.toString().toStdString() << "\")";
-}
+inline void PrintTo(const QUrl& url, std::ostream* out) { *out << "QUrl(\"" << url.toString().toStdString() << "\")"; }
 
 #include <QPointF>
 #include <QRectF>
 
-inline void PrintTo(const QPointF& point, std::ostream* out)
-{
-    *out << "(" << point.x() << ", " << point.y() << ")";
-}
+inline void PrintTo(const QPointF& point, std::ostream* out) { *out << "(" << point.x() << ", " << point.y() << ")"; }
 
 inline void PrintTo(const QRectF& rect, std::ostream* out)
 {

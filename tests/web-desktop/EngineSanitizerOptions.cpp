@@ -5,10 +5,7 @@
 // programs that run the engine under the sanitizers leave that check and
 // those libraries' leaks out; every other check stays, and leaks of objects
 // allocated here are still reported.
-extern "C" const char* __asan_default_options()
-{
-    return "new_delete_type_mismatch=0";
-}
+extern "C" const char* __asan_default_options() { return "new_delete_type_mismatch=0"; }
 
 extern "C" const char* __lsan_default_suppressions()
 {

@@ -42,10 +42,7 @@ struct RecordedWebWindows {
 
 const auto* const privateWebHome = ::testing::AddGlobalTestEnvironment(new PrivateWebHome);
 
-QByteArray chatPage()
-{
-    return pageFilledBy("chat", R"(<a class="fill" href="/next">Next</a>)");
-}
+QByteArray chatPage() { return pageFilledBy("chat", R"(<a class="fill" href="/next">Next</a>)"); }
 
 TEST_F(WebDesktop, ChatPageLoadsOnceKeepsTheUsersNavigationAndSharesItsWindowWithTalk)
 {

@@ -18,11 +18,5 @@ inline QWidget* webViewOf(WebWindow& window)
     }
     return nullptr;
 }
-inline QString pageTitle(WebWindow& window)
-{
-    return webViewOf(window)->property("title").toString();
-}
-inline QUrl pageURL(WebWindow& window)
-{
-    return webViewOf(window)->property("url").toUrl();
-}
+inline QString pageTitle(WebWindow& window) { return webViewOf(window)->property("title").toString(); }
+inline QUrl pageURL(WebWindow& window) { return webViewOf(window)->property("url").toUrl(); }

@@ -18,18 +18,9 @@ constexpr qreal errorSymbolRoom = 20;
 constexpr int errorLines = 3;
 constexpr qreal emptyHeight = 40;
 
-QFont nameFont()
-{
-    return systemFont(10.5, QFont::Bold);
-}
-QFont detailFont()
-{
-    return systemFont(8.5, QFont::Medium);
-}
-QFont errorFont()
-{
-    return systemFont(9.5, QFont::DemiBold);
-}
+QFont nameFont() { return systemFont(10.5, QFont::Bold); }
+QFont detailFont() { return systemFont(8.5, QFont::Medium); }
+QFont errorFont() { return systemFont(9.5, QFont::DemiBold); }
 
 qreal errorTextWidth()
 {

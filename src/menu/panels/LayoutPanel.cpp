@@ -57,7 +57,4 @@ qreal LayoutPanel::layout(qreal top)
     return tilesTop + choiceHeight - top;
 }
 
-std::vector<MenuPiece*> LayoutPanel::panelPieces()
-{
-    return piecesOf(m_tiles);
-}
+std::vector<MenuPiece*> LayoutPanel::panelPieces() { return piecesOf(m_tiles); }

@@ -18,24 +18,12 @@ constexpr qreal chipInset = 5;
 constexpr qreal emptyHeight = 40;
 constexpr QMarginsF badgePadding{5, 1.5, 5, 1.5};
 
-QFont nameFont()
-{
-    return systemFont(10.5, QFont::Bold);
-}
-QFont badgeFont()
-{
-    return systemFont(6.8, QFont::Black);
-}
+QFont nameFont() { return systemFont(10.5, QFont::Bold); }
+QFont badgeFont() { return systemFont(6.8, QFont::Black); }
 
-QString chipTitle(bool forceReady)
-{
-    return forceReady ? QStringLiteral("Force Quit") : QStringLiteral("Quit");
-}
+QString chipTitle(bool forceReady) { return forceReady ? QStringLiteral("Force Quit") : QStringLiteral("Quit"); }
 
-QSizeF chipSize(const QString& title)
-{
-    return {textWidth(title, compactTitleFont()) + 2 * chipPadding, chipHeight};
-}
+QSizeF chipSize(const QString& title) { return {textWidth(title, compactTitleFont()) + 2 * chipPadding, chipHeight}; }
 
 QLinearGradient warningGradient(const QRectF& rect)
 {

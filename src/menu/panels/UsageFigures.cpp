@@ -68,10 +68,7 @@ std::optional<int> tightestPercentLeft(const CompanionAgentUsage::Agent& agent)
     return tightest;
 }
 
-QString percentLeftText(int percent)
-{
-    return QString::number(percent) + QStringLiteral("% left");
-}
+QString percentLeftText(int percent) { return QString::number(percent) + QStringLiteral("% left"); }
 
 QString resetText(const std::optional<QDateTime>& resetsAt, const QDateTime& now, const QLocale& locale)
 {

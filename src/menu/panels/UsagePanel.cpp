@@ -23,39 +23,15 @@ constexpr qreal modelsSpacing = 5;
 constexpr qreal waitingHeight = 40;
 constexpr QMarginsF badgePadding{6, 2, 6, 2};
 
-QFont nameFont()
-{
-    return systemFont(11.5, QFont::Bold);
-}
-QFont labelFont()
-{
-    return systemFont(9, QFont::DemiBold);
-}
-QFont figureFont()
-{
-    return systemFont(9, QFont::Bold);
-}
-QFont captionFont()
-{
-    return trackedFont(7.5, QFont::Black, 0.5);
-}
-QFont periodFont()
-{
-    return systemFont(9.5, QFont::Bold);
-}
-QFont smallFont()
-{
-    return systemFont(9, QFont::Medium);
-}
-QFont badgeFont()
-{
-    return systemFont(7, QFont::Black);
-}
+QFont nameFont() { return systemFont(11.5, QFont::Bold); }
+QFont labelFont() { return systemFont(9, QFont::DemiBold); }
+QFont figureFont() { return systemFont(9, QFont::Bold); }
+QFont captionFont() { return trackedFont(7.5, QFont::Black, 0.5); }
+QFont periodFont() { return systemFont(9.5, QFont::Bold); }
+QFont smallFont() { return systemFont(9, QFont::Medium); }
+QFont badgeFont() { return systemFont(7, QFont::Black); }
 
-QColor activeGreen()
-{
-    return QColor::fromRgbF(0.3, 0.85, 0.45);
-}
+QColor activeGreen() { return QColor::fromRgbF(0.3, 0.85, 0.45); }
 
 // The heading line: the name, "ACTIVE" with its dot while the agent works,
 // and the plan's badge at the end.
@@ -181,10 +157,7 @@ UsagePanel::UsagePanel(MenuContext& context)
     build();
 }
 
-UsagePanel::~UsagePanel()
-{
-    m_minuteTick.cancel();
-}
+UsagePanel::~UsagePanel() { m_minuteTick.cancel(); }
 
 void UsagePanel::build()
 {

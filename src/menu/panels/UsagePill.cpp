@@ -91,15 +91,9 @@ bool UsagePill::refresh()
     return false;
 }
 
-void UsagePill::setOnScreen(bool onScreen)
-{
-    m_bolt.setOnScreen(onScreen);
-}
+void UsagePill::setOnScreen(bool onScreen) { m_bolt.setOnScreen(onScreen); }
 
-qreal UsagePill::layout(qreal top)
-{
-    return layoutAcross(top, MenuContext::columnWidth());
-}
+qreal UsagePill::layout(qreal top) { return layoutAcross(top, MenuContext::columnWidth()); }
 
 qreal UsagePill::layoutAcross(qreal top, qreal width)
 {
@@ -107,10 +101,7 @@ qreal UsagePill::layoutAcross(qreal top, qreal width)
     return height;
 }
 
-std::vector<MenuPiece*> UsagePill::pieces()
-{
-    return {m_button.get(), &m_bolt};
-}
+std::vector<MenuPiece*> UsagePill::pieces() { return {m_button.get(), &m_bolt}; }
 
 UsagePill::Bolt::Bolt(MenuContext& context, const MenuButton& button) : m_context(context), m_button(button)
 {

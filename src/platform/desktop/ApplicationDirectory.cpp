@@ -33,10 +33,7 @@ QString identifierFor(const DesktopEntry& entry)
     return entry.id;
 }
 
-ResolvedApplication resolvedEntry(const DesktopEntry& entry)
-{
-    return {identifierFor(entry), entry, {}};
-}
+ResolvedApplication resolvedEntry(const DesktopEntry& entry) { return {identifierFor(entry), entry, {}}; }
 
 bool sameText(const QString& left, const QString& right)
 {
@@ -61,9 +58,7 @@ std::optional<DesktopEntry> firstEntry(const QList<DesktopEntry>& entries, Predi
 
 } // namespace
 
-ApplicationDirectory::ApplicationDirectory(QStringList folders) : m_folders(std::move(folders))
-{
-}
+ApplicationDirectory::ApplicationDirectory(QStringList folders) : m_folders(std::move(folders)) { }
 
 ApplicationDirectory::~ApplicationDirectory() = default;
 

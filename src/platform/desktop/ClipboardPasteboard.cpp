@@ -8,7 +8,4 @@ void ClipboardPasteboard::replaceText(const QString& text)
     QGuiApplication::clipboard()->setText(text, QClipboard::Clipboard);
 }
 
-QString ClipboardPasteboard::text() const
-{
-    return QGuiApplication::clipboard()->text(QClipboard::Clipboard);
-}
+QString ClipboardPasteboard::text() const { return QGuiApplication::clipboard()->text(QClipboard::Clipboard); }

@@ -65,10 +65,7 @@ bool isApplicationEntry(GKeyFile* file)
 
 // GIO checks what the desktop itself checks before offering an entry: the
 // TryExec and Exec programs exist and the command line parses.
-AppInfo applicationInfo(GKeyFile* file)
-{
-    return AppInfo(g_desktop_app_info_new_from_keyfile(file));
-}
+AppInfo applicationInfo(GKeyFile* file) { return AppInfo(g_desktop_app_info_new_from_keyfile(file)); }
 
 bool canStart(GDesktopAppInfo* info)
 {

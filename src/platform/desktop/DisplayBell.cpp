@@ -2,7 +2,4 @@
 
 #include <QApplication>
 
-void DisplayBell::ring()
-{
-    QApplication::beep();
-}
+void DisplayBell::ring() { QApplication::beep(); }

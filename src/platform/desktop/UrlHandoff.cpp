@@ -31,10 +31,7 @@ constexpr int listenBacklog = 64;
 // How long accepting pauses when the process is out of descriptors or memory.
 constexpr auto acceptPause = 100ms;
 
-QString systemError(int error)
-{
-    return QString::fromLocal8Bit(std::strerror(error));
-}
+QString systemError(int error) { return QString::fromLocal8Bit(std::strerror(error)); }
 
 // A socket descriptor closed when it goes out of scope.
 class Descriptor {
@@ -54,10 +51,7 @@ private:
     int m_descriptor;
 };
 
-Descriptor streamSocket()
-{
-    return Descriptor(::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0));
-}
+Descriptor streamSocket() { return Descriptor(::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0)); }
 
 // The address of path, or nothing when the path does not fit in one.
 std::optional<sockaddr_un> addressOf(const QString& path)
@@ -263,10 +257,7 @@ public:
 
 UrlHandoffReceiver::UrlHandoffReceiver() = default;
 
-UrlHandoffReceiver::~UrlHandoffReceiver()
-{
-    close();
-}
+UrlHandoffReceiver::~UrlHandoffReceiver() { close(); }
 
 bool UrlHandoffReceiver::listen(const QString& path)
 {

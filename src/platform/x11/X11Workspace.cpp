@@ -211,10 +211,7 @@ QList<RunningApplication> X11Workspace::runningApplications() const
     return applications;
 }
 
-qint32 X11Workspace::ownProcessIdentifier() const
-{
-    return qint32(QCoreApplication::applicationPid());
-}
+qint32 X11Workspace::ownProcessIdentifier() const { return qint32(QCoreApplication::applicationPid()); }
 
 QList<ClientWindow> X11Workspace::managedWindows() const
 {

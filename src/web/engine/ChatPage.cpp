@@ -40,10 +40,7 @@ ChatPage::ChatPage(QWebEngineProfile& profile, QWidget& window, QWidget& content
     connect(this, &QWebEnginePage::loadStarted, this, [this] { m_dialogs.newDocument(); });
 }
 
-void ChatPage::userClicked()
-{
-    m_clicks.clicked(Clock::now());
-}
+void ChatPage::userClicked() { m_clicks.clicked(Clock::now()); }
 
 void ChatPage::windowClosing()
 {

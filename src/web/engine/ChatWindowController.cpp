@@ -171,7 +171,4 @@ void ChatWindowController::decidePermission(const QUrl& origin, QWebEnginePage::
         origin, feature, granted ? QWebEnginePage::PermissionGrantedByUser : QWebEnginePage::PermissionDeniedByUser);
 }
 
-void ChatWindowController::pauseMedia()
-{
-    m_page->runJavaScript(pauseAllMedia, QWebEngineScript::ApplicationWorld);
-}
+void ChatWindowController::pauseMedia() { m_page->runJavaScript(pauseAllMedia, QWebEngineScript::ApplicationWorld); }

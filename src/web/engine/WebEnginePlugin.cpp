@@ -45,10 +45,7 @@ WebEnginePlugin::WebEnginePlugin()
         QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
 }
 
-WebEnginePlugin::~WebEnginePlugin()
-{
-    instance = nullptr;
-}
+WebEnginePlugin::~WebEnginePlugin() { instance = nullptr; }
 
 void WebEnginePlugin::useProfile(const QString& storageName)
 {

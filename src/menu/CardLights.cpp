@@ -2,15 +2,16 @@
 
 #include "model/BrandColors.h"
 #include "panel/MascotArtwork.h"
-#include "ui/ChangedPixels.h"
 #include "ui/GlowCache.h"
 
 #include <QPainter>
 #include <QPainterPath>
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <cstring>
+#include <numeric>
 
 using PixelMath::addedSaturating;
 using PixelMath::scaled;
@@ -235,6 +236,17 @@ void CardLights::prepareRim()
             std::find_if(m_strips.begin(), m_strips.end(), [&](const QRect& rect) { return rect.contains(at); });
         pixel.strip = std::uint8_t(std::min<std::ptrdiff_t>(strip - m_strips.begin(), 255));
     }
+    // By angle, each step's pixels still row by row; and the row order kept as an index.
+    std::stable_sort(m_rimPixels.begin(), m_rimPixels.end(),
+                     [](const RimPixel& a, const RimPixel& b) { return a.step < b.step; });
+    m_stepStart.assign(ConicTable::steps + 1, 0);
+    for (const RimPixel& pixel : m_rimPixels)
+        ++m_stepStart[pixel.step + 1];
+    std::partial_sum(m_stepStart.begin(), m_stepStart.end(), m_stepStart.begin());
+    m_rowOrder.resize(m_rimPixels.size());
+    std::iota(m_rowOrder.begin(), m_rowOrder.end(), 0);
+    std::sort(m_rowOrder.begin(), m_rowOrder.end(),
+              [&](std::uint32_t a, std::uint32_t b) { return m_rimPixels[a].offset < m_rimPixels[b].offset; });
 }
 
 void CardLights::prepareBase(CompanionAppearance appearance)
@@ -307,11 +319,15 @@ void CardLights::composeRows(const QImage& content, const QRect& pixels, int aur
             std::uint32_t under = ground[x];
             if (x >= card.from && x < card.to) {
                 // The aurora adds its light to the card's fill, within the card.
-                if (const std::uint32_t light = aurora.at(steps[x], auroraRotation))
-                    under = addedSaturating(under, scaled(light, coverage[x]));
+                if (std::uint32_t light = aurora.at(steps[x], auroraRotation)) {
+                    if (coverage[x] != 255)
+                        light = scaled(light, coverage[x]);
+                    under = addedSaturating(under, light);
+                }
             }
+            // Most of the card has no content over it.
             const std::uint32_t top = over[x];
-            out[x] = top + scaled(under, 255 - (top >> 24));
+            out[x] = top ? top + scaled(under, 255 - (top >> 24)) : under;
         }
     }
 }
@@ -346,87 +362,90 @@ const QImage& CardLights::lightUp(const RingPhases& phases)
         return brand + scaled(m_under[index], 255 - (brand >> 24));
     };
 
-    // The still picture's changes, and the brand ring over them.
+    const auto shownAt = [&](std::size_t index) {
+        const RimPixel& pixel = m_rimPixels[index];
+        const std::uint32_t sparks = addedSaturating(lightOf(1, pixel), lightOf(2, pixel));
+        return sparks ? addedSaturating(m_brandOver[index], sparks) : m_brandOver[index];
+    };
+    auto* out = reinterpret_cast<std::uint32_t*>(m_lit.bits());
+    const auto toPoints = [&](const QRect& pixels) {
+        return QRectF(QPointF(pixels.topLeft()) / m_dpr, QSizeF(pixels.size()) / m_dpr).toAlignedRect();
+    };
+
+    // The still picture's changes, with the rings put back over them.
     m_litChanged = QRegion();
     m_under.resize(m_rimPixels.size());
     m_brandOver.resize(m_rimPixels.size());
     m_shown.resize(m_rimPixels.size());
-    m_beneathChanged.assign(m_rimPixels.size(), 0);
     const auto* still = reinterpret_cast<const std::uint32_t*>(m_still.constBits());
     for (const QRect& pixels : std::exchange(m_stillChanged, {})) {
         for (int y = pixels.top(); y <= pixels.bottom(); ++y)
             std::memcpy(m_lit.scanLine(y) + pixels.left() * 4, m_still.constScanLine(y) + pixels.left() * 4,
                         std::size_t(pixels.width()) * 4);
-        m_litChanged += QRectF(QPointF(pixels.topLeft()) / m_dpr, QSizeF(pixels.size()) / m_dpr).toAlignedRect();
-        // The rim's pixels run row by row: those of these rows are found by halving.
-        const auto first = std::lower_bound(m_rimPixels.begin(), m_rimPixels.end(), pixels.top(),
-                                            [](const RimPixel& pixel, int y) { return pixel.y < y; });
-        for (auto pixel = first; pixel != m_rimPixels.end() && pixel->y <= pixels.bottom(); ++pixel) {
-            if (pixel->x >= pixels.left() && pixel->x <= pixels.right()) {
-                const std::size_t index = std::size_t(pixel - m_rimPixels.begin());
-                m_under[index] = still[pixel->offset];
-                m_brandOver[index] = brandOver(index);
-                // The still picture was copied over it: whatever it shows now is new.
-                m_shown[index] = m_under[index];
-                m_beneathChanged[index] = 1;
-            }
+        m_litChanged += toPoints(pixels);
+        const auto first = std::lower_bound(m_rowOrder.begin(), m_rowOrder.end(), pixels.top(),
+                                            [&](std::uint32_t index, int y) { return m_rimPixels[index].y < y; });
+        for (auto index = first; index != m_rowOrder.end() && m_rimPixels[*index].y <= pixels.bottom(); ++index) {
+            const RimPixel& pixel = m_rimPixels[*index];
+            if (pixel.x < pixels.left() || pixel.x > pixels.right())
+                continue;
+            m_under[*index] = still[pixel.offset];
+            m_brandOver[*index] = brandOver(*index);
+            m_shown[*index] = out[pixel.offset] = shownAt(*index);
         }
-    }
-    if (brandMoved) {
-        for (std::size_t index = 0; index < m_rimPixels.size(); ++index)
-            m_brandOver[index] = brandOver(index);
     }
 
-    // The sparks over the brand ring, noting each changed pixel's row in its strip.
-    struct Gathered {
-        ChangedRows rows;
-        int y = -1;
-        int left = 0;
-        int right = 0;
+    // The rings' turns: every step when the brand ring moved, else only the
+    // steps where a spark's colour moved. The pixels that changed gather
+    // into one rectangle per strip of the rim for each run of steps.
+    const auto sparksMoved = [&](int step) {
+        return all[1].colours.at(step, rotations[1]) != all[1].colours.at(step, m_sparkRotations[0])
+            || all[2].colours.at(step, rotations[2]) != all[2].colours.at(step, m_sparkRotations[1]);
     };
-    std::vector<Gathered> gathered(m_strips.size());
-    const auto lit = [&](const RimPixel& pixel, std::size_t ring, int rotation) {
-        return all[ring].colours.at(pixel.step, rotation) != 0;
+    struct Bounds {
+        int left = INT_MAX;
+        int top = INT_MAX;
+        int right = -1;
+        int bottom = -1;
     };
-    auto* out = reinterpret_cast<std::uint32_t*>(m_lit.bits());
+    std::vector<Bounds> run(m_strips.size());
+    bool runChanged = false;
     bool outsideStrips = false;
-    for (std::size_t index = 0; index < m_rimPixels.size(); ++index) {
-        const RimPixel& pixel = m_rimPixels[index];
-        // Unlit by the sparks before and now, a pixel shows the brand ring as it did.
-        if (!brandMoved && !m_beneathChanged[index] && !lit(pixel, 1, rotations[1]) && !lit(pixel, 2, rotations[2])
-            && !lit(pixel, 1, m_sparkRotations[0]) && !lit(pixel, 2, m_sparkRotations[1]))
-            continue;
-        const std::uint32_t sparks = addedSaturating(lightOf(1, pixel), lightOf(2, pixel));
-        const std::uint32_t shown = sparks ? addedSaturating(m_brandOver[index], sparks) : m_brandOver[index];
-        if (m_shown[index] == shown && !m_beneathChanged[index])
-            continue;
-        m_shown[index] = shown;
-        out[pixel.offset] = shown;
-        if (pixel.strip >= gathered.size()) {
-            outsideStrips = true;
+    const auto closeRun = [&] {
+        if (!std::exchange(runChanged, false))
+            return;
+        for (Bounds& bounds : run) {
+            if (bounds.right >= 0)
+                m_litChanged += toPoints(QRect(QPoint(bounds.left, bounds.top), QPoint(bounds.right, bounds.bottom)));
+            bounds = {};
+        }
+    };
+    for (int step = 0; step < ConicTable::steps; ++step) {
+        if (!brandMoved && !sparksMoved(step)) {
+            closeRun();
             continue;
         }
-        Gathered& g = gathered[pixel.strip];
-        if (pixel.y != g.y) {
-            if (g.y >= 0)
-                g.rows.add(g.y, g.left, g.right);
-            g.y = pixel.y;
-            g.left = pixel.x;
-            g.right = pixel.x;
-        } else {
-            g.left = std::min<int>(g.left, pixel.x);
-            g.right = std::max<int>(g.right, pixel.x);
+        for (std::uint32_t index = m_stepStart[step]; index < m_stepStart[step + 1]; ++index) {
+            if (brandMoved)
+                m_brandOver[index] = brandOver(index);
+            const std::uint32_t shown = shownAt(index);
+            if (shown == m_shown[index])
+                continue;
+            const RimPixel& pixel = m_rimPixels[index];
+            m_shown[index] = out[pixel.offset] = shown;
+            if (pixel.strip >= run.size()) {
+                outsideStrips = true;
+                continue;
+            }
+            Bounds& bounds = run[pixel.strip];
+            bounds = {std::min<int>(bounds.left, pixel.x), std::min<int>(bounds.top, pixel.y),
+                      std::max<int>(bounds.right, pixel.x), std::max<int>(bounds.bottom, pixel.y)};
+            runChanged = true;
         }
     }
+    closeRun();
     m_sparkRotations = {rotations[1], rotations[2]};
-    if (outsideStrips) {
+    if (outsideStrips)
         m_litChanged += m_rimRegion;
-        return m_lit;
-    }
-    for (Gathered& g : gathered) {
-        if (g.y >= 0)
-            g.rows.add(g.y, g.left, g.right);
-        m_litChanged += pointsOfPixels(g.rows.region(), m_dpr);
-    }
     return m_lit;
 }

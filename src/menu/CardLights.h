@@ -93,7 +93,14 @@ private:
     QImage m_coverage;
     std::vector<Span> m_cardRows;
     std::vector<std::uint16_t> m_steps;
+    // The rim's pixels in the order of their angles, those of one step
+    // together: a turn of the sparks changes the light only at the steps
+    // where their colours moved, and a frame visits only those.
     std::vector<RimPixel> m_rimPixels;
+    // Where each step's pixels begin, and one past the last.
+    std::vector<std::uint32_t> m_stepStart;
+    // The rim's pixels row by row, to find those beneath a change of the still picture.
+    std::vector<std::uint32_t> m_rowOrder;
     QRegion m_rimRegion;
 
     std::optional<CompanionAppearance> m_baseAppearance;
@@ -114,8 +121,6 @@ private:
     std::vector<std::uint32_t> m_under;
     std::vector<std::uint32_t> m_brandOver;
     std::vector<std::uint32_t> m_shown;
-    // Rim pixels whose still picture changed beneath them.
-    std::vector<std::uint8_t> m_beneathChanged;
     std::optional<int> m_brandRotation;
     std::array<int, 2> m_sparkRotations{};
 };

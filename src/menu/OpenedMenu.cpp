@@ -396,8 +396,7 @@ void OpenedMenu::newFrame(double now)
     m_shown.pulse = m_host.pulsePhase().value();
     m_shown.counterPulse = m_host.counterPulsePhase().value();
     const long long slot = std::llround(std::floor(now * auroraFramesPerSecond));
-    const bool auroraTurned = slot != m_auroraSlot;
-    if (auroraTurned) {
+    if (slot != m_auroraSlot) {
         m_auroraSlot = slot;
         m_shown.aurora = m_host.auroraPhase().value();
     }
@@ -407,10 +406,10 @@ void OpenedMenu::newFrame(double now)
         update();
         return;
     }
-    // The frame is put together now, where anything may have changed, and
-    // only the pixels that did change are repainted.
-    const QRegion area = auroraTurned ? QRegion(rect()) : pulsingRegion() + std::exchange(m_pending, QRegion());
-    update(composeChanges(area));
+    // The frame is put together now, where anything may have changed (the
+    // card's light tells where it changed, a turn of the aurora the whole
+    // card), and only the pixels that did change are repainted.
+    update(composeChanges(pulsingRegion() + std::exchange(m_pending, QRegion())));
 }
 
 QRegion OpenedMenu::pulsingRegion() const

@@ -4,6 +4,7 @@
 
 #include "menu/CardLights.h"
 #include "menu/MenuMetrics.h"
+#include "ui/ChangedPixels.h"
 #include "ui/GlowCache.h"
 
 #include <QPaintEvent>
@@ -141,24 +142,27 @@ TEST(CardLightsChanges, FrameAfterFrameTheLitCardIsTheOneAFreshCardLightsUp)
         {{0, 7, -5}, {}},
         {{2, 180, -200}, QRect(20, 20, 120, 12)},
         {{CardLights::brandRedrawDegrees + 2, 359, -359}, {}},
-        {{CardLights::brandRedrawDegrees + 2, 361, -1}, QRect(300, 100, 60, 80)},
+        {{CardLights::brandRedrawDegrees + 2, 361, -1}, QRect(200, 100, 60, 80)},
         {{40, 500, -700}, QRect(0, 0, 400, 400)},
     };
-    CardLights lights(QSizeF(322, 300), 1);
-    QImage content = transparentImage(lights.size(), 1);
-    lights.composeStill(content, {}, CompanionAppearance::dark, 0);
-    lights.lightUp({0, 0, 0});
-    for (const Step& step : steps) {
-        const QImage before = lights.lightUp(steps[0].phases);
-        QPainter(&content).fillRect(step.contentChange, QColor(40, 200, 90, 180));
-        lights.composeStill(content, step.contentChange, CompanionAppearance::dark, 0);
-        const QImage after = lights.lightUp(step.phases);
-        EXPECT_EQ(differences(before, after, lights.litChanged()), 0) << "a change was not told";
-        // A card lit once shows the brand ring where this one last redrew it.
-        CardLights fresh(QSizeF(322, 300), 1);
-        fresh.composeStill(content, {}, CompanionAppearance::dark, 0);
-        fresh.lightUp({step.phases.border >= CardLights::brandRedrawDegrees ? step.phases.border : 0, 0, 0});
-        EXPECT_EQ(differences(after, fresh.lightUp(step.phases)), 0);
+    for (const qreal dpr : {1.0, 2.0}) {
+        CardLights lights(QSizeF(200, 160), dpr);
+        QImage content = transparentImage(lights.size(), dpr);
+        lights.composeStill(content, {}, CompanionAppearance::dark, 0);
+        lights.lightUp({0, 0, 0});
+        for (const Step& step : steps) {
+            const QImage before = lights.lightUp(steps[0].phases);
+            QPainter(&content).fillRect(step.contentChange, QColor(40, 200, 90, 180));
+            lights.composeStill(content, step.contentChange, CompanionAppearance::dark, 0);
+            const QImage after = lights.lightUp(step.phases);
+            EXPECT_EQ(differences(before, after, pixelsOfPoints(lights.litChanged(), dpr)), 0)
+                << "a change was not told at " << dpr;
+            // A card lit once shows the brand ring where this one last redrew it.
+            CardLights fresh(QSizeF(200, 160), dpr);
+            fresh.composeStill(content, {}, CompanionAppearance::dark, 0);
+            fresh.lightUp({step.phases.border >= CardLights::brandRedrawDegrees ? step.phases.border : 0, 0, 0});
+            EXPECT_EQ(differences(after, fresh.lightUp(step.phases)), 0) << dpr;
+        }
     }
 }
 

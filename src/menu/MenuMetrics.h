@@ -11,7 +11,6 @@ namespace MenuMetrics {
 inline constexpr qreal menuWidth = 322;
 inline constexpr qreal menuPadding = 7;
 inline constexpr qreal zorivirSpacing = 5;
-inline constexpr qreal actionHeight = 35; // nothing reads it yet; kept with the other measures
 inline constexpr qreal primaryActionHeight = 40;
 inline constexpr qreal topActionHeight = 46;
 inline constexpr qreal headerActionHeight = 26;
@@ -19,7 +18,6 @@ inline constexpr qreal heroActionHeight = 46;
 inline constexpr qreal personalCircleSize = 28;
 inline constexpr qreal actionIconSize = 23;
 inline constexpr qreal actionIconRadius = 6;
-inline constexpr qreal actionSymbolSize = 14; // nothing reads it yet; kept with the other measures
 inline constexpr qreal actionHorizontalPadding = 9;
 inline constexpr qreal actionSpacing = 8;
 

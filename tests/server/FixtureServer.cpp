@@ -85,6 +85,13 @@ TestResponse FixtureServer::member(const QByteArray& path, const QString& key,
                                    const std::function<QJsonValue(QJsonValue)>& shape)
 {
     reloadIfChanged();
+    const QJsonObject endless =
+        m_fixture.value(QStringLiteral("endless")).toObject().value(QString::fromUtf8(path)).toObject();
+    const int pauseMs = endless.value(QStringLiteral("pauseMs")).toInt();
+    if (endless.value(QStringLiteral("kind")) == QStringLiteral("headers"))
+        return TestResponse::headWithoutEnd(pauseMs);
+    if (endless.value(QStringLiteral("kind")) == QStringLiteral("continue"))
+        return TestResponse::continueWithoutEnd(pauseMs);
     const QJsonValue status = m_fixture.value(QStringLiteral("statuses")).toObject().value(QString::fromUtf8(path));
     if (status.isDouble())
         return TestResponse::withStatus(status.toInt());

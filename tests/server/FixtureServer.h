@@ -11,14 +11,19 @@
 //     "mobileLink": "https://m.example.com/s/abc",
 //     "snapshot": { ...the business snapshot... },
 //     "weather": "+72°F",
-//     "statuses": {"/api/fleet/bots": 503}
+//     "statuses": {"/api/fleet/bots": 503},
+//     "endless": {"/api/companion/agent-usage": {"kind": "headers", "pauseMs": 5}}
 //   }
 //
 // Every member may be left out: its route then answers 404. The alert feed
 // answers only the alerts whose id is above the request's "after"; a change
 // of a bot is kept until the fixture is replaced; "statuses" makes a route
-// answer that status with an empty body. A fixture file is read again
-// whenever it has changed on disk, so a running test can add alerts.
+// answer that status with an empty body; "endless" makes a route answer
+// without end: its status line and then header lines, never the blank line
+// that ends them ("headers"), or interim "100 Continue" answers
+// ("continue"), one every pauseMs or, without it, as fast as the client
+// reads. A fixture file is read again whenever it has changed on disk, so a
+// running test can add alerts.
 
 #include "TestServer.h"
 

@@ -146,7 +146,21 @@ void TestServer::respond(QTcpSocket* socket, const TestResponse& response)
     switch (response.kind) {
     case TestResponse::Kind::hold: m_held.push_back(socket); return;
     case TestResponse::Kind::hangUp: socket->abort(); return;
-    case TestResponse::Kind::endless: streamWithoutEnd(socket); return;
+    case TestResponse::Kind::endless: {
+        // Chunks of 64 KiB.
+        static const QByteArray chunk = "10000\r\n" + QByteArray(0x10000, ' ') + "\r\n";
+        streamWithoutEnd(socket,
+                         "HTTP/1.1 200 OK\r\nContent-Type: application/json\r\nTransfer-Encoding: chunked\r\n"
+                         "Connection: close\r\n\r\n",
+                         chunk, 0);
+        return;
+    }
+    case TestResponse::Kind::endlessHead:
+        streamWithoutEnd(socket, "HTTP/1.1 200 OK\r\n", "X-Filler: 0123456789\r\n", response.pauseMs);
+        return;
+    case TestResponse::Kind::endlessContinue:
+        streamWithoutEnd(socket, {}, "HTTP/1.1 100 Continue\r\n\r\n", response.pauseMs);
+        return;
     case TestResponse::Kind::trickle: trickle(socket, response); return;
     case TestResponse::Kind::answer:
     case TestResponse::Kind::truncated: break;
@@ -169,9 +183,9 @@ QByteArray TestServer::head(const TestResponse& response)
 
 void TestServer::trickle(QTcpSocket* socket, const TestResponse& response)
 {
-    socket->write(head(response));
+    socket->write(head(response) + response.body.left(1));
     auto* pace = new QTimer(socket);
-    const auto sent = std::make_shared<qsizetype>(0);
+    const auto sent = std::make_shared<qsizetype>(std::min<qsizetype>(1, response.body.size()));
     connect(pace, &QTimer::timeout, socket, [socket, body = response.body, sent] {
         if (socket->state() != QAbstractSocket::ConnectedState)
             return;
@@ -183,25 +197,40 @@ void TestServer::trickle(QTcpSocket* socket, const TestResponse& response)
     pace->start(response.pauseMs);
 }
 
-void TestServer::streamWithoutEnd(QTcpSocket* socket)
+void TestServer::streamWithoutEnd(QTcpSocket* socket, const QByteArray& start, const QByteArray& piece, int pauseMs)
 {
-    // Chunks of 64 KiB, written as fast as the client takes them.
-    static const QByteArray chunk = "10000\r\n" + QByteArray(0x10000, ' ') + "\r\n";
     constexpr qint64 bound = qint64(1) << 30;
-    socket->write("HTTP/1.1 200 OK\r\nContent-Type: application/json\r\nTransfer-Encoding: chunked\r\n"
-                  "Connection: close\r\n\r\n");
+    socket->write(start);
     ++m_endlessCount;
     const auto sent = std::make_shared<qint64>(0);
-    const auto more = [this, socket, sent] {
-        while (socket->bytesToWrite() < 4 * chunk.size() && *sent < bound) {
-            socket->write(chunk);
-            *sent += 0x10000;
-            m_endlessBytes += 0x10000;
-        }
+    const auto send = [this, socket, piece, sent] {
+        socket->write(piece);
+        *sent += piece.size();
+        m_endlessBytes += piece.size();
+    };
+    const auto stopAtTheBound = [socket, sent] {
         if (*sent >= bound)
             socket->disconnectFromHost();
     };
-    connect(socket, &QTcpSocket::bytesWritten, this, more);
     connect(socket, &QTcpSocket::disconnected, this, [this] { --m_endlessCount; });
+    if (pauseMs > 0) {
+        auto* pace = new QTimer(socket);
+        connect(pace, &QTimer::timeout, socket, [socket, send, stopAtTheBound] {
+            if (socket->state() != QAbstractSocket::ConnectedState)
+                return;
+            send();
+            stopAtTheBound();
+        });
+        pace->start(pauseMs);
+        return;
+    }
+    // A few pieces ahead of the client, written as fast as it takes them.
+    const qint64 ahead = std::max<qint64>(4 * piece.size(), 0x10000);
+    const auto more = [socket, sent, send, stopAtTheBound, ahead] {
+        while (socket->bytesToWrite() < ahead && *sent < bound)
+            send();
+        stopAtTheBound();
+    };
+    connect(socket, &QTcpSocket::bytesWritten, this, more);
     more();
 }

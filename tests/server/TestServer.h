@@ -31,12 +31,14 @@ struct TestRequest {
 
 struct TestResponse {
     enum class Kind {
-        answer,    // a whole answer
-        hold,      // no answer until the test releases it (or the client gives up)
-        hangUp,    // the connection is closed without an answer
-        truncated, // the status line and headers, half the body, then the connection closes
-        endless,   // a chunked body that goes on until the client leaves (or 1 GiB is sent)
-        trickle,   // the status line and headers, then the body one byte per pause
+        answer,          // a whole answer
+        hold,            // no answer until the test releases it (or the client gives up)
+        hangUp,          // the connection is closed without an answer
+        truncated,       // the status line and headers, half the body, then the connection closes
+        endless,         // a chunked body that goes on until the client leaves (or 1 GiB is sent)
+        trickle,         // the status line, headers and first byte of the body, then the rest one byte per pause
+        endlessHead,     // the status line, then header lines without end, never the blank line
+        endlessContinue, // interim "100 Continue" answers without end
     };
 
     Kind kind = Kind::answer;
@@ -45,7 +47,8 @@ struct TestResponse {
     QByteArray contentType = "application/json";
     // Further header lines, as name and value.
     QList<std::pair<QByteArray, QByteArray>> headers = {};
-    // Between the bytes of a trickled body.
+    // Between the bytes of a trickled body, and between the lines of an
+    // endless head or the interim answers (0: as fast as the client reads).
     int pauseMs = 0;
 
     static TestResponse json(QByteArray body, int status = 200)
@@ -65,6 +68,14 @@ struct TestResponse {
     static TestResponse hungUp() { return of(Kind::hangUp); }
     static TestResponse cutOff(QByteArray body) { return {Kind::truncated, 200, std::move(body), "application/json"}; }
     static TestResponse withoutEnd() { return of(Kind::endless); }
+    static TestResponse headWithoutEnd(int pauseMs = 0)
+    {
+        return {Kind::endlessHead, 200, {}, "application/json", {}, pauseMs};
+    }
+    static TestResponse continueWithoutEnd(int pauseMs = 0)
+    {
+        return {Kind::endlessContinue, 100, {}, {}, {}, pauseMs};
+    }
     static TestResponse trickled(QByteArray body, int pauseMs)
     {
         return {Kind::trickle, 200, std::move(body), "application/json", {}, pauseMs};
@@ -113,8 +124,8 @@ public:
     void releaseHeld(const TestResponse& response);
     // Requests being held whose client is still connected.
     int heldCount() const;
-    // Body bytes sent so far in answers without end, and how many such
-    // answers are still being sent.
+    // Bytes sent so far in answers without end (bodies, heads or interim
+    // answers), and how many such answers are still being sent.
     qint64 endlessBytesSent() const { return m_endlessBytes; }
     int endlessCount() const { return m_endlessCount; }
 
@@ -122,7 +133,9 @@ private:
     void accept();
     void read(QTcpSocket* socket);
     void respond(QTcpSocket* socket, const TestResponse& response);
-    void streamWithoutEnd(QTcpSocket* socket);
+    // Writes start, then piece over and over until the client leaves (or
+    // 1 GiB is sent): one piece per pause, or as fast as the client reads.
+    void streamWithoutEnd(QTcpSocket* socket, const QByteArray& start, const QByteArray& piece, int pauseMs);
     void trickle(QTcpSocket* socket, const TestResponse& response);
     // The status line and headers of an answer with a whole body.
     static QByteArray head(const TestResponse& response);

@@ -1,5 +1,6 @@
 #include "HttpClient.h"
 
+#include <QHostAddress>
 #include <QNetworkProxy>
 #include <QNetworkReply>
 #include <QNetworkRequest>
@@ -30,16 +31,40 @@ HttpAnswer answerOf(const QNetworkReply& reply, const QByteArray& body)
     return {status.toInt(), body};
 }
 
+// The local server, as the program writes its address.
+bool isLocalServer(const QUrl& address)
+{
+    return address.scheme() == u"http" && QHostAddress(address.host()).isLoopback();
+}
+
+// Ends transfer (a QNetworkReply or a LoopbackHttpRequest) with no answer
+// once timeout has passed, unless it is gone by then.
+template <class Transfer>
+ScheduledWork abortAfter(Scheduler& scheduler, HttpClient::Duration timeout, Transfer* transfer)
+{
+    return scheduler.schedule(timeout, [watched = QPointer<Transfer>(transfer)] {
+        if (watched)
+            watched->abort();
+    });
+}
+
+template <class Transfer>
+void cancelTransfer(QPointer<Transfer>& handle)
+{
+    if (Transfer* transfer = handle.data()) {
+        handle.clear();
+        transfer->disconnect();
+        transfer->abort();
+        transfer->deleteLater();
+    }
+}
+
 } // namespace
 
 void HttpCall::cancel()
 {
-    if (QNetworkReply* reply = m_reply.data()) {
-        m_reply.clear();
-        reply->disconnect();
-        reply->abort();
-        reply->deleteLater();
-    }
+    cancelTransfer(m_reply);
+    cancelTransfer(m_loopbackRequest);
 }
 
 HttpClient::HttpClient(Scheduler& scheduler, AddressMap addresses, QObject* parent)
@@ -68,12 +93,16 @@ QNetworkRequest HttpClient::requestFor(const QUrl& address) const
 HttpCall HttpClient::get(const QObject* context, const QUrl& address, Completion completion, Duration timeout,
                          qint64 largestAnswer)
 {
+    if (isLocalServer(address))
+        return sendOverLoopback(context, address, std::nullopt, std::move(completion), timeout, largestAnswer);
     return track(context, m_network.get(requestFor(address)), std::move(completion), timeout, largestAnswer);
 }
 
 HttpCall HttpClient::postJson(const QObject* context, const QUrl& address, const QByteArray& body,
                               Completion completion, Duration timeout, qint64 largestAnswer)
 {
+    if (isLocalServer(address))
+        return sendOverLoopback(context, address, body, std::move(completion), timeout, largestAnswer);
     QNetworkRequest request = requestFor(address);
     request.setRawHeader("content-type", "application/json");
     return track(context, m_network.post(request, body), std::move(completion), timeout, largestAnswer);
@@ -82,12 +111,8 @@ HttpCall HttpClient::postJson(const QObject* context, const QUrl& address, const
 HttpCall HttpClient::track(const QObject* context, QNetworkReply* reply, Completion completion, Duration timeout,
                            qint64 largestAnswer)
 {
-    const QPointer<QNetworkReply> watched(reply);
     // Aborting makes the reply finish with OperationCanceledError: no answer.
-    ScheduledWork deadline = m_scheduler.schedule(timeout, [watched] {
-        if (watched)
-            watched->abort();
-    });
+    ScheduledWork deadline = abortAfter(m_scheduler, timeout, reply);
     // The answer is taken as it arrives, and the request ends once it grows
     // past its cap; the network reads ahead only a little, so an answer
     // without end never fills the memory.
@@ -125,4 +150,19 @@ HttpCall HttpClient::track(const QObject* context, QNetworkReply* reply, Complet
                     completion(answer);
             });
     return HttpCall(reply);
+}
+
+HttpCall HttpClient::sendOverLoopback(const QObject* context, const QUrl& address, std::optional<QByteArray> json,
+                                      Completion completion, Duration timeout, qint64 largestAnswer)
+{
+    auto* request = new LoopbackHttpRequest(m_addresses.resolve(address), std::move(json), largestAnswer, this);
+    ScheduledWork deadline = abortAfter(m_scheduler, timeout, request);
+    connect(request, &LoopbackHttpRequest::finished, request, &QObject::deleteLater);
+    connect(request, &LoopbackHttpRequest::finished, context,
+            [deadline, completion = std::move(completion)](const HttpAnswer& answer) mutable {
+                deadline.cancel();
+                if (completion)
+                    completion(answer);
+            });
+    return HttpCall(request);
 }

@@ -1,6 +1,8 @@
 #pragma once
 
 #include "AddressMap.h"
+#include "HttpAnswer.h"
+#include "LoopbackHttpRequest.h"
 #include "model/Scheduler.h"
 
 #include <QByteArray>
@@ -16,16 +18,6 @@
 
 class QNetworkRequest;
 
-// What came back for one request. `status` is present only when a whole
-// HTTP answer arrived; a refused connection, a time-out, a cut-off body or a
-// cancelled request leave it empty.
-struct HttpAnswer {
-    std::optional<int> status;
-    QByteArray body;
-
-    bool isOK() const { return status == 200; }
-};
-
 // A request in flight. Cancelling it aborts the transfer; its completion is
 // then never called. An empty or finished handle cancels nothing.
 class HttpCall {
@@ -36,16 +28,24 @@ public:
 private:
     friend class HttpClient;
     explicit HttpCall(QNetworkReply* reply) : m_reply(reply) { }
+    explicit HttpCall(LoopbackHttpRequest* request) : m_loopbackRequest(request) { }
     QPointer<QNetworkReply> m_reply;
+    QPointer<LoopbackHttpRequest> m_loopbackRequest;
 };
 
 // HTTP for the companion's services, on the main thread: one request per
 // call, nothing cached, every completion delivered on the main thread, and
 // never once `context` is gone. Each answer is capped in size, and each
-// request gives up after its time-out,
-// measured on the scheduler from the moment it is sent, so tests can move
-// that clock. A redirect is followed only within the origin the request was
-// sent to, and never in a circle; one that is refused counts as no answer.
+// request gives up after its time-out, whatever it is waiting for, measured
+// on the scheduler from the moment it is sent, so tests can move that clock.
+// A redirect is followed only within the origin the request was sent to,
+// and never in a circle; one that is refused counts as no answer.
+//
+// Requests to the local server (plain http to a loopback address, as the
+// program writes it, before the address map sends it elsewhere) go over
+// LoopbackHttpRequest, each on a connection of its own, so its head is
+// capped too and a stuck one holds back no other; the weather service and
+// any other address go through QNetworkAccessManager.
 class HttpClient final : public QObject {
     Q_OBJECT
 
@@ -82,6 +82,8 @@ private:
     QNetworkRequest requestFor(const QUrl& address) const;
     HttpCall track(const QObject* context, QNetworkReply* reply, Completion completion, Duration timeout,
                    qint64 largestAnswer);
+    HttpCall sendOverLoopback(const QObject* context, const QUrl& address, std::optional<QByteArray> json,
+                              Completion completion, Duration timeout, qint64 largestAnswer);
 
     Scheduler& m_scheduler;
     AddressMap m_addresses;

@@ -244,9 +244,24 @@ TEST(AlertPolling, WhileTheServerIsDownTheLoopKeepsAskingWithTheSameMark)
         ASSERT_TRUE(waitUntil([&] { return kit.polling().notificationLoop().isWaiting(); }));
         kit.scheduler().advance(2s);
     }
+    // One request a turn: a connection the server cuts is not asked again.
+    ASSERT_TRUE(waitUntil([&] { return kit.server.countOf("/api/companion/notifications") == 4; }));
+    ASSERT_TRUE(roundTrip(kit.services->http));
     EXPECT_EQ(kit.server.countOf("/api/companion/notifications"), 4);
     for (const TestRequest& request : kit.server.requestsTo("/api/companion/notifications"))
         EXPECT_EQ(request.queryValue(QStringLiteral("after")), QStringLiteral("9"));
+}
+
+TEST(AlertPolling, AUsageAnswerStuckInItsHeadHoldsBackNoAlert)
+{
+    ServicesTestKit kit(savedID(1));
+    kit.server.answer("GET", "/api/companion/agent-usage", TestResponse::headWithoutEnd(20));
+    kit.server.answer("GET", "/api/companion/notifications", TestResponse::json(feedOf({{2, "email", "Invoice"}})));
+    kit.polling().startAgentUsagePolling();
+    ASSERT_TRUE(waitUntil([&] { return kit.server.endlessCount() == 1; }));
+    ASSERT_TRUE(finishes([&](auto done) { kit.polling().pollCompanionNotifications(done); }));
+    EXPECT_TRUE(kit.model->activeAlert.get().has_value());
+    EXPECT_EQ(kit.server.endlessCount(), 1) << "the usage answer ended meanwhile";
 }
 
 TEST(AlertPolling, ACancelledPollInFlightRaisesNothing)

@@ -1,5 +1,7 @@
 #include "ServicesTestKit.h"
 
+#include "services/HttpAnswerReader.h"
+
 #include <gtest/gtest.h>
 
 using namespace std::chrono_literals;
@@ -19,9 +21,12 @@ protected:
         return answer;
     }
 
+    QUrl at(const char* path) const { return server.origin().resolved(QUrl(QString::fromLatin1(path))); }
+
     ManualScheduler scheduler;
     TestServer server;
-    HttpClient http{scheduler, AddressMap()};
+    // The weather service's address reaches the test server through Qt's HTTP stack.
+    HttpClient http{scheduler, addressesOf(server.origin())};
     QObject context;
 };
 
@@ -74,23 +79,45 @@ TEST_F(HttpClientTest, NoServerIsNoAnswer)
     EXPECT_FALSE(answer->status.has_value());
 }
 
-TEST_F(HttpClientTest, GivesUpWhenItsTimeOutPassesOnTheScheduler)
+TEST_F(HttpClientTest, GivesUpWhenItsTimeOutPassesOnTheSchedulerWhateverItWaitsFor)
 {
-    server.answer("GET", "/slow", TestResponse::held());
-    std::optional<HttpAnswer> answer;
-    http.get(
-        &context, server.origin().resolved(QUrl(QStringLiteral("/slow"))),
-        [&](const HttpAnswer& received) { answer = received; }, 8s);
-    ASSERT_TRUE(waitUntil([&] { return server.heldCount() == 1; }));
-
-    scheduler.advance(7999ms);
-    ASSERT_TRUE(roundTrip(http));
-    EXPECT_FALSE(answer.has_value());
-    scheduler.advance(1ms);
-    ASSERT_TRUE(waitUntil([&] { return answer.has_value(); }));
-    EXPECT_FALSE(answer->status.has_value());
-    // The server sees the client leave.
-    EXPECT_TRUE(waitUntil([&] { return server.heldCount() == 0; }));
+    server.answer("GET", "/held", TestResponse::held());
+    server.answer("GET", "/head", TestResponse::headWithoutEnd(20));
+    server.answer("GET", "/interim", TestResponse::continueWithoutEnd(20));
+    server.answer("GET", "/body", TestResponse::trickled(QByteArray(1000, ' '), 20));
+    server.answer("GET", "/", TestResponse::held());
+    const auto reached = [&](const std::function<bool()>& state) { return waitUntil(state) && roundTrip(http); };
+    const auto isHeld = [&] { return server.heldCount() == 1; };
+    // Past the first line or interim answer.
+    qint64 sentBefore = 0;
+    const auto streams = [&] { return server.endlessCount() == 1 && server.endlessBytesSent() > sentBefore; };
+    const struct {
+        const char* state;
+        QUrl address;
+        std::function<bool()> reach;
+    } cases[] = {
+        {"connecting", at("/never"), [] { return true; }},
+        {"waiting for the head", at("/held"), [&] { return reached(isHeld); }},
+        {"reading the head", at("/head"), [&] { return reached(streams); }},
+        {"reading interim answers", at("/interim"), [&] { return reached(streams); }},
+        {"reading the body", at("/body"), [&] { return reached([&] { return server.countOf("/body") == 1; }); }},
+        {"waiting through Qt", WeatherText::serviceAddress(), [&] { return reached(isHeld); }},
+    };
+    for (const auto& c : cases) {
+        sentBefore = server.endlessBytesSent();
+        std::optional<HttpAnswer> answer;
+        http.get(
+            &context, c.address, [&](const HttpAnswer& received) { answer = received; }, 8s);
+        ASSERT_TRUE(c.reach()) << c.state;
+        scheduler.advance(7999ms);
+        EXPECT_FALSE(answer.has_value()) << c.state;
+        scheduler.advance(1ms);
+        ASSERT_TRUE(waitUntil([&] { return answer.has_value(); })) << c.state;
+        EXPECT_FALSE(answer->status.has_value()) << c.state;
+        // The server sees the client leave.
+        EXPECT_TRUE(waitUntil([&] { return server.heldCount() == 0 && server.endlessCount() == 0; })) << c.state;
+    }
+    EXPECT_EQ(server.countOf("/never"), 0);
 }
 
 TEST_F(HttpClientTest, TheDefaultTimeOutIsAMinute)
@@ -112,14 +139,18 @@ TEST_F(HttpClientTest, ACancelledCallOrAGoneContextHearsNothing)
     server.answer("GET", "/slow", TestResponse::held());
     const QUrl slow = server.origin().resolved(QUrl(QStringLiteral("/slow")));
 
+    server.answer("GET", "/", TestResponse::held());
+
     int heard = 0;
     HttpCall call = http.get(&context, slow, [&](const HttpAnswer&) { ++heard; });
+    HttpCall throughQt = http.get(&context, WeatherText::serviceAddress(), [&](const HttpAnswer&) { ++heard; });
     auto shortLived = std::make_unique<QObject>();
     http.get(shortLived.get(), slow, [&](const HttpAnswer&) { ++heard; });
-    ASSERT_TRUE(waitUntil([&] { return server.heldCount() == 2; }));
+    ASSERT_TRUE(waitUntil([&] { return server.heldCount() == 3; }));
 
     call.cancel();
     call.cancel();
+    throughQt.cancel();
     shortLived.reset();
     server.releaseHeld(TestResponse::json("{}"));
     scheduler.advance(1h);
@@ -228,8 +259,10 @@ TEST_F(HttpClientTest, NothingIsReadFromAnAnswerOnceItIsCutOff)
     server.answer("GET", "/endless", TestResponse::withoutEnd());
     server.answer("GET", "/away", redirectTo(QUrl(QStringLiteral("http://127.0.0.2/"))));
     server.answer("GET", "/slow", TestResponse::held());
+    server.answer("GET", "/endless-head", TestResponse::headWithoutEnd());
+    server.answer("GET", "/endless-interim", TestResponse::continueWithoutEnd());
     HeardMessages heard;
-    for (const QByteArray path : {"/big", "/endless", "/away", "/slow"}) {
+    for (const QByteArray path : {"/big", "/endless", "/away", "/slow", "/endless-head", "/endless-interim"}) {
         std::optional<HttpAnswer> answer;
         http.get(
             &context, server.origin().resolved(QUrl(QString::fromUtf8(path))),
@@ -240,8 +273,103 @@ TEST_F(HttpClientTest, NothingIsReadFromAnAnswerOnceItIsCutOff)
         }
         ASSERT_TRUE(waitUntil([&] { return answer.has_value(); })) << path.constData();
         EXPECT_FALSE(answer->status.has_value()) << path.constData();
+        EXPECT_TRUE(waitUntil([&] { return server.endlessCount() == 0; })) << path.constData();
     }
     EXPECT_EQ(heard.messages(), QStringList());
+}
+
+namespace {
+
+// A head of exactly size bytes, line ends included, announcing an empty body.
+QByteArray headOfSize(qsizetype size)
+{
+    const QByteArray start = "HTTP/1.1 200 OK\r\nX-Filler: ";
+    const QByteArray end = "\r\nContent-Length: 0\r\n\r\n";
+    return start + QByteArray(size - start.size() - end.size(), 'a') + end;
+}
+
+} // namespace
+
+TEST(HttpAnswerReader, FramesTheBodySkipsInterimAnswersAndRefusesWhatIsNotHttpOrTooLarge)
+{
+    using State = HttpAnswerReader::State;
+    const QByteArray ok = "HTTP/1.1 200 OK\r\n";
+    const QByteArray chunked = ok + "Transfer-Encoding: gzip, chunked\r\n\r\n";
+    const struct {
+        QByteArray bytes;
+        bool closed;
+        State state;
+        QByteArray body = {};
+        int status = 200;
+    } cases[] = {
+        {ok + "Content-Length: 5\r\n\r\nhello, and more", false, State::complete, "hello"},
+        {ok + "Content-Length: 5\r\n\r\nhel", true, State::refused},
+        {chunked + "5;x=y\r\nhello\r\n1\r\n!\r\n0\r\nX-Sum: 1\r\n\r\n", false, State::complete, "hello!"},
+        {chunked + "5\r\nhello\r\n", true, State::refused},
+        {chunked + "5\r\nhelloX\r\n", false, State::refused},
+        {chunked + "-5\r\n", false, State::refused},
+        {"HTTP/1.0 200 OK\n\nto close", false, State::reading},
+        {"HTTP/1.0 200 OK\n\nto close", true, State::complete, "to close"},
+        {ok + "Transfer-Encoding: gzip\r\nContent-Length: 2\r\n\r\nto close", true, State::complete, "to close"},
+        {"HTTP/1.1 100 Continue\r\n\r\nHTTP/1.1 103 Early Hints\r\nLink: </a>\r\n\r\n"
+         "HTTP/1.1 201 Created\r\nContent-Length: 2\r\n\r\nok",
+         false, State::complete, "ok", 201},
+        {"HTTP/1.1 204 No Content\r\n\r\n", false, State::complete, {}, 204},
+        {ok + "Content-Length:\r\n  2\r\n\r\nok", false, State::complete, "ok"},
+        // Over the body's cap of 8 bytes, refused before the body comes.
+        {ok + "Content-Length: 9\r\n\r\n", false, State::refused},
+        {chunked + "5\r\nhello\r\n4\r\n", false, State::refused},
+        {ok + "\r\n123456789", false, State::refused},
+        {"SSH-2.0-OpenSSH_9.2\r\n", false, State::refused},
+        {"HTTP/2 200\r\n", false, State::refused},
+        {"HTTP/1.1 099 Low\r\n", false, State::refused},
+        {"HTTP/1.1 101 Switching Protocols\r\nUpgrade: websocket\r\n\r\n", false, State::refused},
+        {ok + "Content-Length: 2\r\nContent-Length: 3\r\n\r\nok", false, State::refused},
+        {ok + "Content-Length: +2\r\n\r\nok", false, State::refused},
+        {ok + "No colon here\r\n\r\n", false, State::refused},
+        {ok + " folded first\r\n\r\n", false, State::refused},
+        {headOfSize(HttpAnswerReader::largestHead), false, State::complete},
+        {headOfSize(HttpAnswerReader::largestHead + 1), false, State::refused},
+    };
+    for (const auto& c : cases) {
+        // Whole, and a byte at a time.
+        for (const qsizetype piece : {c.bytes.size(), qsizetype(1)}) {
+            HttpAnswerReader reader(8);
+            for (qsizetype at = 0; at < c.bytes.size(); at += piece)
+                reader.read(QByteArrayView(c.bytes).sliced(at, std::min(piece, c.bytes.size() - at)));
+            if (c.closed)
+                reader.end();
+            const std::string row = c.bytes.left(70).toStdString() + " in pieces of " + std::to_string(piece);
+            ASSERT_EQ(reader.state(), c.state) << row;
+            if (c.state == State::complete) {
+                EXPECT_EQ(reader.body(), c.body) << row;
+                EXPECT_EQ(reader.status(), c.status) << row;
+            }
+        }
+    }
+}
+
+TEST(HttpAnswerReader, RefusesAHeadWithoutEndAsSoonAsItPassesTheCap)
+{
+    const struct {
+        QByteArray start;
+        QByteArray piece;
+    } cases[] = {
+        {"HTTP/1.1 200 OK\r\nX-Long: ", "a"},
+        {"HTTP/1.1 200 OK\r\n", "X-Filler: 0123456789\r\n"},
+        {"", "HTTP/1.1 100 Continue\r\n\r\n"},
+        {"HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n0\r\n", "X-Trailer: 0123456789\r\n"},
+    };
+    for (const auto& c : cases) {
+        HttpAnswerReader reader(HttpClient::largestFeedAnswer);
+        qsizetype sent = c.start.size();
+        reader.read(c.start);
+        while (reader.read(c.piece) == HttpAnswerReader::State::reading && sent <= HttpAnswerReader::largestHead)
+            sent += c.piece.size();
+        EXPECT_EQ(reader.state(), HttpAnswerReader::State::refused) << c.piece.constData();
+        EXPECT_LE(sent, HttpAnswerReader::largestHead) << c.piece.constData();
+        EXPECT_GT(sent + c.piece.size(), HttpAnswerReader::largestHead) << c.piece.constData();
+    }
 }
 
 TEST(AddressMap, SendsOneOriginElsewhereKeepingTheRest)

@@ -1,0 +1,68 @@
+#pragma once
+
+#include <QByteArray>
+#include <QByteArrayView>
+
+#include <optional>
+
+// Reads one HTTP/1.x answer from the bytes of its connection as they arrive,
+// with no I/O of its own. Interim (1xx) answers are skipped; the body is
+// framed by its Content-Length, by chunks or by the end of the connection.
+// Nothing grows without bound: the heads of one answer (interim answers and
+// trailers included) take at most largestHead bytes together, the body at
+// most the caller's cap. Past either, or on bytes that are not HTTP, the
+// answer is refused at once.
+class HttpAnswerReader {
+public:
+    enum class State { reading, complete, refused };
+
+    // A few tens of kilobytes, far above any head the local server sends.
+    static constexpr qsizetype largestHead = 32 * 1024;
+
+    explicit HttpAnswerReader(qint64 largestBody) : m_largestBody(largestBody) { }
+
+    // Takes the next bytes of the connection; what follows a complete answer
+    // is ignored.
+    State read(QByteArrayView bytes);
+    // The server closed the connection: a body that runs to the close is
+    // complete, anything else was cut short.
+    State end();
+
+    State state() const { return m_state; }
+    // Of the final answer, once it is complete.
+    int status() const { return m_status; }
+    const QByteArray& body() const { return m_body; }
+    // The final head's Location, empty without one.
+    const QByteArray& location() const { return m_location; }
+
+private:
+    enum class Stage { statusLine, headerLines, sizedBody, chunkSize, chunkData, chunkEnd, trailers, bodyToClose };
+
+    qsizetype readLine(QByteArrayView bytes);
+    qsizetype readData(QByteArrayView bytes);
+    void takeLine(QByteArrayView line);
+    void takeStatusLine(QByteArrayView line);
+    void takeHeaderLine(QByteArrayView line);
+    void takeField();
+    void endHead();
+    void takeChunkSize(QByteArrayView line);
+    bool countsAgainstHead() const;
+    void refuse() { m_state = State::refused; }
+    void complete() { m_state = State::complete; }
+
+    qint64 m_largestBody;
+    State m_state = State::reading;
+    Stage m_stage = Stage::statusLine;
+    // Bytes of the heads so far, and of the line not yet ended.
+    qsizetype m_headSize = 0;
+    QByteArray m_line;
+    // The field whose line may still go on (an obsolete folded line).
+    std::optional<std::pair<QByteArray, QByteArray>> m_field;
+
+    int m_status = 0;
+    std::optional<qint64> m_contentLength;
+    std::optional<bool> m_chunked; // present when Transfer-Encoding was sent
+    QByteArray m_location;
+    qint64 m_dataLeft = 0; // of the sized body or the current chunk
+    QByteArray m_body;
+};

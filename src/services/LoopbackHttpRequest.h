@@ -1,0 +1,50 @@
+#pragma once
+
+#include "HttpAnswer.h"
+#include "HttpAnswerReader.h"
+
+#include <QList>
+#include <QObject>
+#include <QUrl>
+
+#include <optional>
+
+class QTcpSocket;
+
+// One request to the local server on the loopback interface, each over a
+// connection of its own that the server closes after its answer: a GET, or
+// a POST of a JSON document. Qt's HTTP stack reads a head without bound and
+// cannot always be stopped while it does; this reads the answer with
+// HttpAnswerReader, so head and body stay within their caps, and abort()
+// ends it at once, connecting, reading the head or the body. A redirect is
+// followed as HttpClient allows. `finished` comes once, and never from
+// within the constructor.
+class LoopbackHttpRequest final : public QObject {
+    Q_OBJECT
+
+public:
+    // A GET of address, or with json a POST of it.
+    LoopbackHttpRequest(const QUrl& address, std::optional<QByteArray> json, qint64 largestAnswer,
+                        QObject* parent = nullptr);
+
+    // Ends the request with no answer, unless it has finished.
+    void abort() { finish({}); }
+
+Q_SIGNALS:
+    void finished(const HttpAnswer& answer);
+
+private:
+    void send(const QUrl& address);
+    void read();
+    void takeAnswer();
+    void dropConnection();
+    void finish(const HttpAnswer& answer);
+
+    std::optional<QByteArray> m_json;
+    qint64 m_largestAnswer;
+    // The addresses asked so far, the first one first.
+    QList<QUrl> m_visited;
+    QTcpSocket* m_socket = nullptr;
+    std::optional<HttpAnswerReader> m_reader;
+    bool m_finished = false;
+};

@@ -1,10 +1,19 @@
 // What the built companion keeps mapped: no image plugins, and the audio
-// stack only once it has made a sound.
+// stack only once it has made a sound; and a local server that never ends
+// its headers neither grows it nor holds back its alerts.
 #include "RunningCompanion.h"
+
+#include "server/FixtureServer.h"
+#include "services/HttpClient.h"
+#include "services/LocalServerPolling.h"
+
+#include <QElapsedTimer>
 
 #include <gtest/gtest.h>
 
 namespace {
+
+using namespace Qt::StringLiterals;
 
 bool maps(qint64 pid, const QString& library)
 {
@@ -27,6 +36,68 @@ TEST(LeanProcess, LoadsNoImagePluginAndTheAudioStackOnlyAtTheFirstSound)
     EXPECT_TRUE(waitUntil([&] { return maps(companion.pid(), QStringLiteral("lumivo-audio")); }, 5000));
     EXPECT_TRUE(maps(companion.pid(), QStringLiteral("libQt6Multimedia")));
     EXPECT_TRUE(companion.isRunning());
+}
+
+// Its resident memory in kilobytes, -1 once it is gone.
+qint64 residentKB(qint64 pid)
+{
+    QFile file(QStringLiteral("/proc/%1/status").arg(pid));
+    const QList<QByteArray> lines = file.open(QIODevice::ReadOnly) ? file.readAll().split('\n') : QList<QByteArray>();
+    for (const QByteArray& line : lines) {
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').value(0).toLongLong();
+    }
+    return -1;
+}
+
+TEST(LeanProcess, ALocalServerWhoseHeadersNeverEndGrowsNothingAndHoldsBackNoAlert)
+{
+    const QString feed = u"/api/companion/notifications"_s;
+    const QString usage = u"/api/companion/agent-usage"_s;
+    // Header lines as fast as the companion reads them, and a line every
+    // 50 ms, which stays under the head's cap beyond the deadline.
+    const QJsonObject fast{{u"kind"_s, u"headers"_s}};
+    const QJsonObject slow{{u"kind"_s, u"headers"_s}, {u"pauseMs"_s, 50}};
+    std::unique_ptr<FixtureServer> server;
+    // Another run on this machine may hold the port for a while.
+    ASSERT_TRUE(waitUntil(
+        [&] {
+            server = std::make_unique<FixtureServer>(4173);
+            return server->server().isListening();
+        },
+        90000));
+    server->setFixture({{u"notifications"_s, QJsonArray()}, {u"endless"_s, QJsonObject{{feed, slow}, {usage, fast}}}});
+    CompanionSession session;
+    session.writeSettings({{LocalServerPolling::latestNotificationIDKey, 100}});
+    RunningCompanion companion(session);
+    ASSERT_TRUE(companion.waitForPanel());
+    ASSERT_TRUE(waitUntil(
+        [&] { return server->server().countOf(feed.toUtf8()) == 1 && server->server().countOf(usage.toUtf8()) == 1; }));
+    QElapsedTimer streaming;
+    streaming.start();
+    const qint64 start = residentKB(companion.pid());
+    qint64 peak = start;
+    const auto sample = [&] { peak = std::max(peak, residentKB(companion.pid())); };
+
+    // The alert comes on the next poll's connection, once the stuck one has met its deadline.
+    const QJsonObject alert{{u"id"_s, 101}, {u"type"_s, u"email"_s}, {u"detail"_s, u"Sent meanwhile"_s}};
+    server->setFixture({{u"notifications"_s, QJsonArray{alert}}, {u"endless"_s, QJsonObject{{usage, fast}}}});
+    const auto bound = LocalServerPolling::notificationPeriod + HttpClient::defaultTimeout + std::chrono::seconds(15);
+    EXPECT_TRUE(waitUntil(
+        [&] {
+            sample();
+            return companion.alertPanel().has_value();
+        },
+        int(bound.count())));
+    // The server streams for 90 s in all: here the time is the point.
+    waitUntil(
+        [&] {
+            sample();
+            return streaming.hasExpired(90000);
+        },
+        100000);
+    EXPECT_TRUE(companion.isRunning());
+    EXPECT_LT(peak - start, 30 * 1024) << start << " kB at the start";
 }
 
 } // namespace

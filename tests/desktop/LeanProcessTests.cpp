@@ -69,10 +69,16 @@ TEST(LeanProcess, ALocalServerWhoseHeadersNeverEndGrowsNothingAndHoldsBackNoAler
     server->setFixture({{u"notifications"_s, QJsonArray()}, {u"endless"_s, QJsonObject{{feed, slow}, {usage, fast}}}});
     CompanionSession session;
     session.writeSettings({{LocalServerPolling::latestNotificationIDKey, 100}});
+    // AddressSanitizer holds freed memory back for a while, which grows a
+    // sanitizer build whatever the server does: let it reuse the memory at once.
+    const QString sanitizer = qEnvironmentVariable("ASAN_OPTIONS");
+    session.setVariable(u"ASAN_OPTIONS"_s,
+                        (sanitizer.isEmpty() ? QString() : sanitizer + u':') + u"quarantine_size_mb=0"_s);
     RunningCompanion companion(session);
     ASSERT_TRUE(companion.waitForPanel());
+    // Companions of other tests may ask the same port too.
     ASSERT_TRUE(waitUntil(
-        [&] { return server->server().countOf(feed.toUtf8()) == 1 && server->server().countOf(usage.toUtf8()) == 1; }));
+        [&] { return server->server().countOf(feed.toUtf8()) > 0 && server->server().countOf(usage.toUtf8()) > 0; }));
     QElapsedTimer streaming;
     streaming.start();
     const qint64 start = residentKB(companion.pid());

@@ -42,12 +42,9 @@ TEST(LeanProcess, LoadsNoImagePluginAndTheAudioStackOnlyAtTheFirstSound)
 qint64 residentKB(qint64 pid)
 {
     QFile file(QStringLiteral("/proc/%1/status").arg(pid));
-    const QList<QByteArray> lines = file.open(QIODevice::ReadOnly) ? file.readAll().split('\n') : QList<QByteArray>();
-    for (const QByteArray& line : lines) {
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').value(0).toLongLong();
-    }
-    return -1;
+    const QByteArray status = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    const qsizetype at = status.indexOf("\nVmRSS:");
+    return at < 0 ? -1 : status.mid(at + 7, status.indexOf('\n', at + 1) - at - 7).trimmed().split(' ')[0].toLongLong();
 }
 
 TEST(LeanProcess, ALocalServerWhoseHeadersNeverEndGrowsNothingAndHoldsBackNoAlert)
@@ -58,22 +55,16 @@ TEST(LeanProcess, ALocalServerWhoseHeadersNeverEndGrowsNothingAndHoldsBackNoAler
     // 50 ms, which stays under the head's cap beyond the deadline.
     const QJsonObject fast{{u"kind"_s, u"headers"_s}};
     const QJsonObject slow{{u"kind"_s, u"headers"_s}, {u"pauseMs"_s, 50}};
-    std::unique_ptr<FixtureServer> server;
-    // Another run on this machine may hold the port for a while.
-    ASSERT_TRUE(waitUntil(
-        [&] {
-            server = std::make_unique<FixtureServer>(4173);
-            return server->server().isListening();
-        },
-        90000));
+    const std::unique_ptr<FixtureServer> server = localServerStandIn<FixtureServer>();
+    ASSERT_TRUE(server->isListening()) << "port " << localServerPort << " stays taken";
     server->setFixture({{u"notifications"_s, QJsonArray()}, {u"endless"_s, QJsonObject{{feed, slow}, {usage, fast}}}});
     CompanionSession session;
     session.writeSettings({{LocalServerPolling::latestNotificationIDKey, 100}});
-    // AddressSanitizer holds freed memory back for a while, which grows a
-    // sanitizer build whatever the server does: let it reuse the memory at once.
-    const QString sanitizer = qEnvironmentVariable("ASAN_OPTIONS");
-    session.setVariable(u"ASAN_OPTIONS"_s,
-                        (sanitizer.isEmpty() ? QString() : sanitizer + u':') + u"quarantine_size_mb=0"_s);
+#if defined(__SANITIZE_ADDRESS__)
+    // AddressSanitizer holds freed memory back for a while, which grows the
+    // program whatever the server does: let it reuse the memory at once.
+    session.setVariable(u"ASAN_OPTIONS"_s, qEnvironmentVariable("ASAN_OPTIONS") + u":quarantine_size_mb=0"_s);
+#endif
     RunningCompanion companion(session);
     ASSERT_TRUE(companion.waitForPanel());
     // Companions of other tests may ask the same port too.
@@ -83,25 +74,22 @@ TEST(LeanProcess, ALocalServerWhoseHeadersNeverEndGrowsNothingAndHoldsBackNoAler
     streaming.start();
     const qint64 start = residentKB(companion.pid());
     qint64 peak = start;
-    const auto sample = [&] { peak = std::max(peak, residentKB(companion.pid())); };
+    // Waits for condition, noting the highest resident memory meanwhile.
+    const auto sampling = [&](const std::function<bool()>& condition, int timeoutMs) {
+        const auto sampled = [&] {
+            peak = std::max(peak, residentKB(companion.pid()));
+            return condition();
+        };
+        return waitUntil(sampled, timeoutMs);
+    };
 
     // The alert comes on the next poll's connection, once the stuck one has met its deadline.
     const QJsonObject alert{{u"id"_s, 101}, {u"type"_s, u"email"_s}, {u"detail"_s, u"Sent meanwhile"_s}};
     server->setFixture({{u"notifications"_s, QJsonArray{alert}}, {u"endless"_s, QJsonObject{{usage, fast}}}});
     const auto bound = LocalServerPolling::notificationPeriod + HttpClient::defaultTimeout + std::chrono::seconds(15);
-    EXPECT_TRUE(waitUntil(
-        [&] {
-            sample();
-            return companion.alertPanel().has_value();
-        },
-        int(bound.count())));
+    EXPECT_TRUE(sampling([&] { return companion.alertPanel().has_value(); }, int(bound.count())));
     // The server streams for 90 s in all: here the time is the point.
-    waitUntil(
-        [&] {
-            sample();
-            return streaming.hasExpired(90000);
-        },
-        100000);
+    sampling([&] { return streaming.hasExpired(90000); }, 100000);
     EXPECT_TRUE(companion.isRunning());
     EXPECT_LT(peak - start, 30 * 1024) << start << " kB at the start";
 }

@@ -14,6 +14,7 @@
 #include <QTemporaryDir>
 
 #include <csignal>
+#include <memory>
 #include <optional>
 
 struct ShownWindow {
@@ -98,6 +99,26 @@ inline bool runningCopyCaughtUp(const CompanionSession& session,
                                 const QString& program = QStringLiteral("lumivo-companion"))
 {
     return startAnotherCopy(session, {QStringLiteral("lumivo://caught-up")}, program) == 0;
+}
+
+// The local server's port, as the program asks for it.
+constexpr quint16 localServerPort = 4173;
+
+// A stand-in for the local server (a TestServer or a FixtureServer) on its
+// port. Tests on this machine take turns at the port, and the longest holds
+// it for a minute and a half: this waits for it up to four minutes, and
+// gives a stand-in that does not listen when the port stays taken.
+template <class Server>
+std::unique_ptr<Server> localServerStandIn()
+{
+    std::unique_ptr<Server> server;
+    waitUntil(
+        [&] {
+            server = std::make_unique<Server>(localServerPort);
+            return server->isListening();
+        },
+        240000);
+    return server;
 }
 
 class RunningCompanion {

@@ -25,21 +25,12 @@ namespace {
 
 using namespace Qt::StringLiterals;
 
-// The local server's port, as the program asks for it.
-constexpr quint16 localServerPort = 4173;
-
 class PanelProgram : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        // Another run on this machine may hold the port for a while.
-        ASSERT_TRUE(waitUntil(
-            [&] {
-                server = std::make_unique<FixtureServer>(localServerPort);
-                return server->server().isListening();
-            },
-            90000))
-            << "port " << localServerPort << " stays taken";
+        server = localServerStandIn<FixtureServer>();
+        ASSERT_TRUE(server->isListening()) << "port " << localServerPort << " stays taken";
         const QDateTime now = QDateTime::currentDateTime();
         usage = usageFeed(now);
         bots = fleetFeed(now);

@@ -39,6 +39,7 @@ public:
     explicit FixtureServer(quint16 port = 0, QObject* parent = nullptr);
 
     TestServer& server() { return m_server; }
+    bool isListening() const { return m_server.isListening(); }
     QUrl origin() const { return m_server.origin(); }
 
     void setFixture(const QJsonObject& fixture);

@@ -15,9 +15,6 @@ using namespace Qt::StringLiterals;
 
 const auto* const privateWebHome = ::testing::AddGlobalTestEnvironment(new PrivateWebHome);
 
-// The local server's port, as the program asks for it.
-constexpr quint16 localServerPort = 4173;
-
 // A page that asks for an alert again and again, reporting each turn to the
 // server first: "/asked?page=<this load>&turn=<n>".
 const QByteArray alertLoop = R"(<!doctype html><title>looping</title><body><script>
@@ -34,14 +31,8 @@ class WebProgram : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        // Another run on this machine may hold the port for a while.
-        ASSERT_TRUE(waitUntil(
-            [&] {
-                server = std::make_unique<TestServer>(localServerPort);
-                return server->isListening();
-            },
-            90000))
-            << "port " << localServerPort << " stays taken";
+        server = localServerStandIn<TestServer>();
+        ASSERT_TRUE(server->isListening()) << "port " << localServerPort << " stays taken";
 #if defined(__SANITIZE_ADDRESS__)
         // The engine's own code trips this check (see EngineSanitizerOptions.cpp).
         session.setVariable(u"ASAN_OPTIONS"_s, qEnvironmentVariable("ASAN_OPTIONS") + u":new_delete_type_mismatch=0"_s);

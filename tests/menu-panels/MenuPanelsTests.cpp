@@ -222,15 +222,10 @@ TEST(MenuPanels, TheUsagePanelWaitsThenShowsBothAgents)
 
 TEST(MenuPanels, TheUsagePanelKeepsItsRowsAndItsBadgeToTheirRoomWhateverTheFeedSends)
 {
-    PanelKit kit;
-    kit.show(&CompanionModel::usagePanelOpen);
     CompanionAgentUsage usage = usageOf(usageFeed(QDateTime::currentDateTime()));
     usage.claude.models = std::vector(10'000, usage.claude.models->front());
     usage.claude.plan->windows = std::vector(10'000, usage.claude.plan->windows.front());
     usage.claude.limits->planType = QString(OutsideText::longestLabel, u'W');
-    kit.model->agentUsage = usage;
-    kit.settle();
-    EXPECT_TRUE(kit.fits() && !kit.view.grab().isNull());
     UsagePanel::AgentLines lines = UsagePanel::linesFor(u"Claude"_s, usage.claude, QDateTime(), QLocale::c());
     EXPECT_EQ(lines.limits.size(), UsagePanel::mostLimitRows);
     EXPECT_EQ(lines.models.count(u"opus"_s), qsizetype(UsageFigures::mostModelsNamed));
@@ -242,8 +237,6 @@ TEST(MenuPanels, TheUsagePanelKeepsItsRowsAndItsBadgeToTheirRoomWhateverTheFeedS
     ASSERT_TRUE(cut && cut->text.endsWith(u'\u2026'));
     EXPECT_EQ(cut->chip.right(), line.right());
     EXPECT_FALSE(UsagePanel::planChip(QRectF(10, 0, 60, 20), lines)) << "no room after the name";
-    lines.active = false;
-    EXPECT_GT(UsagePanel::planChip(line, lines)->chip.width(), cut->chip.width());
     lines.plan = u"MAX"_s;
     EXPECT_EQ(UsagePanel::planChip(line, lines)->text, u"MAX"_s);
 }

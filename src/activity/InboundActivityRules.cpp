@@ -1,6 +1,7 @@
 #include "InboundActivityRules.h"
 
 #include "model/CompanionEdition.h"
+#include "model/OutsideText.h"
 
 #include <span>
 #include <string_view>
@@ -229,13 +230,8 @@ QString alertDetail(const DesktopNotification& notification)
 {
     const QString summary = notification.summary.simplified();
     const QString body = plainText(notification.body).simplified();
-    QString detail = summary.isEmpty() || body.isEmpty() ? summary + body : summary + QStringLiteral(": ") + body;
-    if (detail.size() > longestDetail) {
-        // Never end on the first half of a character outside the basic plane.
-        detail.truncate(detail.at(longestDetail - 1).isHighSurrogate() ? longestDetail - 1 : longestDetail);
-        detail.squeeze();
-    }
-    return detail;
+    return OutsideText::boundedForDisplay(
+        summary.isEmpty() || body.isEmpty() ? summary + body : summary + QStringLiteral(": ") + body, longestDetail);
 }
 
 std::optional<Finding> findingFor(const DesktopNotification& notification)

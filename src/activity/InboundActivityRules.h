@@ -13,8 +13,8 @@
 // alert each one becomes.
 namespace InboundActivityRules {
 
-// The longest detail an alert carries; the bubble shows less and ends it
-// with an ellipsis.
+// The longest detail an alert carries, in user-perceived characters (see
+// OutsideText.h); the bubble shows less and ends it with an ellipsis.
 inline constexpr int longestDetail = 120;
 
 // The most of each text of a notification that is read, in bytes: far more

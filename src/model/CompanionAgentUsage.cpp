@@ -1,7 +1,9 @@
 #include "CompanionAgentUsage.h"
 
+#include "OutsideText.h"
 #include "StrictJson.h"
 
+using OutsideText::boundedLabel;
 using StrictJson::ObjectReader;
 using Usage = CompanionAgentUsage;
 
@@ -18,7 +20,7 @@ Usage::Window readWindow(ObjectReader& reader)
 Usage::ModelUsage readModelUsage(ObjectReader& reader)
 {
     return {
-        .label = reader.text(u"label"),
+        .label = boundedLabel(reader.text(u"label")),
         .tokens = reader.integer(u"tokens"),
     };
 }
@@ -29,14 +31,14 @@ Usage::Limits readLimits(ObjectReader& reader)
         .usedPercent = reader.number(u"usedPercent"),
         .windowMinutes = reader.integer(u"windowMinutes"),
         .resetsAt = reader.number(u"resetsAt"),
-        .planType = reader.optionalText(u"planType"),
+        .planType = boundedLabel(reader.optionalText(u"planType")),
     };
 }
 
 Usage::PlanWindow readPlanWindow(ObjectReader& reader)
 {
     return {
-        .label = reader.text(u"label"),
+        .label = boundedLabel(reader.text(u"label")),
         .usedPercent = reader.number(u"usedPercent"),
         .resetsAtIso = reader.optionalText(u"resetsAtIso"),
     };

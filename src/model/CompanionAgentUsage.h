@@ -3,7 +3,8 @@
 // The agent-usage feed of the local server: how much the two coding agents,
 // Claude and Codex, have been used, and how close each is to its limits.
 // Decoded strictly (see StrictJson.h): a document that breaks any rule is
-// refused whole.
+// refused whole. The labels and the plan's name are cut to what a line of the
+// usage panel can show (see OutsideText.h).
 
 #include <QByteArray>
 #include <QString>

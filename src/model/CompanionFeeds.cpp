@@ -1,5 +1,6 @@
 #include "CompanionFeeds.h"
 
+#include "OutsideText.h"
 #include "StrictJson.h"
 
 using StrictJson::ObjectReader;
@@ -11,19 +12,20 @@ CompanionRemoteAlert readAlert(ObjectReader& reader)
     return {
         .id = reader.integer(u"id"),
         .type = reader.text(u"type"),
-        .detail = reader.text(u"detail"),
+        .detail = OutsideText::boundedForDisplay(reader.text(u"detail"), CompanionRemoteAlert::longestDetail),
     };
 }
 
+// The id goes back to the server as sent; what the fleet panel shows is cut.
 FleetBot readBot(ObjectReader& reader)
 {
     return {
         .id = reader.text(u"id"),
-        .name = reader.text(u"name"),
-        .email = reader.optionalText(u"email"),
+        .name = OutsideText::boundedLabel(reader.text(u"name")),
+        .email = OutsideText::boundedLabel(reader.optionalText(u"email")),
         .enabled = reader.boolean(u"enabled"),
         .updatesAllowed = reader.boolean(u"updatesAllowed"),
-        .version = reader.optionalText(u"version"),
+        .version = OutsideText::boundedLabel(reader.optionalText(u"version")),
         .lastSeenIso = reader.optionalText(u"lastSeenIso"),
     };
 }

@@ -12,8 +12,13 @@
 #include <vector>
 
 // One alert as the server sends it. The type is the server's own text;
-// matching it to an alert source is up to the caller.
+// matching it to an alert source is up to the caller. The detail is cut to
+// what the alert bubble can show (see OutsideText.h).
 struct CompanionRemoteAlert {
+    // The most graphemes of a detail kept: more than the bubble's three lines
+    // hold of the narrowest letters.
+    static constexpr qsizetype longestDetail = 300;
+
     qint64 id = 0;
     QString type;
     QString detail;
@@ -29,6 +34,8 @@ struct CompanionAlertFeed {
     friend bool operator==(const CompanionAlertFeed&, const CompanionAlertFeed&) = default;
 };
 
+// The bots' names, addresses and versions are cut to what a line of the
+// fleet panel can show; their ids stay as sent.
 struct FleetFeed {
     std::vector<FleetBot> bots; // in the server's order
 

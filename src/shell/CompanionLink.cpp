@@ -1,7 +1,8 @@
 #include "shell/CompanionLink.h"
 
+#include "model/OutsideText.h"
+
 #include <QHash>
-#include <QTextBoundaryFinder>
 #include <QUrlQuery>
 
 namespace CompanionLink {
@@ -39,20 +40,7 @@ std::optional<Request> parse(const QUrl& url)
         CompanionAlertSource::fromRawValue(values.value(QStringLiteral("type")).toLower());
     if (!source)
         return std::nullopt;
-    return RaiseAlert{*source, leadingCharacters(values.value(QStringLiteral("detail")), longestDetail)};
-}
-
-QString leadingCharacters(const QString& text, int count)
-{
-    QTextBoundaryFinder boundaries(QTextBoundaryFinder::Grapheme, text);
-    qsizetype end = 0;
-    for (int taken = 0; taken < count; ++taken) {
-        const qsizetype next = boundaries.toNextBoundary();
-        if (next < 0)
-            return text;
-        end = next;
-    }
-    return text.left(end);
+    return RaiseAlert{*source, OutsideText::boundedForDisplay(values.value(QStringLiteral("detail")), longestDetail)};
 }
 
 } // namespace CompanionLink

@@ -24,15 +24,12 @@ struct RaiseAlert {
 };
 using Request = std::variant<OpenActivityMonitor, OpenSchedule, RaiseAlert>;
 
-// An alert's detail keeps at most this many user-perceived characters.
+// An alert's detail keeps at most this many user-perceived characters (see
+// OutsideText.h).
 inline constexpr int longestDetail = 120;
 
 // The request a link makes; none for a link of another scheme, another
 // host, or an alert of an unknown type.
 std::optional<Request> parse(const QUrl& url);
-
-// The first count user-perceived characters of text (a character with its
-// combining marks, or an emoji sequence, counts once).
-QString leadingCharacters(const QString& text, int count);
 
 } // namespace CompanionLink

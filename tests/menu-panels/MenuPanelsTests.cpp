@@ -10,7 +10,9 @@
 #include "menu/panels/GoogleLinksPanel.h"
 #include "menu/panels/MenuPanels.h"
 #include "menu/panels/TaskPanel.h"
+#include "menu/panels/UsageFigures.h"
 #include "menu/panels/UsagePanel.h"
+#include "model/OutsideText.h"
 #include "ui/Symbols.h"
 
 #include <QAccessible>
@@ -216,6 +218,27 @@ TEST(MenuPanels, TheUsagePanelWaitsThenShowsBothAgents)
     EXPECT_TRUE(bare.limits.empty());
     EXPECT_LT(UsagePanel::blockHeight(bare), UsagePanel::blockHeight(codex));
     EXPECT_LT(UsagePanel::blockHeight(codex), UsagePanel::blockHeight(claude));
+}
+
+TEST(MenuPanels, TheUsagePanelKeepsItsRowsAndItsBadgeToTheirRoomWhateverTheFeedSends)
+{
+    CompanionAgentUsage usage = usageOf(usageFeed(QDateTime::currentDateTime()));
+    usage.claude.models = std::vector(10'000, usage.claude.models->front());
+    usage.claude.plan->windows = std::vector(10'000, usage.claude.plan->windows.front());
+    usage.claude.limits->planType = QString(OutsideText::longestLabel, u'W');
+    UsagePanel::AgentLines lines = UsagePanel::linesFor(u"Claude"_s, usage.claude, QDateTime(), QLocale::c());
+    EXPECT_EQ(lines.limits.size(), UsagePanel::mostLimitRows);
+    EXPECT_EQ(lines.models.count(u"opus"_s), qsizetype(UsageFigures::mostModelsNamed));
+    EXPECT_TRUE(lines.models.endsWith(u"\u00B7 \u2026"_s));
+
+    // The plan's badge ends the heading line, in the room the name and "ACTIVE" leave.
+    const QRectF line(10, 0, 280, 20);
+    const std::optional<UsagePanel::PlanChip> cut = UsagePanel::planChip(line, lines);
+    ASSERT_TRUE(cut && cut->text.endsWith(u'\u2026'));
+    EXPECT_EQ(cut->chip.right(), line.right());
+    EXPECT_FALSE(UsagePanel::planChip(QRectF(10, 0, 60, 20), lines)) << "no room after the name";
+    lines.plan = u"MAX"_s;
+    EXPECT_EQ(UsagePanel::planChip(line, lines)->text, u"MAX"_s);
 }
 
 TEST(MenuPanels, TaskRowsQuitOrForceQuitAndQuitAllAsksFirst)

@@ -1,9 +1,13 @@
 #include "FeedSamples.h"
 
 #include "model/CompanionFeeds.h"
+#include "model/OutsideText.h"
 #include "support/QtPrinters.h"
 
 #include <gtest/gtest.h>
+
+#include <QJsonArray>
+#include <QJsonDocument>
 
 using FeedSamples::describe;
 
@@ -147,4 +151,77 @@ TEST(CompanionFeeds, BodiesThatAreNotOneJsonObjectAreRefused)
     // Each feed refuses the other's document.
     EXPECT_FALSE(CompanionAlertFeed::decode(FeedSamples::fleet()).has_value());
     EXPECT_FALSE(FleetFeed::decode(FeedSamples::alerts()).has_value());
+}
+
+TEST(CompanionFeeds, TheTextsShownAreCutToTheirPlaceTheOthersKeptAsSent)
+{
+    const QString words = QStringLiteral("word ").repeated(100'000);
+    const auto with = [&](const char* document) {
+        return QByteArray(document).replace(
+            "LONG", QJsonDocument(QJsonArray{words}).toJson(QJsonDocument::Compact).sliced(1).chopped(1));
+    };
+    const QString label = words.left(OutsideText::longestLabel);
+    EXPECT_EQ(CompanionAlertFeed::decode(with(R"({"notifications": [{"id": 1, "type": "call", "detail": LONG}]})"))
+                  .value()
+                  .notifications[0]
+                  .detail,
+              words.left(CompanionRemoteAlert::longestDetail));
+    const FleetBot bot = FleetFeed::decode(with(R"({"bots": [{"id": LONG, "name": LONG, "email": LONG, "version": LONG,
+        "enabled": true, "updatesAllowed": true}]})"))
+                             .value()
+                             .bots[0];
+    EXPECT_EQ(std::tuple(bot.id, bot.name, bot.email, bot.version), std::tuple(words, label, label, label));
+    const auto claude = CompanionAgentUsage::decode(with(R"({"codex": {"today": {"tokens": 1, "sessions": 1},
+        "week": {"tokens": 1, "sessions": 1}}, "claude": {"today": {"tokens": 1, "sessions": 1},
+        "week": {"tokens": 1, "sessions": 1}, "models": [{"label": LONG, "tokens": 1}],
+        "limits": {"usedPercent": 1, "windowMinutes": 60, "resetsAt": 0, "planType": LONG},
+        "plan": {"windows": [{"label": LONG, "usedPercent": 1, "resetsAtIso": LONG}]}}})"))
+                            .value()
+                            .claude;
+    const CompanionAgentUsage::PlanWindow& window = claude.plan->windows[0];
+    EXPECT_EQ(std::tuple(claude.models->front().label, claude.limits->planType, window.label, window.resetsAtIso),
+              std::tuple(label, label, label, words))
+        << "the reset time is read, never shown";
+}
+
+TEST(OutsideText, KeepsWhatItsPlaceCanShowAndClosesTheDirectionRunsItLeavesOpen)
+{
+    const QString accent(QChar(0x0301));
+    const QString emoji = QStringLiteral("\U0001F600");
+    const QString family = QStringLiteral("\U0001F469\u200D\U0001F467"); // one grapheme
+    const QString mark = QStringLiteral("\U0001D167");                   // a combining mark outside the basic plane
+    const struct {
+        const char* what;
+        QString text;
+        qsizetype graphemes;
+        QString expected;
+    } cases[] = {
+        {"within the bounds", QStringLiteral("Front desk"), 120, QStringLiteral("Front desk")},
+        {"empty", QString(), 120, QString()},
+        {"plain long text", QString(200, u'a'), 120, QString(120, u'a')},
+        {"emoji count once", emoji.repeated(130), 120, emoji.repeated(120)},
+        {"joined emoji count once", family.repeated(121), 120, family.repeated(120)},
+        {"a letter and its accent count once", (u'e' + accent).repeated(150), 120, (u'e' + accent).repeated(120)},
+        {"a long grapheme is cut, the next kept", u'a' + accent.repeated(40) + u'b', 120,
+         u'a' + accent.repeated(31) + u'b'},
+        {"what lies past the scan is dropped", u'a' + accent.repeated(10000) + u'b', 120, u'a' + accent.repeated(31)},
+        {"surrogate pairs stay whole in a cut grapheme", u'a' + mark.repeated(40), 120, u'a' + mark.repeated(31)},
+        {"the scan never ends inside a pair", u'a' + accent.repeated(126) + emoji, 2, u'a' + accent.repeated(31)},
+        {"an override left open is closed", QStringLiteral("\u202Eevil"), 120, QStringLiteral("\u202Eevil\u202C")},
+        {"closed runs stay as sent", QStringLiteral("\u202B\u05D0\u202C\u2067x\u202E\u2069"), 120,
+         QStringLiteral("\u202B\u05D0\u202C\u2067x\u202E\u2069")},
+        {"innermost first; a PDF closes no isolate", QStringLiteral("\u202Ba\u2066b\u202C"), 120,
+         QStringLiteral("\u202Ba\u2066b\u202C\u2069\u202C")},
+        {"a run the cut leaves open", u'\u202E' + QString(200, u'x'), 120, u'\u202E' + QString(119, u'x') + u'\u202C'},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(OutsideText::boundedForDisplay(c.text, c.graphemes), c.expected) << c.what;
+
+    // Past the bound, the cut text is the same however long the text grows.
+    for (const QString& piece :
+         {accent, emoji, QStringLiteral("\u202E\u2067\u05E9 "), QStringLiteral("lorem ipsum ")}) {
+        const QString cut = OutsideText::boundedForDisplay(u'a' + piece.repeated(10'000), 120);
+        EXPECT_EQ(OutsideText::boundedForDisplay(u'a' + piece.repeated(1'000'000), 120), cut) << piece.toStdString();
+        EXPECT_LE(cut.size(), 120 * (2 * OutsideText::longestGrapheme + 1)) << "code points and closers";
+    }
 }

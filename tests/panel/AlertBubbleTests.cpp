@@ -1,5 +1,7 @@
 #include "ViewTestKit.h"
 
+#include "model/CompanionFeeds.h"
+#include "model/OutsideText.h"
 #include "panel/CompanionAlertBubbleView.h"
 #include "ui/GlowCache.h"
 
@@ -55,6 +57,20 @@ TEST(AlertBubbleLayout, EverySourceKeepsTheSameFrameAndCutsLongTextsAtTheirLimit
     // The setup alert is laid out like any other.
     EXPECT_EQ(CompanionAlertBubbleView::layoutFor(CompanionAlert(CompanionAlertSource::setup, longDetail)).bubble,
               CompanionAlertBubbleView::layoutFor(CompanionAlert(CompanionAlertSource::email, longDetail)).bubble);
+}
+
+// The feed keeps more of a detail than the bubble's three lines can show,
+// even of the narrowest letters.
+TEST(AlertBubbleLayout, TheDetailTheFeedKeepsShowsAsTheWholeWould)
+{
+    for (const char* piece : {"i", "'", "l. ", "W", "\u05E9"}) {
+        const QString whole = QString::fromUtf8(piece).repeated(2000);
+        const QString kept = OutsideText::boundedForDisplay(whole, CompanionRemoteAlert::longestDetail);
+        ASSERT_LT(kept.size(), whole.size());
+        EXPECT_EQ(CompanionAlertBubbleView::layoutFor(CompanionAlert(CompanionAlertSource::call, kept)).detailLines,
+                  CompanionAlertBubbleView::layoutFor(CompanionAlert(CompanionAlertSource::call, whole)).detailLines)
+            << piece;
+    }
 }
 
 class AlertBubbleTest : public ::testing::Test {

@@ -30,13 +30,18 @@ QString counted(qint64 count, const QString& written, const QString& noun)
 
 } // namespace
 
-std::vector<LimitWindow> limitWindows(const CompanionAgentUsage::Agent& agent)
+std::vector<LimitWindow> limitWindows(const CompanionAgentUsage::Agent& agent, std::size_t most)
 {
     std::vector<LimitWindow> windows;
+    if (most == 0)
+        return windows;
     if (agent.plan && !agent.plan->windows.empty()) {
-        for (const CompanionAgentUsage::PlanWindow& window : agent.plan->windows)
+        for (const CompanionAgentUsage::PlanWindow& window : agent.plan->windows) {
+            if (windows.size() == most)
+                break;
             windows.push_back(
                 {window.label, window.usedPercent, window.resetsAtIso ? isoTime(*window.resetsAtIso) : std::nullopt});
+        }
     } else if (agent.limits) {
         windows.push_back(
             {limitLabel(agent.limits->windowMinutes), agent.limits->usedPercent, epochTime(agent.limits->resetsAt)});
@@ -156,8 +161,13 @@ QString modelsText(const std::optional<std::vector<CompanionAgentUsage::ModelUsa
     if (!models)
         return {};
     QStringList parts;
-    for (const CompanionAgentUsage::ModelUsage& model : *models)
+    for (const CompanionAgentUsage::ModelUsage& model : *models) {
+        if (std::size_t(parts.size()) == mostModelsNamed) {
+            parts.append(QStringLiteral("\u2026"));
+            break;
+        }
         parts.append(model.label + u' ' + tokenCount(model.tokens));
+    }
     return parts.join(QStringLiteral(" \u00B7 "));
 }
 

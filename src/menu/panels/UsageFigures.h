@@ -6,6 +6,7 @@
 #include <QLocale>
 #include <QString>
 
+#include <limits>
 #include <optional>
 #include <vector>
 
@@ -23,9 +24,10 @@ struct LimitWindow {
     friend bool operator==(const LimitWindow&, const LimitWindow&) = default;
 };
 
-// The agent's limit windows: its plan's windows in the server's order, else
-// its current limit, else none.
-std::vector<LimitWindow> limitWindows(const CompanionAgentUsage::Agent& agent);
+// The agent's limit windows, at most `most` of them: its plan's windows in
+// the server's order, else its current limit, else none.
+std::vector<LimitWindow> limitWindows(const CompanionAgentUsage::Agent& agent,
+                                      std::size_t most = std::numeric_limits<std::size_t>::max());
 
 // What is left of a limit, in whole percent from 0 to 100.
 int percentLeft(double usedPercent);
@@ -49,7 +51,10 @@ std::optional<QDateTime> isoTime(const QString& text);
 QString tokenCount(qint64 tokens);
 // One period's figures: "182.3K tokens · 4 sessions", "1 token · 1 session".
 QString periodText(const CompanionAgentUsage::Window& window);
-// Tokens per model: "opus 120K · sonnet 62.3K"; empty without models.
+// The most models the models line names: more than its one line shows.
+inline constexpr std::size_t mostModelsNamed = 16;
+// Tokens per model: "opus 120K · sonnet 62.3K"; empty without models. Past
+// mostModelsNamed models, the line ends with "…".
 QString modelsText(const std::optional<std::vector<CompanionAgentUsage::ModelUsage>>& models);
 // The plan's name as the agent's badge shows it ("MAX"); empty when none is given.
 QString planBadge(const CompanionAgentUsage::Agent& agent);

@@ -6,6 +6,7 @@
 #include "ui/FittedText.h"
 #include "ui/Timing.h"
 
+#include <QFontMetricsF>
 #include <QPainter>
 
 #include <array>
@@ -33,6 +34,13 @@ QFont badgeFont() { return systemFont(7, QFont::Black); }
 
 QColor activeGreen() { return QColor::fromRgbF(0.3, 0.85, 0.45); }
 
+constexpr qreal activeDot = 6;
+constexpr qreal headingGap = 8;
+const QString activeText = QStringLiteral("ACTIVE");
+
+// Where "ACTIVE" begins after the dot, and the room it takes.
+qreal activeTextLeft(qreal nameRight) { return nameRight + headingGap + activeDot + 4; }
+
 // The heading line: the name, "ACTIVE" with its dot while the agent works,
 // and the plan's badge at the end.
 void paintNameLine(QPainter& painter, const QRectF& line, const UsagePanel::AgentLines& lines)
@@ -41,23 +49,20 @@ void paintNameLine(QPainter& painter, const QRectF& line, const UsagePanel::Agen
     drawLine(painter, QRectF(line.left(), line.top(), nameWidth + 1, line.height()), lines.name, nameFont(), 1,
              Qt::AlignLeft, menuText());
     if (lines.active) {
-        const qreal dot = 6;
-        const QPointF centre(line.left() + nameWidth + 8 + dot / 2, line.center().y());
+        const QPointF centre(line.left() + nameWidth + headingGap + activeDot / 2, line.center().y());
         QPainterPath disc;
-        disc.addEllipse(centre, dot / 2, dot / 2);
+        disc.addEllipse(centre, activeDot / 2, activeDot / 2);
         paintWithShadows(painter, disc.boundingRect(), {{withOpacity(activeGreen(), 0.7), 3, {}}},
                          [&](QPainter& p) { p.fillPath(disc, activeGreen()); });
-        drawLine(painter, QRectF(centre.x() + dot / 2 + 4, line.top(), 50, line.height()), QStringLiteral("ACTIVE"),
+        drawLine(painter, QRectF(activeTextLeft(line.left() + nameWidth), line.top(), 50, line.height()), activeText,
                  captionFont(), 1, Qt::AlignLeft, activeGreen());
     }
-    if (!lines.plan.isEmpty()) {
-        const QSizeF badge(textWidth(lines.plan, badgeFont()) + badgePadding.left() + badgePadding.right(),
-                           lineHeight(badgeFont()) + badgePadding.top() + badgePadding.bottom());
-        const QRectF chip(QPointF(line.right() - badge.width(), line.center().y() - badge.height() / 2), badge);
-        const QPainterPath capsule = capsulePath(chip);
-        painter.fillPath(capsule, primaryBrandGradient(chip));
+    if (const std::optional<UsagePanel::PlanChip> badge = UsagePanel::planChip(line, lines)) {
+        const QPainterPath capsule = capsulePath(badge->chip);
+        painter.fillPath(capsule, primaryBrandGradient(badge->chip));
         painter.strokePath(capsule, QPen(whiteAt(0.42), 0.8));
-        drawLine(painter, chip.marginsRemoved(badgePadding), lines.plan, badgeFont(), 1, Qt::AlignHCenter, Qt::white);
+        drawLine(painter, badge->chip.marginsRemoved(badgePadding), badge->text, badgeFont(), 1, Qt::AlignHCenter,
+                 Qt::white);
     }
 }
 
@@ -126,7 +131,7 @@ UsagePanel::AgentLines UsagePanel::linesFor(const QString& name, const Companion
     lines.name = name;
     lines.active = agent.activeNow.value_or(false);
     lines.plan = planBadge(agent);
-    for (const LimitWindow& window : limitWindows(agent)) {
+    for (const LimitWindow& window : limitWindows(agent, mostLimitRows)) {
         QString figures = percentLeftText(percentLeft(window.usedPercent));
         const QString reset = resetText(window.resetsAt, now, locale);
         if (!reset.isEmpty())
@@ -137,6 +142,22 @@ UsagePanel::AgentLines UsagePanel::linesFor(const QString& name, const Companion
     lines.week = periodText(agent.week);
     lines.models = modelsText(agent.models);
     return lines;
+}
+
+std::optional<UsagePanel::PlanChip> UsagePanel::planChip(const QRectF& line, const AgentLines& lines)
+{
+    if (lines.plan.isEmpty())
+        return std::nullopt;
+    const qreal nameRight = line.left() + textWidth(lines.name, nameFont());
+    const qreal headingRight =
+        lines.active ? activeTextLeft(nameRight) + textWidth(activeText, captionFont()) : nameRight;
+    const qreal room = line.right() - headingRight - headingGap - badgePadding.left() - badgePadding.right();
+    const QString text = QFontMetricsF(badgeFont()).elidedText(lines.plan, Qt::ElideRight, room);
+    if (text.isEmpty())
+        return std::nullopt;
+    const QSizeF size(textWidth(text, badgeFont()) + badgePadding.left() + badgePadding.right(),
+                      lineHeight(badgeFont()) + badgePadding.top() + badgePadding.bottom());
+    return PlanChip{QRectF(QPointF(line.right() - size.width(), line.center().y() - size.height() / 2), size), text};
 }
 
 qreal UsagePanel::blockHeight(const AgentLines& lines)

@@ -35,9 +35,21 @@ public:
         QString week;
         QString models;
     };
+    // The most limits of one agent listed, in the server's order.
+    static constexpr std::size_t mostLimitRows = 8;
+
     static AgentLines linesFor(const QString& name, const CompanionAgentUsage::Agent& agent, const QDateTime& now,
                                const QLocale& locale);
     static qreal blockHeight(const AgentLines& lines);
+
+    // The plan's badge at the end of an agent's heading line: its capsule and
+    // its text, cut with an ellipsis to the room the name and "ACTIVE" leave.
+    // No badge without a plan, or without room for one.
+    struct PlanChip {
+        QRectF chip;
+        QString text;
+    };
+    static std::optional<PlanChip> planChip(const QRectF& line, const AgentLines& lines);
 
     static inline const QString waitingText = QStringLiteral("Waiting for AI usage from Varadi OS\u2026");
 

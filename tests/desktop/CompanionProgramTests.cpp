@@ -8,11 +8,13 @@
 #include <QFile>
 #include <QGuiApplication>
 #include <QImage>
+#include <QLocalSocket>
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QWidget>
 
+#include "platform/desktop/UrlHandoff.h"
 #include "shell/SingletonLock.h"
 
 namespace {
@@ -93,6 +95,20 @@ TEST(CompanionProgram, ALinkGivenToASecondCopyRaisesTheAlertInTheRunningOne)
     EXPECT_EQ(startAnotherCopy(session, {QStringLiteral("lumivo://notify?type=fax&detail=Paper")}), 0);
     ASSERT_TRUE(runningCopyCaughtUp(session));
     EXPECT_FALSE(running.alertPanel().has_value()) << "a fax is no alert";
+
+    // Senders that never finished: one killed in its last line, one gone before the answer.
+    const QByteArray whole =
+        UrlHandoff::encode({.reopen = false, .urls = {QUrl(QStringLiteral("lumivo://notify?type=call&detail=Cut"))}});
+    for (const QByteArray& sent : {whole.chopped(2), whole}) {
+        QLocalSocket sender;
+        sender.connectToServer(UrlHandoff::socketPath(session.runtimeFolder(), QStringLiteral("commandCenter")));
+        ASSERT_TRUE(sender.waitForConnected(5000));
+        sender.write(sent);
+        ASSERT_TRUE(sender.waitForBytesWritten(5000));
+        sender.abort();
+    }
+    ASSERT_TRUE(runningCopyCaughtUp(session));
+    EXPECT_FALSE(running.alertPanel().has_value()) << "a hand-over that never finished raised its alert";
 
     EXPECT_EQ(startAnotherCopy(session, {QStringLiteral("LUMIVO://NOTIFY?type=CALL&detail=Front%20desk")}), 0);
 

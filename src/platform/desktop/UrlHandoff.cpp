@@ -25,6 +25,9 @@ namespace {
 
 const QByteArray reopenLine = QByteArrayLiteral("reopen");
 const QByteArray openPrefix = QByteArrayLiteral("open ");
+// The sender's last line: no address line (each starts with openPrefix) can be
+// taken for it, nor a piece of one, since an encoded address holds no line break.
+const QByteArray endLine = QByteArrayLiteral("end\n");
 // The running copy's answer once it has acted on a hand-over.
 const QByteArray confirmation = QByteArrayLiteral("ok\n");
 constexpr int listenBacklog = 64;
@@ -91,7 +94,8 @@ UrlHandoff::Outcome logged(const QString& path, UrlHandoff::Outcome outcome)
 {
     switch (outcome.delivery) {
     case UrlHandoff::Delivery::delivered: qCDebug(lcHandoff).noquote() << "handed over to the copy at" << path; break;
-    case UrlHandoff::Delivery::unavailable: qCDebug(lcHandoff).noquote() << outcome.problem; break;
+    case UrlHandoff::Delivery::unavailable:
+    case UrlHandoff::Delivery::tooLarge: qCDebug(lcHandoff).noquote() << outcome.problem; break;
     case UrlHandoff::Delivery::unsafe: qCWarning(lcHandoff).noquote() << outcome.problem; break;
     }
     return outcome;
@@ -128,13 +132,15 @@ QByteArray encode(const Request& request)
         message += openPrefix + url.toEncoded() + '\n';
     if (request.reopen)
         message += reopenLine + '\n';
-    return message;
+    return message + endLine;
 }
 
-Request decode(const QByteArray& message)
+std::optional<Request> decode(const QByteArray& message)
 {
+    if (message != endLine && !message.endsWith('\n' + endLine))
+        return std::nullopt;
     Request request;
-    for (const QByteArray& line : message.split('\n')) {
+    for (const QByteArray& line : message.first(message.size() - endLine.size()).split('\n')) {
         if (line == reopenLine) {
             request.reopen = true;
         } else if (line.startsWith(openPrefix)) {
@@ -191,6 +197,11 @@ Outcome sendUnlogged(const QString& path, const Request& request, std::chrono::m
     }
 
     const QByteArray message = encode(request);
+    if (message.size() > UrlHandoffReceiver::largestMessage)
+        return {Delivery::tooLarge,
+                QStringLiteral("the links take %1 bytes, more than the %2 the running copy takes")
+                    .arg(message.size())
+                    .arg(UrlHandoffReceiver::largestMessage)};
     for (qsizetype sent = 0; sent < message.size();) {
         if (!waitFor(socket->get(), POLLOUT, deadline))
             return {Delivery::unavailable, QStringLiteral("the running copy did not take the links in time")};
@@ -404,7 +415,7 @@ bool UrlHandoffReceiver::serve(Connection* connection)
             makeRoom(connection, count);
             connection->received.append(chunk, count);
         } else if (count == 0) {
-            // A hand-over is complete when the other copy has said all.
+            // The other copy has said all it will.
             complete(connection);
             return true;
         } else if (errno != EINTR) {
@@ -433,14 +444,24 @@ void UrlHandoffReceiver::makeRoom(const Connection* reader, qsizetype arriving)
 void UrlHandoffReceiver::complete(Connection* connection)
 {
     m_connections.remove(connection);
-    const UrlHandoff::Request request = UrlHandoff::decode(connection->received);
-    if (!request.urls.isEmpty())
-        Q_EMIT urlsReceived(request.urls);
-    else if (request.reopen)
-        Q_EMIT reopenRequested();
-    ::send(connection->descriptor, confirmation.constData(), size_t(confirmation.size()), MSG_NOSIGNAL | MSG_DONTWAIT);
+    const std::optional<UrlHandoff::Request> request = UrlHandoff::decode(connection->received);
+    // Confirmed before it is acted on: a sender that gave up waiting has
+    // closed its socket, the confirmation cannot reach it, and it has told
+    // its user that the hand-over failed.
+    const bool confirmed = request
+        && ::send(connection->descriptor, confirmation.constData(), size_t(confirmation.size()),
+                  MSG_NOSIGNAL | MSG_DONTWAIT)
+            == confirmation.size();
     connection->close();
     connection->deleteLater();
+    if (!confirmed) {
+        qCDebug(lcHandoff) << (request ? "dropped a hand-over whose sender had left" : "dropped a hand-over cut short");
+        return;
+    }
+    if (!request->urls.isEmpty())
+        Q_EMIT urlsReceived(request->urls);
+    else if (request->reopen)
+        Q_EMIT reopenRequested();
 }
 
 void UrlHandoffReceiver::drop(Connection* connection)

@@ -30,7 +30,7 @@ Result handOver(const UrlHandoff::Request& request, const QString& socketPath, c
         const UrlHandoff::Outcome outcome = UrlHandoff::send(socketPath, request, left);
         if (outcome.delivery == UrlHandoff::Delivery::delivered)
             return {true, {}, {}};
-        if (outcome.delivery == UrlHandoff::Delivery::unsafe || outcome.delivery == UrlHandoff::Delivery::tooLarge)
+        if (outcome.delivery == UrlHandoff::Delivery::unsafe)
             return failed(outcome.problem);
         SingletonLock::Lock lock = SingletonLock::acquire(lockPath);
         if (lock.isHeld())

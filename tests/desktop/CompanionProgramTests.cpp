@@ -96,15 +96,14 @@ TEST(CompanionProgram, ALinkGivenToASecondCopyRaisesTheAlertInTheRunningOne)
     ASSERT_TRUE(runningCopyCaughtUp(session));
     EXPECT_FALSE(running.alertPanel().has_value()) << "a fax is no alert";
 
-    // Senders that never finished: one killed in its last line, one gone before the answer.
+    // Senders that never finished: one killed in its end line, one gone before the answer.
     const QByteArray whole =
         UrlHandoff::encode({.reopen = false, .urls = {QUrl(QStringLiteral("lumivo://notify?type=call&detail=Cut"))}});
     for (const QByteArray& sent : {whole.chopped(2), whole}) {
         QLocalSocket sender;
         sender.connectToServer(UrlHandoff::socketPath(session.runtimeFolder(), QStringLiteral("commandCenter")));
-        ASSERT_TRUE(sender.waitForConnected(5000));
-        sender.write(sent);
-        ASSERT_TRUE(sender.waitForBytesWritten(5000));
+        ASSERT_TRUE(sender.waitForConnected(5000) && sender.write(sent) == sent.size()
+                    && sender.waitForBytesWritten(5000));
         sender.abort();
     }
     ASSERT_TRUE(runningCopyCaughtUp(session));

@@ -141,32 +141,6 @@ TEST(SecondCopy, WaitsForARunningCopyThatIsStillStartingAndSaysSoWhenItNeverList
         << gaveUp.errors.toStdString();
 }
 
-TEST(SecondCopy, FailsWithNothingActedOnWhenTheRunningCopyAnswersTooLateOrCannotTakeItAll)
-{
-    ProgramSession session;
-    StandInRunningCopy running(session);
-    ASSERT_TRUE(running.receiver.listen(session.socketPath(session.runtimeFolder())));
-
-    // The running copy stalls, as when it is stopped, until the second copy
-    // has given up; then it reads the whole hand-over.
-    QProcess stalled;
-    session.start(stalled, {QStringLiteral("lumivo://notify?type=call&detail=Late")});
-    ASSERT_TRUE(stalled.waitForFinished(int(SecondCopy::patience.count()) + 10000));
-    EXPECT_EQ(stalled.exitCode(), 1);
-
-    QStringList many;
-    for (int index = 0; index < 10'000; ++index)
-        many.append(QStringLiteral("lumivo://notify?type=call&detail=Link%20") + QString::number(index));
-    const Finished tooMany = session.run(many);
-    EXPECT_EQ(tooMany.exitCode, 1);
-    EXPECT_TRUE(tooMany.errors.contains(QStringLiteral("could not hand over to the running copy: the links take")))
-        << tooMany.errors.toStdString();
-
-    const QUrl later(QStringLiteral("lumivo://notify?type=call&detail=Later"));
-    EXPECT_EQ(session.run({later.toString()}).exitCode, 0);
-    EXPECT_EQ(running.received, QList<QUrl>{later}) << "only what was confirmed is acted on";
-}
-
 TEST(SecondCopy, TakesOverWhenTheRunningCopyQuitsAndLeavesNoSocketAfterItsOwnQuit)
 {
     ProgramSession session;

@@ -28,7 +28,7 @@ const QByteArray openPrefix = QByteArrayLiteral("open ");
 // The sender's last line: no address line (each starts with openPrefix) can be
 // taken for it, nor a piece of one, since an encoded address holds no line break.
 const QByteArray endLine = QByteArrayLiteral("end\n");
-// The running copy's answer once it has acted on a hand-over.
+// The running copy's answer to a whole hand-over, just before it acts on it.
 const QByteArray confirmation = QByteArrayLiteral("ok\n");
 constexpr int listenBacklog = 64;
 // How long accepting pauses when the process is out of descriptors or memory.
@@ -94,8 +94,7 @@ UrlHandoff::Outcome logged(const QString& path, UrlHandoff::Outcome outcome)
 {
     switch (outcome.delivery) {
     case UrlHandoff::Delivery::delivered: qCDebug(lcHandoff).noquote() << "handed over to the copy at" << path; break;
-    case UrlHandoff::Delivery::unavailable:
-    case UrlHandoff::Delivery::tooLarge: qCDebug(lcHandoff).noquote() << outcome.problem; break;
+    case UrlHandoff::Delivery::unavailable: qCDebug(lcHandoff).noquote() << outcome.problem; break;
     case UrlHandoff::Delivery::unsafe: qCWarning(lcHandoff).noquote() << outcome.problem; break;
     }
     return outcome;
@@ -197,11 +196,6 @@ Outcome sendUnlogged(const QString& path, const Request& request, std::chrono::m
     }
 
     const QByteArray message = encode(request);
-    if (message.size() > UrlHandoffReceiver::largestMessage)
-        return {Delivery::tooLarge,
-                QStringLiteral("the links take %1 bytes, more than the %2 the running copy takes")
-                    .arg(message.size())
-                    .arg(UrlHandoffReceiver::largestMessage)};
     for (qsizetype sent = 0; sent < message.size();) {
         if (!waitFor(socket->get(), POLLOUT, deadline))
             return {Delivery::unavailable, QStringLiteral("the running copy did not take the links in time")};

@@ -56,7 +56,6 @@ enum class Delivery {
     delivered,   // the running copy confirmed it
     unavailable, // nobody listens, or the hand-over broke off: worth another try
     unsafe,      // the socket is not this user's private one: never sent
-    tooLarge,    // more than the running copy takes in one hand-over: never sent
 };
 struct Outcome {
     Delivery delivery;

@@ -2,28 +2,56 @@
 
 #include "LogCategories.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QIODevice>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QJsonParseError>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 
 namespace CompanionSettings {
 namespace {
 
+// Keeps a settings file that could not be read beside itself, for the user
+// to mend: QSettings writes over it at the first save.
+void keepUnreadable(const QString& path, const QString& problem)
+{
+    const QString kept = path + QStringLiteral(".unreadable");
+    QFile::remove(kept);
+    const bool keptIt = QFile::copy(path, kept);
+    qCWarning(lcSettings).noquote() << "cannot read" << path
+                                    << QStringLiteral("(%1): the settings start afresh; the file").arg(problem)
+                                    << (keptIt ? "is kept as" : "could not be kept as") << kept;
+}
+
+// QSettings reads the file when it opens it and again before a save when
+// someone else changed it meanwhile; whatever it refuses here it writes over.
 bool readJson(QIODevice& device, QSettings::SettingsMap& map)
 {
-    const QByteArray bytes = device.readAll();
-    if (bytes.trimmed().isEmpty())
-        return true;
-    const QJsonDocument document = QJsonDocument::fromJson(bytes);
-    if (!document.isObject())
-        return false;
-    const QJsonObject object = document.object();
-    for (auto entry = object.begin(); entry != object.end(); ++entry)
-        map.insert(entry.key(), entry.value().toVariant());
-    return true;
+    QString problem;
+    if (device.size() > largestFile) {
+        problem = QStringLiteral("larger than %1 bytes").arg(largestFile);
+    } else {
+        const QByteArray bytes = device.readAll();
+        if (bytes.trimmed().isEmpty())
+            return true;
+        QJsonParseError error;
+        const QJsonDocument document = QJsonDocument::fromJson(bytes, &error);
+        if (document.isObject()) {
+            const QJsonObject object = document.object();
+            for (auto entry = object.begin(); entry != object.end(); ++entry)
+                map.insert(entry.key(), entry.value().toVariant());
+            return true;
+        }
+        problem = error.error == QJsonParseError::NoError
+            ? QStringLiteral("no JSON object")
+            : QStringLiteral("%1 at byte %2").arg(error.errorString()).arg(error.offset);
+    }
+    if (const auto* file = qobject_cast<const QFile*>(&device))
+        keepUnreadable(file->fileName(), problem);
+    return false;
 }
 
 bool writeJson(QIODevice& device, const QSettings::SettingsMap& map)

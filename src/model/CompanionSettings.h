@@ -21,8 +21,16 @@ namespace CompanionSettings {
 QString defaultPath();
 // The store at path. Where settings cannot be kept there (see
 // whyNotSavedAt), the store holds them for this run only and says so once on
-// standard error, leaving what is at the path untouched.
+// standard error, leaving what is at the path untouched. A file it cannot
+// read (no JSON object, or larger than largestFile) starts the settings
+// afresh; before a save replaces it, it is kept beside itself as
+// "<path>.unreadable" (replacing an older one), and that is said once on
+// standard error.
 std::unique_ptr<QSettings> open(const QString& path = defaultPath());
+
+// Far more than any user's settings: a larger file is not read at all, lest
+// every save read and rewrite it whole.
+constexpr qint64 largestFile = 1024 * 1024;
 
 // Why settings cannot be kept at path: something other than a regular file
 // there or at its lock file beside it (a FIFO, a device, a socket, a folder),

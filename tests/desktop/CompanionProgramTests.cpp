@@ -3,6 +3,7 @@
 // monitors, the saved position across runs, and a panel that keeps answering
 // whatever an alert brings.
 #include "RunningCompanion.h"
+#include "platform/desktop/UrlHandoff.h"
 #include "server/TestServer.h"
 #include "services/LocalServerPolling.h"
 #include "shell/SingletonLock.h"
@@ -13,6 +14,7 @@
 #include <QGuiApplication>
 #include <QImage>
 #include <QJsonArray>
+#include <QLocalSocket>
 #include <QScreen>
 #include <QSocketNotifier>
 #include <QTemporaryDir>
@@ -151,6 +153,19 @@ TEST(CompanionProgram, ALinkGivenToASecondCopyRaisesTheAlertInTheRunningOne)
     EXPECT_EQ(startAnotherCopy(session, {QStringLiteral("lumivo://notify?type=fax&detail=Paper")}), 0);
     ASSERT_TRUE(runningCopyCaughtUp(session));
     EXPECT_FALSE(running.alertPanel().has_value()) << "a fax is no alert";
+
+    // Senders that never finished: one killed in its end line, one gone before the answer.
+    const QByteArray whole =
+        UrlHandoff::encode({.reopen = false, .urls = {QUrl(QStringLiteral("lumivo://notify?type=call&detail=Cut"))}});
+    for (const QByteArray& sent : {whole.chopped(2), whole}) {
+        QLocalSocket sender;
+        sender.connectToServer(UrlHandoff::socketPath(session.runtimeFolder(), QStringLiteral("commandCenter")));
+        ASSERT_TRUE(sender.waitForConnected(5000) && sender.write(sent) == sent.size()
+                    && sender.waitForBytesWritten(5000));
+        sender.abort();
+    }
+    ASSERT_TRUE(runningCopyCaughtUp(session));
+    EXPECT_FALSE(running.alertPanel().has_value()) << "a hand-over that never finished raised its alert";
 
     EXPECT_EQ(startAnotherCopy(session, {QStringLiteral("LUMIVO://NOTIFY?type=CALL&detail=Front%20desk")}), 0);
 

@@ -82,24 +82,43 @@ TEST_F(CompanionModelState, FirstRunStartsAtRest)
     EXPECT_FALSE(QFile::exists(kit.settingsPath));
 }
 
-TEST_F(CompanionModelState, AnUnreadableSettingsFileGivesTheFirstRunValues)
+TEST_F(CompanionModelState, AnUnreadableSettingsFileGivesTheFirstRunValuesAndIsKeptBeforeItIsWrittenOver)
 {
-    kit.writeSettings({});
-    for (const QByteArray& damaged : {QByteArray("{\"lumivo-companion-appearance\": \"dark\""),
-                                      QByteArray("[\"dark\"]"), QByteArray("\xff\xfe\x00garbage")}) {
-        QFile file(kit.settingsPath);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        file.write(damaged);
-        file.close();
+    const QByteArray deep = QByteArray(2000, '[') + QByteArray(2000, ']');
+    const std::pair<QByteArray, bool> files[] = {
+        // What the reader refuses, and whether it can be read.
+        {"{\"lumivo-companion-appearance\": \"dark\"", false},
+        {"[\"dark\"]", false},
+        {"\xff\xfe\x00garbage", false},
+        {"{\"lumivo-companion-appearance\": \"dark\", \"nested\": " + deep + "}", false},
+        {"{\"lumivo-companion-appearance\": \"\xff\xfe\xc0\x80\"}", false},
+        {"{\"unknown\": \"" + QByteArray(CompanionSettings::largestFile, 'x') + "\"}", false},
+        {"{\"lumivo-companion-appearance\": \"light\"}", true},
+        {" \n", true},
+    };
+    const auto contentsOf = [](const QString& path) {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    };
+    for (const auto& [contents, readable] : files) {
+        kit.writeSettings({});
+        const QString kept = kit.settingsPath + QStringLiteral(".unreadable");
+        for (const auto& [path, bytes] :
+             {std::pair(kit.settingsPath, contents), std::pair(kept, QByteArray("older"))}) {
+            QFile file(path);
+            ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
+        }
+        const std::string what = contents.left(60).toStdString();
 
         const auto model = kit.makeModel();
-        EXPECT_EQ(model->appearance.get(), CompanionAppearance::light);
-        EXPECT_TRUE(model->googleOpensSeparately);
-        EXPECT_TRUE(model->personalApps->isEmpty());
+        EXPECT_EQ(model->appearance.get(), CompanionAppearance::light) << what;
+        EXPECT_TRUE(model->googleOpensSeparately) << what;
+        EXPECT_TRUE(model->personalApps->isEmpty()) << what;
+        EXPECT_TRUE(contentsOf(kit.settingsPath) == contents) << what << ": changed by reading it";
+        EXPECT_TRUE(contentsOf(kept) == (readable ? "older" : contents)) << what << ": not kept, or kept when sound";
         model->setGoogleOpensSeparately(false);
         EXPECT_EQ(stored(CompanionModel::googleSeparateKey), QJsonValue(false))
-            << "the next change writes a sound file";
-        kit.writeSettings({});
+            << what << ": the next change writes a sound file";
     }
 }
 

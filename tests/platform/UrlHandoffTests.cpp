@@ -167,7 +167,19 @@ TEST(UrlHandoffRequest, ReopensWithoutArgumentsAndKeepsOnlyTheLinksThatParse)
     const Request both{.reopen = true,
                        .urls = {callLink, QUrl(QStringLiteral("lumivo://notify?type=email&detail=a%0Ab"))}};
     EXPECT_EQ(UrlHandoff::decode(UrlHandoff::encode(both)), both);
-    EXPECT_TRUE(UrlHandoff::decode(UrlHandoff::encode({})).isEmpty());
+    EXPECT_EQ(UrlHandoff::decode(UrlHandoff::encode({})), Request{});
+}
+
+TEST(UrlHandoffRequest, OnlyAMessageWhoseLastLineIsItsEndAsksAnything)
+{
+    const QByteArray whole = UrlHandoff::encode({.reopen = true, .urls = {callLink}});
+    ASSERT_TRUE(whole.endsWith("\nend\n"));
+    // Cut short anywhere, in the end line too.
+    for (qsizetype length = 0; length < whole.size(); ++length)
+        EXPECT_EQ(UrlHandoff::decode(whole.first(length)), std::nullopt) << whole.first(length).toStdString();
+    for (const QByteArray& notWhole : {whole + "open lumivo://schedule\n", whole.chopped(1) + "\r\n",
+                                       QByteArray("reopen\nxend\n"), QByteArray("reopen\n end\n")})
+        EXPECT_EQ(UrlHandoff::decode(notWhole), std::nullopt) << notWhole.toStdString();
 }
 
 TEST_F(UrlHandoffTest, DeliversAddressesInOrderAndReopensWithoutAny)
@@ -282,34 +294,41 @@ TEST_F(UrlHandoffTest, RefusesSocketsOthersCanReachOrOwn)
     EXPECT_FALSE(UrlHandoff::isPrivateSocket(plainFile.fileName()));
 }
 
-TEST_F(UrlHandoffTest, IgnoresWhatIsNotAHandoff)
+TEST_F(UrlHandoffTest, ActsOnlyOnWholeHandoversWhoseSenderWaitsAndIgnoresWhatIsNoHandoff)
 {
     UrlHandoffReceiver receiver;
     ASSERT_TRUE(receiver.listen(path()));
     QSignalSpy urls(&receiver, &UrlHandoffReceiver::urlsReceived);
     QSignalSpy reopens(&receiver, &UrlHandoffReceiver::reopenRequested);
 
+    // Each written whole, its sender waiting for the answer, but the last one, cut short.
     const QList<QByteArray> messages{
-        QByteArrayLiteral("hello\n"),
-        QByteArrayLiteral("open \n"),
-        QByteArrayLiteral("open http://exa mple.com/\n"),
-        QByteArrayLiteral("open lumivo://notify?type=call&detail=%ZZ\n"),
-        QByteArrayLiteral("\xff\xfe\x00open"),
-        QByteArrayLiteral("open lumivo://notify?type=call\ngarbage\n"),
+        QByteArrayLiteral("hello\nend\n"),
+        QByteArrayLiteral("open \nend\n"),
+        QByteArrayLiteral("open http://exa mple.com/\nend\n"),
+        QByteArrayLiteral("open lumivo://notify?type=call&detail=%ZZ\nend\n"),
+        QByteArrayLiteral("\xff\xfe\x00open\nend\n"),
+        QByteArrayLiteral("open lumivo://notify?type=call\ngarbage\nend\n"),
+        QByteArrayLiteral("open lumivo://schedule\nen"),
     };
+    std::vector<int> clients;
     for (const QByteArray& message : messages) {
-        const int client = connectRaw(path());
-        ASSERT_GE(client, 0);
-        writeAll(client, message);
-        ::close(client);
+        clients.push_back(connectRaw(path()));
+        ASSERT_EQ(writeAll(clients.back(), message), message.size());
+        ::shutdown(clients.back(), SHUT_WR);
     }
+    // Whole, from a sender that gave up before the receiver read it.
+    const int gone = connectRaw(path());
+    writeAll(gone, UrlHandoff::encode({.reopen = true, .urls = {QUrl(QStringLiteral("lumivo://schedule"))}}));
+    ::close(gone);
     // Connections are taken in the order they came, each read to its end as
-    // it is taken: once the last message is heard, every one before it has
-    // been judged.
-    ASSERT_TRUE(waitUntil([&] { return urls.count() == 1; }));
-    EXPECT_EQ(urls.count(), 1);
+    // it is taken: once a later hand-over is confirmed, all have been judged.
+    EXPECT_EQ(handOver({.reopen = false, .urls = {callLink}}).delivery, Delivery::delivered);
+    ASSERT_EQ(urls.count(), 2);
     EXPECT_EQ(urls.at(0).at(0).value<QList<QUrl>>(), QList<QUrl>{QUrl(QStringLiteral("lumivo://notify?type=call"))});
     EXPECT_EQ(reopens.count(), 0);
+    for (const int client : clients)
+        ::close(client);
 }
 
 TEST_F(UrlHandoffTest, ConnectionsThatNeverSendCannotMakeItDeaf)

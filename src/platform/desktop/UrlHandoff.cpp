@@ -25,7 +25,10 @@ namespace {
 
 const QByteArray reopenLine = QByteArrayLiteral("reopen");
 const QByteArray openPrefix = QByteArrayLiteral("open ");
-// The running copy's answer once it has acted on a hand-over.
+// The sender's last line: no address line (each starts with openPrefix) can be
+// taken for it, nor a piece of one, since an encoded address holds no line break.
+const QByteArray endLine = QByteArrayLiteral("end\n");
+// The running copy's answer to a whole hand-over, just before it acts on it.
 const QByteArray confirmation = QByteArrayLiteral("ok\n");
 constexpr int listenBacklog = 64;
 // How long accepting pauses when the process is out of descriptors or memory.
@@ -128,13 +131,15 @@ QByteArray encode(const Request& request)
         message += openPrefix + url.toEncoded() + '\n';
     if (request.reopen)
         message += reopenLine + '\n';
-    return message;
+    return message + endLine;
 }
 
-Request decode(const QByteArray& message)
+std::optional<Request> decode(const QByteArray& message)
 {
+    if (message != endLine && !message.endsWith('\n' + endLine))
+        return std::nullopt;
     Request request;
-    for (const QByteArray& line : message.split('\n')) {
+    for (const QByteArray& line : message.first(message.size() - endLine.size()).split('\n')) {
         if (line == reopenLine) {
             request.reopen = true;
         } else if (line.startsWith(openPrefix)) {
@@ -404,7 +409,7 @@ bool UrlHandoffReceiver::serve(Connection* connection)
             makeRoom(connection, count);
             connection->received.append(chunk, count);
         } else if (count == 0) {
-            // A hand-over is complete when the other copy has said all.
+            // The other copy has said all it will.
             complete(connection);
             return true;
         } else if (errno != EINTR) {
@@ -433,14 +438,24 @@ void UrlHandoffReceiver::makeRoom(const Connection* reader, qsizetype arriving)
 void UrlHandoffReceiver::complete(Connection* connection)
 {
     m_connections.remove(connection);
-    const UrlHandoff::Request request = UrlHandoff::decode(connection->received);
-    if (!request.urls.isEmpty())
-        Q_EMIT urlsReceived(request.urls);
-    else if (request.reopen)
-        Q_EMIT reopenRequested();
-    ::send(connection->descriptor, confirmation.constData(), size_t(confirmation.size()), MSG_NOSIGNAL | MSG_DONTWAIT);
+    const std::optional<UrlHandoff::Request> request = UrlHandoff::decode(connection->received);
+    // Confirmed before it is acted on: a sender that gave up waiting has
+    // closed its socket, the confirmation cannot reach it, and it has told
+    // its user that the hand-over failed.
+    const bool confirmed = request
+        && ::send(connection->descriptor, confirmation.constData(), size_t(confirmation.size()),
+                  MSG_NOSIGNAL | MSG_DONTWAIT)
+            == confirmation.size();
     connection->close();
     connection->deleteLater();
+    if (!confirmed) {
+        qCDebug(lcHandoff) << (request ? "dropped a hand-over whose sender had left" : "dropped a hand-over cut short");
+        return;
+    }
+    if (!request->urls.isEmpty())
+        Q_EMIT urlsReceived(request->urls);
+    else if (request->reopen)
+        Q_EMIT reopenRequested();
 }
 
 void UrlHandoffReceiver::drop(Connection* connection)

@@ -10,6 +10,7 @@
 #include <chrono>
 #include <list>
 #include <memory>
+#include <optional>
 
 #include <sys/types.h>
 
@@ -18,8 +19,10 @@ class QTimer;
 
 // A copy of the program that finds another copy of its edition running hands
 // over what it was asked to open (or, with nothing to open, a plain reopen)
-// through a local socket in the user's private runtime folder; the running
-// copy confirms each hand-over once it has acted on it.
+// through a local socket in the user's private runtime folder. A hand-over
+// counts only when it came whole and its sender is still there to hear the
+// running copy confirm it: one cut short, or whose sender gave up waiting,
+// is dropped whole, so a copy that reports a failure has had nothing acted on.
 namespace UrlHandoff {
 
 // What a copy started with these arguments (its own name first) asks of the
@@ -35,10 +38,13 @@ struct Request {
 };
 Request requestFrom(const QStringList& arguments);
 
-// One request on the wire: a line per address, and a reopen line when it asks for one.
+// One request on the wire: a line per address, a reopen line when it asks
+// for one, and an end line last.
 QByteArray encode(const Request& request);
-// Lines that are neither are skipped, and so are addresses that do not parse.
-Request decode(const QByteArray& message);
+// The request of a whole message; nothing when the message does not end
+// with the end line (it was cut short). Other lines are skipped, and so are
+// addresses that do not parse.
+std::optional<Request> decode(const QByteArray& message);
 
 // The socket of one edition in the given folder.
 QString socketPath(const QString& folder, const QString& editionName);

@@ -151,6 +151,8 @@ TEST_F(DesktopActionsTest, ASecondPressWhileTheApplicationIsStillStartingStartsN
     EXPECT_EQ(copies(), 1);
 }
 
+QString xdotool(const QStringList& arguments) { return runTool(QStringLiteral("xdotool"), arguments).trimmed(); }
+
 TEST_F(DesktopActionsTest, ALauncherBringsItsApplicationOverFromAnotherDesktop)
 {
     folder.addApplication(QStringLiteral("slack"), QStringLiteral("Slack"));
@@ -159,9 +161,6 @@ TEST_F(DesktopActionsTest, ALauncherBringsItsApplicationOverFromAnotherDesktop)
     const qint32 process = slack.processIdentifier();
     ASSERT_TRUE(eventually([&] { return running(QStringLiteral("slack")) && windowsOf(process).size() == 1; }));
     const QString window = QString::number(windowsOf(process).first());
-    const auto xdotool = [](const QStringList& arguments) {
-        return runTool(QStringLiteral("xdotool"), arguments).trimmed();
-    };
     xdotool({QStringLiteral("set_desktop_for_window"), window, QStringLiteral("1")});
     ASSERT_TRUE(eventually([&] {
         return xdotool({QStringLiteral("get_desktop_for_window"), window}) == QLatin1String("1");
@@ -262,6 +261,36 @@ TEST_F(DesktopActionsTest, ChromeWindowsFillTheScreenUnderTheMouse)
             == QSet<QRect>({QRect(1600, 0, 800, 600), QRect(2400, 0, 800, 600), QRect(1600, 600, 800, 600),
                             QRect(2400, 600, 800, 600)});
     }));
+    EXPECT_EQ(fake.bell.rings, 0);
+}
+
+TEST_F(DesktopActionsTest, ChromesWindowsOnTheDesktopInViewFillTheLayoutAndOneElsewhereStaysThere)
+{
+    moveMouse(QPoint(800, 300));
+    StandInApplication chrome(
+        {QStringLiteral("--windows"), QStringLiteral("4"), QStringLiteral("--class"), QStringLiteral("google-chrome")});
+    const qint32 process = chrome.processIdentifier();
+    ASSERT_TRUE(eventually([&] { return running(chromeIdentifier) && windowsOf(process).size() == 4; }));
+    // The front-most one, which would otherwise take the first quarter.
+    const ApplicationWindows::WindowId elsewhere = windowsOf(process).first();
+    const QString elsewhereId = QString::number(elsewhere);
+    xdotool({QStringLiteral("set_desktop_for_window"), elsewhereId, QStringLiteral("1")});
+    ASSERT_TRUE(eventually([&] {
+        return xdotool({QStringLiteral("get_desktop_for_window"), elsewhereId}) == QLatin1String("1");
+    }));
+    const QRect untouched = outerGeometry(*connection, elsewhere);
+
+    model->tileWindowsToCorners();
+    EXPECT_TRUE(eventually([&] {
+        QSet<QRect> here;
+        for (const ApplicationWindows::WindowId window : windowsOf(process))
+            if (window != elsewhere)
+                here.insert(outerGeometry(*connection, window));
+        return here == QSet<QRect>({QRect(0, 0, 1600, 600), QRect(1600, 0, 1600, 600), QRect(0, 600, 1600, 600)});
+    }));
+    EXPECT_EQ(xdotool({QStringLiteral("get_desktop")}), QStringLiteral("0"));
+    EXPECT_EQ(xdotool({QStringLiteral("get_desktop_for_window"), elsewhereId}), QStringLiteral("1"));
+    EXPECT_EQ(outerGeometry(*connection, elsewhere), untouched);
     EXPECT_EQ(fake.bell.rings, 0);
 }
 

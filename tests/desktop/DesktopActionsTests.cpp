@@ -18,6 +18,7 @@
 #include "server/TestServer.h"
 #include "shell/PanelGeometry.h"
 #include "support/ApplicationFolder.h"
+#include "support/HeardMessages.h"
 #include "support/ModelTestKit.h"
 #include "support/QtPrinters.h"
 
@@ -26,10 +27,12 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QLoggingCategory>
 #include <QNetworkAccessManager>
 #include <QNetworkProxy>
 #include <QNetworkReply>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QSet>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -230,6 +233,25 @@ TEST_F(DesktopActionsTest, TheTaskManagerListsQuitsAndForceQuits)
     model->forceQuitApp(stubborn.processIdentifier());
     EXPECT_TRUE(stubborn.waitForExit());
     EXPECT_TRUE(eventually([&] { return model->forceReadyApps->isEmpty() && model->runningApps->empty(); }));
+}
+
+TEST_F(DesktopActionsTest, TheScheduleLinkWithNoCalendarInstalledSaysSoOnceNamingTheEntriesLookedFor)
+{
+    QLoggingCategory::setFilterRules(QStringLiteral("lumivo.actions.debug=true"));
+    const HeardMessages heard;
+    const auto actionMessages = [&] {
+        return heard.messages().filter(QRegularExpression(QStringLiteral("^lumivo\\.actions: ")));
+    };
+    model->openCalendar();
+    const bool warned = eventually([&] { return actionMessages().size() == 2; });
+    QLoggingCategory::setFilterRules(QStringLiteral("lumivo.actions.debug=false"));
+    ASSERT_TRUE(warned) << actionMessages().join(u'\n').toStdString();
+    const QString calendar = QStringLiteral(
+        "calendar application (desktop entries org.gnome.Calendar, org.kde.korganizer, org.kde.merkuro.calendar)");
+    EXPECT_EQ(actionMessages(),
+              QStringList({QStringLiteral("lumivo.actions: desktop entry named Fantastical is not installed: opening ")
+                               + calendar,
+                           QStringLiteral("lumivo.actions: no ") + calendar + QStringLiteral(" is installed")}));
 }
 
 TEST_F(DesktopActionsTest, ChromeWindowsFillTheScreenUnderTheMouse)

@@ -103,15 +103,6 @@ TEST_F(Tiling, WindowsElsewhereOrMinimisedAreNeitherRaisedNorMoved)
     EXPECT_EQ(t.fake.windows.activations, QList<ApplicationWindows::WindowId>({15, 14, 11}));
     // No desktop comes into view and nothing is restored.
     EXPECT_TRUE(t.fake.workspace.requests.isEmpty());
-
-    // Nothing of Chrome in view: a useless attempt.
-    t.fake.windows.placements.clear();
-    t.fake.windows.activations.clear();
-    t.fake.windows.minimised = {11, 13, 14, 15};
-    t.model().tileWindowsToCorners();
-    EXPECT_TRUE(t.fake.windows.placements.isEmpty());
-    EXPECT_TRUE(t.fake.windows.activations.isEmpty());
-    EXPECT_EQ(t.fake.bell.rings, 1);
 }
 
 TEST_F(Tiling, OneWindowTakesTheTopLeftQuarterAndAFifthStaysWhereItIs)

@@ -2,7 +2,6 @@
 
 #include "actions/Chrome.h"
 #include "actions/LauncherDispatch.h"
-#include "platform/ApplicationWindows.h"
 #include "platform/Bell.h"
 #include "platform/Workspace.h"
 
@@ -31,6 +30,19 @@ QList<QRectF> tileRectangles(WindowTileLayout layout, const QRectF& visibleFrame
     };
 }
 
+QList<ApplicationWindows::WindowId> windowsInView(const QList<ApplicationWindows::Window>& frontMostFirst,
+                                                  std::optional<quint32> currentDesktop)
+{
+    QList<ApplicationWindows::WindowId> inView;
+    for (const ApplicationWindows::Window& window : frontMostFirst) {
+        const bool onThisDesktop = !currentDesktop || !window.desktop || *window.desktop == currentDesktop
+            || *window.desktop == ApplicationWindows::allDesktops;
+        if (onThisDesktop && !window.minimised)
+            inView.append(window.id);
+    }
+    return inView;
+}
+
 } // namespace WindowTiling
 
 ChromeWindowTiling::ChromeWindowTiling(Environment environment) : m_environment(std::move(environment)) { }
@@ -57,17 +69,24 @@ void ChromeWindowTiling::tileChromeWindows(WindowTileLayout layout)
     // being raised one by one the stack is half old, half new, and the
     // front-most windows would not reliably take the first rectangles.
     ApplicationWindows& windows = m_environment.windows;
-    const std::optional<QList<ApplicationWindows::WindowId>> chromeWindows = windows.windows(chrome->processIdentifier);
-    // Chrome comes to the front even when tiling is refused.
-    workspace.unhide(chrome->processIdentifier);
-    workspace.activateAllWindows(chrome->processIdentifier);
+    const std::optional<QList<ApplicationWindows::Window>> described =
+        windows.describedWindows(chrome->processIdentifier);
+    const QList<ApplicationWindows::WindowId> chromeWindows = described
+        ? WindowTiling::windowsInView(*described, windows.currentDesktop())
+        : QList<ApplicationWindows::WindowId>();
+    // Chrome comes to the front even when tiling is refused, but only here:
+    // activating a window elsewhere would bring its desktop into view, and a
+    // minimised one stays out of the way. Raised from the back, the
+    // front-most ends up active.
+    for (auto window = chromeWindows.crbegin(); window != chromeWindows.crend(); ++window)
+        windows.activate(*window);
 
     Bell& bell = m_environment.bell;
     if (!windows.isTrusted()) {
         bell.ring();
         return;
     }
-    if (!chromeWindows || chromeWindows->isEmpty()) {
+    if (chromeWindows.isEmpty()) {
         bell.ring();
         return;
     }
@@ -80,8 +99,8 @@ void ChromeWindowTiling::tileChromeWindows(WindowTileLayout layout)
     const QList<QRectF> rectangles =
         WindowTiling::tileRectangles(layout, screen->visibleFrame, m_environment.screens.screens());
     int placed = 0;
-    for (qsizetype index = 0; index < std::min(chromeWindows->size(), rectangles.size()); ++index) {
-        const ApplicationWindows::WindowId window = chromeWindows->at(index);
+    for (qsizetype index = 0; index < std::min(chromeWindows.size(), rectangles.size()); ++index) {
+        const ApplicationWindows::WindowId window = chromeWindows.at(index);
         const QRectF& rectangle = rectangles.at(index);
         // Both are asked even when the first is refused.
         const bool moved = windows.setPosition(window, rectangle.topLeft());

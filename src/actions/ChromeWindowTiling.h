@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/ApplicationWindows.h"
 #include "platform/Screens.h"
 
 #include <QList>
@@ -8,7 +9,6 @@
 #include <functional>
 #include <optional>
 
-class ApplicationWindows;
 class Bell;
 class LauncherDispatch;
 class Workspace;
@@ -26,10 +26,17 @@ namespace WindowTiling {
 // right or lower rectangles.
 QList<QRectF> tileRectangles(WindowTileLayout layout, const QRectF& visibleFrame, const QList<DesktopScreen>& screens);
 
+// The windows a layout may take, front-most first: those the user sees on
+// the desktop in view, so not minimised and on that desktop or on every
+// desktop. Where the window manager does not say, a window counts as seen.
+QList<ApplicationWindows::WindowId> windowsInView(const QList<ApplicationWindows::Window>& frontMostFirst,
+                                                  std::optional<quint32> currentDesktop);
+
 } // namespace WindowTiling
 
-// Moves and sizes Chrome's front-most windows into the layout on the screen
-// under the mouse. A refused or useless attempt rings the bell.
+// Moves and sizes Chrome's front-most windows on the desktop in view into the
+// layout on the screen under the mouse; it never brings another desktop into
+// view. A refused or useless attempt rings the bell.
 class ChromeWindowTiling {
 public:
     using ScreenQuery = std::function<std::optional<DesktopScreen>()>;

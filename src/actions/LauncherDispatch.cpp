@@ -9,6 +9,17 @@
 
 #include <QUrlQuery>
 
+namespace {
+
+// An address for a log line: an application's file as this desktop looks
+// for it.
+QString described(const Applications& applications, const QUrl& address)
+{
+    return address.isLocalFile() ? applications.lookedFor(address.toLocalFile()) : address.toString();
+}
+
+} // namespace
+
 LauncherDispatch::LauncherDispatch(Environment environment) : m_environment(environment) { }
 
 void LauncherDispatch::open(CompanionCTA cta)
@@ -55,13 +66,15 @@ void LauncherDispatch::openApplication(const QString& applicationPath, const QUr
 {
     Applications& applications = m_environment.applications;
     if (!applications.exists(applicationPath) || !applications.bundleIdentifier(applicationPath)) {
-        qCDebug(lcActions).noquote() << applicationPath << "is not installed here: opening" << fallback.toString();
+        qCDebug(lcActions).noquote() << applications.lookedFor(applicationPath) << "is not installed: opening"
+                                     << described(applications, fallback);
         applications.openURL(fallback);
         return;
     }
     applications.openApplication(applicationPath, [&applications, applicationPath, fallback](bool opened) {
         if (!opened) {
-            qCInfo(lcActions).noquote() << applicationPath << "did not start: opening" << fallback.toString();
+            qCInfo(lcActions).noquote() << applications.lookedFor(applicationPath) << "did not start: opening"
+                                        << described(applications, fallback);
             applications.openURL(fallback);
         }
     });

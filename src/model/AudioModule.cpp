@@ -1,6 +1,7 @@
 #include "AudioModule.h"
 
 #include "LogCategories.h"
+#include "ModuleFolder.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -28,13 +29,12 @@ const AudioModule* AudioModule::load()
     static const AudioModule* const module = []() -> const AudioModule* {
         if (!QCoreApplication::instance())
             return nullptr;
-        // Beside the program in the build tree, in the private module folder once installed.
-        const QString programs = QCoreApplication::applicationDirPath();
-        const AudioModule* found = loadFrom(programs);
-        if (!found)
-            found = loadFrom(QDir::cleanPath(programs + QLatin1Char('/') + QStringLiteral(LUMIVO_AUDIO_FROM_PROGRAMS)));
-        if (!found)
-            qCWarning(lcAudio) << "no audio module loads: the chime and the sounds stay silent";
+        const QString folder = ModuleFolder::ofThisProgram();
+        const AudioModule* found = loadFrom(folder);
+        if (!found) {
+            qCWarning(lcAudio).noquote()
+                << QStringLiteral("no audio module loads from %1: the chime and the sounds stay silent").arg(folder);
+        }
         return found;
     }();
     return module;

@@ -12,15 +12,42 @@
 class ApplicationWindows {
 public:
     using WindowId = quint32;
+    // The desktop of a window shown on every desktop.
+    static constexpr quint32 allDesktops = 0xFFFFFFFF;
+
+    // A window and where the user can see it.
+    struct Window {
+        WindowId id = 0;
+        // The desktop it is on; none when the window manager does not say.
+        std::optional<quint32> desktop;
+        bool minimised = false;
+        bool operator==(const Window&) const = default;
+    };
+
     virtual ~ApplicationWindows() = default;
 
     // Whether this program may move other applications' windows.
     virtual bool isTrusted() const = 0;
     // The application's normal windows, front-most first; none when they
     // cannot be read.
-    virtual std::optional<QList<WindowId>> windows(qint32 processIdentifier) const = 0;
+    virtual std::optional<QList<Window>> describedWindows(qint32 processIdentifier) const = 0;
+    std::optional<QList<WindowId>> windows(qint32 processIdentifier) const
+    {
+        const std::optional<QList<Window>> described = describedWindows(processIdentifier);
+        if (!described)
+            return std::nullopt;
+        QList<WindowId> ids;
+        for (const Window& window : *described)
+            ids.append(window.id);
+        return ids;
+    }
+    // The desktop in view; none when the window manager does not say.
+    virtual std::optional<quint32> currentDesktop() const = 0;
     virtual bool setPosition(WindowId window, const QPointF& topLeft) = 0;
     virtual bool setSize(WindowId window, const QSizeF& size) = 0;
+    // Raises the window and gives it the focus; false when it is not a
+    // managed window.
+    virtual bool activate(WindowId window) = 0;
     // Asks the window to close, as its close button would; false when it is
     // not a managed window.
     virtual bool close(WindowId window) = 0;

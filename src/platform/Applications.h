@@ -23,6 +23,8 @@ public:
     virtual std::optional<QString> bundleIdentifier(const QString& applicationPath) const = 0;
     // The application's icon; a generic icon when nothing is at the path.
     virtual QIcon icon(const QString& applicationPath) const = 0;
+    // What the path is looked for as on this desktop, for log lines.
+    virtual QString lookedFor(const QString& applicationPath) const = 0;
 
     // Launches the application, or activates it when it runs already (never
     // a second copy); completion later tells whether that worked.

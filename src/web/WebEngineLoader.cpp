@@ -2,8 +2,8 @@
 
 #include "WebEngineModule.h"
 #include "model/LogCategories.h"
+#include "model/ModuleFolder.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QOpenGLContext>
@@ -51,11 +51,7 @@ void reportFallback(QtMsgType type, const QString& why)
 
 namespace WebEngineLoader {
 
-QStringList programFolders()
-{
-    const QString programs = QCoreApplication::applicationDirPath();
-    return {programs, QDir::cleanPath(programs + QLatin1Char('/') + QStringLiteral(LUMIVO_WEB_ENGINE_FROM_PROGRAMS))};
-}
+QStringList moduleFolders() { return {ModuleFolder::ofThisProgram()}; }
 
 bool engineCanStart(bool runningAsRoot, const QByteArray& disableSandbox, const QByteArray& chromiumFlags)
 {

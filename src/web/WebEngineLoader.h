@@ -11,9 +11,8 @@ namespace WebEngineLoader {
 
 inline const QString moduleFileName = QStringLiteral("lumivo-web-engine.so");
 
-// Where the module sits beside the running program: in its folder (the
-// build tree), then in the program's library folder (installed).
-QStringList programFolders();
+// Where the running program's module sits: its private module folder.
+QStringList moduleFolders();
 
 // Whether the engine can start for this user. As root, Chromium's sandbox
 // refuses to start and takes the whole process down with it, unless the

@@ -50,7 +50,7 @@ QIcon symbolIcon(QStringView name)
 WebWindows::WebWindows(Environment environment) : m_environment(std::move(environment))
 {
     if (m_environment.engineFolders.isEmpty())
-        m_environment.engineFolders = WebEngineLoader::programFolders();
+        m_environment.engineFolders = WebEngineLoader::moduleFolders();
     // The profile writes its cookies to disk as it ends, which needs every
     // page gone first; the program leaves without running destructors.
     m_quitting = QObject::connect(qApp, &QCoreApplication::aboutToQuit, [this] { closeForQuit(); });

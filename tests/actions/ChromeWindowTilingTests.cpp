@@ -29,6 +29,27 @@ TEST(TileRectangles, AScreenAboveThePrimaryOneHasANegativeTop)
               (QList<QRectF>{QRectF(200, -1050, 960, 1050), QRectF(1160, -1050, 960, 1050)}));
 }
 
+TEST(WindowsInView, OnlyWhatTheUserSeesOnTheDesktopInViewFrontMostFirst)
+{
+    using Window = ApplicationWindows::Window;
+    constexpr quint32 sticky = ApplicationWindows::allDesktops;
+    const struct {
+        const char* name;
+        std::optional<quint32> currentDesktop;
+        QList<Window> windows;
+        QList<ApplicationWindows::WindowId> expected;
+    } cases[] = {
+        {"on this desktop, in stacking order", 0, {{3, 0, false}, {1, 0, false}, {2, 0, false}}, {3, 1, 2}},
+        {"on another desktop", 0, {{1, 1, false}, {2, 0, false}}, {2}},
+        {"on every desktop", 1, {{1, sticky, false}, {2, 0, false}, {3, 1, false}}, {1, 3}},
+        {"minimised, here or everywhere", 0, {{1, 0, true}, {2, sticky, true}, {3, 0, false}}, {3}},
+        {"a window of no known desktop", 0, {{1, std::nullopt, false}, {2, 1, false}}, {1}},
+        {"a window manager without desktops", std::nullopt, {{1, 4, false}, {2, 0, true}}, {1}},
+    };
+    for (const auto& test : cases)
+        EXPECT_EQ(WindowTiling::windowsInView(test.windows, test.currentDesktop), test.expected) << test.name;
+}
+
 class Tiling : public ::testing::Test {
 protected:
     Tiling()
@@ -63,21 +84,25 @@ TEST_F(Tiling, TheFrontMostWindowsFillTheScreenUnderTheMouseAndThePanelCloses)
     t.model().tileWindowsLeftRight();
     EXPECT_EQ(t.fake.windows.placements,
               placed({{11, QRectF(1511, -98, 960, 1080)}, {12, QRectF(2471, -98, 960, 1080)}}));
-    EXPECT_EQ(
-        t.fake.workspace.requests,
-        (QList<FakeWorkspace::Request>{{QStringLiteral("unhide"), 60}, {QStringLiteral("activateAllWindows"), 60}}));
+    // All of them come forward, the front-most last so that it stays active.
+    EXPECT_EQ(t.fake.windows.activations, QList<ApplicationWindows::WindowId>({13, 12, 11}));
     EXPECT_EQ(t.fake.bell.rings, 0);
     EXPECT_FALSE(t.model().layoutPanelOpen);
 }
 
-TEST_F(Tiling, TheOrderIsReadBeforeChromeComesForward)
+TEST_F(Tiling, WindowsElsewhereOrMinimisedAreNeitherRaisedNorMoved)
 {
-    chromeWindows({11, 12});
-    // Raising the windows one by one leaves the stack half turned over.
-    QObject::connect(&t.fake.workspace, &Workspace::applicationActivated, [this] { chromeWindows({12, 11}); });
-    t.model().tileWindowsLeftRight();
-    EXPECT_EQ(t.fake.windows.placements,
-              placed({{11, QRectF(1511, -98, 960, 1080)}, {12, QRectF(2471, -98, 960, 1080)}}));
+    chromeWindows({11, 12, 13, 14, 15});
+    t.fake.windows.desktopOf = {{12, 1}, {15, ApplicationWindows::allDesktops}};
+    t.fake.windows.minimised = {13};
+    t.model().tileWindowsToCorners();
+    EXPECT_EQ(
+        t.fake.windows.placements,
+        placed(
+            {{11, QRectF(1511, -98, 960, 540)}, {14, QRectF(2471, -98, 960, 540)}, {15, QRectF(1511, 442, 960, 540)}}));
+    EXPECT_EQ(t.fake.windows.activations, QList<ApplicationWindows::WindowId>({15, 14, 11}));
+    // No desktop comes into view and nothing is restored.
+    EXPECT_TRUE(t.fake.workspace.requests.isEmpty());
 }
 
 TEST_F(Tiling, OneWindowTakesTheTopLeftQuarterAndAFifthStaysWhereItIs)
@@ -116,10 +141,9 @@ TEST_F(Tiling, ARefusedOrUselessAttemptRingsTheBell)
     // Not allowed: Chrome still comes to the front.
     chromeWindows({11});
     t.fake.windows.trusted = false;
-    t.fake.workspace.requests.clear();
     t.model().tileWindowsLeftRight();
     EXPECT_EQ(t.fake.bell.rings, 3);
-    EXPECT_EQ(t.fake.workspace.requests.size(), 2);
+    EXPECT_EQ(t.fake.windows.activations, QList<ApplicationWindows::WindowId>({11}));
     EXPECT_TRUE(t.fake.windows.placements.isEmpty());
 
     // Every window refuses: both requests are still made for each.

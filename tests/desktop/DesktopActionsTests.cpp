@@ -18,6 +18,7 @@
 #include "server/TestServer.h"
 #include "shell/PanelGeometry.h"
 #include "support/ApplicationFolder.h"
+#include "support/HeardMessages.h"
 #include "support/ModelTestKit.h"
 #include "support/QtPrinters.h"
 
@@ -26,10 +27,12 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QLoggingCategory>
 #include <QNetworkAccessManager>
 #include <QNetworkProxy>
 #include <QNetworkReply>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QSet>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -151,6 +154,8 @@ TEST_F(DesktopActionsTest, ASecondPressWhileTheApplicationIsStillStartingStartsN
     EXPECT_EQ(copies(), 1);
 }
 
+QString xdotool(const QStringList& arguments) { return runTool(QStringLiteral("xdotool"), arguments).trimmed(); }
+
 TEST_F(DesktopActionsTest, ALauncherBringsItsApplicationOverFromAnotherDesktop)
 {
     folder.addApplication(QStringLiteral("slack"), QStringLiteral("Slack"));
@@ -159,9 +164,6 @@ TEST_F(DesktopActionsTest, ALauncherBringsItsApplicationOverFromAnotherDesktop)
     const qint32 process = slack.processIdentifier();
     ASSERT_TRUE(eventually([&] { return running(QStringLiteral("slack")) && windowsOf(process).size() == 1; }));
     const QString window = QString::number(windowsOf(process).first());
-    const auto xdotool = [](const QStringList& arguments) {
-        return runTool(QStringLiteral("xdotool"), arguments).trimmed();
-    };
     xdotool({QStringLiteral("set_desktop_for_window"), window, QStringLiteral("1")});
     ASSERT_TRUE(eventually([&] {
         return xdotool({QStringLiteral("get_desktop_for_window"), window}) == QLatin1String("1");
@@ -233,6 +235,25 @@ TEST_F(DesktopActionsTest, TheTaskManagerListsQuitsAndForceQuits)
     EXPECT_TRUE(eventually([&] { return model->forceReadyApps->isEmpty() && model->runningApps->empty(); }));
 }
 
+TEST_F(DesktopActionsTest, TheScheduleLinkWithNoCalendarInstalledSaysSoOnceNamingTheEntriesLookedFor)
+{
+    QLoggingCategory::setFilterRules(QStringLiteral("lumivo.actions.debug=true"));
+    const HeardMessages heard;
+    const auto actionMessages = [&] {
+        return heard.messages().filter(QRegularExpression(QStringLiteral("^lumivo\\.actions: ")));
+    };
+    model->openCalendar();
+    const bool warned = eventually([&] { return actionMessages().size() == 2; });
+    QLoggingCategory::setFilterRules(QStringLiteral("lumivo.actions.debug=false"));
+    ASSERT_TRUE(warned) << actionMessages().join(u'\n').toStdString();
+    const QString calendar = QStringLiteral(
+        "calendar application (desktop entries org.gnome.Calendar, org.kde.korganizer, org.kde.merkuro.calendar)");
+    EXPECT_EQ(actionMessages(),
+              QStringList({QStringLiteral("lumivo.actions: desktop entry named Fantastical is not installed: opening ")
+                               + calendar,
+                           QStringLiteral("lumivo.actions: no ") + calendar + QStringLiteral(" is installed")}));
+}
+
 TEST_F(DesktopActionsTest, ChromeWindowsFillTheScreenUnderTheMouse)
 {
     splitIntoTwoMonitors();
@@ -262,6 +283,36 @@ TEST_F(DesktopActionsTest, ChromeWindowsFillTheScreenUnderTheMouse)
             == QSet<QRect>({QRect(1600, 0, 800, 600), QRect(2400, 0, 800, 600), QRect(1600, 600, 800, 600),
                             QRect(2400, 600, 800, 600)});
     }));
+    EXPECT_EQ(fake.bell.rings, 0);
+}
+
+TEST_F(DesktopActionsTest, ChromesWindowsOnTheDesktopInViewFillTheLayoutAndOneElsewhereStaysThere)
+{
+    moveMouse(QPoint(800, 300));
+    StandInApplication chrome(
+        {QStringLiteral("--windows"), QStringLiteral("4"), QStringLiteral("--class"), QStringLiteral("google-chrome")});
+    const qint32 process = chrome.processIdentifier();
+    ASSERT_TRUE(eventually([&] { return running(chromeIdentifier) && windowsOf(process).size() == 4; }));
+    // The front-most one, which would otherwise take the first quarter.
+    const ApplicationWindows::WindowId elsewhere = windowsOf(process).first();
+    const QString elsewhereId = QString::number(elsewhere);
+    xdotool({QStringLiteral("set_desktop_for_window"), elsewhereId, QStringLiteral("1")});
+    ASSERT_TRUE(eventually([&] {
+        return xdotool({QStringLiteral("get_desktop_for_window"), elsewhereId}) == QLatin1String("1");
+    }));
+    const QRect untouched = outerGeometry(*connection, elsewhere);
+
+    model->tileWindowsToCorners();
+    EXPECT_TRUE(eventually([&] {
+        QSet<QRect> here;
+        for (const ApplicationWindows::WindowId window : windowsOf(process))
+            if (window != elsewhere)
+                here.insert(outerGeometry(*connection, window));
+        return here == QSet<QRect>({QRect(0, 0, 1600, 600), QRect(1600, 0, 1600, 600), QRect(0, 600, 1600, 600)});
+    }));
+    EXPECT_EQ(xdotool({QStringLiteral("get_desktop")}), QStringLiteral("0"));
+    EXPECT_EQ(xdotool({QStringLiteral("get_desktop_for_window"), elsewhereId}), QStringLiteral("1"));
+    EXPECT_EQ(outerGeometry(*connection, elsewhere), untouched);
     EXPECT_EQ(fake.bell.rings, 0);
 }
 

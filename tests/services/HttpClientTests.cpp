@@ -1,4 +1,5 @@
 #include "ServicesTestKit.h"
+#include "support/HeardMessages.h"
 
 #include "services/HttpAnswerReader.h"
 
@@ -181,23 +182,6 @@ TestResponse redirectTo(const QUrl& address)
     response.headers = {{"location", address.toEncoded()}};
     return response;
 }
-
-// Qt's messages while it lives.
-class HeardMessages {
-public:
-    HeardMessages()
-    {
-        s_messages.clear();
-        s_previous = qInstallMessageHandler(&HeardMessages::hear);
-    }
-    ~HeardMessages() { qInstallMessageHandler(s_previous); }
-    const QStringList& messages() const { return s_messages; }
-
-private:
-    static void hear(QtMsgType, const QMessageLogContext&, const QString& message) { s_messages.append(message); }
-    static inline QtMessageHandler s_previous = nullptr;
-    static inline QStringList s_messages;
-};
 
 } // namespace
 

@@ -174,6 +174,18 @@ QString ApplicationDirectory::idOfEntryFile(const QString& filePath) const
     return QFileInfo(filePath).fileName().chopped(desktopSuffix.size());
 }
 
+QString ApplicationDirectory::lookedFor(const QString& applicationPath)
+{
+    if (const auto known = KnownApplications::withPath(applicationPath)) {
+        return QStringLiteral("%1 (desktop entries %2)")
+            .arg(known->kind, known->desktopEntries.join(QLatin1String(", ")));
+    }
+    if (applicationPath.endsWith(bundleSuffix))
+        return QStringLiteral("desktop entry named ")
+            + QFileInfo(applicationPath).fileName().chopped(bundleSuffix.size());
+    return QStringLiteral("application ") + applicationPath;
+}
+
 std::optional<ResolvedApplication> ApplicationDirectory::resolve(const QString& applicationPath) const
 {
     if (const auto known = KnownApplications::withPath(applicationPath)) {

@@ -41,6 +41,10 @@ public:
     // "Name.app" (found by the entry's name), a desktop entry file or an
     // executable file; none when it names nothing installed.
     std::optional<ResolvedApplication> resolve(const QString& applicationPath) const;
+    // What resolve looks for here, for log lines, which never name the other
+    // desktop's paths: "calendar application (desktop entries
+    // org.gnome.Calendar, ...)", "desktop entry named Slack", or the file.
+    static QString lookedFor(const QString& applicationPath);
     // The application a window belongs to, from its WM_CLASS instance and
     // class; none when nothing installed matches.
     std::optional<ResolvedApplication> identifyWindow(const QString& instance, const QString& windowClass) const;

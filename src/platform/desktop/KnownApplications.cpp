@@ -17,6 +17,7 @@ const QList<KnownApplication>& table()
             {QStringLiteral("google-chrome"), QStringLiteral("com.google.Chrome"), QStringLiteral("chromium"),
              QStringLiteral("org.chromium.Chromium")},
             {QStringLiteral("google-chrome"), QStringLiteral("chromium"), QStringLiteral("chromium-browser")},
+            QStringLiteral("Chrome browser"),
         },
         {
             QStringLiteral("/System/Applications/Utilities/Activity Monitor.app"),
@@ -27,6 +28,7 @@ const QList<KnownApplication>& table()
             {QStringLiteral("gnome-system-monitor"), QStringLiteral("plasma-systemmonitor"),
              QStringLiteral("ksysguard"), QStringLiteral("xfce4-taskmanager"), QStringLiteral("mate-system-monitor"),
              QStringLiteral("lxtask")},
+            QStringLiteral("system monitor"),
         },
         {
             QStringLiteral("/System/Applications/Calendar.app"),
@@ -35,18 +37,21 @@ const QList<KnownApplication>& table()
              QStringLiteral("org.kde.merkuro.calendar")},
             {QStringLiteral("gnome-calendar"), QStringLiteral("org.gnome.Calendar"), QStringLiteral("korganizer"),
              QStringLiteral("merkuro-calendar")},
+            QStringLiteral("calendar application"),
         },
         {
             QStringLiteral("/System/Applications/Messages.app"),
             QStringLiteral("sm.puri.Chatty"),
             {QStringLiteral("sm.puri.Chatty"), QStringLiteral("org.kde.kdeconnect.sms")},
             {QStringLiteral("chatty"), QStringLiteral("kdeconnect.sms")},
+            QStringLiteral("messaging application"),
         },
         {
             QStringLiteral("/System/Applications/Phone.app"),
             QStringLiteral("org.gnome.Calls"),
             {QStringLiteral("org.gnome.Calls"), QStringLiteral("org.kde.phone.dialer")},
             {QStringLiteral("gnome-calls"), QStringLiteral("org.gnome.Calls"), QStringLiteral("plasmaphonedialer")},
+            QStringLiteral("phone application"),
         },
         {
             QStringLiteral("/System/Applications/Music.app"),
@@ -55,18 +60,21 @@ const QList<KnownApplication>& table()
              QStringLiteral("org.kde.elisa"), QStringLiteral("org.gnome.Lollypop"), QStringLiteral("audacious")},
             {QStringLiteral("gnome-music"), QStringLiteral("org.gnome.Music"), QStringLiteral("rhythmbox"),
              QStringLiteral("elisa"), QStringLiteral("lollypop"), QStringLiteral("audacious")},
+            QStringLiteral("music player"),
         },
         {
             QStringLiteral("/System/Applications/Weather.app"),
             QStringLiteral("org.gnome.Weather"),
             {QStringLiteral("org.gnome.Weather"), QStringLiteral("org.kde.kweather")},
             {QStringLiteral("gnome-weather"), QStringLiteral("org.gnome.Weather"), QStringLiteral("kweather")},
+            QStringLiteral("weather application"),
         },
         {
             QStringLiteral("/System/Applications/Clock.app"),
             QStringLiteral("org.gnome.clocks"),
             {QStringLiteral("org.gnome.clocks"), QStringLiteral("org.kde.kclock")},
             {QStringLiteral("gnome-clocks"), QStringLiteral("org.gnome.clocks"), QStringLiteral("kclock")},
+            QStringLiteral("clock application"),
         },
     };
     return rows;

@@ -20,6 +20,8 @@ struct KnownApplication {
     QStringList desktopEntries;
     // WM_CLASS values (class or instance) of its windows, compared without case.
     QStringList windowClasses;
+    // What it is, for log lines: "calendar application".
+    QString kind;
 };
 
 namespace KnownApplications {

@@ -1,5 +1,6 @@
 #include "platform/desktop/XdgApplications.h"
 
+#include "model/LogCategories.h"
 #include "platform/Workspace.h"
 #include "platform/desktop/ChildProcesses.h"
 
@@ -70,6 +71,11 @@ QIcon XdgApplications::icon(const QString& applicationPath) const
     return genericApplicationIcon();
 }
 
+QString XdgApplications::lookedFor(const QString& applicationPath) const
+{
+    return ApplicationDirectory::lookedFor(applicationPath);
+}
+
 void XdgApplications::openApplication(const QString& applicationPath, std::function<void(bool opened)> completion)
 {
     const auto application = m_directory.resolve(applicationPath);
@@ -105,8 +111,11 @@ void XdgApplications::openURL(const QUrl& url)
     // the file manager would; one that cannot start opens nothing, never its
     // text in an editor.
     if (url.isLocalFile() && namesApplication(url.toLocalFile())) {
-        if (const auto application = m_directory.resolve(url.toLocalFile()))
+        const QString path = url.toLocalFile();
+        if (const auto application = m_directory.resolve(path))
             bringUp(*application);
+        else
+            qCWarning(lcActions).noquote() << "no" << lookedFor(path) << "is installed";
         return;
     }
     openWithDefaultApplication(url);

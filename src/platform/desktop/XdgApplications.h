@@ -18,6 +18,7 @@ public:
     bool exists(const QString& applicationPath) const override;
     std::optional<QString> bundleIdentifier(const QString& applicationPath) const override;
     QIcon icon(const QString& applicationPath) const override;
+    QString lookedFor(const QString& applicationPath) const override;
     void openApplication(const QString& applicationPath, std::function<void(bool opened)> completion) override;
     void openURLs(const QList<QUrl>& urls, const QString& applicationPath) override;
     void openURL(const QUrl& url) override;

@@ -75,6 +75,8 @@ public:
 
     void openURL(const QUrl& url) override { openedURLs.append(url); }
 
+    QString lookedFor(const QString& applicationPath) const override { return applicationPath; }
+
     bool startNewInstance(const QString& applicationPath, const QStringList& arguments) override
     {
         newInstances.append({applicationPath, arguments});

@@ -34,24 +34,30 @@ bool X11ApplicationWindows::isTrusted() const
     return m_clients != nullptr;
 }
 
-std::optional<QList<ApplicationWindows::WindowId>> X11ApplicationWindows::windows(qint32 processIdentifier) const
+std::optional<QList<ApplicationWindows::Window>> X11ApplicationWindows::describedWindows(qint32 processIdentifier) const
 {
+    static_assert(allDesktops == ClientWindow::allDesktops);
     if (!m_clients)
         return std::nullopt;
     auto stacking = m_clients->stackingOrder();
     if (!stacking)
         return std::nullopt;
     std::reverse(stacking->begin(), stacking->end());
-    QList<WindowId> own;
+    QList<Window> own;
     for (const ClientWindow& window : m_clients->describe(*stacking))
         if (window.processIdentifier == processIdentifier && processIdentifier > 0 && window.normalType)
-            own.append(window.id);
+            own.append({window.id, window.desktop, window.minimised});
     return own;
+}
+
+std::optional<quint32> X11ApplicationWindows::currentDesktop() const
+{
+    return m_clients ? m_clients->currentDesktop() : std::nullopt;
 }
 
 bool X11ApplicationWindows::isManaged(WindowId window) const
 {
-    // The list windows() reads: the window manager may publish it a moment
+    // The list describedWindows() reads: the window manager may publish it a moment
     // before the client list.
     return m_clients && m_clients->stackingOrder().value_or(QList<xcb_window_t>()).contains(window);
 }
@@ -78,6 +84,14 @@ bool X11ApplicationWindows::setSize(WindowId window, const QSizeF& size)
     const QSize client(int(std::lround(inPixels.width())) - frame.left() - frame.right(),
                        int(std::lround(inPixels.height())) - frame.top() - frame.bottom());
     m_clients->moveResize(window, std::nullopt, client);
+    return true;
+}
+
+bool X11ApplicationWindows::activate(WindowId window)
+{
+    if (!isManaged(window))
+        return false;
+    m_clients->activate(window);
     return true;
 }
 

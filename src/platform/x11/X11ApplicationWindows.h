@@ -17,9 +17,11 @@ public:
     ~X11ApplicationWindows() override;
 
     bool isTrusted() const override;
-    std::optional<QList<WindowId>> windows(qint32 processIdentifier) const override;
+    std::optional<QList<Window>> describedWindows(qint32 processIdentifier) const override;
+    std::optional<quint32> currentDesktop() const override;
     bool setPosition(WindowId window, const QPointF& topLeft) override;
     bool setSize(WindowId window, const QSizeF& size) override;
+    bool activate(WindowId window) override;
     bool close(WindowId window) override;
 
 private:

@@ -365,23 +365,23 @@ TEST(CompanionProgram, AMillionAccentAlertDetailNeverKeepsThePanelFromAnswering)
 #else
     constexpr int answerMs = 2000;
 #endif
-    TestServer server(4173);
-    ASSERT_TRUE(server.isListening()) << "another program holds the local server's port";
-    server.answer("GET", "/api/companion/notifications", TestResponse::json(R"({"notifications": []})"));
+    const auto server = localServerStandIn<TestServer>();
+    ASSERT_TRUE(server->isListening()) << "another program holds the local server's port";
+    server->answer("GET", "/api/companion/notifications", TestResponse::json(R"({"notifications": []})"));
     CompanionSession session;
     session.writeSettings({{LocalServerPolling::latestNotificationIDKey, 1}});
     RunningCompanion companion(session);
     const std::optional<ShownWindow> panel = companion.waitForMascot();
-    ASSERT_TRUE(panel && waitUntil([&] { return server.countOf("/api/companion/notifications") > 0; }));
+    ASSERT_TRUE(panel && waitUntil([&] { return server->countOf("/api/companion/notifications") > 0; }));
     Pinger pinger(panel->id);
     ASSERT_TRUE(pinger.answersWithin(10000)) << "the panel never answers pings";
 
     const QJsonObject alert{{QStringLiteral("id"), 2},
                             {QStringLiteral("type"), QStringLiteral("call")},
                             {QStringLiteral("detail"), u'a' + QString(1'000'000, QChar(0x0301))}};
-    server.answer("GET", "/api/companion/notifications",
-                  TestResponse::json(QJsonDocument(QJsonObject{{QStringLiteral("notifications"), QJsonArray{alert}}})
-                                         .toJson(QJsonDocument::Compact)));
+    server->answer("GET", "/api/companion/notifications",
+                   TestResponse::json(QJsonDocument(QJsonObject{{QStringLiteral("notifications"), QJsonArray{alert}}})
+                                          .toJson(QJsonDocument::Compact)));
     // From the answer until the bubble has shown for ten seconds.
     QElapsedTimer waited;
     waited.start();

@@ -333,7 +333,7 @@ TEST(CompanionProgram, ShowsTheMascotTheAlertBubbleAndTheOpenedPanel)
     ASSERT_EQ(startAnotherCopy(session, {QStringLiteral("lumivo://notify?type=call&detail=Front%20desk")}), 0);
     std::optional<ShownWindow> alert;
     ASSERT_TRUE(waitUntil([&] { return (alert = companion.alertPanel()).has_value(); }));
-    EXPECT_TRUE(waitForStillPicture(alert->geometry));
+    EXPECT_TRUE(waitForStillPicture(alert->geometry, 4000));
     const QImage bubble = captureDesktop(alert->geometry.united(panel->geometry), QStringLiteral("companion-alert"));
     EXPECT_GT(drawnPixels(captureDesktop(alert->geometry, QStringLiteral("companion-alert-bubble"))), 4000);
     Q_UNUSED(bubble);

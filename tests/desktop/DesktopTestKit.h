@@ -80,14 +80,14 @@ inline int drawnPixels(const QImage& picture)
     return drawn;
 }
 
-// Waits until the desktop shows something in area, and the same in two looks
-// in a row: what came in there has come to rest.
-inline bool waitForStillPicture(const QRect& area)
+// Waits until the desktop shows at least leastDrawn pixels in area, and the
+// same in two looks in a row: what came in there has come to rest.
+inline bool waitForStillPicture(const QRect& area, int leastDrawn = 1)
 {
     QImage previous;
     return waitUntil([&] {
         QImage now = grabDesktop(area);
-        const bool still = drawnPixels(now) > 0 && now == previous;
+        const bool still = drawnPixels(now) >= leastDrawn && now == previous;
         previous = std::move(now);
         return still;
     });

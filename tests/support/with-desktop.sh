@@ -42,6 +42,16 @@ for _ in $(seq 100); do
   sleep 0.05
 done
 
+# Run as root, the command also gets a loopback network of its own: tests
+# stand in for the local server on its fixed port (127.0.0.1:4173), and the
+# companions of the tests running beside them must never hear those answers.
+# The X server stays outside, where the display numbers are shared; clients
+# reach it through its socket file.
+network=()
+if [[ $(id -u) -eq 0 ]] && unshare --net true 2>/dev/null; then
+  network=(unshare --net -- sh -c 'ip link set lo up && exec "$@"' sh)
+fi
+
 export QT_QPA_PLATFORM=xcb
 export XDG_RUNTIME_DIR="$runtime"
-dbus-run-session -- "$@"
+"${network[@]}" dbus-run-session -- "$@"

@@ -45,13 +45,15 @@ void GoogleLinks::closeGoogleSearchWindows()
     const QList<SearchTabMatching::Term> terms = SearchTabMatching::closingTerms(closing);
     m_environment.browserTabs.closeTabs(
         [terms](const QString& address) { return SearchTabMatching::closes(terms, address); },
-        m_lifetime.guard([this, closing](bool answered) { finishClosing(closing, answered); }));
+        m_lifetime.guard([this, closing](qsizetype closedTabs) { finishClosing(closing, closedTabs); }));
 }
 
-void GoogleLinks::finishClosing(const QStringList& closing, bool answered)
+void GoogleLinks::finishClosing(const QStringList& closing, qsizetype closedTabs)
 {
-    bool closed = answered;
-    if (answered)
+    // The windows go with their last tabs. A window whose tab no browser
+    // closed may well be in a browser out of reach.
+    bool closed = closedTabs > 0;
+    if (closed)
         m_separateWindows.forget();
     else
         closed = m_separateWindows.closeRemaining() > 0;

@@ -32,16 +32,17 @@ public:
     explicit GoogleLinks(Environment environment);
 
     void openGoogleDestination(CompanionCTA cta);
-    // Closes the tabs on the remembered addresses and the panel. When the
-    // browser cannot be reached and no window it opened for them remains,
-    // the bell rings and the addresses stay for the next attempt.
+    // Closes the tabs on the remembered addresses and the panel. When no
+    // browser closes such a tab, the windows opened for them close instead;
+    // when none of those remains either, the bell rings and the addresses
+    // stay for the next attempt.
     void closeGoogleSearchWindows();
 
     // The web addresses opened since launch and not yet closed.
     QSet<QString> googleOpenedURLs;
 
 private:
-    void finishClosing(const QStringList& closing, bool answered);
+    void finishClosing(const QStringList& closing, qsizetype closedTabs);
 
     Environment m_environment;
     SeparateChromeWindows m_separateWindows;

@@ -4,7 +4,7 @@
 
 #include <functional>
 
-// The tabs of the user's web browser, where the browser lets other programs
+// The tabs of the user's web browsers, where the browsers let other programs
 // reach them.
 class BrowserTabs {
 public:
@@ -12,9 +12,9 @@ public:
 
     virtual ~BrowserTabs() = default;
 
-    // Closes every open tab whose address passes the test. completion runs
-    // later on the main thread, within a few seconds, told whether the
-    // browser answered at all (an answer that closed nothing is still an
-    // answer).
-    virtual void closeTabs(AddressTest closes, std::function<void(bool answered)> completion) = 0;
+    // Closes every open tab whose address passes the test, in each browser
+    // that can be reached. completion runs later on the main thread, within
+    // a few seconds, told how many tabs a browser confirmed closing: none
+    // when no browser answered as much as when none held such a tab.
+    virtual void closeTabs(AddressTest closes, std::function<void(qsizetype closed)> completion) = 0;
 };

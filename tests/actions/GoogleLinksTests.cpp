@@ -141,7 +141,19 @@ TEST_F(GoogleLinksTest, TheBrowserClosesTheMatchingTabsAndTheAddressesAreForgott
     EXPECT_EQ(t.fake.bell.rings, 0);
 }
 
-TEST_F(GoogleLinksTest, UnreachableTheBrowserStillLosesTheWindowsOpenedForTheLinks)
+// No tab closes through the browser: it cannot be reached, or it holds none
+// of the links' tabs, which are then in a browser out of reach.
+class GoogleLinksUnclosedTest : public GoogleLinksTest, public ::testing::WithParamInterface<bool> {
+protected:
+    GoogleLinksUnclosedTest()
+    {
+        t.fake.browserTabs.answers = GetParam();
+        t.fake.browserTabs.openAddresses = {QStringLiteral("https://example.org/")};
+    }
+};
+INSTANTIATE_TEST_SUITE_P(BrowserAnswers, GoogleLinksUnclosedTest, ::testing::Bool());
+
+TEST_P(GoogleLinksUnclosedTest, TheWindowsOpenedForTheLinksCloseInstead)
 {
     chromeShows({11});
     t.model().openGoogleLink(CompanionCTA::drive);
@@ -152,7 +164,6 @@ TEST_F(GoogleLinksTest, UnreachableTheBrowserStillLosesTheWindowsOpenedForTheLin
     t.advance(20s);
     chromeShows({23, 22, 21, 11});
 
-    t.fake.browserTabs.answers = false;
     t.model().closeGoogleSearchWindows();
     t.fake.browserTabs.finishRequests();
     EXPECT_EQ(t.fake.windows.closeRequests, QList<ApplicationWindows::WindowId>({21, 22}));
@@ -160,14 +171,13 @@ TEST_F(GoogleLinksTest, UnreachableTheBrowserStillLosesTheWindowsOpenedForTheLin
     EXPECT_EQ(t.fake.bell.rings, 0);
 }
 
-TEST_F(GoogleLinksTest, WhenNothingCanBeClosedTheBellRingsAndTheAddressesStay)
+TEST_P(GoogleLinksUnclosedTest, WhenNoWindowIsLeftEitherTheBellRingsAndTheAddressesStay)
 {
     chromeShows({11});
     t.model().openGoogleLink(CompanionCTA::drive);
     chromeShows({21, 11});
     chromeShows({11}); // closed by the user
 
-    t.fake.browserTabs.answers = false;
     t.model().googlePanelOpen = true;
     t.model().closeGoogleSearchWindows();
     t.fake.browserTabs.finishRequests();
@@ -179,12 +189,12 @@ TEST_F(GoogleLinksTest, WhenNothingCanBeClosedTheBellRingsAndTheAddressesStay)
     EXPECT_EQ(google().googleOpenedURLs, QSet<QString>({addressOf(CompanionCTA::drive)}));
     EXPECT_FALSE(t.model().googlePanelOpen);
 
-    // Once the browser answers, the same tabs close.
+    // Once the browser answers with the tab, the same tabs close.
     t.fake.browserTabs.answers = true;
-    t.fake.browserTabs.openAddresses = {QStringLiteral("https://drive.google.com/")};
+    t.fake.browserTabs.openAddresses.append(QStringLiteral("https://drive.google.com/"));
     t.model().closeGoogleSearchWindows();
     t.fake.browserTabs.finishRequests();
-    EXPECT_TRUE(t.fake.browserTabs.openAddresses.isEmpty());
+    EXPECT_EQ(t.fake.browserTabs.openAddresses, QStringList({QStringLiteral("https://example.org/")}));
     EXPECT_TRUE(google().googleOpenedURLs.isEmpty());
 }
 

@@ -1,8 +1,8 @@
 // The desktop actions on the real desktop: stand-in applications launched,
 // hidden and brought back through the hooks, listed and quit by the task
 // manager, Chrome stand-ins tiled on two monitors, and the Google links'
-// tabs closed through a scripted remote-debugging endpoint, through the
-// real Chromium's, or by closing the windows they opened.
+// tabs closed through a scripted remote-debugging endpoint, through those of
+// two real Chromiums, or by closing the windows they opened.
 #include "DesktopTestKit.h"
 #include "StandInApplication.h"
 #include "WindowGeometry.h"
@@ -372,79 +372,158 @@ QStringList listedPages(quint16 port)
     return addresses;
 }
 
+// A Chromium of the user's: a profile folder of its own and the endpoint on
+// a port it picks. No sandbox for root, and no network: the pages' sites are
+// behind a proxy that never answers, so every tab keeps its address (a
+// failed load would swap in an error page).
+struct UsersChromium {
+    UsersChromium(X11Workspace& workspace, const TestServer& proxy)
+        : workspace(workspace), command("chromium --user-data-dir=" + profile.path().toUtf8()
+                                        + " --remote-debugging-port=0 --no-first-run --disable-background-networking"
+                                          " --disable-component-update --disable-sync --disable-gpu --proxy-server="
+                                        + proxy.origin().toEncoded() + (geteuid() == 0 ? " --no-sandbox" : ""))
+    {
+    }
+    // Gone before its profile folder is.
+    ~UsersChromium()
+    {
+        if (process && workspace.forceTerminate(process))
+            eventually([&] { return !workspace.withProcessIdentifier(process); });
+    }
+
+    // Started with these pages: whether it came up and named its port in time.
+    bool start(const QStringList& pages)
+    {
+        QStringList arguments = QProcess::splitCommand(QString::fromUtf8(command));
+        const QString program = arguments.takeFirst();
+        qint64 started = 0;
+        if (!QProcess::startDetached(program, arguments + pages, {}, &started))
+            return false;
+        process = qint32(started);
+        QFile portFile(QDir(profile.path()).filePath(QStringLiteral("DevToolsActivePort")));
+        if (!eventually(
+                [&] {
+                    const auto listed = workspace.withProcessIdentifier(process);
+                    return listed && listed->bundleIdentifier == chromeIdentifier && portFile.size() > 0;
+                },
+                30000)
+            || !portFile.open(QIODevice::ReadOnly))
+            return false;
+        port = portFile.readLine().trimmed().toUShort();
+        return port != 0;
+    }
+    QStringList pages() const { return listedPages(port); }
+
+    X11Workspace& workspace;
+    QTemporaryDir profile;
+    const QByteArray command;
+    qint32 process = 0;
+    quint16 port = 0;
+};
+
+// GLib reads the XDG folders once, at their first use, which may be an
+// earlier test's in the same process: a test that needs folders of its own
+// runs again in a process started with them. True in the test's process once
+// that run has ended (its failures are this test's); false in the run itself.
+bool ranAgainWithOwnXdgFolders()
+{
+    const char* const again = "LUMIVO_TEST_OWN_XDG_FOLDERS";
+    if (qEnvironmentVariableIsSet(again))
+        return false;
+    QTemporaryDir root;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QString::fromLatin1(again), QStringLiteral("1"));
+    for (const char* variable : {"XDG_DATA_HOME", "XDG_CONFIG_HOME"})
+        environment.insert(QString::fromLatin1(variable), root.path());
+    const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
+    QProcess run;
+    run.setProcessEnvironment(environment);
+    run.setProcessChannelMode(QProcess::ForwardedChannels);
+    run.start(QCoreApplication::applicationFilePath(),
+              {QStringLiteral("--gtest_filter=%1.%2")
+                   .arg(QLatin1String(test->test_suite_name()), QLatin1String(test->name()))});
+    EXPECT_TRUE(run.waitForFinished(300000) && run.exitStatus() == QProcess::NormalExit && run.exitCode() == 0)
+        << "the run with XDG folders of its own failed";
+    return true;
+}
+
 TEST_F(DesktopActionsTest, ChromiumStartedAsTheReadmeSaysLosesTheLinksTabsAndKeepsTheOthers)
 {
-    // The user's Chromium: a profile folder of its own and the endpoint on a
-    // port it picks, from a desktop entry of the user's that the desktop also
-    // opens web addresses with. No sandbox for root, and no network: the
-    // pages' sites are behind a proxy that never answers, so every tab keeps
-    // its address (a failed load would swap in an error page).
+    if (ranAgainWithOwnXdgFolders())
+        return;
     ASSERT_FALSE(QStandardPaths::findExecutable(QStringLiteral("chromium")).isEmpty())
         << "scripts/install-deps.sh --with-tests installs it";
     TestServer proxy;
-    for (const QByteArray site : {"drive.google.com:443", "www.youtube.com:443", "example.org:443"})
+    for (const QByteArray site :
+         {"drive.google.com:443", "www.youtube.com:443", "docs.google.com:443", "example.org:443"})
         proxy.answer("CONNECT", site, TestResponse::held());
-    QTemporaryDir profile;
-    QByteArray command = "chromium --user-data-dir=" + profile.path().toUtf8()
-        + " --remote-debugging-port=0 --no-first-run --disable-background-networking --disable-component-update"
-          " --disable-sync --disable-gpu --proxy-server="
-        + proxy.origin().toEncoded();
-    if (geteuid() == 0)
-        command += " --no-sandbox";
-    folder.write(QStringLiteral("chromium.desktop"),
-                 "[Desktop Entry]\nType=Application\nName=Chromium\nExec=" + command
-                     + " %U\nMimeType=x-scheme-handler/http;x-scheme-handler/https;\n");
-    folder.write(QStringLiteral("../mimeapps.list"),
-                 "[Default Applications]\nx-scheme-handler/https=chromium.desktop\n");
-    const QByteArray root = QFileInfo(folder.path()).path().toUtf8();
-    for (const char* variable : {"XDG_DATA_HOME", "XDG_DATA_DIRS", "XDG_CONFIG_HOME"})
-        qputenv(variable, root);
 
-    // Started by the user with two pages of their own.
+    // The user's other Chromium, started first (so asked first), with a page
+    // of its own.
+    UsersChromium other(*workspace, proxy);
+    const QString othersPage = QStringLiteral("https://example.org/other");
+    ASSERT_TRUE(other.start({othersPage}));
+
+    // The one the desktop opens web addresses with, from a desktop entry of
+    // the user's, started by the user with two pages of their own.
+    UsersChromium browser(*workspace, proxy);
+    const QByteArray entry = "[Desktop Entry]\nType=Application\nName=Chromium\nExec=" + browser.command
+        + " %U\nMimeType=x-scheme-handler/http;x-scheme-handler/https;\n";
+    // In the companion's folder of applications and in the desktop's.
+    for (const QString& applications :
+         {folder.path(), qEnvironmentVariable("XDG_DATA_HOME") + QStringLiteral("/applications")})
+        folder.write(applications + QStringLiteral("/chromium.desktop"), entry);
+    folder.write(qEnvironmentVariable("XDG_CONFIG_HOME") + QStringLiteral("/mimeapps.list"),
+                 "[Default Applications]\nx-scheme-handler/https=chromium.desktop\n");
     const QString usersDrive = QStringLiteral("https://drive.google.com/drive/folders/mine");
     const QString elsewhere = QStringLiteral("https://example.org/mine");
-    QStringList arguments = QProcess::splitCommand(QString::fromUtf8(command));
-    const QString program = arguments.takeFirst();
-    qint64 browser = 0;
-    ASSERT_TRUE(QProcess::startDetached(program, arguments << usersDrive << elsewhere, {}, &browser));
-    QFile portFile(QDir(profile.path()).filePath(QStringLiteral("DevToolsActivePort")));
-    ASSERT_TRUE(eventually(
-        [&] {
-            const auto listed = workspace->withProcessIdentifier(qint32(browser));
-            return listed && listed->bundleIdentifier == chromeIdentifier && portFile.size() > 0;
-        },
-        30000));
-    ASSERT_TRUE(portFile.open(QIODevice::ReadOnly));
-    const quint16 port = portFile.readLine().trimmed().toUShort();
+    ASSERT_TRUE(browser.start({usersDrive, elsewhere}));
 
     // One link in a window of its own, one in the browser as it stands.
     model->setGoogleOpensSeparately(true);
     model->openGoogleLink(CompanionCTA::drive);
     model->setGoogleOpensSeparately(false);
     model->openGoogleLink(CompanionCTA::youtube);
-    const QString drive = CompanionCTA(CompanionCTA::drive).destination().fallbackURL().toString();
-    const QString youtube = CompanionCTA(CompanionCTA::youtube).destination().fallbackURL().toString();
-    const auto pages = [port] { return listedPages(port); };
+    const auto addressOf = [](CompanionCTA cta) { return cta.destination().fallbackURL().toString(); };
+    const QString drive = addressOf(CompanionCTA::drive);
     ASSERT_TRUE(eventually(
         [&] {
-            return pages() == QStringList({drive, usersDrive, elsewhere, youtube});
+            return browser.pages() == QStringList({drive, usersDrive, elsewhere, addressOf(CompanionCTA::youtube)});
         },
         30000))
-        << pages().join(u' ').toStdString();
-    EXPECT_TRUE(eventually([&] { return windowsOf(browser).size() == 2; }, 10000));
+        << browser.pages().join(u' ').toStdString();
+    EXPECT_TRUE(eventually([&] { return windowsOf(browser.process).size() == 2; }, 10000));
 
     model->closeGoogleSearchWindows();
-    EXPECT_TRUE(eventually([&] { return pages() == QStringList({elsewhere}); }, 10000))
-        << pages().join(u' ').toStdString();
-    EXPECT_TRUE(eventually([&] { return windowsOf(browser).size() == 1; }, 10000))
+    EXPECT_TRUE(eventually([&] { return browser.pages() == QStringList({elsewhere}); }, 10000))
+        << browser.pages().join(u' ').toStdString();
+    EXPECT_TRUE(eventually([&] { return windowsOf(browser.process).size() == 1; }, 10000))
         << "the link's window went with its tab";
     // The tabs leave the browser's list before the last close is answered.
     EXPECT_TRUE(eventually([&] { return actions.google.googleOpenedURLs.isEmpty(); }));
+    EXPECT_EQ(other.pages(), QStringList({othersPage}));
     EXPECT_EQ(fake.bell.rings, 0);
 
-    // Gone before its profile folder is.
-    workspace->forceTerminate(qint32(browser));
-    EXPECT_TRUE(eventually([&] { return !workspace->withProcessIdentifier(qint32(browser)); }));
+    // A link whose tab the user closed: nothing to close anywhere.
+    const QString docs = addressOf(CompanionCTA::googleDocs);
+    actions.google.googleOpenedURLs = {docs};
+    model->closeGoogleSearchWindows();
+    EXPECT_TRUE(eventually([&] { return fake.bell.rings == 1; }));
+    EXPECT_EQ(actions.google.googleOpenedURLs, QSet<QString>({docs}));
+    // Opened again, its tab closes with the next press.
+    model->openGoogleLink(CompanionCTA::googleDocs);
+    ASSERT_TRUE(eventually(
+        [&] {
+            return browser.pages() == QStringList({docs, elsewhere});
+        },
+        30000))
+        << browser.pages().join(u' ').toStdString();
+    model->closeGoogleSearchWindows();
+    EXPECT_TRUE(eventually([&] { return browser.pages() == QStringList({elsewhere}); }, 10000))
+        << browser.pages().join(u' ').toStdString();
+    EXPECT_TRUE(eventually([&] { return actions.google.googleOpenedURLs.isEmpty(); }));
+    EXPECT_EQ(other.pages(), QStringList({othersPage}));
+    EXPECT_EQ(fake.bell.rings, 1);
 }
 
 TEST_F(DesktopActionsTest, WithoutAnEndpointTheWindowsTheLinksOpenedAreClosed)

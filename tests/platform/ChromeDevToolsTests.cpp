@@ -1,7 +1,7 @@
-// Chrome's remote-debugging endpoint as the tab closer meets it: what a
-// browser's command line names, which targets an answer closes, and a
-// listener on the named port that answers without end, too much, too
-// slowly or elsewhere.
+// Chrome's remote-debugging endpoints as the tab closer meets them: what a
+// browser's command line names, which targets an answer closes, several
+// browsers each holding their own tabs, and a listener on the named port
+// that answers without end, too much, too slowly or elsewhere.
 #include "platform/desktop/ChromeDevTools.h"
 #include "platform/fake/FakeWorkspace.h"
 #include "server/TestServer.h"
@@ -103,33 +103,22 @@ TEST(ChromeTargetList, GivesThePagesToCloseOnlyFromAPlainAnswer)
         EXPECT_EQ(ChromeDevTools::pagesToClose(row.status, row.body, onDrive, row.limit), row.ids) << row.answer;
 }
 
-class ChromeEndpointTest : public ::testing::Test {
-protected:
-    ChromeEndpointTest()
+// A browser's endpoint: a scripted server, and a profile folder that names its port.
+struct Endpoint {
+    Endpoint()
     {
         QFile port(QDir(profile.path()).filePath(QStringLiteral("DevToolsActivePort")));
         if (port.open(QIODevice::WriteOnly))
-            port.write(QByteArray::number(endpoint.port()) + "\n/devtools/browser/1\n");
-    }
-
-    // Asks to close every page; whether the browser answered, once the closer is done.
-    std::optional<bool> closeEveryPage(int timeoutMs = 10000)
-    {
-        const auto outcome = std::make_shared<std::optional<bool>>();
-        tabs.closeTabs([](const QString&) { return true; }, [outcome](bool answered) { *outcome = answered; });
-        waitUntil([&] { return outcome->has_value(); }, timeoutMs);
-        return *outcome;
+            port.write(QByteArray::number(server.port()) + "\n/devtools/browser/1\n");
     }
     int closeRequests() const
     {
-        return int(std::count_if(endpoint.requests().begin(), endpoint.requests().end(),
+        return int(std::count_if(server.requests().begin(), server.requests().end(),
                                  [](const TestRequest& request) { return request.path.startsWith("/json/close/"); }));
     }
 
-    TestServer endpoint;
+    TestServer server;
     QTemporaryDir profile;
-    FakeWorkspace workspace;
-    ChromeDevTools tabs{workspace, {profile.path()}};
 };
 
 QByteArray pages(int count)
@@ -141,43 +130,108 @@ QByteArray pages(int count)
     return list + ']';
 }
 
+// Asks to close the pages that pass the test; how many closed, once the closer is done.
+std::optional<qsizetype> closeTabs(BrowserTabs& tabs, const BrowserTabs::AddressTest& closes, int timeoutMs = 10000)
+{
+    const auto outcome = std::make_shared<std::optional<qsizetype>>();
+    tabs.closeTabs(closes, [outcome](qsizetype closed) { *outcome = closed; });
+    waitUntil([&] { return outcome->has_value(); }, timeoutMs);
+    return *outcome;
+}
+
+TEST(ChromeEndpoints, EveryBrowserIsAskedAndClosesItsOwnMatches)
+{
+    const QByteArray other = R"([{"id": "O", "type": "page", "url": "https://example.org/"}])";
+    const QByteArray drive = R"([{"id": "D", "type": "page", "url": "https://drive.google.com/"}])";
+    // Listed, but closed by the user before the close arrives.
+    const QByteArray gone = R"([{"id": "G", "type": "page", "url": "https://drive.google.com/a"}])";
+    const auto onDrive = [](const QString& address) { return address.contains(QLatin1String("drive")); };
+    const struct {
+        const char* browsers;
+        TestResponse firstList, secondList;
+        qsizetype closed;
+        int firstCloses, secondCloses;
+    } cases[] = {
+        {"none answers", TestResponse::hungUp(), TestResponse::withStatus(404), 0, 0, 0},
+        {"one answers, without a match", TestResponse::json(other), TestResponse::hungUp(), 0, 0, 0},
+        {"the second holds the match", TestResponse::json(other), TestResponse::json(drive), 1, 0, 1},
+        {"both hold matches", TestResponse::json(drive), TestResponse::json(drive), 2, 1, 1},
+        {"the first never answers", TestResponse::held(), TestResponse::json(drive), 1, 0, 1},
+        {"the match is gone", TestResponse::json(gone), TestResponse::json(other), 0, 1, 0},
+    };
+    for (const auto& row : cases) {
+        Endpoint first, second;
+        for (Endpoint* endpoint : {&first, &second})
+            endpoint->server.answer("GET", "/json/close/D", TestResponse::text("Target is closing"));
+        first.server.answer("GET", "/json/list", row.firstList);
+        second.server.answer("GET", "/json/list", row.secondList);
+        FakeWorkspace workspace;
+        ChromeDevTools tabs(workspace, {first.profile.path(), second.profile.path()});
+        EXPECT_EQ(closeTabs(tabs, onDrive), row.closed) << row.browsers;
+        EXPECT_EQ(first.closeRequests(), row.firstCloses) << row.browsers;
+        EXPECT_EQ(second.closeRequests(), row.secondCloses) << row.browsers;
+    }
+}
+
+TEST(ChromeEndpoints, OnePressClosesNoMoreTabsThanItsLimitInAllBrowsers)
+{
+    Endpoint first, second;
+    for (Endpoint* endpoint : {&first, &second}) {
+        endpoint->server.answer("GET", "/json/list", TestResponse::json(pages(300)));
+        for (int i = 0; i < 300; ++i)
+            endpoint->server.answer("GET", "/json/close/" + QByteArray::number(i),
+                                    TestResponse::text("Target is closing"));
+    }
+    FakeWorkspace workspace;
+    ChromeDevTools tabs(workspace, {first.profile.path(), second.profile.path()});
+    EXPECT_EQ(closeTabs(tabs, [](const QString&) { return true; }), ChromeDevTools::limits.closes);
+    EXPECT_EQ(first.closeRequests(), 300);
+    EXPECT_EQ(second.closeRequests(), ChromeDevTools::limits.closes - 300);
+}
+
+class ChromeEndpointTest : public ::testing::Test {
+protected:
+    std::optional<qsizetype> closeEveryPage(int timeoutMs = 10000)
+    {
+        return closeTabs(
+            tabs, [](const QString&) { return true; }, timeoutMs);
+    }
+
+    Endpoint endpoint;
+    FakeWorkspace workspace;
+    ChromeDevTools tabs{workspace, {endpoint.profile.path()}};
+};
+
 TEST_F(ChromeEndpointTest, AnAnswerWithoutEndIsCutOff)
 {
-    endpoint.answer("GET", "/json/list", TestResponse::withoutEnd());
-    EXPECT_EQ(closeEveryPage(), false);
-    EXPECT_TRUE(waitUntil([&] { return endpoint.endlessCount() == 0; })) << "the closer hung up";
+    endpoint.server.answer("GET", "/json/list", TestResponse::withoutEnd());
+    EXPECT_EQ(closeEveryPage(), 0);
+    EXPECT_TRUE(waitUntil([&] { return endpoint.server.endlessCount() == 0; })) << "the closer hung up";
     // What the sockets' buffers held besides.
-    EXPECT_LT(endpoint.endlessBytesSent(), ChromeDevTools::limits.listBytes + (8 << 20));
+    EXPECT_LT(endpoint.server.endlessBytesSent(), ChromeDevTools::limits.listBytes + (8 << 20));
 }
 
 TEST_F(ChromeEndpointTest, AListLongerThanAnyBrowsersClosesNothing)
 {
     // Over 5 MB, from a list that could close every tab.
-    endpoint.answer("GET", "/json/list", TestResponse::json(pages(100000)));
-    EXPECT_EQ(closeEveryPage(), false);
-    EXPECT_EQ(closeRequests(), 0);
-}
-
-TEST_F(ChromeEndpointTest, OnePressClosesNoMoreTabsThanItsLimit)
-{
-    endpoint.answer("GET", "/json/list", TestResponse::json(pages(600)));
-    EXPECT_EQ(closeEveryPage(), true);
-    EXPECT_EQ(closeRequests(), ChromeDevTools::limits.closes);
+    endpoint.server.answer("GET", "/json/list", TestResponse::json(pages(100000)));
+    EXPECT_EQ(closeEveryPage(), 0);
+    EXPECT_EQ(endpoint.closeRequests(), 0);
 }
 
 TEST_F(ChromeEndpointTest, ATrickledAnswerMeetsTheDeadline)
 {
     // One byte every quarter second: the list would be whole after 15 s.
-    endpoint.answer("GET", "/json/list", TestResponse::trickled("[" + QByteArray(58, ' ') + "]", 250));
-    EXPECT_EQ(closeEveryPage(12000), false);
+    endpoint.server.answer("GET", "/json/list", TestResponse::trickled("[" + QByteArray(58, ' ') + "]", 250));
+    EXPECT_EQ(closeEveryPage(12000), 0);
 }
 
 TEST_F(ChromeEndpointTest, ARedirectIsNotFollowed)
 {
     TestServer elsewhere;
     elsewhere.answer("GET", "/json/list", TestResponse::json(pages(1)));
-    endpoint.answer("GET", "/json/list", TestResponse::redirect(elsewhere.origin().toEncoded() + "/json/list"));
-    EXPECT_EQ(closeEveryPage(), false);
+    endpoint.server.answer("GET", "/json/list", TestResponse::redirect(elsewhere.origin().toEncoded() + "/json/list"));
+    EXPECT_EQ(closeEveryPage(), 0);
     EXPECT_TRUE(elsewhere.requests().empty());
 }
 

@@ -64,18 +64,20 @@ QUrl endpoint(quint16 port, const QString& path)
 
 } // namespace
 
-// One press of the closer: the target list from the first port that gives
-// one, then a close request for each matching page, all within one deadline.
-// Answers are read as they arrive, so none can hold the event loop.
+// One press of the closer: each port in turn gives its target list, then a
+// close request for each matching page, all within one deadline. Every port
+// is asked, since a browser that lists none of the pages says nothing of
+// the others. Answers are read as they arrive, so none can hold the event
+// loop.
 class ChromeDevTools::Closing final : public QObject {
 public:
     Closing(QNetworkAccessManager& network, QList<quint16> ports, AddressTest closes,
-            std::function<void(bool)> completion)
+            std::function<void(qsizetype)> completion)
         : QObject(&network), m_network(network), m_ports(std::move(ports)), m_closes(std::move(closes)),
           m_completion(std::move(completion))
     {
         m_deadline.setSingleShot(true);
-        connect(&m_deadline, &QTimer::timeout, this, [this] { finish(m_answered); });
+        connect(&m_deadline, &QTimer::timeout, this, &Closing::finish);
         m_deadline.start(limits.deadline);
         // Told later, as an answer would be, even when there is no port to ask.
         QMetaObject::invokeMethod(this, &Closing::listNext, Qt::QueuedConnection);
@@ -90,39 +92,38 @@ private:
 
     void listNext()
     {
-        if (m_ports.isEmpty()) {
-            qCDebug(lcActions)
-                << "no remote-debugging endpoint of Chrome answers: its tabs cannot be closed through one";
-            finish(false);
+        if (m_ports.isEmpty() || m_closesAsked >= limits.closes) {
+            finish();
             return;
         }
         const quint16 port = m_ports.takeFirst();
         get(port, QStringLiteral("/json/list"), limits.listBytes, [this, port](std::optional<Answer> answer) {
-            const std::optional<QStringList> ids =
-                answer ? pagesToClose(answer->status, answer->body, m_closes, limits.closes) : std::nullopt;
-            if (ids) {
-                closePages(port, *ids);
-                return;
-            }
-            qCDebug(lcActions) << "Chrome's endpoint on port" << port << "did not list its tabs";
-            listNext();
+            const std::optional<QStringList> ids = answer
+                ? pagesToClose(answer->status, answer->body, m_closes, limits.closes - m_closesAsked)
+                : std::nullopt;
+            if (!ids)
+                qCDebug(lcActions) << "Chrome's endpoint on port" << port << "did not list its tabs";
+            closePages(port, ids.value_or(QStringList()));
         });
     }
 
+    // Then the next port, once every close has had its answer.
     void closePages(quint16 port, const QStringList& ids)
     {
-        m_answered = true;
         if (ids.isEmpty()) {
-            finish(true);
+            listNext();
             return;
         }
-        // Done once every close has had its answer, whatever it was.
+        m_closesAsked += ids.size();
         m_closesLeft = ids.size();
         for (const QString& id : ids) {
             const QString path = QStringLiteral("/json/close/") + QString::fromLatin1(QUrl::toPercentEncoding(id));
-            get(port, path, limits.closeAnswerBytes, [this](const std::optional<Answer>&) {
+            get(port, path, limits.closeAnswerBytes, [this](const std::optional<Answer>& answer) {
+                // Any other answer means the page was not there to close.
+                if (answer && answer->status == 200)
+                    ++m_closed;
                 if (--m_closesLeft == 0)
-                    finish(true);
+                    listNext();
             });
         }
     }
@@ -161,7 +162,7 @@ private:
         });
     }
 
-    void finish(bool answered)
+    void finish()
     {
         if (!m_completion)
             return;
@@ -171,17 +172,21 @@ private:
             reply->abort();
             reply->deleteLater();
         }
+        if (m_closed == 0)
+            qCDebug(lcActions) << "no remote-debugging endpoint of Chrome closed a tab";
         deleteLater();
-        std::exchange(m_completion, {})(answered);
+        std::exchange(m_completion, {})(m_closed);
     }
 
     QNetworkAccessManager& m_network;
     QList<quint16> m_ports;
     AddressTest m_closes;
-    std::function<void(bool)> m_completion;
+    std::function<void(qsizetype)> m_completion;
     QTimer m_deadline;
     QSet<QNetworkReply*> m_inFlight;
-    bool m_answered = false;
+    // Close requests sent, and those the browsers confirmed.
+    qsizetype m_closesAsked = 0;
+    qsizetype m_closed = 0;
     qsizetype m_closesLeft = 0;
 };
 
@@ -276,7 +281,7 @@ QList<quint16> ChromeDevTools::candidatePorts() const
     return ports;
 }
 
-void ChromeDevTools::closeTabs(AddressTest closes, std::function<void(bool answered)> completion)
+void ChromeDevTools::closeTabs(AddressTest closes, std::function<void(qsizetype closed)> completion)
 {
     new Closing(m_network, candidatePorts(), std::move(closes), std::move(completion));
 }

@@ -10,23 +10,24 @@
 
 class Workspace;
 
-// Chrome's (or Chromium's) tabs through its remote-debugging endpoint on
-// the loopback interface. The browser opens one when it was started with
+// Chrome's (or Chromium's) tabs through the remote-debugging endpoints on
+// the loopback interface. A browser opens one when it was started with
 // --remote-debugging-port, and names the port on its command line or in the
-// DevToolsActivePort file of its profile folder. Whatever listens on that
-// port is not trusted: its answers, the closes they lead to and the time
-// they take are bounded, and it is never followed elsewhere. Main thread only.
+// DevToolsActivePort file of its profile folder; with several browsers
+// running, each is asked in turn. Whatever listens on those ports is not
+// trusted: its answers, the closes they lead to and the time they take are
+// bounded, and it is never followed elsewhere. Main thread only.
 class ChromeDevTools final : public BrowserTabs {
 public:
     struct Limits {
-        // Chromium lists a target in some 600 bytes: room for over 3,000,
-        // several times a heavy session's list.
+        // Of each browser's list. Chromium lists a target in some 600 bytes:
+        // room for over 3,000, several times a heavy session's list.
         qint64 listBytes;
         // A close is answered "Target is closing".
         qint64 closeAnswerBytes;
-        // Tabs closed by one press.
+        // Tabs closed by one press, in all browsers together.
         qsizetype closes;
-        // For the list and the closes together.
+        // For every list and close of one press together.
         std::chrono::milliseconds deadline;
     };
     static constexpr Limits limits{
@@ -39,7 +40,7 @@ public:
     // The profile folders of Google Chrome's channels and of Chromium.
     static QStringList standardProfileFolders();
 
-    void closeTabs(AddressTest closes, std::function<void(bool answered)> completion) override;
+    void closeTabs(AddressTest closes, std::function<void(qsizetype closed)> completion) override;
 
     // The values a "--name=value" switch may have in the contents of a
     // /proc/PID/cmdline, the most likely first. The arguments are separated

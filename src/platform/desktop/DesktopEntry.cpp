@@ -176,13 +176,20 @@ QString DesktopEntryExec::quotedArgument(const QString& argument)
 bool openWithDefaultApplication(const QUrl& url)
 {
     const QByteArray uri = url.toEncoded();
-    const std::unique_ptr<GFile, GObjectUnref> file(g_file_new_for_uri(uri.constData()));
-    // The handler the user chose for the scheme, else for the file's type.
-    GError* error = nullptr;
-    const std::unique_ptr<GAppInfo, GObjectUnref> handler(g_file_query_default_handler(file.get(), nullptr, &error));
-    if (error) {
-        qCWarning(lcActions, "no application opens %s: %s", uri.constData(), error->message);
-        g_error_free(error);
+    // The handler the user chose for the address's own scheme: asked through
+    // a file, gvfs's GIO names https addresses' scheme http.
+    const QByteArray scheme = url.scheme().toUtf8();
+    std::unique_ptr<GAppInfo, GObjectUnref> handler(
+        scheme.isEmpty() ? nullptr : g_app_info_get_default_for_uri_scheme(scheme.constData()));
+    // Else the handler for the file's type.
+    if (!handler) {
+        const std::unique_ptr<GFile, GObjectUnref> file(g_file_new_for_uri(uri.constData()));
+        GError* error = nullptr;
+        handler.reset(g_file_query_default_handler(file.get(), nullptr, &error));
+        if (error) {
+            qCWarning(lcActions, "no application opens %s: %s", uri.constData(), error->message);
+            g_error_free(error);
+        }
     }
     // Every handler on this desktop is a desktop entry.
     if (!handler || !G_IS_DESKTOP_APP_INFO(handler.get()))

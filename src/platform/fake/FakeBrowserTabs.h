@@ -13,11 +13,11 @@ public:
     bool answers = true;
     QStringList openAddresses;
 
-    void closeTabs(AddressTest closes, std::function<void(bool answered)> completion) override
+    void closeTabs(AddressTest closes, std::function<void(qsizetype closed)> completion) override
     {
-        if (answers)
-            openAddresses.removeIf([&](const QString& address) { return closes(address); });
-        m_pending.append([completion = std::move(completion), answered = answers] { completion(answered); });
+        const qsizetype closed =
+            answers ? openAddresses.removeIf([&](const QString& address) { return closes(address); }) : 0;
+        m_pending.append([completion = std::move(completion), closed] { completion(closed); });
     }
 
     void finishRequests()

@@ -467,17 +467,18 @@ QRegion OpenedMenu::composeChanges(const QRegion& asked)
 {
     const QImage& lit = bringUpToDate();
     // With whatever changed in the card's lit picture.
-    const QRegion area = asked + lights().litChanged();
+    QRegion area = asked + lights().litChanged();
     QRegion changed;
     if (m_frameOnScreen.size() != lights().pixelSize()
         || m_frameOnScreen.devicePixelRatio() != lights().devicePixelRatio()) {
-        // A new card: everything is shown afresh, and nothing is left where it no longer reaches.
+        // A new card (or the first frame after a transition): everything is
+        // put together and shown afresh, whatever was asked, and nothing is
+        // left where it no longer reaches.
         m_frameOnScreen = transparentImage(lights().size(), lights().devicePixelRatio());
+        area = rect();
         changed = rect();
-        composeFrame(rect(), lit);
-    } else {
-        composeFrame(area, lit);
     }
+    composeFrame(area, lit);
     const qreal dpr = m_frame.devicePixelRatio();
     for (const QRect& part : pixelsOfPoints(area, dpr) & m_frame.rect())
         changed += pointsOfPixels(carryChangedPixels(m_frame, m_frameOnScreen, part), dpr);

@@ -100,6 +100,33 @@ TEST(MenuFrames, OnlyWhatTheRingsAndSparksChangeIsPaintedAndTheCardIsNotPutToget
     EXPECT_LT(painted.area, 3 * card / 3) << "three frames, each less than a third of the card";
 }
 
+// The first frame after the card has come in shows all of it, also when the
+// frames of its coming in were painted but no repaint came between the last
+// of them and that first one (a card then showed only its rim and sparks).
+TEST(MenuFrames, TheFirstFrameAfterComingInShowsTheWholeCard)
+{
+    MenuTestKit kit;
+    OpenedMenu& menu = kit.open();
+    kit.view.show();
+    const QRectF contentArea(QPointF(0, 0), QSizeF(kit.view.size()));
+    for (const double presence : {0.5, 0.9, 1.0}) {
+        kit.settle();
+        menu.place(contentArea, false, presence);
+        kit.advance(1 / OpenedMenu::rimFramesPerSecond);
+        kit.animations.tick();
+    }
+    QImage shown(menu.size(), QImage::Format_ARGB32_Premultiplied);
+    shown.fill(Qt::transparent);
+    menu.render(&shown, {}, {}, QWidget::DrawChildren);
+    const QRect inside = menu.cardGeometry().marginsRemoved(QMarginsF(12, 12, 12, 12)).toRect();
+    int bare = 0;
+    for (int y = inside.top(); y <= inside.bottom(); ++y) {
+        for (int x = inside.left(); x <= inside.right(); ++x)
+            bare += qAlpha(shown.pixel(x, y)) == 0;
+    }
+    EXPECT_EQ(bare, 0) << "of " << inside.width() * inside.height() << " pixels inside the card";
+}
+
 int differences(const QImage& a, const QImage& b, const QRegion& outside = {})
 {
     int count = 0;

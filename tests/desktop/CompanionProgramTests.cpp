@@ -4,6 +4,7 @@
 // whatever an alert brings.
 #include "RunningCompanion.h"
 #include "platform/desktop/UrlHandoff.h"
+#include "platform/x11/XcbConnection.h"
 #include "server/TestServer.h"
 #include "services/LocalServerPolling.h"
 #include "shell/SingletonLock.h"
@@ -16,12 +17,9 @@
 #include <QJsonArray>
 #include <QLocalSocket>
 #include <QScreen>
-#include <QSocketNotifier>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QWidget>
-
-#include <xcb/xcb.h>
 
 namespace {
 
@@ -49,48 +47,32 @@ public:
     explicit Pinger(quint64 window) : m_window(xcb_window_t(window))
     {
         const uint32_t mask = XCB_EVENT_MASK_STRUCTURE_NOTIFY;
-        xcb_change_window_attributes(m_connection, xcb_setup_roots_iterator(xcb_get_setup(m_connection)).data->root,
-                                     XCB_CW_EVENT_MASK, &mask);
+        xcb_change_window_attributes(m_x->raw(), m_x->root(), XCB_CW_EVENT_MASK, &mask);
+        m_x->setEventHandler([this](const xcb_generic_event_t& event) {
+            const auto& message = reinterpret_cast<const xcb_client_message_event_t&>(event);
+            m_answered |= (event.response_type & 0x7f) == XCB_CLIENT_MESSAGE && message.data.data32[0] == m_ping
+                && message.data.data32[1] == m_stamp;
+        });
     }
-    ~Pinger() { xcb_disconnect(m_connection); }
 
     // Whether the answer comes within the time; the test's event loop runs meanwhile.
     bool answersWithin(int milliseconds)
     {
+        m_answered = false;
         const xcb_client_message_event_t ping{
             XCB_CLIENT_MESSAGE, 32, 0, m_window, m_protocols, {.data32 = {m_ping, ++m_stamp, m_window, 0, 0}}};
-        xcb_send_event(m_connection, false, m_window, XCB_EVENT_MASK_NO_EVENT, reinterpret_cast<const char*>(&ping));
-        xcb_flush(m_connection);
-        bool answered = false;
-        return waitUntil(
-            [&] {
-                while (xcb_generic_event_t* event = xcb_poll_for_event(m_connection)) {
-                    const auto* message = reinterpret_cast<const xcb_client_message_event_t*>(event);
-                    answered |= (event->response_type & 0x7f) == XCB_CLIENT_MESSAGE && message->data.data32[0] == m_ping
-                        && message->data.data32[1] == m_stamp;
-                    std::free(event);
-                }
-                return answered;
-            },
-            milliseconds);
+        xcb_send_event(m_x->raw(), false, m_window, XCB_EVENT_MASK_NO_EVENT, reinterpret_cast<const char*>(&ping));
+        m_x->flush();
+        return waitUntil([&] { return m_answered; }, milliseconds);
     }
 
 private:
-    xcb_atom_t atom(const char* name)
-    {
-        const auto reply =
-            xcb_intern_atom_reply(m_connection, xcb_intern_atom(m_connection, 0, strlen(name), name), nullptr);
-        const xcb_atom_t found = reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
-        std::free(reply);
-        return found;
-    }
-
-    xcb_connection_t* m_connection = xcb_connect(nullptr, nullptr);
+    std::unique_ptr<XcbConnection> m_x = XcbConnection::open();
     xcb_window_t m_window;
-    xcb_atom_t m_protocols = atom("WM_PROTOCOLS");
-    xcb_atom_t m_ping = atom("_NET_WM_PING");
+    xcb_atom_t m_protocols = m_x->atom("WM_PROTOCOLS");
+    xcb_atom_t m_ping = m_x->atom("_NET_WM_PING");
     uint32_t m_stamp = 0;
-    QSocketNotifier m_answers{xcb_get_file_descriptor(m_connection), QSocketNotifier::Read}; // wakes the wait
+    bool m_answered = false;
 };
 
 TEST(CompanionProgram, StartsInTheCornerWithoutTakingFocusOutOfTheTaskbarAndOnEveryDesktop)

@@ -2,6 +2,7 @@
 // and the running copy stays reachable whatever its clients do.
 #include "platform/desktop/UrlHandoff.h"
 #include "support/QtPrinters.h"
+#include "support/ResidentMemory.h"
 #include "support/WaitUntil.h"
 
 #include <gtest/gtest.h>
@@ -67,13 +68,6 @@ qint64 writeAll(int descriptor, const QByteArray& data)
         written += count;
     }
     return written;
-}
-
-qint64 residentBytes()
-{
-    QFile statm(QStringLiteral("/proc/self/statm"));
-    statm.open(QIODevice::ReadOnly);
-    return statm.readAll().split(' ').value(1).toLongLong() * ::sysconf(_SC_PAGESIZE);
 }
 
 // The most this process has held resident since the last resetPeakResident().

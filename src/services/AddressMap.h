@@ -1,13 +1,11 @@
 #pragma once
 
+#include "net/Redirects.h"
+
 #include <QList>
 #include <QUrl>
 
 #include <utility>
-
-// Whether two addresses share scheme, host and port, a port left out being
-// the scheme's own.
-bool sameOrigin(const QUrl& a, const QUrl& b);
 
 // Where requests for the companion's fixed addresses really go. The program
 // asks for the addresses as written (the local server on 127.0.0.1:4173, the

@@ -5,7 +5,6 @@
 #include <QNetworkReply>
 #include <QNetworkRequest>
 
-#include <algorithm>
 #include <memory>
 
 namespace {
@@ -75,14 +74,6 @@ HttpClient::HttpClient(Scheduler& scheduler, AddressMap addresses, QObject* pare
     m_network.setProxy(QNetworkProxy::NoProxy);
 }
 
-bool HttpClient::followsRedirect(const QList<QUrl>& visited, const QUrl& target)
-{
-    const QUrl address = target.adjusted(QUrl::RemoveFragment);
-    return !visited.isEmpty() && visited.size() <= longestRedirectChain && sameOrigin(visited.front(), address)
-        && std::none_of(visited.begin(), visited.end(),
-                        [&](const QUrl& earlier) { return earlier.adjusted(QUrl::RemoveFragment) == address; });
-}
-
 QNetworkRequest HttpClient::requestFor(const QUrl& address) const
 {
     QNetworkRequest request(m_addresses.resolve(address));
@@ -131,7 +122,7 @@ HttpCall HttpClient::track(const QObject* context, QNetworkReply* reply, Complet
     connect(reply, &QNetworkReply::readyRead, reply, take);
     const auto visited = std::make_shared<QList<QUrl>>(QList<QUrl>{reply->url()});
     connect(reply, &QNetworkReply::redirected, reply, [reply, visited](const QUrl& target) {
-        if (!followsRedirect(*visited, target)) {
+        if (!Redirects::follows(*visited, target)) {
             reply->abort();
             return;
         }

@@ -1,9 +1,9 @@
 #pragma once
 
 #include "AddressMap.h"
-#include "HttpAnswer.h"
-#include "LoopbackHttpRequest.h"
 #include "model/Scheduler.h"
+#include "net/HttpAnswer.h"
+#include "net/LoopbackHttpRequest.h"
 
 #include <QByteArray>
 #include <QNetworkAccessManager>
@@ -61,15 +61,6 @@ public:
     // few megabytes, far above any feed of the local server. An answer that
     // grows past its cap is cut off and counts as no answer.
     static constexpr qint64 largestFeedAnswer = 4 * 1024 * 1024;
-    // The most redirects one request follows.
-    static constexpr int longestRedirectChain = 5;
-
-    // Whether a request may follow a redirect to target, having been sent
-    // to `visited` so far, its first address first: only to its first
-    // address's origin, to an address it has not been sent to yet, and not
-    // beyond the longest chain.
-    static bool followsRedirect(const QList<QUrl>& visited, const QUrl& target);
-
     HttpClient(Scheduler& scheduler, AddressMap addresses, QObject* parent = nullptr);
 
     HttpCall get(const QObject* context, const QUrl& address, Completion completion, Duration timeout = defaultTimeout,

@@ -1,7 +1,7 @@
 #include "ServicesTestKit.h"
 #include "support/HeardMessages.h"
 
-#include "services/HttpAnswerReader.h"
+#include "net/HttpAnswerReader.h"
 
 #include <gtest/gtest.h>
 
@@ -214,7 +214,7 @@ TEST(HttpRedirects, LeadOnlyToNewAddressesOfTheFirstOriginAndNotTooFar)
     const QUrl feed = at("http://127.0.0.1:4173/api/companion/notifications?after=3");
     const QUrl moved = at("http://127.0.0.1:4173/api/v2/notifications?after=3");
     QList<QUrl> longChain{feed};
-    for (int hop = 1; hop < HttpClient::longestRedirectChain; ++hop)
+    for (int hop = 1; hop < Redirects::longestChain; ++hop)
         longChain.append(QUrl(QStringLiteral("http://127.0.0.1:4173/hop/%1").arg(hop)));
     const struct {
         QList<QUrl> visited;
@@ -234,7 +234,7 @@ TEST(HttpRedirects, LeadOnlyToNewAddressesOfTheFirstOriginAndNotTooFar)
         {longChain + QList<QUrl>{at("http://127.0.0.1:4173/last")}, moved, false},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(HttpClient::followsRedirect(c.visited, c.target), c.follows) << c.target.toString().toStdString();
+        EXPECT_EQ(Redirects::follows(c.visited, c.target), c.follows) << c.target.toString().toStdString();
 }
 
 TEST_F(HttpClientTest, NothingIsReadFromAnAnswerOnceItIsCutOff)

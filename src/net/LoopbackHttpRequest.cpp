@@ -1,6 +1,6 @@
 #include "LoopbackHttpRequest.h"
 
-#include "HttpClient.h"
+#include "Redirects.h"
 
 #include <QNetworkProxy>
 #include <QTcpSocket>
@@ -91,7 +91,7 @@ void LoopbackHttpRequest::takeAnswer()
         return;
     }
     const QUrl target = m_visited.constLast().resolved(QUrl::fromEncoded(m_reader->location()));
-    if (!HttpClient::followsRedirect(m_visited, target)) {
+    if (!Redirects::follows(m_visited, target)) {
         finish({});
         return;
     }

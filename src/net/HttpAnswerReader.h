@@ -16,7 +16,7 @@ class HttpAnswerReader {
 public:
     enum class State { reading, complete, refused };
 
-    // A few tens of kilobytes, far above any head the local server sends.
+    // A few tens of kilobytes, far above any head a loopback peer sends.
     static constexpr qsizetype largestHead = 32 * 1024;
 
     explicit HttpAnswerReader(qint64 largestBody) : m_largestBody(largestBody) { }

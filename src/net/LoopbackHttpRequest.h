@@ -11,13 +11,13 @@
 
 class QTcpSocket;
 
-// One request to the local server on the loopback interface, each over a
-// connection of its own that the server closes after its answer: a GET, or
-// a POST of a JSON document. Qt's HTTP stack reads a head without bound and
+// One request to a peer on the loopback interface (the local server, a
+// browser's debugging endpoint), each over a connection of its own that the
+// peer closes after its answer: a GET, or a POST of a JSON document. Qt's HTTP stack reads a head without bound and
 // cannot always be stopped while it does; this reads the answer with
 // HttpAnswerReader, so head and body stay within their caps, and abort()
 // ends it at once, connecting, reading the head or the body. A redirect is
-// followed as HttpClient allows. `finished` comes once, and never from
+// followed as Redirects allows. `finished` comes once, and never from
 // within the constructor.
 class LoopbackHttpRequest final : public QObject {
     Q_OBJECT

@@ -7,6 +7,7 @@
 #include "MenuScrolling.h"
 #include "model/BrandColors.h"
 #include "model/CompanionModel.h"
+#include "model/LogCategories.h"
 #include "ui/FittedText.h"
 #include "ui/Timing.h"
 
@@ -174,7 +175,14 @@ void MediaUtilityBar::buildPersonalApps()
     m_personal.clear();
     CompanionModel& model = context().model;
     const qreal dpr = context().canvas.devicePixelRatio();
-    for (const QString& path : std::as_const(m_apps)) {
+    const QStringList shown = m_apps.first(std::min(m_apps.size(), mostPersonalCircles));
+    if (const qsizetype hidden = m_apps.size() - shown.size(); hidden > 0)
+        qCInfo(lcSettings).noquote() << QStringLiteral("%1 of the %2 saved personal apps are not shown in the menu, "
+                                                       "which shows the first %3; the settings keep them all")
+                                            .arg(hidden)
+                                            .arg(m_apps.size())
+                                            .arg(mostPersonalCircles);
+    for (const QString& path : shown) {
         const QString name = personalAppName(path);
         std::unique_ptr<MenuButton> button = circle(name, name + QStringLiteral(" \u2014 right-click to remove"));
         const QImage icon = iconPicture(context().applications.icon(path), QSizeF(pictureSize, pictureSize), dpr);

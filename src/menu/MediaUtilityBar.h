@@ -11,11 +11,15 @@
 #include <vector>
 
 // The menu's second row: a sideways-scrolling strip of circles. The weather
-// and the clock, five fixed media circles, one circle per personal app and
-// the dashed circle that adds one. Every circle but the add circle opens
-// its target and closes the menu.
+// and the clock, five fixed media circles, one circle per personal app (up
+// to mostPersonalCircles) and the dashed circle that adds one. Every circle
+// but the add circle opens its target and closes the menu.
 class MediaUtilityBar final : public MenuSection {
 public:
+    // Far more than a person keeps in the row. Only an edited settings file
+    // holds more, and thousands of circles take seconds to build and paint.
+    static constexpr qsizetype mostPersonalCircles = 300;
+
     explicit MediaUtilityBar(MenuContext& context);
     ~MediaUtilityBar() override;
 

@@ -24,12 +24,14 @@ QString defaultPath();
 // standard error, leaving what is at the path untouched. A file it cannot
 // read (no JSON object, or larger than largestFile) starts the settings
 // afresh; before a save replaces it, it is kept beside itself as
-// "<path>.unreadable" (replacing an older one), and that is said once on
-// standard error.
+// "<path>.unreadable" (an older one is replaced only by a whole copy). When
+// it cannot be kept, it is left as it is and the settings hold for this run
+// only. Either is said once on standard error.
 std::unique_ptr<QSettings> open(const QString& path = defaultPath());
 
 // Far more than any user's settings: a larger file is not read at all, lest
-// every save read and rewrite it whole.
+// every save read and rewrite it whole, and settings that would be larger are
+// not written.
 constexpr qint64 largestFile = 1024 * 1024;
 
 // Why settings cannot be kept at path: something other than a regular file
@@ -39,6 +41,8 @@ constexpr qint64 largestFile = 1024 * 1024;
 std::optional<QString> whyNotSavedAt(const QString& path);
 
 // Written at once: a setting changed by the user survives a crash right after.
+// A save that fails keeps the value for this run and says once on standard
+// error, for each cause, why it was not saved.
 void store(QSettings& settings, const QString& key, const QVariant& value);
 // Several values, set in the order given and written together.
 void store(QSettings& settings, std::initializer_list<std::pair<QString, QVariant>> values);

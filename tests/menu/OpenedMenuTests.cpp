@@ -9,6 +9,7 @@
 #include "menu/MenuMetrics.h"
 #include "menu/StandardSections.h"
 #include "panel/WindowDragSurface.h"
+#include "support/HeardMessages.h"
 
 #include <QTest>
 #include <QWheelEvent>
@@ -280,6 +281,15 @@ TEST(OpenedMenu, PersonalAppsFollowTheFixedCirclesInOrderAndLeaveOnRemoval)
     EXPECT_EQ(names().size(), 9);
     EXPECT_TRUE(kit.storedSettings().value(CompanionModel::personalAppsKey).toVariant().toStringList()
                 == QStringList({notes}));
+}
+
+TEST(OpenedMenu, ThousandsOfPersonalAppsShowTheFirstFewHundredAndSayHowManyAreLeftOut)
+{
+    MenuTestKit kit;
+    kit.model->personalApps = QStringList(5000, u"/opt/app.desktop"_s);
+    HeardMessages heard;
+    EXPECT_EQ(kit.open().mediaBar()->circles().size(), 7 + MediaUtilityBar::mostPersonalCircles + 1);
+    EXPECT_EQ(heard.messages().filter(u"4700 of the 5000 saved personal apps are not shown"_s).size(), 1);
 }
 
 // The colour in the middle of a control's label as the card paints it.

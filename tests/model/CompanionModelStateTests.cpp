@@ -1,10 +1,13 @@
+#include "support/HeardMessages.h"
 #include "support/ModelTestKit.h"
 #include "support/QtPrinters.h"
+#include "support/SmallFileSystem.h"
 
 #include <gtest/gtest.h>
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -45,6 +48,12 @@ bool changeOneSetting(const QString& path)
         return held.get();
     ADD_FAILURE() << "blocked on " << path.toStdString();
     return false;
+}
+
+QByteArray contentsOf(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 class CompanionModelState : public ::testing::Test {
@@ -93,12 +102,9 @@ TEST_F(CompanionModelState, AnUnreadableSettingsFileGivesTheFirstRunValuesAndIsK
         {"{\"lumivo-companion-appearance\": \"dark\", \"nested\": " + deep + "}", false},
         {"{\"lumivo-companion-appearance\": \"\xff\xfe\xc0\x80\"}", false},
         {"{\"unknown\": \"" + QByteArray(CompanionSettings::largestFile, 'x') + "\"}", false},
+        {"{\"unknown\":\"" + QByteArray(CompanionSettings::largestFile - 55, 'x') + "\"}", true}, // saved at the bound
         {"{\"lumivo-companion-appearance\": \"light\"}", true},
         {" \n", true},
-    };
-    const auto contentsOf = [](const QString& path) {
-        QFile file(path);
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     };
     for (const auto& [contents, readable] : files) {
         kit.writeSettings({});
@@ -119,6 +125,7 @@ TEST_F(CompanionModelState, AnUnreadableSettingsFileGivesTheFirstRunValuesAndIsK
         model->setGoogleOpensSeparately(false);
         EXPECT_EQ(stored(CompanionModel::googleSeparateKey), QJsonValue(false))
             << what << ": the next change writes a sound file";
+        EXPECT_LE(QFileInfo(kit.settingsPath).size(), CompanionSettings::largestFile) << what << ": and reads it back";
     }
 }
 
@@ -274,6 +281,48 @@ TEST(SavedSettings, WhatIsNoRegularFileIsNeitherWaitedOnNorReplacedAndTheSetting
         EXPECT_TRUE(changeOneSetting(settings)) << what;
         for (qsizetype index = 0; index < files.size(); ++index)
             EXPECT_EQ(kindAt(files[index]), kinds[index]) << what << ": " << files[index].toStdString();
+    }
+}
+
+TEST(SavedSettings, WhatCannotBeKeptOrSavedIsLeftAsItWasAndSaidOnce)
+{
+    enum Trouble { keptNameIsAFolder, noRoomForACopy, readOnly, full, tooLittleRoom, tooLarge };
+    // The disk's size in pages of 4 kB: the settings file takes 10, an older kept copy 1.
+    const std::tuple<Trouble, int, const char*> cases[] = {
+        {keptNameIsAFolder, 300, "could not be kept"},  {noRoomForACopy, 13, "could not be kept"},
+        {readOnly, 300, "Read-only file system"},       {full, 11, "No space left on device"},
+        {tooLittleRoom, 13, "No space left on device"}, {tooLarge, 300, "larger than 1048576 bytes"}};
+    for (const auto& [trouble, pages, said] : cases) {
+        QTemporaryDir folder;
+        const SmallFileSystem disk(folder.path(), pages * 4096);
+        if (!disk.mounted)
+            GTEST_SKIP() << "mounting a small file system needs root";
+        const QString path = folder.filePath(QStringLiteral("settings.json")),
+                      kept = path + QStringLiteral(".unreadable");
+        // Unreadable; or readable, and one more value is too much for the disk or the bound.
+        const qsizetype padding = trouble == tooLarge ? CompanionSettings::largestFile - 53 : 40000;
+        const QByteArray contents = trouble <= noRoomForACopy ? "{" + QByteArray(40000, '[')
+                                                              : "{\"unknown\":\"" + QByteArray(padding, 'x') + "\"}";
+        for (const auto& [name, bytes] : {std::pair(path, contents), std::pair(kept, QByteArray("older"))}) {
+            QFile file(name);
+            ASSERT_TRUE(trouble == keptNameIsAFolder && name == kept
+                            ? QDir().mkdir(kept)
+                            : file.open(QIODevice::WriteOnly) && file.write(bytes));
+        }
+        if (trouble == readOnly)
+            disk.makeReadOnly();
+
+        HeardMessages heard;
+        const std::unique_ptr<QSettings> settings = CompanionSettings::open(path);
+        for (const bool separate : {true, false, false})
+            CompanionSettings::store(*settings, CompanionModel::googleSeparateKey, separate);
+        EXPECT_EQ(settings->value(CompanionModel::googleSeparateKey), QVariant(false)) << said << ": held for the run";
+        EXPECT_TRUE(contentsOf(path) == contents && contentsOf(kept) == (trouble == keptNameIsAFolder ? "" : "older"))
+            << said;
+        EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files).size(), 1 + (trouble != keptNameIsAFolder)) << said;
+        EXPECT_EQ(heard.messages().filter(QStringLiteral("lumivo.settings")).filter(QString::fromLatin1(said)).size(),
+                  1)
+            << heard.messages().join(u'\n').toStdString();
     }
 }
 

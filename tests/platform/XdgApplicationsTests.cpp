@@ -187,6 +187,9 @@ TEST_F(XdgApplicationsTest, IconsFallBackToAGenericOne)
     // The entry names an icon file that is not there.
     EXPECT_FALSE(applications.icon(QStringLiteral("/Applications/Google Chrome.app")).pixmap(16).isNull());
     EXPECT_FALSE(applications.icon(QStringLiteral("/Applications/Nothing Here.app")).pixmap(16).isNull());
+    EXPECT_EQ(applications.icon(QStringLiteral("/opt/a")).cacheKey(),
+              applications.icon(QStringLiteral("/opt/b")).cacheKey())
+        << "the generic icon is loaded once";
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 // Starts the built programs as a user would and stops them as a session end does.
 #include "support/QtPrinters.h"
+#include "support/SmallFileSystem.h"
 
 #include <gtest/gtest.h>
 
@@ -12,6 +13,8 @@
 #include <csignal>
 
 #include <sys/stat.h>
+
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -108,12 +111,26 @@ TEST(Program, StopsWithItsMessageWhenTheResourceBundleIsMissing)
                   + QDir::cleanPath(bin + QStringLiteral("/../share/lumivo-companion")));
 }
 
-TEST(Program, RunsOnWithASettingsPathItCannotSaveAtAndSaysOnceWhy)
+// At the settings path: a FIFO, or more than the companion reads on a disk
+// without room to keep a copy of it.
+class UnsavableSettings : public ::testing::TestWithParam<bool> { };
+
+TEST_P(UnsavableSettings, TheCompanionRunsOnLeavesThemAsTheyWereAndSaysOnceWhy)
 {
+    const bool fullDisk = GetParam();
     QTemporaryDir home;
     const QString settings = home.filePath(QStringLiteral("config/lumivo-companion/settings.json"));
     ASSERT_TRUE(QDir().mkpath(QFileInfo(settings).path()));
-    ASSERT_EQ(::mkfifo(QFile::encodeName(settings).constData(), 0600), 0);
+    const QByteArray saved = R"({"lumivo-companion-appearance": "dark", "lumivo-companion-panel-x": 40,
+        "lumivo-companion-personal-apps": [)"
+        + QByteArray(R"("/opt/app.desktop", )").repeated(80000) + R"("/b"]})";
+    const SmallFileSystem disk(QFileInfo(settings).path(), saved.size() + 76 * 1024);
+    if (fullDisk && !disk.mounted)
+        GTEST_SKIP() << "mounting a small file system needs root";
+    QFile file(settings);
+    ASSERT_TRUE(fullDisk ? file.open(QIODevice::WriteOnly) && file.write(saved)
+                         : ::mkfifo(QFile::encodeName(settings).constData(), 0600) == 0);
+    file.close();
 
     QProcess process;
     process.setReadChannel(QProcess::StandardError);
@@ -127,9 +144,16 @@ TEST(Program, RunsOnWithASettingsPathItCannotSaveAtAndSaysOnceWhy)
     ASSERT_TRUE(process.waitForFinished(10000));
     said += process.readAllStandardError();
     EXPECT_EQ(process.exitCode(), 0);
-    EXPECT_EQ(QString::fromUtf8(said).count(QStringLiteral("settings are not saved")), 1) << said.toStdString();
-    EXPECT_TRUE(said.contains(QFile::encodeName(settings) + " is not a regular file")) << said.toStdString();
-    EXPECT_TRUE(QFileInfo(settings).exists() && !QFileInfo(settings).isFile()) << "still the FIFO";
+    EXPECT_EQ(QString::fromUtf8(said).count(fullDisk ? u"could not be kept"_s : u"settings are not saved"_s), 1)
+        << said.toStdString();
+    EXPECT_TRUE(said.contains(QFile::encodeName(settings) + (fullDisk ? " (larger than" : " is not a regular file")))
+        << said.toStdString();
+    EXPECT_TRUE(fullDisk ? file.open(QIODevice::ReadOnly) && file.readAll() == saved : !QFileInfo(settings).isFile())
+        << "every saved value kept, or still the FIFO";
+    EXPECT_EQ(QDir(QFileInfo(settings).path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System),
+              QStringList{u"settings.json"_s});
 }
+
+INSTANTIATE_TEST_SUITE_P(Program, UnsavableSettings, ::testing::Bool());
 
 } // namespace

@@ -30,7 +30,7 @@ bool namesApplication(const QString& path)
         || (file.isFile() && file.isExecutable());
 }
 
-QIcon genericApplicationIcon()
+QIcon loadGenericApplicationIcon()
 {
     QIcon icon = QIcon::fromTheme(QStringLiteral("application-x-executable"));
     if (icon.isNull()) {
@@ -68,7 +68,10 @@ QIcon XdgApplications::icon(const QString& applicationPath) const
         if (!icon.isNull())
             return icon;
     }
-    return genericApplicationIcon();
+    // Loaded once: every circle of a long personal row may need it.
+    if (!m_genericIcon)
+        m_genericIcon = loadGenericApplicationIcon();
+    return *m_genericIcon;
 }
 
 QString XdgApplications::lookedFor(const QString& applicationPath) const

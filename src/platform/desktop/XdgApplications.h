@@ -33,4 +33,5 @@ private:
     const ApplicationDirectory& m_directory;
     Workspace& m_workspace;
     LaunchesInFlight m_launching;
+    mutable std::optional<QIcon> m_genericIcon;
 };

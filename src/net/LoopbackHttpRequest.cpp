@@ -18,6 +18,7 @@ QByteArray requestFor(const QUrl& address, const std::optional<QByteArray>& json
     QByteArray request = (json ? "POST " : "GET ") + target + " HTTP/1.1\r\n";
     request += "Host: " + address.authority(QUrl::FullyEncoded).toLatin1() + "\r\n";
     request += "Connection: close\r\n";
+    request += "Accept-Encoding: gzip, deflate\r\n";
     if (json) {
         request += "content-type: application/json\r\n";
         request += "Content-Length: " + QByteArray::number(json->size()) + "\r\n";

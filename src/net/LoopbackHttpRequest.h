@@ -16,9 +16,10 @@ class QTcpSocket;
 // peer closes after its answer: a GET, or a POST of a JSON document. Qt's HTTP stack reads a head without bound and
 // cannot always be stopped while it does; this reads the answer with
 // HttpAnswerReader, so head and body stay within their caps, and abort()
-// ends it at once, connecting, reading the head or the body. A redirect is
-// followed as Redirects allows. `finished` comes once, and never from
-// within the constructor.
+// ends it at once, connecting, reading the head or the body. A gzip or
+// deflate answer is asked for and decoded. A redirect is followed as
+// Redirects allows. `finished` comes once, and never from within the
+// constructor.
 class LoopbackHttpRequest final : public QObject {
     Q_OBJECT
 

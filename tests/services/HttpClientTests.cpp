@@ -293,6 +293,9 @@ TEST(HttpAnswerReader, FramesTheBodySkipsInterimAnswersAndRefusesWhatIsNotHttpOr
     using State = HttpAnswerReader::State;
     const QByteArray ok = "HTTP/1.1 200 OK\r\n";
     const QByteArray chunked = ok + "Transfer-Encoding: gzip, chunked\r\n\r\n";
+    const auto encoded = [&](const char* coding) { return ok + "Content-Encoding: " + coding + "\r\n\r\n"; };
+    const QByteArray gzipped = QByteArray::fromHex("1f8b0800000000000203cb48cdc9c9070086a6103605000000"); // "hello"
+    const QByteArray longChunk = "1;" + QByteArray(20000, 'x') + "\r\na\r\n";
     const struct {
         QByteArray bytes;
         bool closed;
@@ -331,6 +334,14 @@ TEST(HttpAnswerReader, FramesTheBodySkipsInterimAnswersAndRefusesWhatIsNotHttpOr
         {ok + QByteArray("X-Filler: 0123456789\r\n").repeated(2000), false, State::refused},
         {QByteArray("HTTP/1.1 100 Continue\r\n\r\n").repeated(2000), false, State::refused},
         {chunked + "0\r\n" + QByteArray("X-Trailer: 0123456789\r\n").repeated(2000), false, State::refused},
+        // Decoded, capped once decoded (a bomb ends at once); cut short, another coding, past the whole bound: refused.
+        {encoded("gzip") + gzipped, true, State::complete, "hello"},
+        {encoded("deflate") + qCompress("hello").mid(4), true, State::complete, "hello"},
+        {encoded("deflate") + qCompress("hello").mid(6).chopped(4), true, State::complete, "hello"},
+        {encoded("deflate") + qCompress(QByteArray(1 << 24, 'a')).mid(4), false, State::refused},
+        {encoded("gzip") + gzipped.chopped(1), true, State::refused},
+        {encoded("br") + "hello", true, State::refused},
+        {chunked + longChunk + longChunk + "0\r\n\r\n", false, State::refused},
     };
     for (const auto& c : cases) {
         // Whole, and a byte at a time.

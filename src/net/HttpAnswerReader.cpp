@@ -146,6 +146,7 @@ void HttpAnswerReader::takeStatusLine(QByteArrayView line)
     m_chunked.reset();
     m_location.clear();
     m_contentCoding.clear();
+    m_cookies.clear();
     m_stage = Stage::headerLines;
 }
 
@@ -195,6 +196,8 @@ void HttpAnswerReader::takeField()
         m_location = value;
     } else if (name == "content-encoding") {
         m_contentCoding = value.toLower();
+    } else if (name == "set-cookie") {
+        m_cookies.append(value);
     }
 }
 

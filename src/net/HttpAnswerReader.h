@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QByteArrayView>
+#include <QList>
 
 #include <optional>
 
@@ -42,6 +43,8 @@ public:
     const QByteArray& body() const { return m_body; }
     // The final head's Location, empty without one.
     const QByteArray& location() const { return m_location; }
+    // The values of the final head's Set-Cookie fields.
+    const QList<QByteArray>& cookies() const { return m_cookies; }
 
 private:
     enum class Stage { statusLine, headerLines, sizedBody, chunkSize, chunkData, chunkEnd, trailers, bodyToClose };
@@ -79,6 +82,7 @@ private:
     std::optional<bool> m_chunked; // present when Transfer-Encoding was sent
     QByteArray m_location;
     QByteArray m_contentCoding;
+    QList<QByteArray> m_cookies;
     std::optional<ContentDecoder> m_decoder;
     qint64 m_dataLeft = 0; // of the sized body or the current chunk
     QByteArray m_body;

@@ -199,12 +199,16 @@ TestResponse redirectTo(const QUrl& address)
 
 } // namespace
 
-TEST_F(HttpClientTest, FollowsARedirectOnlyWithinItsOriginAndNeverInACircle)
+TEST_F(HttpClientTest, FollowsARedirectOnlyWithinItsOriginKeepingItsCookiesAndNeverInACircle)
 {
     TestServer elsewhere;
     const QByteArray feed = "/api/companion/notifications";
     elsewhere.answer("GET", feed, TestResponse::json("{\"notifications\": []}"));
-    server.answer("GET", "/moved", redirectTo(QUrl(QStringLiteral("/here"))));
+    // To an address with a user name in it, with a cookie set on the way.
+    TestResponse toHere =
+        TestResponse::redirect("http://someone:secret@" + server.origin().authority().toUtf8() + "/here");
+    toHere.headers.emplaceBack("Set-Cookie", "seen=1");
+    server.answer("GET", "/moved", toHere);
     server.answer("GET", "/here", TestResponse::json("{\"a\": 1}"));
     server.answer("GET", "/away", redirectTo(elsewhere.origin().resolved(QUrl(QString::fromUtf8(feed)))));
     server.answer("GET", "/circle", redirectTo(server.origin().resolved(QUrl(QStringLiteral("/circle")))));
@@ -212,6 +216,9 @@ TEST_F(HttpClientTest, FollowsARedirectOnlyWithinItsOriginAndNeverInACircle)
     const auto moved = fetch("/moved");
     ASSERT_TRUE(moved);
     EXPECT_EQ(moved->body, QByteArray("{\"a\": 1}"));
+    const TestRequest& redirected = server.requestsTo("/here").front();
+    EXPECT_EQ(redirected.headers.value("cookie"), "seen=1");
+    EXPECT_EQ(redirected.headers.value("host"), server.origin().authority().toUtf8());
     const auto away = fetch("/away");
     ASSERT_TRUE(away);
     EXPECT_FALSE(away->status.has_value());

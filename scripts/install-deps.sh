@@ -7,7 +7,7 @@ packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-svg-dev qt6-multimedia-dev qt6-webengine-dev
   libglib2.0-dev libglib2.0-bin libx11-dev libxcb1-dev libxcb-xinput-dev libxcb-ewmh-dev libxcb-icccm4-dev libxcb-randr0-dev libxcb-res0-dev libxcb-screensaver0-dev
-  libqrencode-dev libsqlite3-dev fonts-material-design-icons-iconfont
+  libqrencode-dev libsqlite3-dev zlib1g-dev fonts-material-design-icons-iconfont
   scdoc dpkg-dev file
   fonts-smc-manjari
 )

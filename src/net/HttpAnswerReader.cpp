@@ -30,8 +30,16 @@ std::optional<qint64> numberOf(QByteArrayView text, int base, qsizetype digits)
 HttpAnswerReader::State HttpAnswerReader::read(QByteArrayView bytes)
 {
     while (m_state == State::reading && !bytes.isEmpty()) {
+        // A byte past the bound of the whole answer refuses it.
+        if (m_received == m_largestAnswer) {
+            refuse();
+            break;
+        }
+        const QByteArrayView allowed = bytes.first(std::min<qint64>(bytes.size(), m_largestAnswer - m_received));
         const bool data = m_stage == Stage::sizedBody || m_stage == Stage::chunkData || m_stage == Stage::bodyToClose;
-        bytes = bytes.sliced(data ? readData(bytes) : readLine(bytes));
+        const qsizetype taken = data ? readData(allowed) : readLine(allowed);
+        m_received += taken;
+        bytes = bytes.sliced(taken);
     }
     return m_state;
 }
@@ -50,17 +58,26 @@ HttpAnswerReader::State HttpAnswerReader::end()
 qsizetype HttpAnswerReader::readData(QByteArrayView bytes)
 {
     const qsizetype taken = m_stage == Stage::bodyToClose ? bytes.size() : std::min<qint64>(m_dataLeft, bytes.size());
-    if (m_body.size() + taken > m_largestBody) {
+    if (!takeBody(bytes.first(taken))) {
         refuse();
         return taken;
     }
-    m_body.append(bytes.first(taken));
     m_dataLeft -= taken;
     if (m_stage == Stage::sizedBody && m_dataLeft == 0)
         complete();
     else if (m_stage == Stage::chunkData && m_dataLeft == 0)
         m_stage = Stage::chunkEnd;
     return taken;
+}
+
+bool HttpAnswerReader::takeBody(QByteArrayView data)
+{
+    if (m_decoder)
+        return m_decoder->decode(data, m_body);
+    if (m_body.size() + data.size() > m_largestBody)
+        return false;
+    m_body.append(data);
+    return true;
 }
 
 bool HttpAnswerReader::countsAgainstHead() const { return m_stage != Stage::chunkSize && m_stage != Stage::chunkEnd; }
@@ -128,6 +145,8 @@ void HttpAnswerReader::takeStatusLine(QByteArrayView line)
     m_contentLength.reset();
     m_chunked.reset();
     m_location.clear();
+    m_contentCoding.clear();
+    m_cookies.clear();
     m_stage = Stage::headerLines;
 }
 
@@ -175,6 +194,10 @@ void HttpAnswerReader::takeField()
         m_chunked = value.split(',').constLast().trimmed().toLower() == "chunked";
     } else if (name == "location") {
         m_location = value;
+    } else if (name == "content-encoding") {
+        m_contentCoding = value.toLower();
+    } else if (name == "set-cookie") {
+        m_cookies.append(value);
     }
 }
 
@@ -186,12 +209,15 @@ void HttpAnswerReader::endHead()
     }
     if (m_status == 204 || m_status == 304) {
         complete();
+    } else if (!startDecoding()) {
+        refuse();
     } else if (m_chunked) {
         m_stage = *m_chunked ? Stage::chunkSize : Stage::bodyToClose;
     } else if (m_contentLength) {
         m_dataLeft = *m_contentLength;
         m_stage = Stage::sizedBody;
-        if (m_dataLeft > m_largestBody)
+        // A compressed body's length says nothing of its decoded size.
+        if (!m_decoder && m_dataLeft > m_largestBody)
             refuse();
         else if (m_dataLeft == 0)
             complete();
@@ -205,7 +231,7 @@ void HttpAnswerReader::takeChunkSize(QByteArrayView line)
     // "1a2b" with perhaps ";name=value" extensions after it.
     const qsizetype extensions = line.indexOf(';');
     const std::optional<qint64> size = numberOf((extensions < 0 ? line : line.first(extensions)).trimmed(), 16, 15);
-    if (!size || m_body.size() + *size > m_largestBody) {
+    if (!size || (!m_decoder && m_body.size() + *size > m_largestBody)) {
         refuse();
     } else if (*size == 0) {
         m_stage = Stage::trailers;
@@ -213,4 +239,14 @@ void HttpAnswerReader::takeChunkSize(QByteArrayView line)
         m_dataLeft = *size;
         m_stage = Stage::chunkData;
     }
+}
+
+bool HttpAnswerReader::startDecoding()
+{
+    if (m_contentCoding == "gzip" || m_contentCoding == "x-gzip")
+        m_decoder.emplace(ContentDecoder::Format::gzip, m_largestBody);
+    else if (m_contentCoding == "deflate")
+        m_decoder.emplace(ContentDecoder::Format::deflate, m_largestBody);
+    // A body in a coding this cannot read is no body it could pass on.
+    return m_decoder || m_contentCoding.isEmpty() || m_contentCoding == "identity";
 }

@@ -2,6 +2,8 @@
 
 #include "Redirects.h"
 
+#include <QNetworkCookie>
+#include <QNetworkCookieJar>
 #include <QNetworkProxy>
 #include <QTcpSocket>
 
@@ -10,14 +12,22 @@ namespace {
 // How much of an answer the socket reads ahead of the reader.
 constexpr qint64 readAhead = 64 * 1024;
 
-QByteArray requestFor(const QUrl& address, const std::optional<QByteArray>& json)
+QByteArray requestFor(const QUrl& address, const std::optional<QByteArray>& json, const QList<QNetworkCookie>& cookies)
 {
     QByteArray target = address.toEncoded(QUrl::RemoveScheme | QUrl::RemoveAuthority | QUrl::RemoveFragment);
     if (!target.startsWith('/'))
         target.prepend('/');
     QByteArray request = (json ? "POST " : "GET ") + target + " HTTP/1.1\r\n";
-    request += "Host: " + address.authority(QUrl::FullyEncoded).toLatin1() + "\r\n";
+    // Host and port only: a user name and password in the address must not leak into it.
+    request += "Host: " + address.adjusted(QUrl::RemoveUserInfo).authority(QUrl::FullyEncoded).toLatin1() + "\r\n";
     request += "Connection: close\r\n";
+    request += "Accept-Encoding: gzip, deflate\r\n";
+    if (!cookies.isEmpty()) {
+        QList<QByteArray> pairs;
+        for (const QNetworkCookie& cookie : cookies)
+            pairs.append(cookie.toRawForm(QNetworkCookie::NameAndValueOnly));
+        request += "Cookie: " + pairs.join("; ") + "\r\n";
+    }
     if (json) {
         request += "content-type: application/json\r\n";
         request += "Content-Length: " + QByteArray::number(json->size()) + "\r\n";
@@ -33,8 +43,8 @@ bool isRedirect(int status)
 } // namespace
 
 LoopbackHttpRequest::LoopbackHttpRequest(const QUrl& address, std::optional<QByteArray> json, qint64 largestAnswer,
-                                         QObject* parent)
-    : QObject(parent), m_json(std::move(json)), m_largestAnswer(largestAnswer)
+                                         QObject* parent, QNetworkCookieJar* cookies)
+    : QObject(parent), m_json(std::move(json)), m_largestAnswer(largestAnswer), m_cookies(cookies)
 {
     // A connection refused at once must not finish the request before its
     // caller has even heard of it.
@@ -52,8 +62,9 @@ void LoopbackHttpRequest::send(const QUrl& address)
     m_socket = new QTcpSocket(this);
     m_socket->setProxy(QNetworkProxy::NoProxy);
     m_socket->setReadBufferSize(readAhead);
+    const QList<QNetworkCookie> cookies = m_cookies ? m_cookies->cookiesForUrl(address) : QList<QNetworkCookie>();
     connect(m_socket, &QTcpSocket::connected, this,
-            [this, request = requestFor(address, m_json)] { m_socket->write(request); });
+            [this, request = requestFor(address, m_json, cookies)] { m_socket->write(request); });
     connect(m_socket, &QTcpSocket::readyRead, this, &LoopbackHttpRequest::read);
     connect(m_socket, &QTcpSocket::errorOccurred, this, [this](QAbstractSocket::SocketError error) {
         read();
@@ -85,6 +96,11 @@ void LoopbackHttpRequest::read()
 
 void LoopbackHttpRequest::takeAnswer()
 {
+    // Also from a redirect, before the request goes on.
+    if (m_cookies) {
+        for (const QByteArray& cookie : m_reader->cookies())
+            m_cookies->setCookiesFromUrl(QNetworkCookie::parseCookies(cookie), m_visited.constLast());
+    }
     const int status = m_reader->status();
     if (!isRedirect(status) || m_reader->location().isEmpty()) {
         finish({status, m_reader->body()});

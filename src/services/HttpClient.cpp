@@ -146,7 +146,9 @@ HttpCall HttpClient::track(const QObject* context, QNetworkReply* reply, Complet
 HttpCall HttpClient::sendOverLoopback(const QObject* context, const QUrl& address, std::optional<QByteArray> json,
                                       Completion completion, Duration timeout, qint64 largestAnswer)
 {
-    auto* request = new LoopbackHttpRequest(m_addresses.resolve(address), std::move(json), largestAnswer, this);
+    // Qt's stack and the loopback requests keep the cookies of the run in one jar.
+    auto* request = new LoopbackHttpRequest(m_addresses.resolve(address), std::move(json), largestAnswer, this,
+                                            m_network.cookieJar());
     ScheduledWork deadline = abortAfter(m_scheduler, timeout, request);
     connect(request, &LoopbackHttpRequest::finished, request, &QObject::deleteLater);
     connect(request, &LoopbackHttpRequest::finished, context,

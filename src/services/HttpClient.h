@@ -45,7 +45,8 @@ private:
 // program writes it, before the address map sends it elsewhere) go over
 // LoopbackHttpRequest, each on a connection of its own, so its head is
 // capped too and a stuck one holds back no other; the weather service and
-// any other address go through QNetworkAccessManager.
+// any other address go through QNetworkAccessManager. Both keep the
+// servers' cookies in one jar for the run.
 class HttpClient final : public QObject {
     Q_OBJECT
 

@@ -5,7 +5,7 @@
 #include "RunningCompanion.h"
 #include "platform/desktop/UrlHandoff.h"
 #include "platform/x11/XcbConnection.h"
-#include "server/TestServer.h"
+#include "server/FixtureServer.h"
 #include "services/LocalServerPolling.h"
 #include "shell/SingletonLock.h"
 
@@ -334,6 +334,19 @@ TEST(CompanionProgram, ShowsTheMascotTheAlertBubbleAndTheOpenedPanel)
     // A second click closes it; the panel returns to its corner and the bubble comes back.
     clickAt(mascotCentre(*companion.panel()));
     EXPECT_TRUE(waitUntil([&] { return companion.panel()->geometry == homeCorner; }));
+    EXPECT_TRUE(waitUntil([&] { return companion.alertPanel().has_value(); }));
+}
+
+TEST(CompanionProgram, HearsALocalServerThatCompressesUnaskedAndWantsItsCookieBack)
+{
+    const auto server = localServerStandIn<FixtureServer>();
+    ASSERT_TRUE(server->isListening()) << "another program holds the local server's port";
+    server->setFixture(QJsonDocument::fromJson(R"({"compressed": true, "cookie": "id=7",
+        "notifications": [{"id": 2, "type": "email", "detail": "x"}]})")
+                           .object());
+    CompanionSession session;
+    session.writeSettings({{LocalServerPolling::latestNotificationIDKey, 1}});
+    RunningCompanion companion(session);
     EXPECT_TRUE(waitUntil([&] { return companion.alertPanel().has_value(); }));
 }
 

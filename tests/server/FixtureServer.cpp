@@ -52,6 +52,8 @@ void FixtureServer::setFixture(const QJsonObject& fixture)
 {
     m_fixture = fixture;
     m_bots = fixture.value(QStringLiteral("bots")).toArray();
+    m_server.setCompressing(fixture.value(QStringLiteral("compressed")).toBool());
+    m_server.setSessionCookie(fixture.value(QStringLiteral("cookie")).toString().toUtf8());
 }
 
 bool FixtureServer::watchFixtureFile(const QString& path)

@@ -22,7 +22,9 @@
 // without end: its status line and then header lines, never the blank line
 // that ends them ("headers"), or interim "100 Continue" answers
 // ("continue"), one every pauseMs or, without it, as fast as the client
-// reads. A fixture file is read again whenever it has changed on disk, so a
+// reads. "compressed" deflates every whole answer unasked; with "cookie",
+// a request that does not bring that cookie back is answered 401 and given
+// it. A fixture file is read again whenever it has changed on disk, so a
 // running test can add alerts.
 
 #include "TestServer.h"

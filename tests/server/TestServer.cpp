@@ -138,7 +138,10 @@ void TestServer::read(QTcpSocket* socket)
     m_requests.push_back(*request);
 
     const Handler handler = m_routes.value(routeKey(request->method, request->path));
-    respond(socket, handler ? handler(*request) : TestResponse::withStatus(404));
+    if (!request->headers.value("cookie").contains(m_sessionCookie))
+        respond(socket, {TestResponse::Kind::answer, 401, {}, "application/json", {{"Set-Cookie", m_sessionCookie}}});
+    else
+        respond(socket, handler ? handler(*request) : TestResponse::withStatus(404));
 }
 
 void TestServer::respond(QTcpSocket* socket, const TestResponse& response)
@@ -165,8 +168,13 @@ void TestServer::respond(QTcpSocket* socket, const TestResponse& response)
     case TestResponse::Kind::answer:
     case TestResponse::Kind::truncated: break;
     }
-    const bool cut = response.kind == TestResponse::Kind::truncated;
-    socket->write(head(response) + (cut ? response.body.left(response.body.size() / 2) : response.body));
+    TestResponse sent = response;
+    if (m_compressing) {
+        sent.body = qCompress(response.body).mid(4);
+        sent.headers.emplaceBack("Content-Encoding", "deflate");
+    }
+    const bool cut = sent.kind == TestResponse::Kind::truncated;
+    socket->write(head(sent) + (cut ? sent.body.left(sent.body.size() / 2) : sent.body));
     socket->disconnectFromHost();
 }
 

@@ -120,6 +120,10 @@ public:
     std::vector<TestRequest> requestsTo(const QByteArray& path) const;
     int countOf(const QByteArray& path) const { return int(requestsTo(path).size()); }
 
+    // Whole answers deflated unasked; a cookie every request must bring back (else 401, setting it).
+    void setCompressing(bool compressing) { m_compressing = compressing; }
+    void setSessionCookie(QByteArray cookie) { m_sessionCookie = std::move(cookie); }
+
     // Answers every held request with `response`.
     void releaseHeld(const TestResponse& response);
     // Requests being held whose client is still connected.
@@ -145,6 +149,8 @@ private:
     QHash<QTcpSocket*, QByteArray> m_buffers;
     std::vector<TestRequest> m_requests;
     std::vector<QTcpSocket*> m_held;
+    bool m_compressing = false;
+    QByteArray m_sessionCookie;
     qint64 m_endlessBytes = 0;
     int m_endlessCount = 0;
 };

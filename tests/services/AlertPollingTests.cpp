@@ -252,16 +252,20 @@ TEST(AlertPolling, WhileTheServerIsDownTheLoopKeepsAskingWithTheSameMark)
         EXPECT_EQ(request.queryValue(QStringLiteral("after")), QStringLiteral("9"));
 }
 
-TEST(AlertPolling, AUsageAnswerStuckInItsHeadHoldsBackNoAlert)
+TEST(AlertPolling, UsageAnswersStuckInTheirHeadsHoldBackNoAlert)
 {
     ServicesTestKit kit(savedID(1));
     kit.server.answer("GET", "/api/companion/agent-usage", TestResponse::headWithoutEnd(20));
     kit.server.answer("GET", "/api/companion/notifications", TestResponse::json(feedOf({{2, "email", "Invoice"}})));
     kit.polling().startAgentUsagePolling();
-    ASSERT_TRUE(waitUntil([&] { return kit.server.endlessCount() == 1; }));
+    // Six, as many connections as HTTP stacks commonly keep to one server.
+    QObject context;
+    for (int more = 0; more < 5; ++more)
+        kit.services->http.get(&context, CompanionRoute::agentUsage(), {});
+    ASSERT_TRUE(waitUntil([&] { return kit.server.endlessCount() == 6; }));
     ASSERT_TRUE(finishes([&](auto done) { kit.polling().pollCompanionNotifications(done); }));
     EXPECT_TRUE(kit.model->activeAlert.get().has_value());
-    EXPECT_EQ(kit.server.endlessCount(), 1) << "the usage answer ended meanwhile";
+    EXPECT_EQ(kit.server.endlessCount(), 6) << "a usage answer ended meanwhile";
 }
 
 TEST(AlertPolling, ACancelledPollInFlightRaisesNothing)

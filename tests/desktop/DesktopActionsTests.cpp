@@ -39,6 +39,7 @@
 #include <QWidget>
 
 #include <algorithm>
+#include <array>
 
 #include <unistd.h>
 
@@ -457,9 +458,17 @@ TEST_F(DesktopActionsTest, ChromiumStartedAsTheReadmeSaysLosesTheLinksTabsAndKee
     for (const QByteArray site :
          {"drive.google.com:443", "www.youtube.com:443", "docs.google.com:443", "example.org:443"})
         proxy.answer("CONNECT", site, TestResponse::held());
+    // A frozen browser ahead of the others: its endpoints take requests and never answer.
+    std::array<TestServer, 3> frozen;
+    QStringList switches = QStringLiteral("--windows 1 --class google-chrome").split(u' ');
+    for (TestServer& endpoint : frozen) {
+        endpoint.answer("GET", "/json/list", TestResponse::held());
+        switches.append(QStringLiteral("--remote-debugging-port=%1").arg(endpoint.port()));
+    }
+    StandInApplication frozenBrowser(switches);
+    ASSERT_TRUE(eventually([&] { return running(chromeIdentifier).has_value(); }));
 
-    // The user's other Chromium, started first (so asked first), with a page
-    // of its own.
+    // The user's other Chromium, with a page of its own.
     UsersChromium other(*workspace, proxy);
     const QString othersPage = QStringLiteral("https://example.org/other");
     ASSERT_TRUE(other.start({othersPage}));

@@ -185,8 +185,7 @@ TEST(ChromeEndpoints, OnePressClosesNoMoreTabsThanItsLimitInAllBrowsers)
     FakeWorkspace workspace;
     ChromeDevTools tabs(workspace, {first.profile.path(), second.profile.path()});
     EXPECT_EQ(closeTabs(tabs, [](const QString&) { return true; }), ChromeDevTools::limits.closes);
-    EXPECT_EQ(first.closeRequests(), 300);
-    EXPECT_EQ(second.closeRequests(), ChromeDevTools::limits.closes - 300);
+    EXPECT_EQ(first.closeRequests() + second.closeRequests(), ChromeDevTools::limits.closes);
 }
 
 class ChromeEndpointTest : public ::testing::Test {
@@ -204,9 +203,12 @@ protected:
 
 TEST_F(ChromeEndpointTest, AnAnswerWithoutEndIsCutOff)
 {
-    endpoint.server.answer("GET", "/json/list", TestResponse::withoutEnd());
-    EXPECT_EQ(closeEveryPage(), 0);
-    EXPECT_TRUE(waitUntil([&] { return endpoint.server.endlessCount() == 0; })) << "the closer hung up";
+    for (const TestResponse& endless :
+         {TestResponse::withoutEnd(), TestResponse::headWithoutEnd(), TestResponse::continueWithoutEnd()}) {
+        endpoint.server.answer("GET", "/json/list", endless);
+        EXPECT_EQ(closeEveryPage(), 0);
+        EXPECT_TRUE(waitUntil([&] { return endpoint.server.endlessCount() == 0; })) << "the closer hung up";
+    }
     // What the sockets' buffers held besides.
     EXPECT_LT(endpoint.server.endlessBytesSent(), ChromeDevTools::limits.listBytes + (8 << 20));
 }

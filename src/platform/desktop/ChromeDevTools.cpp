@@ -68,7 +68,7 @@ QUrl endpoint(quint16 port, const QString& path)
 // their caps, so none can hold the event loop.
 class ChromeDevTools::Closing final : public QObject {
 public:
-    Closing(QObject* owner, const QList<quint16>& ports, AddressTest closes, std::function<void(qsizetype)> completion)
+    Closing(QObject* owner, const QList<quint16>& ports, AddressTest closes, Completion completion)
         : QObject(owner), m_closes(std::move(closes)), m_completion(std::move(completion))
     {
         m_deadline.setSingleShot(true);
@@ -95,6 +95,7 @@ private:
                 qCDebug(lcActions) << "Chrome's endpoint on port" << port << "did not list its tabs";
                 return;
             }
+            m_listed = true;
             m_closesAsked += ids->size();
             for (const QString& id : *ids) {
                 const QString path = QStringLiteral("/json/close/") + QString::fromLatin1(QUrl::toPercentEncoding(id));
@@ -136,14 +137,16 @@ private:
         if (m_closed == 0)
             qCDebug(lcActions) << "no remote-debugging endpoint of Chrome closed a tab";
         deleteLater();
-        std::exchange(m_completion, {})(m_closed);
+        std::exchange(m_completion, {})(m_listed ? std::optional(m_closed) : std::nullopt);
     }
 
     AddressTest m_closes;
-    std::function<void(qsizetype)> m_completion;
+    Completion m_completion;
     QTimer m_deadline;
     QSet<LoopbackHttpRequest*> m_inFlight;
-    // Close requests sent, and those the browsers confirmed.
+    // Whether any endpoint listed its tabs; close requests sent, and those
+    // the browsers confirmed.
+    bool m_listed = false;
     qsizetype m_closesAsked = 0;
     qsizetype m_closed = 0;
 };
@@ -237,7 +240,7 @@ QList<quint16> ChromeDevTools::candidatePorts() const
     return ports;
 }
 
-void ChromeDevTools::closeTabs(AddressTest closes, std::function<void(qsizetype closed)> completion)
+void ChromeDevTools::closeTabs(AddressTest closes, Completion completion)
 {
     new Closing(&m_presses, candidatePorts(), std::move(closes), std::move(completion));
 }

@@ -40,7 +40,7 @@ public:
     // The profile folders of Google Chrome's channels and of Chromium.
     static QStringList standardProfileFolders();
 
-    void closeTabs(AddressTest closes, std::function<void(qsizetype closed)> completion) override;
+    void closeTabs(AddressTest closes, Completion completion) override;
 
     // The values a "--name=value" switch may have in the contents of a
     // /proc/PID/cmdline, the most likely first. The arguments are separated

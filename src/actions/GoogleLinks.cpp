@@ -45,18 +45,22 @@ void GoogleLinks::closeGoogleSearchWindows()
     const QList<SearchTabMatching::Term> terms = SearchTabMatching::closingTerms(closing);
     m_environment.browserTabs.closeTabs(
         [terms](const QString& address) { return SearchTabMatching::closes(terms, address); },
-        m_lifetime.guard([this, closing](qsizetype closedTabs) { finishClosing(closing, closedTabs); }));
+        m_lifetime.guard([this, closing](std::optional<qsizetype> closedTabs) { finishClosing(closing, closedTabs); }));
 }
 
-void GoogleLinks::finishClosing(const QStringList& closing, qsizetype closedTabs)
+void GoogleLinks::finishClosing(const QStringList& closing, std::optional<qsizetype> closedTabs)
 {
-    // The windows go with their last tabs. A window whose tab no browser
-    // closed may well be in a browser out of reach.
-    bool closed = closedTabs > 0;
-    if (closed)
-        m_separateWindows.forget();
-    else
+    bool closed = false;
+    if (!closedTabs) {
+        // No browser could be asked: the windows opened for the links may
+        // still hold their tabs. A browser that answered showed what they
+        // hold, and its other pages are the user's.
         closed = m_separateWindows.closeRemaining() > 0;
+    } else if (*closedTabs > 0) {
+        // The windows went with their last tabs.
+        m_separateWindows.forget();
+        closed = true;
+    }
 
     if (closed) {
         // Addresses opened while the browser was being asked stay for next time.

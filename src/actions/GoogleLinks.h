@@ -7,6 +7,8 @@
 #include <QSet>
 #include <QString>
 
+#include <optional>
+
 class Applications;
 class Bell;
 class BrowserTabs;
@@ -33,16 +35,16 @@ public:
 
     void openGoogleDestination(CompanionCTA cta);
     // Closes the tabs on the remembered addresses and the panel. When no
-    // browser closes such a tab, the windows opened for them close instead;
-    // when none of those remains either, the bell rings and the addresses
-    // stay for the next attempt.
+    // browser can be reached, the windows opened for them close instead;
+    // when nothing closes, the bell rings and the addresses stay for the
+    // next attempt.
     void closeGoogleSearchWindows();
 
     // The web addresses opened since launch and not yet closed.
     QSet<QString> googleOpenedURLs;
 
 private:
-    void finishClosing(const QStringList& closing, qsizetype closedTabs);
+    void finishClosing(const QStringList& closing, std::optional<qsizetype> closedTabs);
 
     Environment m_environment;
     SeparateChromeWindows m_separateWindows;

@@ -141,8 +141,7 @@ TEST_F(GoogleLinksTest, TheBrowserClosesTheMatchingTabsAndTheAddressesAreForgott
     EXPECT_EQ(t.fake.bell.rings, 0);
 }
 
-// No tab closes through the browser: it cannot be reached, or it holds none
-// of the links' tabs, which are then in a browser out of reach.
+// No tab closes: the browser cannot be reached, or it holds none of the links' tabs.
 class GoogleLinksUnclosedTest : public GoogleLinksTest, public ::testing::WithParamInterface<bool> {
 protected:
     GoogleLinksUnclosedTest()
@@ -153,8 +152,28 @@ protected:
 };
 INSTANTIATE_TEST_SUITE_P(BrowserAnswers, GoogleLinksUnclosedTest, ::testing::Bool());
 
-TEST_P(GoogleLinksUnclosedTest, TheWindowsOpenedForTheLinksCloseInstead)
+// A press once the links opened windows of their own, by what the browser shows.
+struct Press {
+    const char* browser;
+    bool answers;
+    QStringList tabs;
+    QList<ApplicationWindows::WindowId> windowsClosed;
+    bool ringsAndKeepsTheAddresses;
+};
+void PrintTo(const Press& press, std::ostream* out) { *out << press.browser; }
+class GoogleLinksPressTest : public GoogleLinksTest, public ::testing::WithParamInterface<Press> { };
+const QString usersPage = QStringLiteral("https://example.org/");
+INSTANTIATE_TEST_SUITE_P(
+    Browsers, GoogleLinksPressTest,
+    ::testing::Values(
+        Press{"out of reach", false, {}, {21, 22}, false},
+        Press{"the link's tab navigated away", true, {usersPage}, {}, true},
+        Press{"a tab of the user's beside it", true, {usersPage, addressOf(CompanionCTA::drive)}, {}, false}));
+
+TEST_P(GoogleLinksPressTest, TheLinksWindowsCloseWholeOnlyWithNoBrowserToAsk)
 {
+    t.fake.browserTabs.answers = GetParam().answers;
+    t.fake.browserTabs.openAddresses = GetParam().tabs;
     chromeShows({11});
     t.model().openGoogleLink(CompanionCTA::drive);
     chromeShows({21, 11});
@@ -166,9 +185,9 @@ TEST_P(GoogleLinksUnclosedTest, TheWindowsOpenedForTheLinksCloseInstead)
 
     t.model().closeGoogleSearchWindows();
     t.fake.browserTabs.finishRequests();
-    EXPECT_EQ(t.fake.windows.closeRequests, QList<ApplicationWindows::WindowId>({21, 22}));
-    EXPECT_TRUE(google().googleOpenedURLs.isEmpty());
-    EXPECT_EQ(t.fake.bell.rings, 0);
+    EXPECT_EQ(t.fake.windows.closeRequests, GetParam().windowsClosed);
+    EXPECT_EQ(google().googleOpenedURLs.isEmpty(), !GetParam().ringsAndKeepsTheAddresses);
+    EXPECT_EQ(t.fake.bell.rings, GetParam().ringsAndKeepsTheAddresses ? 1 : 0);
 }
 
 TEST_P(GoogleLinksUnclosedTest, WhenNoWindowIsLeftEitherTheBellRingsAndTheAddressesStay)

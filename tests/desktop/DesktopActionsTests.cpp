@@ -457,9 +457,17 @@ TEST_F(DesktopActionsTest, ChromiumStartedAsTheReadmeSaysLosesTheLinksTabsAndKee
     for (const QByteArray site :
          {"drive.google.com:443", "www.youtube.com:443", "docs.google.com:443", "example.org:443"})
         proxy.answer("CONNECT", site, TestResponse::held());
+    // A frozen browser ahead of the others: its endpoints take requests and never answer.
+    TestServer frozen[3];
+    QStringList switches = QStringLiteral("--windows 1 --class google-chrome").split(u' ');
+    for (TestServer& endpoint : frozen) {
+        endpoint.answer("GET", "/json/list", TestResponse::held());
+        switches.append(QStringLiteral("--remote-debugging-port=%1").arg(endpoint.port()));
+    }
+    StandInApplication frozenBrowser(switches);
+    ASSERT_TRUE(eventually([&] { return running(chromeIdentifier).has_value(); }));
 
-    // The user's other Chromium, started first (so asked first), with a page
-    // of its own.
+    // The user's other Chromium, with a page of its own.
     UsersChromium other(*workspace, proxy);
     const QString othersPage = QStringLiteral("https://example.org/other");
     ASSERT_TRUE(other.start({othersPage}));
@@ -504,22 +512,33 @@ TEST_F(DesktopActionsTest, ChromiumStartedAsTheReadmeSaysLosesTheLinksTabsAndKee
     EXPECT_EQ(other.pages(), QStringList({othersPage}));
     EXPECT_EQ(fake.bell.rings, 0);
 
-    // A link whose tab the user closed: nothing to close anywhere.
+    // A link's window whose tab the user took to another page: nothing to close.
+    const ApplicationWindows::WindowId usersWindow = windowsOf(browser.process).value(0);
+    model->setGoogleOpensSeparately(true);
+    model->openGoogleLink(CompanionCTA::googleDocs);
     const QString docs = addressOf(CompanionCTA::googleDocs);
-    actions.google.googleOpenedURLs = {docs};
+    ASSERT_TRUE(eventually([&] { return windowsOf(browser.process).size() == 2; }, 30000));
+    QList<ApplicationWindows::WindowId> linksWindow = windowsOf(browser.process);
+    linksWindow.removeAll(usersWindow);
+    const QString result = proxy.origin().toString() + QStringLiteral("/result");
+    const QStringList navigated = {result, elsewhere};
+    xdotool({QStringLiteral("windowactivate"), QStringLiteral("--sync"), QString::number(linksWindow.value(0)),
+             QStringLiteral("key"), QStringLiteral("ctrl+l"), QStringLiteral("type"), result + u'\n'});
+    ASSERT_TRUE(eventually([&] { return browser.pages() == navigated; }, 10000))
+        << browser.pages().join(u' ').toStdString();
     model->closeGoogleSearchWindows();
     EXPECT_TRUE(eventually([&] { return fake.bell.rings == 1; }));
     EXPECT_EQ(actions.google.googleOpenedURLs, QSet<QString>({docs}));
-    // Opened again, its tab closes with the next press.
+    // Opened again, its tab closes with the next press; the other page's window stays.
     model->openGoogleLink(CompanionCTA::googleDocs);
     ASSERT_TRUE(eventually(
         [&] {
-            return browser.pages() == QStringList({docs, elsewhere});
+            return browser.pages() == QStringList({result, docs, elsewhere});
         },
         30000))
         << browser.pages().join(u' ').toStdString();
     model->closeGoogleSearchWindows();
-    EXPECT_TRUE(eventually([&] { return browser.pages() == QStringList({elsewhere}); }, 10000))
+    EXPECT_TRUE(eventually([&] { return browser.pages() == navigated; }, 10000))
         << browser.pages().join(u' ').toStdString();
     EXPECT_TRUE(eventually([&] { return actions.google.googleOpenedURLs.isEmpty(); }));
     EXPECT_EQ(other.pages(), QStringList({othersPage}));

@@ -130,13 +130,13 @@ QByteArray pages(int count)
     return list + ']';
 }
 
-// Asks to close the pages that pass the test; how many closed, once the closer is done.
+// Asks to close the pages that pass the test; what the closer told once done, -1 if it never was.
 std::optional<qsizetype> closeTabs(BrowserTabs& tabs, const BrowserTabs::AddressTest& closes, int timeoutMs = 10000)
 {
-    const auto outcome = std::make_shared<std::optional<qsizetype>>();
-    tabs.closeTabs(closes, [outcome](qsizetype closed) { *outcome = closed; });
+    const auto outcome = std::make_shared<std::optional<std::optional<qsizetype>>>();
+    tabs.closeTabs(closes, [outcome](std::optional<qsizetype> closed) { *outcome = closed; });
     waitUntil([&] { return outcome->has_value(); }, timeoutMs);
-    return *outcome;
+    return outcome->value_or(-1);
 }
 
 TEST(ChromeEndpoints, EveryBrowserIsAskedAndClosesItsOwnMatches)
@@ -149,10 +149,10 @@ TEST(ChromeEndpoints, EveryBrowserIsAskedAndClosesItsOwnMatches)
     const struct {
         const char* browsers;
         TestResponse firstList, secondList;
-        qsizetype closed;
+        std::optional<qsizetype> closed;
         int firstCloses, secondCloses;
     } cases[] = {
-        {"none answers", TestResponse::hungUp(), TestResponse::withStatus(404), 0, 0, 0},
+        {"none answers", TestResponse::hungUp(), TestResponse::withStatus(404), std::nullopt, 0, 0},
         {"one answers, without a match", TestResponse::json(other), TestResponse::hungUp(), 0, 0, 0},
         {"the second holds the match", TestResponse::json(other), TestResponse::json(drive), 1, 0, 1},
         {"both hold matches", TestResponse::json(drive), TestResponse::json(drive), 2, 1, 1},
@@ -185,8 +185,7 @@ TEST(ChromeEndpoints, OnePressClosesNoMoreTabsThanItsLimitInAllBrowsers)
     FakeWorkspace workspace;
     ChromeDevTools tabs(workspace, {first.profile.path(), second.profile.path()});
     EXPECT_EQ(closeTabs(tabs, [](const QString&) { return true; }), ChromeDevTools::limits.closes);
-    EXPECT_EQ(first.closeRequests(), 300);
-    EXPECT_EQ(second.closeRequests(), ChromeDevTools::limits.closes - 300);
+    EXPECT_EQ(first.closeRequests() + second.closeRequests(), ChromeDevTools::limits.closes);
 }
 
 class ChromeEndpointTest : public ::testing::Test {
@@ -204,9 +203,12 @@ protected:
 
 TEST_F(ChromeEndpointTest, AnAnswerWithoutEndIsCutOff)
 {
-    endpoint.server.answer("GET", "/json/list", TestResponse::withoutEnd());
-    EXPECT_EQ(closeEveryPage(), 0);
-    EXPECT_TRUE(waitUntil([&] { return endpoint.server.endlessCount() == 0; })) << "the closer hung up";
+    for (const TestResponse& endless :
+         {TestResponse::withoutEnd(), TestResponse::headWithoutEnd(), TestResponse::continueWithoutEnd()}) {
+        endpoint.server.answer("GET", "/json/list", endless);
+        EXPECT_EQ(closeEveryPage(), std::nullopt);
+        EXPECT_TRUE(waitUntil([&] { return endpoint.server.endlessCount() == 0; })) << "the closer hung up";
+    }
     // What the sockets' buffers held besides.
     EXPECT_LT(endpoint.server.endlessBytesSent(), ChromeDevTools::limits.listBytes + (8 << 20));
 }
@@ -215,7 +217,7 @@ TEST_F(ChromeEndpointTest, AListLongerThanAnyBrowsersClosesNothing)
 {
     // Over 5 MB, from a list that could close every tab.
     endpoint.server.answer("GET", "/json/list", TestResponse::json(pages(100000)));
-    EXPECT_EQ(closeEveryPage(), 0);
+    EXPECT_EQ(closeEveryPage(), std::nullopt);
     EXPECT_EQ(endpoint.closeRequests(), 0);
 }
 
@@ -223,7 +225,7 @@ TEST_F(ChromeEndpointTest, ATrickledAnswerMeetsTheDeadline)
 {
     // One byte every quarter second: the list would be whole after 15 s.
     endpoint.server.answer("GET", "/json/list", TestResponse::trickled("[" + QByteArray(58, ' ') + "]", 250));
-    EXPECT_EQ(closeEveryPage(12000), 0);
+    EXPECT_EQ(closeEveryPage(12000), std::nullopt);
 }
 
 TEST_F(ChromeEndpointTest, ARedirectIsNotFollowed)
@@ -231,7 +233,7 @@ TEST_F(ChromeEndpointTest, ARedirectIsNotFollowed)
     TestServer elsewhere;
     elsewhere.answer("GET", "/json/list", TestResponse::json(pages(1)));
     endpoint.server.answer("GET", "/json/list", TestResponse::redirect(elsewhere.origin().toEncoded() + "/json/list"));
-    EXPECT_EQ(closeEveryPage(), 0);
+    EXPECT_EQ(closeEveryPage(), std::nullopt);
     EXPECT_TRUE(elsewhere.requests().empty());
 }
 

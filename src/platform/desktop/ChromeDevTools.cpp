@@ -1,6 +1,7 @@
 #include "platform/desktop/ChromeDevTools.h"
 
 #include "model/LogCategories.h"
+#include "net/LoopbackHttpRequest.h"
 #include "platform/Workspace.h"
 #include "platform/desktop/KnownApplications.h"
 
@@ -9,21 +10,18 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QNetworkProxy>
-#include <QNetworkReply>
 #include <QSet>
 #include <QStandardPaths>
 #include <QTimer>
 
-#include <algorithm>
-#include <memory>
+#include <chrono>
 #include <utility>
 
 namespace {
 
-// Long enough for a browser to answer; a silent port gives way to the next.
-constexpr int answerTimeoutMs = 2000;
-constexpr qint64 readAhead = 64 << 10;
+// Long enough for a browser to answer a request; a silent port is given up
+// after this rather than at the press's deadline.
+constexpr std::chrono::milliseconds answerTimeout = std::chrono::seconds(2);
 const QString chromePath = QStringLiteral("/Applications/Google Chrome.app");
 
 std::optional<quint16> portNumber(const QString& text)
@@ -64,102 +62,67 @@ QUrl endpoint(quint16 port, const QString& path)
 
 } // namespace
 
-// One press of the closer: each port in turn gives its target list, then a
-// close request for each matching page, all within one deadline. Every port
-// is asked, since a browser that lists none of the pages says nothing of
-// the others. Answers are read as they arrive, so none can hold the event
-// loop.
+// One press of the closer: every port at once gives its target list, then a
+// close request for each matching page, all within one deadline. A silent
+// port holds up none of the others. Answers are read as they arrive, within
+// their caps, so none can hold the event loop.
 class ChromeDevTools::Closing final : public QObject {
 public:
-    Closing(QNetworkAccessManager& network, QList<quint16> ports, AddressTest closes,
-            std::function<void(qsizetype)> completion)
-        : QObject(&network), m_network(network), m_ports(std::move(ports)), m_closes(std::move(closes)),
-          m_completion(std::move(completion))
+    Closing(QObject* owner, const QList<quint16>& ports, AddressTest closes, Completion completion)
+        : QObject(owner), m_closes(std::move(closes)), m_completion(std::move(completion))
     {
         m_deadline.setSingleShot(true);
         connect(&m_deadline, &QTimer::timeout, this, &Closing::finish);
         m_deadline.start(limits.deadline);
+        for (const quint16 port : ports)
+            list(port);
         // Told later, as an answer would be, even when there is no port to ask.
-        QMetaObject::invokeMethod(this, &Closing::listNext, Qt::QueuedConnection);
+        if (ports.isEmpty())
+            QMetaObject::invokeMethod(this, &Closing::finish, Qt::QueuedConnection);
     }
 
 private:
-    struct Answer {
-        int status;
-        QByteArray body;
-    };
-    using AnswerHandler = std::function<void(std::optional<Answer>)>;
+    using AnswerHandler = std::function<void(const HttpAnswer&)>;
 
-    void listNext()
+    void list(quint16 port)
     {
-        if (m_ports.isEmpty() || m_closesAsked >= limits.closes) {
-            finish();
-            return;
-        }
-        const quint16 port = m_ports.takeFirst();
-        get(port, QStringLiteral("/json/list"), limits.listBytes, [this, port](std::optional<Answer> answer) {
-            const std::optional<QStringList> ids = answer
-                ? pagesToClose(answer->status, answer->body, m_closes, limits.closes - m_closesAsked)
+        get(port, QStringLiteral("/json/list"), limits.listBytes, [this, port](const HttpAnswer& answer) {
+            // The lists that arrive first use up the closes one press allows.
+            const std::optional<QStringList> ids = answer.status
+                ? pagesToClose(*answer.status, answer.body, m_closes, limits.closes - m_closesAsked)
                 : std::nullopt;
-            if (!ids)
+            if (!ids) {
                 qCDebug(lcActions) << "Chrome's endpoint on port" << port << "did not list its tabs";
-            closePages(port, ids.value_or(QStringList()));
-        });
-    }
-
-    // Then the next port, once every close has had its answer.
-    void closePages(quint16 port, const QStringList& ids)
-    {
-        if (ids.isEmpty()) {
-            listNext();
-            return;
-        }
-        m_closesAsked += ids.size();
-        m_closesLeft = ids.size();
-        for (const QString& id : ids) {
-            const QString path = QStringLiteral("/json/close/") + QString::fromLatin1(QUrl::toPercentEncoding(id));
-            get(port, path, limits.closeAnswerBytes, [this](const std::optional<Answer>& answer) {
-                // Any other answer means the page was not there to close.
-                if (answer && answer->status == 200)
-                    ++m_closed;
-                if (--m_closesLeft == 0)
-                    listNext();
-            });
-        }
-    }
-
-    // Hands on the answer, or none when the request failed or the answer
-    // outgrew `limit`.
-    void get(quint16 port, const QString& path, qint64 limit, AnswerHandler handle)
-    {
-        QNetworkRequest request(endpoint(port, path));
-        request.setTransferTimeout(answerTimeoutMs);
-        request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::ManualRedirectPolicy);
-        QNetworkReply* reply = m_network.get(request);
-        // The network thread reads no further ahead than this, so the answer
-        // reaches the limit below while it arrives, not once it has ended.
-        reply->setReadBufferSize(std::min(limit + 1, readAhead));
-        m_inFlight.insert(reply);
-        auto body = std::make_shared<QByteArray>();
-        // Cut off as soon as the answer is longer than any the browser gives.
-        const auto take = [reply, body, limit] {
-            if (body->size() + reply->bytesAvailable() > limit) {
-                reply->abort();
-                return false;
-            }
-            body->append(reply->readAll());
-            return true;
-        };
-        connect(reply, &QNetworkReply::readyRead, this, take);
-        connect(reply, &QNetworkReply::finished, this, [this, reply, body, take, handle = std::move(handle)] {
-            m_inFlight.remove(reply);
-            reply->deleteLater();
-            if (reply->error() != QNetworkReply::NoError || !take()) {
-                handle(std::nullopt);
                 return;
             }
-            handle(Answer{reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt(), *body});
+            m_listed = true;
+            m_closesAsked += ids->size();
+            for (const QString& id : *ids) {
+                const QString path = QStringLiteral("/json/close/") + QString::fromLatin1(QUrl::toPercentEncoding(id));
+                get(port, path, limits.closeAnswerBytes, [this](const HttpAnswer& answer) {
+                    // Any other answer means the page was not there to close.
+                    if (answer.isOK())
+                        ++m_closed;
+                });
+            }
         });
+    }
+
+    // handle is told the answer, which has no status when the request
+    // failed, outgrew `limit` or went unanswered too long.
+    void get(quint16 port, const QString& path, qint64 limit, AnswerHandler handle)
+    {
+        auto* request = new LoopbackHttpRequest(endpoint(port, path), std::nullopt, limit, this);
+        QTimer::singleShot(answerTimeout, request, &LoopbackHttpRequest::abort);
+        m_inFlight.insert(request);
+        connect(request, &LoopbackHttpRequest::finished, this,
+                [this, request, handle = std::move(handle)](const HttpAnswer& answer) {
+                    m_inFlight.remove(request);
+                    request->deleteLater();
+                    handle(answer);
+                    if (m_inFlight.isEmpty())
+                        finish();
+                });
     }
 
     void finish()
@@ -167,27 +130,25 @@ private:
         if (!m_completion)
             return;
         m_deadline.stop();
-        for (QNetworkReply* reply : std::exchange(m_inFlight, {})) {
-            disconnect(reply, nullptr, this, nullptr);
-            reply->abort();
-            reply->deleteLater();
+        for (LoopbackHttpRequest* request : std::exchange(m_inFlight, {})) {
+            disconnect(request, nullptr, this, nullptr);
+            request->abort();
         }
         if (m_closed == 0)
             qCDebug(lcActions) << "no remote-debugging endpoint of Chrome closed a tab";
         deleteLater();
-        std::exchange(m_completion, {})(m_closed);
+        std::exchange(m_completion, {})(m_listed ? std::optional(m_closed) : std::nullopt);
     }
 
-    QNetworkAccessManager& m_network;
-    QList<quint16> m_ports;
     AddressTest m_closes;
-    std::function<void(qsizetype)> m_completion;
+    Completion m_completion;
     QTimer m_deadline;
-    QSet<QNetworkReply*> m_inFlight;
-    // Close requests sent, and those the browsers confirmed.
+    QSet<LoopbackHttpRequest*> m_inFlight;
+    // Whether any endpoint listed its tabs; close requests sent, and those
+    // the browsers confirmed.
+    bool m_listed = false;
     qsizetype m_closesAsked = 0;
     qsizetype m_closed = 0;
-    qsizetype m_closesLeft = 0;
 };
 
 QStringList ChromeDevTools::switchValues(const QByteArray& commandLine, QLatin1String name)
@@ -243,8 +204,6 @@ std::optional<QStringList> ChromeDevTools::pagesToClose(int status, const QByteA
 ChromeDevTools::ChromeDevTools(const Workspace& workspace, QStringList profileFolders)
     : m_workspace(workspace), m_profileFolders(std::move(profileFolders))
 {
-    // The endpoint is on this machine; no proxy stands between.
-    m_network.setProxy(QNetworkProxy::NoProxy);
 }
 
 QStringList ChromeDevTools::standardProfileFolders()
@@ -281,7 +240,7 @@ QList<quint16> ChromeDevTools::candidatePorts() const
     return ports;
 }
 
-void ChromeDevTools::closeTabs(AddressTest closes, std::function<void(qsizetype closed)> completion)
+void ChromeDevTools::closeTabs(AddressTest closes, Completion completion)
 {
-    new Closing(m_network, candidatePorts(), std::move(closes), std::move(completion));
+    new Closing(&m_presses, candidatePorts(), std::move(closes), std::move(completion));
 }

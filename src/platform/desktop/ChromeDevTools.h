@@ -2,7 +2,7 @@
 
 #include "platform/BrowserTabs.h"
 
-#include <QNetworkAccessManager>
+#include <QObject>
 #include <QStringList>
 
 #include <chrono>
@@ -14,9 +14,9 @@ class Workspace;
 // the loopback interface. A browser opens one when it was started with
 // --remote-debugging-port, and names the port on its command line or in the
 // DevToolsActivePort file of its profile folder; with several browsers
-// running, each is asked in turn. Whatever listens on those ports is not
+// running, all are asked at once. Whatever listens on those ports is not
 // trusted: its answers, the closes they lead to and the time they take are
-// bounded, and it is never followed elsewhere. Main thread only.
+// bounded, and it is never followed to another port. Main thread only.
 class ChromeDevTools final : public BrowserTabs {
 public:
     struct Limits {
@@ -40,7 +40,7 @@ public:
     // The profile folders of Google Chrome's channels and of Chromium.
     static QStringList standardProfileFolders();
 
-    void closeTabs(AddressTest closes, std::function<void(qsizetype closed)> completion) override;
+    void closeTabs(AddressTest closes, Completion completion) override;
 
     // The values a "--name=value" switch may have in the contents of a
     // /proc/PID/cmdline, the most likely first. The arguments are separated
@@ -50,8 +50,7 @@ public:
     static QStringList switchValues(const QByteArray& commandLine, QLatin1String name);
     // The IDs of the page targets to close from the answer to a target-list
     // request, at most `limit`, in list order. None when the answer is not a
-    // target list: only a 200 holding a JSON array is one, and a redirect is
-    // never followed.
+    // target list: only a 200 holding a JSON array is one.
     static std::optional<QStringList> pagesToClose(int status, const QByteArray& body, const AddressTest& closes,
                                                    qsizetype limit);
 
@@ -63,5 +62,6 @@ private:
 
     const Workspace& m_workspace;
     QStringList m_profileFolders;
-    QNetworkAccessManager m_network;
+    // Owns the presses still asking.
+    QObject m_presses;
 };

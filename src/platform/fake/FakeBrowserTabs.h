@@ -13,10 +13,11 @@ public:
     bool answers = true;
     QStringList openAddresses;
 
-    void closeTabs(AddressTest closes, std::function<void(qsizetype closed)> completion) override
+    void closeTabs(AddressTest closes, Completion completion) override
     {
-        const qsizetype closed =
-            answers ? openAddresses.removeIf([&](const QString& address) { return closes(address); }) : 0;
+        const std::optional<qsizetype> closed = answers
+            ? std::optional(openAddresses.removeIf([&](const QString& address) { return closes(address); }))
+            : std::nullopt;
         m_pending.append([completion = std::move(completion), closed] { completion(closed); });
     }
 

@@ -1,5 +1,7 @@
 #include "HttpClient.h"
 
+#include "net/BoundedCookieJar.h"
+
 #include <QHostAddress>
 #include <QNetworkProxy>
 #include <QNetworkReply>
@@ -72,6 +74,7 @@ HttpClient::HttpClient(Scheduler& scheduler, AddressMap addresses, QObject* pare
     // Every request goes where its address says, without a proxy of the
     // environment's choosing in between (the local server is on loopback).
     m_network.setProxy(QNetworkProxy::NoProxy);
+    m_network.setCookieJar(new BoundedCookieJar(&m_network));
 }
 
 QNetworkRequest HttpClient::requestFor(const QUrl& address) const

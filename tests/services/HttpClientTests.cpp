@@ -1,6 +1,7 @@
 #include "ServicesTestKit.h"
 #include "support/HeardMessages.h"
 
+#include "net/BoundedCookieJar.h"
 #include "net/HttpAnswerReader.h"
 
 #include <QTcpSocket>
@@ -227,6 +228,18 @@ TEST_F(HttpClientTest, FollowsARedirectOnlyWithinItsOriginKeepingItsCookiesAndNe
     ASSERT_TRUE(circle);
     EXPECT_FALSE(circle->status.has_value());
     EXPECT_EQ(server.countOf("/circle"), 1);
+}
+
+TEST(BoundedCookieJar, KeepsAFewDozenCookiesAndStillReplacesThose)
+{
+    BoundedCookieJar jar;
+    const QUrl server(QStringLiteral("http://127.0.0.1:4173/"));
+    for (int n = 0; n < 1000; ++n)
+        jar.setCookiesFromUrl({QNetworkCookie("c" + QByteArray::number(n), "1")}, server);
+    jar.setCookiesFromUrl({QNetworkCookie("c0", "2")}, server);
+    const QList<QNetworkCookie> held = jar.cookiesForUrl(server);
+    EXPECT_EQ(held.size(), BoundedCookieJar::mostCookies);
+    EXPECT_EQ(std::count_if(held.begin(), held.end(), [](const QNetworkCookie& c) { return c.value() == "2"; }), 1);
 }
 
 TEST(HttpRedirects, LeadOnlyToNewAddressesOfTheFirstOriginAndNotTooFar)

@@ -28,12 +28,12 @@ public:
 
     // Whether this program may move other applications' windows.
     virtual bool isTrusted() const = 0;
-    // The application's normal windows, front-most first; none when they
-    // cannot be read.
-    virtual std::optional<QList<Window>> describedWindows(qint32 processIdentifier) const = 0;
+    // The normal windows of these processes together, front-most first;
+    // none when they cannot be read.
+    virtual std::optional<QList<Window>> describedWindows(const QList<qint32>& processIdentifiers) const = 0;
     std::optional<QList<WindowId>> windows(qint32 processIdentifier) const
     {
-        const std::optional<QList<Window>> described = describedWindows(processIdentifier);
+        const std::optional<QList<Window>> described = describedWindows({processIdentifier});
         if (!described)
             return std::nullopt;
         QList<WindowId> ids;

@@ -119,6 +119,22 @@ TEST_F(Tiling, OneWindowTakesTheTopLeftQuarterAndAFifthStaysWhereItIs)
     EXPECT_EQ(t.fake.windows.placements.last().window, 14u);
 }
 
+TEST_F(Tiling, EveryRunningChromeOffersItsWindowsInViewFrontMostFirst)
+{
+    // Another profile's browser process, listed after another application.
+    t.fake.workspace.applications +=
+        {runningApplication(80, QStringLiteral("slack")), runningApplication(70, QStringLiteral("com.google.Chrome"))};
+    chromeWindows({11, 12});
+    t.fake.windows.windowsOfProcess.insert(70, {21});
+    t.fake.windows.windowsOfProcess.insert(80, {31});
+    t.fake.windows.stacking = {31, 11, 21, 12};
+    t.fake.windows.desktopOf = {{11, 1}};
+    t.model().tileWindowsLeftRight();
+    EXPECT_EQ(t.fake.windows.placements,
+              placed({{21, QRectF(1511, -98, 960, 1080)}, {12, QRectF(2471, -98, 960, 1080)}}));
+    EXPECT_EQ(t.fake.bell.rings, 0);
+}
+
 TEST_F(Tiling, WithoutAScreenUnderTheMouseThePanelsScreenServes)
 {
     chromeWindows({11});

@@ -21,6 +21,9 @@ public:
     bool trusted = true;
     // Front-most first. A process missing here has no readable window list.
     QHash<qint32, QList<WindowId>> windowsOfProcess;
+    // Front-most first over all processes; windows missing here come after
+    // those listed, in their process's order.
+    QList<WindowId> stacking;
     std::optional<quint32> desktopInView = 0;
     // Windows elsewhere than on the desktop in view.
     QHash<WindowId, quint32> desktopOf;
@@ -33,17 +36,25 @@ public:
 
     bool isTrusted() const override { return trusted; }
 
-    std::optional<QList<Window>> describedWindows(qint32 processIdentifier) const override
+    std::optional<QList<Window>> describedWindows(const QList<qint32>& processIdentifiers) const override
     {
-        const auto found = windowsOfProcess.constFind(processIdentifier);
-        if (found == windowsOfProcess.constEnd())
-            return std::nullopt;
         QList<Window> described;
-        for (const WindowId window : *found) {
-            const auto desktop = desktopOf.constFind(window);
-            described.append(
-                {window, desktop == desktopOf.constEnd() ? desktopInView : *desktop, minimised.contains(window)});
+        for (const qint32 process : processIdentifiers) {
+            const auto found = windowsOfProcess.constFind(process);
+            if (found == windowsOfProcess.constEnd())
+                return std::nullopt;
+            for (const WindowId window : *found) {
+                const auto desktop = desktopOf.constFind(window);
+                described.append(
+                    {window, desktop == desktopOf.constEnd() ? desktopInView : *desktop, minimised.contains(window)});
+            }
         }
+        const auto depth = [&](const Window& window) {
+            const qsizetype index = stacking.indexOf(window.id);
+            return index < 0 ? stacking.size() : index;
+        };
+        std::stable_sort(described.begin(), described.end(),
+                         [&](const Window& one, const Window& other) { return depth(one) < depth(other); });
         return described;
     }
 

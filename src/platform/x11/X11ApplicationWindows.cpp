@@ -34,7 +34,8 @@ bool X11ApplicationWindows::isTrusted() const
     return m_clients != nullptr;
 }
 
-std::optional<QList<ApplicationWindows::Window>> X11ApplicationWindows::describedWindows(qint32 processIdentifier) const
+std::optional<QList<ApplicationWindows::Window>>
+X11ApplicationWindows::describedWindows(const QList<qint32>& processIdentifiers) const
 {
     static_assert(allDesktops == ClientWindow::allDesktops);
     if (!m_clients)
@@ -45,7 +46,7 @@ std::optional<QList<ApplicationWindows::Window>> X11ApplicationWindows::describe
     std::reverse(stacking->begin(), stacking->end());
     QList<Window> own;
     for (const ClientWindow& window : m_clients->describe(*stacking))
-        if (window.processIdentifier == processIdentifier && processIdentifier > 0 && window.normalType)
+        if (window.processIdentifier > 0 && processIdentifiers.contains(window.processIdentifier) && window.normalType)
             own.append({window.id, window.desktop, window.minimised});
     return own;
 }

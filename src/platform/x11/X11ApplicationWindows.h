@@ -17,7 +17,7 @@ public:
     ~X11ApplicationWindows() override;
 
     bool isTrusted() const override;
-    std::optional<QList<Window>> describedWindows(qint32 processIdentifier) const override;
+    std::optional<QList<Window>> describedWindows(const QList<qint32>& processIdentifiers) const override;
     std::optional<quint32> currentDesktop() const override;
     bool setPosition(WindowId window, const QPointF& topLeft) override;
     bool setSize(WindowId window, const QSizeF& size) override;

@@ -101,14 +101,8 @@ void ChromeWindowTiling::tileChromeWindows(WindowTileLayout layout)
     const QList<QRectF> rectangles =
         WindowTiling::tileRectangles(layout, screen->visibleFrame, m_environment.screens.screens());
     int placed = 0;
-    for (qsizetype index = 0; index < std::min(chromeWindows.size(), rectangles.size()); ++index) {
-        const ApplicationWindows::WindowId window = chromeWindows.at(index);
-        const QRectF& rectangle = rectangles.at(index);
-        // Both are asked even when the first is refused.
-        const bool moved = windows.setPosition(window, rectangle.topLeft());
-        const bool sized = windows.setSize(window, rectangle.size());
-        placed += moved && sized;
-    }
+    for (qsizetype index = 0; index < std::min(chromeWindows.size(), rectangles.size()); ++index)
+        placed += windows.place(chromeWindows.at(index), rectangles.at(index));
     if (placed == 0)
         bell.ring();
 }

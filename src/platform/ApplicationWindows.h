@@ -1,8 +1,7 @@
 #pragma once
 
 #include <QList>
-#include <QPointF>
-#include <QSizeF>
+#include <QRectF>
 
 #include <optional>
 
@@ -43,8 +42,10 @@ public:
     }
     // The desktop in view; none when the window manager does not say.
     virtual std::optional<quint32> currentDesktop() const = 0;
-    virtual bool setPosition(WindowId window, const QPointF& topLeft) = 0;
-    virtual bool setSize(WindowId window, const QSizeF& size) = 0;
+    // Takes the window out of its maximised and full-screen states and puts
+    // it, decoration included, on the rectangle. True once it is there;
+    // false when it is not a managed window or did not land there.
+    virtual bool place(WindowId window, const QRectF& frame) = 0;
     // Raises the window and gives it the focus; false when it is not a
     // managed window.
     virtual bool activate(WindowId window) = 0;

@@ -7,14 +7,13 @@
 
 #include <algorithm>
 
-// Scripted windows per process; moves and sizes are stored per window, in
-// the order they were asked for.
+// Scripted windows per process; placements are stored in the order they
+// were asked for.
 class FakeApplicationWindows final : public ApplicationWindows {
 public:
     struct Placement {
         WindowId window = 0;
-        std::optional<QPointF> position;
-        std::optional<QSizeF> size;
+        QRectF frame;
         bool operator==(const Placement&) const = default;
     };
 
@@ -28,7 +27,7 @@ public:
     // Windows elsewhere than on the desktop in view.
     QHash<WindowId, quint32> desktopOf;
     QSet<WindowId> minimised;
-    // Windows that refuse to be moved or sized.
+    // Windows that do not land where they are placed.
     QSet<WindowId> fixedWindows;
     QList<Placement> placements;
     QList<WindowId> closeRequests;
@@ -60,15 +59,9 @@ public:
 
     std::optional<quint32> currentDesktop() const override { return desktopInView; }
 
-    bool setPosition(WindowId window, const QPointF& topLeft) override
+    bool place(WindowId window, const QRectF& frame) override
     {
-        placements.append({window, topLeft, std::nullopt});
-        return !fixedWindows.contains(window);
-    }
-
-    bool setSize(WindowId window, const QSizeF& size) override
-    {
-        placements.append({window, std::nullopt, size});
+        placements.append({window, frame});
         return !fixedWindows.contains(window);
     }
 

@@ -58,9 +58,12 @@ std::optional<DesktopScreen> ChromeWindowTiling::targetScreen() const
 
 void ChromeWindowTiling::tileChromeWindows(WindowTileLayout layout)
 {
-    Workspace& workspace = m_environment.workspace;
-    const std::optional<RunningApplication> chrome = workspace.firstWithBundleIdentifier(Chrome::bundleIdentifier);
-    if (!chrome) {
+    // Each profile the user started runs as a browser process of its own.
+    QList<qint32> instances;
+    for (const RunningApplication& application : m_environment.workspace.runningApplications())
+        if (application.bundleIdentifier == Chrome::bundleIdentifier)
+            instances.append(application.processIdentifier);
+    if (instances.isEmpty()) {
         // Launched now; its windows are tiled on a later press.
         m_environment.launcher.openRecallPage();
         return;
@@ -69,8 +72,7 @@ void ChromeWindowTiling::tileChromeWindows(WindowTileLayout layout)
     // being raised one by one the stack is half old, half new, and the
     // front-most windows would not reliably take the first rectangles.
     ApplicationWindows& windows = m_environment.windows;
-    const std::optional<QList<ApplicationWindows::Window>> described =
-        windows.describedWindows(chrome->processIdentifier);
+    const std::optional<QList<ApplicationWindows::Window>> described = windows.describedWindows(instances);
     const QList<ApplicationWindows::WindowId> chromeWindows = described
         ? WindowTiling::windowsInView(*described, windows.currentDesktop())
         : QList<ApplicationWindows::WindowId>();
@@ -99,14 +101,8 @@ void ChromeWindowTiling::tileChromeWindows(WindowTileLayout layout)
     const QList<QRectF> rectangles =
         WindowTiling::tileRectangles(layout, screen->visibleFrame, m_environment.screens.screens());
     int placed = 0;
-    for (qsizetype index = 0; index < std::min(chromeWindows.size(), rectangles.size()); ++index) {
-        const ApplicationWindows::WindowId window = chromeWindows.at(index);
-        const QRectF& rectangle = rectangles.at(index);
-        // Both are asked even when the first is refused.
-        const bool moved = windows.setPosition(window, rectangle.topLeft());
-        const bool sized = windows.setSize(window, rectangle.size());
-        placed += moved && sized;
-    }
+    for (qsizetype index = 0; index < std::min(chromeWindows.size(), rectangles.size()); ++index)
+        placed += windows.place(chromeWindows.at(index), rectangles.at(index));
     if (placed == 0)
         bell.ring();
 }

@@ -34,9 +34,10 @@ QList<ApplicationWindows::WindowId> windowsInView(const QList<ApplicationWindows
 
 } // namespace WindowTiling
 
-// Moves and sizes Chrome's front-most windows on the desktop in view into the
-// layout on the screen under the mouse; it never brings another desktop into
-// view. A refused or useless attempt rings the bell.
+// Moves and sizes the front-most windows on the desktop in view, of every
+// running Chrome, into the layout on the screen under the mouse; it never
+// brings another desktop into view. A refused or useless attempt rings the
+// bell.
 class ChromeWindowTiling {
 public:
     using ScreenQuery = std::function<std::optional<DesktopScreen>()>;

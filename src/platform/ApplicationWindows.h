@@ -1,8 +1,7 @@
 #pragma once
 
 #include <QList>
-#include <QPointF>
-#include <QSizeF>
+#include <QRectF>
 
 #include <optional>
 
@@ -28,12 +27,12 @@ public:
 
     // Whether this program may move other applications' windows.
     virtual bool isTrusted() const = 0;
-    // The application's normal windows, front-most first; none when they
-    // cannot be read.
-    virtual std::optional<QList<Window>> describedWindows(qint32 processIdentifier) const = 0;
+    // The normal windows of these processes together, front-most first;
+    // none when they cannot be read.
+    virtual std::optional<QList<Window>> describedWindows(const QList<qint32>& processIdentifiers) const = 0;
     std::optional<QList<WindowId>> windows(qint32 processIdentifier) const
     {
-        const std::optional<QList<Window>> described = describedWindows(processIdentifier);
+        const std::optional<QList<Window>> described = describedWindows({processIdentifier});
         if (!described)
             return std::nullopt;
         QList<WindowId> ids;
@@ -43,8 +42,10 @@ public:
     }
     // The desktop in view; none when the window manager does not say.
     virtual std::optional<quint32> currentDesktop() const = 0;
-    virtual bool setPosition(WindowId window, const QPointF& topLeft) = 0;
-    virtual bool setSize(WindowId window, const QSizeF& size) = 0;
+    // Takes the window out of its maximised and full-screen states and puts
+    // it, decoration included, on the rectangle. True once it is there;
+    // false when it is not a managed window or did not land there.
+    virtual bool place(WindowId window, const QRectF& frame) = 0;
     // Raises the window and gives it the focus; false when it is not a
     // managed window.
     virtual bool activate(WindowId window) = 0;

@@ -66,10 +66,8 @@ protected:
     QList<Placement> placed(const QList<std::pair<ApplicationWindows::WindowId, QRectF>>& expected)
     {
         QList<Placement> placements;
-        for (const auto& [window, rectangle] : expected) {
-            placements.append({window, rectangle.topLeft(), std::nullopt});
-            placements.append({window, std::nullopt, rectangle.size()});
-        }
+        for (const auto& [window, rectangle] : expected)
+            placements.append({window, rectangle});
         return placements;
     }
 
@@ -115,8 +113,24 @@ TEST_F(Tiling, OneWindowTakesTheTopLeftQuarterAndAFifthStaysWhereItIs)
     t.fake.windows.placements.clear();
     chromeWindows({11, 12, 13, 14, 15});
     t.model().tileWindowsToCorners();
-    EXPECT_EQ(t.fake.windows.placements.size(), 8);
+    EXPECT_EQ(t.fake.windows.placements.size(), 4);
     EXPECT_EQ(t.fake.windows.placements.last().window, 14u);
+}
+
+TEST_F(Tiling, EveryRunningChromeOffersItsWindowsInViewFrontMostFirst)
+{
+    // Another profile's browser process, listed after another application.
+    t.fake.workspace.applications +=
+        {runningApplication(80, QStringLiteral("slack")), runningApplication(70, QStringLiteral("com.google.Chrome"))};
+    chromeWindows({11, 12});
+    t.fake.windows.windowsOfProcess.insert(70, {21});
+    t.fake.windows.windowsOfProcess.insert(80, {31});
+    t.fake.windows.stacking = {31, 11, 21, 12};
+    t.fake.windows.desktopOf = {{11, 1}};
+    t.model().tileWindowsLeftRight();
+    EXPECT_EQ(t.fake.windows.placements,
+              placed({{21, QRectF(1511, -98, 960, 1080)}, {12, QRectF(2471, -98, 960, 1080)}}));
+    EXPECT_EQ(t.fake.bell.rings, 0);
 }
 
 TEST_F(Tiling, WithoutAScreenUnderTheMouseThePanelsScreenServes)
@@ -146,13 +160,13 @@ TEST_F(Tiling, ARefusedOrUselessAttemptRingsTheBell)
     EXPECT_EQ(t.fake.windows.activations, QList<ApplicationWindows::WindowId>({11}));
     EXPECT_TRUE(t.fake.windows.placements.isEmpty());
 
-    // Every window refuses: both requests are still made for each.
+    // No window lands where it was put: each is still asked.
     t.fake.windows.trusted = true;
     chromeWindows({11, 12});
     t.fake.windows.fixedWindows = {11, 12};
     t.model().tileWindowsLeftRight();
     EXPECT_EQ(t.fake.bell.rings, 4);
-    EXPECT_EQ(t.fake.windows.placements.size(), 4);
+    EXPECT_EQ(t.fake.windows.placements.size(), 2);
 
     // No screen anywhere.
     t.fake.windows.fixedWindows.clear();

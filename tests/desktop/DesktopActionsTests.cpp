@@ -270,19 +270,26 @@ TEST_F(DesktopActionsTest, ChromeWindowsFillTheScreenUnderTheMouse)
     EXPECT_TRUE(eventually([&] {
         return geometriesOf(first) == QSet<QRect>({QRect(1600, 0, 800, 1200), QRect(2400, 0, 800, 1200)});
     }));
-    two.reset();
-    ASSERT_TRUE(eventually([&] { return !running(chromeIdentifier); }));
 
-    StandInApplication four(
-        {QStringLiteral("--windows"), QStringLiteral("4"), QStringLiteral("--class"), QStringLiteral("google-chrome")});
-    ASSERT_TRUE(
-        eventually([&] { return running(chromeIdentifier) && windowsOf(four.processIdentifier()).size() == 4; }));
-    model->tileWindowsToCorners();
-    EXPECT_TRUE(eventually([&] {
-        return geometriesOf(four.processIdentifier())
-            == QSet<QRect>({QRect(1600, 0, 800, 600), QRect(2400, 0, 800, 600), QRect(1600, 600, 800, 600),
-                            QRect(2400, 600, 800, 600)});
+    // Another profile's browser process, maximised and in front: the halves go down.
+    StandInApplication maximised({QStringLiteral("--windows"), QStringLiteral("2"), QStringLiteral("--class"),
+                                  QStringLiteral("google-chrome"), QStringLiteral("--maximised")});
+    ASSERT_TRUE(eventually([&] {
+        const QList<QRect> shown = geometriesOf(maximised.processIdentifier()).values();
+        return windowsOf(maximised.processIdentifier()).size() == 2 && shown.size() == 1
+            && shown.first().size() == QSize(1600, 1200);
     }));
+    const QList<ApplicationWindows::WindowId> inFront = windowsOf(maximised.processIdentifier());
+    for (const ApplicationWindows::WindowId window : inFront)
+        EwmhClients(*connection).activate(window);
+    ASSERT_TRUE(eventually([&] {
+        const auto all = windows.describedWindows({first, maximised.processIdentifier()});
+        return all && all->size() == 4 && inFront.contains(all->at(0).id) && inFront.contains(all->at(1).id);
+    }));
+    model->tileWindowsToCorners();
+    EXPECT_EQ(geometriesOf(maximised.processIdentifier()),
+              QSet<QRect>({QRect(1600, 0, 800, 600), QRect(2400, 0, 800, 600)}));
+    EXPECT_EQ(geometriesOf(first), QSet<QRect>({QRect(1600, 600, 800, 600), QRect(2400, 600, 800, 600)}));
     EXPECT_EQ(fake.bell.rings, 0);
 }
 

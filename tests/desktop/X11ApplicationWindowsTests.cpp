@@ -60,8 +60,7 @@ TEST_F(X11ApplicationWindowsTest, PlacesTheWholeWindowOnTheRectangle)
     ASSERT_TRUE(eventually([&] { return !EwmhClients(*connection).frameExtents(window).isNull(); }));
 
     for (const QRect& target : {QRect(100, 150, 640, 480), QRect(0, 0, 1600, 1200), QRect(1600, 600, 1600, 600)}) {
-        EXPECT_TRUE(windowList.setPosition(window, target.topLeft()));
-        EXPECT_TRUE(windowList.setSize(window, target.size()));
+        EXPECT_TRUE(windowList.place(window, target));
         QRect placed;
         EXPECT_TRUE(eventually([&] { return (placed = outerGeometry(*connection, window)) == target; }))
             << "wanted " << target.x() << "," << target.y() << " " << target.width() << "x" << target.height()
@@ -71,8 +70,8 @@ TEST_F(X11ApplicationWindowsTest, PlacesTheWholeWindowOnTheRectangle)
 
 TEST_F(X11ApplicationWindowsTest, LeavesWindowsItDoesNotManageAlone)
 {
-    EXPECT_FALSE(windowList.setPosition(connection->root(), QPointF(10, 10)));
-    EXPECT_FALSE(windowList.setSize(0x7fffffff, QSizeF(100, 100)));
+    EXPECT_FALSE(windowList.place(connection->root(), QRectF(10, 10, 100, 100)));
+    EXPECT_FALSE(windowList.place(0x7fffffff, QRectF(0, 0, 100, 100)));
 }
 
 } // namespace

@@ -3,7 +3,7 @@
 // ordinary X11 application does (WM_CLASS, _NET_WM_PID, WM_CLIENT_MACHINE,
 // WM_DELETE_WINDOW) until they are closed.
 //   lumivo-test-app [--record FILE] [--signals FILE] [--windows N] [--class CLASS]
-//                   [--window-type ATOM] [--icon] [--refuse-close] [--fullscreen]
+//                   [--window-type ATOM] [--icon] [--refuse-close] [--fullscreen] [--maximised]
 //                   [--report-presses] [--claim-pid PID] [--wait-for FILE] [ARGUMENT...]
 // Every argument is recorded, one a line, options included. --report-presses
 // writes "press" on standard output for each button press on a window. --signals writes
@@ -33,6 +33,7 @@ struct Options {
     bool icon = false;
     bool refuseClose = false;
     bool fullscreen = false;
+    bool maximised = false;
     bool reportPresses = false;
     long claimedPid = -1;
     std::string waitFor;
@@ -60,6 +61,8 @@ Options parse(int argc, char** argv)
             options.refuseClose = true;
         else if (argument == "--fullscreen")
             options.fullscreen = true;
+        else if (argument == "--maximised")
+            options.maximised = true;
         else if (argument == "--report-presses")
             options.reportPresses = true;
         else if (argument == "--claim-pid" && hasValue)
@@ -184,6 +187,10 @@ int main(int argc, char** argv)
         if (options.fullscreen)
             setCardinals(connection, window, stateProperty, XCB_ATOM_ATOM,
                          {atom(connection, "_NET_WM_STATE_FULLSCREEN")});
+        else if (options.maximised)
+            setCardinals(
+                connection, window, stateProperty, XCB_ATOM_ATOM,
+                {atom(connection, "_NET_WM_STATE_MAXIMIZED_VERT"), atom(connection, "_NET_WM_STATE_MAXIMIZED_HORZ")});
         xcb_map_window(connection, window);
         ++open;
     }

@@ -40,11 +40,10 @@ TEST(FakeApplicationWindows, AnswersScriptedWindowsAndRecordsPlacements)
 
     EXPECT_EQ(windows.windows(7), (QList<ApplicationWindows::WindowId>{30, 20}));
     EXPECT_FALSE(windows.windows(8));
-    EXPECT_TRUE(windows.setPosition(30, QPointF(0, 25)));
-    EXPECT_FALSE(windows.setSize(20, QSizeF(755, 900)));
+    EXPECT_TRUE(windows.place(30, QRectF(0, 25, 5, 9)));
+    EXPECT_FALSE(windows.place(20, QRectF(5, 25, 6, 9)));
     EXPECT_EQ(windows.placements,
-              (QList<FakeApplicationWindows::Placement>{{30, QPointF(0, 25), std::nullopt},
-                                                        {20, std::nullopt, QSizeF(755, 900)}}));
+              (QList<FakeApplicationWindows::Placement>{{30, QRectF(0, 25, 5, 9)}, {20, QRectF(5, 25, 6, 9)}}));
 }
 
 } // namespace

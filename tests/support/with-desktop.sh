@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Runs a command on a private X11 desktop: an Xvfb server wide enough for two
-# side-by-side monitors, the openbox window manager and a D-Bus session.
+# side-by-side monitors, the openbox window manager (metacity with
+# LUMIVO_WINDOW_MANAGER=metacity) and a D-Bus session.
 #   with-desktop.sh <command> [arguments...]
 # The command sees DISPLAY and QT_QPA_PLATFORM=xcb. The server is started
 # with -noreset so tests may split it into monitors with `xrandr --setmonitor`.
@@ -34,7 +35,9 @@ done
 [[ -n "$display" ]] || { echo "Xvfb did not start" >&2; exit 1; }
 export DISPLAY=":$display"
 
-openbox --sm-disable --config-file "$(dirname "$0")/openbox-rc.xml" >"$runtime/openbox.log" 2>&1 &
+wm=(openbox --sm-disable --config-file "$(dirname "$0")/openbox-rc.xml")
+[[ "${LUMIVO_WINDOW_MANAGER:-}" == metacity ]] && wm=(metacity --sm-disable --compositor=none)
+"${wm[@]}" >"$runtime/wm.log" 2>&1 &
 wm_pid=$!
 # The window manager is ready once it has announced itself on the root window.
 for _ in $(seq 100); do

@@ -7,25 +7,27 @@
 
 #include <algorithm>
 
-// Scripted windows per process; moves and sizes are stored per window, in
-// the order they were asked for.
+// Scripted windows per process; placements are stored in the order they
+// were asked for.
 class FakeApplicationWindows final : public ApplicationWindows {
 public:
     struct Placement {
         WindowId window = 0;
-        std::optional<QPointF> position;
-        std::optional<QSizeF> size;
+        QRectF frame;
         bool operator==(const Placement&) const = default;
     };
 
     bool trusted = true;
     // Front-most first. A process missing here has no readable window list.
     QHash<qint32, QList<WindowId>> windowsOfProcess;
+    // Front-most first over all processes; windows missing here come after
+    // those listed, in their process's order.
+    QList<WindowId> stacking;
     std::optional<quint32> desktopInView = 0;
     // Windows elsewhere than on the desktop in view.
     QHash<WindowId, quint32> desktopOf;
     QSet<WindowId> minimised;
-    // Windows that refuse to be moved or sized.
+    // Windows that do not land where they are placed.
     QSet<WindowId> fixedWindows;
     QList<Placement> placements;
     QList<WindowId> closeRequests;
@@ -33,31 +35,33 @@ public:
 
     bool isTrusted() const override { return trusted; }
 
-    std::optional<QList<Window>> describedWindows(qint32 processIdentifier) const override
+    std::optional<QList<Window>> describedWindows(const QList<qint32>& processIdentifiers) const override
     {
-        const auto found = windowsOfProcess.constFind(processIdentifier);
-        if (found == windowsOfProcess.constEnd())
-            return std::nullopt;
         QList<Window> described;
-        for (const WindowId window : *found) {
-            const auto desktop = desktopOf.constFind(window);
-            described.append(
-                {window, desktop == desktopOf.constEnd() ? desktopInView : *desktop, minimised.contains(window)});
+        for (const qint32 process : processIdentifiers) {
+            const auto found = windowsOfProcess.constFind(process);
+            if (found == windowsOfProcess.constEnd())
+                return std::nullopt;
+            for (const WindowId window : *found) {
+                const auto desktop = desktopOf.constFind(window);
+                described.append(
+                    {window, desktop == desktopOf.constEnd() ? desktopInView : *desktop, minimised.contains(window)});
+            }
         }
+        const auto depth = [&](const Window& window) {
+            const qsizetype index = stacking.indexOf(window.id);
+            return index < 0 ? stacking.size() : index;
+        };
+        std::stable_sort(described.begin(), described.end(),
+                         [&](const Window& one, const Window& other) { return depth(one) < depth(other); });
         return described;
     }
 
     std::optional<quint32> currentDesktop() const override { return desktopInView; }
 
-    bool setPosition(WindowId window, const QPointF& topLeft) override
+    bool place(WindowId window, const QRectF& frame) override
     {
-        placements.append({window, topLeft, std::nullopt});
-        return !fixedWindows.contains(window);
-    }
-
-    bool setSize(WindowId window, const QSizeF& size) override
-    {
-        placements.append({window, std::nullopt, size});
+        placements.append({window, frame});
         return !fixedWindows.contains(window);
     }
 

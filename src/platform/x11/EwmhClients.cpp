@@ -160,6 +160,9 @@ QList<ClientWindow> EwmhClients::describe(const QList<xcb_window_t>& windows) co
         if (xcb_ewmh_get_wm_state_reply(ewmh, request.state, &states, nullptr)) {
             window.skipsTaskbar = holds(states.atoms, states.atoms_len, ewmh->_NET_WM_STATE_SKIP_TASKBAR);
             window.minimised = holds(states.atoms, states.atoms_len, ewmh->_NET_WM_STATE_HIDDEN);
+            window.sizedByWindowManager = holds(states.atoms, states.atoms_len, ewmh->_NET_WM_STATE_MAXIMIZED_VERT)
+                || holds(states.atoms, states.atoms_len, ewmh->_NET_WM_STATE_MAXIMIZED_HORZ)
+                || holds(states.atoms, states.atoms_len, ewmh->_NET_WM_STATE_FULLSCREEN);
             xcb_ewmh_get_atoms_reply_wipe(&states);
         }
 
@@ -215,6 +218,19 @@ QMargins EwmhClients::frameExtents(xcb_window_t window) const
     return QMargins(int(extents.left), int(extents.top), int(extents.right), int(extents.bottom));
 }
 
+QRect EwmhClients::frameGeometry(xcb_window_t window) const
+{
+    auto* raw = m_connection.raw();
+    const auto sizeCookie = xcb_get_geometry(raw, window);
+    const auto originCookie = xcb_translate_coordinates(raw, window, m_connection.root(), 0, 0);
+    const XcbReply<xcb_get_geometry_reply_t> size(xcb_get_geometry_reply(raw, sizeCookie, nullptr));
+    const XcbReply<xcb_translate_coordinates_reply_t> origin(
+        xcb_translate_coordinates_reply(raw, originCookie, nullptr));
+    if (!size || !origin)
+        return {};
+    return QRect(origin->dst_x, origin->dst_y, size->width, size->height).marginsAdded(frameExtents(window));
+}
+
 void EwmhClients::sendToRoot(const xcb_client_message_event_t& message)
 {
     xcb_send_event(m_connection.raw(), 0, m_connection.root(),
@@ -261,18 +277,24 @@ void EwmhClients::showDesktop(uint32_t desktop)
     m_connection.flush();
 }
 
-void EwmhClients::moveResize(xcb_window_t window, std::optional<QPoint> clientTopLeft, std::optional<QSize> clientSize)
+void EwmhClients::leaveMaximisedAndFullScreen(xcb_window_t window)
 {
-    int flags = 0;
-    if (clientTopLeft)
-        flags |= XCB_EWMH_MOVERESIZE_WINDOW_X | XCB_EWMH_MOVERESIZE_WINDOW_Y;
-    if (clientSize)
-        flags |= XCB_EWMH_MOVERESIZE_WINDOW_WIDTH | XCB_EWMH_MOVERESIZE_WINDOW_HEIGHT;
-    const QPoint topLeft = clientTopLeft.value_or(QPoint());
-    const QSize size = clientSize.value_or(QSize());
+    auto* ewmh = m_connection.ewmh();
+    xcb_ewmh_request_change_wm_state(ewmh, m_connection.screenNumber(), window, XCB_EWMH_WM_STATE_REMOVE,
+                                     ewmh->_NET_WM_STATE_MAXIMIZED_VERT, ewmh->_NET_WM_STATE_MAXIMIZED_HORZ,
+                                     sourceIndication);
+    xcb_ewmh_request_change_wm_state(ewmh, m_connection.screenNumber(), window, XCB_EWMH_WM_STATE_REMOVE,
+                                     ewmh->_NET_WM_STATE_FULLSCREEN, XCB_NONE, sourceIndication);
+    m_connection.flush();
+}
+
+void EwmhClients::moveResize(xcb_window_t window, const QRect& client)
+{
+    const auto flags = XCB_EWMH_MOVERESIZE_WINDOW_X | XCB_EWMH_MOVERESIZE_WINDOW_Y | XCB_EWMH_MOVERESIZE_WINDOW_WIDTH
+        | XCB_EWMH_MOVERESIZE_WINDOW_HEIGHT;
     xcb_ewmh_request_moveresize_window(m_connection.ewmh(), m_connection.screenNumber(), window, XCB_GRAVITY_STATIC,
                                        sourceIndication, xcb_ewmh_moveresize_window_opt_flags_t(flags),
-                                       uint32_t(topLeft.x()), uint32_t(topLeft.y()),
-                                       uint32_t(std::max(size.width(), 1)), uint32_t(std::max(size.height(), 1)));
+                                       uint32_t(client.x()), uint32_t(client.y()),
+                                       uint32_t(std::max(client.width(), 1)), uint32_t(std::max(client.height(), 1)));
     m_connection.flush();
 }

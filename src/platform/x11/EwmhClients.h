@@ -9,6 +9,7 @@
 #include <QIcon>
 #include <QList>
 #include <QMargins>
+#include <QRect>
 #include <QString>
 
 #include <optional>
@@ -30,6 +31,9 @@ struct ClientWindow {
     // Minimised (_NET_WM_STATE_HIDDEN). A window on another desktop is not:
     // the window manager unmaps it too, but it is not hidden from the user.
     bool minimised = false;
+    // Maximised in either direction, or full-screen: the window manager
+    // keeps such a window where it is.
+    bool sizedByWindowManager = false;
     // The desktop it is on; none when the window manager did not say.
     std::optional<uint32_t> desktop;
 };
@@ -55,6 +59,9 @@ public:
     QIcon icon(xcb_window_t window) const;
     // The window manager's decoration around the window.
     QMargins frameExtents(xcb_window_t window) const;
+    // The window as the user sees it, decoration included, in root-window
+    // pixels; empty when it cannot be read.
+    QRect frameGeometry(xcb_window_t window) const;
 
     void close(xcb_window_t window);
     void minimise(xcb_window_t window);
@@ -63,8 +70,10 @@ public:
     void activate(xcb_window_t window);
     // Brings the desktop into view, as a pager does.
     void showDesktop(uint32_t desktop);
-    // Places the client area (static gravity); unset parts stay as they are.
-    void moveResize(xcb_window_t window, std::optional<QPoint> clientTopLeft, std::optional<QSize> clientSize);
+    // Takes the window out of its maximised and full-screen states.
+    void leaveMaximisedAndFullScreen(xcb_window_t window);
+    // Places the client area (static gravity) in one request.
+    void moveResize(xcb_window_t window, const QRect& client);
 
 private:
     std::optional<QList<xcb_window_t>> windowList(xcb_get_property_cookie_t cookie) const;

@@ -17,16 +17,19 @@ public:
     ~X11ApplicationWindows() override;
 
     bool isTrusted() const override;
-    std::optional<QList<Window>> describedWindows(qint32 processIdentifier) const override;
+    std::optional<QList<Window>> describedWindows(const QList<qint32>& processIdentifiers) const override;
     std::optional<quint32> currentDesktop() const override;
-    bool setPosition(WindowId window, const QPointF& topLeft) override;
-    bool setSize(WindowId window, const QSizeF& size) override;
+    bool place(WindowId window, const QRectF& frame) override;
     bool activate(WindowId window) override;
     bool close(WindowId window) override;
 
 private:
     bool isManaged(WindowId window) const;
+    bool sizedByWindowManager(WindowId window) const;
 
     std::unique_ptr<XcbConnection> m_connection;
     std::unique_ptr<EwmhClients> m_clients;
+    // The window whose decoration the window manager wrote last, while one
+    // is placed.
+    WindowId m_redecorated = 0;
 };

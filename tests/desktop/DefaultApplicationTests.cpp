@@ -14,6 +14,8 @@ namespace {
 // user's XDG configuration as every desktop application reads it.
 TEST(DefaultApplication, OpensAnAddressWithTheApplicationTheUserChoseForIt)
 {
+    if (ranAgainWithOwnXdgFolders())
+        return;
     ApplicationFolder folder;
     folder.addApplication(QStringLiteral("handler"), QStringLiteral("Handler"),
                           "MimeType=x-scheme-handler/lumivo-test;\n", "%u");

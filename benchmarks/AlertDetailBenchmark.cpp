@@ -17,6 +17,8 @@
 
 #include <benchmark/benchmark.h>
 
+#include <iterator>
+
 namespace {
 
 constexpr qsizetype megabyte = 1 << 20;
@@ -32,28 +34,27 @@ QString detailOf(const QString& head, const QString& piece)
     return text;
 }
 
-QString detailOfKind(int kind)
-{
-    switch (kind) {
-    case 0: return detailOf(QStringLiteral("a"), QStringLiteral("\u0301"));
-    case 1: return detailOf(QString(), QStringLiteral("\U0001F600"));
-    case 2:
-        // An embedding and an isolate opened and never closed, again and again.
-        return detailOf(QString(), QStringLiteral("\u202B\u05E9\u05DC\u05D5\u05DD \u2067abc "));
-    default: return detailOf(QString(), QStringLiteral("lorem ipsum "));
-    }
-}
+// Each kind of long text by its name: its start and the piece repeated after it.
+struct Kind {
+    const char* name;
+    QString head;
+    QString piece;
+};
+const Kind kinds[] = {
+    {"combining run", QStringLiteral("a"), QStringLiteral("\u0301")},
+    {"emoji", QString(), QStringLiteral("\U0001F600")},
+    // An embedding and an isolate opened and never closed, again and again.
+    {"bidi controls", QString(), QStringLiteral("\u202B\u05E9\u05DC\u05D5\u05DD \u2067abc ")},
+    {"plain words", QString(), QStringLiteral("lorem ipsum ")},
+    {"letters under marks", QString(), u'e' + QString(40, QChar(0x0301))},
+};
+constexpr int lastKind = int(std::size(kinds)) - 1;
 
-const char* kindName(int kind)
-{
-    static constexpr const char* names[] = {"combining run", "emoji", "bidi controls", "plain words",
-                                            "letters under marks"};
-    return names[kind];
-}
+QString detailOfKind(int kind) { return detailOf(kinds[kind].head, kinds[kind].piece); }
 
 void feedToBubble(benchmark::State& state)
 {
-    state.SetLabel(kindName(int(state.range(0))));
+    state.SetLabel(kinds[state.range(0)].name);
     const QJsonObject alert{{QStringLiteral("id"), 2},
                             {QStringLiteral("type"), QStringLiteral("call")},
                             {QStringLiteral("detail"), detailOfKind(int(state.range(0)))}};
@@ -66,11 +67,11 @@ void feedToBubble(benchmark::State& state)
         benchmark::DoNotOptimize(layout);
     }
 }
-BENCHMARK(feedToBubble)->DenseRange(0, 4)->Unit(benchmark::kMillisecond);
+BENCHMARK(feedToBubble)->DenseRange(0, lastKind)->Unit(benchmark::kMillisecond);
 
 void linkToBubble(benchmark::State& state)
 {
-    state.SetLabel(kindName(int(state.range(0))));
+    state.SetLabel(kinds[state.range(0)].name);
     const QUrl link(QString::fromLatin1("lumivo://notify?type=call&detail="
                                         + QUrl::toPercentEncoding(detailOfKind(int(state.range(0))))));
     for (auto _ : state) {
@@ -79,7 +80,7 @@ void linkToBubble(benchmark::State& state)
         benchmark::DoNotOptimize(layout);
     }
 }
-BENCHMARK(linkToBubble)->DenseRange(0, 4)->Unit(benchmark::kMillisecond);
+BENCHMARK(linkToBubble)->DenseRange(0, lastKind)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

@@ -1,6 +1,7 @@
 #include "actions/TaskManager.h"
 
 #include "model/CompanionModel.h"
+#include "model/OutsideText.h"
 #include "platform/Workspace.h"
 
 #include <QCollator>
@@ -27,7 +28,10 @@ std::vector<RunningAppInfo> TaskManager::listedApplications(const QList<RunningA
     for (const RunningApplication& application : running) {
         if (!application.regular || application.processIdentifier == ownProcess)
             continue;
-        const QString name = application.localizedName.isEmpty() ? QStringLiteral("App") : application.localizedName;
+        // Any program names itself (its entry's Name, its window's class):
+        // cut before the list sorts or lays it out.
+        const QString name = application.localizedName.isEmpty() ? QStringLiteral("App")
+                                                                 : OutsideText::boundedLabel(application.localizedName);
         listed.push_back({application.processIdentifier, name, application.icon, application.active});
     }
     QCollator collator;

@@ -37,7 +37,8 @@ public:
     void quitApp(qint32 processIdentifier, bool force);
 
     // The rows of the list: the user's ordinary applications other than the
-    // companion, the front-most first, then by name regardless of case.
+    // companion, the front-most first, then by name regardless of case;
+    // each name cut as other outside text.
     static std::vector<RunningAppInfo> listedApplications(const QList<RunningApplication>& running, qint32 ownProcess);
 
     static void onThreadPool(std::function<void()> work);

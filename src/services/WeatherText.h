@@ -14,10 +14,11 @@ namespace WeatherText {
 QUrl serviceAddress();
 
 // The temperature to show for an answer's body: the body read as UTF-8,
-// trimmed of white space and line breaks at both ends, then stripped of every
-// "+". It is kept only when it is at most 8 user-perceived characters long
-// and holds the degree sign "°". Nothing for any other body, including one
-// that is not valid UTF-8.
+// without the characters that steer the direction of text, trimmed of white
+// space and line breaks at both ends, then stripped of every "+". It is kept
+// only when it is at most 8 user-perceived characters long and holds the
+// degree sign "°", and then cut as other outside text. Nothing for any other
+// body, including one that is not valid UTF-8.
 std::optional<QString> fromBody(const QByteArray& body);
 
 } // namespace WeatherText

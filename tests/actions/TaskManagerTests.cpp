@@ -25,10 +25,13 @@ TEST(TaskList, OrdinaryApplicationsOtherThanTheCompanionFrontMostFirstThenByName
     const RunningApplication beta = runningApplication(5, QString(), QStringLiteral("beta"));
     const RunningApplication unnamed = runningApplication(6, QString());
     const RunningApplication alpha = runningApplication(7, QString(), QStringLiteral("Alpha"));
+    // Any program may write an entry whose name is one letter under 120,000 accents.
+    const RunningApplication accents = runningApplication(8, QString(), u'x' + QString(120'000, QChar(0x301)));
 
     const std::vector<RunningAppInfo> listed =
-        TaskManager::listedApplications({zebra, helper, companion, gamma, beta, unnamed, alpha}, 3);
-    EXPECT_EQ(idsOf(listed), (std::vector<qint32>{1, 7, 6, 5, 4}));
+        TaskManager::listedApplications({zebra, helper, companion, gamma, beta, unnamed, alpha, accents}, 3);
+    EXPECT_EQ(idsOf(listed), (std::vector<qint32>{1, 7, 6, 5, 4, 8}));
+    EXPECT_EQ(listed[5].name, u'x' + QString(31, QChar(0x301))) << "cut as outside text";
     EXPECT_EQ(listed[2].name, QStringLiteral("App"));
     EXPECT_TRUE(listed[0].isFrontmost);
     EXPECT_TRUE(listed[0].icon.has_value());

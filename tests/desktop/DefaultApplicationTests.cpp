@@ -1,9 +1,12 @@
 #include "platform/desktop/XdgApplications.h"
 #include "platform/fake/FakeWorkspace.h"
 #include "support/ApplicationFolder.h"
+#include "support/HeardMessages.h"
 #include "support/QtPrinters.h"
 
 #include <gtest/gtest.h>
+
+#include <QTcpServer>
 
 namespace {
 
@@ -11,6 +14,8 @@ namespace {
 // user's XDG configuration as every desktop application reads it.
 TEST(DefaultApplication, OpensAnAddressWithTheApplicationTheUserChoseForIt)
 {
+    if (ranAgainWithOwnXdgFolders())
+        return;
     ApplicationFolder folder;
     folder.addApplication(QStringLiteral("handler"), QStringLiteral("Handler"),
                           "MimeType=x-scheme-handler/lumivo-test;\n", "%u");
@@ -27,6 +32,14 @@ TEST(DefaultApplication, OpensAnAddressWithTheApplicationTheUserChoseForIt)
     const QUrl address(QStringLiteral("lumivo-test:open?page=1"));
     applications.openURL(address);
     EXPECT_EQ(folder.waitForRecord(QStringLiteral("handler")), QStringList({address.toString()}));
+
+    // With no handler for its scheme, a web address is never fetched to learn its type.
+    QTcpServer silent;
+    ASSERT_TRUE(silent.listen(QHostAddress::LocalHost));
+    const HeardMessages heard;
+    applications.openURL(QUrl(QStringLiteral("http://127.0.0.1:%1/page").arg(silent.serverPort())));
+    EXPECT_FALSE(silent.waitForNewConnection(0));
+    EXPECT_TRUE(heard.messages().join(u'\n').contains(QStringLiteral("lumivo.actions: no application opens http")));
 }
 
 } // namespace

@@ -428,32 +428,6 @@ struct UsersChromium {
     quint16 port = 0;
 };
 
-// GLib reads the XDG folders once, at their first use, which may be an
-// earlier test's in the same process: a test that needs folders of its own
-// runs again in a process started with them. True in the test's process once
-// that run has ended (its failures are this test's); false in the run itself.
-bool ranAgainWithOwnXdgFolders()
-{
-    const char* const again = "LUMIVO_TEST_OWN_XDG_FOLDERS";
-    if (qEnvironmentVariableIsSet(again))
-        return false;
-    QTemporaryDir root;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QString::fromLatin1(again), QStringLiteral("1"));
-    for (const char* variable : {"XDG_DATA_HOME", "XDG_CONFIG_HOME"})
-        environment.insert(QString::fromLatin1(variable), root.path());
-    const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
-    QProcess run;
-    run.setProcessEnvironment(environment);
-    run.setProcessChannelMode(QProcess::ForwardedChannels);
-    run.start(QCoreApplication::applicationFilePath(),
-              {QStringLiteral("--gtest_filter=%1.%2")
-                   .arg(QLatin1String(test->test_suite_name()), QLatin1String(test->name()))});
-    EXPECT_TRUE(run.waitForFinished(300000) && run.exitStatus() == QProcess::NormalExit && run.exitCode() == 0)
-        << "the run with XDG folders of its own failed";
-    return true;
-}
-
 TEST_F(DesktopActionsTest, ChromiumStartedAsTheReadmeSaysLosesTheLinksTabsAndKeepsTheOthers)
 {
     if (ranAgainWithOwnXdgFolders())

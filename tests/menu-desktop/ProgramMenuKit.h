@@ -86,7 +86,7 @@ inline bool isOpen(const RunningCompanion& companion)
     return panel && panel->geometry.width() == 516;
 }
 
-inline double alikeShare(const QImage& first, const QImage& second);
+inline int differingPixels(const QImage& first, const QImage& second);
 
 inline std::optional<ShownWindow> openMenu(const RunningCompanion& companion)
 {
@@ -97,24 +97,19 @@ inline std::optional<ShownWindow> openMenu(const RunningCompanion& companion)
         clickAt(mascotOf(*panel));
     if (!waitUntil([&] { return isOpen(companion); }))
         return std::nullopt;
-    // The card has come fully in once it covers much of the panel and holds
-    // still (but for the rim's and the buttons' light) through four looks: a
-    // spring at the top of its swing holds still for one or two only.
+    // The card has come in once its header row shows where a replica's does
+    // (both editions head it alike). On its way, however long the program is
+    // kept from animating it, some hundreds of pixels differ; at rest only the
+    // title's glow and the buttons' sparks do, about a hundred at most.
     const std::optional<ShownWindow> opened = companion.panel();
-    QImage first;
-    int stillLooks = 0;
-    const bool cameIn =
-        opened && waitUntil([&] {
-            QImage now = grabDesktop(opened->geometry);
-            if (drawnPixels(now) > now.width() * now.height() / 3 && !first.isNull() && alikeShare(first, now) > 0.98) {
-                ++stillLooks;
-            } else {
-                first = std::move(now);
-                stillLooks = 0;
-            }
-            return stillLooks >= 3;
-        });
-    return cameIn ? opened : std::nullopt;
+    if (!opened)
+        return std::nullopt;
+    const MenuMap map(CompanionEdition::commandCenter, {}, opened->geometry.size());
+    const QRect card = map.card(*opened);
+    const int middle = map.centreOf(QStringLiteral("Close Vora controls"), *opened).y();
+    const QRect header(card.left() + 12, middle - 12, card.width() - 24, 24);
+    const QImage replica = map.picture().copy(header.translated(-opened->geometry.topLeft()));
+    return waitUntil([&] { return differingPixels(grabDesktop(header), replica) < 200; }) ? opened : std::nullopt;
 }
 
 inline QImage captureScreen(const QRect& area, const QString& name)

@@ -146,6 +146,8 @@ TEST_F(XdgApplicationsTest, AddressesForARunningApplicationBringItUpAndReachIt)
 
 TEST_F(XdgApplicationsTest, TheOtherDesktopsSettingsPanesOpenNothing)
 {
+    if (ranAgainWithOwnXdgFolders())
+        return;
     // Even where something claims their scheme.
     makeDefaultHandler(QStringLiteral("settings"), {"x-scheme-handler/x-apple.systempreferences"}, "%u");
     const QUrl pane(QStringLiteral("x-apple.systempreferences:com.apple.preference.security?Privacy_Automation"));
@@ -159,6 +161,8 @@ TEST_F(XdgApplicationsTest, TheOtherDesktopsSettingsPanesOpenNothing)
 
 TEST_F(XdgApplicationsTest, AnApplicationsFileAddressStartsTheApplicationAndNeverOpensItsText)
 {
+    if (ranAgainWithOwnXdgFolders())
+        return;
     makeDefaultHandler(QStringLiteral("editor"), {"application/x-desktop", "text/plain", "application/x-shellscript"},
                        "%f");
     const QString entry = folder.addApplication(QStringLiteral("notes"), QStringLiteral("Notes"));

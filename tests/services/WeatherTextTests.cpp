@@ -46,6 +46,10 @@ TEST(WeatherText, KeepsShortTemperaturesAndRefusesEverythingElse)
          QByteArray("1°Ce\xCC\x81"
                     "abc"),
          text(u"1°Ce\u0301abc")},
+        {"direction controls are dropped, or an override shows F°27",
+         QByteArray("\xE2\x80\xAE+72°F\xE2\x80\xAC\xE2\x81\xA7"), text(u"72°F")},
+        {"a character keeps at most 31 marks", "1°e" + QByteArray("\xCC\x81").repeated(40),
+         *text(u"1°e") + QString(31, QChar(0x301))},
         {"no degree sign", QByteArray("72F"), std::nullopt},
         {"an error text of the service", QByteArray("Unknown location; please try ~1.2,3.4"), std::nullopt},
         {"the degree sign alone", QByteArray("°"), text(u"°")},

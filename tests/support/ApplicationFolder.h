@@ -1,21 +1,52 @@
 #pragma once
 
 // A private XDG applications folder for the application tests, with desktop
-// entries whose programs are the test stand-in application, and waits that
-// poll instead of sleeping.
+// entries whose programs are the test stand-in application, waits that poll
+// instead of sleeping, and a process of its own for a test that needs XDG
+// folders of its own.
 
 #include "support/WaitUntil.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QStringList>
 #include <QTemporaryDir>
+
+#include <gtest/gtest.h>
 
 // Polls condition while serving events, for at most timeoutMs.
 template <typename Condition>
 bool eventually(Condition condition, int timeoutMs = 15000)
 {
     return waitUntil([&] { return bool(condition()); }, timeoutMs);
+}
+
+// GLib reads the XDG folders once, at their first use, which may be an
+// earlier test's in the same process: a test that needs folders of its own
+// runs again in a process started with them. True in the test's process once
+// that run has ended (its failures are this test's); false in the run itself.
+inline bool ranAgainWithOwnXdgFolders()
+{
+    const char* const again = "LUMIVO_TEST_OWN_XDG_FOLDERS";
+    if (qEnvironmentVariableIsSet(again))
+        return false;
+    QTemporaryDir root;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QString::fromLatin1(again), QStringLiteral("1"));
+    for (const char* variable : {"XDG_DATA_HOME", "XDG_CONFIG_HOME"})
+        environment.insert(QString::fromLatin1(variable), root.path());
+    const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
+    QProcess run;
+    run.setProcessEnvironment(environment);
+    run.setProcessChannelMode(QProcess::ForwardedChannels);
+    run.start(QCoreApplication::applicationFilePath(),
+              {QStringLiteral("--gtest_filter=%1.%2")
+                   .arg(QLatin1String(test->test_suite_name()), QLatin1String(test->name()))});
+    EXPECT_TRUE(run.waitForFinished(300000) && run.exitStatus() == QProcess::NormalExit && run.exitCode() == 0)
+        << "the run with XDG folders of its own failed";
+    return true;
 }
 
 class ApplicationFolder {

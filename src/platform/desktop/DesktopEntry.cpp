@@ -176,23 +176,26 @@ QString DesktopEntryExec::quotedArgument(const QString& argument)
 bool openWithDefaultApplication(const QUrl& url)
 {
     const QByteArray uri = url.toEncoded();
-    // The handler the user chose for the address's own scheme: asked through
-    // a file, gvfs's GIO names https addresses' scheme http.
+    // The handler the user chose for the address's own scheme.
     const QByteArray scheme = url.scheme().toUtf8();
     std::unique_ptr<GAppInfo, GObjectUnref> handler(
         scheme.isEmpty() ? nullptr : g_app_info_get_default_for_uri_scheme(scheme.constData()));
-    // Else the handler for the file's type.
-    if (!handler) {
+    // Else, for a local file, the handler for its type. Any other address is
+    // never asked for its type: gvfs would fetch it, on this thread.
+    QByteArray failure;
+    if (!handler && url.isLocalFile()) {
         const std::unique_ptr<GFile, GObjectUnref> file(g_file_new_for_uri(uri.constData()));
         GError* error = nullptr;
         handler.reset(g_file_query_default_handler(file.get(), nullptr, &error));
         if (error) {
-            qCWarning(lcActions, "no application opens %s: %s", uri.constData(), error->message);
+            failure = QByteArray(": ") + error->message;
             g_error_free(error);
         }
     }
     // Every handler on this desktop is a desktop entry.
-    if (!handler || !G_IS_DESKTOP_APP_INFO(handler.get()))
+    if (!handler || !G_IS_DESKTOP_APP_INFO(handler.get())) {
+        qCWarning(lcActions, "no application opens %s%s", uri.constData(), failure.constData());
         return false;
+    }
     return launchApplication(G_DESKTOP_APP_INFO(handler.get()), {uri});
 }

@@ -14,7 +14,7 @@ packages=(
 if [[ "${1:-}" == "--with-tests" ]]; then
   packages+=(libgtest-dev libgmock-dev libbenchmark-dev libxcb-damage0-dev xvfb xauth openbox metacity xdotool x11-apps x11-xserver-utils x11-utils dbus iproute2 pulseaudio pulseaudio-utils
              desktop-file-utils xdg-utils appstream man-db lintian
-             weston xwayland qt6-wayland libnotify-bin chromium gvfs clang-format)
+             weston xwayland qt6-wayland libnotify-bin chromium gvfs gvfs-backends clang-format)
 fi
 
 missing=()

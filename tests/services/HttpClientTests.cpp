@@ -217,7 +217,7 @@ TEST_F(HttpClientTest, FollowsARedirectOnlyWithinItsOriginKeepingItsCookiesAndNe
     const auto moved = fetch("/moved");
     ASSERT_TRUE(moved);
     EXPECT_EQ(moved->body, QByteArray("{\"a\": 1}"));
-    const TestRequest& redirected = server.requestsTo("/here").front();
+    const TestRequest redirected = server.requestsTo("/here").front();
     EXPECT_EQ(redirected.headers.value("cookie"), "seen=1");
     EXPECT_EQ(redirected.headers.value("host"), server.origin().authority().toUtf8());
     const auto away = fetch("/away");

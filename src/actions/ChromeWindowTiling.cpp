@@ -100,9 +100,11 @@ void ChromeWindowTiling::tileChromeWindows(WindowTileLayout layout)
 
     const QList<QRectF> rectangles =
         WindowTiling::tileRectangles(layout, screen->visibleFrame, m_environment.screens.screens());
-    int placed = 0;
+    ApplicationWindows::Frames frames;
     for (qsizetype index = 0; index < std::min(chromeWindows.size(), rectangles.size()); ++index)
-        placed += windows.place(chromeWindows.at(index), rectangles.at(index));
-    if (placed == 0)
-        bell.ring();
+        frames.append({chromeWindows.at(index), rectangles.at(index)});
+    windows.place(frames, m_lifetime.guard([this](int landed) {
+        if (landed == 0)
+            m_environment.bell.ring();
+    }));
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "actions/Lifetime.h"
 #include "platform/ApplicationWindows.h"
 #include "platform/Screens.h"
 
@@ -61,4 +62,5 @@ private:
     std::optional<DesktopScreen> targetScreen() const;
 
     Environment m_environment;
+    Lifetime m_lifetime;
 };

@@ -3,7 +3,9 @@
 #include <QList>
 #include <QRectF>
 
+#include <functional>
 #include <optional>
+#include <utility>
 
 // Moving and sizing other applications' top-level windows. Positions are in
 // the window-placement space: origin at the primary screen's top-left
@@ -42,10 +44,14 @@ public:
     }
     // The desktop in view; none when the window manager does not say.
     virtual std::optional<quint32> currentDesktop() const = 0;
-    // Takes the window out of its maximised and full-screen states and puts
-    // it, decoration included, on the rectangle. True once it is there;
-    // false when it is not a managed window or did not land there.
-    virtual bool place(WindowId window, const QRectF& frame) = 0;
+    // Windows and the rectangles they go to, decoration included.
+    using Frames = QList<std::pair<WindowId, QRectF>>;
+    // Takes each window out of its maximised and full-screen states and puts
+    // it on its rectangle, all of them at once. done runs later, never
+    // inside this call, once every window is there or the window manager
+    // kept it waiting too long (about a second at most), told how many
+    // landed; a window that is not managed does not land.
+    virtual void place(Frames frames, std::function<void(int landed)> done) = 0;
     // Raises the window and gives it the focus; false when it is not a
     // managed window.
     virtual bool activate(WindowId window) = 0;

@@ -84,6 +84,7 @@ TEST_F(Tiling, TheFrontMostWindowsFillTheScreenUnderTheMouseAndThePanelCloses)
               placed({{11, QRectF(1511, -98, 960, 1080)}, {12, QRectF(2471, -98, 960, 1080)}}));
     // All of them come forward, the front-most last so that it stays active.
     EXPECT_EQ(t.fake.windows.activations, QList<ApplicationWindows::WindowId>({13, 12, 11}));
+    t.fake.windows.finishPlacements();
     EXPECT_EQ(t.fake.bell.rings, 0);
     EXPECT_FALSE(t.model().layoutPanelOpen);
 }
@@ -108,6 +109,7 @@ TEST_F(Tiling, OneWindowTakesTheTopLeftQuarterAndAFifthStaysWhereItIs)
     chromeWindows({11});
     t.model().tileWindowsToCorners();
     EXPECT_EQ(t.fake.windows.placements, placed({{11, QRectF(1511, -98, 960, 540)}}));
+    t.fake.windows.finishPlacements();
     EXPECT_EQ(t.fake.bell.rings, 0);
 
     t.fake.windows.placements.clear();
@@ -130,6 +132,7 @@ TEST_F(Tiling, EveryRunningChromeOffersItsWindowsInViewFrontMostFirst)
     t.model().tileWindowsLeftRight();
     EXPECT_EQ(t.fake.windows.placements,
               placed({{21, QRectF(1511, -98, 960, 1080)}, {12, QRectF(2471, -98, 960, 1080)}}));
+    t.fake.windows.finishPlacements();
     EXPECT_EQ(t.fake.bell.rings, 0);
 }
 
@@ -160,13 +163,16 @@ TEST_F(Tiling, ARefusedOrUselessAttemptRingsTheBell)
     EXPECT_EQ(t.fake.windows.activations, QList<ApplicationWindows::WindowId>({11}));
     EXPECT_TRUE(t.fake.windows.placements.isEmpty());
 
-    // No window lands where it was put: each is still asked.
+    // No window lands where it was put: each is still asked, and the bell
+    // rings once the window manager has answered.
     t.fake.windows.trusted = true;
     chromeWindows({11, 12});
     t.fake.windows.fixedWindows = {11, 12};
     t.model().tileWindowsLeftRight();
-    EXPECT_EQ(t.fake.bell.rings, 4);
     EXPECT_EQ(t.fake.windows.placements.size(), 2);
+    EXPECT_EQ(t.fake.bell.rings, 3);
+    t.fake.windows.finishPlacements();
+    EXPECT_EQ(t.fake.bell.rings, 4);
 
     // No screen anywhere.
     t.fake.windows.fixedWindows.clear();
@@ -175,6 +181,16 @@ TEST_F(Tiling, ARefusedOrUselessAttemptRingsTheBell)
     t.model().tileWindowsLeftRight();
     EXPECT_EQ(t.fake.bell.rings, 5);
     EXPECT_TRUE(t.fake.windows.placements.isEmpty());
+}
+
+TEST_F(Tiling, AnAnswerAfterTheActionsAreGoneRingsNothing)
+{
+    chromeWindows({11});
+    t.fake.windows.fixedWindows = {11};
+    t.model().tileWindowsLeftRight();
+    t.actions.reset();
+    t.fake.windows.finishPlacements();
+    EXPECT_EQ(t.fake.bell.rings, 0);
 }
 
 TEST_F(Tiling, WithChromeNotRunningTheFirstPressLaunchesItAndMovesNothing)

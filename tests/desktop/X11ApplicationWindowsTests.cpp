@@ -60,7 +60,9 @@ TEST_F(X11ApplicationWindowsTest, PlacesTheWholeWindowOnTheRectangle)
     ASSERT_TRUE(eventually([&] { return !EwmhClients(*connection).frameExtents(window).isNull(); }));
 
     for (const QRect& target : {QRect(100, 150, 640, 480), QRect(0, 0, 1600, 1200), QRect(1600, 600, 1600, 600)}) {
-        EXPECT_TRUE(windowList.place(window, target));
+        std::optional<int> landed;
+        windowList.place({{window, target}}, [&](int count) { landed = count; });
+        EXPECT_TRUE(eventually([&] { return landed == 1; }));
         QRect placed;
         EXPECT_TRUE(eventually([&] { return (placed = outerGeometry(*connection, window)) == target; }))
             << "wanted " << target.x() << "," << target.y() << " " << target.width() << "x" << target.height()
@@ -68,10 +70,26 @@ TEST_F(X11ApplicationWindowsTest, PlacesTheWholeWindowOnTheRectangle)
     }
 }
 
-TEST_F(X11ApplicationWindowsTest, LeavesWindowsItDoesNotManageAlone)
+TEST_F(X11ApplicationWindowsTest, AnswersLaterHowManyWindowsLanded)
 {
-    EXPECT_FALSE(windowList.place(connection->root(), QRectF(10, 10, 100, 100)));
-    EXPECT_FALSE(windowList.place(0x7fffffff, QRectF(0, 0, 100, 100)));
+    const WindowId fixed = windowList.windows(start(1, {QStringLiteral("--fixed-size")}))->first();
+    const WindowId free = windowList.windows(start(1))->first();
+    ASSERT_TRUE(eventually([&] {
+        return !EwmhClients(*connection).frameExtents(fixed).isNull()
+            && !EwmhClients(*connection).frameExtents(free).isNull();
+    }));
+    std::optional<int> landed;
+    windowList.place({{fixed, QRectF(0, 0, 800, 600)},
+                      {free, QRectF(800, 0, 800, 600)},
+                      {connection->root(), QRectF(10, 10, 100, 100)},
+                      {0x7fffffff, QRectF(0, 0, 100, 100)}},
+                     [&](int count) { landed = count; });
+    // The window manager keeps the fixed window waiting for nothing: that
+    // wait is the event loop's, not the caller's.
+    EXPECT_FALSE(landed);
+    ASSERT_TRUE(eventually([&] { return landed.has_value(); }));
+    EXPECT_EQ(*landed, 1);
+    EXPECT_EQ(outerGeometry(*connection, free), QRect(800, 0, 800, 600));
 }
 
 } // namespace

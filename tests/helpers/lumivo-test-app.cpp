@@ -3,7 +3,7 @@
 // ordinary X11 application does (WM_CLASS, _NET_WM_PID, WM_CLIENT_MACHINE,
 // WM_DELETE_WINDOW) until they are closed.
 //   lumivo-test-app [--record FILE] [--signals FILE] [--windows N] [--class CLASS]
-//                   [--window-type ATOM] [--icon] [--refuse-close] [--fullscreen] [--maximised]
+//                   [--window-type ATOM] [--icon] [--refuse-close] [--fullscreen] [--maximised] [--fixed-size]
 //                   [--report-presses] [--claim-pid PID] [--wait-for FILE] [ARGUMENT...]
 // Every argument is recorded, one a line, options included. --report-presses
 // writes "press" on standard output for each button press on a window. --signals writes
@@ -34,6 +34,7 @@ struct Options {
     bool refuseClose = false;
     bool fullscreen = false;
     bool maximised = false;
+    bool fixedSize = false;
     bool reportPresses = false;
     long claimedPid = -1;
     std::string waitFor;
@@ -63,6 +64,8 @@ Options parse(int argc, char** argv)
             options.fullscreen = true;
         else if (argument == "--maximised")
             options.maximised = true;
+        else if (argument == "--fixed-size")
+            options.fixedSize = true;
         else if (argument == "--report-presses")
             options.reportPresses = true;
         else if (argument == "--claim-pid" && hasValue)
@@ -182,6 +185,12 @@ int main(int argc, char** argv)
             std::vector<uint32_t> icon{16, 16};
             icon.resize(2 + 16 * 16, 0xff2080ff);
             setCardinals(connection, window, iconProperty, XCB_ATOM_CARDINAL, icon);
+        }
+        if (options.fixedSize) {
+            xcb_size_hints_t hints{};
+            xcb_icccm_size_hints_set_min_size(&hints, 300, 200);
+            xcb_icccm_size_hints_set_max_size(&hints, 300, 200);
+            xcb_icccm_set_wm_normal_hints(connection, window, &hints);
         }
         // Asked for before mapping, as a video player or a presentation does.
         if (options.fullscreen)

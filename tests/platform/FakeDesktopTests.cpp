@@ -40,10 +40,13 @@ TEST(FakeApplicationWindows, AnswersScriptedWindowsAndRecordsPlacements)
 
     EXPECT_EQ(windows.windows(7), (QList<ApplicationWindows::WindowId>{30, 20}));
     EXPECT_FALSE(windows.windows(8));
-    EXPECT_TRUE(windows.place(30, QRectF(0, 25, 5, 9)));
-    EXPECT_FALSE(windows.place(20, QRectF(5, 25, 6, 9)));
+    QList<int> landed;
+    windows.place({{30, QRectF(0, 25, 5, 9)}, {20, QRectF(5, 25, 6, 9)}}, [&](int count) { landed.append(count); });
     EXPECT_EQ(windows.placements,
               (QList<FakeApplicationWindows::Placement>{{30, QRectF(0, 25, 5, 9)}, {20, QRectF(5, 25, 6, 9)}}));
+    EXPECT_TRUE(landed.isEmpty());
+    windows.finishPlacements();
+    EXPECT_EQ(landed, QList<int>{1});
 }
 
 } // namespace

@@ -6,9 +6,10 @@
 #include <QSet>
 
 #include <algorithm>
+#include <utility>
 
 // Scripted windows per process; placements are stored in the order they
-// were asked for.
+// were asked for, and their completions wait until the test delivers them.
 class FakeApplicationWindows final : public ApplicationWindows {
 public:
     struct Placement {
@@ -59,10 +60,20 @@ public:
 
     std::optional<quint32> currentDesktop() const override { return desktopInView; }
 
-    bool place(WindowId window, const QRectF& frame) override
+    void place(Frames frames, std::function<void(int landed)> done) override
     {
-        placements.append({window, frame});
-        return !fixedWindows.contains(window);
+        int landed = 0;
+        for (const auto& [window, frame] : frames) {
+            placements.append({window, frame});
+            landed += !fixedWindows.contains(window);
+        }
+        m_pending.append([done = std::move(done), landed] { done(landed); });
+    }
+
+    void finishPlacements()
+    {
+        for (const auto& complete : std::exchange(m_pending, {}))
+            complete();
     }
 
     bool activate(WindowId window) override
@@ -82,4 +93,7 @@ public:
         }
         return false;
     }
+
+private:
+    QList<std::function<void()>> m_pending;
 };

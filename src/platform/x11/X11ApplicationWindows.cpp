@@ -11,10 +11,6 @@
 
 namespace {
 
-// How long the window manager may take over one request before the window
-// counts as not placed.
-constexpr std::chrono::milliseconds windowManagerPatience{500};
-
 // X counts device pixels; Qt's coordinates are scaled by the screen's ratio.
 qreal devicePixelRatio()
 {
@@ -38,13 +34,14 @@ X11ApplicationWindows::X11ApplicationWindows()
     : m_connection(XcbConnection::open()),
       m_clients(m_connection ? std::make_unique<EwmhClients>(*m_connection) : nullptr)
 {
+    m_finishing.setSingleShot(true);
+    QObject::connect(&m_finishing, &QTimer::timeout, [this] { finishBatches(); });
     if (!m_connection)
         return;
-    const xcb_atom_t decoration = m_connection->ewmh()->_NET_FRAME_EXTENTS;
-    m_connection->setEventHandler([this, decoration](const xcb_generic_event_t& event) {
-        const auto& change = reinterpret_cast<const xcb_property_notify_event_t&>(event);
-        if ((event.response_type & ~0x80) == XCB_PROPERTY_NOTIFY && change.atom == decoration)
-            m_redecorated = change.window;
+    m_connection->setEventHandler([this](const xcb_generic_event_t& event) {
+        for (Batch& batch : m_batches)
+            for (const auto& placement : batch.windows)
+                placement->handle(event);
     });
 }
 
@@ -85,39 +82,67 @@ bool X11ApplicationWindows::isManaged(WindowId window) const
     return m_clients && m_clients->stackingOrder().value_or(QList<xcb_window_t>()).contains(window);
 }
 
-bool X11ApplicationWindows::sizedByWindowManager(WindowId window) const
+bool X11ApplicationWindows::isPlacing(xcb_window_t window) const
 {
-    const QList<ClientWindow> described = m_clients->describe({window});
-    return !described.isEmpty() && described.first().sizedByWindowManager;
+    return std::any_of(m_batches.cbegin(), m_batches.cend(), [window](const Batch& batch) {
+        return std::any_of(batch.windows.cbegin(), batch.windows.cend(),
+                           [window](const auto& placement) { return placement->window() == window; });
+    });
 }
 
-bool X11ApplicationWindows::place(WindowId window, const QRectF& frame)
+void X11ApplicationWindows::watch(xcb_window_t window, bool watched)
 {
-    if (!isManaged(window))
-        return false;
-    const QRect target = inDevicePixels(frame);
-    XcbConnection& connection = *m_connection;
-    // The window manager answers the requests below by moving the window,
-    // changing its state or its decoration.
-    const uint32_t watched = XCB_EVENT_MASK_STRUCTURE_NOTIFY | XCB_EVENT_MASK_PROPERTY_CHANGE;
-    xcb_change_window_attributes(connection.raw(), window, XCB_CW_EVENT_MASK, &watched);
-    // A maximised or full-screen window stays put. The window manager writes
-    // the decoration of the normal window last (sometimes after its state
-    // and geometry), and the size asked for depends on it.
-    if (sizedByWindowManager(window)) {
-        m_redecorated = 0;
-        m_clients->leaveMaximisedAndFullScreen(window);
-        connection.waitUntil([&] { return m_redecorated == window; }, windowManagerPatience);
+    // The window manager answers a placement by moving the window, changing
+    // its state or its decoration.
+    const uint32_t mask =
+        watched ? XCB_EVENT_MASK_STRUCTURE_NOTIFY | XCB_EVENT_MASK_PROPERTY_CHANGE : XCB_EVENT_MASK_NO_EVENT;
+    xcb_change_window_attributes(m_connection->raw(), window, XCB_CW_EVENT_MASK, &mask);
+    m_connection->flush();
+}
+
+void X11ApplicationWindows::place(Frames frames, std::function<void(int landed)> done)
+{
+    Batch& batch = m_batches.emplace_back(Batch{{}, std::move(done)});
+    // Even a batch with nothing to wait for is answered later, not here.
+    m_finishing.start();
+    if (!m_clients)
+        return;
+    const QList<xcb_window_t> managed = m_clients->stackingOrder().value_or(QList<xcb_window_t>());
+    QList<xcb_window_t> windows;
+    QList<QRect> targets;
+    for (const auto& [window, frame] : frames) {
+        if (!managed.contains(window))
+            continue;
+        windows.append(window);
+        targets.append(inDevicePixels(frame));
+        watch(window, true);
     }
-    // Position and size in one request: a window manager may keep a window
-    // that was only moved on screen at its old size.
-    m_clients->moveResize(window, target.marginsRemoved(m_clients->frameExtents(window)));
-    const bool landed =
-        connection.waitUntil([&] { return m_clients->frameGeometry(window) == target; }, windowManagerPatience);
-    const uint32_t none = XCB_EVENT_MASK_NO_EVENT;
-    xcb_change_window_attributes(connection.raw(), window, XCB_CW_EVENT_MASK, &none);
-    connection.flush();
-    return landed;
+    const QList<ClientWindow> described = m_clients->describe(windows);
+    for (qsizetype index = 0; index < described.size(); ++index)
+        batch.windows.push_back(std::make_unique<WindowPlacement>(*m_clients, described[index].id, targets[index],
+                                                                  described[index].sizedByWindowManager,
+                                                                  [this] { m_finishing.start(); }));
+    m_connection->dispatchQueuedSoon();
+}
+
+void X11ApplicationWindows::finishBatches()
+{
+    std::list<Batch> finished;
+    for (auto batch = m_batches.begin(); batch != m_batches.end();) {
+        const auto next = std::next(batch);
+        if (std::all_of(batch->windows.cbegin(), batch->windows.cend(),
+                        [](const auto& placement) { return placement->isFinished(); }))
+            finished.splice(finished.end(), m_batches, batch);
+        batch = next;
+    }
+    for (const Batch& batch : finished)
+        for (const auto& placement : batch.windows)
+            if (!isPlacing(placement->window()))
+                watch(placement->window(), false);
+    // Last: a caller may place again from here.
+    for (const Batch& batch : finished)
+        batch.done(int(std::count_if(batch.windows.cbegin(), batch.windows.cend(),
+                                     [](const auto& placement) { return placement->landed(); })));
 }
 
 bool X11ApplicationWindows::activate(WindowId window)

@@ -2,10 +2,7 @@
 
 #include <QSocketNotifier>
 
-#include <cerrno>
 #include <cstring>
-
-#include <poll.h>
 
 std::unique_ptr<XcbConnection> XcbConnection::open()
 {
@@ -69,29 +66,4 @@ void XcbConnection::dispatchPending()
         if (m_handler)
             m_handler(*event);
     }
-}
-
-bool XcbConnection::waitUntil(const std::function<bool()>& condition, std::chrono::milliseconds patience)
-{
-    using Clock = std::chrono::steady_clock;
-    const Clock::time_point deadline = Clock::now() + patience;
-    while (!condition()) {
-        // The condition's own replies may have queued events the socket no
-        // longer announces: look at those before waiting on it.
-        bool arrived = false;
-        while (XcbReply<xcb_generic_event_t> event{xcb_poll_for_event(m_connection)}) {
-            arrived = true;
-            if (m_handler)
-                m_handler(*event);
-        }
-        if (arrived)
-            continue;
-        const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
-        if (left.count() <= 0 || xcb_connection_has_error(m_connection))
-            return false;
-        pollfd socket{xcb_get_file_descriptor(m_connection), POLLIN, 0};
-        if (::poll(&socket, 1, int(left.count())) < 0 && errno != EINTR)
-            return false;
-    }
-    return true;
 }

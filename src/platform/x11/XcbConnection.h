@@ -5,7 +5,6 @@
 #include <xcb/xcb.h>
 #include <xcb/xcb_ewmh.h>
 
-#include <chrono>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -46,12 +45,6 @@ public:
     // Reads whatever arrived without waiting for the socket (after a request
     // whose reply may have queued events behind it).
     void dispatchPending();
-
-    // Blocks until condition holds, checking it at once and again after
-    // every event that arrives (select the events that can change it); false
-    // when it still does not hold once patience has run out. The events go
-    // to the handler as usual.
-    bool waitUntil(const std::function<bool()>& condition, std::chrono::milliseconds patience);
 
     // For callers that waited for a reply of their own: events read while
     // waiting are handed out on the next turn of the event loop.

@@ -12,7 +12,7 @@ packages=(
   fonts-smc-manjari
 )
 if [[ "${1:-}" == "--with-tests" ]]; then
-  packages+=(libgtest-dev libgmock-dev libbenchmark-dev libxcb-damage0-dev xvfb xauth openbox metacity xdotool x11-apps x11-xserver-utils x11-utils dbus iproute2 pulseaudio pulseaudio-utils
+  packages+=(libgtest-dev libgmock-dev libbenchmark-dev libxcb-damage0-dev xvfb xauth openbox metacity xfwm4 xdotool x11-apps x11-xserver-utils x11-utils dbus iproute2 pulseaudio pulseaudio-utils
              desktop-file-utils xdg-utils appstream man-db lintian
              weston xwayland qt6-wayland libnotify-bin chromium gvfs gvfs-backends clang-format)
 fi

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Runs a command on a private X11 desktop: an Xvfb server wide enough for two
-# side-by-side monitors, the openbox window manager (metacity with
-# LUMIVO_WINDOW_MANAGER=metacity) and a D-Bus session.
+# side-by-side monitors, the openbox window manager (metacity or xfwm4 with
+# LUMIVO_WINDOW_MANAGER set to its name) and a D-Bus session.
 #   with-desktop.sh <command> [arguments...]
 # The command sees DISPLAY and QT_QPA_PLATFORM=xcb. The server is started
 # with -noreset so tests may split it into monitors with `xrandr --setmonitor`.
@@ -35,8 +35,12 @@ done
 [[ -n "$display" ]] || { echo "Xvfb did not start" >&2; exit 1; }
 export DISPLAY=":$display"
 
-wm=(openbox --sm-disable --config-file "$(dirname "$0")/openbox-rc.xml")
-[[ "${LUMIVO_WINDOW_MANAGER:-}" == metacity ]] && wm=(metacity --sm-disable --compositor=none)
+case "${LUMIVO_WINDOW_MANAGER:-openbox}" in
+  metacity) wm=(metacity --sm-disable --compositor=none) ;;
+  # It reads its settings from a daemon on a session bus of its own.
+  xfwm4) wm=(dbus-run-session -- xfwm4 --compositor=off) ;;
+  *) wm=(openbox --sm-disable --config-file "$(dirname "$0")/openbox-rc.xml") ;;
+esac
 "${wm[@]}" >"$runtime/wm.log" 2>&1 &
 wm_pid=$!
 # The window manager is ready once it has announced itself on the root window.

@@ -88,7 +88,10 @@ std::optional<QList<xcb_window_t>> EwmhClients::clientList() const
 
 std::optional<QList<xcb_window_t>> EwmhClients::stackingOrder() const
 {
-    return windowList(xcb_ewmh_get_client_list_stacking(m_connection.ewmh(), m_connection.screenNumber()));
+    if (auto stacking = windowList(xcb_ewmh_get_client_list_stacking(m_connection.ewmh(), m_connection.screenNumber())))
+        return stacking;
+    // xfwm4 publishes no stacking list while it manages a single window.
+    return clientList();
 }
 
 xcb_window_t EwmhClients::activeWindow(const QList<xcb_window_t>& clients) const

@@ -47,7 +47,8 @@ public:
     // Managed windows, oldest first; none when the window manager publishes
     // no list.
     std::optional<QList<xcb_window_t>> clientList() const;
-    // Managed windows, bottom-most first.
+    // Managed windows, bottom-most first; the client list when the window
+    // manager publishes no stacking list.
     std::optional<QList<xcb_window_t>> stackingOrder() const;
     // The active window, only when it is still managed.
     xcb_window_t activeWindow(const QList<xcb_window_t>& clients) const;

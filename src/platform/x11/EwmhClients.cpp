@@ -223,15 +223,8 @@ QMargins EwmhClients::frameExtents(xcb_window_t window) const
 
 QRect EwmhClients::frameGeometry(xcb_window_t window) const
 {
-    auto* raw = m_connection.raw();
-    const auto sizeCookie = xcb_get_geometry(raw, window);
-    const auto originCookie = xcb_translate_coordinates(raw, window, m_connection.root(), 0, 0);
-    const XcbReply<xcb_get_geometry_reply_t> size(xcb_get_geometry_reply(raw, sizeCookie, nullptr));
-    const XcbReply<xcb_translate_coordinates_reply_t> origin(
-        xcb_translate_coordinates_reply(raw, originCookie, nullptr));
-    if (!size || !origin)
-        return {};
-    return QRect(origin->dst_x, origin->dst_y, size->width, size->height).marginsAdded(frameExtents(window));
+    const std::optional<QRect> client = m_connection.geometryOnRoot(window);
+    return client ? client->marginsAdded(frameExtents(window)) : QRect();
 }
 
 void EwmhClients::sendToRoot(const xcb_client_message_event_t& message)

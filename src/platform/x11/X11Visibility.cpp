@@ -188,13 +188,10 @@ void X11VisibilityMonitoring::recheckCover()
         for (Window& window : watcher.windows) {
             if (!window.id || !window.viewable)
                 continue;
-            const auto place = xcb_translate_coordinates(raw, window.id, root, 0, 0);
-            const auto size = xcb_get_geometry(raw, window.id);
-            const XcbReply<xcb_translate_coordinates_reply_t> at(xcb_translate_coordinates_reply(raw, place, nullptr));
-            const XcbReply<xcb_get_geometry_reply_t> geometry(xcb_get_geometry_reply(raw, size, nullptr));
-            if (!at || !geometry)
+            const std::optional<QRect> area = m_connection->geometryOnRoot(window.id);
+            if (!area)
                 continue;
-            QRegion uncovered(at->dst_x, at->dst_y, geometry->width, geometry->height);
+            QRegion uncovered(*area);
             const xcb_window_t topLevel = topLevelOf(window.id);
             const int index = int(std::find(children, children + count, topLevel) - children);
             // Everything stacked above it, asked for at once.

@@ -67,3 +67,15 @@ void XcbConnection::dispatchPending()
             m_handler(*event);
     }
 }
+
+std::optional<QRect> XcbConnection::geometryOnRoot(xcb_window_t window) const
+{
+    const auto originCookie = xcb_translate_coordinates(m_connection, window, m_root, 0, 0);
+    const auto sizeCookie = xcb_get_geometry(m_connection, window);
+    const XcbReply<xcb_translate_coordinates_reply_t> origin(
+        xcb_translate_coordinates_reply(m_connection, originCookie, nullptr));
+    const XcbReply<xcb_get_geometry_reply_t> size(xcb_get_geometry_reply(m_connection, sizeCookie, nullptr));
+    if (!origin || !size)
+        return std::nullopt;
+    return QRect(origin->dst_x, origin->dst_y, size->width, size->height);
+}

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QObject>
+#include <QRect>
 
 #include <xcb/xcb.h>
 #include <xcb/xcb_ewmh.h>
@@ -36,6 +37,9 @@ public:
     int screenNumber() const { return m_screenNumber; }
 
     xcb_atom_t atom(const char* name);
+    // The window's area, without border or decoration, in root-window
+    // pixels; none when it is gone.
+    std::optional<QRect> geometryOnRoot(xcb_window_t window) const;
     void flush() { xcb_flush(m_connection); }
     // Returns once the server has handled every request sent so far.
     void sync();

@@ -74,6 +74,13 @@ qsizetype codePointsLength(QStringView text, qsizetype maxCodePoints)
 
 } // namespace
 
+bool steersDirection(QChar character)
+{
+    const char16_t unit = character.unicode();
+    return unit == 0x061C || unit == 0x200E || unit == 0x200F || (unit >= 0x202A && unit <= 0x202E)
+        || (unit >= 0x2066 && unit <= 0x2069);
+}
+
 QString boundedForDisplay(const QString& text, qsizetype maxGraphemes, qsizetype maxCodePoints)
 {
     if (maxGraphemes <= 0 || maxCodePoints <= 0)

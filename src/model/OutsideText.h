@@ -28,6 +28,10 @@ inline constexpr qsizetype longestLabel = 100;
 // time in proportion to the bounds, however long the text.
 QString boundedForDisplay(const QString& text, qsizetype maxGraphemes, qsizetype maxCodePoints = longestGrapheme);
 
+// Whether the character only steers the direction of the text around it
+// (Unicode's Bidi_Control: marks, embeddings, overrides and isolates).
+bool steersDirection(QChar character);
+
 // A name or a label from a feed, cut to longestLabel graphemes.
 inline QString boundedLabel(const QString& text) { return boundedForDisplay(text, longestLabel); }
 inline std::optional<QString> boundedLabel(const std::optional<QString>& text)

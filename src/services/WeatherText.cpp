@@ -20,15 +20,6 @@ qsizetype userPerceivedLength(const QString& text)
     return count;
 }
 
-// The characters that only steer the direction of text (Unicode's
-// Bidi_Control): a right-to-left override shows "72°F" as "F°27".
-bool steersDirection(QChar character)
-{
-    const char16_t unit = character.unicode();
-    return unit == 0x061C || unit == 0x200E || unit == 0x200F || (unit >= 0x202A && unit <= 0x202E)
-        || (unit >= 0x2066 && unit <= 0x2069);
-}
-
 } // namespace
 
 QUrl serviceAddress()
@@ -52,7 +43,8 @@ std::optional<QString> fromBody(const QByteArray& body)
     if (utf8.hasError())
         return std::nullopt;
 
-    text.removeIf(steersDirection);
+    // A right-to-left override shows "72°F" as "F°27".
+    text.removeIf(OutsideText::steersDirection);
     text = text.trimmed();
     text.remove(u'+');
     if (userPerceivedLength(text) > longestText || !text.contains(u'°'))

@@ -7,6 +7,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QHash>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -22,6 +23,8 @@ namespace {
 // Long enough for a browser to answer a request; a silent port is given up
 // after this rather than at the press's deadline.
 constexpr std::chrono::milliseconds answerTimeout = std::chrono::seconds(2);
+// Close requests in flight to one browser.
+constexpr int closesAtOnce = 6;
 const QString chromePath = QStringLiteral("/Applications/Google Chrome.app");
 
 std::optional<quint16> portNumber(const QString& text)
@@ -97,14 +100,27 @@ private:
             }
             m_listed = true;
             m_closesAsked += ids->size();
-            for (const QString& id : *ids) {
-                const QString path = QStringLiteral("/json/close/") + QString::fromLatin1(QUrl::toPercentEncoding(id));
-                get(port, path, limits.closeAnswerBytes, [this](const HttpAnswer& answer) {
-                    // Any other answer means the page was not there to close.
-                    if (answer.isOK())
-                        ++m_closed;
-                });
-            }
+            m_unclosed[port] += *ids;
+            for (int started = 0; started < closesAtOnce; ++started)
+                closeNext(port);
+        });
+    }
+
+    // Each close has a connection of its own: a browser is sent a few at a
+    // time, as HTTP stacks keep a few connections to one server, so that
+    // hundreds of tabs take neither hundreds of sockets nor its backlog.
+    void closeNext(quint16 port)
+    {
+        QStringList& unclosed = m_unclosed[port];
+        if (unclosed.isEmpty())
+            return;
+        const QString id = unclosed.takeFirst();
+        const QString path = QStringLiteral("/json/close/") + QString::fromLatin1(QUrl::toPercentEncoding(id));
+        get(port, path, limits.closeAnswerBytes, [this, port](const HttpAnswer& answer) {
+            // Any other answer means the page was not there to close.
+            if (answer.isOK())
+                ++m_closed;
+            closeNext(port);
         });
     }
 
@@ -144,6 +160,8 @@ private:
     Completion m_completion;
     QTimer m_deadline;
     QSet<LoopbackHttpRequest*> m_inFlight;
+    // The pages of each browser still to be asked to close.
+    QHash<quint16, QStringList> m_unclosed;
     // Whether any endpoint listed its tabs; close requests sent, and those
     // the browsers confirmed.
     bool m_listed = false;

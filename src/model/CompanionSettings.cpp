@@ -93,12 +93,19 @@ std::optional<QString> writeWhole(QFileDevice& file, const QByteArray& bytes)
 }
 
 // Copies what file holds to kept through a temporary file renamed over it,
-// so an older kept copy goes only once the new one is whole. Why it failed,
-// if it did.
+// so an older kept copy goes only once the new one is whole, as private as
+// the file. Why it failed, if it did.
 std::optional<QString> copyWhole(QFileDevice& file, const QString& kept)
 {
+    // QSaveFile would write through a link to wherever it points; the
+    // program picked the name, so anything there but its own copy stays.
+    const QFileInfo there(kept);
+    if (there.isSymLink() || (there.exists() && !there.isFile()))
+        return QStringLiteral("that name is taken by something other than a regular file");
     QSaveFile copy(kept);
     if (!file.seek(0) || !copy.open(QIODevice::WriteOnly))
+        return copy.errorString();
+    if (!copy.setPermissions(file.permissions()))
         return copy.errorString();
     while (!file.atEnd()) {
         const QByteArray chunk = file.read(64 * 1024);

@@ -114,9 +114,14 @@ TEST_F(CompanionModelState, AnUnreadableSettingsFileGivesTheFirstRunValuesAndIsK
             QFile file(path);
             ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
         }
+        const auto ownerOnly = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
+        ASSERT_TRUE(QFile::setPermissions(kit.settingsPath, ownerOnly));
         const std::string what = contents.left(60).toStdString();
 
         const auto model = kit.makeModel();
+        if (!readable) {
+            EXPECT_EQ(QFile::permissions(kept), QFile::permissions(kit.settingsPath)) << what << ": kept as private";
+        }
         EXPECT_EQ(model->appearance.get(), CompanionAppearance::light) << what;
         EXPECT_TRUE(model->googleOpensSeparately) << what;
         EXPECT_TRUE(model->personalApps->isEmpty()) << what;
@@ -286,10 +291,20 @@ TEST(SavedSettings, WhatIsNoRegularFileIsNeitherWaitedOnNorReplacedAndTheSetting
 
 TEST(SavedSettings, WhatCannotBeKeptOrSavedIsLeftAsItWasAndSaidOnce)
 {
-    enum Trouble { keptNameIsAFolder, noRoomForACopy, readOnly, full, tooLittleRoom, tooLarge };
+    enum Trouble {
+        keptNameIsAFolder,
+        keptNameIsALink,
+        keptNameIsAFifo,
+        noRoomForACopy,
+        readOnly,
+        full,
+        tooLittleRoom,
+        tooLarge
+    };
     // The disk's size in pages of 4 kB: the settings file takes 10, an older kept copy 1.
     const std::tuple<Trouble, int, const char*> cases[] = {
-        {keptNameIsAFolder, 300, "could not be kept"},  {noRoomForACopy, 13, "could not be kept"},
+        {keptNameIsAFolder, 300, "could not be kept"},  {keptNameIsALink, 300, "could not be kept"},
+        {keptNameIsAFifo, 300, "could not be kept"},    {noRoomForACopy, 13, "could not be kept"},
         {readOnly, 300, "Read-only file system"},       {full, 11, "No space left on device"},
         {tooLittleRoom, 13, "No space left on device"}, {tooLarge, 300, "larger than 1048576 bytes"}};
     for (const auto& [trouble, pages, said] : cases) {
@@ -303,12 +318,25 @@ TEST(SavedSettings, WhatCannotBeKeptOrSavedIsLeftAsItWasAndSaidOnce)
         const qsizetype padding = trouble == tooLarge ? CompanionSettings::largestFile - 53 : 40000;
         const QByteArray contents = trouble <= noRoomForACopy ? "{" + QByteArray(40000, '[')
                                                               : "{\"unknown\":\"" + QByteArray(padding, 'x') + "\"}";
-        for (const auto& [name, bytes] : {std::pair(path, contents), std::pair(kept, QByteArray("older"))}) {
+        // An older copy, or what else has the name: a folder, a FIFO, a link to a file of the user's.
+        const QString older = trouble == keptNameIsALink ? folder.filePath(QStringLiteral("victim.txt")) : kept;
+        for (const auto& [name, bytes] : {std::pair(path, contents), std::pair(older, QByteArray("older"))}) {
             QFile file(name);
-            ASSERT_TRUE(trouble == keptNameIsAFolder && name == kept
-                            ? QDir().mkdir(kept)
-                            : file.open(QIODevice::WriteOnly) && file.write(bytes));
+            ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(bytes));
         }
+        if (trouble == keptNameIsAFolder || trouble == keptNameIsAFifo) {
+            ASSERT_TRUE(QFile::remove(kept));
+            ASSERT_TRUE(trouble == keptNameIsAFolder ? QDir().mkdir(kept)
+                                                     : ::mkfifo(QFile::encodeName(kept).constData(), 0600) == 0);
+        }
+        if (trouble == keptNameIsALink) {
+            ASSERT_TRUE(QFile::link(older, kept));
+        }
+        const mode_t keptKind = kindAt(kept);
+        const auto entries = [&] {
+            return QDir(folder.path()).entryList(QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot);
+        };
+        const QStringList before = entries();
         if (trouble == readOnly)
             disk.makeReadOnly();
 
@@ -317,9 +345,12 @@ TEST(SavedSettings, WhatCannotBeKeptOrSavedIsLeftAsItWasAndSaidOnce)
         for (const bool separate : {true, false, false})
             CompanionSettings::store(*settings, CompanionModel::googleSeparateKey, separate);
         EXPECT_EQ(settings->value(CompanionModel::googleSeparateKey), QVariant(false)) << said << ": held for the run";
-        EXPECT_TRUE(contentsOf(path) == contents && contentsOf(kept) == (trouble == keptNameIsAFolder ? "" : "older"))
-            << said;
-        EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files).size(), 1 + (trouble != keptNameIsAFolder)) << said;
+        EXPECT_TRUE(contentsOf(path) == contents) << said;
+        EXPECT_EQ(kindAt(kept), keptKind) << said;
+        if (keptKind != S_IFIFO) {
+            EXPECT_TRUE(contentsOf(older) == (keptKind == S_IFDIR ? "" : "older")) << said;
+        }
+        EXPECT_EQ(entries(), before) << said;
         EXPECT_EQ(heard.messages().filter(QStringLiteral("lumivo.settings")).filter(QString::fromLatin1(said)).size(),
                   1)
             << heard.messages().join(u'\n').toStdString();

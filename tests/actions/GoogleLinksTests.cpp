@@ -20,13 +20,23 @@ TEST(SearchTabMatchingRule, TwoAddressesOnOneHostGiveFourTermsInOrder)
                                          QStringLiteral("https://docs.google.com/document/u/0/")});
     EXPECT_EQ(terms,
               (QList<Term>{{Term::Kind::startsWith, QStringLiteral("https://docs.google.com/document/u/0/")},
-                           {Term::Kind::contains, QStringLiteral("://docs.google.com/")},
+                           {Term::Kind::onHost, QStringLiteral("://docs.google.com/")},
                            {Term::Kind::startsWith, QStringLiteral("https://docs.google.com/spreadsheets/u/0/")},
-                           {Term::Kind::contains, QStringLiteral("://docs.google.com/")}}));
-    EXPECT_TRUE(SearchTabMatching::closes(terms, QStringLiteral("https://docs.google.com/presentation/d/1")));
-    EXPECT_TRUE(SearchTabMatching::closes(terms, QStringLiteral("HTTPS://DOCS.GOOGLE.COM/")));
-    EXPECT_FALSE(SearchTabMatching::closes(terms, QStringLiteral("https://drive.google.com/")));
-    EXPECT_FALSE(SearchTabMatching::closes(terms, QStringLiteral("https://example.com/?next=docs.google.com")));
+                           {Term::Kind::onHost, QStringLiteral("://docs.google.com/")}}));
+    // A tab on the host by its own scheme and host; never one that only mentions it.
+    const std::pair<const char*, bool> tabs[] = {
+        {"https://docs.google.com/presentation/d/1", true},
+        {"HTTPS://DOCS.GOOGLE.COM/", true},
+        {"http://docs.google.com/", true},
+        {"https://drive.google.com/", false},
+        {"https://example.com/?next=docs.google.com", false},
+        {"https://evil.invalid/?r=https://docs.google.com/search", false},
+        {"https://evil.invalid/#https://docs.google.com/", false},
+        {"https://docs.google.com.evil.invalid/", false},
+        {"data:text/html,://docs.google.com/", false},
+    };
+    for (const auto& [tab, closed] : tabs)
+        EXPECT_EQ(SearchTabMatching::closes(terms, QString::fromLatin1(tab)), closed) << tab;
 }
 
 TEST(SearchTabMatchingRule, QuotesBackslashesAndPortsAreTakenAsTheyAre)
@@ -39,7 +49,7 @@ TEST(SearchTabMatchingRule, QuotesBackslashesAndPortsAreTakenAsTheyAre)
     // The host term has no port: other pages of that server match only
     // through the address itself.
     const QList<Term> local = SearchTabMatching::closingTerms({QStringLiteral("http://127.0.0.1:4173/join?stage=pay")});
-    EXPECT_EQ(local.last(), (Term{Term::Kind::contains, QStringLiteral("://127.0.0.1/")}));
+    EXPECT_EQ(local.last(), (Term{Term::Kind::onHost, QStringLiteral("://127.0.0.1/")}));
     EXPECT_TRUE(SearchTabMatching::closes(local, QStringLiteral("http://127.0.0.1:4173/join?stage=pay&step=2")));
     EXPECT_FALSE(SearchTabMatching::closes(local, QStringLiteral("http://127.0.0.1:4173/other")));
     EXPECT_TRUE(SearchTabMatching::closes(local, QStringLiteral("http://127.0.0.1/other")));

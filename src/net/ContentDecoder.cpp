@@ -52,13 +52,18 @@ bool ContentDecoder::start()
 
 bool ContentDecoder::inflateInto(QByteArrayView bytes, QByteArray& decoded)
 {
+    if (bytes.isEmpty())
+        return true;
     z_stream& stream = *m_stream;
     stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(bytes.data()));
     stream.avail_in = uInt(bytes.size());
     char piece[16 * 1024];
     do {
-        // Nothing follows the end of the stream.
-        if (m_ended)
+        // A gzip body may be several members one after another, as
+        // concatenated files or a streaming compressor give; zlib then
+        // refuses whatever does not begin another member. Nothing follows
+        // the end of a deflate stream.
+        if (std::exchange(m_ended, false) && (m_format != Format::gzip || inflateReset(&stream) != Z_OK))
             return false;
         stream.next_out = reinterpret_cast<Bytef*>(piece);
         stream.avail_out = sizeof piece;

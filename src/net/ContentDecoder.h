@@ -23,8 +23,8 @@ public:
     // Appends what the next bytes of the body decode to; false when they are
     // not of the format, or when the decoded body passes the cap.
     bool decode(QByteArrayView bytes, QByteArray& decoded);
-    // Whether the bytes so far are a whole body: a stream that came to its
-    // end, or none at all.
+    // Whether the bytes so far are a whole body: a stream (or gzip member)
+    // that came to its end, or none at all.
     bool isWhole() const;
 
 private:

@@ -315,6 +315,9 @@ TEST(HttpAnswerReader, FramesTheBodySkipsInterimAnswersAndRefusesWhatIsNotHttpOr
     const QByteArray chunked = ok + "Transfer-Encoding: gzip, chunked\r\n\r\n";
     const auto encoded = [&](const char* coding) { return ok + "Content-Encoding: " + coding + "\r\n\r\n"; };
     const QByteArray gzipped = QByteArray::fromHex("1f8b0800000000000203cb48cdc9c9070086a6103605000000"); // "hello"
+    const QByteArray ab = QByteArray::fromHex("1f8b08000000000002034b4c02006d48839e02000000");
+    const QByteArray cd = QByteArray::fromHex("1f8b08000000000002034b4e0100da8fd64502000000");
+    const QByteArray ef = QByteArray::fromHex("1f8b08000000000002034b4d0300704982fd02000000");
     const QByteArray longChunk = "1;" + QByteArray(20000, 'x') + "\r\na\r\n";
     const struct {
         QByteArray bytes;
@@ -360,6 +363,13 @@ TEST(HttpAnswerReader, FramesTheBodySkipsInterimAnswersAndRefusesWhatIsNotHttpOr
         {encoded("deflate") + qCompress("hello").mid(6).chopped(4), true, State::complete, "hello"},
         {encoded("deflate") + qCompress(QByteArray(1 << 24, 'a')).mid(4), false, State::refused},
         {encoded("gzip") + gzipped.chopped(1), true, State::refused},
+        // Members of gzip one after another; the cap counts them all, and nothing else may follow one.
+        {encoded("gzip") + ab + cd, true, State::complete, "abcd"},
+        {encoded("gzip") + ab + cd + ef, true, State::complete, "abcdef"},
+        {encoded("gzip") + ab + cd + ef + ab + cd, true, State::refused},
+        {encoded("gzip") + ab + "x", true, State::refused},
+        {encoded("gzip") + ab + cd.left(3), true, State::refused},
+        {encoded("deflate") + qCompress("ab").mid(4) + qCompress("cd").mid(4), true, State::refused},
         {encoded("br") + "hello", true, State::refused},
         {chunked + longChunk + longChunk + "0\r\n\r\n", false, State::refused},
     };

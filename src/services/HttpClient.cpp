@@ -1,7 +1,5 @@
 #include "HttpClient.h"
 
-#include "net/BoundedCookieJar.h"
-
 #include <QHostAddress>
 #include <QNetworkProxy>
 #include <QNetworkReply>
@@ -149,9 +147,10 @@ HttpCall HttpClient::track(const QObject* context, QNetworkReply* reply, Complet
 HttpCall HttpClient::sendOverLoopback(const QObject* context, const QUrl& address, std::optional<QByteArray> json,
                                       Completion completion, Duration timeout, qint64 largestAnswer)
 {
-    // Qt's stack and the loopback requests keep the cookies of the run in one jar.
-    auto* request = new LoopbackHttpRequest(m_addresses.resolve(address), std::move(json), largestAnswer, this,
-                                            m_network.cookieJar());
+    // The local server's cookies in a jar of their own: the services behind
+    // Qt's stack are other hosts, and their cookies push none of these out.
+    auto* request =
+        new LoopbackHttpRequest(m_addresses.resolve(address), std::move(json), largestAnswer, this, &m_loopbackCookies);
     ScheduledWork deadline = abortAfter(m_scheduler, timeout, request);
     connect(request, &LoopbackHttpRequest::finished, request, &QObject::deleteLater);
     connect(request, &LoopbackHttpRequest::finished, context,

@@ -2,6 +2,7 @@
 
 #include "AddressMap.h"
 #include "model/Scheduler.h"
+#include "net/BoundedCookieJar.h"
 #include "net/HttpAnswer.h"
 #include "net/LoopbackHttpRequest.h"
 
@@ -45,8 +46,9 @@ private:
 // program writes it, before the address map sends it elsewhere) go over
 // LoopbackHttpRequest, each on a connection of its own, so its head is
 // capped too and a stuck one holds back no other; the weather service and
-// any other address go through QNetworkAccessManager. Both keep the
-// servers' cookies in one jar for the run.
+// any other address go through QNetworkAccessManager. Each keeps its
+// servers' cookies for the run in a jar of its own, so another service's
+// cookies never push out the local server's.
 class HttpClient final : public QObject {
     Q_OBJECT
 
@@ -80,4 +82,5 @@ private:
     Scheduler& m_scheduler;
     AddressMap m_addresses;
     QNetworkAccessManager m_network;
+    BoundedCookieJar m_loopbackCookies;
 };

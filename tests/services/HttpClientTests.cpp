@@ -228,18 +228,51 @@ TEST_F(HttpClientTest, FollowsARedirectOnlyWithinItsOriginKeepingItsCookiesAndNe
     ASSERT_TRUE(circle);
     EXPECT_FALSE(circle->status.has_value());
     EXPECT_EQ(server.countOf("/circle"), 1);
+    // A jar full of the weather service's cookies pushes out none of the local server's, nor reaches it.
+    TestResponse weather = TestResponse::text("+1");
+    for (int n = 0; n < BoundedCookieJar::mostCookies; ++n)
+        weather.headers.emplaceBack("Set-Cookie", "w" + QByteArray::number(n) + "=1");
+    server.answer("GET", "/", weather);
+    bool answered = false;
+    http.get(&context, WeatherText::serviceAddress(), [&](const HttpAnswer&) { answered = true; });
+    ASSERT_TRUE(waitUntil([&] { return answered; }));
+    ASSERT_TRUE(fetch("/here"));
+    EXPECT_EQ(server.requestsTo("/here").back().headers.value("cookie"), "seen=1");
 }
 
-TEST(BoundedCookieJar, KeepsAFewDozenCookiesAndStillReplacesThose)
+TEST(BoundedCookieJar, HoldsTheNewestFewDozenOnceTheExpiredAreGoneAndIgnoresWhatTheRulesIgnore)
 {
-    BoundedCookieJar jar;
+    // Puts cookies back as they were held, whether they have expired since or not.
+    struct : BoundedCookieJar {
+        using BoundedCookieJar::allCookies;
+        using BoundedCookieJar::setAllCookies;
+    } jar;
     const QUrl server(QStringLiteral("http://127.0.0.1:4173/"));
+    const auto held = [&] {
+        QList<QByteArray> names;
+        for (const QNetworkCookie& cookie : jar.cookiesForUrl(server))
+            names.append(cookie.name());
+        return names;
+    };
     for (int n = 0; n < 1000; ++n)
         jar.setCookiesFromUrl({QNetworkCookie("c" + QByteArray::number(n), "1")}, server);
-    jar.setCookiesFromUrl({QNetworkCookie("c0", "2")}, server);
-    const QList<QNetworkCookie> held = jar.cookiesForUrl(server);
-    EXPECT_EQ(held.size(), BoundedCookieJar::mostCookies);
-    EXPECT_EQ(std::count_if(held.begin(), held.end(), [](const QNetworkCookie& c) { return c.value() == "2"; }), 1);
+    jar.setCookiesFromUrl({QNetworkCookie("c950", "2")}, server); // a replacement pushes out nothing
+    EXPECT_EQ(held().value(0), "c936");
+    jar.setCookiesFromUrl({QNetworkCookie("new", "1")}, server); // the one set longest ago gives way
+    EXPECT_EQ(held().value(0), "c937");
+    QList<QNetworkCookie> expiring = jar.allCookies();
+    for (qsizetype n = 1; n < expiring.size(); ++n) // all but the one set longest ago have expired
+        expiring[n].setExpirationDate(QDateTime::currentDateTimeUtc().addSecs(-1));
+    jar.setAllCookies(expiring);
+    // Control characters but a tab, in a name or a value, and more than 4,096 bytes of both are ignored.
+    const QByteArray big(BoundedCookieJar::largestCookie - 1, 'x');
+    const QByteArray nul("a\0b", 3);
+    for (const QNetworkCookie& cookie :
+         {QNetworkCookie("cr", "a\rx-injected: 1"), QNetworkCookie("nul", nul), QNetworkCookie("del", "a\x7f"),
+          QNetworkCookie("a\rb", "1"), QNetworkCookie(nul, "1"), QNetworkCookie("a\x7f", "1"),
+          QNetworkCookie("tab", "a\tb"), QNetworkCookie("b", big), QNetworkCookie("bb", big)})
+        jar.setCookiesFromUrl({cookie}, server);
+    EXPECT_EQ(held(), QList<QByteArray>({"c937", "tab", "b"}));
 }
 
 TEST(HttpRedirects, LeadOnlyToNewAddressesOfTheFirstOriginAndNotTooFar)

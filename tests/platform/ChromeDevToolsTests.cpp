@@ -13,6 +13,10 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <memory>
 
@@ -186,6 +190,55 @@ TEST(ChromeEndpoints, OnePressClosesNoMoreTabsThanItsLimitInAllBrowsers)
     ChromeDevTools tabs(workspace, {first.profile.path(), second.profile.path()});
     EXPECT_EQ(closeTabs(tabs, [](const QString&) { return true; }), ChromeDevTools::limits.closes);
     EXPECT_EQ(first.closeRequests() + second.closeRequests(), ChromeDevTools::limits.closes);
+}
+
+TEST(ChromeEndpoints, OnePressAsksAFewDozenPortsThoseInProfileFoldersFirst)
+{
+    using Named = QList<std::optional<quint16>>;
+    Named thousands;
+    for (int port = 1; port <= 3000; ++port)
+        thousands.append(quint16(port));
+    const qsizetype most = ChromeDevTools::limits.endpoints;
+    const struct {
+        const char* named;
+        Named inProfileFolders, onCommandLines;
+        QList<quint16> first;
+        qsizetype asked, leftOut;
+    } cases[] = {
+        {"a few, twice over", {std::nullopt, 9222}, {9333, 9222, std::nullopt}, {9222, 9333}, 2, 0},
+        {"a command line naming thousands",
+         {std::nullopt, 9222, 40000},
+         thousands,
+         {9222, 40000, 1},
+         most,
+         3002 - most},
+        {"folders naming more than are asked", thousands, {9222}, {1, 2, 3}, most, 3001 - most},
+    };
+    for (const auto& row : cases) {
+        const ChromeDevTools::Endpoints asked =
+            ChromeDevTools::endpointsToAsk(row.inProfileFolders, row.onCommandLines);
+        EXPECT_EQ(asked.ports.first(std::min(asked.ports.size(), qsizetype(3))), row.first) << row.named;
+        EXPECT_EQ(asked.ports.size(), row.asked) << row.named;
+        EXPECT_EQ(asked.leftOut, row.leftOut) << row.named;
+    }
+}
+
+TEST(ChromeEndpoints, APortFileThatIsNoRegularFileIsNotRead)
+{
+    // A FIFO that a writer holds open, with a port in it: read, it would name
+    // the port; opened without a writer, it would wait for one.
+    Endpoint endpoint;
+    endpoint.server.answer("GET", "/json/list", TestResponse::json(pages(1)));
+    const QByteArray portFile = QFile::encodeName(QDir(endpoint.profile.path()).filePath(u"DevToolsActivePort"_s));
+    ASSERT_TRUE(::unlink(portFile.constData()) == 0 && ::mkfifo(portFile.constData(), 0600) == 0);
+    const int writer = ::open(portFile.constData(), O_RDWR);
+    const QByteArray port = QByteArray::number(endpoint.server.port()) + '\n';
+    ASSERT_EQ(::write(writer, port.constData(), size_t(port.size())), port.size());
+    FakeWorkspace workspace;
+    ChromeDevTools tabs(workspace, {endpoint.profile.path()});
+    EXPECT_EQ(closeTabs(tabs, [](const QString&) { return true; }), std::nullopt);
+    EXPECT_TRUE(endpoint.server.requests().empty());
+    ::close(writer);
 }
 
 class ChromeEndpointTest : public ::testing::Test {

@@ -7,6 +7,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QHash>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -37,10 +38,11 @@ std::optional<quint16> portNumber(const QString& text)
 }
 
 // The file's first line is the port, the second the browser's own target.
+// Only a regular file is read: opening a FIFO would wait for a writer.
 std::optional<quint16> activePortIn(const QString& profileFolder)
 {
     QFile file(QDir(profileFolder).filePath(QStringLiteral("DevToolsActivePort")));
-    if (!file.open(QIODevice::ReadOnly))
+    if (!QFileInfo(file).isFile() || !file.open(QIODevice::ReadOnly))
         return std::nullopt;
     return portNumber(QString::fromUtf8(file.readLine(64)));
 }
@@ -233,32 +235,49 @@ QStringList ChromeDevTools::standardProfileFolders()
     return folders;
 }
 
-QList<quint16> ChromeDevTools::candidatePorts() const
+ChromeDevTools::Endpoints ChromeDevTools::endpointsToAsk(const QList<std::optional<quint16>>& inProfileFolders,
+                                                         const QList<std::optional<quint16>>& onCommandLines)
 {
-    QList<std::optional<quint16>> found;
+    Endpoints endpoints;
+    QSet<quint16> named;
+    for (const QList<std::optional<quint16>>* found : {&inProfileFolders, &onCommandLines}) {
+        for (const std::optional<quint16>& port : *found) {
+            if (!port || named.contains(*port))
+                continue;
+            named.insert(*port);
+            if (endpoints.ports.size() < limits.endpoints)
+                endpoints.ports.append(*port);
+            else
+                ++endpoints.leftOut;
+        }
+    }
+    return endpoints;
+}
+
+ChromeDevTools::Endpoints ChromeDevTools::candidatePorts() const
+{
+    QList<std::optional<quint16>> inProfileFolders, onCommandLines;
     if (const auto known = KnownApplications::withPath(chromePath)) {
         for (const RunningApplication& browser : m_workspace.runningApplications()) {
             if (browser.bundleIdentifier != known->identifier)
                 continue;
             const QByteArray commandLine = commandLineOf(browser.processIdentifier);
             for (const QString& port : switchValues(commandLine, QLatin1String("remote-debugging-port")))
-                found.append(portNumber(port));
+                onCommandLines.append(portNumber(port));
             for (const QString& profile : switchValues(commandLine, QLatin1String("user-data-dir")))
-                found.append(activePortIn(profile));
+                inProfileFolders.append(activePortIn(profile));
         }
     }
     for (const QString& folder : m_profileFolders)
-        found.append(activePortIn(folder));
-
-    QList<quint16> ports;
-    for (const auto& port : found) {
-        if (port && !ports.contains(*port))
-            ports.append(*port);
-    }
-    return ports;
+        inProfileFolders.append(activePortIn(folder));
+    return endpointsToAsk(inProfileFolders, onCommandLines);
 }
 
 void ChromeDevTools::closeTabs(AddressTest closes, Completion completion)
 {
-    new Closing(&m_presses, candidatePorts(), std::move(closes), std::move(completion));
+    const Endpoints endpoints = candidatePorts();
+    if (endpoints.leftOut > 0)
+        qCWarning(lcActions) << "asking" << endpoints.ports.size() << "of Chrome's remote-debugging ports, not the"
+                             << endpoints.leftOut << "others named";
+    new Closing(&m_presses, endpoints.ports, std::move(closes), std::move(completion));
 }

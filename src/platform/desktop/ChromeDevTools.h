@@ -14,9 +14,10 @@ class Workspace;
 // the loopback interface. A browser opens one when it was started with
 // --remote-debugging-port, and names the port on its command line or in the
 // DevToolsActivePort file of its profile folder; with several browsers
-// running, all are asked at once. Whatever listens on those ports is not
-// trusted: its answers, the closes they lead to and the time they take are
-// bounded, and it is never followed to another port. Main thread only.
+// running, all are asked at once, up to a few dozen. Whatever listens on
+// those ports is not trusted: its answers, the closes they lead to and the
+// time they take are bounded, and it is never followed to another port.
+// Main thread only.
 class ChromeDevTools final : public BrowserTabs {
 public:
     struct Limits {
@@ -29,9 +30,15 @@ public:
         qsizetype closes;
         // For every list and close of one press together.
         std::chrono::milliseconds deadline;
+        // Asked by one press: each takes a connection, and a command line
+        // may name thousands.
+        qsizetype endpoints;
     };
-    static constexpr Limits limits{
-        .listBytes = 2 << 20, .closeAnswerBytes = 4 << 10, .closes = 500, .deadline = std::chrono::seconds(5)};
+    static constexpr Limits limits{.listBytes = 2 << 20,
+                                   .closeAnswerBytes = 4 << 10,
+                                   .closes = 500,
+                                   .deadline = std::chrono::seconds(5),
+                                   .endpoints = 32};
 
     // profileFolders: where to look for the port besides the profile folders
     // the running browsers name on their command lines.
@@ -54,11 +61,23 @@ public:
     static std::optional<QStringList> pagesToClose(int status, const QByteArray& body, const AddressTest& closes,
                                                    qsizetype limit);
 
+    struct Endpoints {
+        QList<quint16> ports;
+        // Other ports named, not asked.
+        qsizetype leftOut = 0;
+    };
+    // The ports one press asks, each once and at most limits.endpoints of
+    // them: those the profile folders' DevToolsActivePort files name first,
+    // since a browser writes there the port it really took, then those
+    // named on command lines, in the order given.
+    static Endpoints endpointsToAsk(const QList<std::optional<quint16>>& inProfileFolders,
+                                    const QList<std::optional<quint16>>& onCommandLines);
+
 private:
     class Closing;
 
     // The ports to try, most likely first.
-    QList<quint16> candidatePorts() const;
+    Endpoints candidatePorts() const;
 
     const Workspace& m_workspace;
     QStringList m_profileFolders;

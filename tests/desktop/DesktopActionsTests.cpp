@@ -292,6 +292,10 @@ TEST_F(DesktopActionsTest, ChromeWindowsFillTheScreenUnderTheMouse)
             == QSet<QRect>({QRect(1600, 0, 800, 600), QRect(2400, 0, 800, 600)})
             && geometriesOf(first) == QSet<QRect>({QRect(1600, 600, 800, 600), QRect(2400, 600, 800, 600)});
     }));
+    const QList<ClientWindow> placed = EwmhClients(*connection).describe(inFront);
+    EXPECT_EQ(placed.size(), 2);
+    for (const ClientWindow& window : placed)
+        EXPECT_FALSE(window.sizedByWindowManager) << "still maximised: " << window.id;
     EXPECT_EQ(fake.bell.rings, 0);
 }
 
@@ -440,9 +444,12 @@ TEST_F(DesktopActionsTest, ChromiumStartedAsTheReadmeSaysLosesTheLinksTabsAndKee
     for (const QByteArray site :
          {"drive.google.com:443", "www.youtube.com:443", "docs.google.com:443", "example.org:443"})
         proxy.answer("CONNECT", site, TestResponse::held());
-    // A frozen browser ahead of the others: its endpoints take requests and never answer.
+    // A frozen browser ahead of the others: its endpoints take requests and
+    // never answer, after thousands of ports that nothing listens on.
     TestServer frozen[3];
     QStringList switches = QStringLiteral("--windows 1 --class google-chrome").split(u' ');
+    for (int port = 1; port <= 3000; ++port)
+        switches.append(QStringLiteral("--remote-debugging-port=%1").arg(port));
     for (TestServer& endpoint : frozen) {
         endpoint.answer("GET", "/json/list", TestResponse::held());
         switches.append(QStringLiteral("--remote-debugging-port=%1").arg(endpoint.port()));
@@ -485,9 +492,11 @@ TEST_F(DesktopActionsTest, ChromiumStartedAsTheReadmeSaysLosesTheLinksTabsAndKee
         << browser.pages().join(u' ').toStdString();
     EXPECT_TRUE(eventually([&] { return windowsOf(browser.process).size() == 2; }, 10000));
 
+    const HeardMessages heard;
     model->closeGoogleSearchWindows();
     EXPECT_TRUE(eventually([&] { return browser.pages() == QStringList({elsewhere}); }, 10000))
         << browser.pages().join(u' ').toStdString();
+    EXPECT_EQ(heard.messages().filter(QStringLiteral("lumivo.actions: asking 32 of Chrome's")).size(), 1);
     EXPECT_TRUE(eventually([&] { return windowsOf(browser.process).size() == 1; }, 10000))
         << "the link's window went with its tab";
     // The tabs leave the browser's list before the last close is answered.

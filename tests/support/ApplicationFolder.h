@@ -27,7 +27,8 @@ bool eventually(Condition condition, int timeoutMs = 15000)
 // earlier test's in the same process: a test that needs folders of its own
 // runs again in a process started with them. True in the test's process once
 // that run has ended (its failures are this test's); false in the run itself.
-inline bool ranAgainWithOwnXdgFolders()
+// A run that has not ended within timeoutMs is stopped and fails the test.
+inline bool ranAgainWithOwnXdgFolders(int timeoutMs = 300000)
 {
     const char* const again = "LUMIVO_TEST_OWN_XDG_FOLDERS";
     if (qEnvironmentVariableIsSet(again))
@@ -44,8 +45,13 @@ inline bool ranAgainWithOwnXdgFolders()
     run.start(QCoreApplication::applicationFilePath(),
               {QStringLiteral("--gtest_filter=%1.%2")
                    .arg(QLatin1String(test->test_suite_name()), QLatin1String(test->name()))});
-    EXPECT_TRUE(run.waitForFinished(300000) && run.exitStatus() == QProcess::NormalExit && run.exitCode() == 0)
-        << "the run with XDG folders of its own failed";
+    const bool ended = run.waitForFinished(timeoutMs);
+    if (!ended) {
+        run.kill();
+        run.waitForFinished();
+    }
+    EXPECT_TRUE(ended && run.exitStatus() == QProcess::NormalExit && run.exitCode() == 0)
+        << "the run with XDG folders of its own " << (ended ? "failed" : "did not end in time");
     return true;
 }
 

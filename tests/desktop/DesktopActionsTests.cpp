@@ -287,15 +287,10 @@ TEST_F(DesktopActionsTest, ChromeWindowsFillTheScreenUnderTheMouse)
         return all && all->size() == 4 && inFront.contains(all->at(0).id) && inFront.contains(all->at(1).id);
     }));
     model->tileWindowsToCorners();
-    // Out of the maximised state first, then placed.
+    const auto stillMaximised = [](const ClientWindow& window) { return window.sizedByWindowManager; };
     ASSERT_TRUE(eventually(
-        [&] {
-            const QList<ClientWindow> shown = EwmhClients(*connection).describe(inFront);
-            return shown.size() == 2
-                && std::none_of(shown.begin(), shown.end(), [](const auto& w) { return w.sizedByWindowManager; });
-        },
-        5000))
-        << "still maximised";
+        [&] { return std::ranges::none_of(EwmhClients(*connection).describe(inFront), stillMaximised); }, 5000))
+        << "out of the maximised state first, then placed";
     EXPECT_TRUE(eventually([&] {
         return geometriesOf(maximised.processIdentifier())
             == QSet<QRect>({QRect(1600, 0, 800, 600), QRect(2400, 0, 800, 600)})
@@ -449,8 +444,7 @@ TEST_F(DesktopActionsTest, ChromiumStartedAsTheReadmeSaysLosesTheLinksTabsAndKee
     for (const QByteArray site :
          {"drive.google.com:443", "www.youtube.com:443", "docs.google.com:443", "example.org:443"})
         proxy.answer("CONNECT", site, TestResponse::held());
-    // A frozen browser ahead of the others: its endpoints take requests and
-    // never answer, after thousands of ports that nothing listens on.
+    // A frozen browser ahead of the others: its endpoints take requests and never answer; thousands more are named.
     TestServer frozen[3];
     QStringList switches = QStringLiteral("--windows 1 --class google-chrome").split(u' ');
     for (int port = 1; port <= 3000; ++port)

@@ -194,51 +194,16 @@ TEST(ChromeEndpoints, OnePressClosesNoMoreTabsThanItsLimitInAllBrowsers)
 
 TEST(ChromeEndpoints, OnePressAsksAFewDozenPortsThoseInProfileFoldersFirst)
 {
-    using Named = QList<std::optional<quint16>>;
-    Named thousands;
+    const ChromeDevTools::Endpoints few = ChromeDevTools::endpointsToAsk({std::nullopt, 9222}, {9333, 9222, {}});
+    EXPECT_EQ(few.ports, QList<quint16>({9222, 9333}));
+    EXPECT_EQ(few.leftOut, 0);
+    QList<std::optional<quint16>> thousands;
     for (int port = 1; port <= 3000; ++port)
         thousands.append(quint16(port));
-    const qsizetype most = ChromeDevTools::limits.endpoints;
-    const struct {
-        const char* named;
-        Named inProfileFolders, onCommandLines;
-        QList<quint16> first;
-        qsizetype asked, leftOut;
-    } cases[] = {
-        {"a few, twice over", {std::nullopt, 9222}, {9333, 9222, std::nullopt}, {9222, 9333}, 2, 0},
-        {"a command line naming thousands",
-         {std::nullopt, 9222, 40000},
-         thousands,
-         {9222, 40000, 1},
-         most,
-         3002 - most},
-        {"folders naming more than are asked", thousands, {9222}, {1, 2, 3}, most, 3001 - most},
-    };
-    for (const auto& row : cases) {
-        const ChromeDevTools::Endpoints asked =
-            ChromeDevTools::endpointsToAsk(row.inProfileFolders, row.onCommandLines);
-        EXPECT_EQ(asked.ports.first(std::min(asked.ports.size(), qsizetype(3))), row.first) << row.named;
-        EXPECT_EQ(asked.ports.size(), row.asked) << row.named;
-        EXPECT_EQ(asked.leftOut, row.leftOut) << row.named;
-    }
-}
-
-TEST(ChromeEndpoints, APortFileThatIsNoRegularFileIsNotRead)
-{
-    // A FIFO that a writer holds open, with a port in it: read, it would name
-    // the port; opened without a writer, it would wait for one.
-    Endpoint endpoint;
-    endpoint.server.answer("GET", "/json/list", TestResponse::json(pages(1)));
-    const QByteArray portFile = QFile::encodeName(QDir(endpoint.profile.path()).filePath(u"DevToolsActivePort"_s));
-    ASSERT_TRUE(::unlink(portFile.constData()) == 0 && ::mkfifo(portFile.constData(), 0600) == 0);
-    const int writer = ::open(portFile.constData(), O_RDWR);
-    const QByteArray port = QByteArray::number(endpoint.server.port()) + '\n';
-    ASSERT_EQ(::write(writer, port.constData(), size_t(port.size())), port.size());
-    FakeWorkspace workspace;
-    ChromeDevTools tabs(workspace, {endpoint.profile.path()});
-    EXPECT_EQ(closeTabs(tabs, [](const QString&) { return true; }), std::nullopt);
-    EXPECT_TRUE(endpoint.server.requests().empty());
-    ::close(writer);
+    const ChromeDevTools::Endpoints many = ChromeDevTools::endpointsToAsk({40000}, thousands);
+    EXPECT_EQ(many.ports.first(2), QList<quint16>({40000, 1}));
+    EXPECT_EQ(many.ports.size(), ChromeDevTools::limits.endpoints);
+    EXPECT_EQ(many.leftOut, 3001 - ChromeDevTools::limits.endpoints);
 }
 
 class ChromeEndpointTest : public ::testing::Test {
@@ -279,6 +244,19 @@ TEST_F(ChromeEndpointTest, ATrickledAnswerMeetsTheDeadline)
     // One byte every quarter second: the list would be whole after 15 s.
     endpoint.server.answer("GET", "/json/list", TestResponse::trickled("[" + QByteArray(58, ' ') + "]", 250));
     EXPECT_EQ(closeEveryPage(12000), std::nullopt);
+}
+
+TEST_F(ChromeEndpointTest, APortFileThatIsNoRegularFileIsNotRead)
+{
+    // A FIFO naming the port, held open by a writer: opened without one, it would wait.
+    const QByteArray portFile = QFile::encodeName(QDir(endpoint.profile.path()).filePath(u"DevToolsActivePort"_s));
+    ASSERT_TRUE(::unlink(portFile) == 0 && ::mkfifo(portFile, 0600) == 0);
+    const int writer = ::open(portFile, O_RDWR);
+    const QByteArray port = QByteArray::number(endpoint.server.port()) + '\n';
+    ASSERT_EQ(::write(writer, port.constData(), size_t(port.size())), port.size());
+    EXPECT_EQ(closeEveryPage(), std::nullopt);
+    EXPECT_TRUE(endpoint.server.requests().empty());
+    ::close(writer);
 }
 
 TEST_F(ChromeEndpointTest, ARedirectIsNotFollowed)

@@ -248,18 +248,12 @@ TEST(BoundedCookieJar, HoldsTheNewestFewDozenOnceTheExpiredAreGoneAndIgnoresWhat
         using BoundedCookieJar::setAllCookies;
     } jar;
     const QUrl server(QStringLiteral("http://127.0.0.1:4173/"));
-    const auto held = [&] {
-        QList<QByteArray> names;
-        for (const QNetworkCookie& cookie : jar.cookiesForUrl(server))
-            names.append(cookie.name());
-        return names;
-    };
     for (int n = 0; n < 1000; ++n)
         jar.setCookiesFromUrl({QNetworkCookie("c" + QByteArray::number(n), "1")}, server);
     jar.setCookiesFromUrl({QNetworkCookie("c950", "2")}, server); // a replacement pushes out nothing
-    EXPECT_EQ(held().value(0), "c936");
+    EXPECT_EQ(jar.allCookies().value(0).name(), "c936");
     jar.setCookiesFromUrl({QNetworkCookie("new", "1")}, server); // the one set longest ago gives way
-    EXPECT_EQ(held().value(0), "c937");
+    EXPECT_EQ(jar.allCookies().value(0).name(), "c937");
     QList<QNetworkCookie> expiring = jar.allCookies();
     for (qsizetype n = 1; n < expiring.size(); ++n) // all but the one set longest ago have expired
         expiring[n].setExpirationDate(QDateTime::currentDateTimeUtc().addSecs(-1));
@@ -272,7 +266,10 @@ TEST(BoundedCookieJar, HoldsTheNewestFewDozenOnceTheExpiredAreGoneAndIgnoresWhat
           QNetworkCookie("a\rb", "1"), QNetworkCookie(nul, "1"), QNetworkCookie("a\x7f", "1"),
           QNetworkCookie("tab", "a\tb"), QNetworkCookie("b", big), QNetworkCookie("bb", big)})
         jar.setCookiesFromUrl({cookie}, server);
-    EXPECT_EQ(held(), QList<QByteArray>({"c937", "tab", "b"}));
+    QList<QByteArray> held;
+    for (const QNetworkCookie& cookie : jar.cookiesForUrl(server))
+        held.append(cookie.name());
+    EXPECT_EQ(held, QList<QByteArray>({"c937", "tab", "b"}));
 }
 
 TEST(HttpRedirects, LeadOnlyToNewAddressesOfTheFirstOriginAndNotTooFar)
@@ -402,7 +399,6 @@ TEST(HttpAnswerReader, FramesTheBodySkipsInterimAnswersAndRefusesWhatIsNotHttpOr
         {encoded("gzip") + ab + cd + ef + ab + cd, true, State::refused},
         {encoded("gzip") + ab + "x", true, State::refused},
         {encoded("gzip") + ab + cd.left(3), true, State::refused},
-        {encoded("deflate") + qCompress("ab").mid(4) + qCompress("cd").mid(4), true, State::refused},
         {encoded("br") + "hello", true, State::refused},
         {chunked + longChunk + longChunk + "0\r\n\r\n", false, State::refused},
     };

@@ -58,11 +58,9 @@ std::optional<DesktopScreen> ChromeWindowTiling::targetScreen() const
 
 void ChromeWindowTiling::tileChromeWindows(WindowTileLayout layout)
 {
-    // Each profile the user started runs as a browser process of its own.
     QList<qint32> instances;
-    for (const RunningApplication& application : m_environment.workspace.runningApplications())
-        if (application.bundleIdentifier == Chrome::bundleIdentifier)
-            instances.append(application.processIdentifier);
+    for (const RunningApplication& chrome : m_environment.workspace.allWithBundleIdentifier(Chrome::bundleIdentifier))
+        instances.append(chrome.processIdentifier);
     if (instances.isEmpty()) {
         // Launched now; its windows are tiled on a later press.
         m_environment.launcher.openRecallPage();

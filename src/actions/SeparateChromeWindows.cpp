@@ -21,10 +21,8 @@ SeparateChromeWindows::SeparateChromeWindows(Workspace& workspace, ApplicationWi
 QList<SeparateChromeWindows::WindowId> SeparateChromeWindows::chromeWindows() const
 {
     QList<WindowId> found;
-    for (const RunningApplication& application : m_workspace.runningApplications()) {
-        if (application.bundleIdentifier == Chrome::bundleIdentifier)
-            found.append(m_windows.windows(application.processIdentifier).value_or(QList<WindowId>()));
-    }
+    for (const RunningApplication& chrome : m_workspace.allWithBundleIdentifier(Chrome::bundleIdentifier))
+        found.append(m_windows.windows(chrome.processIdentifier).value_or(QList<WindowId>()));
     return found;
 }
 

@@ -22,6 +22,15 @@ std::optional<RunningApplication> Workspace::firstWithBundleIdentifier(const QSt
     });
 }
 
+QList<RunningApplication> Workspace::allWithBundleIdentifier(const QString& bundleIdentifier) const
+{
+    QList<RunningApplication> found = runningApplications();
+    found.removeIf([&](const RunningApplication& application) {
+        return bundleIdentifier.isEmpty() || application.bundleIdentifier != bundleIdentifier;
+    });
+    return found;
+}
+
 std::optional<RunningApplication> Workspace::withProcessIdentifier(qint32 processIdentifier) const
 {
     return firstMatching(runningApplications(), [&](const RunningApplication& application) {

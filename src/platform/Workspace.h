@@ -46,6 +46,9 @@ public:
 
     // The first running application with that identifier, if any.
     std::optional<RunningApplication> firstWithBundleIdentifier(const QString& bundleIdentifier) const;
+    // Every running process of the application with that identifier (a
+    // browser runs one for each profile the user started).
+    QList<RunningApplication> allWithBundleIdentifier(const QString& bundleIdentifier) const;
     std::optional<RunningApplication> withProcessIdentifier(qint32 processIdentifier) const;
 
 Q_SIGNALS:

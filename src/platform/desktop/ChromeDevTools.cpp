@@ -258,9 +258,7 @@ ChromeDevTools::Endpoints ChromeDevTools::candidatePorts() const
 {
     QList<std::optional<quint16>> inProfileFolders, onCommandLines;
     if (const auto known = KnownApplications::withPath(chromePath)) {
-        for (const RunningApplication& browser : m_workspace.runningApplications()) {
-            if (browser.bundleIdentifier != known->identifier)
-                continue;
+        for (const RunningApplication& browser : m_workspace.allWithBundleIdentifier(known->identifier)) {
             const QByteArray commandLine = commandLineOf(browser.processIdentifier);
             for (const QString& port : switchValues(commandLine, QLatin1String("remote-debugging-port")))
                 onCommandLines.append(portNumber(port));

@@ -16,6 +16,8 @@
 #include <QFileInfo>
 #include <QPainter>
 
+#include <utility>
+
 namespace {
 
 constexpr qreal circleSize = MenuMetrics::personalCircleSize;
@@ -176,7 +178,10 @@ void MediaUtilityBar::buildPersonalApps()
     CompanionModel& model = context().model;
     const qreal dpr = context().canvas.devicePixelRatio();
     const QStringList shown = m_apps.first(std::min(m_apps.size(), mostPersonalCircles));
-    if (const qsizetype hidden = m_apps.size() - shown.size(); hidden > 0)
+    // Said once for each number left out, not at every opening of the menu.
+    static qsizetype toldHidden = 0;
+    if (const qsizetype hidden = m_apps.size() - shown.size();
+        hidden > 0 && std::exchange(toldHidden, hidden) != hidden)
         qCInfo(lcSettings).noquote() << QStringLiteral("%1 of the %2 saved personal apps are not shown in the menu, "
                                                        "which shows the first %3; the settings keep them all")
                                             .arg(hidden)
